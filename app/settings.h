@@ -1,0 +1,39 @@
+#ifndef SETTINGS_H
+#define SETTINGS_H
+
+#include "modbus/serialportsettings.h"
+
+#include <QString>
+
+class QWidget;
+
+// The program keeps its settings in "settings.ini" in the current working
+// directory. Each function opens the file for the duration of one call and
+// reads or writes one group of keys; a value that does not convert loads as
+// its type's zero value.
+
+struct DeviceSettings
+{
+    int readinessDelay = 60; // ms
+    int responseTimeout = 150; // ms
+};
+
+struct Preferences
+{
+    QString scanRange = QStringLiteral("1-3");
+    int autoRefreshDelay = 500; // ms
+    bool autoRefreshEnabled = true;
+    bool toolbarVisible = true;
+    int toolbarArea = 4; // Qt::TopToolBarArea
+};
+
+void loadConnectionSettings(ConnectionSettings &settings);
+void saveConnectionSettings(const ConnectionSettings &settings);
+void loadDeviceSettings(DeviceSettings &settings);
+void saveDeviceSettings(const DeviceSettings &settings);
+void loadPreferences(Preferences &preferences);
+void savePreferences(const Preferences &preferences);
+void restoreWindowGeometry(QWidget *window);
+void saveWindowGeometry(QWidget *window);
+
+#endif // SETTINGS_H

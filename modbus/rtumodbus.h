@@ -1,0 +1,48 @@
+#ifndef RTUMODBUS_H
+#define RTUMODBUS_H
+
+#include "modbus/modbusrequest.h"
+#include "modbus/serialportsettings.h"
+
+#include <QObject>
+
+class RtuModbusPrivate;
+
+// The program's one Modbus RTU endpoint on one serial port.
+//
+// RtuModbus lives on the GUI thread and runs one transaction at a time: request()
+// copies the ModbusRequest into RtuModbusPrivate, a QThread started afresh for
+// every transaction, whose run() makes the blocking libmodbus call and then runs
+// the request's builder or reply handler. When the thread ends, requestFinished()
+// is emitted back on the GUI thread. cancel() abandons the transaction at once,
+// without requestFinished(), so the GUI never waits on the serial line.
+class RtuModbus : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit RtuModbus(QObject *parent = nullptr);
+    ~RtuModbus() override;
+
+    bool openPort(const QString &portName, const SerialPortSettings &settings);
+    bool closePort();
+    bool isOpen() const;
+    // Why the last openPort() failed, as the system puts it.
+    QString openError() const;
+
+    bool request(uint slaveId, const ModbusRequest &request);
+    void cancel();
+    bool isRunning() const;
+
+    int responseTimeout() const;
+    void setResponseTimeout(int milliseconds);
+
+signals:
+    void requestFinished();
+
+private:
+    friend class RtuModbusPrivate;
+    RtuModbusPrivate *d;
+};
+
+#endif // RTUMODBUS_H

@@ -1,0 +1,254 @@
+#include "modbus/rtumodbusprivate.h"
+#include "modbus/rtumodbus.h"
+
+#include <QDebug>
+
+#include <cerrno>
+
+namespace {
+
+QString errorString(int error)
+{
+    return QStringLiteral("[%1: %2]").arg(error).arg(QString::fromLocal8Bit(modbus_strerror(error)));
+}
+
+} // namespace
+
+QString serialDevicePath(const QString &portName)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("\\\\.\\") + portName;
+#else
+    return portName.contains(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+#endif
+}
+
+char parityCharacter(int parity)
+{
+    switch (parity) {
+    case SerialPortSettings::OddParity:
+        return 'O';
+    case SerialPortSettings::EvenParity:
+        return 'E';
+    default:
+        return 'N';
+    }
+}
+
+RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
+{
+    connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
+    clock.start();
+}
+
+bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSettings &settings)
+{
+    if (context) {
+        qDebug() << "Already opened";
+        return false;
+    }
+    lastOpenError.clear();
+
+    const QByteArray device = serialDevicePath(portName).toLatin1();
+    context = modbus_new_rtu(device.constData(), settings.baudRate(),
+                             parityCharacter(settings.parity()), settings.dataBits(),
+                             settings.stopBits());
+    if (!context) {
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        qDebug() << "Unable to create the libmodbus context " << errorString(errno);
+        return false;
+    }
+
+    modbus_set_debug(context, TRUE);
+    applyResponseTimeout();
+
+    if (modbus_connect(context) == -1) {
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        qDebug() << "Connection failed " << errorString(errno);
+        modbus_free(context);
+        context = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool RtuModbusPrivate::closePort()
+{
+    if (!context) {
+        qDebug() << "Already closed";
+        return false;
+    }
+    modbus_close(context);
+    modbus_free(context);
+    context = nullptr;
+    return true;
+}
+
+void RtuModbusPrivate::setResponseTimeout(int milliseconds)
+{
+    responseTimeoutMs = milliseconds;
+    // The context is the worker's while a transaction runs.
+    if (isRunning())
+        timeoutChangePending = true;
+    else
+        applyResponseTimeout();
+}
+
+void RtuModbusPrivate::applyResponseTimeout()
+{
+    if (!context)
+        return;
+    // A hand-edited settings file may hold a negative timeout.
+    const int milliseconds = qMax(0, responseTimeoutMs);
+    modbus_set_response_timeout(context, uint32_t(milliseconds / 1000),
+                                uint32_t(milliseconds % 1000) * 1000);
+}
+
+bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
+{
+    if (transactionOpen) {
+        qDebug() << "Previous request pending";
+        return false;
+    }
+    if (modbus_set_slave(context, int(slaveId)) == -1) {
+        qDebug() << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
+        return false;
+    }
+    if (!request.isEnabled()) {
+        qDebug() << "ModbusRequest is disabled";
+        return false;
+    }
+    if (!request.isValid()) {
+        qDebug() << "Invalid ModbusRequest";
+        return false;
+    }
+
+    if (timeoutChangePending) {
+        applyResponseTimeout();
+        timeoutChangePending = false;
+    }
+    bits = ModbusBits();
+    registers = ModbusRegisters();
+    currentRequest = request;
+    this->slaveId = slaveId;
+    startNotBefore = lineQuietAt;
+    transactionOpen = true;
+    transactionStartedAt = clock.elapsed();
+    start(QThread::NormalPriority);
+    return true;
+}
+
+void RtuModbusPrivate::cancel()
+{
+    if (!transactionOpen)
+        return;
+
+    ++canceled;
+    transactionOpen = false;
+    lineQuietAt = qMax(lineQuietAt, transactionStartedAt + qMax(0, responseTimeoutMs));
+    if (isRunning()) {
+        // No cooperative stop: the libmodbus call may sit in select() for the
+        // whole response timeout, and the caller must not wait for it.
+        terminate();
+        wait();
+    }
+}
+
+void RtuModbusPrivate::onFinished()
+{
+    if (canceled > 0) {
+        qDebug() << "canceled";
+        --canceled;
+        return;
+    }
+    qDebug() << "finished";
+    transactionOpen = false;
+    emit q->requestFinished();
+}
+
+void RtuModbusPrivate::run()
+{
+    waitForQuietLine();
+
+    const int rc = execute();
+    const int error = errno;
+    qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
+
+    if (rc <= 0 && !isSentBroadcast(error)) {
+        currentRequest.setFailed(error == ETIMEDOUT ? ModbusRequest::Timeout
+                                                    : ModbusRequest::Error);
+        return;
+    }
+    if (currentRequest.dataType() == ModbusRequest::Bits)
+        currentRequest.setBitsReply(bits);
+    else if (currentRequest.dataType() == ModbusRequest::Registers)
+        currentRequest.setRegistersReply(registers);
+}
+
+// No relay answers a broadcast, yet libmodbus waits for an answer all the
+// same: its timeout is how a broadcast write that went out ends.
+bool RtuModbusPrivate::isSentBroadcast(int error) const
+{
+    if (slaveId != MODBUS_BROADCAST_ADDRESS || error != ETIMEDOUT)
+        return false;
+    switch (currentRequest.function()) {
+    case ModbusRequest::WriteSingleCoil:
+    case ModbusRequest::WriteSingleRegister:
+    case ModbusRequest::WriteMultipleCoils:
+    case ModbusRequest::WriteMultipleRegisters:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whatever still waits on the line (the late answer to a canceled or timed-out
+// request) must not be taken as the answer to this one.
+void RtuModbusPrivate::waitForQuietLine()
+{
+    const qint64 remaining = startNotBefore - clock.elapsed();
+    if (remaining > 0)
+        msleep(ulong(remaining));
+    modbus_flush(context);
+}
+
+int RtuModbusPrivate::execute()
+{
+    const quint16 start = currentRequest.startAddress();
+    const quint16 count = currentRequest.count();
+
+    switch (currentRequest.function()) {
+    case ModbusRequest::ReadCoils:
+        bits.reset(start, count);
+        return modbus_read_bits(context, start, count, bits.data());
+    case ModbusRequest::ReadDiscreteInputs:
+        bits.reset(start, count);
+        return modbus_read_input_bits(context, start, count, bits.data());
+    case ModbusRequest::ReadHoldingRegisters:
+        registers.reset(start, count);
+        return modbus_read_registers(context, start, count, registers.data());
+    case ModbusRequest::ReadInputRegisters:
+        registers.reset(start, count);
+        return modbus_read_input_registers(context, start, count, registers.data());
+    case ModbusRequest::WriteSingleCoil:
+        bits.reset(start, count);
+        currentRequest.fillBits(bits);
+        return modbus_write_bit(context, start, bits.value(start) ? TRUE : FALSE);
+    case ModbusRequest::WriteSingleRegister:
+        registers.reset(start, count);
+        currentRequest.fillRegisters(registers);
+        return modbus_write_register(context, start, registers.value(start));
+    case ModbusRequest::WriteMultipleCoils:
+        bits.reset(start, count);
+        currentRequest.fillBits(bits);
+        return modbus_write_bits(context, start, count, bits.data());
+    case ModbusRequest::WriteMultipleRegisters:
+        registers.reset(start, count);
+        currentRequest.fillRegisters(registers);
+        return modbus_write_registers(context, start, count, registers.data());
+    default:
+        qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
+        errno = EMBXILFUN;
+        return 0;
+    }
+}

@@ -1,0 +1,81 @@
+#ifndef RTUMODBUSPRIVATE_H
+#define RTUMODBUSPRIVATE_H
+
+#include "modbus/modbusrequest.h"
+#include "modbus/serialportsettings.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <modbus.h>
+
+class RtuModbus;
+
+// The device path libmodbus opens for a port name: Windows names go through the
+// \\.\ device namespace; elsewhere a bare name such as ttyUSB0 lives in /dev and
+// a name that is already a path is used as it stands.
+QString serialDevicePath(const QString &portName);
+
+// libmodbus wants the parity as a character: 'O', 'E', or 'N' for anything else.
+char parityCharacter(int parity);
+
+// Owns the libmodbus context and executes one transaction per thread start.
+// Everything but run() is called on the GUI thread; between request() and the
+// delivery of finished(), the request copy and the two buffers belong to run().
+class RtuModbusPrivate : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit RtuModbusPrivate(RtuModbus *q);
+
+    bool openPort(const QString &portName, const SerialPortSettings &settings);
+    bool closePort();
+    bool isOpen() const { return context != nullptr; }
+    QString openError() const { return lastOpenError; }
+
+    bool request(uint slaveId, const ModbusRequest &request);
+    void cancel();
+    bool isTransactionOpen() const { return transactionOpen; }
+
+    int responseTimeout() const { return responseTimeoutMs; }
+    void setResponseTimeout(int milliseconds);
+
+protected:
+    void run() override;
+
+private slots:
+    void onFinished();
+
+private:
+    int execute();
+    bool isSentBroadcast(int error) const;
+    void waitForQuietLine();
+    void applyResponseTimeout();
+
+    RtuModbus *q;
+    modbus_t *context = nullptr;
+    // Finished notifications still to come from canceled transactions; they
+    // are swallowed so a canceled transaction never reports requestFinished().
+    int canceled = 0;
+    ModbusBits bits;
+    ModbusRegisters registers;
+    ModbusRequest currentRequest;
+    uint slaveId = 0;
+    int responseTimeoutMs = 500;
+    // The system's reason the last openPort() failed, for the user.
+    QString lastOpenError;
+
+    // From request() until its finished notification has been handled.
+    bool transactionOpen = false;
+    QElapsedTimer clock;
+    qint64 transactionStartedAt = 0;
+    // A canceled request may still be answered; the next transaction does not
+    // start before the relay's time to answer has run out (clock ms).
+    qint64 lineQuietAt = 0;
+    // What run() waits for, copied before the thread starts.
+    qint64 startNotBefore = 0;
+    bool timeoutChangePending = false;
+};
+
+#endif // RTUMODBUSPRIVATE_H

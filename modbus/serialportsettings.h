@@ -1,0 +1,36 @@
+#ifndef SERIALPORTSETTINGS_H
+#define SERIALPORTSETTINGS_H
+
+#include <QString>
+
+// Line parameters of the serial port. Parity uses this program's own codes
+// (0 none, 1 odd, 2 even), which the settings file and the connection dialog
+// share; any other code means none.
+class SerialPortSettings
+{
+public:
+    enum Parity { NoParity = 0, OddParity = 1, EvenParity = 2 };
+
+    int baudRate() const { return m_baudRate; }
+    void setBaudRate(int baudRate) { m_baudRate = baudRate; }
+    int parity() const { return m_parity; }
+    void setParity(int parity) { m_parity = parity; }
+    int dataBits() const { return m_dataBits; }
+    void setDataBits(int dataBits) { m_dataBits = dataBits; }
+    int stopBits() const { return m_stopBits; }
+    void setStopBits(int stopBits) { m_stopBits = stopBits; }
+
+private:
+    int m_baudRate = 19200;
+    int m_parity = NoParity;
+    int m_dataBits = 8;
+    int m_stopBits = 1;
+};
+
+struct ConnectionSettings
+{
+    QString portName = QStringLiteral("COM1");
+    SerialPortSettings serialPortSettings;
+};
+
+#endif // SERIALPORTSETTINGS_H

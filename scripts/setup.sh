@@ -1,0 +1,33 @@
+# Shared set-up for the project scripts: installs the Debian packages the
+# build and the tests need, then configures and builds in build/.
+# Sourced, not run: the caller sets BUILD_TYPE, BUILD_DIR and CMAKE_EXTRA.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+PACKAGES=(
+    build-essential cmake pkg-config
+    qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
+    libmodbus-dev mbpoll
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build_project() {
+    local dir=${BUILD_DIR:-$ROOT/build}
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}" ${CMAKE_EXTRA:-} >/dev/null
+    cmake --build "$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,114 @@
+#include "rtuframer.h"
+
+#include <QtTest>
+
+namespace {
+
+QByteArray withCrc(QByteArray frame)
+{
+    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
+const QByteArray readRequest = withCrc(QByteArray::fromHex("0103000a0004"));
+const QByteArray writeRequest = withCrc(QByteArray::fromHex("0110002000020400010002"));
+
+} // namespace
+
+class TestRtuFramer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void crcMatchesTheModbusCheck();
+    void cutsRequests_data();
+    void cutsRequests();
+    void badCrcMakesItDeafUntilSilence();
+    void silenceDropsAPartialFrame();
+    void unknownFunctionEndsAtSilence();
+};
+
+void TestRtuFramer::crcMatchesTheModbusCheck()
+{
+    // 01 03 00 00 00 0A is sent as ... C5 CD on every Modbus line.
+    QCOMPARE(withCrc(QByteArray::fromHex("01030000000a")).right(2), QByteArray::fromHex("c5cd"));
+    QVERIFY(RtuFramer::hasValidCrc(readRequest));
+    QByteArray corrupted = readRequest;
+    corrupted[3] = char(corrupted.at(3) ^ 1);
+    QVERIFY(!RtuFramer::hasValidCrc(corrupted));
+}
+
+void TestRtuFramer::cutsRequests_data()
+{
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QList<QByteArray>>("frames");
+
+    QTest::newRow("read in one piece")
+        << QList<QByteArray> { readRequest } << QList<QByteArray> { readRequest };
+    QList<QByteArray> bytes;
+    for (char byte : readRequest)
+        bytes.append(QByteArray(1, byte));
+    QTest::newRow("read byte by byte") << bytes << QList<QByteArray> { readRequest };
+    QTest::newRow("write multiple, length from byte count")
+        << QList<QByteArray> { writeRequest.left(6), writeRequest.mid(6) }
+        << QList<QByteArray> { writeRequest };
+    QTest::newRow("back to back") << QList<QByteArray> { readRequest + writeRequest + readRequest }
+                                  << QList<QByteArray> { readRequest, writeRequest, readRequest };
+    QTest::newRow("incomplete") << QList<QByteArray> { writeRequest.left(12) }
+                                << QList<QByteArray>();
+}
+
+void TestRtuFramer::cutsRequests()
+{
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QList<QByteArray>, frames);
+
+    RtuFramer framer;
+    QList<QByteArray> received;
+    for (const QByteArray &chunk : chunks)
+        received += framer.feed(chunk);
+    QCOMPARE(received, frames);
+}
+
+void TestRtuFramer::badCrcMakesItDeafUntilSilence()
+{
+    RtuFramer framer;
+    QByteArray corrupted = readRequest;
+    corrupted[7] = char(corrupted.at(7) ^ 0x40);
+
+    QVERIFY(framer.feed(corrupted + readRequest).isEmpty());
+    // Without a silence the framer cannot know where the next frame starts.
+    QVERIFY(framer.feed(readRequest).isEmpty());
+    QVERIFY(framer.hasPending());
+    QVERIFY(framer.silence().isEmpty());
+    QVERIFY(!framer.hasPending());
+    QCOMPARE(framer.feed(readRequest), QList<QByteArray> { readRequest });
+}
+
+void TestRtuFramer::silenceDropsAPartialFrame()
+{
+    RtuFramer framer;
+    QVERIFY(framer.feed(readRequest.left(5)).isEmpty());
+    QVERIFY(framer.hasPending());
+    QVERIFY(framer.silence().isEmpty());
+    QCOMPARE(framer.feed(readRequest), QList<QByteArray> { readRequest });
+    QVERIFY(!framer.hasPending());
+}
+
+void TestRtuFramer::unknownFunctionEndsAtSilence()
+{
+    RtuFramer framer;
+    const QByteArray reportSlaveId = withCrc(QByteArray::fromHex("0111"));
+    QVERIFY(framer.feed(reportSlaveId).isEmpty());
+    QCOMPARE(framer.silence(), reportSlaveId);
+
+    QVERIFY(framer.feed(reportSlaveId.left(3) + "x").isEmpty());
+    QVERIFY(framer.silence().isEmpty());
+    QVERIFY(framer.feed(QByteArray::fromHex("01")).isEmpty());
+    QVERIFY(framer.silence().isEmpty());
+}
+
+QTEST_APPLESS_MAIN(TestRtuFramer)
+#include "tst_rtuframer.moc"

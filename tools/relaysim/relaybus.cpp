@@ -1,0 +1,395 @@
+#include "relaybus.h"
+
+#include "relaystate.h"
+#include "rtuframer.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <modbus.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A gap this long ends a partial frame; requests arrive in one piece, so it only matters after
+// line noise or for function codes whose length the framer cannot tell.
+constexpr int SilenceMs = 5;
+
+void closeFd(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+void fail(QString *error, const char *what)
+{
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(
+            QLatin1String(what), QString::fromLocal8Bit(strerror(errno)));
+}
+
+} // namespace
+
+RelayBus::RelayBus(const QList<int> &ids) : m_random(std::random_device()())
+{
+    for (int id : ids)
+        m_relays.emplace(id, std::make_unique<RelayState>(id));
+}
+
+RelayBus::~RelayBus()
+{
+    stop();
+}
+
+bool RelayBus::start(QString *error)
+{
+    if (m_thread.joinable()) {
+        if (error)
+            *error = QStringLiteral("The bus is already running");
+        return false;
+    }
+
+    // Reports errno before the clean-up can change it.
+    const auto abandon = [this, error](const char *what) {
+        fail(error, what);
+        stop();
+        return false;
+    };
+
+    m_masterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128];
+    if (m_masterFd < 0 || grantpt(m_masterFd) != 0 || unlockpt(m_masterFd) != 0
+        || ptsname_r(m_masterFd, name, sizeof name) != 0) {
+        return abandon("Cannot create a pseudo-terminal");
+    }
+    // Holding the client side open keeps the pair alive while the client closes and reopens it,
+    // and raw mode stops the line discipline from echoing requests back as answers.
+    m_slaveFd = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios attributes;
+    if (m_slaveFd < 0 || tcgetattr(m_slaveFd, &attributes) != 0)
+        return abandon("Cannot open the client side of the pseudo-terminal");
+    cfmakeraw(&attributes);
+    if (tcsetattr(m_slaveFd, TCSANOW, &attributes) != 0
+        || fcntl(m_masterFd, F_SETFL, fcntl(m_masterFd, F_GETFL) | O_NONBLOCK) != 0) {
+        return abandon("Cannot set up the pseudo-terminal");
+    }
+    if (pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) != 0
+        || socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_replyFds) != 0) {
+        return abandon("Cannot create the internal channels");
+    }
+
+    // A server context that never opens a device: libmodbus writes its answers into the socket
+    // pair, and the bus passes them on to the line.
+    m_context = modbus_new_rtu("/dev/null", 19200, 'N', 8, 1);
+    if (!m_context)
+        return abandon("Cannot create the libmodbus context");
+    modbus_set_debug(m_context, FALSE);
+    modbus_set_socket(m_context, m_replyFds[0]);
+
+    {
+        std::lock_guard<std::mutex> locker(m_mutex);
+        m_portPath = QString::fromLocal8Bit(name);
+    }
+    m_thread = std::thread([this] { serve(); });
+    return true;
+}
+
+void RelayBus::stop()
+{
+    if (m_thread.joinable()) {
+        const char wake = 0;
+        if (::write(m_wakeFds[1], &wake, 1) < 0)
+            qWarning("Cannot wake the relay bus thread: %s", strerror(errno));
+        m_thread.join();
+    }
+    if (m_context) {
+        modbus_free(m_context);
+        m_context = nullptr;
+    }
+    for (int *fd :
+        { &m_masterFd, &m_slaveFd, &m_wakeFds[0], &m_wakeFds[1], &m_replyFds[0], &m_replyFds[1] })
+        closeFd(*fd);
+
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (!m_linkPath.isEmpty())
+        QFile::remove(m_linkPath);
+    m_linkPath.clear();
+    m_portPath.clear();
+}
+
+QString RelayBus::portPath() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_portPath;
+}
+
+bool RelayBus::setLink(const QString &path)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (m_portPath.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (info.exists() && !info.isSymLink())
+        return false; // never replace a real file
+    if (!m_linkPath.isEmpty())
+        QFile::remove(m_linkPath);
+    QFile::remove(path);
+    m_linkPath.clear();
+    if (::symlink(m_portPath.toLocal8Bit().constData(), path.toLocal8Bit().constData()) != 0)
+        return false;
+    m_linkPath = path;
+    return true;
+}
+
+QList<int> RelayBus::ids() const
+{
+    QList<int> ids;
+    for (const auto &relay : m_relays)
+        ids.append(relay.first);
+    return ids;
+}
+
+quint16 RelayBus::holdingRegister(int id, int address) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state ? state->holdingRegister(address) : 0;
+}
+
+void RelayBus::setHoldingRegister(int id, int address, quint16 value)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setHoldingRegister(address, value);
+}
+
+bool RelayBus::coil(int id, int address) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state && state->coil(address);
+}
+
+void RelayBus::setCoil(int id, int address, bool value)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setCoil(address, value);
+}
+
+bool RelayBus::discreteInput(int id, int address) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state && state->discreteInput(address);
+}
+
+void RelayBus::setDiscreteInput(int id, int address, bool value)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setDiscreteInput(address, value);
+}
+
+void RelayBus::setModules(int id, quint16 register24)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setModules(register24);
+}
+
+void RelayBus::setDeviceTypeCode(int id, quint16 code)
+{
+    setHoldingRegister(id, 0, code);
+}
+
+void RelayBus::setCrashCount(int id, int count)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setCrashCount(count);
+}
+
+void RelayBus::setMeasurementsLive(bool live)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    for (const auto &relay : m_relays)
+        relay.second->setMeasurementsLive(live);
+}
+
+void RelayBus::setRelayOnline(int id, bool online)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setOnline(online);
+}
+
+void RelayBus::setFaults(const FaultSettings &faults)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_faults = faults;
+}
+
+FaultSettings RelayBus::faults() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_faults;
+}
+
+void RelayBus::setClock(int id, const QDateTime &dateTime)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (RelayState *state = relay(id))
+        state->setClock(dateTime);
+}
+
+QDateTime RelayBus::clock(int id) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state ? state->clock() : QDateTime();
+}
+
+QList<ReceivedWrite> RelayBus::receivedWrites() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_writes;
+}
+
+void RelayBus::clearReceivedWrites()
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_writes.clear();
+}
+
+int RelayBus::checkbackCount(int id) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state ? state->checkbackCount() : 0;
+}
+
+quint64 RelayBus::framesReceived() const
+{
+    return m_framesReceived;
+}
+
+quint64 RelayBus::answersSent() const
+{
+    return m_answersSent;
+}
+
+RelayState *RelayBus::relay(int id) const
+{
+    const auto it = m_relays.find(id);
+    return it == m_relays.end() ? nullptr : it->second.get();
+}
+
+void RelayBus::serve()
+{
+    RtuFramer framer;
+    auto lastByte = std::chrono::steady_clock::now();
+    for (;;) {
+        int timeout = -1; // nothing pending: sleep until a byte or the stop arrives
+        if (framer.hasPending()) {
+            const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - lastByte);
+            timeout = qMax(0, SilenceMs - int(quiet.count()));
+        }
+        pollfd fds[2] = { { m_masterFd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
+        const int ready = ::poll(fds, 2, timeout);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || fds[1].revents != 0)
+            return;
+        if (ready == 0) {
+            const QByteArray frame = framer.silence();
+            if (!frame.isEmpty() && !handleFrame(frame))
+                return;
+            continue;
+        }
+        if (!(fds[0].revents & POLLIN))
+            return; // the pseudo-terminal broke down
+
+        // One read per wake-up: whatever does not fit wakes the next poll at once.
+        char buffer[512];
+        const ssize_t size = ::read(m_masterFd, buffer, sizeof buffer);
+        if (size < 0 && errno != EAGAIN && errno != EINTR)
+            return;
+        if (size <= 0)
+            continue;
+        lastByte = std::chrono::steady_clock::now();
+        for (const QByteArray &frame : framer.feed(QByteArray(buffer, int(size)))) {
+            if (!handleFrame(frame))
+                return;
+        }
+    }
+}
+
+bool RelayBus::handleFrame(const QByteArray &frame)
+{
+    ++m_framesReceived;
+    FaultSettings faults;
+    QByteArray reply = answer(frame, &faults);
+    if (reply.isEmpty())
+        return true;
+
+    std::uniform_real_distribution<double> chance(0, 1);
+    if (chance(m_random) < faults.dropProbability)
+        return true;
+    if (chance(m_random) < faults.badCrcProbability)
+        reply[reply.size() - 1] = char(reply.at(reply.size() - 1) ^ 0xFF);
+    const int delayMs = faults.maxDelayMs > faults.minDelayMs
+        ? std::uniform_int_distribution<int>(faults.minDelayMs, faults.maxDelayMs)(m_random)
+        : faults.minDelayMs;
+    if (delayMs > 0 && waitForStop(delayMs))
+        return false;
+
+    // Nobody reads a full line: the answer is lost like on a real one.
+    if (::write(m_masterFd, reply.constData(), size_t(reply.size())) > 0)
+        ++m_answersSent;
+    return true;
+}
+
+QByteArray RelayBus::answer(const QByteArray &frame, FaultSettings *faults)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    *faults = m_faults;
+    const int slave = static_cast<quint8>(frame.at(0));
+    QList<ReceivedWrite> taken;
+    if (slave == MODBUS_BROADCAST_ADDRESS) {
+        for (const auto &relay : m_relays) {
+            QList<ReceivedWrite> writes;
+            if (relay.second->isOnline() && relay.second->serve(m_context, frame, &writes)
+                && taken.isEmpty())
+                taken = writes;
+        }
+        m_writes += taken;
+        return QByteArray();
+    }
+
+    RelayState *state = relay(slave);
+    if (!state || !state->isOnline())
+        return QByteArray();
+    state->serve(m_context, frame, &taken);
+    m_writes += taken;
+
+    char reply[MODBUS_RTU_MAX_ADU_LENGTH];
+    const ssize_t size = ::recv(m_replyFds[1], reply, sizeof reply, 0);
+    return size > 0 ? QByteArray(reply, int(size)) : QByteArray();
+}
+
+bool RelayBus::waitForStop(int ms) const
+{
+    pollfd wake = { m_wakeFds[0], POLLIN, 0 };
+    return ::poll(&wake, 1, ms) > 0;
+}

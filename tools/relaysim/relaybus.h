@@ -1,0 +1,128 @@
+#ifndef RELAYBUS_H
+#define RELAYBUS_H
+
+// A simulated RS-485 line with protection relays on it, for tests, benchmarks and training.
+//
+// RelayBus creates a pseudo-terminal pair: the client opens portPath() as if it were a serial
+// port, and the bus serves the other (master) side on its own thread. That thread cuts the
+// incoming bytes into RTU frames with an RtuFramer (length from the function code, CRC check,
+// resynchronisation on silence), hands each frame to the addressed RelayState, and lets libmodbus
+// build the answer: the relay calls modbus_reply() or modbus_reply_exception() on a context whose
+// socket is one end of a socket pair, and the bus reads the answer from the other end. Fault
+// injection (lost answer, corrupted CRC, delay) is applied to that answer before it is written
+// back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
+// every online relay without an answer, as on a real line.
+//
+// Every public function is thread-safe: one mutex guards the relays, the fault settings and the
+// record of writes, so tests may change a relay while a client is talking to it.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <thread>
+
+class RelayState;
+typedef struct _modbus modbus_t;
+
+struct FaultSettings
+{
+    double dropProbability = 0; // the relay acts on the request, but its answer is lost
+    double badCrcProbability = 0; // the answer reaches the line with a corrupted CRC
+    int minDelayMs = 0; // each answer is held back uniformly in [minDelayMs, maxDelayMs]
+    int maxDelayMs = 0;
+};
+
+// One register or coil taken by a relay (coil values are 0 or 1). Writes a relay refused with an
+// exception are not recorded; a broadcast is recorded once, with slave ID 0.
+struct ReceivedWrite
+{
+    int slaveId;
+    int function;
+    int address;
+    quint16 value;
+};
+
+class RelayBus
+{
+public:
+    explicit RelayBus(const QList<int> &ids = { 1, 2, 3 });
+    ~RelayBus();
+
+    RelayBus(const RelayBus &) = delete;
+    RelayBus &operator=(const RelayBus &) = delete;
+
+    bool start(QString *error = nullptr);
+    void stop();
+
+    QString portPath() const;
+    // While running: makes path a symbolic link to the client side, removed again on stop().
+    // An existing file that is not a symbolic link is never replaced.
+    bool setLink(const QString &path);
+
+    QList<int> ids() const;
+
+    // Relays are named by slave ID (an ID not on the bus reads as 0 and ignores changes) and
+    // addresses are protocol addresses as on the wire. Registers 12-14 stand for the running clock.
+    quint16 holdingRegister(int id, int address) const;
+    void setHoldingRegister(int id, int address, quint16 value);
+    bool coil(int id, int address) const;
+    void setCoil(int id, int address, bool value);
+    bool discreteInput(int id, int address) const;
+    void setDiscreteInput(int id, int address, bool value);
+    void setModules(int id, quint16 register24);
+    void setDeviceTypeCode(int id, quint16 code);
+    // A new plausible log: 60 records at most, newest first, the count register saturating at
+    // 65535; the LED of the newest trip lights up.
+    void setCrashCount(int id, int count);
+    // Held still, registers 16-21 change only through setHoldingRegister().
+    void setMeasurementsLive(bool live);
+    // A switched-off relay neither answers nor takes broadcasts.
+    void setRelayOnline(int id, bool online);
+    void setFaults(const FaultSettings &faults);
+    FaultSettings faults() const;
+    void setClock(int id, const QDateTime &dateTime);
+    QDateTime clock(int id) const;
+
+    QList<ReceivedWrite> receivedWrites() const;
+    void clearReceivedWrites();
+    int checkbackCount(int id) const;
+    // Requests with a valid CRC seen on the line, whatever slave they address.
+    quint64 framesReceived() const;
+    // Answers written to the line, corrupted ones included.
+    quint64 answersSent() const;
+
+private:
+    RelayState *relay(int id) const;
+    void serve();
+    bool handleFrame(const QByteArray &frame); // false when the bus is stopping
+    QByteArray answer(const QByteArray &frame, FaultSettings *faults);
+    bool waitForStop(int ms) const;
+
+    // A standard mutex rather than QMutex: ThreadSanitizer builds see through it.
+    mutable std::mutex m_mutex;
+    std::map<int, std::unique_ptr<RelayState>> m_relays;
+    FaultSettings m_faults;
+    QList<ReceivedWrite> m_writes;
+
+    // Owned by the serving thread while it runs.
+    modbus_t *m_context = nullptr;
+    int m_replyFds[2] = { -1, -1 };
+    std::mt19937 m_random;
+
+    int m_masterFd = -1;
+    int m_slaveFd = -1;
+    int m_wakeFds[2] = { -1, -1 };
+    QString m_portPath;
+    QString m_linkPath;
+    std::thread m_thread;
+    std::atomic<quint64> m_framesReceived { 0 };
+    std::atomic<quint64> m_answersSent { 0 };
+};
+
+#endif // RELAYBUS_H
