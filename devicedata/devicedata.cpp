@@ -1,0 +1,51 @@
+#include "devicedata/devicedata.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+namespace {
+
+bool allSucceeded(const QVector<ModbusRequest> &requests)
+{
+    return std::all_of(requests.cbegin(), requests.cend(), [](const ModbusRequest &request) {
+        return request.result() == ModbusRequest::Success;
+    });
+}
+
+} // namespace
+
+DeviceData::DeviceData(QObject *parent) : QObject(parent)
+{
+    qRegisterMetaType<DeviceData::State>();
+}
+
+void DeviceData::setState(State state)
+{
+    if (state == m_state)
+        return;
+    const State previous = m_state;
+    m_state = state;
+    emit stateChanged(state, previous);
+}
+
+bool DeviceData::isReadSuccessful() const
+{
+    return allSucceeded(m_readRequests);
+}
+
+bool DeviceData::isWriteSuccessful() const
+{
+    return allSucceeded(m_writeRequests);
+}
+
+void DeviceData::reset()
+{
+    if (m_state != Inactive) {
+        qDebug() << "!!! Reset data only possible in Inactive state !!!";
+        return;
+    }
+    setState(Resetting);
+    resetData();
+    setState(Inactive);
+}

@@ -1,0 +1,74 @@
+#ifndef DEVICEDATA_H
+#define DEVICEDATA_H
+
+#include "devicedata/datavalue.h"
+#include "modbus/modbusrequest.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QVector>
+
+// Base of every data block: a mirror of one group of relay registers or coils.
+//
+// A block declares its Modbus traffic once, in its constructor, as a read and a
+// write list of ModbusRequests; DeviceDataManager walks those lists and moves
+// the block through its states. Reply handlers run on the Modbus worker thread,
+// so they never touch the block's fields there: they decode into a local record
+// and hand it over with updateRecord(), which applies it on the block's own
+// thread before the transaction's end is reported. Panels may therefore read a
+// block at any moment on the GUI thread.
+class DeviceData : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum State { Inactive = 0, Reading = 1, Writing = 2, Resetting = 3 };
+    Q_ENUM(State)
+
+    explicit DeviceData(QObject *parent = nullptr);
+
+    QVector<ModbusRequest> &readRequests() { return m_readRequests; }
+    QVector<ModbusRequest> &writeRequests() { return m_writeRequests; }
+
+    State state() const { return m_state; }
+    void setState(State state);
+
+    bool isReadSuccessful() const;
+    bool isWriteSuccessful() const;
+
+    void reset();
+
+signals:
+    void stateChanged(DeviceData::State currentState, DeviceData::State previousState);
+
+protected:
+    virtual void resetData() = 0;
+
+    // The common reply rule: on success the decoded record replaces the held
+    // one, every value Valid; on failure the held values turn Outdated.
+    // Called from reply handlers on the worker thread; `decode` runs there,
+    // the assignment on the block's thread.
+    template<typename Record, typename Decode>
+    void updateRecord(Record &record, ModbusRequest::Result result, Decode decode)
+    {
+        if (result == ModbusRequest::Success)
+            runOnOwnThread([&record, decoded = decode()] { record = decoded; });
+        else
+            runOnOwnThread([&record] { markOutdated(record); });
+    }
+
+    template<typename Function>
+    void runOnOwnThread(Function function)
+    {
+        QMetaObject::invokeMethod(this, std::move(function), Qt::AutoConnection);
+    }
+
+private:
+    QVector<ModbusRequest> m_readRequests;
+    QVector<ModbusRequest> m_writeRequests;
+    State m_state = Inactive;
+};
+
+Q_DECLARE_METATYPE(DeviceData::State)
+
+#endif // DEVICEDATA_H

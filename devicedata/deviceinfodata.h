@@ -1,0 +1,37 @@
+#ifndef DEVICEINFODATA_H
+#define DEVICEINFODATA_H
+
+#include "devicedata/devicedata.h"
+
+// A relay's identity. Copied by value into the device list, one per relay found.
+struct DeviceInfo
+{
+    DataValue deviceTypeCode;
+    DataValue softwareVersion; // hundredths: 105 is version 1.05
+    DataValue serialNumber; // 32 bits, from two registers
+    DataValue modbusId;
+    DataValue modbusBaudRate; // as the relay stores it
+};
+
+void markOutdated(DeviceInfo &info);
+
+Q_DECLARE_METATYPE(DeviceInfo)
+
+// Identity registers 0 to 9; the scan reads it from every slave ID it probes.
+class DeviceInfoData : public DeviceData
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceInfoData(QObject *parent = nullptr);
+
+    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
+
+protected:
+    void resetData() override;
+
+private:
+    DeviceInfo m_deviceInfo;
+};
+
+#endif // DEVICEINFODATA_H

@@ -1,0 +1,37 @@
+#ifndef METERAGECONFIGURATIONDATA_H
+#define METERAGECONFIGURATIONDATA_H
+
+#include "devicedata/devicedata.h"
+
+// What turns raw measurements into amperes.
+struct MeterageConfiguration
+{
+    DataValue currentRange; // phase current range code 1 to 4
+    DataValue currentTransFactor; // Kt
+    DataValue zeroCurrentTransFactor; // Kt0
+};
+
+void markOutdated(MeterageConfiguration &configuration);
+
+// Measurement configuration registers 25 to 27. Reads fill configuration();
+// a write sends the record last given to setNewConfiguration(), which neither
+// a write nor a reset changes.
+class MeterageConfigurationData : public DeviceData
+{
+    Q_OBJECT
+
+public:
+    explicit MeterageConfigurationData(QObject *parent = nullptr);
+
+    const MeterageConfiguration &configuration() const { return m_configuration; }
+    void setNewConfiguration(const MeterageConfiguration &configuration);
+
+protected:
+    void resetData() override;
+
+private:
+    MeterageConfiguration m_configuration;
+    MeterageConfiguration m_newConfiguration;
+};
+
+#endif // METERAGECONFIGURATIONDATA_H

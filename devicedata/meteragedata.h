@@ -1,0 +1,36 @@
+#ifndef METERAGEDATA_H
+#define METERAGEDATA_H
+
+#include "devicedata/devicedata.h"
+
+// Live measurements as raw register values; meterageconversions.h turns them
+// into amperes, volts and degrees.
+struct Meterage
+{
+    DataValue phaseACurrent;
+    DataValue phaseCCurrent;
+    DataValue zeroCurrent; // 3I0
+    DataValue zeroVoltage; // 3U0
+    DataValue zeroCurrentZeroVoltageAngle; // signed
+};
+
+void markOutdated(Meterage &meterage);
+
+// Measurement registers 16 to 21.
+class MeterageData : public DeviceData
+{
+    Q_OBJECT
+
+public:
+    explicit MeterageData(QObject *parent = nullptr);
+
+    const Meterage &meterage() const { return m_meterage; }
+
+protected:
+    void resetData() override;
+
+private:
+    Meterage m_meterage;
+};
+
+#endif // METERAGEDATA_H

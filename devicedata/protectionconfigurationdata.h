@@ -1,0 +1,36 @@
+#ifndef PROTECTIONCONFIGURATIONDATA_H
+#define PROTECTIONCONFIGURATIONDATA_H
+
+#include "devicedata/devicedata.h"
+
+struct ProtectionConfiguration
+{
+    DataValue diBlockToMode; // see diBlockToModeText()
+    DataValue mtzInstantResetMode; // see onOffText()
+    DataValue mtzInstantResettingTime; // tenths of a second
+};
+
+void markOutdated(ProtectionConfiguration &configuration);
+
+// Protection configuration registers 28 to 31. Reads fill configuration(); a
+// write sends the record last given to setNewConfiguration(), which neither a
+// write nor a reset changes.
+class ProtectionConfigurationData : public DeviceData
+{
+    Q_OBJECT
+
+public:
+    explicit ProtectionConfigurationData(QObject *parent = nullptr);
+
+    const ProtectionConfiguration &configuration() const { return m_configuration; }
+    void setNewConfiguration(const ProtectionConfiguration &configuration);
+
+protected:
+    void resetData() override;
+
+private:
+    ProtectionConfiguration m_configuration;
+    ProtectionConfiguration m_newConfiguration;
+};
+
+#endif // PROTECTIONCONFIGURATIONDATA_H

@@ -1,0 +1,89 @@
+#ifndef DEVICEDATAMANAGER_H
+#define DEVICEDATAMANAGER_H
+
+#include "devicedata/devicedata.h"
+#include "modbus/serialportsettings.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QTimer;
+class RtuModbus;
+
+// Turns "read this block from slave n" and "write this block to slave n" into
+// one strictly sequential stream of transactions on the single RTU endpoint.
+//
+// A block's requests go out in list order, one at a time, each followed by the
+// readiness delay, the pause a relay needs before it takes the next request.
+// Blocks asked for while a sequence runs wait in two queues; queued writes are
+// served before queued reads. deviceDataProcessed() reports each finished block
+// and allDeviceDataProcessed() the end of all queued work.
+class DeviceDataManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceDataManager(QObject *parent = nullptr);
+
+    bool openPort(const ConnectionSettings &settings);
+    bool closePort();
+    bool isOpen() const;
+    QString openError() const;
+
+    int readinessDelay() const;
+    void setReadinessDelay(int milliseconds);
+    int responseTimeout() const;
+    void setResponseTimeout(int milliseconds);
+
+    void read(int slaveId, DeviceData *deviceData);
+    void write(int slaveId, DeviceData *deviceData);
+    void cancelReads();
+    void cancelWrites();
+
+signals:
+    // Emitted right before deviceDataProcessed() for a finished write; slave
+    // 0 is the broadcast address.
+    void deviceDataWritten(DeviceData *deviceData, int slaveId);
+    void deviceDataProcessed(DeviceData *deviceData);
+    void allDeviceDataProcessed();
+
+private slots:
+    void onModbusRequestFinished();
+    void onDeviceReadinessDelayExpired();
+
+private:
+    enum Operation { Read, Write };
+
+    struct QueueEntry
+    {
+        int slaveId;
+        QPointer<DeviceData> deviceData;
+    };
+
+    bool startRead(int slaveId, DeviceData *deviceData);
+    bool startWrite(int slaveId, DeviceData *deviceData);
+    bool issue(int slaveId, const ModbusRequest &request);
+    void begin(int slaveId, DeviceData *deviceData, Operation operation, DeviceData::State state);
+    bool continueSequence();
+    void abandonSequence(int from);
+    void finishCurrent();
+    bool startNextQueued();
+    void cancel(Operation operation);
+
+    RtuModbus *modbus;
+    QList<QueueEntry> readQueue;
+    QList<QueueEntry> writeQueue;
+    bool busy = false;
+    QTimer *readinessTimer;
+    QPointer<DeviceData> current;
+    int currentSlaveId = 0;
+    int readIndex = 0;
+    int writeIndex = 0;
+    Operation operation = Read;
+    bool canceled = false;
+    // A transaction of the current sequence is on the line (not the pause).
+    bool inTransaction = false;
+};
+
+#endif // DEVICEDATAMANAGER_H

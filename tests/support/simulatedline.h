@@ -1,0 +1,38 @@
+#ifndef SIMULATEDLINE_H
+#define SIMULATEDLINE_H
+
+#include "devicemonitor/devicedatamanager.h"
+#include "relaybus.h"
+
+#include <QScopedPointer>
+
+// A relay bus simulator on a pseudo-terminal with a DeviceDataManager
+// connected to it: the fixture of every test that reads or writes blocks
+// over a real serial line.
+class SimulatedLine
+{
+public:
+    explicit SimulatedLine(const QList<int> &ids = { 1, 2, 3 });
+    ~SimulatedLine();
+
+    // Starts the simulator (measurements held still) and opens the port with
+    // a short response timeout and no readiness delay.
+    bool start();
+
+    RelayBus &bus() { return *m_bus; }
+    DeviceDataManager &manager() { return *m_manager; }
+    ConnectionSettings connectionSettings() const;
+
+    // Starts the sequence and waits for deviceDataProcessed(deviceData);
+    // false when it did not come in time.
+    bool read(int slaveId, DeviceData *deviceData, int timeoutMs = 10000);
+    bool write(int slaveId, DeviceData *deviceData, int timeoutMs = 10000);
+
+private:
+    bool waitForProcessed(DeviceData *deviceData, int timeoutMs);
+
+    QScopedPointer<RelayBus> m_bus;
+    QScopedPointer<DeviceDataManager> m_manager;
+};
+
+#endif // SIMULATEDLINE_H
