@@ -1,0 +1,100 @@
+#ifndef DEVICEMONITOR_H
+#define DEVICEMONITOR_H
+
+#include "app/settings.h"
+#include "devicedata/devicedata.h"
+#include "modbus/serialportsettings.h"
+
+#include <QList>
+#include <QObject>
+
+class DeviceDataManager;
+class DeviceListModel;
+class DeviceMonitorRefreshImpl;
+class DeviceMonitorScanImpl;
+
+// The one object through which the user interface talks to the relays.
+//
+// It holds the connection, the device list found by the last scan, the current
+// device and the blocks a refresh reads (the visible tab's, replaced by the main
+// window). Two helpers carry out the long-running activities: the scanner probes
+// a range of slave IDs, the refresher reads the current device once or on a
+// timer. A small state machine keeps them apart: a scan and a refresh never run
+// at once, and a refresh asked for during a scan starts when the scan ends.
+// Writes bypass the state machine; the manager serialises them with the reads.
+class DeviceMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum State { Idle = 0, Scanning = 1, Refreshing = 2 };
+    Q_ENUM(State)
+
+    explicit DeviceMonitor(QObject *parent = nullptr);
+
+    bool connectToPort(const ConnectionSettings &settings);
+    bool disconnectFromPort();
+    bool isConnected() const;
+    // Why the last connectToPort() failed, as the system puts it.
+    QString connectionError() const;
+    bool isCurrentDeviceAvailable() const;
+
+    void scan(int firstId, int lastId);
+    void cancelScan();
+    DeviceListModel *deviceListModel() const { return model; }
+
+    int currentDeviceId() const { return m_currentDeviceId; }
+    void setCurrentDeviceId(int deviceId);
+
+    void refresh();
+    void stopRefresh();
+    void setAutoRefreshEnabled(bool enabled);
+    void setAutoRefreshDelay(int milliseconds);
+    int autoRefreshDelay() const;
+
+    void setDeviceSettings(const DeviceSettings &settings);
+    DeviceSettings deviceSettings() const;
+
+    State state() const { return m_state; }
+
+    void setDeviceDataList(const QList<DeviceData *> &list);
+    void readFromCurrentDevice(const QList<DeviceData *> &list);
+    void writeToCurrentDevice(const QList<DeviceData *> &list);
+    void writeToAllDevices(const QList<DeviceData *> &list);
+    void reset();
+
+signals:
+    void connected(bool connected);
+    void currentDeviceAvailable(bool available);
+    void stateChanged(DeviceMonitor::State state);
+    void currentDeviceIdChanged(int deviceId);
+    void scanProgress(int deviceId);
+    // A write sequence ended; whether it landed is the block's
+    // isWriteSuccessful(). Slave 0 means it went to all devices.
+    void deviceDataWritten(DeviceData *deviceData, int slaveId);
+
+private slots:
+    void onAllDeviceDataProcessed();
+    void onDeviceDataProcessed(DeviceData *deviceData);
+
+private:
+    friend class DeviceMonitorScanImpl;
+    friend class DeviceMonitorRefreshImpl;
+
+    void setState(State state);
+    void write(int slaveId, const QList<DeviceData *> &list);
+
+    DeviceDataManager *manager;
+    DeviceListModel *model;
+    int m_currentDeviceId = -1;
+    State m_state = Idle;
+    bool pendingRefresh = false;
+    bool disconnecting = false;
+    QList<DeviceData *> deviceDataList;
+    DeviceMonitorRefreshImpl *refresher;
+    DeviceMonitorScanImpl *scanner;
+};
+
+Q_DECLARE_METATYPE(DeviceMonitor::State)
+
+#endif // DEVICEMONITOR_H
