@@ -168,10 +168,19 @@ void RtuModbusPrivate::onFinished()
 
 void RtuModbusPrivate::run()
 {
+    // cancel() may stop this thread only while it waits on the line, where no
+    // C++ object is alive: a forced unwind through a destructor (one that
+    // logs, say) would abort the whole program.
+    setTerminationEnabled(false);
+    const bool supported = preparePayload();
+    setTerminationEnabled(true);
     waitForQuietLine();
+    const int rc = supported ? transfer() : 0;
+    const int error = supported ? errno : EMBXILFUN;
+    setTerminationEnabled(false);
 
-    const int rc = execute();
-    const int error = errno;
+    if (!supported)
+        qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
     qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
@@ -212,43 +221,60 @@ void RtuModbusPrivate::waitForQuietLine()
     modbus_flush(context);
 }
 
-int RtuModbusPrivate::execute()
+// Sizes the buffer of the request's function and lets a write fill it.
+bool RtuModbusPrivate::preparePayload()
 {
     const quint16 start = currentRequest.startAddress();
     const quint16 count = currentRequest.count();
 
     switch (currentRequest.function()) {
     case ModbusRequest::ReadCoils:
-        bits.reset(start, count);
-        return modbus_read_bits(context, start, count, bits.data());
     case ModbusRequest::ReadDiscreteInputs:
         bits.reset(start, count);
-        return modbus_read_input_bits(context, start, count, bits.data());
+        return true;
     case ModbusRequest::ReadHoldingRegisters:
-        registers.reset(start, count);
-        return modbus_read_registers(context, start, count, registers.data());
     case ModbusRequest::ReadInputRegisters:
         registers.reset(start, count);
-        return modbus_read_input_registers(context, start, count, registers.data());
+        return true;
     case ModbusRequest::WriteSingleCoil:
-        bits.reset(start, count);
-        currentRequest.fillBits(bits);
-        return modbus_write_bit(context, start, bits.value(start) ? TRUE : FALSE);
-    case ModbusRequest::WriteSingleRegister:
-        registers.reset(start, count);
-        currentRequest.fillRegisters(registers);
-        return modbus_write_register(context, start, registers.value(start));
     case ModbusRequest::WriteMultipleCoils:
         bits.reset(start, count);
         currentRequest.fillBits(bits);
-        return modbus_write_bits(context, start, count, bits.data());
+        return true;
+    case ModbusRequest::WriteSingleRegister:
     case ModbusRequest::WriteMultipleRegisters:
         registers.reset(start, count);
         currentRequest.fillRegisters(registers);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The transaction itself: libmodbus calls only, nothing to unwind.
+int RtuModbusPrivate::transfer()
+{
+    const quint16 start = currentRequest.startAddress();
+    const quint16 count = currentRequest.count();
+
+    switch (currentRequest.function()) {
+    case ModbusRequest::ReadCoils:
+        return modbus_read_bits(context, start, count, bits.data());
+    case ModbusRequest::ReadDiscreteInputs:
+        return modbus_read_input_bits(context, start, count, bits.data());
+    case ModbusRequest::ReadHoldingRegisters:
+        return modbus_read_registers(context, start, count, registers.data());
+    case ModbusRequest::ReadInputRegisters:
+        return modbus_read_input_registers(context, start, count, registers.data());
+    case ModbusRequest::WriteSingleCoil:
+        return modbus_write_bit(context, start, bits.count() > 0 && bits.data()[0] ? TRUE : FALSE);
+    case ModbusRequest::WriteSingleRegister:
+        return modbus_write_register(context, start, registers.count() > 0 ? registers.data()[0] : 0);
+    case ModbusRequest::WriteMultipleCoils:
+        return modbus_write_bits(context, start, count, bits.data());
+    case ModbusRequest::WriteMultipleRegisters:
         return modbus_write_registers(context, start, count, registers.data());
     default:
-        qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
-        errno = EMBXILFUN;
         return 0;
     }
 }

@@ -48,7 +48,8 @@ private slots:
     void onFinished();
 
 private:
-    int execute();
+    bool preparePayload();
+    int transfer();
     bool isSentBroadcast(int error) const;
     void waitForQuietLine();
     void applyResponseTimeout();
