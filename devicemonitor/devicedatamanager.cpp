@@ -241,6 +241,13 @@ void DeviceDataManager::cancel(Operation op)
     modbus->cancel();
     inTransaction = false;
     DeviceData *canceledData = current;
+    // A canceled write did not land; its requests must not keep the results
+    // of an earlier write that did.
+    if (op == Write) {
+        QVector<ModbusRequest> &requests = canceledData->writeRequests();
+        for (int i = writeIndex; i < requests.size(); ++i)
+            requests[i].setFailed(ModbusRequest::Error);
+    }
     current = nullptr;
     canceledData->setState(DeviceData::Inactive);
     canceled = true;

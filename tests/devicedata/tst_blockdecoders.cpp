@@ -427,5 +427,5 @@ void BlockDecodersTest::randomCrashLogPassesKeepTheTableConsistent()
     }
 }
 
-QTEST_MAIN(BlockDecodersTest)
+QTEST_GUILESS_MAIN(BlockDecodersTest)
 #include "tst_blockdecoders.moc"

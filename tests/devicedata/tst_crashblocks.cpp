@@ -671,5 +671,5 @@ void CrashBlocksTest::clearWritesTheCoil()
     QCOMPARE(count.crashCount(), validValue(0));
 }
 
-QTEST_MAIN(CrashBlocksTest)
+QTEST_GUILESS_MAIN(CrashBlocksTest)
 #include "tst_crashblocks.moc"

@@ -231,5 +231,5 @@ void DeviceTimeDataTest::writeToAllRelays()
     }
 }
 
-QTEST_MAIN(DeviceTimeDataTest)
+QTEST_GUILESS_MAIN(DeviceTimeDataTest)
 #include "tst_devicetimedata.moc"

@@ -181,5 +181,5 @@ void SetpointsDataTest::writeReachesTheRelayInOrder()
         QCOMPARE(block.setpoints().*entry.second, validValue((edited.*entry.second).value));
 }
 
-QTEST_MAIN(SetpointsDataTest)
+QTEST_GUILESS_MAIN(SetpointsDataTest)
 #include "tst_setpointsdata.moc"

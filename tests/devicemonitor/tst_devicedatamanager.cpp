@@ -123,6 +123,7 @@ private slots:
     void closingThePortEndsAWrite();
     void queuedWriteThatCannotStartIsReported();
     void negativeTimingsCountAsZero();
+    void canceledWriteDoesNotLookWritten();
 
 private:
     QScopedPointer<SimulatedLine> m_line;
@@ -446,6 +447,22 @@ void DeviceDataManagerTest::negativeTimingsCountAsZero()
     manager.read(1, &data);
     QVERIFY(log.waitFor(QStringLiteral("all")));
     QCOMPARE(log.lines.count(QStringLiteral("processed N")), 2);
+}
+
+void DeviceDataManagerTest::canceledWriteDoesNotLookWritten()
+{
+    DeviceDataManager &manager = m_line->manager();
+    ProbeData data(QStringLiteral("W"), { 25, 26 });
+    data.pending = 2;
+    QVERIFY(m_line->write(1, &data));
+    QVERIFY(data.isWriteSuccessful());
+
+    manager.setReadinessDelay(200);
+    manager.write(1, &data);
+    QTRY_COMPARE(m_line->bus().receivedWrites().size(), 3);
+    manager.cancelWrites();
+    QCOMPARE(data.state(), DeviceData::Inactive);
+    QVERIFY(!data.isWriteSuccessful());
 }
 
 QTEST_GUILESS_MAIN(DeviceDataManagerTest)

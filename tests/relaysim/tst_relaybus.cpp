@@ -206,6 +206,8 @@ private slots:
     void measurements();
     void droppedAnswers();
     void corruptedAndDelayedAnswers();
+    void pacedAnswersTakeTheirLineTime_data();
+    void pacedAnswersTakeTheirLineTime();
     void switchedOffRelayIsSilent();
     void clientReopensThePort();
     void linkFollowsTheBus();
@@ -750,6 +752,55 @@ void TestRelayBus::corruptedAndDelayedAnswers()
     QCOMPARE(error, 0);
     QCOMPARE(values, QList<quint16> { 60 });
     QCOMPARE(m_master->readRegister(2, 26), quint16(999));
+}
+
+void TestRelayBus::pacedAnswersTakeTheirLineTime_data()
+{
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("bitsPerCharacter");
+    QTest::addColumn<int>("function");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("lineMs"); // request + 3.5 characters + answer, worked out by hand
+
+    // 8 + 3.5 + 25 characters of 10 bits.
+    QTest::newRow("10 registers, 9600 8N1")
+        << 9600 << 10 << MODBUS_FC_READ_HOLDING_REGISTERS << 10 << 38.02;
+    // 8 + 3.5 + 7 characters of 11 bits: parity counts.
+    QTest::newRow("1 register, 4800 8E1")
+        << 4800 << 11 << MODBUS_FC_READ_HOLDING_REGISTERS << 1 << 42.40;
+    // 37 + 3.5 + 8 characters: the request's length counts as much as the answer's.
+    QTest::newRow("write 14 registers, 9600 8N1")
+        << 9600 << 10 << MODBUS_FC_WRITE_MULTIPLE_REGISTERS << 14 << 50.52;
+}
+
+void TestRelayBus::pacedAnswersTakeTheirLineTime()
+{
+    QFETCH(int, baudRate);
+    QFETCH(int, bitsPerCharacter);
+    QFETCH(int, function);
+    QFETCH(int, count);
+    QFETCH(double, lineMs);
+
+    m_bus->setLinePacing(baudRate, bitsPerCharacter);
+    QCOMPARE(m_bus->linePacing().baudRate, baudRate);
+    QCOMPARE(m_bus->linePacing().bitsPerCharacter, bitsPerCharacter);
+    m_master->setTimeout(1000);
+    const QList<quint16> values = QVector<quint16>(count, 3).toList();
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const int error = function == MODBUS_FC_WRITE_MULTIPLE_REGISTERS
+            ? m_master->write(1, function, 32, values)
+            : m_master->read(1, function, 0, count);
+        const double elapsedMs = timer.nsecsElapsed() / 1e6;
+        QCOMPARE(error, 0);
+        // Answers never come early; how late they may be is the machine's business.
+        QVERIFY2(elapsedMs >= lineMs - 0.01, qPrintable(QString::number(elapsedMs)));
+    }
+
+    m_bus->setLinePacing(0);
+    QVERIFY(!m_bus->linePacing().isOn());
+    QCOMPARE(m_master->read(1, MODBUS_FC_READ_HOLDING_REGISTERS, 0, 10), 0);
 }
 
 void TestRelayBus::switchedOffRelayIsSilent()

@@ -47,6 +47,26 @@ bool parseDelay(const QString &text, FaultSettings *faults)
         && faults->maxDelayMs >= faults->minDelayMs;
 }
 
+// "BAUD" for 8N1, or "BAUD:FORMAT" with a character format such as 8E1 or 7O2.
+bool parsePacing(const QString &text, int *baudRate, int *bitsPerCharacter)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool baudOk = false;
+    *baudRate = parts.first().toInt(&baudOk);
+    *bitsPerCharacter = LinePacing::bitsFor(8, 'N', 1);
+    if (parts.size() == 2) {
+        const QString format = parts.last().toUpper();
+        const int dataBits = format.left(1).toInt();
+        const QChar parity = format.size() == 3 ? format.at(1) : QChar();
+        const int stopBits = format.right(1).toInt();
+        if (format.size() != 3 || dataBits < 5 || dataBits > 8
+            || !QStringLiteral("NEO").contains(parity) || stopBits < 1 || stopBits > 2)
+            return false;
+        *bitsPerCharacter = LinePacing::bitsFor(dataBits, parity.toLatin1(), stopBits);
+    }
+    return parts.size() <= 2 && baudOk && *baudRate >= 0;
+}
+
 // "ID=VALUE" (VALUE decimal or 0x hex), or just "ID" when the value has a default.
 bool parseAssignment(const QString &text, const RelayBus &bus, int *id, quint16 *value)
 {
@@ -104,10 +124,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption delayOption(QStringLiteral("delay"),
         QStringLiteral("Delay of every answer in milliseconds, fixed or drawn from min-max."),
         QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption paceOption(QStringLiteral("pace"),
+        QStringLiteral("Answer as a line at this baud rate would: request, 3.5-character gap and "
+                       "answer on the wire (format 8N1 unless given, e.g. 19200:8E1; 0 is off)."),
+        QStringLiteral("baud[:format]"), QStringLiteral("0"));
     const QCommandLineOption stillOption(
         QStringLiteral("still"), QStringLiteral("Hold the measurements still."));
     parser.addOptions({ idsOption, linkOption, crashesOption, foreignOption, modulesOption,
-        dropOption, badCrcOption, delayOption, stillOption });
+        dropOption, badCrcOption, delayOption, paceOption, stillOption });
     parser.process(app);
 
     QList<int> ids;
@@ -123,6 +147,11 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--drop and --bad-crc take a probability from 0 to 1"));
     if (!parseDelay(parser.value(delayOption), &faults))
         return fail(QStringLiteral("--delay takes milliseconds, or min-max"));
+    int paceBaudRate = 0;
+    int paceBits = 0;
+    if (!parsePacing(parser.value(paceOption), &paceBaudRate, &paceBits))
+        return fail(
+            QStringLiteral("--pace takes a baud rate, optionally with a format: 19200:8E1"));
 
     RelayBus bus(ids);
     for (int id : ids)
@@ -142,6 +171,7 @@ int main(int argc, char *argv[])
         bus.setModules(id, modules);
     }
     bus.setFaults(faults);
+    bus.setLinePacing(paceBaudRate, paceBits);
     bus.setMeasurementsLive(!parser.isSet(stillOption));
 
     QString error;

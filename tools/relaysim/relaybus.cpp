@@ -23,6 +23,9 @@ namespace {
 // line noise or for function codes whose length the framer cannot tell.
 constexpr int SilenceMs = 5;
 
+// Silence that ends an RTU frame, in characters.
+constexpr double InterFrameGapCharacters = 3.5;
+
 void closeFd(int &fd)
 {
     if (fd >= 0)
@@ -38,6 +41,19 @@ void fail(QString *error, const char *what)
 }
 
 } // namespace
+
+int LinePacing::bitsFor(int dataBits, char parity, int stopBits)
+{
+    return 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
+}
+
+qint64 LinePacing::transactionNs(int requestBytes, int answerBytes) const
+{
+    if (!isOn())
+        return 0;
+    const double characters = requestBytes + InterFrameGapCharacters + answerBytes;
+    return qint64(characters * bitsPerCharacter * 1e9 / baudRate + 0.5);
+}
 
 RelayBus::RelayBus(const QList<int> &ids) : m_random(std::random_device()())
 {
@@ -245,6 +261,19 @@ FaultSettings RelayBus::faults() const
     return m_faults;
 }
 
+void RelayBus::setLinePacing(int baudRate, int bitsPerCharacter)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_pacing.baudRate = qMax(0, baudRate);
+    m_pacing.bitsPerCharacter = qMax(1, bitsPerCharacter);
+}
+
+LinePacing RelayBus::linePacing() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_pacing;
+}
+
 void RelayBus::setClock(int id, const QDateTime &dateTime)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -313,7 +342,7 @@ void RelayBus::serve()
             return;
         if (ready == 0) {
             const QByteArray frame = framer.silence();
-            if (!frame.isEmpty() && !handleFrame(frame))
+            if (!frame.isEmpty() && !handleFrame(frame, lastByte))
                 return;
             continue;
         }
@@ -329,17 +358,18 @@ void RelayBus::serve()
             continue;
         lastByte = std::chrono::steady_clock::now();
         for (const QByteArray &frame : framer.feed(QByteArray(buffer, int(size)))) {
-            if (!handleFrame(frame))
+            if (!handleFrame(frame, lastByte))
                 return;
         }
     }
 }
 
-bool RelayBus::handleFrame(const QByteArray &frame)
+bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival)
 {
     ++m_framesReceived;
     FaultSettings faults;
-    QByteArray reply = answer(frame, &faults);
+    LinePacing pacing;
+    QByteArray reply = answer(frame, &faults, &pacing);
     if (reply.isEmpty())
         return true;
 
@@ -351,8 +381,17 @@ bool RelayBus::handleFrame(const QByteArray &frame)
     const int delayMs = faults.maxDelayMs > faults.minDelayMs
         ? std::uniform_int_distribution<int>(faults.minDelayMs, faults.maxDelayMs)(m_random)
         : faults.minDelayMs;
-    if (delayMs > 0 && waitForStop(delayMs))
+    if (pacing.isOn()) {
+        // The whole answer goes out at the moment its last byte would have arrived: a master
+        // cannot act on an RTU answer before it is complete.
+        const auto due = arrival
+            + std::chrono::nanoseconds(pacing.transactionNs(frame.size(), reply.size()))
+            + std::chrono::milliseconds(delayMs);
+        if (waitForStopUntil(due))
+            return false;
+    } else if (delayMs > 0 && waitForStop(delayMs)) {
         return false;
+    }
 
     // Nobody reads a full line: the answer is lost like on a real one.
     if (::write(m_masterFd, reply.constData(), size_t(reply.size())) > 0)
@@ -360,10 +399,11 @@ bool RelayBus::handleFrame(const QByteArray &frame)
     return true;
 }
 
-QByteArray RelayBus::answer(const QByteArray &frame, FaultSettings *faults)
+QByteArray RelayBus::answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
     *faults = m_faults;
+    *pacing = m_pacing;
     const int slave = static_cast<quint8>(frame.at(0));
     QList<ReceivedWrite> taken;
     if (slave == MODBUS_BROADCAST_ADDRESS) {
@@ -392,4 +432,22 @@ bool RelayBus::waitForStop(int ms) const
 {
     pollfd wake = { m_wakeFds[0], POLLIN, 0 };
     return ::poll(&wake, 1, ms) > 0;
+}
+
+// Millisecond poll() timeouts are too coarse for character times; ppoll() takes nanoseconds.
+bool RelayBus::waitForStopUntil(std::chrono::steady_clock::time_point deadline) const
+{
+    pollfd wake = { m_wakeFds[0], POLLIN, 0 };
+    for (;;) {
+        const auto remaining = deadline - std::chrono::steady_clock::now();
+        if (remaining <= std::chrono::nanoseconds::zero())
+            return false;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(remaining).count();
+        const timespec timeout = { time_t(ns / 1000000000), long(ns % 1000000000) };
+        const int ready = ::ppoll(&wake, 1, &timeout, nullptr);
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
 }

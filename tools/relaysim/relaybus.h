@@ -13,6 +13,11 @@
 // back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
 // every online relay without an answer, as on a real line.
 //
+// A pseudo-terminal moves bytes at memory speed. With line pacing on, each answer arrives when it
+// would on a real line of the given baud rate: the request's own time on the wire, the
+// 3.5-character gap that ends it, then the answer's time on the wire, all counted from the moment
+// the request came in.
+//
 // Every public function is thread-safe: one mutex guards the relays, the fault settings and the
 // record of writes, so tests may change a relay while a client is talking to it.
 
@@ -21,6 +26,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +42,18 @@ struct FaultSettings
     double badCrcProbability = 0; // the answer reaches the line with a corrupted CRC
     int minDelayMs = 0; // each answer is held back uniformly in [minDelayMs, maxDelayMs]
     int maxDelayMs = 0;
+};
+
+struct LinePacing
+{
+    int baudRate = 0; // 0: no pacing
+    int bitsPerCharacter = 10; // start, data, parity and stop bits; 8N1 is 10
+
+    // Start bit, data bits, a parity bit unless parity is 'N', stop bits.
+    static int bitsFor(int dataBits, char parity, int stopBits);
+    bool isOn() const { return baudRate > 0; }
+    // Wire time of a transaction: request, inter-frame gap, answer.
+    qint64 transactionNs(int requestBytes, int answerBytes) const;
 };
 
 // One register or coil taken by a relay (coil values are 0 or 1). Writes a relay refused with an
@@ -86,6 +104,9 @@ public:
     void setRelayOnline(int id, bool online);
     void setFaults(const FaultSettings &faults);
     FaultSettings faults() const;
+    // A baud rate of 0 switches pacing off. Fault delays come on top of the paced time.
+    void setLinePacing(int baudRate, int bitsPerCharacter = 10);
+    LinePacing linePacing() const;
     void setClock(int id, const QDateTime &dateTime);
     QDateTime clock(int id) const;
 
@@ -100,14 +121,17 @@ public:
 private:
     RelayState *relay(int id) const;
     void serve();
-    bool handleFrame(const QByteArray &frame); // false when the bus is stopping
-    QByteArray answer(const QByteArray &frame, FaultSettings *faults);
+    // arrival: when the last byte of the frame came in. Returns false when the bus is stopping.
+    bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival);
+    QByteArray answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing);
     bool waitForStop(int ms) const;
+    bool waitForStopUntil(std::chrono::steady_clock::time_point deadline) const;
 
     // A standard mutex rather than QMutex: ThreadSanitizer builds see through it.
     mutable std::mutex m_mutex;
     std::map<int, std::unique_ptr<RelayState>> m_relays;
     FaultSettings m_faults;
+    LinePacing m_pacing;
     QList<ReceivedWrite> m_writes;
 
     // Owned by the serving thread while it runs.

@@ -1,0 +1,78 @@
+#ifndef BENCHSUPPORT_H
+#define BENCHSUPPORT_H
+
+// What the benchmark programs share: clocks, statistics, Modbus RTU wire times and the rows of
+// the table that scripts/bench prints.
+//
+// Every program measures a figure and what it is compared with side by side in one run, and
+// writes finished rows (figure, measured, compared with, ratio, target, result) to the report
+// file named on its command line. Standard output and standard error are left to the product
+// code, whose Modbus frame trace and debug lines go there.
+
+#include <QString>
+#include <QVector>
+
+namespace bench {
+
+qint64 nowNs(); // monotonic, shared by all processes of the machine
+qint64 cpuNs(); // CPU time of this process, every thread counted, ended ones included
+// Peak resident set size of this process in KiB (VmHWM).
+qint64 peakRssKb();
+
+struct Summary
+{
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    int count = 0;
+};
+
+Summary summarize(QVector<double> values);
+// Nearest-rank percentile, p in (0, 100].
+double percentile(QVector<double> values, double p);
+
+// "12.3 [11.9-13.0] unit": median with the range of repeats, or just the value for one.
+QString describe(const Summary &summary, int decimals, const QString &unit);
+QString number(double value, int decimals);
+
+// Modbus RTU on the wire: request, the 3.5-character gap, answer.
+struct Line
+{
+    int baudRate = 19200;
+    int bitsPerCharacter = 10;
+
+    double characterMs() const { return bitsPerCharacter * 1000.0 / baudRate; }
+    double transactionMs(int requestBytes, int answerBytes) const
+    {
+        return (requestBytes + 3.5 + answerBytes) * characterMs();
+    }
+};
+
+// Length of the normal answer to a read request (functions 1 to 4), address and CRC included.
+int readAnswerBytes(int function, int count);
+constexpr int ReadRequestBytes = 8;
+
+class Report
+{
+public:
+    explicit Report(const QString &path) : m_path(path) { }
+
+    // measured / reference, with the target as a number to compare against.
+    void ratioRow(const QString &figure, const QString &measured, const QString &reference,
+        double ratio, const QString &target, bool met);
+    // A figure with an absolute target, no reference run.
+    void row(const QString &figure, const QString &measured, const QString &reference,
+        const QString &target, bool met);
+    void skipped(const QString &figure, const QString &why);
+    // Printed below the table.
+    void note(const QString &text);
+
+private:
+    void append(const QStringList &fields);
+
+    QString m_path;
+};
+
+} // namespace bench
+
+#endif // BENCHSUPPORT_H

@@ -1,0 +1,415 @@
+// The real main window, offscreen, connected to a simulated line.
+//
+//   --refresh        scans the line, then measures, over the given number of seconds, the
+//                    longest stall of the GUI event loop and the CPU time taken during
+//                    auto-refresh on the Monitor tab, and the CPU time taken while connected
+//                    with auto-refresh off.
+//   --startup        runs the main window and an empty four-tab window as separate processes,
+//                    several times each, and compares their start-up to the first painted
+//                    window and their peak resident memory.
+//   --client-window  one such process: the window as the program starts it, painted, connected,
+//                    scanned and refreshed once; leaves its paint time and peak RSS in a file.
+//
+// Settings live in "settings.ini" in the working directory, as in the program itself, so every
+// mode runs in a directory of its own.
+
+#include "benchsupport.h"
+#include "firstpaintprobe.h"
+
+#include "app/settings.h"
+#include "devicedata/crashdata.h"
+#include "devicemonitor/devicemonitor.h"
+#include "ui/mainwindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+using namespace bench;
+
+namespace {
+
+// Event deliveries closer together than this belong to one pass of the event loop: input
+// arriving in between would have waited all the same.
+constexpr qint64 MergeGapNs = 100000;
+constexpr int SetUpTimeoutMs = 30000;
+
+// Measures how long the event loop is kept from coming back for new events: the longest run of
+// top-level event deliveries, from the start of the first to the end of the last, with no gap
+// longer than MergeGapNs in between.
+class StallMeter : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        const bool outermost = m_depth++ == 0 && m_recording;
+        qint64 start = 0;
+        if (outermost) {
+            start = nowNs();
+            if (start - m_lastEnd > MergeGapNs)
+                m_busySince = start;
+        }
+        const QEvent::Type type = event->type(); // the event may be gone afterwards
+        const char *receiverClass = receiver->metaObject()->className();
+        const bool result = QApplication::notify(receiver, event);
+        if (--m_depth == 0 && outermost) {
+            m_lastEnd = nowNs();
+            ++m_events;
+            m_longestStall = qMax(m_longestStall, m_lastEnd - m_busySince);
+            if (m_lastEnd - start > m_longestEvent) {
+                m_longestEvent = m_lastEnd - start;
+                m_longestEventType = type;
+                m_longestEventReceiver = QString::fromLatin1(receiverClass);
+            }
+        }
+        return result;
+    }
+
+    void startRecording()
+    {
+        m_recording = true;
+        m_lastEnd = 0;
+    }
+    void stopRecording() { m_recording = false; }
+
+    double longestStallMs() const { return m_longestStall / 1e6; }
+    double longestEventMs() const { return m_longestEvent / 1e6; }
+    QString longestEventText() const
+    {
+        return QStringLiteral("event type %1 to %2")
+            .arg(m_longestEventType)
+            .arg(m_longestEventReceiver);
+    }
+    qint64 events() const { return m_events; }
+
+private:
+    int m_depth = 0;
+    bool m_recording = false;
+    qint64 m_busySince = 0;
+    qint64 m_lastEnd = 0;
+    qint64 m_longestStall = 0;
+    qint64 m_longestEvent = 0;
+    int m_longestEventType = 0;
+    QString m_longestEventReceiver;
+    qint64 m_events = 0;
+};
+
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = SetUpTimeoutMs)
+{
+    const qint64 deadline = nowNs() + qint64(timeoutMs) * 1000000;
+    while (!condition()) {
+        if (nowNs() > deadline)
+            return false;
+        runFor(10);
+    }
+    return true;
+}
+
+// A stuck set-up would otherwise hang the whole benchmark run, a modal message box included.
+void armWatchdog(int seconds, const char *what)
+{
+    auto *watchdog = new QTimer(qApp);
+    watchdog->setSingleShot(true);
+    QObject::connect(watchdog, &QTimer::timeout, [what] {
+        std::fprintf(stderr, "korvel-bench-gui: %s did not finish in time\n", what);
+        std::_Exit(3);
+    });
+    watchdog->start(seconds * 1000);
+}
+
+void writeSettings(const QString &port)
+{
+    ConnectionSettings connection;
+    connection.portName = port;
+    saveConnectionSettings(connection);
+}
+
+// Starts as app/main.cpp does.
+void installTranslation(QTranslator &translator)
+{
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    (void)translator.load(QStringLiteral(":/translations/korvel-client_ru.qm"));
+    QApplication::installTranslator(&translator);
+}
+
+// Connects through the Connect action and scans the window's default range with the Scan
+// button, as a user would. Ends once the first relay found has been refreshed in full.
+class Session
+{
+public:
+    explicit Session(MainWindow &window)
+        : monitor(window.findChild<DeviceMonitor *>(QStringLiteral("deviceMonitor"))),
+          connectAction(window.findChild<QAction *>(QStringLiteral("actionConnect"))),
+          autoRefreshAction(window.findChild<QAction *>(QStringLiteral("actionAutoRefresh"))),
+          scanButton(window.findChild<QAbstractButton *>(QStringLiteral("scanButton"))),
+          lastBlock(window.findChild<CrashData *>())
+    {
+        if (lastBlock) {
+            QObject::connect(lastBlock, &DeviceData::stateChanged, lastBlock,
+                [this](DeviceData::State current, DeviceData::State previous) {
+                    if (current == DeviceData::Inactive && previous == DeviceData::Reading)
+                        ++passes;
+                });
+        }
+    }
+
+    QString start(const QString &port)
+    {
+        if (!monitor || !connectAction || !autoRefreshAction || !scanButton || !lastBlock)
+            return QStringLiteral("the main window lacks an object the benchmark drives");
+        // A failed connect opens a modal message box.
+        if (!QFileInfo::exists(port))
+            return QStringLiteral("no simulator at %1").arg(port);
+        connectAction->trigger();
+        if (!monitor->isConnected())
+            return QStringLiteral("cannot connect to %1").arg(port);
+        scanButton->click();
+        if (!waitUntil([this] { return passes > 0; }))
+            return QStringLiteral("no refresh pass after the scan");
+        return QString();
+    }
+
+    DeviceMonitor *monitor;
+    QAction *connectAction;
+    QAction *autoRefreshAction;
+    QAbstractButton *scanButton;
+    CrashData *lastBlock;
+    int passes = 0; // the Monitor tab's last block read to the end
+};
+
+int runRefresh(StallMeter &application, const QString &port, int seconds, Report &report)
+{
+    armWatchdog(2 * seconds + 120, "the refresh benchmark");
+    QTemporaryDir directory;
+    QDir::setCurrent(directory.path());
+    writeSettings(port);
+    QTranslator translator;
+    installTranslation(translator);
+
+    MainWindow window;
+    window.show();
+    Session session(window);
+    const QString error = session.start(port);
+    if (!error.isEmpty()) {
+        report.note(QStringLiteral("gui: ") + error);
+        return 1;
+    }
+    runFor(1000); // what the first pass set off settles
+
+    const int passesBefore = session.passes;
+    application.startRecording();
+    const qint64 cpuStart = cpuNs();
+    const qint64 start = nowNs();
+    runFor(seconds * 1000);
+    const double refreshingCpu = (cpuNs() - cpuStart) / double(nowNs() - start);
+    application.stopRecording();
+    const int passes = session.passes - passesBefore;
+    const bool refreshing = session.monitor->state() == DeviceMonitor::Refreshing;
+
+    session.autoRefreshAction->setChecked(false);
+    runFor(1000);
+    const bool idle = session.monitor->state() == DeviceMonitor::Idle;
+    const int passesBeforeIdle = session.passes;
+    const qint64 idleCpuStart = cpuNs();
+    const qint64 idleStart = nowNs();
+    runFor(seconds * 1000);
+    const double idleCpu = (cpuNs() - idleCpuStart) / double(nowNs() - idleStart);
+    const int idlePasses = session.passes - passesBeforeIdle;
+
+    const double stall = application.longestStallMs();
+    report.row(QStringLiteral("4 longest GUI stall, auto-refresh %1 s").arg(seconds),
+        number(stall, 2) + QStringLiteral(" ms"), QStringLiteral("60 Hz frame 16.7 ms"),
+        QStringLiteral("< 10 ms"), stall < 10);
+    report.row(QStringLiteral("5 CPU, auto-refresh on Monitor tab %1 s").arg(seconds),
+        number(refreshingCpu * 100, 3) + QStringLiteral(" % of a core"), QStringLiteral("one core"),
+        QStringLiteral("< 1 %"), refreshingCpu < 0.01);
+    report.row(QStringLiteral("5 CPU, connected, auto-refresh off %1 s").arg(seconds),
+        number(idleCpu * 100, 3) + QStringLiteral(" % of a core"), QStringLiteral("one core"),
+        QStringLiteral("< 0.1 %"), idleCpu < 0.001);
+    report.note(
+        QStringLiteral("4-5: %1 passes during auto-refresh (monitor %2), %3 while off "
+                       "(monitor %4); %5 events, the longest single one %6 ms (%7)")
+            .arg(passes)
+            .arg(refreshing ? QStringLiteral("refreshing") : QStringLiteral("NOT refreshing"))
+            .arg(idlePasses)
+            .arg(idle ? QStringLiteral("idle") : QStringLiteral("NOT idle"))
+            .arg(application.events())
+            .arg(number(application.longestEventMs(), 2), application.longestEventText()));
+    return 0;
+}
+
+int runClientWindow(const QString &port, const QString &result, int holdMs)
+{
+    armWatchdog(60, "the main window process");
+    QTranslator translator;
+    installTranslation(translator);
+    MainWindow window;
+    FirstPaintProbe probe(&window);
+    window.show();
+    if (!waitUntil([&] { return probe.paintedAtNs() != 0; }))
+        return 1;
+    Session session(window);
+    if (!session.start(port).isEmpty())
+        return 1;
+    runFor(holdMs);
+    return writeWindowResult(result, probe.paintedAtNs(), peakRssKb()) ? 0 : 1;
+}
+
+struct WindowRun
+{
+    bool ok = false;
+    double startUpMs = 0;
+    double peakRssMiB = 0;
+};
+
+WindowRun runWindowProcess(const QString &program, QStringList arguments, const QString &directory)
+{
+    const QString result = QDir(directory).filePath(QStringLiteral("window-result"));
+    QFile::remove(result);
+    arguments << QStringLiteral("--result") << result;
+    QProcess process;
+    process.setWorkingDirectory(directory);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    const qint64 start = nowNs();
+    process.start(program, arguments);
+    WindowRun run;
+    if (!process.waitForFinished(90000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return run;
+    QFile file(result);
+    if (!file.open(QIODevice::ReadOnly))
+        return run;
+    const QList<QByteArray> fields = file.readAll().simplified().split(' ');
+    if (fields.size() != 2)
+        return run;
+    run.startUpMs = (fields.at(0).toLongLong() - start) / 1e6;
+    run.peakRssMiB = fields.at(1).toLongLong() / 1024.0;
+    run.ok = run.startUpMs > 0;
+    return run;
+}
+
+int runStartup(const QString &port, int runs, int holdMs, Report &report)
+{
+    QTemporaryDir directory;
+    QDir::setCurrent(directory.path());
+    writeSettings(port);
+    const QString self = QCoreApplication::applicationFilePath();
+    const QStringList clientArguments = { QStringLiteral("--client-window"),
+        QStringLiteral("--port"), port, QStringLiteral("--hold"), QString::number(holdMs) };
+    const QStringList emptyArguments = { QStringLiteral("--hold"), QString::number(holdMs) };
+    const QString emptyWindow = QStringLiteral(KORVEL_BENCH_EMPTY_WINDOW);
+
+    QVector<double> clientStartUp, emptyStartUp, clientRss, emptyRss;
+    // Run 0 fills the caches and is not counted; the order alternates so neither side always
+    // comes second.
+    for (int i = 0; i <= runs; ++i) {
+        WindowRun client;
+        WindowRun empty;
+        if (i % 2) {
+            empty = runWindowProcess(emptyWindow, emptyArguments, directory.path());
+            client = runWindowProcess(self, clientArguments, directory.path());
+        } else {
+            client = runWindowProcess(self, clientArguments, directory.path());
+            empty = runWindowProcess(emptyWindow, emptyArguments, directory.path());
+        }
+        if (!client.ok || !empty.ok) {
+            report.note(QStringLiteral("startup: a window process failed (%1)")
+                            .arg(client.ok ? QStringLiteral("empty window")
+                                           : QStringLiteral("main window")));
+            return 1;
+        }
+        if (i == 0)
+            continue;
+        clientStartUp.append(client.startUpMs);
+        emptyStartUp.append(empty.startUpMs);
+        clientRss.append(client.peakRssMiB);
+        emptyRss.append(empty.peakRssMiB);
+    }
+
+    const Summary clientMemory = summarize(clientRss);
+    const Summary emptyMemory = summarize(emptyRss);
+    const double extra = clientMemory.median - emptyMemory.median;
+    report.row(QStringLiteral("6 peak RSS, main window on Monitor tab"),
+        describe(clientMemory, 1, QStringLiteral("MiB"))
+            + QStringLiteral(" (+%1)").arg(number(extra, 1)),
+        QStringLiteral("empty 4-tab window ") + describe(emptyMemory, 1, QStringLiteral("MiB")),
+        QStringLiteral("<= baseline + 10 MiB"), extra <= 10);
+    const Summary clientTime = summarize(clientStartUp);
+    const Summary emptyTime = summarize(emptyStartUp);
+    const double ratio = clientTime.median / emptyTime.median;
+    report.ratioRow(QStringLiteral("6 start-up to first paint (offscreen)"),
+        describe(clientTime, 1, QStringLiteral("ms")),
+        QStringLiteral("empty 4-tab window ") + describe(emptyTime, 1, QStringLiteral("ms")), ratio,
+        QStringLiteral("<= 1.5x"), ratio <= 1.5);
+    report.note(QStringLiteral("6: %1 runs of each, separate processes, after one uncounted run; "
+                               "the main window process also connects, scans 1-3 and refreshes "
+                               "once before its peak RSS is taken")
+                    .arg(runs));
+    return 0;
+}
+
+QString argumentAfter(const QStringList &arguments, const QString &name, const QString &fallback)
+{
+    const int at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1) : fallback;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Q_INIT_RESOURCE(resources);
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString port = argumentAfter(arguments, QStringLiteral("--port"), QString());
+
+    // The child process starts exactly as the program does: nothing ahead of the window.
+    if (arguments.contains(QStringLiteral("--client-window"))) {
+        QApplication application(argc, argv);
+        return runClientWindow(port,
+            argumentAfter(arguments, QStringLiteral("--result"), QString()),
+            argumentAfter(arguments, QStringLiteral("--hold"), QStringLiteral("300")).toInt());
+    }
+
+    Report report(argumentAfter(arguments, QStringLiteral("--out"), QString()));
+    if (arguments.contains(QStringLiteral("--startup"))) {
+        QCoreApplication application(argc, argv);
+        return runStartup(port,
+            qMax(
+                1, argumentAfter(arguments, QStringLiteral("--runs"), QStringLiteral("5")).toInt()),
+            argumentAfter(arguments, QStringLiteral("--hold"), QStringLiteral("300")).toInt(),
+            report);
+    }
+    StallMeter application(argc, argv);
+    return runRefresh(application, port,
+        qMax(
+            1, argumentAfter(arguments, QStringLiteral("--seconds"), QStringLiteral("30")).toInt()),
+        report);
+}

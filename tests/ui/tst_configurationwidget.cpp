@@ -1,0 +1,373 @@
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "panelfixture.h"
+#include "ui/configurationwidget.h"
+
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+const int relayId = 1;
+
+// Bits of the relay's module register.
+const quint16 apvBit = 0x01;
+const quint16 znz3I0Bit = 0x02;
+const quint16 znz3U0Bit = 0x04;
+
+// The panel with the blocks the main window gives it, for the current relay.
+struct Panel
+{
+    MeterageConfigurationData meterageConfiguration;
+    ProtectionConfigurationData protectionConfiguration;
+    ModulesData modules;
+    ConfigurationWidget widget;
+
+    Panel()
+    {
+        widget.setMeterageConfigurationData(&meterageConfiguration);
+        widget.setProtectionConfigurationData(&protectionConfiguration);
+        widget.setModulesData(&modules);
+        widget.ui_setCurrentDeviceAvailable(true);
+    }
+};
+
+} // namespace
+
+class ConfigurationWidgetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void editStartsFromMissingValues();
+    void earthFaultModuleGatesKt0_data();
+    void earthFaultModuleGatesKt0();
+    void outdatedModulesStillCount();
+
+    void setHandsOverRegisterValues_data();
+    void setHandsOverRegisterValues();
+    void unknownCodeIsWrittenBackUnchanged();
+    void cancelWritesNothing();
+
+    void onlyASuccessfulWriteEndsEditMode_data();
+    void onlyASuccessfulWriteEndsEditMode();
+
+    void resetBlocksShowAsMissing();
+    void losingTheDeviceEndsEditMode();
+
+private:
+    // Reads the panel's blocks from the relay as a refresh of the tab does.
+    bool readAll(Panel &panel);
+    // Writes both blocks on the panel's request, as the main window does.
+    void writeOnRequest(Panel &panel);
+
+    QScopedPointer<SimulatedLine> m_line;
+};
+
+void ConfigurationWidgetTest::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_line.reset(new SimulatedLine({ relayId }));
+    QVERIFY(m_line->start());
+}
+
+void ConfigurationWidgetTest::init()
+{
+    RelayBus &bus = m_line->bus();
+    bus.setRelayOnline(relayId, true);
+    m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
+    bus.setModules(relayId, apvBit | znz3I0Bit | znz3U0Bit);
+    // Range "2 - 82", Kt 60, Kt0 30, DI Block TO continuously, instant reset
+    // off after 0.1 s.
+    const QVector<QPair<int, quint16>> registers
+        = { { 25, 2 }, { 26, 60 }, { 27, 30 }, { 28, 0 }, { 30, 0 }, { 31, 1 } };
+    for (const auto &reg : registers)
+        bus.setHoldingRegister(relayId, reg.first, reg.second);
+    bus.clearReceivedWrites();
+}
+
+bool ConfigurationWidgetTest::readAll(Panel &panel)
+{
+    return m_line->read(relayId, &panel.modules)
+        && m_line->read(relayId, &panel.meterageConfiguration)
+        && m_line->read(relayId, &panel.protectionConfiguration);
+}
+
+void ConfigurationWidgetTest::writeOnRequest(Panel &panel)
+{
+    connect(&panel.widget, &ConfigurationWidget::write, &panel.widget, [this, &panel] {
+        m_line->manager().write(relayId, &panel.meterageConfiguration);
+        m_line->manager().write(relayId, &panel.protectionConfiguration);
+    });
+}
+
+void ConfigurationWidgetTest::editStartsFromMissingValues()
+{
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(!isShown(w, "cancelButton"));
+    QVERIFY(!isShown(w, "setButton"));
+    QCOMPARE(indicatorText(w, "currentTransFactorIndicatorEditor"), QString("-"));
+
+    click(w, "editButton");
+    QVERIFY(panel.widget.isEditMode());
+    QVERIFY(!isShown(w, "editButton"));
+    QVERIFY(isShown(w, "cancelButton"));
+    QVERIFY(isShown(w, "setButton"));
+
+    // Nothing read: the first item and the minimum.
+    QCOMPARE(comboOf(w, "currentRangeEnumIndicatorEditor")->currentData().toLongLong(), 1);
+    QCOMPARE(
+        comboOf(w, "diBlockToModeEnumIndicatorEditor")->currentText(), QString("continuously"));
+    QCOMPARE(comboOf(w, "mtzInstantResetModeEnumIndicatorEditor")->currentData().toLongLong(), 0);
+    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 1.0);
+    QCOMPARE(spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->value(), 0.1);
+    // No modules known, so no Kt0 to edit.
+    QVERIFY(!editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEditMode());
+    QVERIFY(editorAt(w, "currentTransFactorIndicatorEditor")->isEditMode());
+}
+
+void ConfigurationWidgetTest::earthFaultModuleGatesKt0_data()
+{
+    QTest::addColumn<quint16>("modules");
+    QTest::addColumn<bool>("installed");
+
+    QTest::newRow("no modules") << quint16(0) << false;
+    QTest::newRow("auto-reclose only") << apvBit << false;
+    QTest::newRow("earth fault 3I0") << znz3I0Bit << true;
+    QTest::newRow("earth fault 3I0 and 3U0") << znz3U0Bit << true;
+    QTest::newRow("all modules") << quint16(apvBit | znz3I0Bit | znz3U0Bit) << true;
+}
+
+void ConfigurationWidgetTest::earthFaultModuleGatesKt0()
+{
+    QFETCH(quint16, modules);
+    QFETCH(bool, installed);
+
+    m_line->bus().setModules(relayId, modules);
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+
+    QCOMPARE(child<QLabel>(w, "zeroCurrentTransFactorLabel")->isEnabled(), installed);
+    QCOMPARE(editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEnabled(), installed);
+    QCOMPARE(indicatorText(w, "zeroCurrentTransFactorIndicatorEditor"),
+        installed ? QString("30") : QString("-"));
+
+    click(w, "editButton");
+    QCOMPARE(editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEditMode(), installed);
+    QVERIFY(editorAt(w, "currentTransFactorIndicatorEditor")->isEditMode());
+
+    // The module going away while editing takes Kt0 out of edit mode at once.
+    m_line->bus().setModules(relayId, 0);
+    QVERIFY(m_line->read(relayId, &panel.modules));
+    QVERIFY(!editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEditMode());
+    QCOMPARE(indicatorText(w, "zeroCurrentTransFactorIndicatorEditor"), QString("-"));
+    QVERIFY(panel.widget.isEditMode());
+}
+
+void ConfigurationWidgetTest::outdatedModulesStillCount()
+{
+    m_line->bus().setModules(relayId, znz3I0Bit);
+    Panel panel;
+    QVERIFY(readAll(panel));
+
+    m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
+    m_line->bus().setRelayOnline(relayId, false);
+    QVERIFY(m_line->read(relayId, &panel.modules));
+    QCOMPARE(panel.modules.modules().status, Outdated);
+    QVERIFY(editorAt(&panel.widget, "zeroCurrentTransFactorIndicatorEditor")->isEnabled());
+}
+
+void ConfigurationWidgetTest::setHandsOverRegisterValues_data()
+{
+    QTest::addColumn<quint16>("modules");
+    QTest::addColumn<double>("resettingTime");
+    QTest::addColumn<quint16>("expectedResettingTime");
+    QTest::addColumn<quint16>("expectedKt0");
+
+    QTest::newRow("with earth fault, 0.3 s") << znz3I0Bit << 0.3 << quint16(3) << quint16(150);
+    // Halves are not truncated away: 0.5 / 0.1 is just below 5 in binary.
+    QTest::newRow("with earth fault, 0.5 s") << znz3U0Bit << 0.5 << quint16(5) << quint16(150);
+    // Kt0 was never offered, so the relay's own value goes back.
+    QTest::newRow("without earth fault") << apvBit << 0.2 << quint16(2) << quint16(30);
+}
+
+void ConfigurationWidgetTest::setHandsOverRegisterValues()
+{
+    QFETCH(quint16, modules);
+    QFETCH(double, resettingTime);
+    QFETCH(quint16, expectedResettingTime);
+    QFETCH(quint16, expectedKt0);
+
+    RelayBus &bus = m_line->bus();
+    bus.setModules(relayId, modules);
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy finished(&panel.widget, &ConfigurationWidget::writeFinished);
+
+    click(w, "editButton");
+    chooseCode(w, "currentRangeEnumIndicatorEditor", 3);
+    spinBoxOf(w, "currentTransFactorIndicatorEditor")->setValue(1234);
+    // Whatever the spin box holds, an absent module's value is not taken.
+    spinBoxOf(w, "zeroCurrentTransFactorIndicatorEditor")->setValue(150);
+    chooseCode(w, "diBlockToModeEnumIndicatorEditor", 20);
+    chooseCode(w, "mtzInstantResetModeEnumIndicatorEditor", 1);
+    spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(resettingTime);
+    click(w, "setButton");
+
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(bus.holdingRegister(relayId, 25), quint16(3));
+    QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));
+    QCOMPARE(bus.holdingRegister(relayId, 27), expectedKt0);
+    QCOMPARE(bus.holdingRegister(relayId, 28), quint16(20));
+    QCOMPARE(bus.holdingRegister(relayId, 30), quint16(1));
+    QCOMPARE(bus.holdingRegister(relayId, 31), expectedResettingTime);
+}
+
+void ConfigurationWidgetTest::unknownCodeIsWrittenBackUnchanged()
+{
+    // A code no item offers leaves the combo without a choice; writing its
+    // data would put 0 into the relay, a code nobody chose.
+    m_line->bus().setHoldingRegister(relayId, 25, 7);
+    Panel panel;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy finished(&panel.widget, &ConfigurationWidget::writeFinished);
+
+    click(&panel.widget, "editButton");
+    QCOMPARE(comboOf(&panel.widget, "currentRangeEnumIndicatorEditor")->currentIndex(), -1);
+    click(&panel.widget, "setButton");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(m_line->bus().holdingRegister(relayId, 25), quint16(7));
+}
+
+void ConfigurationWidgetTest::cancelWritesNothing()
+{
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
+
+    click(w, "editButton");
+    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 60.0);
+    spinBoxOf(w, "currentTransFactorIndicatorEditor")->setValue(1234);
+    click(w, "cancelButton");
+
+    QCOMPARE(writes.count(), 0);
+    QVERIFY(!panel.widget.isEditMode());
+    QVERIFY(!editorAt(w, "currentTransFactorIndicatorEditor")->isEditMode());
+    QVERIFY(isShown(w, "editButton"));
+    QCOMPARE(indicatorText(w, "currentTransFactorIndicatorEditor"), QString("60"));
+
+    // The next edit starts from the relay's value again.
+    click(w, "editButton");
+    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 60.0);
+    QVERIFY(m_line->bus().receivedWrites().isEmpty());
+}
+
+void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode_data()
+{
+    QTest::addColumn<bool>("measurementAnswered");
+    QTest::addColumn<bool>("protectionAnswered");
+
+    QTest::newRow("both blocks written") << true << true;
+    QTest::newRow("relay off") << false << false;
+    QTest::newRow("measurement block lost") << false << true;
+    QTest::newRow("protection block lost") << true << false;
+}
+
+void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode()
+{
+    QFETCH(bool, measurementAnswered);
+    QFETCH(bool, protectionAnswered);
+    const bool successful = measurementAnswered && protectionAnswered;
+
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy finished(&panel.widget, &ConfigurationWidget::writeFinished);
+
+    // The relay goes silent, or comes back, between the two blocks.
+    m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
+    bus.setRelayOnline(relayId, measurementAnswered);
+    connect(&panel.meterageConfiguration, &DeviceData::stateChanged, &panel.widget,
+        [&bus, protectionAnswered](DeviceData::State current, DeviceData::State previous) {
+            if (current == DeviceData::Inactive && previous == DeviceData::Writing)
+                bus.setRelayOnline(relayId, protectionAnswered);
+        });
+
+    click(w, "editButton");
+    spinBoxOf(w, "currentTransFactorIndicatorEditor")->setValue(1234);
+    spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(0.4);
+    click(w, "setButton");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toBool(), successful);
+    QCOMPARE(panel.widget.isEditMode(), !successful);
+    if (successful)
+        return;
+
+    // The user's values wait for another try.
+    QVERIFY(isShown(w, "setButton"));
+    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 1234.0);
+    QVERIFY(editorAt(w, "mtzInstantResettingTimeIndicatorEditor")->isEditMode());
+
+    disconnect(&panel.meterageConfiguration, &DeviceData::stateChanged, &panel.widget, nullptr);
+    bus.setRelayOnline(relayId, true);
+    click(w, "setButton");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(1).at(0).toBool(), true);
+    QVERIFY(!panel.widget.isEditMode());
+    QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));
+    QCOMPARE(bus.holdingRegister(relayId, 31), quint16(4));
+}
+
+void ConfigurationWidgetTest::resetBlocksShowAsMissing()
+{
+    // Switching to another relay resets the blocks: the previous relay's
+    // values must not stay on screen as if they were this one's.
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    QCOMPARE(indicatorText(w, "currentRangeEnumIndicatorEditor"), QString("2 - 82"));
+    QCOMPARE(indicatorText(w, "mtzInstantResettingTimeIndicatorEditor"), QString("0.1 sec"));
+
+    panel.meterageConfiguration.reset();
+    panel.protectionConfiguration.reset();
+    for (const char *editor :
+        { "currentRangeEnumIndicatorEditor", "currentTransFactorIndicatorEditor",
+            "zeroCurrentTransFactorIndicatorEditor", "diBlockToModeEnumIndicatorEditor",
+            "mtzInstantResetModeEnumIndicatorEditor", "mtzInstantResettingTimeIndicatorEditor" }) {
+        QCOMPARE(indicatorText(w, editor), QString("-"));
+    }
+}
+
+void ConfigurationWidgetTest::losingTheDeviceEndsEditMode()
+{
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
+
+    click(w, "editButton");
+    panel.widget.ui_cancelEditMode();
+    QVERIFY(!panel.widget.isEditMode());
+
+    click(w, "editButton");
+    panel.widget.ui_setCurrentDeviceAvailable(false);
+    QVERIFY(!panel.widget.isEditMode());
+    QVERIFY(!child<QPushButton>(w, "editButton")->isEnabled());
+    QVERIFY(!editorAt(w, "currentRangeEnumIndicatorEditor")->isEditMode());
+    QCOMPARE(writes.count(), 0);
+}
+
+QTEST_MAIN(ConfigurationWidgetTest)
+#include "tst_configurationwidget.moc"

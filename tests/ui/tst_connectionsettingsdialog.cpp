@@ -1,0 +1,309 @@
+#include "relaybus.h"
+#include "ui/connectionsettingsdialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+ConnectionSettings makeSettings(
+    const QString &portName, int baudRate, int parity, int dataBits, int stopBits)
+{
+    ConnectionSettings settings;
+    settings.portName = portName;
+    settings.serialPortSettings.setBaudRate(baudRate);
+    settings.serialPortSettings.setParity(parity);
+    settings.serialPortSettings.setDataBits(dataBits);
+    settings.serialPortSettings.setStopBits(stopBits);
+    return settings;
+}
+
+bool operator==(const ConnectionSettings &a, const ConnectionSettings &b)
+{
+    const SerialPortSettings &x = a.serialPortSettings;
+    const SerialPortSettings &y = b.serialPortSettings;
+    return a.portName == b.portName && x.baudRate() == y.baudRate() && x.parity() == y.parity()
+        && x.dataBits() == y.dataBits() && x.stopBits() == y.stopBits();
+}
+
+QComboBox *comboBox(QDialog &dialog, const char *name)
+{
+    return dialog.findChild<QComboBox *>(QLatin1String(name));
+}
+
+QPushButton *button(QDialog &dialog, const char *name)
+{
+    return dialog.findChild<QPushButton *>(QLatin1String(name));
+}
+
+// What the user does when picking an item from the list.
+void pick(QComboBox *box, const QVariant &data)
+{
+    const int index = box->findData(data);
+    QVERIFY2(index >= 0, qPrintable(data.toString()));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+// The port the system lists first, or an empty name on a machine without one.
+QString listedPort()
+{
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    return ports.isEmpty() ? QString() : ports.first().portName();
+}
+
+} // namespace
+
+class ConnectionSettingsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void fieldsShowTheRecord_data();
+    void fieldsShowTheRecord();
+    void valuesOutsideTheListsSaveAsZero();
+    void saveWritesTheEdits();
+    void cancelLeavesTheRecord_data();
+    void cancelLeavesTheRecord();
+
+    void portItemText_data();
+    void portItemText();
+    void comPortsSortByNumber();
+
+    void pseudoTerminalIsOffered();
+    void symbolicLinkIsOffered();
+    void missingPathIsNotOffered();
+    void portPathAndBareNameMatch();
+    void refreshKeepsTheChosenPort();
+
+private:
+    RelayBus m_bus { { 1 } };
+};
+
+void ConnectionSettingsDialogTest::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_bus.start(&error), qPrintable(error));
+}
+
+void ConnectionSettingsDialogTest::fieldsShowTheRecord_data()
+{
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<QString>("parityText");
+
+    QTest::newRow("defaults") << 19200 << 0 << 8 << 1 << "None";
+    QTest::newRow("even, 7 bits, 2 stop bits") << 9600 << 2 << 7 << 2 << "Even";
+    QTest::newRow("odd, 5 bits") << 115200 << 1 << 5 << 1 << "Odd";
+}
+
+void ConnectionSettingsDialogTest::fieldsShowTheRecord()
+{
+    QFETCH(int, baudRate);
+    QFETCH(int, parity);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    QFETCH(QString, parityText);
+
+    ConnectionSettings settings
+        = makeSettings(m_bus.portPath(), baudRate, parity, dataBits, stopBits);
+    ConnectionSettingsDialog dialog(settings);
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Connection settings"));
+    QCOMPARE(comboBox(dialog, "portNameComboBox")->currentData().toString(), m_bus.portPath());
+    QCOMPARE(comboBox(dialog, "baudRateComboBox")->currentText(), QString::number(baudRate));
+    QCOMPARE(comboBox(dialog, "parityComboBox")->currentText(), parityText);
+    QCOMPARE(comboBox(dialog, "dataBitsComboBox")->currentText(), QString::number(dataBits));
+    QCOMPARE(comboBox(dialog, "stopBitsComboBox")->currentText(), QString::number(stopBits));
+}
+
+void ConnectionSettingsDialogTest::valuesOutsideTheListsSaveAsZero()
+{
+    ConnectionSettings settings = makeSettings(m_bus.portPath(), 12345, 7, 9, 3);
+    ConnectionSettingsDialog dialog(settings);
+    for (const char *name :
+        { "baudRateComboBox", "parityComboBox", "dataBitsComboBox", "stopBitsComboBox" })
+        QCOMPARE(comboBox(dialog, name)->currentIndex(), -1);
+
+    button(dialog, "saveButton")->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(settings == makeSettings(m_bus.portPath(), 0, 0, 0, 0));
+}
+
+void ConnectionSettingsDialogTest::saveWritesTheEdits()
+{
+    ConnectionSettings settings = makeSettings(m_bus.portPath(), 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    pick(comboBox(dialog, "baudRateComboBox"), 38400u);
+    pick(comboBox(dialog, "parityComboBox"), int(SerialPortSettings::OddParity));
+    pick(comboBox(dialog, "dataBitsComboBox"), 7);
+    pick(comboBox(dialog, "stopBitsComboBox"), 2);
+    QVERIFY(settings == makeSettings(m_bus.portPath(), 19200, 0, 8, 1));
+
+    button(dialog, "saveButton")->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(settings == makeSettings(m_bus.portPath(), 38400, 1, 7, 2));
+}
+
+void ConnectionSettingsDialogTest::cancelLeavesTheRecord_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel button") << "cancel";
+    QTest::newRow("Escape key") << "escape";
+    QTest::newRow("close button") << "close";
+}
+
+void ConnectionSettingsDialogTest::cancelLeavesTheRecord()
+{
+    QFETCH(QString, how);
+
+    const ConnectionSettings before = makeSettings(m_bus.portPath(), 19200, 2, 8, 1);
+    ConnectionSettings settings = before;
+    ConnectionSettingsDialog dialog(settings);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    pick(comboBox(dialog, "baudRateComboBox"), 9600u);
+    pick(comboBox(dialog, "stopBitsComboBox"), 2);
+    comboBox(dialog, "portNameComboBox")->setCurrentIndex(-1);
+
+    if (how == "cancel")
+        button(dialog, "cancelButton")->click();
+    else if (how == "escape")
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else
+        dialog.close();
+
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(settings == before);
+}
+
+void ConnectionSettingsDialogTest::portItemText_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("short") << "COM1"
+                           << "Communications Port"
+                           << "COM1 (Communications Port)";
+    QTest::newRow("40 characters kept")
+        << "COM3" << QString(33, 'x') << "COM3 (" + QString(33, 'x') + ")";
+    QTest::newRow("41 characters cut")
+        << "COM3" << QString(34, 'x') << "COM3 (" + QString(30, 'x') + " ...)";
+    QTest::newRow("long USB adapter") << "ttyUSB0"
+                                      << "USB-Serial Controller with a very long name"
+                                      << "ttyUSB0 (USB-Serial Controller with  ...)";
+}
+
+void ConnectionSettingsDialogTest::portItemText()
+{
+    QFETCH(QString, portName);
+    QFETCH(QString, description);
+    QFETCH(QString, text);
+
+    const QString itemText = ConnectionSettingsDialog::portItemText(portName, description);
+    QCOMPARE(itemText, text);
+    QVERIFY(itemText.length() <= 41);
+}
+
+void ConnectionSettingsDialogTest::comPortsSortByNumber()
+{
+    QStringList names = { "COM10", "COM2", "ttyS1", "COM1", "ttyS0" };
+    std::sort(names.begin(), names.end(), &ConnectionSettingsDialog::portNameLessThan);
+    QCOMPARE(names, QStringList({ "ttyS0", "ttyS1", "COM1", "COM2", "COM10" }));
+}
+
+// A simulator's pseudo-terminal is no port the system lists; the dialog must
+// still offer it, or saving the dialog would lose it.
+void ConnectionSettingsDialogTest::pseudoTerminalIsOffered()
+{
+    const QString path = m_bus.portPath();
+    QVERIFY(path.startsWith("/dev/"));
+    ConnectionSettings settings = makeSettings(path, 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+
+    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    QCOMPARE(ports->currentData().toString(), path);
+    QCOMPARE(ports->currentText(), path);
+    QCOMPARE(dialog.findChild<QLabel *>("descritptionValueLabel")->text(), QString());
+
+    button(dialog, "refreshPortNameListButton")->click();
+    QCOMPARE(ports->currentData().toString(), path);
+
+    button(dialog, "saveButton")->click();
+    QCOMPARE(settings.portName, path);
+}
+
+void ConnectionSettingsDialogTest::symbolicLinkIsOffered()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath("ttyRelays");
+    QVERIFY(m_bus.setLink(link));
+
+    ConnectionSettings settings = makeSettings(link, 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    QCOMPARE(comboBox(dialog, "portNameComboBox")->currentData().toString(), link);
+    button(dialog, "saveButton")->click();
+    QCOMPARE(settings.portName, link);
+}
+
+void ConnectionSettingsDialogTest::missingPathIsNotOffered()
+{
+    ConnectionSettings settings = makeSettings("/dev/pts/no-such-terminal", 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    QCOMPARE(ports->currentIndex(), -1);
+    QCOMPARE(ports->findData(settings.portName), -1);
+
+    button(dialog, "saveButton")->click();
+    QCOMPARE(settings.portName, QString());
+}
+
+// "ttyS0" and "/dev/ttyS0" are one port: either selects the listed item.
+void ConnectionSettingsDialogTest::portPathAndBareNameMatch()
+{
+    const QString port = listedPort();
+    if (port.isEmpty())
+        QSKIP("The system lists no serial port");
+
+    for (const QString &configured : { port, "/dev/" + port }) {
+        ConnectionSettings settings = makeSettings(configured, 19200, 0, 8, 1);
+        ConnectionSettingsDialog dialog(settings);
+        QComboBox *ports = comboBox(dialog, "portNameComboBox");
+        QCOMPARE(ports->currentData().toString(), port);
+        QVERIFY(ports->currentText().startsWith(port + " ("));
+        QCOMPARE(ports->findData("/dev/" + port), -1); // not offered twice
+    }
+}
+
+void ConnectionSettingsDialogTest::refreshKeepsTheChosenPort()
+{
+    const QString port = listedPort();
+    if (port.isEmpty())
+        QSKIP("The system lists no serial port");
+
+    ConnectionSettings settings = makeSettings(m_bus.portPath(), 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    pick(ports, port);
+    ports->setCurrentIndex(-1); // the list empties on refresh
+    button(dialog, "refreshPortNameListButton")->click();
+    QCOMPARE(ports->currentData().toString(), port);
+    QVERIFY(ports->findData(m_bus.portPath()) >= 0);
+
+    button(dialog, "saveButton")->click();
+    QCOMPARE(settings.portName, port);
+}
+
+QTEST_MAIN(ConnectionSettingsDialogTest)
+#include "tst_connectionsettingsdialog.moc"

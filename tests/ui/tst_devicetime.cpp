@@ -1,0 +1,403 @@
+#include "devicedata/devicetimedata.h"
+#include "devicemonitor/devicemonitor.h"
+#include "relaybus.h"
+#include "ui/devicetimedialog.h"
+#include "ui/devicetimewidget.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QList<int> relayIds = { 1, 2, 3 };
+
+QLabel *label(QWidget &widget, const char *name)
+{
+    return widget.findChild<QLabel *>(QLatin1String(name));
+}
+
+QPushButton *button(QWidget &widget, const char *name)
+{
+    return widget.findChild<QPushButton *>(QLatin1String(name));
+}
+
+QCheckBox *checkBox(QWidget &widget, const char *name)
+{
+    return widget.findChild<QCheckBox *>(QLatin1String(name));
+}
+
+QDateTimeEdit *dateTimeEdit(QWidget &widget)
+{
+    return widget.findChild<QDateTimeEdit *>(QStringLiteral("dateTimeEdit"));
+}
+
+bool isRed(QWidget *widget)
+{
+    return widget->styleSheet().contains(QLatin1String("red"));
+}
+
+QString shortText(const QDateTime &dateTime)
+{
+    return QLocale::system().toString(dateTime, QLocale::ShortFormat);
+}
+
+// Runs `start` and waits until the block has been through one read or write.
+template<typename Start>
+bool passes(DeviceData *block, Start start)
+{
+    QSignalSpy spy(block, &DeviceData::stateChanged);
+    start();
+    return QTest::qWaitFor(
+        [&spy] {
+            for (const QList<QVariant> &arguments : qAsConst(spy)) {
+                if (arguments.at(0).value<DeviceData::State>() == DeviceData::Inactive
+                    && arguments.at(1).value<DeviceData::State>() != DeviceData::Resetting)
+                    return true;
+            }
+            return false;
+        },
+        10000);
+}
+
+// The relay clock runs on while the test reads it back.
+bool isAbout(const QDateTime &clock, const QDateTime &written)
+{
+    const qint64 seconds = written.secsTo(clock);
+    return seconds >= 0 && seconds < 10;
+}
+
+struct Write
+{
+    int slaveId;
+    int address;
+    quint16 value;
+};
+
+void compareWrites(const QList<ReceivedWrite> &received, const QList<Write> &expected)
+{
+    QCOMPARE(received.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(received.at(i).slaveId, expected.at(i).slaveId);
+        QCOMPARE(received.at(i).function, 6);
+        QCOMPARE(received.at(i).address, expected.at(i).address);
+        QCOMPARE(received.at(i).value, expected.at(i).value);
+    }
+}
+
+} // namespace
+
+// Relays 1, 2 and 3 on a simulated line; each case gets a fresh monitor
+// that has scanned them, so relay 1 is the current device.
+class DeviceTimeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void widgetShowsTheRelayClock_data();
+    void widgetShowsTheRelayClock();
+    void widgetNoDataAndOutdated();
+
+    void dialogShowsTheCurrentTime();
+    void setWritesToTheCurrentDevice();
+    void setToAllBroadcasts();
+    void failedWriteIsReported();
+    void dstCheckBoxFollowsTheRelayOnce();
+    void systemTimeMode();
+    void editLimits();
+    void buttonsFollowTheMonitor();
+    void titleNamesTheCurrentDevice();
+
+private:
+    bool readTime();
+    void enterTime(DeviceTimeDialog &dialog, const QDateTime &dateTime, bool autoDst);
+
+    RelayBus m_bus { relayIds };
+    QScopedPointer<DeviceMonitor> m_monitor;
+    QScopedPointer<DeviceTimeData> m_time;
+};
+
+void DeviceTimeTest::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_bus.start(&error), qPrintable(error));
+}
+
+void DeviceTimeTest::init()
+{
+    m_time.reset(new DeviceTimeData);
+    m_monitor.reset(new DeviceMonitor);
+    m_monitor->setDeviceSettings({ 0, 100 });
+    m_monitor->setAutoRefreshEnabled(false);
+    ConnectionSettings settings;
+    settings.portName = m_bus.portPath();
+    QVERIFY(m_monitor->connectToPort(settings));
+    m_monitor->scan(1, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, 10000);
+    QCOMPARE(m_monitor->currentDeviceId(), 1);
+    m_bus.clearReceivedWrites();
+}
+
+void DeviceTimeTest::cleanup()
+{
+    for (int id : relayIds)
+        m_bus.setRelayOnline(id, true);
+    m_monitor.reset();
+    m_time.reset();
+}
+
+bool DeviceTimeTest::readTime()
+{
+    return passes(m_time.data(), [this] { m_monitor->readFromCurrentDevice({ m_time.data() }); });
+}
+
+void DeviceTimeTest::enterTime(DeviceTimeDialog &dialog, const QDateTime &dateTime, bool autoDst)
+{
+    QCheckBox *systemTime = checkBox(dialog, "systemTimeCheckBox");
+    if (systemTime->isChecked())
+        systemTime->click();
+    dateTimeEdit(dialog)->setDateTime(dateTime);
+    checkBox(dialog, "autoDstCheckBox")->setChecked(autoDst);
+}
+
+void DeviceTimeTest::widgetShowsTheRelayClock_data()
+{
+    QTest::addColumn<int>("register15");
+    QTest::addColumn<QString>("dstText");
+
+    QTest::newRow("DST on") << 1 << "Auto adjust for DST enabled";
+    QTest::newRow("DST off") << 0 << "Auto adjust for DST disabled";
+    QTest::newRow("2 is not on") << 2 << "Auto adjust for DST disabled";
+}
+
+void DeviceTimeTest::widgetShowsTheRelayClock()
+{
+    QFETCH(int, register15);
+    QFETCH(QString, dstText);
+
+    const QDateTime clock(QDate(2013, 12, 31), QTime(23, 59, 58));
+    m_bus.setClock(1, clock);
+    m_bus.setHoldingRegister(1, 15, quint16(register15));
+
+    DeviceTimeWidget widget;
+    QCOMPARE(widget.title(), QStringLiteral("Device time"));
+    QCOMPARE(button(widget, "setTimeButton")->text(), QStringLiteral("Set"));
+    widget.setDeviceTimeData(m_time.data());
+    QVERIFY(readTime());
+
+    const QDateTime read = m_time->deviceTime().dateTime.value;
+    QVERIFY(isAbout(read, clock));
+    QCOMPARE(label(widget, "dateTimeLabel")->text(), shortText(read));
+    QCOMPARE(label(widget, "autoDstLabel")->text(), dstText);
+    QVERIFY(!isRed(label(widget, "autoDstLabel")));
+}
+
+void DeviceTimeTest::widgetNoDataAndOutdated()
+{
+    m_bus.setHoldingRegister(1, 15, 1);
+    DeviceTimeWidget widget;
+    widget.setDeviceTimeData(m_time.data());
+    QCOMPARE(label(widget, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+
+    QVERIFY(readTime());
+    const QString shown = label(widget, "dateTimeLabel")->text();
+    QVERIFY(shown != QStringLiteral("-"));
+
+    m_bus.setRelayOnline(1, false);
+    QVERIFY(readTime());
+    QCOMPARE(m_time->deviceTime().autoDst.status, Outdated);
+    QCOMPARE(label(widget, "dateTimeLabel")->text(), shown);
+    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST enabled"));
+    QVERIFY(isRed(label(widget, "dateTimeLabel")));
+    QVERIFY(isRed(label(widget, "autoDstLabel")));
+
+    // Another device selected: the values of the last one are gone.
+    m_time->reset();
+    QCOMPARE(label(widget, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+    QVERIFY(!isRed(label(widget, "autoDstLabel")));
+}
+
+void DeviceTimeTest::dialogShowsTheCurrentTime()
+{
+    m_bus.setHoldingRegister(1, 15, 2);
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QCOMPARE(label(dialog, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+
+    QVERIFY(readTime());
+    QCOMPARE(
+        label(dialog, "dateTimeLabel")->text(), shortText(m_time->deviceTime().dateTime.value));
+    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST disabled"));
+}
+
+void DeviceTimeTest::setWritesToTheCurrentDevice()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    const QDateTime chosen(QDate(2024, 3, 5), QTime(8, 7, 6));
+    enterTime(dialog, chosen, false);
+
+    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
+    compareWrites(m_bus.receivedWrites(),
+        { { 1, 15, 0 }, { 1, 14, 0x0706 }, { 1, 13, 0x0508 }, { 1, 12, 0x1803 } });
+    QVERIFY(isAbout(m_bus.clock(1), chosen));
+    QVERIFY(!isAbout(m_bus.clock(2), chosen));
+    QCOMPARE(m_bus.holdingRegister(1, 15), quint16(0));
+    QCOMPARE(
+        label(dialog, "writeResultLabel")->text(), QStringLiteral("Device 1 took the new time."));
+    QVERIFY(!isRed(label(dialog, "writeResultLabel")));
+
+    // The dialog stays open; the relay shows the new time at the next read.
+    QVERIFY(readTime());
+    QVERIFY(isAbout(m_time->deviceTime().dateTime.value, chosen));
+    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST disabled"));
+}
+
+// No relay answers a broadcast: it must not read as a failure.
+void DeviceTimeTest::setToAllBroadcasts()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    const QDateTime chosen(QDate(2031, 11, 30), QTime(22, 45, 10));
+    enterTime(dialog, chosen, true);
+
+    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setToAllButton")->click(); }));
+    compareWrites(m_bus.receivedWrites(),
+        { { 0, 15, 1 }, { 0, 14, 0x2D0A }, { 0, 13, 0x1E16 }, { 0, 12, 0x1F0B } });
+    for (int id : relayIds) {
+        QVERIFY2(isAbout(m_bus.clock(id), chosen), qPrintable(m_bus.clock(id).toString()));
+        QCOMPARE(m_bus.holdingRegister(id, 15), quint16(1));
+    }
+    QLabel *result = label(dialog, "writeResultLabel");
+    QCOMPARE(result->text(),
+        QStringLiteral("The new time was sent to all devices; a broadcast is not confirmed."));
+    QVERIFY(!isRed(result));
+}
+
+void DeviceTimeTest::failedWriteIsReported()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    enterTime(dialog, QDateTime(QDate(2024, 3, 5), QTime(8, 7, 6)), false);
+    m_bus.setRelayOnline(1, false);
+
+    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
+    QLabel *result = label(dialog, "writeResultLabel");
+    QCOMPARE(result->text(), QStringLiteral("Device 1 did not confirm the new time."));
+    QVERIFY(isRed(result));
+
+    // A later write that lands replaces the failure.
+    m_bus.setRelayOnline(1, true);
+    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
+    QCOMPARE(result->text(), QStringLiteral("Device 1 took the new time."));
+    QVERIFY(!isRed(result));
+}
+
+void DeviceTimeTest::dstCheckBoxFollowsTheRelayOnce()
+{
+    m_bus.setHoldingRegister(1, 15, 1);
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QCheckBox *autoDst = checkBox(dialog, "autoDstCheckBox");
+    QVERIFY(!autoDst->isChecked());
+
+    QVERIFY(readTime());
+    QVERIFY(autoDst->isChecked());
+
+    // From now on the check box is the user's.
+    autoDst->setChecked(false);
+    QVERIFY(readTime());
+    QVERIFY(!autoDst->isChecked());
+
+    // A stale flag still sets the check box of a freshly attached dialog.
+    m_bus.setRelayOnline(1, false);
+    QVERIFY(readTime());
+    QCOMPARE(m_time->deviceTime().autoDst.status, Outdated);
+    DeviceTimeDialog second(m_time.data(), m_monitor.data());
+    QVERIFY(checkBox(second, "autoDstCheckBox")->isChecked());
+    QVERIFY(isRed(label(second, "autoDstLabel")));
+}
+
+void DeviceTimeTest::systemTimeMode()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QDateTimeEdit *edit = dateTimeEdit(dialog);
+    QCheckBox *systemTime = checkBox(dialog, "systemTimeCheckBox");
+
+    QVERIFY(systemTime->isChecked());
+    QVERIFY(edit->isReadOnly());
+    QCOMPARE(edit->focusPolicy(), Qt::ClickFocus);
+    QVERIFY(qAbs(edit->dateTime().secsTo(QDateTime::currentDateTime())) <= 1);
+    const QDateTime first = edit->dateTime();
+    QTRY_VERIFY_WITH_TIMEOUT(edit->dateTime() != first, 1500);
+
+    systemTime->click();
+    QVERIFY(!edit->isReadOnly());
+    QCOMPARE(edit->focusPolicy(), Qt::WheelFocus);
+    const QDateTime stopped = edit->dateTime();
+    QTest::qWait(600);
+    QCOMPARE(edit->dateTime(), stopped);
+
+    edit->setDateTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)));
+    systemTime->click();
+    QVERIFY(edit->isReadOnly());
+    QTRY_VERIFY_WITH_TIMEOUT(qAbs(edit->dateTime().secsTo(QDateTime::currentDateTime())) <= 1, 250);
+}
+
+void DeviceTimeTest::editLimits()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QDateTimeEdit *edit = dateTimeEdit(dialog);
+    const QDateTime minimum(QDate(2000, 1, 1), QTime(0, 0));
+    const QDateTime maximum(QDate(2100, 1, 1), QTime(0, 0));
+    QCOMPARE(edit->minimumDateTime(), minimum);
+    QCOMPARE(edit->maximumDateTime(), maximum);
+
+    checkBox(dialog, "systemTimeCheckBox")->click();
+    edit->setDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)));
+    QCOMPARE(edit->dateTime(), minimum);
+    edit->setDateTime(QDateTime(QDate(2100, 1, 1), QTime(0, 0, 1)));
+    QCOMPARE(edit->dateTime(), maximum);
+}
+
+void DeviceTimeTest::buttonsFollowTheMonitor()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QPushButton *set = button(dialog, "setButton");
+    QPushButton *setToAll = button(dialog, "setToAllButton");
+    QVERIFY(set->isEnabled());
+    QVERIFY(setToAll->isEnabled());
+
+    m_monitor->setCurrentDeviceId(-1);
+    QVERIFY(!set->isEnabled());
+    QVERIFY(setToAll->isEnabled());
+
+    m_monitor->setCurrentDeviceId(2);
+    QVERIFY(set->isEnabled());
+
+    QVERIFY(m_monitor->disconnectFromPort());
+    QVERIFY(!set->isEnabled());
+    QVERIFY(!setToAll->isEnabled());
+
+    // Opened while disconnected: nothing can be written.
+    DeviceTimeDialog disconnected(m_time.data(), m_monitor.data());
+    QVERIFY(!button(disconnected, "setButton")->isEnabled());
+    QVERIFY(!button(disconnected, "setToAllButton")->isEnabled());
+}
+
+void DeviceTimeTest::titleNamesTheCurrentDevice()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Set time - Device 1"));
+    m_monitor->setCurrentDeviceId(3);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Set time - Device 3"));
+    m_monitor->setCurrentDeviceId(9);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Set time"));
+}
+
+QTEST_MAIN(DeviceTimeTest)
+#include "tst_devicetime.moc"

@@ -1,0 +1,35 @@
+#include "ui/baseindicator.h"
+
+namespace {
+
+// The selector keeps a disabled label in the platform's disabled colour.
+const char blackStyleSheet[] = "QLabel[enabled=\"true\"] { color: black }";
+const char redStyleSheet[] = "QLabel[enabled=\"true\"] { color: red }";
+
+} // namespace
+
+BaseIndicator::BaseIndicator(QWidget *parent) : QLabel(parent), m_undefinedText(QStringLiteral("-"))
+{
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Sunken);
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+void BaseIndicator::setStatusText(DataStatus status, const QString &text)
+{
+    switch (status) {
+    case NoData:
+        setStyleSheet(QLatin1String(blackStyleSheet));
+        setText(m_undefinedText);
+        break;
+    case Valid:
+        setStyleSheet(QLatin1String(blackStyleSheet));
+        setText(text);
+        break;
+    case Outdated:
+        setStyleSheet(QLatin1String(redStyleSheet));
+        setText(text);
+        break;
+    }
+}

@@ -1,0 +1,70 @@
+#ifndef CONFIGURATIONWIDGET_H
+#define CONFIGURATIONWIDGET_H
+
+#include "devicedata/devicedata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class EditSession;
+class ModulesData;
+
+namespace Ui {
+class ConfigurationWidget;
+}
+
+// The measurement and protection configuration of the current relay: shown
+// as read, edited together and written as two blocks, the measurement
+// configuration first. Kt0 exists only with an earth-fault module.
+class ConfigurationWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ConfigurationWidget(QWidget *parent = nullptr);
+    ~ConfigurationWidget() override;
+
+    void setMeterageConfigurationData(MeterageConfigurationData *data);
+    void setProtectionConfigurationData(ProtectionConfigurationData *data);
+    void setModulesData(ModulesData *data);
+
+    bool isEditMode() const;
+
+signals:
+    // The pending values are set in both configuration blocks.
+    void write();
+    // The end of that write; a failed one leaves the panel in edit mode.
+    void writeFinished(bool successful);
+
+public slots:
+    void ui_setCurrentDeviceAvailable(bool available);
+    void ui_cancelEditMode();
+
+private slots:
+    void on_editButton_clicked();
+    void on_cancelButton_clicked();
+    void on_setButton_clicked();
+    void onMeterageConfigurationStateChanged(
+        DeviceData::State currentState, DeviceData::State previousState);
+    void onProtectionConfigurationStateChanged(
+        DeviceData::State currentState, DeviceData::State previousState);
+    void onModulesStateChanged(DeviceData::State state);
+
+private:
+    void showMeterageConfiguration();
+    void showProtectionConfiguration();
+
+    Ui::ConfigurationWidget *ui;
+    EditSession *m_session;
+    QPointer<MeterageConfigurationData> m_meterageConfigurationData;
+    QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
+    QPointer<ModulesData> m_modulesData;
+    bool m_znzInstalled = false;
+    // What Set writes: the values at Edit with the edited fields replaced.
+    MeterageConfiguration m_meterageConfiguration;
+    ProtectionConfiguration m_protectionConfiguration;
+};
+
+#endif // CONFIGURATIONWIDGET_H

@@ -1,0 +1,183 @@
+#include "ui/connectionsettingsdialog.h"
+#include "modbus/rtumodbusprivate.h"
+#include "ui_connectionsettingsdialog.h"
+
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace {
+
+const int maxPortItemLength = 40;
+
+// "COM10" is port 10; a name without a number counts as port 0.
+int portNumber(QString portName)
+{
+    return portName.remove(QStringLiteral("COM")).toInt();
+}
+
+void selectData(QComboBox *comboBox, const QVariant &data)
+{
+    comboBox->setCurrentIndex(comboBox->findData(data));
+}
+
+} // namespace
+
+ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint),
+      ui(new Ui::ConnectionSettingsDialog),
+      settings(settings)
+{
+    ui->setupUi(this);
+    connect(this, &QDialog::accepted, this, &ConnectionSettingsDialog::onDialogAccepted);
+
+    fillPortNames();
+    fillBaudRates();
+    fillDataBits();
+    fillParity();
+    fillStopBits();
+
+    const SerialPortSettings &line = settings.serialPortSettings;
+    selectPortName(settings.portName);
+    selectBaudRate(line.baudRate());
+    selectParity(line.parity());
+    selectDataBits(line.dataBits());
+    selectStopBits(line.stopBits());
+}
+
+ConnectionSettingsDialog::~ConnectionSettingsDialog() = default;
+
+QString ConnectionSettingsDialog::portItemText(const QString &portName, const QString &description)
+{
+    const QString text = QStringLiteral("%1 (%2)").arg(portName, description);
+    if (text.length() <= maxPortItemLength)
+        return text;
+    return text.left(maxPortItemLength - 4) + QStringLiteral(" ...)");
+}
+
+bool ConnectionSettingsDialog::portNameLessThan(const QString &first, const QString &second)
+{
+    const int firstNumber = portNumber(first);
+    const int secondNumber = portNumber(second);
+    if (firstNumber != secondNumber)
+        return firstNumber < secondNumber;
+    return first < second;
+}
+
+void ConnectionSettingsDialog::fillPortNames()
+{
+    ui->portNameComboBox->clear();
+    QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    std::sort(ports.begin(), ports.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
+        return portNameLessThan(a.portName(), b.portName());
+    });
+    for (const QSerialPortInfo &port : qAsConst(ports))
+        ui->portNameComboBox->addItem(
+            portItemText(port.portName(), port.description()), port.portName());
+
+#ifdef Q_OS_UNIX
+    // A pseudo-terminal (a simulator's, say) or a symbolic link to a port is
+    // not listed by the system, yet it opens like a port: keep offering the
+    // configured one while it exists, or saving would lose it.
+    const QString configured = settings.portName;
+    if (!configured.isEmpty() && findPortName(configured) < 0
+        && QFileInfo::exists(serialDevicePath(configured)))
+        ui->portNameComboBox->addItem(configured, configured);
+#endif
+}
+
+void ConnectionSettingsDialog::fillBaudRates()
+{
+    ui->baudRateComboBox->clear();
+    const QList<qint32> rates = QSerialPortInfo::standardBaudRates();
+    for (qint32 rate : rates)
+        ui->baudRateComboBox->addItem(QString::number(rate), uint(rate));
+}
+
+void ConnectionSettingsDialog::fillDataBits()
+{
+    ui->dataBitsComboBox->clear();
+    for (int bits = 5; bits <= 8; ++bits)
+        ui->dataBitsComboBox->addItem(QString::number(bits), bits);
+}
+
+void ConnectionSettingsDialog::fillParity()
+{
+    ui->parityComboBox->clear();
+    ui->parityComboBox->addItem(tr("None", "parity"), SerialPortSettings::NoParity);
+    ui->parityComboBox->addItem(tr("Even", "parity"), SerialPortSettings::EvenParity);
+    ui->parityComboBox->addItem(tr("Odd", "parity"), SerialPortSettings::OddParity);
+}
+
+void ConnectionSettingsDialog::fillStopBits()
+{
+    ui->stopBitsComboBox->clear();
+    ui->stopBitsComboBox->addItem(QStringLiteral("1"), 1);
+    ui->stopBitsComboBox->addItem(QStringLiteral("2"), 2);
+}
+
+// "ttyUSB0" and "/dev/ttyUSB0" name the same port.
+int ConnectionSettingsDialog::findPortName(const QString &portName) const
+{
+    const QString path = serialDevicePath(portName);
+    for (int i = 0; i < ui->portNameComboBox->count(); ++i) {
+        if (serialDevicePath(ui->portNameComboBox->itemData(i).toString()) == path)
+            return i;
+    }
+    return -1;
+}
+
+void ConnectionSettingsDialog::selectPortName(const QString &portName)
+{
+    selectedPortName = portName;
+    ui->portNameComboBox->setCurrentIndex(findPortName(portName));
+}
+
+void ConnectionSettingsDialog::selectBaudRate(int baudRate)
+{
+    selectData(ui->baudRateComboBox, uint(baudRate));
+}
+
+void ConnectionSettingsDialog::selectParity(int parity)
+{
+    selectData(ui->parityComboBox, parity);
+}
+
+void ConnectionSettingsDialog::selectDataBits(int dataBits)
+{
+    selectData(ui->dataBitsComboBox, dataBits);
+}
+
+void ConnectionSettingsDialog::selectStopBits(int stopBits)
+{
+    selectData(ui->stopBitsComboBox, stopBits);
+}
+
+void ConnectionSettingsDialog::on_portNameComboBox_activated(int index)
+{
+    selectedPortName = ui->portNameComboBox->itemData(index).toString();
+}
+
+void ConnectionSettingsDialog::on_portNameComboBox_currentIndexChanged(int index)
+{
+    const QSerialPortInfo port(ui->portNameComboBox->itemData(index).toString());
+    ui->descritptionValueLabel->setText(port.description());
+    ui->manufacturerValueLabel->setText(port.manufacturer());
+}
+
+void ConnectionSettingsDialog::on_refreshPortNameListButton_clicked()
+{
+    fillPortNames();
+    selectPortName(selectedPortName);
+}
+
+void ConnectionSettingsDialog::onDialogAccepted()
+{
+    settings.portName = ui->portNameComboBox->currentData().toString();
+    SerialPortSettings &line = settings.serialPortSettings;
+    line.setBaudRate(ui->baudRateComboBox->currentData().toInt());
+    line.setParity(ui->parityComboBox->currentData().toInt());
+    line.setDataBits(ui->dataBitsComboBox->currentData().toInt());
+    line.setStopBits(ui->stopBitsComboBox->currentData().toInt());
+}

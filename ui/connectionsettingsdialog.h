@@ -1,0 +1,55 @@
+#ifndef CONNECTIONSETTINGSDIALOG_H
+#define CONNECTIONSETTINGSDIALOG_H
+
+#include "modbus/serialportsettings.h"
+
+#include <QDialog>
+#include <QScopedPointer>
+
+namespace Ui {
+class ConnectionSettingsDialog;
+}
+
+// Lets the user choose the serial port and the line parameters of the next
+// connect. The record is written only when the dialog is accepted.
+class ConnectionSettingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ConnectionSettingsDialog(ConnectionSettings &settings, QWidget *parent = nullptr);
+    ~ConnectionSettingsDialog() override;
+
+    // The port list's item text; a long description is cut so that the
+    // dialog keeps its width.
+    static QString portItemText(const QString &portName, const QString &description);
+    // The port list's order: COM ports by number; a name without one counts
+    // as port 0, and equal numbers go by name.
+    static bool portNameLessThan(const QString &first, const QString &second);
+
+private slots:
+    void on_portNameComboBox_activated(int index);
+    void on_portNameComboBox_currentIndexChanged(int index);
+    void on_refreshPortNameListButton_clicked();
+    void onDialogAccepted();
+
+private:
+    void fillPortNames();
+    void fillBaudRates();
+    void fillDataBits();
+    void fillParity();
+    void fillStopBits();
+
+    int findPortName(const QString &portName) const;
+    void selectPortName(const QString &portName);
+    void selectBaudRate(int baudRate);
+    void selectParity(int parity);
+    void selectDataBits(int dataBits);
+    void selectStopBits(int stopBits);
+
+    QScopedPointer<Ui::ConnectionSettingsDialog> ui;
+    ConnectionSettings &settings;
+    QString selectedPortName;
+};
+
+#endif // CONNECTIONSETTINGSDIALOG_H

@@ -1,0 +1,57 @@
+#ifndef DEVICETIMEDIALOG_H
+#define DEVICETIMEDIALOG_H
+
+#include "devicedata/devicetimedata.h"
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <QScopedPointer>
+
+class DeviceMonitor;
+class QTimer;
+
+namespace Ui {
+class DeviceTimeDialog;
+}
+
+// Sets the relay clock of the current device, or of every device on the line
+// at once through a broadcast. The new time is the computer's own clock unless
+// the user picks another; the relay shows it after the next read of the block.
+class DeviceTimeDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    DeviceTimeDialog(
+        DeviceTimeData *deviceTimeData, DeviceMonitor *deviceMonitor, QWidget *parent = nullptr);
+    ~DeviceTimeDialog() override;
+
+    void setDeviceTimeData(DeviceTimeData *deviceTimeData);
+
+private slots:
+    void onDeviceTimeStateChanged(DeviceData::State state);
+    void updateDateTimeValue();
+    void on_setButton_clicked();
+    void on_setToAllButton_clicked();
+    void on_systemTimeCheckBox_clicked(bool checked);
+    void setCurrentDevice(int deviceId);
+    void ui_setStateConnected(bool connected);
+    void ui_setCurrentDeviceAvailable(bool available);
+
+private:
+    void applySystemTimeMode();
+    void write(int slaveId);
+    void showWriteResult(int slaveId);
+
+    QScopedPointer<Ui::DeviceTimeDialog> ui;
+    QPointer<DeviceTimeData> deviceTimeData;
+    QPointer<DeviceMonitor> deviceMonitor;
+    QTimer *timer;
+    bool autoDstInitialized = false;
+    // Slave IDs of the writes asked for and not yet finished, 0 for all devices.
+    QList<int> pendingWrites;
+    bool writing = false;
+};
+
+#endif // DEVICETIMEDIALOG_H

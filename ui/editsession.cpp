@@ -1,0 +1,85 @@
+#include "ui/editsession.h"
+
+#include "ui/baseindicatoreditor.h"
+
+#include <algorithm>
+
+EditSession::EditSession(
+    QWidget *editButton, QWidget *cancelButton, QWidget *setButton, QObject *parent)
+    : QObject(parent),
+      m_editButton(editButton),
+      m_cancelButton(cancelButton),
+      m_setButton(setButton)
+{
+}
+
+void EditSession::addEditors(std::initializer_list<BaseIndicatorEditor *> editors)
+{
+    for (BaseIndicatorEditor *editor : editors) {
+        m_editors.append({ editor, true });
+        editor->setEditMode(m_editMode);
+    }
+}
+
+void EditSession::setEditorsAvailable(
+    std::initializer_list<BaseIndicatorEditor *> editors, bool available)
+{
+    for (Editor &entry : m_editors) {
+        if (std::find(editors.begin(), editors.end(), entry.editor) != editors.end()) {
+            entry.available = available;
+            entry.editor->setEditMode(m_editMode && available);
+        }
+    }
+}
+
+void EditSession::setEditMode(bool on)
+{
+    const bool changed = on != m_editMode;
+    m_editMode = on;
+    for (const Editor &entry : qAsConst(m_editors))
+        entry.editor->setEditMode(on && entry.available);
+    m_editButton->setVisible(!on);
+    m_cancelButton->setVisible(on);
+    m_setButton->setVisible(on);
+    if (changed)
+        emit editModeChanged(on);
+}
+
+void EditSession::watchWrite(const QVector<DeviceData *> &blocks)
+{
+    forgetWrite();
+    for (int i = 0; i < blocks.size(); ++i) {
+        const auto connection = connect(blocks.at(i), &DeviceData::stateChanged, this,
+            [this, i](DeviceData::State currentState, DeviceData::State previousState) {
+                onWrittenBlockStateChanged(i, currentState, previousState);
+            });
+        m_written.append({ blocks.at(i), false, connection });
+    }
+}
+
+void EditSession::onWrittenBlockStateChanged(
+    int index, DeviceData::State currentState, DeviceData::State previousState)
+{
+    if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
+        return;
+    // Judged as each block ends: a later write of another block may not
+    // change what this one achieved.
+    m_written[index].successful = m_written.at(index).block->isWriteSuccessful();
+    if (index != m_written.size() - 1)
+        return;
+
+    bool successful = true;
+    for (const WrittenBlock &written : qAsConst(m_written))
+        successful = successful && written.block && written.successful;
+    forgetWrite();
+    if (successful)
+        setEditMode(false);
+    emit writeFinished(successful);
+}
+
+void EditSession::forgetWrite()
+{
+    for (const WrittenBlock &written : qAsConst(m_written))
+        disconnect(written.connection);
+    m_written.clear();
+}

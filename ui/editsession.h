@@ -1,0 +1,72 @@
+#ifndef EDITSESSION_H
+#define EDITSESSION_H
+
+#include "devicedata/devicedata.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVector>
+
+class BaseIndicatorEditor;
+class QWidget;
+
+// The edit mode of a panel whose values are written to the relay, from Edit
+// to the end of the write.
+//
+// Edit switches the panel's editors into edit mode together, except those of
+// a module the relay lacks; Cancel switches them back. Set hands the blocks
+// to be written to watchWrite() before asking for the write: edit mode ends
+// only when every one of them was written successfully, so after a failed
+// write the user still has the values to try again or to cancel.
+class EditSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Edit is shown in view mode, Cancel and Set in edit mode.
+    EditSession(
+        QWidget *editButton, QWidget *cancelButton, QWidget *setButton, QObject *parent = nullptr);
+
+    void addEditors(std::initializer_list<BaseIndicatorEditor *> editors);
+    // An unavailable editor stays in view mode whatever the session's mode.
+    void setEditorsAvailable(std::initializer_list<BaseIndicatorEditor *> editors, bool available);
+
+    bool isEditMode() const { return m_editMode; }
+    void setEditMode(bool on);
+
+    // `blocks` in the order they go out; the write is judged when the last
+    // of them returns from Writing. A new call forgets an unfinished write.
+    void watchWrite(const QVector<DeviceData *> &blocks);
+
+signals:
+    void editModeChanged(bool on);
+    // Also emitted when edit mode was left while the write ran.
+    void writeFinished(bool successful);
+
+private:
+    struct Editor
+    {
+        BaseIndicatorEditor *editor;
+        bool available;
+    };
+
+    struct WrittenBlock
+    {
+        QPointer<DeviceData> block;
+        bool successful;
+        QMetaObject::Connection connection;
+    };
+
+    void onWrittenBlockStateChanged(
+        int index, DeviceData::State currentState, DeviceData::State previousState);
+    void forgetWrite();
+
+    QWidget *m_editButton;
+    QWidget *m_cancelButton;
+    QWidget *m_setButton;
+    QVector<Editor> m_editors;
+    bool m_editMode = false;
+    QVector<WrittenBlock> m_written;
+};
+
+#endif // EDITSESSION_H

@@ -1,0 +1,11 @@
+#include "ui/enumindicator.h"
+
+EnumIndicator::EnumIndicator(QWidget *parent) : BaseIndicator(parent)
+{
+}
+
+void EnumIndicator::setValue(const DataValue &value)
+{
+    m_value = value;
+    setStatusText(value.status, m_texts.value(value.value));
+}

@@ -1,0 +1,8 @@
+#include "ui/inputeventfilter.h"
+
+#include <QInputEvent>
+
+bool InputEventFilter::eventFilter(QObject *, QEvent *event)
+{
+    return dynamic_cast<QInputEvent *>(event) != nullptr;
+}

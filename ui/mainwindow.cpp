@@ -1,0 +1,422 @@
+#include "ui/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/settings.h"
+#include "devicedata/checkbackdata.h"
+#include "devicedata/clearcrashlogdata.h"
+#include "devicedata/crashcountdata.h"
+#include "devicedata/crashdata.h"
+#include "devicedata/crashlogdata.h"
+#include "devicedata/devicetimedata.h"
+#include "devicedata/discreteinputsdata.h"
+#include "devicedata/ledsdata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/meteragedata.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "ui/connectionsettingsdialog.h"
+#include "ui/devicetimedialog.h"
+#include "ui/inputeventfilter.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+// A slave ID 1..63, or two of them joined by "-".
+const char scanRangePattern[] = "([1-9]|[1-5]\\d|6[0-3])(-([1-9]|[1-5]\\d|6[0-3]))?";
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent),
+      ui(new Ui::MainWindow),
+      inputEventFilter(new InputEventFilter(this)),
+      deviceMonitor(new DeviceMonitor(this))
+{
+    deviceMonitor->setAutoRefreshEnabled(true);
+    createBlocks();
+    ui->setupUi(this);
+    setUpForm();
+    attachPanels();
+    loadSettings();
+    updateDeviceDataList();
+    ui_setStateConnected(false);
+    connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
+    on_deviceMonitor_stateChanged(deviceMonitor->state());
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::createBlocks()
+{
+    checkbackData = new CheckbackData(this);
+    clearCrashLogData = new ClearCrashLogData(this);
+    crashCountData = new CrashCountData(this);
+    crashData = new CrashData(this);
+    crashLogData = new CrashLogData(this);
+    deviceTimeData = new DeviceTimeData(this);
+    discreteInputsData = new DiscreteInputsData(this);
+    ledsData = new LedsData(this);
+    meterageConfigurationData = new MeterageConfigurationData(this);
+    meterageData = new MeterageData(this);
+    modulesData = new ModulesData(this);
+    protectionConfigurationData = new ProtectionConfigurationData(this);
+    setpointsData = new SetpointsData(this);
+
+    // A configuration write spans two blocks: the first marks its start, the
+    // second its end.
+    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
+                              static_cast<DeviceData *>(checkbackData),
+                              static_cast<DeviceData *>(meterageConfigurationData),
+                              static_cast<DeviceData *>(setpointsData),
+                              static_cast<DeviceData *>(clearCrashLogData) })
+        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
+    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
+                              static_cast<DeviceData *>(checkbackData),
+                              static_cast<DeviceData *>(protectionConfigurationData),
+                              static_cast<DeviceData *>(setpointsData),
+                              static_cast<DeviceData *>(clearCrashLogData) })
+        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
+
+    writeNames = { { checkbackData, tr("checkback") },
+                   { meterageConfigurationData, tr("configuration") },
+                   { protectionConfigurationData, tr("configuration") },
+                   { setpointsData, tr("setpoints") },
+                   { clearCrashLogData, tr("crash log clearing") },
+                   { deviceTimeData, tr("device time") } };
+}
+
+void MainWindow::setUpForm()
+{
+    // The progress bar takes the range field's place during a scan.
+    const int rowHeight = ui->scanRangeLineEdit->sizeHint().height();
+    ui->scanProgressBar->setMinimumHeight(rowHeight);
+    ui->scanProgressBar->setMaximumHeight(rowHeight);
+    ui->scanRangeLineEdit->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QString::fromLatin1(scanRangePattern)), ui->scanRangeLineEdit));
+
+    QAction *toolBarToggle = ui->toolBar->toggleViewAction();
+    ui->menuMenu->insertAction(ui->actionAbout, toolBarToggle);
+    ui->menuMenu->insertSeparator(ui->actionAbout);
+
+    ui->deviceListView->setModel(deviceMonitor->deviceListModel());
+    connect(ui->deviceListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::onCurrentDeviceIndexChanged);
+}
+
+void MainWindow::attachPanels()
+{
+    ui->modulesWidget->setModulesData(modulesData);
+    ui->deviceTimeWidget->setDeviceTimeData(deviceTimeData);
+
+    MonitorWidget *monitor = ui->monitorWidget;
+    monitor->setModulesData(modulesData);
+    monitor->setMeterageConfigurationData(meterageConfigurationData);
+    monitor->setMeterageData(meterageData);
+    monitor->setDiscreteInputsData(discreteInputsData);
+    monitor->setLedsData(ledsData);
+    monitor->setLatestCrashData(crashData);
+    monitor->setCrashCountData(crashCountData);
+
+    ui->configurationWidget->setModulesData(modulesData);
+    ui->configurationWidget->setMeterageConfigurationData(meterageConfigurationData);
+    ui->configurationWidget->setProtectionConfigurationData(protectionConfigurationData);
+
+    ui->setpointsWidget->setModulesData(modulesData);
+    ui->setpointsWidget->setMeterageConfigurationData(meterageConfigurationData);
+    ui->setpointsWidget->setSetpointsData(setpointsData);
+
+    ui->crashLogWidget->setClearCrashLogData(clearCrashLogData);
+    ui->crashLogWidget->setCrashCountData(crashCountData);
+    ui->crashLogWidget->setCrashLogData(crashLogData);
+
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->monitorWidget,
+            &MonitorWidget::ui_setCurrentDeviceAvailable);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->configurationWidget,
+            &ConfigurationWidget::ui_setCurrentDeviceAvailable);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->setpointsWidget,
+            &SetpointsWidget::ui_setCurrentDeviceAvailable);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->crashLogWidget,
+            &CrashLogWidget::ui_setCurrentDeviceAvailable);
+    // Edits made for one tab or one device must not be written to another.
+    connect(ui->tabWidget, &QTabWidget::currentChanged, ui->configurationWidget,
+            &ConfigurationWidget::ui_cancelEditMode);
+    connect(ui->tabWidget, &QTabWidget::currentChanged, ui->setpointsWidget,
+            &SetpointsWidget::ui_cancelEditMode);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->configurationWidget,
+            &ConfigurationWidget::ui_cancelEditMode);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
+            &SetpointsWidget::ui_cancelEditMode);
+}
+
+void MainWindow::loadSettings()
+{
+    restoreWindowGeometry(this);
+    loadConnectionSettings(connectionSettings);
+
+    DeviceSettings deviceSettings;
+    loadDeviceSettings(deviceSettings);
+    deviceMonitor->setDeviceSettings(deviceSettings);
+
+    Preferences preferences;
+    loadPreferences(preferences);
+    deviceMonitor->setAutoRefreshDelay(preferences.autoRefreshDelay);
+    ui->scanRangeLineEdit->setText(preferences.scanRange);
+    ui->actionAutoRefresh->setChecked(preferences.autoRefreshEnabled);
+    ui->toolBar->setVisible(preferences.toolbarVisible);
+    // The tool bar may only dock at the top or on the left.
+    const auto area = Qt::ToolBarArea(preferences.toolbarArea);
+    addToolBar(area == Qt::LeftToolBarArea ? area : Qt::TopToolBarArea, ui->toolBar);
+}
+
+void MainWindow::updateDeviceDataList()
+{
+    QWidget *tab = ui->tabWidget->currentWidget();
+    if (tab == ui->monitorWidget) {
+        deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
+                                           meterageData, discreteInputsData, ledsData,
+                                           crashCountData, crashData });
+    } else if (tab == ui->configurationWidget) {
+        deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
+                                           protectionConfigurationData });
+    } else if (tab == ui->setpointsWidget) {
+        deviceMonitor->setDeviceDataList(
+                { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
+    } else if (tab == ui->crashLogWidget) {
+        deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
+    }
+}
+
+void MainWindow::ui_setStateConnected(bool connected)
+{
+    ui->actionConnect->setEnabled(!connected);
+    ui->actionDisconnect->setEnabled(connected);
+    ui->actionConnectionSettings->setEnabled(!connected);
+    ui->actionAutoRefresh->setEnabled(connected);
+    if (connected) {
+        ui->actionRefresh->setEnabled(!ui->actionAutoRefresh->isChecked());
+        ui->scanButton->setEnabled(ui->scanRangeLineEdit->hasAcceptableInput());
+        ui->statusBar->showMessage(tr("Connected (%1)").arg(connectionSettings.portName));
+    } else {
+        ui->actionRefresh->setEnabled(false);
+        ui->scanButton->setEnabled(false);
+        ui->statusBar->showMessage(tr("Disconnected"));
+    }
+}
+
+void MainWindow::on_actionExit_triggered()
+{
+    close();
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    QMessageBox::about(this, tr("About"),
+                       tr("<h2>%1</h2>Version: %2<hr><br><img src = ':/icons/logo.jpg'>"
+                          "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
+                          "developers.</p>")
+                               .arg(windowTitle(), QCoreApplication::applicationVersion()));
+}
+
+void MainWindow::on_actionConnectionSettings_triggered()
+{
+    ConnectionSettingsDialog dialog(connectionSettings, this);
+    if (dialog.exec() == QDialog::Accepted)
+        saveConnectionSettings(connectionSettings);
+}
+
+void MainWindow::on_actionConnect_triggered()
+{
+    if (deviceMonitor->connectToPort(connectionSettings))
+        return;
+    QMessageBox::critical(this, tr("Connection error"),
+                          tr("Couldn`t open port \"%1\"\n%2")
+                                  .arg(connectionSettings.portName, deviceMonitor->connectionError()));
+}
+
+void MainWindow::on_actionDisconnect_triggered()
+{
+    if (deviceMonitor->disconnectFromPort())
+        return;
+    QMessageBox::critical(this, tr("Connection error"),
+                          tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
+}
+
+void MainWindow::on_actionRefresh_triggered()
+{
+    deviceMonitor->refresh();
+}
+
+void MainWindow::on_actionAutoRefresh_toggled(bool checked)
+{
+    ui->actionRefresh->setEnabled(!checked);
+    deviceMonitor->setAutoRefreshEnabled(checked);
+    if (checked)
+        deviceMonitor->refresh();
+    else
+        deviceMonitor->stopRefresh();
+}
+
+void MainWindow::on_scanRangeLineEdit_textChanged()
+{
+    ui->scanButton->setEnabled(deviceMonitor->isConnected()
+                               && ui->scanRangeLineEdit->hasAcceptableInput());
+}
+
+void MainWindow::on_scanButton_clicked()
+{
+    const QStringList parts = ui->scanRangeLineEdit->text().split(QLatin1Char('-'));
+    const int firstId = parts.at(0).toInt();
+    const int lastId = qMax(parts.size() > 1 ? parts.at(1).toInt() : 0, firstId);
+    ui->scanProgressBar->setRange(firstId - 1, lastId);
+    ui->scanProgressBar->setValue(firstId - 1);
+    deviceMonitor->scan(firstId, lastId);
+}
+
+void MainWindow::on_cancelScanButton_clicked()
+{
+    deviceMonitor->cancelScan();
+}
+
+void MainWindow::on_tabWidget_currentChanged(int index)
+{
+    qDebug() << "current tab [" << index << "]";
+    updateDeviceDataList();
+}
+
+void MainWindow::onCurrentDeviceIndexChanged(const QModelIndex &current, const QModelIndex &)
+{
+    if (current.isValid())
+        deviceMonitor->setCurrentDeviceId(deviceMonitor->deviceListModel()->deviceIdAt(current.row()));
+}
+
+void MainWindow::on_setTimeButton_clicked()
+{
+    if (deviceTimeDialog) {
+        deviceTimeDialog->raise();
+        deviceTimeDialog->activateWindow();
+        return;
+    }
+    deviceTimeDialog = new DeviceTimeDialog(deviceTimeData, deviceMonitor, this);
+    deviceTimeDialog->setAttribute(Qt::WA_DeleteOnClose);
+    deviceTimeDialog->show();
+}
+
+void MainWindow::on_monitorWidget_checkback()
+{
+    deviceMonitor->writeToCurrentDevice({ checkbackData });
+}
+
+void MainWindow::on_configurationWidget_write()
+{
+    deviceMonitor->writeToCurrentDevice({ meterageConfigurationData, protectionConfigurationData });
+}
+
+void MainWindow::on_setpointsWidget_write()
+{
+    deviceMonitor->writeToCurrentDevice({ setpointsData });
+}
+
+void MainWindow::on_crashLogWidget_clear()
+{
+    QMessageBox question(QMessageBox::Question, tr("Log clearing"), tr("Are you sure to clear log?"),
+                         QMessageBox::NoButton, this);
+    QPushButton *clearButton = question.addButton(tr("Clear"), QMessageBox::AcceptRole);
+    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    question.setDefaultButton(cancelButton);
+    question.setEscapeButton(cancelButton);
+    question.exec();
+    if (question.clickedButton() == clearButton)
+        deviceMonitor->writeToCurrentDevice({ clearCrashLogData });
+}
+
+void MainWindow::on_crashLogWidget_refresh()
+{
+    crashLogData->reset();
+    crashLogData->setCrashCount(int(crashCountData->crashCount().value));
+    deviceMonitor->readFromCurrentDevice({ crashLogData });
+}
+
+void MainWindow::on_deviceMonitor_stateChanged(DeviceMonitor::State state)
+{
+    const bool scanning = state == DeviceMonitor::Scanning;
+    ui->scanRangeLineEdit->setVisible(!scanning);
+    ui->scanButton->setVisible(!scanning);
+    ui->cancelScanButton->setVisible(scanning);
+    ui->scanProgressBar->setVisible(scanning);
+}
+
+void MainWindow::on_deviceMonitor_currentDeviceIdChanged(int deviceId)
+{
+    const DeviceListModel *model = deviceMonitor->deviceListModel();
+    const int row = model->rowOfDevice(deviceId);
+    if (row < 0) {
+        ui->deviceInfoWidget->setDeviceInfo(DeviceInfo());
+        return;
+    }
+    ui->deviceListView->setCurrentIndex(model->index(row));
+    ui->deviceInfoWidget->setDeviceInfo(*model->deviceInfoAt(row));
+}
+
+void MainWindow::on_deviceMonitor_scanProgress(int deviceId)
+{
+    ui->scanProgressBar->setValue(deviceId);
+}
+
+// A write must either land or say plainly that it did not.
+void MainWindow::on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int slaveId)
+{
+    const QString name = writeNames.value(deviceData);
+    if (name.isEmpty())
+        return;
+    const bool written = deviceData->isWriteSuccessful();
+    if (slaveId == 0) {
+        ui->statusBar->showMessage(written ? tr("Sent to all devices: %1").arg(name)
+                                           : tr("Not sent to all devices: %1").arg(name));
+    } else if (!written) {
+        writeFailureShown = true;
+        ui->statusBar->showMessage(tr("Write failed: %1 (Device %2)").arg(name).arg(slaveId));
+    } else if (!writeFailureShown) {
+        ui->statusBar->showMessage(tr("Written: %1 (Device %2)").arg(name).arg(slaveId));
+    }
+}
+
+void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState,
+                                                  DeviceData::State previousState)
+{
+    if (currentState != DeviceData::Writing || previousState != DeviceData::Inactive)
+        return;
+    writeFailureShown = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    qApp->installEventFilter(inputEventFilter);
+}
+
+void MainWindow::onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
+                                                   DeviceData::State previousState)
+{
+    if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
+        return;
+    QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(inputEventFilter);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    saveWindowGeometry(this);
+    saveDeviceSettings(deviceMonitor->deviceSettings());
+    savePreferences({ ui->scanRangeLineEdit->text(), deviceMonitor->autoRefreshDelay(),
+                      ui->actionAutoRefresh->isChecked(), ui->toolBar->isVisible(),
+                      int(toolBarArea(ui->toolBar)) });
+    // Ends a scan, a refresh or a write in flight before the window goes.
+    if (deviceMonitor->isConnected())
+        deviceMonitor->disconnectFromPort();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,111 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "devicedata/devicedata.h"
+#include "devicemonitor/devicemonitor.h"
+#include "modbus/serialportsettings.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QPointer>
+
+namespace Ui {
+class MainWindow;
+}
+
+class CheckbackData;
+class ClearCrashLogData;
+class CrashCountData;
+class CrashData;
+class CrashLogData;
+class DeviceTimeData;
+class DeviceTimeDialog;
+class DiscreteInputsData;
+class InputEventFilter;
+class LedsData;
+class MeterageConfigurationData;
+class MeterageData;
+class ModulesData;
+class ProtectionConfigurationData;
+class SetpointsData;
+
+// The program's one window. It owns the device monitor and every data block
+// the panels show, hands each panel its blocks, picks the blocks a refresh
+// reads for the tab in view and turns actions and panel requests into monitor
+// calls. While a block is being written it blocks all input.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_actionExit_triggered();
+    void on_actionAbout_triggered();
+    void on_actionConnectionSettings_triggered();
+    void on_actionConnect_triggered();
+    void on_actionDisconnect_triggered();
+    void on_actionRefresh_triggered();
+    void on_actionAutoRefresh_toggled(bool checked);
+    void on_scanRangeLineEdit_textChanged();
+    void on_scanButton_clicked();
+    void on_cancelScanButton_clicked();
+    void on_tabWidget_currentChanged(int index);
+    void onCurrentDeviceIndexChanged(const QModelIndex &current, const QModelIndex &previous);
+    void on_setTimeButton_clicked();
+    void on_monitorWidget_checkback();
+    void on_configurationWidget_write();
+    void on_setpointsWidget_write();
+    void on_crashLogWidget_clear();
+    void on_crashLogWidget_refresh();
+    void on_deviceMonitor_stateChanged(DeviceMonitor::State state);
+    void on_deviceMonitor_currentDeviceIdChanged(int deviceId);
+    void on_deviceMonitor_scanProgress(int deviceId);
+    void on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int slaveId);
+    void onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
+                                           DeviceData::State previousState);
+    void onDeviceDataStateChanged_Writing(DeviceData::State currentState,
+                                          DeviceData::State previousState);
+    void ui_setStateConnected(bool connected);
+
+private:
+    void createBlocks();
+    void setUpForm();
+    void attachPanels();
+    void loadSettings();
+    void updateDeviceDataList();
+
+    Ui::MainWindow *ui;
+    InputEventFilter *inputEventFilter;
+    QPointer<DeviceTimeDialog> deviceTimeDialog;
+    DeviceMonitor *deviceMonitor;
+    ConnectionSettings connectionSettings;
+
+    CheckbackData *checkbackData;
+    ClearCrashLogData *clearCrashLogData;
+    CrashCountData *crashCountData;
+    CrashData *crashData;
+    CrashLogData *crashLogData;
+    DeviceTimeData *deviceTimeData;
+    DiscreteInputsData *discreteInputsData;
+    LedsData *ledsData;
+    MeterageConfigurationData *meterageConfigurationData;
+    MeterageData *meterageData;
+    ModulesData *modulesData;
+    ProtectionConfigurationData *protectionConfigurationData;
+    SetpointsData *setpointsData;
+
+    // What the status bar calls each written block.
+    QHash<const DeviceData *, QString> writeNames;
+    // A write that spans two blocks must not have its failure overwritten by
+    // the success of the second.
+    bool writeFailureShown = false;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,281 @@
+#include "ui/monitorwidget.h"
+
+#include "devicedata/codeconversions.h"
+#include "devicedata/crashcountdata.h"
+#include "devicedata/crashdata.h"
+#include "devicedata/discreteinputsdata.h"
+#include "devicedata/ledsdata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/meterageconversions.h"
+#include "devicedata/meteragedata.h"
+#include "devicedata/modulesdata.h"
+#include "ui/attachblock.h"
+#include "ui/inputeventfilter.h"
+#include "ui/statusstyle.h"
+#include "ui_monitorwidget.h"
+
+#include <QLocale>
+
+MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::MonitorWidget)
+{
+    ui->setupUi(this);
+
+    // The check boxes mirror the relay; the form also undoes any click that
+    // slips through.
+    auto *inputEventFilter = new InputEventFilter(this);
+    for (QCheckBox *checkBox : indicationCheckBoxes())
+        checkBox->installEventFilter(inputEventFilter);
+
+    for (qint64 code : crashTypeCodes())
+        ui->latestCrashTypeEnumIndicator->setItemText(code, crashTypeText(validValue(code)));
+
+    for (CurrentIndicator *indicator : { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator }) {
+        indicator->setDecimals(2);
+        indicator->setUnitRange(CurrentIndicator::Amperes, UnitRanges::livePhaseCurrentAmperes);
+        indicator->setUnitRange(
+            CurrentIndicator::Kiloamperes, UnitRanges::livePhaseCurrentKiloamperes);
+    }
+    ui->zeroCurrentIndicator->setDecimals(3);
+    ui->zeroCurrentIndicator->setUnitRange(
+        CurrentIndicator::Amperes, UnitRanges::liveZeroCurrentAmperes);
+    ui->zeroCurrentIndicator->setUnitRange(
+        CurrentIndicator::Kiloamperes, UnitRanges::liveZeroCurrentKiloamperes);
+    ui->zeroVoltageNumberIndicator->setDecimals(1);
+    ui->zeroVoltageNumberIndicator->setSuffix(tr(" V"));
+    ui->zeroCurrentZeroVoltageAngleNumberIndicator->setSuffix(QStringLiteral(" \u00B0"));
+
+    // Nothing is known before the first read.
+    const QList<NumberIndicator *> numberIndicators { ui->phaseACurrentIndicator,
+        ui->phaseCCurrentIndicator, ui->zeroCurrentIndicator, ui->zeroVoltageNumberIndicator,
+        ui->zeroCurrentZeroVoltageAngleNumberIndicator, ui->crashCountNumberIndicator };
+    for (NumberIndicator *indicator : numberIndicators)
+        indicator->setValue({});
+    drawLatestCrash(CrashRecord());
+}
+
+MonitorWidget::~MonitorWidget()
+{
+    delete ui;
+}
+
+void MonitorWidget::setDiscreteInputsData(DiscreteInputsData *discreteInputsData)
+{
+    attachBlock(m_discreteInputsData, discreteInputsData, this,
+        &MonitorWidget::onDiscreteInputsStateChanged);
+    if (discreteInputsData)
+        onDiscreteInputsStateChanged(discreteInputsData->state());
+}
+
+void MonitorWidget::setCrashCountData(CrashCountData *crashCountData)
+{
+    attachBlock(m_crashCountData, crashCountData, this, &MonitorWidget::onCrashCountStateChanged);
+    if (crashCountData)
+        onCrashCountStateChanged(crashCountData->state());
+}
+
+void MonitorWidget::setLatestCrashData(CrashData *latestCrashData)
+{
+    attachBlock(
+        m_latestCrashData, latestCrashData, this, &MonitorWidget::onLatestCrashStateChanged);
+    if (latestCrashData)
+        onLatestCrashStateChanged(latestCrashData->state());
+}
+
+void MonitorWidget::setLedsData(LedsData *ledsData)
+{
+    attachBlock(m_ledsData, ledsData, this, &MonitorWidget::onLedsStateChanged);
+    if (ledsData)
+        onLedsStateChanged(ledsData->state());
+}
+
+void MonitorWidget::setMeterageConfigurationData(
+    MeterageConfigurationData *meterageConfigurationData)
+{
+    attachBlock(m_meterageConfigurationData, meterageConfigurationData, this,
+        &MonitorWidget::onMeterageConfigurationStateChanged);
+    if (meterageConfigurationData)
+        onMeterageConfigurationStateChanged(meterageConfigurationData->state());
+}
+
+void MonitorWidget::setMeterageData(MeterageData *meterageData)
+{
+    attachBlock(m_meterageData, meterageData, this, &MonitorWidget::onMeterageStateChanged);
+    if (meterageData)
+        onMeterageStateChanged(meterageData->state());
+}
+
+void MonitorWidget::setModulesData(ModulesData *modulesData)
+{
+    attachBlock(m_modulesData, modulesData, this, &MonitorWidget::onModulesStateChanged);
+    if (modulesData)
+        onModulesStateChanged(modulesData->state());
+}
+
+void MonitorWidget::ui_setCurrentDeviceAvailable(bool available)
+{
+    ui->checkbackButton->setEnabled(available);
+}
+
+void MonitorWidget::on_checkbackButton_clicked()
+{
+    emit checkback();
+}
+
+void MonitorWidget::onDiscreteInputsStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_discreteInputsData)
+        return;
+    const DataValue inputs = m_discreteInputsData->discreteInputs();
+    setCheckValue(ui->discreteInputBlockTo, inputs.status, inputs.value & DiBlockTo);
+    setCheckValue(ui->discreteInputRpv, inputs.status, inputs.value & DiRpv);
+    setCheckValue(ui->discreteInputAChR, inputs.status, inputs.value & DiAChR);
+    setCheckValue(ui->discreteInputSis, inputs.status, inputs.value & DiSis);
+}
+
+void MonitorWidget::onCrashCountStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_crashCountData)
+        return;
+    const DataValue count = m_crashCountData->crashCount();
+    ui->crashCountNumberIndicator->setValue({ double(count.value), count.status });
+    // A relay that counts crashes keeps its latest one; that is drawn when its
+    // own block has been read.
+    m_hasCrashes = count.value != 0;
+    if (!m_hasCrashes)
+        drawLatestCrash(CrashRecord());
+}
+
+void MonitorWidget::onLatestCrashStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_latestCrashData)
+        return;
+    // Without crashes the relay's crash registers hold leftovers, not a crash.
+    drawLatestCrash(m_hasCrashes ? m_latestCrashData->crash() : CrashRecord());
+}
+
+void MonitorWidget::onLedsStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_ledsData)
+        return;
+    const DataValue leds = m_ledsData->leds();
+    setCheckValue(ui->ledAChR, leds.status, leds.value & LedAChR);
+    setCheckValue(ui->ledApv, leds.status, leds.value & LedApv);
+    setCheckValue(ui->ledApvReady, leds.status, leds.value & LedApvReady);
+    setCheckValue(ui->ledMtz, leds.status, leds.value & LedMtz);
+    setCheckValue(ui->ledTo, leds.status, leds.value & LedTo);
+    setCheckValue(ui->ledZnz, leds.status, leds.value & LedZnz);
+}
+
+void MonitorWidget::onMeterageConfigurationStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_meterageData
+        || m_meterageData->state() != DeviceData::Inactive)
+        return;
+    drawMeterage();
+}
+
+void MonitorWidget::onMeterageStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive)
+        return;
+    drawMeterage();
+}
+
+void MonitorWidget::onModulesStateChanged(DeviceData::State state)
+{
+    if (state != DeviceData::Inactive || !m_modulesData)
+        return;
+    const DataValue modules = m_modulesData->modules();
+    qint64 flags = 0;
+    switch (modules.status) {
+    case NoData:
+        break;
+    case Valid:
+    case Outdated:
+        flags = modules.value;
+        break;
+    default:
+        return;
+    }
+
+    const bool apv = flags & ModuleApv;
+    ui->discreteInputAChR->setEnabled(apv);
+    ui->discreteInputRpv->setEnabled(apv);
+    ui->ledApvReady->setEnabled(apv);
+    const bool ind = flags & ModuleInd;
+    ui->discreteInputSis->setEnabled(ind);
+    ui->ledsGroupBox->setEnabled(ind);
+    uncheckDisabledIndications();
+
+    m_znz3I0Installed = flags & ModuleZnz3I0;
+    m_znz3U0Installed = flags & ModuleZnz3U0;
+    const bool zeroCurrentMeasured = m_znz3I0Installed || m_znz3U0Installed;
+    ui->zeroCurrentLabel->setEnabled(zeroCurrentMeasured);
+    ui->zeroCurrentIndicator->setEnabled(zeroCurrentMeasured);
+    ui->zeroVoltageLabel->setEnabled(m_znz3U0Installed);
+    ui->zeroVoltageNumberIndicator->setEnabled(m_znz3U0Installed);
+    ui->zeroCurrentZeroVoltageAngleLabel->setEnabled(m_znz3U0Installed);
+    ui->zeroCurrentZeroVoltageAngleNumberIndicator->setEnabled(m_znz3U0Installed);
+    if (!m_znz3U0Installed) {
+        ui->zeroVoltageNumberIndicator->setValue({});
+        ui->zeroCurrentZeroVoltageAngleNumberIndicator->setValue({});
+    }
+    if (!zeroCurrentMeasured)
+        ui->zeroCurrentIndicator->setValue({});
+}
+
+void MonitorWidget::drawMeterage()
+{
+    if (!m_meterageData || !m_meterageConfigurationData)
+        return;
+    // Registers of a module the relay lacks carry no measurement.
+    Meterage meterage = m_meterageData->meterage();
+    if (!m_znz3U0Installed) {
+        meterage.zeroVoltage = {};
+        meterage.zeroCurrentZeroVoltageAngle = {};
+        if (!m_znz3I0Installed)
+            meterage.zeroCurrent = {};
+    }
+    const MeterageConfiguration &configuration = m_meterageConfigurationData->configuration();
+    ui->phaseACurrentIndicator->setValue(phaseCurrent(
+        meterage.phaseACurrent, configuration.currentRange, configuration.currentTransFactor));
+    ui->phaseCCurrentIndicator->setValue(phaseCurrent(
+        meterage.phaseCCurrent, configuration.currentRange, configuration.currentTransFactor));
+    ui->zeroCurrentIndicator->setValue(
+        zeroCurrent(meterage.zeroCurrent, configuration.zeroCurrentTransFactor));
+    ui->zeroVoltageNumberIndicator->setValue(zeroVoltage(meterage.zeroVoltage));
+    ui->zeroCurrentZeroVoltageAngleNumberIndicator->setValue(
+        zeroCurrentZeroVoltageAngle(meterage.zeroCurrentZeroVoltageAngle));
+}
+
+void MonitorWidget::drawLatestCrash(const CrashRecord &crash)
+{
+    // A crash without a recorded current keeps the format of the last one that had one.
+    const CrashCurrent current = crashCurrent(crash);
+    if (current.recorded) {
+        ui->latestCrashCurrentIndicator->setDecimals(current.decimals);
+        ui->latestCrashCurrentIndicator->setUnitRange(
+            CurrentIndicator::Amperes, current.amperesUnit);
+        ui->latestCrashCurrentIndicator->setUnitRange(
+            CurrentIndicator::Kiloamperes, current.kiloamperesUnit);
+    }
+    ui->latestCrashTypeEnumIndicator->setValue(crash.crashType);
+    setLabelValue(ui->latestCrashTimeValue, crash.crashTime.status,
+        QLocale::system().toString(crash.crashTime.value, QLocale::ShortFormat));
+    ui->latestCrashCurrentIndicator->setValue(current.amperes);
+}
+
+void MonitorWidget::uncheckDisabledIndications()
+{
+    for (QCheckBox *checkBox : indicationCheckBoxes()) {
+        if (!checkBox->isEnabled())
+            checkBox->setChecked(false);
+    }
+}
+
+QList<QCheckBox *> MonitorWidget::indicationCheckBoxes() const
+{
+    return { ui->discreteInputBlockTo, ui->discreteInputRpv, ui->discreteInputAChR,
+        ui->discreteInputSis, ui->ledApvReady, ui->ledMtz, ui->ledApv, ui->ledTo, ui->ledZnz,
+        ui->ledAChR };
+}

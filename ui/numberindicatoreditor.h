@@ -1,0 +1,47 @@
+#ifndef NUMBERINDICATOREDITOR_H
+#define NUMBERINDICATOREDITOR_H
+
+#include "devicedata/valueranges.h"
+#include "ui/baseindicatoreditor.h"
+#include "ui/numberindicator.h"
+
+class QDoubleSpinBox;
+
+// A number indicator over a spin box. The indicator keeps following the relay
+// while the spin box holds the user's choice.
+class NumberIndicatorEditor : public BaseIndicatorEditor
+{
+    Q_OBJECT
+
+public:
+    explicit NumberIndicatorEditor(QWidget *parent = nullptr);
+
+    DoubleValue value() const { return m_indicator->value(); }
+    void setValue(const DoubleValue &value) { m_indicator->setValue(value); }
+    DoubleValue selectedValue() const;
+
+    double minimum() const;
+    void setMinimum(double minimum);
+    double maximum() const;
+    void setMaximum(double maximum);
+    double singleStep() const;
+    void setSingleStep(double step);
+    int decimals() const { return m_indicator->decimals(); }
+    void setDecimals(int decimals);
+    QString suffix() const { return m_indicator->suffix(); }
+    void setSuffix(const QString &suffix);
+    ValueRange range() const;
+    void setRange(const ValueRange &range);
+
+signals:
+    void selectedValueChanged();
+
+protected:
+    void onEditModeChanged(bool editMode) override;
+
+private:
+    NumberIndicator *m_indicator;
+    QDoubleSpinBox *m_spinBox;
+};
+
+#endif // NUMBERINDICATOREDITOR_H

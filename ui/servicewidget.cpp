@@ -1,0 +1,9 @@
+#include "ui/servicewidget.h"
+#include "ui_servicewidget.h"
+
+ServiceWidget::ServiceWidget(QWidget *parent) : QWidget(parent), ui(new Ui::ServiceWidget)
+{
+    ui->setupUi(this);
+}
+
+ServiceWidget::~ServiceWidget() = default;

@@ -1,0 +1,47 @@
+#include "ui/statusstyle.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+namespace {
+
+const char blackStyleSheet[]
+    = "QLabel[enabled=\"true\"] { color: black } QCheckBox { color: black } "
+      "QDoubleSpinBox { color: black }";
+const char redStyleSheet[] = "QLabel[enabled=\"true\"] { color: red } QCheckBox { color: red } "
+                             "QDoubleSpinBox { color: red }";
+
+} // namespace
+
+void setLabelValue(
+    QLabel *label, DataStatus status, const QString &text, const QString &undefinedText)
+{
+    switch (status) {
+    case NoData:
+        label->setStyleSheet(QLatin1String(blackStyleSheet));
+        label->setText(undefinedText.isNull() ? QStringLiteral("-") : undefinedText);
+        break;
+    case Valid:
+    case Outdated:
+        label->setStyleSheet(QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
+        if (label->isEnabled())
+            label->setText(text);
+        break;
+    }
+}
+
+void setCheckValue(QAbstractButton *button, DataStatus status, bool on)
+{
+    switch (status) {
+    case NoData:
+        button->setStyleSheet(QLatin1String(blackStyleSheet));
+        button->setChecked(false);
+        break;
+    case Valid:
+    case Outdated:
+        button->setStyleSheet(QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
+        if (button->isEnabled())
+            button->setChecked(on);
+        break;
+    }
+}

@@ -1,0 +1,21 @@
+#ifndef STATUSSTYLE_H
+#define STATUSSTYLE_H
+
+#include "devicedata/datavalue.h"
+
+#include <QString>
+
+class QAbstractButton;
+class QLabel;
+
+// Status colouring for plain widgets, matching the indicators: black while a
+// value is missing or valid, red once it is outdated. A disabled widget keeps
+// what it showed, so a function switched off in the relay is not redrawn.
+
+// NoData shows `undefinedText`, or "-" when it is null.
+void setLabelValue(QLabel *label, DataStatus status, const QString &text,
+    const QString &undefinedText = QString());
+// NoData unchecks.
+void setCheckValue(QAbstractButton *button, DataStatus status, bool on);
+
+#endif // STATUSSTYLE_H
