@@ -52,6 +52,8 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // A write cut short by closing never reports its end.
+    setInputBlocked(false);
     delete ui;
 }
 
@@ -395,8 +397,7 @@ void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState
     if (currentState != DeviceData::Writing || previousState != DeviceData::Inactive)
         return;
     writeFailureShown = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    qApp->installEventFilter(inputEventFilter);
+    setInputBlocked(true);
 }
 
 void MainWindow::onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
@@ -404,8 +405,22 @@ void MainWindow::onDeviceDataStateChanged_Inactive(DeviceData::State currentStat
 {
     if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
         return;
-    QApplication::restoreOverrideCursor();
-    qApp->removeEventFilter(inputEventFilter);
+    setInputBlocked(false);
+}
+
+// Nothing the user does may reach any window while a write is on the line.
+void MainWindow::setInputBlocked(bool blocked)
+{
+    if (blocked == inputBlocked)
+        return;
+    inputBlocked = blocked;
+    if (blocked) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        qApp->installEventFilter(inputEventFilter);
+    } else {
+        QApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(inputEventFilter);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -80,6 +80,7 @@ private:
     void attachPanels();
     void loadSettings();
     void updateDeviceDataList();
+    void setInputBlocked(bool blocked);
 
     Ui::MainWindow *ui;
     InputEventFilter *inputEventFilter;
@@ -106,6 +107,7 @@ private:
     // A write that spans two blocks must not have its failure overwritten by
     // the success of the second.
     bool writeFailureShown = false;
+    bool inputBlocked = false;
 };
 
 #endif // MAINWINDOW_H

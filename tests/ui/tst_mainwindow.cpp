@@ -1,0 +1,409 @@
+#include "app/settings.h"
+#include "devicedata/datavalue.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitor.h"
+#include "relaybus.h"
+#include "ui/baseindicator.h"
+#include "ui/configurationwidget.h"
+#include "ui/devicetimedialog.h"
+#include "ui/mainwindow.h"
+#include "ui/numberindicatoreditor.h"
+#include "ui/setpointswidget.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+// Answers the next message box with the button of that text and keeps what
+// it said; message boxes are modal, so this has to be armed beforehand.
+class MessageBoxAnswer : public QObject
+{
+public:
+    explicit MessageBoxAnswer(const QString &buttonText) : m_buttonText(buttonText)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswer::answer);
+        m_timer.start(20);
+    }
+
+    QString text;
+    bool answered = false;
+
+private:
+    void answer()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        text = box->text();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove(QLatin1Char('&')) == m_buttonText) {
+                answered = true;
+                m_timer.stop();
+                button->click();
+                return;
+            }
+        }
+    }
+
+    QString m_buttonText;
+    QTimer m_timer;
+};
+
+template<typename T>
+T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+} // namespace
+
+// The whole program in-process, driven through its window against relays 2, 3
+// and 5 on a simulated line.
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsDisconnectedWithDefaults();
+    void failedConnectNamesTheReason();
+    void wholeSession();
+    void failedWriteStaysEditable();
+    void closingDuringActivity_data();
+    void closingDuringActivity();
+
+private:
+    MainWindow *openWindow();
+    void connectAndScan(MainWindow *window, const QString &range = QStringLiteral("1-5"));
+    QString statusText(MainWindow *window) const;
+
+    QScopedPointer<RelayBus> m_bus;
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_previousDir;
+};
+
+void MainWindowTest::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_bus.reset(new RelayBus({ 2, 3, 5 }));
+    QString error;
+    QVERIFY2(m_bus->start(&error), qPrintable(error));
+    m_bus->setMeasurementsLive(false);
+    m_previousDir = QDir::currentPath();
+}
+
+void MainWindowTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_bus->clearReceivedWrites();
+    m_bus->setCrashCount(2, 3);
+    for (int id : { 2, 3, 5 })
+        m_bus->setRelayOnline(id, true);
+}
+
+void MainWindowTest::cleanup()
+{
+    // A failed case must not leave its window talking on the line.
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<MainWindow *>(widget))
+            widget->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+MainWindow *MainWindowTest::openWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
+QString MainWindowTest::statusText(MainWindow *window) const
+{
+    return window->statusBar()->currentMessage();
+}
+
+void MainWindowTest::connectAndScan(MainWindow *window, const QString &range)
+{
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    child<QAction>(window, "actionConnect")->trigger();
+    QVERIFY(monitor->isConnected());
+    child<QLineEdit>(window, "scanRangeLineEdit")->setText(range);
+    auto *scanButton = child<QAbstractButton>(window, "scanButton");
+    QVERIFY(scanButton->isEnabled());
+    scanButton->click();
+    QCOMPARE(monitor->state(), DeviceMonitor::Scanning);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, 10000);
+}
+
+void MainWindowTest::startsDisconnectedWithDefaults()
+{
+    MainWindow *window = openWindow();
+    QCOMPARE(child<QLineEdit>(window, "scanRangeLineEdit")->text(), QStringLiteral("1-3"));
+    QVERIFY(child<QAction>(window, "actionAutoRefresh")->isChecked());
+    QVERIFY(!child<QAction>(window, "actionAutoRefresh")->isEnabled());
+    QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
+    QVERIFY(child<QAction>(window, "actionConnectionSettings")->isEnabled());
+    QVERIFY(!child<QAction>(window, "actionDisconnect")->isEnabled());
+    QVERIFY(!child<QAbstractButton>(window, "scanButton")->isEnabled());
+    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+
+    // Only IDs 1..63 and ranges of them are accepted.
+    auto *range = child<QLineEdit>(window, "scanRangeLineEdit");
+    for (const char *text : { "64", "0", "1-64", "01", "1 -3" }) {
+        range->setText(QString::fromLatin1(text));
+        QVERIFY2(!range->hasAcceptableInput(), text);
+    }
+    for (const char *text : { "1", "63", "1-63", "7-3" }) {
+        range->setText(QString::fromLatin1(text));
+        QVERIFY2(range->hasAcceptableInput(), text);
+    }
+    window->close();
+}
+
+void MainWindowTest::failedConnectNamesTheReason()
+{
+    ConnectionSettings settings;
+    settings.portName = QStringLiteral("/dev/korvel-missing-adapter");
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    child<QAction>(window, "actionConnect")->trigger();
+    QVERIFY(answer.answered);
+    QVERIFY2(answer.text.contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
+             qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
+    QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
+    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+    window->close();
+}
+
+void MainWindowTest::wholeSession()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings); // as the connection dialog does on Save
+    MainWindow *window = openWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+
+    // Connect and scan: the relays are listed and the lowest is current.
+    connectAndScan(window);
+    QCOMPARE(statusText(window), QStringLiteral("Connected (%1)").arg(m_bus->portPath()));
+    QVERIFY(!child<QAction>(window, "actionConnect")->isEnabled());
+    QVERIFY(child<QAction>(window, "actionDisconnect")->isEnabled());
+    const DeviceListModel *devices = monitor->deviceListModel();
+    QCOMPARE(devices->rowCount(), 3);
+    QCOMPARE(devices->deviceIdAt(0), 2);
+    QCOMPARE(devices->deviceIdAt(2), 5);
+    QCOMPARE(monitor->currentDeviceId(), 2);
+    QCOMPARE(child<QListView>(window, "deviceListView")->currentIndex().row(), 0);
+
+    // Monitor tab: the relay's currents after the conversions.
+    const double multiplier = 1 << (m_bus->holdingRegister(2, 25) - 1);
+    const double phaseA = m_bus->holdingRegister(2, 16) * multiplier
+            * m_bus->holdingRegister(2, 26) * 0.01;
+    auto *phaseAIndicator = child<BaseIndicator>(window, "phaseACurrentIndicator");
+    const QString expectedPhaseA = phaseA < 10000
+            ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
+            : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
+    QTRY_COMPARE_WITH_TIMEOUT(phaseAIndicator->text(), expectedPhaseA, 5000);
+    QTRY_COMPARE(child<BaseIndicator>(window, "crashCountNumberIndicator")->text(),
+                 QStringLiteral("3"));
+    QVERIFY(!child<BaseIndicator>(window, "latestCrashTypeEnumIndicator")->text().isEmpty());
+
+    // Configuration: Edit, change Kt, Set; the relay holds it and the panel
+    // shows it after the next read.
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
+    tabs->setCurrentWidget(configuration);
+    auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    child<QAbstractButton>(configuration, "editButton")->click();
+    QVERIFY(configuration->isEditMode());
+    kt->findChild<QDoubleSpinBox *>()->setValue(1234);
+    child<QAbstractButton>(configuration, "setButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 26), quint16(1234), 5000);
+    QTRY_VERIFY(!configuration->isEditMode());
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value(), (DoubleValue { 1234, Valid }), 5000);
+    QVERIFY(statusText(window).startsWith(QStringLiteral("Written: configuration (Device 2)")));
+
+    // Setpoints likewise.
+    auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
+    tabs->setCurrentWidget(setpoints);
+    auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    child<QAbstractButton>(setpoints, "editButton")->click();
+    delay->findChild<QDoubleSpinBox *>()->setValue(2.5);
+    child<QAbstractButton>(setpoints, "setButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 35), quint16(25), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value(), (DoubleValue { 2.5, Valid }), 5000);
+
+    // Crash log: Refresh lists the records; Clear answered with Cancel writes
+    // nothing, answered with Clear empties the relay's log.
+    QWidget *crashLog = child<QWidget>(window, "crashLogWidget");
+    tabs->setCurrentWidget(crashLog);
+    auto *refresh = child<QAbstractButton>(crashLog, "refreshButton");
+    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), 5000);
+    refresh->click();
+    auto *list = child<QTreeView>(crashLog, "crashLogTreeView");
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 3, 5000);
+
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Cancel"));
+        child<QAbstractButton>(crashLog, "clearButton")->click();
+        QVERIFY(answer.answered);
+        QCOMPARE(answer.text, QStringLiteral("Are you sure to clear log?"));
+    }
+    QTest::qWait(300);
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QCOMPARE(m_bus->holdingRegister(2, 0x4000), quint16(3));
+    {
+        MessageBoxAnswer answer(QStringLiteral("Clear"));
+        child<QAbstractButton>(crashLog, "clearButton")->click();
+        QVERIFY(answer.answered);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 0x4000), quint16(0), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 0, 5000);
+
+    // Device time: Set for the current relay, then Set to All.
+    m_bus->clearReceivedWrites();
+    child<QAbstractButton>(window, "setTimeButton")->click();
+    auto *dialog = window->findChild<DeviceTimeDialog *>();
+    QVERIFY(dialog);
+    child<QAbstractButton>(window, "setTimeButton")->click();
+    QCOMPARE(window->findChildren<DeviceTimeDialog *>().size(), 1);
+    auto *setTime = child<QAbstractButton>(dialog, "setButton");
+    QTRY_VERIFY(setTime->isEnabled());
+    setTime->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 4, 5000);
+    QList<int> addresses;
+    for (const ReceivedWrite &write : m_bus->receivedWrites()) {
+        QCOMPARE(write.slaveId, 2);
+        addresses.append(write.address);
+    }
+    QCOMPARE(addresses, QList<int>({ 15, 14, 13, 12 }));
+    child<QAbstractButton>(dialog, "setToAllButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 8, 5000);
+    QCOMPARE(m_bus->receivedWrites().last().slaveId, 0);
+    QTRY_COMPARE(statusText(window), QStringLiteral("Sent to all devices: device time"));
+    dialog->close();
+
+    // Closing saves the preferences; the next window comes up with them.
+    child<QAction>(window, "actionAutoRefresh")->setChecked(false);
+    window->close();
+    QSettings saved(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    QCOMPARE(saved.value(QStringLiteral("preferences/scan_range")).toString(),
+             QStringLiteral("1-5"));
+
+    MainWindow *again = openWindow();
+    QCOMPARE(child<QLineEdit>(again, "scanRangeLineEdit")->text(), QStringLiteral("1-5"));
+    QVERIFY(!child<QAction>(again, "actionAutoRefresh")->isChecked());
+    again->close();
+}
+
+// A write the relay never confirms must not look done: the panel keeps the
+// user's values and the status bar names the write and the device.
+void MainWindowTest::failedWriteStaysEditable()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+
+    auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(configuration);
+    auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    const quint16 before = m_bus->holdingRegister(3, 26);
+
+    child<QAbstractButton>(configuration, "editButton")->click();
+    kt->findChild<QDoubleSpinBox *>()->setValue(before == 777 ? 778 : 777);
+    m_bus->setRelayOnline(3, false);
+    child<QAbstractButton>(configuration, "setButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(statusText(window).startsWith(QStringLiteral("Write failed")), 5000);
+    QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
+    QVERIFY(configuration->isEditMode());
+    QCOMPARE(m_bus->holdingRegister(3, 26), before);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::overrideCursor(), 5000);
+    QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
+    QVERIFY(configuration->isEditMode());
+
+    // Once the relay answers again, Set retries with the same values.
+    m_bus->setRelayOnline(3, true);
+    child<QAbstractButton>(configuration, "setButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), 5000);
+    QVERIFY(m_bus->holdingRegister(3, 26) != before);
+    window->close();
+}
+
+void MainWindowTest::closingDuringActivity_data()
+{
+    QTest::addColumn<QString>("activity");
+    QTest::newRow("scan") << "scan";
+    QTest::newRow("refresh") << "refresh";
+    QTest::newRow("write") << "write";
+}
+
+// Closing never hangs or crashes, whatever is on the line, and still saves.
+void MainWindowTest::closingDuringActivity()
+{
+    QFETCH(QString, activity);
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    saveDeviceSettings({ 60, 1000 });
+    MainWindow *window = openWindow();
+    QPointer<MainWindow> guard(window);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+
+    if (activity == QLatin1String("scan")) {
+        child<QAction>(window, "actionConnect")->trigger();
+        child<QLineEdit>(window, "scanRangeLineEdit")->setText(QStringLiteral("1-63"));
+        child<QAbstractButton>(window, "scanButton")->click();
+        QTest::qWait(100);
+        QCOMPARE(monitor->state(), DeviceMonitor::Scanning);
+    } else {
+        connectAndScan(window, QStringLiteral("5"));
+        QTRY_COMPARE(monitor->state(), DeviceMonitor::Refreshing);
+        if (activity == QLatin1String("write")) {
+            m_bus->setRelayOnline(5, false);
+            QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+            QTest::qWait(50);
+        }
+    }
+    window->close();
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(QFile::exists(QStringLiteral("settings.ini")));
+    QSettings saved(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    QCOMPARE(saved.value(QStringLiteral("device_settings/response_timeout")).toInt(), 1000);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
