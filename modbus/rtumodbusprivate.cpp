@@ -14,15 +14,6 @@ QString errorString(int error)
 
 } // namespace
 
-QString serialDevicePath(const QString &portName)
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("\\\\.\\") + portName;
-#else
-    return portName.contains(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-#endif
-}
-
 char parityCharacter(int parity)
 {
     switch (parity) {

@@ -11,11 +11,6 @@
 
 class RtuModbus;
 
-// The device path libmodbus opens for a port name: Windows names go through the
-// \\.\ device namespace; elsewhere a bare name such as ttyUSB0 lives in /dev and
-// a name that is already a path is used as it stands.
-QString serialDevicePath(const QString &portName);
-
 // libmodbus wants the parity as a character: 'O', 'E', or 'N' for anything else.
 char parityCharacter(int parity);
 

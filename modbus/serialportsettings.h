@@ -33,4 +33,9 @@ struct ConnectionSettings
     SerialPortSettings serialPortSettings;
 };
 
+// The device a port name stands for. Windows names get the device namespace
+// prefix \\.\ (which COM10 and up need); elsewhere a bare name such as
+// ttyUSB0 lives in /dev and a name that is already a path stays as it is.
+QString serialDevicePath(const QString &portName);
+
 #endif // SERIALPORTSETTINGS_H

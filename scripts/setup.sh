@@ -26,8 +26,10 @@ install_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# build_project [TARGET...]: everything, or only the targets named.
 build_project() {
-    local dir=${BUILD_DIR:-$ROOT/build}
+    local dir=${BUILD_DIR:-$ROOT/build} targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}" ${CMAKE_EXTRA:-} >/dev/null
-    cmake --build "$dir" --parallel "$(nproc)"
+    cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"
 }

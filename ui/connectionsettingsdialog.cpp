@@ -1,5 +1,5 @@
 #include "ui/connectionsettingsdialog.h"
-#include "modbus/rtumodbusprivate.h"
+#include "modbus/serialportsettings.h"
 #include "ui_connectionsettingsdialog.h"
 
 #include <QFileInfo>

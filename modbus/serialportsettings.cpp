@@ -1,0 +1,10 @@
+#include "modbus/serialportsettings.h"
+
+QString serialDevicePath(const QString &portName)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("\\\\.\\") + portName;
+#else
+    return portName.contains(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+#endif
+}
