@@ -1,4 +1,5 @@
 #include "ui/baseindicator.h"
+#include "ui/statusstyle.h"
 
 namespace {
 
@@ -20,15 +21,15 @@ void BaseIndicator::setStatusText(DataStatus status, const QString &text)
 {
     switch (status) {
     case NoData:
-        setStyleSheet(QLatin1String(blackStyleSheet));
+        applyStyleSheet(this, QLatin1String(blackStyleSheet));
         setText(m_undefinedText);
         break;
     case Valid:
-        setStyleSheet(QLatin1String(blackStyleSheet));
+        applyStyleSheet(this, QLatin1String(blackStyleSheet));
         setText(text);
         break;
     case Outdated:
-        setStyleSheet(QLatin1String(redStyleSheet));
+        applyStyleSheet(this, QLatin1String(redStyleSheet));
         setText(text);
         break;
     }

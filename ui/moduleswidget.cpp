@@ -1,4 +1,5 @@
 #include "ui/moduleswidget.h"
+#include "ui/statusstyle.h"
 #include "ui/attachblock.h"
 #include "ui_moduleswidget.h"
 
@@ -47,7 +48,7 @@ void ModulesWidget::onModulesStateChanged(DeviceData::State state)
     // is shown, a stale reading must look stale.
     for (QFrame *frame : { ui->moduleApvFrame, ui->moduleZnzFrame, ui->moduleZnz3I0Frame,
              ui->moduleZnz3I03U0Frame, ui->moduleIndFrame })
-        frame->setStyleSheet(style);
+        applyStyleSheet(frame, style);
 
     ui->moduleApvFrame->setEnabled(flags & ModuleApv);
     ui->moduleIndFrame->setEnabled(flags & ModuleInd);

@@ -18,12 +18,12 @@ void setLabelValue(
 {
     switch (status) {
     case NoData:
-        label->setStyleSheet(QLatin1String(blackStyleSheet));
+        applyStyleSheet(label, QLatin1String(blackStyleSheet));
         label->setText(undefinedText.isNull() ? QStringLiteral("-") : undefinedText);
         break;
     case Valid:
     case Outdated:
-        label->setStyleSheet(QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
+        applyStyleSheet(label, QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
         if (label->isEnabled())
             label->setText(text);
         break;
@@ -34,14 +34,20 @@ void setCheckValue(QAbstractButton *button, DataStatus status, bool on)
 {
     switch (status) {
     case NoData:
-        button->setStyleSheet(QLatin1String(blackStyleSheet));
+        applyStyleSheet(button, QLatin1String(blackStyleSheet));
         button->setChecked(false);
         break;
     case Valid:
     case Outdated:
-        button->setStyleSheet(QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
+        applyStyleSheet(button, QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
         if (button->isEnabled())
             button->setChecked(on);
         break;
     }
+}
+
+void applyStyleSheet(QWidget *widget, const QString &styleSheet)
+{
+    if (widget->styleSheet() != styleSheet)
+        widget->setStyleSheet(styleSheet);
 }

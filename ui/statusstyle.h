@@ -7,6 +7,12 @@
 
 class QAbstractButton;
 class QLabel;
+class QWidget;
+
+// Sets the sheet only if it differs: Qt restyles, lays out and repaints a
+// widget on every setStyleSheet call, and live values change several times
+// a second.
+void applyStyleSheet(QWidget *widget, const QString &styleSheet);
 
 // Status colouring for plain widgets, matching the indicators: black while a
 // value is missing or valid, red once it is outdated. A disabled widget keeps
