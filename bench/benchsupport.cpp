@@ -1,6 +1,7 @@
 #include "benchsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -86,6 +87,10 @@ int readAnswerBytes(int function, int count)
     // Address, function, byte count, data, CRC.
     const int dataBytes = function <= 2 ? (count + 7) / 8 : 2 * count;
     return 3 + dataBytes + 2;
+}
+
+Report::Report(const QString &path) : m_path(QFileInfo(path).absoluteFilePath())
+{
 }
 
 void Report::ratioRow(const QString &figure, const QString &measured, const QString &reference,

@@ -55,7 +55,8 @@ constexpr int ReadRequestBytes = 8;
 class Report
 {
 public:
-    explicit Report(const QString &path) : m_path(path) { }
+    // Relative paths are taken from the working directory at construction.
+    explicit Report(const QString &path);
 
     // measured / reference, with the target as a number to compare against.
     void ratioRow(const QString &figure, const QString &measured, const QString &reference,

@@ -15,6 +15,8 @@
 
 int main(int argc, char *argv[])
 {
+    WindowResult measured;
+    measured.mainEnteredNs = bench::nowNs();
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
     const int resultAt = arguments.indexOf(QStringLiteral("--result"));
@@ -32,11 +34,14 @@ int main(int argc, char *argv[])
         tabs->addTab(new QWidget(tabs), QString::fromLatin1(title));
     window.setCentralWidget(tabs);
     window.resize(586, 393);
+    measured.builtNs = bench::nowNs();
 
     FirstPaintProbe probe(&window);
     QObject::connect(&probe, &FirstPaintProbe::painted, &application, [&] {
         QTimer::singleShot(holdMs, &application, [&] {
-            const bool written = writeWindowResult(result, probe.paintedAtNs(), bench::peakRssKb());
+            measured.paintedNs = probe.paintedAtNs();
+            measured.peakRssKb = bench::peakRssKb();
+            const bool written = writeWindowResult(result, measured);
             QApplication::exit(written ? 0 : 1);
         });
     });

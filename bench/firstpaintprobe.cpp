@@ -27,11 +27,27 @@ bool FirstPaintProbe::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-bool writeWindowResult(const QString &path, qint64 paintedAtNs, qint64 peakRssKb)
+bool writeWindowResult(const QString &path, const WindowResult &result)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
-    QTextStream(&file) << paintedAtNs << ' ' << peakRssKb << '\n';
+    QTextStream(&file) << result.mainEnteredNs << ' ' << result.builtNs << ' ' << result.paintedNs
+                       << ' ' << result.peakRssKb << '\n';
     return true;
+}
+
+bool readWindowResult(const QString &path, WindowResult *result)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> fields = file.readAll().simplified().split(' ');
+    if (fields.size() != 4)
+        return false;
+    result->mainEnteredNs = fields.at(0).toLongLong();
+    result->builtNs = fields.at(1).toLongLong();
+    result->paintedNs = fields.at(2).toLongLong();
+    result->peakRssKb = fields.at(3).toLongLong();
+    return result->paintedNs > 0;
 }

@@ -29,7 +29,16 @@ private:
     qint64 m_paintedAt = 0;
 };
 
-// The result line a window process leaves for its parent: when it was painted, its peak RSS.
-bool writeWindowResult(const QString &path, qint64 paintedAtNs, qint64 peakRssKb);
+// What a window process leaves for its parent, all times from the monotonic clock.
+struct WindowResult
+{
+    qint64 mainEnteredNs = 0; // main() began: the program is loaded
+    qint64 builtNs = 0; // the application and window objects exist
+    qint64 paintedNs = 0;
+    qint64 peakRssKb = 0;
+};
+
+bool writeWindowResult(const QString &path, const WindowResult &result);
+bool readWindowResult(const QString &path, WindowResult *result);
 
 #endif // FIRSTPAINTPROBE_H
