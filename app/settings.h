@@ -5,12 +5,14 @@
 
 #include <QString>
 
+class QRegularExpression;
 class QWidget;
 
 // The program keeps its settings in "settings.ini" in the current working
 // directory. Each function opens the file for the duration of one call and
 // reads or writes one group of keys; a value that does not convert loads as
-// its type's zero value.
+// its type's zero value, and a loaded value outside what the program can run
+// with is brought back within it (settings.cpp says how, key by key).
 
 struct DeviceSettings
 {
@@ -26,6 +28,10 @@ struct Preferences
     bool toolbarVisible = true;
     int toolbarArea = 4; // Qt::TopToolBarArea
 };
+
+// A slave ID 1..63, or two of them joined by "-": the scan ranges the main
+// window accepts, unanchored as its validator wants it.
+QRegularExpression scanRangeExpression();
 
 void loadConnectionSettings(ConnectionSettings &settings);
 void saveConnectionSettings(const ConnectionSettings &settings);

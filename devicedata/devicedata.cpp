@@ -1,6 +1,8 @@
 #include "devicedata/devicedata.h"
+#include "modbus/threadhandover.h"
 
 #include <QDebug>
+#include <QMetaObject>
 
 #include <algorithm>
 
@@ -48,4 +50,24 @@ void DeviceData::reset()
     setState(Resetting);
     resetData();
     setState(Inactive);
+}
+
+void DeviceData::postToOwnThread(std::function<void()> function)
+{
+    ThreadHandOver::release(this);
+    {
+        const ThreadHandOver::PostingScope posting;
+        QMetaObject::invokeMethod(
+                this,
+                [this, function = std::move(function)] {
+                    ThreadHandOver::acquire(this);
+                    function();
+                    ThreadHandOver::release(this);
+                },
+                Qt::QueuedConnection);
+    }
+    // Whichever thread lets go of the call last destroys it, and with it what
+    // it captured: a capture shared with the caller may be freed here after
+    // the call ran.
+    ThreadHandOver::acquire(this);
 }

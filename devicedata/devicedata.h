@@ -4,9 +4,11 @@
 #include "devicedata/datavalue.h"
 #include "modbus/modbusrequest.h"
 
-#include <QMetaObject>
 #include <QObject>
+#include <QThread>
 #include <QVector>
+
+#include <functional>
 
 // Base of every data block: a mirror of one group of relay registers or coils.
 //
@@ -60,10 +62,15 @@ protected:
     template<typename Function>
     void runOnOwnThread(Function function)
     {
-        QMetaObject::invokeMethod(this, std::move(function), Qt::AutoConnection);
+        if (QThread::currentThread() == thread())
+            function();
+        else
+            postToOwnThread(std::move(function));
     }
 
 private:
+    void postToOwnThread(std::function<void()> function);
+
     QVector<ModbusRequest> m_readRequests;
     QVector<ModbusRequest> m_writeRequests;
     State m_state = Inactive;

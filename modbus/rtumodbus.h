@@ -16,6 +16,11 @@ class RtuModbusPrivate;
 // the request's builder or reply handler. When the thread ends, requestFinished()
 // is emitted back on the GUI thread. cancel() abandons the transaction at once,
 // without requestFinished(), so the GUI never waits on the serial line.
+//
+// A canceled or failed request may still be answered late. So that such an
+// answer never passes for another, the next transaction (after a failure: the
+// next one to that relay, or a broadcast) waits until the late answer is no
+// longer due, one more response timeout after a failure, and flushes the line.
 class RtuModbus : public QObject
 {
     Q_OBJECT

@@ -1,9 +1,12 @@
 #include "modbus/rtumodbusprivate.h"
 #include "modbus/rtumodbus.h"
+#include "modbus/threadhandover.h"
 
 #include <QDebug>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -29,6 +32,10 @@ char parityCharacter(int parity)
 RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
 {
     connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
+    // Runs on the worker thread, after run() returned or was stopped: the last
+    // of this object the worker touches.
+    connect(this, &QThread::finished, this, [this] { ThreadHandOver::release(this); },
+            Qt::DirectConnection);
     clock.start();
 }
 
@@ -123,6 +130,11 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
     currentRequest = request;
     this->slaveId = slaveId;
     startNotBefore = lineQuietAt;
+    // A broadcast takes whatever comes back as a failure, so it waits for all.
+    for (auto it = relayQuietAt.cbegin(); it != relayQuietAt.cend(); ++it) {
+        if (it.key() == slaveId || slaveId == MODBUS_BROADCAST_ADDRESS)
+            startNotBefore = qMax(startNotBefore, it.value());
+    }
     transactionOpen = true;
     transactionStartedAt = clock.elapsed();
     start(QThread::NormalPriority);
@@ -143,6 +155,8 @@ void RtuModbusPrivate::cancel()
         terminate();
         wait();
     }
+    // The run may have ended before its finished() was delivered.
+    ThreadHandOver::acquire(this);
 }
 
 void RtuModbusPrivate::onFinished()
@@ -152,8 +166,20 @@ void RtuModbusPrivate::onFinished()
         --canceled;
         return;
     }
+    // The thread is past run() and only winding down; nothing starts another
+    // before the transaction is closed below.
+    wait();
+    ThreadHandOver::acquire(this);
     qDebug() << "finished";
     transactionOpen = false;
+    // A relay that did not answer in time may answer yet, and a wrong answer
+    // may have been the late one to an earlier request, with this request's
+    // own still on its way. Neither may pass for the answer to the next
+    // request to that relay: that waits until the relay has had as long again,
+    // then flushes. Other relays need not wait: libmodbus refuses an answer
+    // from a slave it did not ask.
+    if (currentRequest.result() != ModbusRequest::Success)
+        relayQuietAt.insert(slaveId, clock.elapsed() + qMax(0, responseTimeoutMs));
     emit q->requestFinished();
 }
 
@@ -207,8 +233,11 @@ bool RtuModbusPrivate::isSentBroadcast(int error) const
 void RtuModbusPrivate::waitForQuietLine()
 {
     const qint64 remaining = startNotBefore - clock.elapsed();
+    // Not QThread::msleep(): cancel() may stop the thread in this sleep, and
+    // ThreadSanitizer builds, which skip what Qt's libraries call, cannot
+    // follow a thread stopped inside such a call.
     if (remaining > 0)
-        msleep(ulong(remaining));
+        std::this_thread::sleep_for(std::chrono::milliseconds(remaining));
     modbus_flush(context);
 }
 

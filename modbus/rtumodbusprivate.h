@@ -5,6 +5,7 @@
 #include "modbus/serialportsettings.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QThread>
 
 #include <modbus.h>
@@ -69,6 +70,8 @@ private:
     // A canceled request may still be answered; the next transaction does not
     // start before the relay's time to answer has run out (clock ms).
     qint64 lineQuietAt = 0;
+    // The same after a failed request, for the next one to that slave ID.
+    QHash<uint, qint64> relayQuietAt;
     // What run() waits for, copied before the thread starts.
     qint64 startNotBefore = 0;
     bool timeoutChangePending = false;

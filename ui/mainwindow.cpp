@@ -25,13 +25,6 @@
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 
-namespace {
-
-// A slave ID 1..63, or two of them joined by "-".
-const char scanRangePattern[] = "([1-9]|[1-5]\\d|6[0-3])(-([1-9]|[1-5]\\d|6[0-3]))?";
-
-} // namespace
-
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent),
       ui(new Ui::MainWindow),
@@ -102,8 +95,8 @@ void MainWindow::setUpForm()
     const int rowHeight = ui->scanRangeLineEdit->sizeHint().height();
     ui->scanProgressBar->setMinimumHeight(rowHeight);
     ui->scanProgressBar->setMaximumHeight(rowHeight);
-    ui->scanRangeLineEdit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QString::fromLatin1(scanRangePattern)), ui->scanRangeLineEdit));
+    ui->scanRangeLineEdit->setValidator(
+            new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
 
     QAction *toolBarToggle = ui->toolBar->toggleViewAction();
     ui->menuMenu->insertAction(ui->actionAbout, toolBarToggle);
@@ -174,9 +167,7 @@ void MainWindow::loadSettings()
     ui->scanRangeLineEdit->setText(preferences.scanRange);
     ui->actionAutoRefresh->setChecked(preferences.autoRefreshEnabled);
     ui->toolBar->setVisible(preferences.toolbarVisible);
-    // The tool bar may only dock at the top or on the left.
-    const auto area = Qt::ToolBarArea(preferences.toolbarArea);
-    addToolBar(area == Qt::LeftToolBarArea ? area : Qt::TopToolBarArea, ui->toolBar);
+    addToolBar(Qt::ToolBarArea(preferences.toolbarArea), ui->toolBar);
 }
 
 void MainWindow::updateDeviceDataList()

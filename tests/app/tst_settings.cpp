@@ -1,10 +1,15 @@
 #include "app/settings.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
+
+#include <random>
 
 // Every case runs in a fresh working directory, where the program looks for
 // its settings.ini.
@@ -19,11 +24,17 @@ private slots:
     void defaultsWithoutFile();
     void savedValuesLoadBack();
     void unconvertibleValuesLoadAsZero();
+    void hostileValuesLoadWithinBounds_data();
+    void hostileValuesLoadWithinBounds();
+    void damagedFileLoadsWithinBounds_data();
+    void damagedFileLoadsWithinBounds();
     void maximizedWindowKeepsNormalGeometry();
+    void windowStaysOnTheDesktop();
     void eachWorkingDirectoryHasItsOwnFile();
 
 private:
     void writeRaw(const QString &key, const QString &text);
+    void writeFile(const QByteArray &contents);
 
     QScopedPointer<QTemporaryDir> m_dir;
     QString m_previousDir;
@@ -130,7 +141,7 @@ void SettingsTest::savedValuesLoadBack()
 void SettingsTest::unconvertibleValuesLoadAsZero()
 {
     writeRaw(QStringLiteral("connection_settings/baud_rate"), QStringLiteral("fast"));
-    writeRaw(QStringLiteral("connection_settings/data_bits"), QStringLiteral("99999999999999"));
+    writeRaw(QStringLiteral("connection_settings/stop_bits"), QStringLiteral("99999999999999"));
     writeRaw(QStringLiteral("device_settings/readiness_delay"), QString());
     writeRaw(QStringLiteral("preferences/auto_refresh_enabled"), QStringLiteral("yes please"));
     writeRaw(QStringLiteral("preferences/toolbar_visible"), QStringLiteral("1"));
@@ -138,8 +149,9 @@ void SettingsTest::unconvertibleValuesLoadAsZero()
     ConnectionSettings connection;
     loadConnectionSettings(connection);
     QCOMPARE(connection.serialPortSettings.baudRate(), 0);
-    QCOMPARE(connection.serialPortSettings.dataBits(), 0);
+    // 0 stop bits is no line format: the default takes its place.
     QCOMPARE(connection.serialPortSettings.stopBits(), 1);
+    QCOMPARE(connection.serialPortSettings.dataBits(), 8);
 
     DeviceSettings device;
     loadDeviceSettings(device);
@@ -150,6 +162,186 @@ void SettingsTest::unconvertibleValuesLoadAsZero()
     loadPreferences(preferences);
     QCOMPARE(preferences.autoRefreshEnabled, false);
     QCOMPARE(preferences.toolbarVisible, true);
+}
+
+void SettingsTest::writeFile(const QByteArray &contents)
+{
+    QFile file(QStringLiteral("settings.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(contents);
+}
+
+namespace {
+
+// Every loaded value by its key, as the loaders left it.
+QVariantMap loadEverything()
+{
+    ConnectionSettings connection;
+    loadConnectionSettings(connection);
+    DeviceSettings device;
+    loadDeviceSettings(device);
+    Preferences preferences;
+    loadPreferences(preferences);
+    const SerialPortSettings &port = connection.serialPortSettings;
+    return { { QStringLiteral("connection_settings/port_name"), connection.portName },
+        { QStringLiteral("connection_settings/baud_rate"), port.baudRate() },
+        { QStringLiteral("connection_settings/data_bits"), port.dataBits() },
+        { QStringLiteral("connection_settings/parity"), port.parity() },
+        { QStringLiteral("connection_settings/stop_bits"), port.stopBits() },
+        { QStringLiteral("device_settings/readiness_delay"), device.readinessDelay },
+        { QStringLiteral("device_settings/response_timeout"), device.responseTimeout },
+        { QStringLiteral("preferences/scan_range"), preferences.scanRange },
+        { QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay },
+        { QStringLiteral("preferences/auto_refresh_enabled"), preferences.autoRefreshEnabled },
+        { QStringLiteral("preferences/toolbar_visible"), preferences.toolbarVisible },
+        { QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea } };
+}
+
+} // namespace
+
+// A hand-edited value the program cannot run with loads as the nearest bound
+// or as the default; values inside the bounds, such as the program saves,
+// load unchanged.
+void SettingsTest::hostileValuesLoadWithinBounds_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QVariant>("expected");
+
+    const auto row = [](const char *name, const char *key, const QByteArray &stored,
+                         const QVariant &expected) {
+        QTest::newRow(name) << QString::fromLatin1(key) << stored << expected;
+    };
+    row("port with a control character", "connection_settings/port_name", "COM\x1", "COM1");
+    row("port with an escaped newline", "connection_settings/port_name", "tty\\nUSB0", "COM1");
+    row("port path", "connection_settings/port_name", "/dev/ttyUSB0", "/dev/ttyUSB0");
+    row("negative baud rate", "connection_settings/baud_rate", "-9600", 0);
+    row("odd baud rate", "connection_settings/baud_rate", "250000", 250000);
+    row("9 data bits", "connection_settings/data_bits", "9", 8);
+    row("negative data bits", "connection_settings/data_bits", "-7", 8);
+    row("5 data bits", "connection_settings/data_bits", "5", 5);
+    row("parity 3", "connection_settings/parity", "3", 0);
+    row("parity -1", "connection_settings/parity", "-1", 0);
+    row("even parity", "connection_settings/parity", "2", 2);
+    row("0 stop bits", "connection_settings/stop_bits", "0", 1);
+    row("2 stop bits", "connection_settings/stop_bits", "2", 2);
+    row("negative readiness delay", "device_settings/readiness_delay", "-5", 0);
+    row("readiness delay of days", "device_settings/readiness_delay", "2147483647", 10000);
+    row("longest readiness delay", "device_settings/readiness_delay", "10000", 10000);
+    row("negative response timeout", "device_settings/response_timeout", "-150", 0);
+    row("huge response timeout", "device_settings/response_timeout", "99999", 10000);
+    row("response timeout in text", "device_settings/response_timeout", "1e9", 0);
+    row("auto-refresh delay 0", "preferences/auto_refresh_delay", "0", 50);
+    row("empty auto-refresh delay", "preferences/auto_refresh_delay", "", 50);
+    row("negative auto-refresh delay", "preferences/auto_refresh_delay", "-100", 50);
+    row("auto-refresh delay of weeks", "preferences/auto_refresh_delay", "2147483647", 60000);
+    row("shortest auto-refresh delay", "preferences/auto_refresh_delay", "50", 50);
+    row("scan ID 64", "preferences/scan_range", "64", "1-3");
+    row("scan range of three", "preferences/scan_range", "1-3-5", "1-3");
+    row("empty scan range", "preferences/scan_range", "", "");
+    row("half-typed scan range", "preferences/scan_range", "1-", "1-");
+    row("scan range with spaces", "preferences/scan_range", "1 - 3", "1-3");
+    row("reversed scan range", "preferences/scan_range", "7-3", "7-3");
+    row("single scan ID", "preferences/scan_range", "63", "63");
+    row("bottom tool bar", "preferences/toolbar_area", "8", int(Qt::TopToolBarArea));
+    row("right tool bar", "preferences/toolbar_area", "2", int(Qt::TopToolBarArea));
+    row("tool bar area in text", "preferences/toolbar_area", "left", int(Qt::TopToolBarArea));
+    row("left tool bar", "preferences/toolbar_area", "1", int(Qt::LeftToolBarArea));
+}
+
+void SettingsTest::hostileValuesLoadWithinBounds()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, stored);
+    QFETCH(QVariant, expected);
+
+    const QStringList parts = key.split(QLatin1Char('/'));
+    writeFile("[" + parts.at(0).toLatin1() + "]\n" + parts.at(1).toLatin1() + "=" + stored + "\n");
+    const QVariantMap loaded = loadEverything();
+    QCOMPARE(loaded.value(key), expected);
+}
+
+// Whole files of damage: whatever it holds, every loaded value is one the
+// program can run with.
+void SettingsTest::damagedFileLoadsWithinBounds_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+
+    const QList<QByteArray> keys = { "connection_settings/port_name",
+        "connection_settings/baud_rate", "connection_settings/data_bits",
+        "connection_settings/parity", "connection_settings/stop_bits",
+        "device_settings/readiness_delay", "device_settings/response_timeout",
+        "preferences/scan_range", "preferences/auto_refresh_delay",
+        "preferences/auto_refresh_enabled", "preferences/toolbar_visible",
+        "preferences/toolbar_area", "ui/window_position", "ui/window_size", "ui/window_maximized" };
+    const auto everyKey = [&keys](const QByteArray &value) {
+        QByteArray contents;
+        QByteArray section;
+        for (const QByteArray &key : keys) {
+            const QList<QByteArray> parts = key.split('/');
+            if (parts.at(0) != section) {
+                section = parts.at(0);
+                contents += "[" + section + "]\n";
+            }
+            contents += parts.at(1) + "=" + value + "\n";
+        }
+        return contents;
+    };
+    QTest::newRow("text") << everyKey("seventeen");
+    QTest::newRow("empty") << everyKey("");
+    QTest::newRow("huge") << everyKey("99999999999999999999999999");
+    QTest::newRow("negative") << everyKey("-2147483648");
+    QTest::newRow("variant junk") << everyKey("@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)");
+    QTest::newRow("unterminated quote") << everyKey("\"1-3");
+
+    // Random bytes with the INI syntax characters mixed in; the seed is fixed
+    // so a failure repeats.
+    std::mt19937 random(20240611);
+    const char syntax[] = "[]=/\\\"@\n\r;,";
+    for (int file = 0; file < 8; ++file) {
+        QByteArray junk;
+        for (int i = 0; i < 2000; ++i) {
+            const bool special = std::bernoulli_distribution(0.2)(random);
+            junk += special
+                ? syntax[std::uniform_int_distribution<int>(0, int(sizeof syntax) - 2)(random)]
+                : char(std::uniform_int_distribution<int>(0, 255)(random));
+        }
+        QTest::newRow(qPrintable(QStringLiteral("binary %1").arg(file))) << everyKey("") + junk;
+    }
+}
+
+void SettingsTest::damagedFileLoadsWithinBounds()
+{
+    QFETCH(QByteArray, contents);
+    writeFile(contents);
+
+    ConnectionSettings connection;
+    loadConnectionSettings(connection);
+    for (const QChar character : connection.portName)
+        QVERIFY(character.category() != QChar::Other_Control);
+    const SerialPortSettings &port = connection.serialPortSettings;
+    QVERIFY(port.baudRate() >= 0);
+    QVERIFY(port.dataBits() >= 5 && port.dataBits() <= 8);
+    QVERIFY(port.parity() >= 0 && port.parity() <= 2);
+    QVERIFY(port.stopBits() == 1 || port.stopBits() == 2);
+
+    DeviceSettings device;
+    loadDeviceSettings(device);
+    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 10000);
+    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 10000);
+
+    Preferences preferences;
+    loadPreferences(preferences);
+    int position = 0;
+    QVERIFY(
+        QRegularExpressionValidator(scanRangeExpression()).validate(preferences.scanRange, position)
+        != QValidator::Invalid);
+    QVERIFY(preferences.autoRefreshDelay >= 50 && preferences.autoRefreshDelay <= 60000);
+    QVERIFY(preferences.toolbarArea == Qt::TopToolBarArea
+        || preferences.toolbarArea == Qt::LeftToolBarArea);
+
+    QWidget window;
+    restoreWindowGeometry(&window);
 }
 
 void SettingsTest::maximizedWindowKeepsNormalGeometry()
@@ -183,6 +375,33 @@ void SettingsTest::maximizedWindowKeepsNormalGeometry()
     QCOMPARE(restored.size(), QSize(300, 200));
     QCOMPARE(restored.pos(), position.toPoint());
     QVERIFY(restored.windowState() & Qt::WindowMaximized);
+}
+
+// A position no screen shows is not applied, a size beyond the desktop is cut to it.
+void SettingsTest::windowStaysOnTheDesktop()
+{
+    QRect desktop;
+    for (const QScreen *screen : QGuiApplication::screens())
+        desktop |= screen->availableGeometry();
+    QVERIFY(!desktop.isEmpty());
+
+    writeFile("[ui]\nwindow_position=@Point(-2147483648 2147483647)\n"
+              "window_size=@Size(16777215 16777215)\n");
+    QWidget lost;
+    lost.move(desktop.topLeft() + QPoint(10, 20));
+    restoreWindowGeometry(&lost);
+    QCOMPARE(lost.pos(), desktop.topLeft() + QPoint(10, 20));
+    QCOMPARE(lost.size(), desktop.size());
+
+    // A frame may stick out a little past the desktop's corner.
+    const QPoint corner = desktop.topLeft() - QPoint(7, 0);
+    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\n")
+                  .arg(corner.x())
+                  .arg(corner.y())
+                  .toLatin1());
+    QWidget cornered;
+    restoreWindowGeometry(&cornered);
+    QCOMPARE(cornered.pos(), corner);
 }
 
 void SettingsTest::eachWorkingDirectoryHasItsOwnFile()

@@ -11,13 +11,15 @@
 
 namespace {
 
-// Debug lines the monitor wrote while a case ran.
+// Debug lines the monitor wrote while a case ran. The monitor lives on the
+// GUI thread; the transport's worker threads log too, and the list is not
+// theirs to touch.
 QStringList *capturedLines = nullptr;
 QtMessageHandler previousHandler = nullptr;
 
 void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (capturedLines)
+    if (capturedLines && QThread::currentThread() == QCoreApplication::instance()->thread())
         capturedLines->append(message);
     previousHandler(type, context, message);
 }

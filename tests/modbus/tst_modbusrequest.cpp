@@ -2,6 +2,9 @@
 
 #include <QtTest>
 
+#include <map>
+#include <random>
+
 class ModbusRequestTest : public QObject
 {
     Q_OBJECT
@@ -12,6 +15,8 @@ private slots:
     void addressesOutsideTheWindowAreHarmless();
     void bitsStoreZeroOrOne();
     void resetReplacesWindow();
+    void randomWindowsMatchAModel_data();
+    void randomWindowsMatchAModel();
 
     void constructorsPickTheDataType();
     void copiesShareTheResultCell();
@@ -92,6 +97,167 @@ void ModbusRequestTest::resetReplacesWindow()
     for (quint16 address = 40; address < 45; ++address)
         QCOMPARE(registers.value(address), quint16(0));
     QVERIFY(!registers.contains(11));
+}
+
+namespace {
+
+// What a window should hold: plain arithmetic on ints, a map of the values set.
+struct WindowModel
+{
+    int start = 0;
+    int count = 0;
+    std::map<int, int> values;
+
+    bool contains(int address) const { return address >= start && address - start < count; }
+    int value(int address) const
+    {
+        const auto it = values.find(address);
+        return contains(address) && it != values.end() ? it->second : 0;
+    }
+};
+
+// Counts the complaints about addresses outside the window instead of printing thousands.
+class OutsideWindowMessages
+{
+public:
+    OutsideWindowMessages() { s_previous = qInstallMessageHandler(handle); }
+    ~OutsideWindowMessages() { qInstallMessageHandler(s_previous); }
+
+    int count() const { return s_count; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (text.contains(QLatin1String("outside the window")))
+            ++s_count;
+        else
+            s_previous(type, context, text);
+    }
+
+    static inline int s_count = 0;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+// Runs random operations on a container and its model side by side. The seed and the number of
+// operations are fixed, so a failure repeats; addresses favour the window's edges and the ends of
+// the address space, where off-by-one and wrap-around faults live.
+template<typename Window>
+void exerciseWindow(quint32 seed, int operations)
+{
+    std::mt19937 random(seed);
+    const auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const auto anyStart = [&pick]() {
+        switch (pick(0, 3)) {
+        case 0:
+            return pick(0, 3);
+        case 1:
+            return pick(65530, 65535);
+        default:
+            return pick(0, 65535);
+        }
+    };
+    const auto anyAddress = [&pick](const WindowModel &model) {
+        switch (pick(0, 5)) {
+        case 0:
+            return model.start - 1;
+        case 1:
+            return model.start + model.count;
+        case 2:
+            return model.start + model.count - 1;
+        case 3:
+            return pick(0, 65535);
+        default:
+            return model.count > 0 ? model.start + pick(0, model.count - 1) : model.start;
+        }
+    };
+
+    using Stored = std::remove_pointer_t<decltype(Window().data())>;
+    using Value = decltype(Window().value(0));
+    constexpr bool isBits = std::is_same<Window, ModbusBits>::value;
+    Window window;
+    WindowModel model;
+    int expectedOutside = 0;
+    const OutsideWindowMessages messages;
+    const int messagesBefore = messages.count();
+    for (int i = 0; i < operations; ++i) {
+        const int address = anyAddress(model);
+        // Addresses are quint16 on the wire; anything else wraps as it would there.
+        const quint16 wire = quint16(address);
+        const int wrapped = wire;
+        switch (pick(0, 9)) {
+        case 0:
+            model.start = anyStart();
+            model.count = pick(0, 9) == 0 ? pick(0, 2000) : pick(0, 130);
+            model.values.clear();
+            window.reset(quint16(model.start), quint16(model.count));
+            break;
+        case 1:
+        case 2:
+        case 3: {
+            const int value = isBits ? pick(0, 1) : pick(0, 65535);
+            window.setValue(wire, Value(value));
+            if (model.contains(wrapped))
+                model.values[wrapped] = value;
+            else
+                ++expectedOutside;
+            break;
+        }
+        case 4: {
+            // libmodbus writes straight into the storage: one byte per bit may hold anything.
+            if (model.count == 0)
+                break;
+            const int offset = pick(0, model.count - 1);
+            const int raw = isBits ? pick(0, 255) : pick(0, 65535);
+            window.data()[offset] = Stored(raw);
+            model.values[model.start + offset] = isBits ? raw != 0 : raw;
+            break;
+        }
+        case 5: {
+            // A copy is a value of its own.
+            const Window copy = window;
+            if (model.contains(wrapped)) {
+                window.setValue(wire, 0);
+                QCOMPARE(int(copy.value(wire)), model.value(wrapped));
+                model.values[wrapped] = 0;
+            }
+            break;
+        }
+        default:
+            QCOMPARE(window.contains(wire), model.contains(wrapped));
+            QCOMPARE(int(window.value(wire)), model.value(wrapped));
+            if (!model.contains(wrapped))
+                ++expectedOutside;
+            break;
+        }
+        QCOMPARE(int(window.startAddress()), model.start);
+        QCOMPARE(window.count(), model.count);
+        QCOMPARE(window.isEmpty(), model.count == 0);
+    }
+    // Every stray address was refused with a message, none silently.
+    QCOMPARE(messages.count() - messagesBefore, expectedOutside);
+}
+
+} // namespace
+
+void ModbusRequestTest::randomWindowsMatchAModel_data()
+{
+    QTest::addColumn<bool>("bits");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("registers") << false << 20240611u;
+    QTest::newRow("bits") << true << 20240612u;
+}
+
+void ModbusRequestTest::randomWindowsMatchAModel()
+{
+    QFETCH(bool, bits);
+    QFETCH(quint32, seed);
+    constexpr int Operations = 20000;
+    if (bits)
+        exerciseWindow<ModbusBits>(seed, Operations);
+    else
+        exerciseWindow<ModbusRegisters>(seed, Operations);
 }
 
 void ModbusRequestTest::constructorsPickTheDataType()

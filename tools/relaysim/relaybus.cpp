@@ -1,5 +1,6 @@
 #include "relaybus.h"
 
+#include "answerfaults.h"
 #include "relaystate.h"
 #include "rtuframer.h"
 
@@ -376,6 +377,8 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
     std::uniform_real_distribution<double> chance(0, 1);
     if (chance(m_random) < faults.dropProbability)
         return true;
+    if (const auto fault = drawAnswerFault(faults, m_random))
+        reply = spoilAnswer(reply, *fault, m_random);
     if (chance(m_random) < faults.badCrcProbability)
         reply[reply.size() - 1] = char(reply.at(reply.size() - 1) ^ 0xFF);
     const int delayMs = faults.maxDelayMs > faults.minDelayMs

@@ -9,8 +9,8 @@
 // resynchronisation on silence), hands each frame to the addressed RelayState, and lets libmodbus
 // build the answer: the relay calls modbus_reply() or modbus_reply_exception() on a context whose
 // socket is one end of a socket pair, and the bus reads the answer from the other end. Fault
-// injection (lost answer, corrupted CRC, delay) is applied to that answer before it is written
-// back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
+// injection (lost answer, spoiled answer, corrupted CRC, delay) is applied to that answer before
+// it is written back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
 // every online relay without an answer, as on a real line.
 //
 // A pseudo-terminal moves bytes at memory speed. With line pacing on, each answer arrives when it
@@ -42,6 +42,12 @@ struct FaultSettings
     double badCrcProbability = 0; // the answer reaches the line with a corrupted CRC
     int minDelayMs = 0; // each answer is held back uniformly in [minDelayMs, maxDelayMs]
     int maxDelayMs = 0;
+    // Answers spoiled in other ways (answerfaults.h), at most one way per answer.
+    double exceptionProbability = 0;
+    double shortFrameProbability = 0;
+    double longFrameProbability = 0;
+    double wrongByteCountProbability = 0;
+    double foreignSlaveProbability = 0;
 };
 
 struct LinePacing

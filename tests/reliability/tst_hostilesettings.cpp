@@ -1,0 +1,181 @@
+#include "app/settings.h"
+#include "devicemonitor/devicemonitor.h"
+#include "messageboxanswer.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QValidator>
+#include <QtTest>
+
+#include <random>
+
+// The program started on a settings.ini full of damage: every key holding text where a number
+// belongs, huge or negative numbers, nothing, serialized junk or random bytes. It must come up
+// with defaults or values within bounds, let the user try to connect, and close cleanly, leaving a
+// file the next start reads without trouble.
+
+namespace {
+
+const QList<QByteArray> Keys = { "connection_settings/port_name", "connection_settings/baud_rate",
+    "connection_settings/data_bits", "connection_settings/parity", "connection_settings/stop_bits",
+    "device_settings/readiness_delay", "device_settings/response_timeout", "preferences/scan_range",
+    "preferences/auto_refresh_delay", "preferences/auto_refresh_enabled",
+    "preferences/toolbar_visible", "preferences/toolbar_area", "ui/window_position",
+    "ui/window_size", "ui/window_maximized" };
+
+QByteArray everyKey(const QByteArray &value)
+{
+    QByteArray contents;
+    QByteArray section;
+    for (const QByteArray &key : Keys) {
+        const QList<QByteArray> parts = key.split('/');
+        if (parts.at(0) != section) {
+            section = parts.at(0);
+            contents += "[" + section + "]\n";
+        }
+        contents += parts.at(1) + "=" + value + "\n";
+    }
+    return contents;
+}
+
+// Text the scan range field could hold: a range, or one still being typed.
+bool scanRangeFieldTakes(QLineEdit *field)
+{
+    QString text = field->text();
+    int position = 0;
+    return field->validator()->validate(text, position) != QValidator::Invalid;
+}
+
+template<typename T>
+T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+} // namespace
+
+class HostileSettingsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void programStarts_data();
+    void programStarts();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_previousDir;
+};
+
+void HostileSettingsTest::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_previousDir = QDir::currentPath();
+}
+
+void HostileSettingsTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void HostileSettingsTest::cleanup()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<MainWindow *>(widget))
+            widget->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void HostileSettingsTest::programStarts_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+
+    QTest::newRow("text") << everyKey("seventeen");
+    QTest::newRow("empty") << everyKey("");
+    QTest::newRow("huge") << everyKey("99999999999999999999");
+    QTest::newRow("negative") << everyKey("-2147483648");
+    QTest::newRow("largest") << everyKey("2147483647");
+    QTest::newRow("serialized junk")
+        << everyKey("@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff\\0\\0)");
+    QTest::newRow("far and huge window")
+        << QByteArray("[ui]\nwindow_position=@Point(-2147483648 2147483647)\n"
+                      "window_size=@Size(16777215 16777215)\nwindow_maximized=true\n");
+    QTest::newRow("negative window") << QByteArray("[ui]\nwindow_size=@Size(-5 -7)\n");
+
+    std::mt19937 random(424242);
+    for (int file = 0; file < 4; ++file) {
+        QByteArray junk;
+        for (int i = 0; i < 3000; ++i)
+            junk += char(std::uniform_int_distribution<int>(0, 255)(random));
+        QTest::newRow(qPrintable(QStringLiteral("random bytes %1").arg(file)))
+            << everyKey(junk.left(40)) + junk;
+    }
+}
+
+void HostileSettingsTest::programStarts()
+{
+    QFETCH(QByteArray, contents);
+    {
+        QFile file(QStringLiteral("settings.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<MainWindow> guard(window);
+    window->show();
+    QTest::qWait(50);
+
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const DeviceSettings device = monitor->deviceSettings();
+    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 10000);
+    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 10000);
+    QVERIFY(monitor->autoRefreshDelay() >= 50 && monitor->autoRefreshDelay() <= 60000);
+    QVERIFY(scanRangeFieldTakes(child<QLineEdit>(window, "scanRangeLineEdit")));
+    const Qt::ToolBarArea area = window->toolBarArea(child<QToolBar>(window, "toolBar"));
+    QVERIFY(area == Qt::TopToolBarArea || area == Qt::LeftToolBarArea);
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+
+    // No port of that name exists: the user is told, and the program carries on.
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        child<QAction>(window, "actionConnect")->trigger();
+        QVERIFY(answer.answered);
+        QVERIFY(answer.text.startsWith(QStringLiteral("Couldn`t open port")));
+    }
+    QVERIFY(!monitor->isConnected());
+
+    window->close();
+    QTRY_VERIFY(guard.isNull());
+
+    // What the program saved starts it the same way.
+    DeviceSettings saved;
+    loadDeviceSettings(saved);
+    QCOMPARE(saved.readinessDelay, device.readinessDelay);
+    QCOMPARE(saved.responseTimeout, device.responseTimeout);
+    auto *again = new MainWindow;
+    again->setAttribute(Qt::WA_DeleteOnClose);
+    again->show();
+    QVERIFY(scanRangeFieldTakes(child<QLineEdit>(again, "scanRangeLineEdit")));
+    again->close();
+}
+
+QTEST_MAIN(HostileSettingsTest)
+#include "tst_hostilesettings.moc"

@@ -1,0 +1,279 @@
+#include "app/settings.h"
+#include "blockchecks.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicedatamanager.h"
+#include "devicemonitor/devicemonitor.h"
+#include "messageboxanswer.h"
+#include "ui/mainwindow.h"
+#include "ui/numberindicator.h"
+#include "ui/numberindicatoreditor.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+
+// The line goes away under the program: the simulator program serving it is killed (SIGKILL, so
+// its pseudo-terminal just closes) while the window auto-refreshes or writes. The program must
+// keep running without spinning, show what it had as outdated, disconnect, and connect again to
+// a simulator that serves the same path later, all without a restart.
+
+namespace {
+
+constexpr int SlaveId = 3;
+constexpr int CrashCount = 4;
+
+template<typename T>
+T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+double processCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+} // namespace
+
+class LostLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void lostDuringAutoRefresh();
+    void lostDuringWrite();
+
+private:
+    bool startSimulator();
+    void killSimulator();
+    MainWindow *openConnectedWindow();
+    // From now on, records the blocks whose reads end.
+    void recordReads(MainWindow *window);
+    // The statuses of the values of the blocks read since recordReads().
+    QVector<DataStatus> readStatuses() const;
+    // Lets the program run for the given time; returns the share of one core it used.
+    double cpuShareOver(int ms);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    QString m_link;
+    QScopedPointer<QProcess> m_simulator;
+    QSet<DeviceData *> m_read;
+};
+
+void LostLineTest::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_previousDir = QDir::currentPath();
+}
+
+void LostLineTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_link = m_dir->filePath(QStringLiteral("relay-line"));
+    ConnectionSettings connection;
+    connection.portName = m_link;
+    saveConnectionSettings(connection);
+    // Long enough for a slow (sanitizer) build to answer in time.
+    saveDeviceSettings({ 10, 200 });
+    savePreferences({ QString::number(SlaveId), 100, true, true, int(Qt::TopToolBarArea) });
+}
+
+void LostLineTest::cleanup()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<MainWindow *>(widget))
+            widget->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    killSimulator();
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+bool LostLineTest::startSimulator()
+{
+    m_simulator.reset(new QProcess);
+    m_simulator->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_simulator->start(QStringLiteral(RELAYSIM_PROGRAM),
+        { QStringLiteral("--ids"), QString::number(SlaveId), QStringLiteral("--crashes"),
+            QString::number(CrashCount), QStringLiteral("--still"), QStringLiteral("--link"),
+            m_link });
+    // The program prints its device once the link is in place.
+    if (!m_simulator->waitForStarted(5000))
+        return false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!m_simulator->canReadLine() && !elapsed.hasExpired(5000))
+        m_simulator->waitForReadyRead(100);
+    return m_simulator->canReadLine() && QFileInfo::exists(m_link);
+}
+
+void LostLineTest::killSimulator()
+{
+    if (!m_simulator)
+        return;
+    m_simulator->kill();
+    m_simulator->waitForFinished(5000);
+    m_simulator.reset();
+}
+
+// Connected and scanned: the relay is the current device, its tab refreshing. The caller checks.
+MainWindow *LostLineTest::openConnectedWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    child<QAction>(window, "actionConnect")->trigger();
+    if (monitor->isConnected()) {
+        child<QAbstractButton>(window, "scanButton")->click();
+        (void)QTest::qWaitFor([monitor] { return monitor->currentDeviceId() == SlaveId; }, 10000);
+    }
+    return window;
+}
+
+void LostLineTest::recordReads(MainWindow *window)
+{
+    m_read.clear();
+    for (DeviceData *block : window->findChildren<DeviceData *>()) {
+        connect(block, &DeviceData::stateChanged, this,
+            [this, block](DeviceData::State current, DeviceData::State previous) {
+                if (current == DeviceData::Inactive && previous == DeviceData::Reading)
+                    m_read.insert(block);
+            });
+    }
+}
+
+QVector<DataStatus> LostLineTest::readStatuses() const
+{
+    QVector<DataStatus> statuses;
+    for (DeviceData *block : m_read)
+        statuses += valueStatuses(block);
+    return statuses;
+}
+
+double LostLineTest::cpuShareOver(int ms)
+{
+    const double before = processCpuSeconds();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTest::qWait(ms);
+    return (processCpuSeconds() - before) / (elapsed.elapsed() / 1000.0);
+}
+
+void LostLineTest::lostDuringAutoRefresh()
+{
+    QVERIFY(startSimulator());
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    QVERIFY(monitor->isConnected());
+    QCOMPARE(monitor->currentDeviceId(), SlaveId);
+    auto *crashCount = child<NumberIndicator>(window, "crashCountNumberIndicator");
+    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), 5000);
+    QCOMPARE(monitor->state(), DeviceMonitor::Refreshing);
+
+    int passes = 0;
+    connect(window->findChild<DeviceDataManager *>(), &DeviceDataManager::allDeviceDataProcessed,
+        this, [&passes] { ++passes; });
+
+    // The line dies in the middle of auto-refresh: every block read from then on, all those of
+    // the tab in view, vouches for nothing.
+    killSimulator();
+    recordReads(window);
+    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Outdated }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 8, 5000);
+    QVERIFY(!readStatuses().contains(Valid));
+
+    // The program goes on refreshing, at its own pace rather than as fast as the dead line fails.
+    const int passesBefore = passes;
+    const double cpuShare = cpuShareOver(3000);
+    QVERIFY2(cpuShare < 0.5, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
+    QVERIFY(passes > passesBefore);
+    QCOMPARE(monitor->state(), DeviceMonitor::Refreshing);
+    QVERIFY(!readStatuses().contains(Valid));
+
+    // Disconnect works on the dead line; Connect fails with a message while nothing serves it.
+    child<QAction>(window, "actionDisconnect")->trigger();
+    QVERIFY(!monitor->isConnected());
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        child<QAction>(window, "actionConnect")->trigger();
+        QVERIFY(answer.answered);
+        QVERIFY2(answer.text.contains(m_link), qPrintable(answer.text));
+    }
+    QVERIFY(!monitor->isConnected());
+
+    // A simulator serves the same path again: Connect refreshes the relay still chosen.
+    QVERIFY(startSimulator());
+    child<QAction>(window, "actionConnect")->trigger();
+    QVERIFY(monitor->isConnected());
+    QCOMPARE(monitor->currentDeviceId(), SlaveId);
+    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), 5000);
+    QTRY_COMPARE(monitor->state(), DeviceMonitor::Refreshing);
+    window->close();
+}
+
+// A write cut off by the lost line is reported as failed, and the program lets the user go on.
+void LostLineTest::lostDuringWrite()
+{
+    QVERIFY(startSimulator());
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    QVERIFY(monitor->isConnected());
+    QCOMPARE(monitor->currentDeviceId(), SlaveId);
+    auto *setpoints = child<QWidget>(window, "setpointsWidget");
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(setpoints);
+    auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+
+    // Eighteen registers, one transaction each: the line dies after the first few.
+    auto *block = window->findChild<SetpointsData *>();
+    int written = 0;
+    connect(block, &DeviceData::stateChanged, this,
+        [&written](DeviceData::State current) { written += current == DeviceData::Writing; });
+    child<QAbstractButton>(setpoints, "editButton")->click();
+    delay->findChild<QDoubleSpinBox *>()->setValue(delay->value().value == 2.0 ? 2.5 : 2.0);
+    child<QAbstractButton>(setpoints, "setButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(written, 1, 5000);
+    QTest::qWait(30);
+    killSimulator();
+    recordReads(window);
+
+    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
+        QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId), 10000);
+    QTRY_VERIFY(!QApplication::overrideCursor());
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Outdated, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 4, 5000);
+    QVERIFY(!readStatuses().contains(Valid));
+
+    child<QAction>(window, "actionDisconnect")->trigger();
+    QVERIFY(!monitor->isConnected());
+    QVERIFY(startSimulator());
+    child<QAction>(window, "actionConnect")->trigger();
+    QVERIFY(monitor->isConnected());
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    window->close();
+}
+
+QTEST_MAIN(LostLineTest)
+#include "tst_lostline.moc"
