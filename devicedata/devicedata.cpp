@@ -58,13 +58,13 @@ void DeviceData::postToOwnThread(std::function<void()> function)
     {
         const ThreadHandOver::PostingScope posting;
         QMetaObject::invokeMethod(
-                this,
-                [this, function = std::move(function)] {
-                    ThreadHandOver::acquire(this);
-                    function();
-                    ThreadHandOver::release(this);
-                },
-                Qt::QueuedConnection);
+            this,
+            [this, function = std::move(function)] {
+                ThreadHandOver::acquire(this);
+                function();
+                ThreadHandOver::release(this);
+            },
+            Qt::QueuedConnection);
     }
     // Whichever thread lets go of the call last destroys it, and with it what
     // it captured: a capture shared with the caller may be freed here after

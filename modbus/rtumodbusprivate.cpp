@@ -34,8 +34,9 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
     connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
     // Runs on the worker thread, after run() returned or was stopped: the last
     // of this object the worker touches.
-    connect(this, &QThread::finished, this, [this] { ThreadHandOver::release(this); },
-            Qt::DirectConnection);
+    connect(
+        this, &QThread::finished, this, [this] { ThreadHandOver::release(this); },
+        Qt::DirectConnection);
     clock.start();
 }
 
