@@ -1,3 +1,4 @@
+#include "namedchild.h"
 #include "app/settings.h"
 #include "blockchecks.h"
 #include "devicedata/checkbackdata.h"
@@ -54,15 +55,6 @@ quint64 soakTransactions()
     bool ok = false;
     const quint64 wanted = qEnvironmentVariable("KORVEL_SOAK_TRANSACTIONS").toULongLong(&ok);
     return ok && wanted > 0 ? wanted : DefaultTransactions;
-}
-
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no child %s", name);
-    return found;
 }
 
 bool sameShownValue(const DoubleValue &shown, const DataValue &raw, double step)

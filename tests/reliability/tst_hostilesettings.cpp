@@ -1,3 +1,4 @@
+#include "namedchild.h"
 #include "app/settings.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
@@ -48,15 +49,6 @@ bool scanRangeFieldTakes(QLineEdit *field)
     QString text = field->text();
     int position = 0;
     return field->validator()->validate(text, position) != QValidator::Invalid;
-}
-
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no child %s", name);
-    return found;
 }
 
 } // namespace

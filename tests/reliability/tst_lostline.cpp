@@ -1,3 +1,4 @@
+#include "namedchild.h"
 #include "app/settings.h"
 #include "blockchecks.h"
 #include "devicedata/setpointsdata.h"
@@ -28,15 +29,6 @@ namespace {
 
 constexpr int SlaveId = 3;
 constexpr int CrashCount = 4;
-
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no child %s", name);
-    return found;
-}
 
 double processCpuSeconds()
 {

@@ -1,3 +1,4 @@
+#include "namedchild.h"
 #include "app/settings.h"
 #include "devicedata/datavalue.h"
 #include "devicedata/devicetimedata.h"
@@ -25,19 +26,6 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
-
-namespace {
-
-template<typename T>
-T *child(QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no child %s", name);
-    return found;
-}
-
-} // namespace
 
 // The whole program in-process, driven through its window against relays 2, 3
 // and 5 on a simulated line.
