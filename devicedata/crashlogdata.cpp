@@ -38,7 +38,6 @@ void CrashLogData::setCrashCount(int count)
 
 void CrashLogData::resetData()
 {
-    ++m_generation;
     m_crashListModel->clear();
     setCrashCount(0);
 }
@@ -55,12 +54,10 @@ void CrashLogData::onPageReply(
         const int available = std::min(registers.count() / int(CrashRecordSize), RecordsPerPage);
         for (int i = 0; i < available; ++i)
             records.append(decodeCrashRecord(registers, recordAddress(first + i)));
+    } else {
+        discardRepliesInFlight();
     }
-    const int generation = m_generation;
-    runOnOwnThread([this, page, succeeded, records, generation] {
-        if (generation == m_generation)
-            applyPage(page, succeeded, records);
-    });
+    applyReply([this, page, succeeded, records] { applyPage(page, succeeded, records); });
 }
 
 void CrashLogData::applyPage(int page, bool succeeded, const QVector<CrashRecord> &records)

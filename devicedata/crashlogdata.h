@@ -4,8 +4,6 @@
 #include "devicedata/crashlistmodel.h"
 #include "devicedata/devicedata.h"
 
-#include <atomic>
-
 // The relay's stored crash records, newest first, read in up to four pages
 // of 15 records into a CrashListModel.
 //
@@ -36,9 +34,6 @@ private:
 
     CrashListModel *m_crashListModel;
     int m_crashCount = 0;
-    // Bumped by every reset, so that a page decoded before it (a read canceled
-    // while its handler ran) cannot refill the emptied table.
-    std::atomic<int> m_generation { 0 };
 };
 
 #endif // CRASHLOGDATA_H

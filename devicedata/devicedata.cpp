@@ -48,6 +48,8 @@ void DeviceData::reset()
         return;
     }
     setState(Resetting);
+    discardRepliesInFlight();
+    m_hasData = false;
     resetData();
     setState(Inactive);
 }

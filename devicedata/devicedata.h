@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
 
 // Base of every data block: a mirror of one group of relay registers or coils.
@@ -19,6 +20,11 @@
 // and hand it over with updateRecord(), which applies it on the block's own
 // thread before the transaction's end is reported. Panels may therefore read a
 // block at any moment on the GUI thread.
+//
+// A decoded reply still on its way to the block's thread when the block is
+// reset, or when its request is failed or canceled, belongs to a relay or a
+// read the block no longer stands for: every reply carries the block's
+// generation from the moment it was decoded and is dropped if that changed.
 class DeviceData : public QObject
 {
     Q_OBJECT
@@ -31,6 +37,7 @@ public:
 
     QVector<ModbusRequest> &readRequests() { return m_readRequests; }
     QVector<ModbusRequest> &writeRequests() { return m_writeRequests; }
+    const QVector<ModbusRequest> &readRequests() const { return m_readRequests; }
 
     State state() const { return m_state; }
     void setState(State state);
@@ -39,6 +46,11 @@ public:
     bool isWriteSuccessful() const;
 
     void reset();
+    // Whether the block holds values read from the relay since its last reset.
+    bool hasData() const { return m_hasData; }
+    // Drops every decoded reply not yet applied; the manager calls it when it
+    // gives up on a request.
+    void discardRepliesInFlight() { ++m_generation; }
 
 signals:
     void stateChanged(DeviceData::State currentState, DeviceData::State previousState);
@@ -53,12 +65,30 @@ protected:
     template<typename Record, typename Decode>
     void updateRecord(Record &record, ModbusRequest::Result result, Decode decode)
     {
-        if (result == ModbusRequest::Success)
-            runOnOwnThread([&record, decoded = decode()] { record = decoded; });
-        else
-            runOnOwnThread([&record] { markOutdated(record); });
+        if (result == ModbusRequest::Success) {
+            applyReply([this, &record, decoded = decode()] {
+                record = decoded;
+                m_hasData = true;
+            });
+        } else {
+            discardRepliesInFlight();
+            applyReply([&record] { markOutdated(record); });
+        }
     }
 
+    // Runs `apply` on the block's thread unless the block was reset, or gave
+    // up on its request, in the meantime. Called from reply handlers.
+    template<typename Function>
+    void applyReply(Function apply)
+    {
+        const int generation = m_generation;
+        runOnOwnThread([this, generation, apply = std::move(apply)] {
+            if (generation == m_generation)
+                apply();
+        });
+    }
+
+private:
     template<typename Function>
     void runOnOwnThread(Function function)
     {
@@ -67,13 +97,13 @@ protected:
         else
             postToOwnThread(std::move(function));
     }
-
-private:
     void postToOwnThread(std::function<void()> function);
 
     QVector<ModbusRequest> m_readRequests;
     QVector<ModbusRequest> m_writeRequests;
     State m_state = Inactive;
+    std::atomic<int> m_generation { 0 };
+    bool m_hasData = false;
 };
 
 Q_DECLARE_METATYPE(DeviceData::State)

@@ -241,6 +241,8 @@ void DeviceDataManager::cancel(Operation op)
     modbus->cancel();
     inTransaction = false;
     DeviceData *canceledData = current;
+    // The canceled transaction's reply may have been decoded already.
+    canceledData->discardRepliesInFlight();
     // A canceled write did not land; its requests must not keep the results
     // of an earlier write that did.
     if (op == Write) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <thread>
 
 // Replies handed straight to a block's read requests on the test thread. The
 // block takes them over at once, as it does when the Modbus worker delivers
@@ -119,9 +120,36 @@ inline void verifyReplyRule(const BlockUnderTest &test)
 
     test.replyWithData(*block);
     QCOMPARE(test.values(*block), read);
+    QVERIFY(block->hasData());
 
     block->reset();
     QCOMPARE(test.values(*block), empty);
+    QVERIFY(!block->hasData());
+
+    // A reply decoded on the worker and not yet applied when the block is
+    // reset (another relay became current), or when its request is given
+    // up on, must not land.
+    const auto replyFromWorker = [&test, &block] {
+        std::thread worker([&test, &block] { test.replyWithData(*block); });
+        worker.join();
+    };
+    replyFromWorker();
+    block->reset();
+    QCoreApplication::processEvents();
+    QCOMPARE(test.values(*block), empty);
+    QVERIFY(!block->hasData());
+
+    replyFromWorker();
+    block->discardRepliesInFlight();
+    QCoreApplication::processEvents();
+    QCOMPARE(test.values(*block), empty);
+
+    // Closing the port fails the request on the block's own thread.
+    test.replyWithData(*block);
+    replyFromWorker();
+    failRead(*block, ModbusRequest::Error);
+    QCoreApplication::processEvents();
+    QCOMPARE(test.values(*block), outdated);
 }
 
 #endif // BLOCKREPLIES_H
