@@ -48,6 +48,7 @@ void ConfigurationWidget::setMeterageConfigurationData(MeterageConfigurationData
     if (data) {
         connect(data, &DeviceData::stateChanged, this,
             &ConfigurationWidget::onMeterageConfigurationStateChanged);
+        m_session->addSourceBlock(data);
     }
     showMeterageConfiguration();
 }
@@ -62,6 +63,7 @@ void ConfigurationWidget::setProtectionConfigurationData(ProtectionConfiguration
     if (data) {
         connect(data, &DeviceData::stateChanged, this,
             &ConfigurationWidget::onProtectionConfigurationStateChanged);
+        m_session->addSourceBlock(data);
     }
     showProtectionConfiguration();
 }
@@ -75,6 +77,7 @@ void ConfigurationWidget::setModulesData(ModulesData *data)
     m_modulesData = data;
     if (data) {
         connect(data, &DeviceData::stateChanged, this, &ConfigurationWidget::onModulesStateChanged);
+        m_session->addSourceBlock(data);
         onModulesStateChanged(data->state());
     }
 }
@@ -86,9 +89,7 @@ bool ConfigurationWidget::isEditMode() const
 
 void ConfigurationWidget::ui_setCurrentDeviceAvailable(bool available)
 {
-    ui->editButton->setEnabled(available);
-    if (!available)
-        m_session->setEditMode(false);
+    m_session->setDeviceAvailable(available);
 }
 
 void ConfigurationWidget::ui_cancelEditMode()
@@ -98,12 +99,6 @@ void ConfigurationWidget::ui_cancelEditMode()
 
 void ConfigurationWidget::on_editButton_clicked()
 {
-    m_meterageConfiguration = m_meterageConfigurationData
-        ? m_meterageConfigurationData->configuration()
-        : MeterageConfiguration();
-    m_protectionConfiguration = m_protectionConfigurationData
-        ? m_protectionConfigurationData->configuration()
-        : ProtectionConfiguration();
     m_session->setEditMode(true);
 }
 
@@ -114,24 +109,28 @@ void ConfigurationWidget::on_cancelButton_clicked()
 
 void ConfigurationWidget::on_setButton_clicked()
 {
-    if (!m_meterageConfigurationData || !m_protectionConfigurationData)
+    if (!m_meterageConfigurationData || !m_protectionConfigurationData || !m_session->acceptsSet())
         return;
 
-    takeSelectedCode(m_meterageConfiguration.currentRange, ui->currentRangeEnumIndicatorEditor);
-    takeSelectedSteps(m_meterageConfiguration.currentTransFactor,
-        ui->currentTransFactorIndicatorEditor, ValueRanges::currentTransFactor.step);
+    // What the relay reported last, with the editors' values on top: a field
+    // without an editor in use (Kt0 without an earth-fault module) is written
+    // back as read, also when a failed write is tried again.
+    MeterageConfiguration meterage = m_meterageConfigurationData->configuration();
+    takeSelectedCode(meterage.currentRange, ui->currentRangeEnumIndicatorEditor);
+    takeSelectedSteps(meterage.currentTransFactor, ui->currentTransFactorIndicatorEditor,
+        ValueRanges::currentTransFactor.step);
     if (m_znzInstalled) {
-        takeSelectedSteps(m_meterageConfiguration.zeroCurrentTransFactor,
+        takeSelectedSteps(meterage.zeroCurrentTransFactor,
             ui->zeroCurrentTransFactorIndicatorEditor, ValueRanges::zeroCurrentTransFactor.step);
     }
-    m_meterageConfigurationData->setNewConfiguration(m_meterageConfiguration);
+    m_meterageConfigurationData->setNewConfiguration(meterage);
 
-    takeSelectedCode(m_protectionConfiguration.diBlockToMode, ui->diBlockToModeEnumIndicatorEditor);
-    takeSelectedCode(
-        m_protectionConfiguration.mtzInstantResetMode, ui->mtzInstantResetModeEnumIndicatorEditor);
-    takeSelectedSteps(m_protectionConfiguration.mtzInstantResettingTime,
+    ProtectionConfiguration protection = m_protectionConfigurationData->configuration();
+    takeSelectedCode(protection.diBlockToMode, ui->diBlockToModeEnumIndicatorEditor);
+    takeSelectedCode(protection.mtzInstantResetMode, ui->mtzInstantResetModeEnumIndicatorEditor);
+    takeSelectedSteps(protection.mtzInstantResettingTime,
         ui->mtzInstantResettingTimeIndicatorEditor, ValueRanges::mtzInstantResettingTime.step);
-    m_protectionConfigurationData->setNewConfiguration(m_protectionConfiguration);
+    m_protectionConfigurationData->setNewConfiguration(protection);
 
     m_session->watchWrite({ m_meterageConfigurationData, m_protectionConfigurationData });
     emit write();

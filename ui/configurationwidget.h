@@ -62,9 +62,6 @@ private:
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
     bool m_znzInstalled = false;
-    // What Set writes: the values at Edit with the edited fields replaced.
-    MeterageConfiguration m_meterageConfiguration;
-    ProtectionConfiguration m_protectionConfiguration;
 };
 
 #endif // CONFIGURATIONWIDGET_H

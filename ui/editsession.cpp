@@ -11,6 +11,7 @@ EditSession::EditSession(
       m_cancelButton(cancelButton),
       m_setButton(setButton)
 {
+    updateEditButton();
 }
 
 void EditSession::addEditors(std::initializer_list<BaseIndicatorEditor *> editors)
@@ -19,6 +20,35 @@ void EditSession::addEditors(std::initializer_list<BaseIndicatorEditor *> editor
         m_editors.append({ editor, true });
         editor->setEditMode(m_editMode);
     }
+}
+
+void EditSession::addSourceBlock(DeviceData *block)
+{
+    m_sources.append(block);
+    connect(block, &DeviceData::stateChanged, this, [this](DeviceData::State state) {
+        if (state != DeviceData::Inactive)
+            return;
+        updateEditButton();
+        // A reset took away what the edit started from.
+        if (m_editMode && !m_editButton->isEnabled())
+            setEditMode(false);
+    });
+    updateEditButton();
+}
+
+void EditSession::setDeviceAvailable(bool available)
+{
+    m_deviceAvailable = available;
+    updateEditButton();
+    if (!available)
+        setEditMode(false);
+}
+
+void EditSession::updateEditButton()
+{
+    const bool haveData = std::all_of(m_sources.cbegin(), m_sources.cend(),
+        [](const QPointer<DeviceData> &block) { return block && block->hasData(); });
+    m_editButton->setEnabled(m_deviceAvailable && haveData);
 }
 
 void EditSession::setEditorsAvailable(

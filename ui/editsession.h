@@ -18,6 +18,10 @@ class QWidget;
 // to be written to watchWrite() before asking for the write: edit mode ends
 // only when every one of them was written successfully, so after a failed
 // write the user still has the values to try again or to cancel.
+//
+// Edit is offered only while the device is available and every block the
+// editors start from holds values read from it: editors never start from
+// defaults, and Set never writes a value nobody read or chose.
 class EditSession : public QObject
 {
     Q_OBJECT
@@ -28,6 +32,9 @@ public:
         QWidget *editButton, QWidget *cancelButton, QWidget *setButton, QObject *parent = nullptr);
 
     void addEditors(std::initializer_list<BaseIndicatorEditor *> editors);
+    // The blocks whose values the editors start from and Set writes back.
+    void addSourceBlock(DeviceData *block);
+    void setDeviceAvailable(bool available);
     // An unavailable editor stays in view mode whatever the session's mode.
     void setEditorsAvailable(std::initializer_list<BaseIndicatorEditor *> editors, bool available);
 
@@ -37,6 +44,9 @@ public:
     // `blocks` in the order they go out; the write is judged when the last
     // of them returns from Writing. A new call forgets an unfinished write.
     void watchWrite(const QVector<DeviceData *> &blocks);
+    // Set starts a write only in edit mode, and only once: not again while
+    // the write it asked for waits or runs.
+    bool acceptsSet() const { return m_editMode && m_written.isEmpty(); }
 
 signals:
     void editModeChanged(bool on);
@@ -60,12 +70,15 @@ private:
     void onWrittenBlockStateChanged(
         int index, DeviceData::State currentState, DeviceData::State previousState);
     void forgetWrite();
+    void updateEditButton();
 
     QWidget *m_editButton;
     QWidget *m_cancelButton;
     QWidget *m_setButton;
     QVector<Editor> m_editors;
     bool m_editMode = false;
+    bool m_deviceAvailable = false;
+    QVector<QPointer<DeviceData>> m_sources;
     QVector<WrittenBlock> m_written;
 };
 

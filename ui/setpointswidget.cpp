@@ -134,8 +134,10 @@ SetpointsWidget::SetpointsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::
     ui->setupUi(this);
     m_session = new EditSession(ui->editButton, ui->cancelButton, ui->setButton, this);
     connect(m_session, &EditSession::writeFinished, this, &SetpointsWidget::writeFinished);
-    // Leaving edit mode, the rules go back to the modes the relay holds.
+    // Leaving edit mode, the rules go back to the modes the relay holds, and
+    // the pick-up ranges follow a current range that changed meanwhile.
     connect(m_session, &EditSession::editModeChanged, this, &SetpointsWidget::applyModeRules);
+    connect(m_session, &EditSession::editModeChanged, this, &SetpointsWidget::applyPickupRanges);
 
     addCodeItems(ui->mtzModeEnumIndicatorEditor, onOffCodes(), onOffText);
     addCodeItems(ui->toModeEnumIndicatorEditor, onOffCodes(), onOffText);
@@ -176,6 +178,7 @@ void SetpointsWidget::setMeterageConfigurationData(MeterageConfigurationData *da
     if (data) {
         connect(data, &DeviceData::stateChanged, this,
             &SetpointsWidget::onMeterageConfigurationStateChanged);
+        m_session->addSourceBlock(data);
         onMeterageConfigurationStateChanged(data->state());
     }
 }
@@ -187,8 +190,10 @@ void SetpointsWidget::setSetpointsData(SetpointsData *data)
             &SetpointsWidget::onSetpointsStateChanged);
     }
     m_setpointsData = data;
-    if (data)
+    if (data) {
         connect(data, &DeviceData::stateChanged, this, &SetpointsWidget::onSetpointsStateChanged);
+        m_session->addSourceBlock(data);
+    }
     showSetpoints();
 }
 
@@ -201,6 +206,7 @@ void SetpointsWidget::setModulesData(ModulesData *data)
     m_modulesData = data;
     if (data) {
         connect(data, &DeviceData::stateChanged, this, &SetpointsWidget::onModulesStateChanged);
+        m_session->addSourceBlock(data);
         onModulesStateChanged(data->state());
     }
 }
@@ -212,9 +218,7 @@ bool SetpointsWidget::isEditMode() const
 
 void SetpointsWidget::ui_setCurrentDeviceAvailable(bool available)
 {
-    ui->editButton->setEnabled(available);
-    if (!available)
-        m_session->setEditMode(false);
+    m_session->setDeviceAvailable(available);
 }
 
 void SetpointsWidget::ui_cancelEditMode()
@@ -224,8 +228,6 @@ void SetpointsWidget::ui_cancelEditMode()
 
 void SetpointsWidget::on_editButton_clicked()
 {
-    m_multiplier = currentMultiplier().value;
-    m_setpoints = m_setpointsData ? m_setpointsData->setpoints() : Setpoints();
     m_session->setEditMode(true);
 }
 
@@ -236,27 +238,30 @@ void SetpointsWidget::on_cancelButton_clicked()
 
 void SetpointsWidget::on_setButton_clicked()
 {
-    if (!m_setpointsData)
+    if (!m_setpointsData || !m_session->acceptsSet())
         return;
 
-    // A disabled field belongs to an absent module or to a protection that
-    // is switched off: it keeps the value read.
+    // What the relay reported last, with the editors' values on top. A
+    // disabled field belongs to an absent module or to a protection that is
+    // switched off: it keeps the value read, also when a failed write is
+    // tried again.
+    Setpoints setpoints = m_setpointsData->setpoints();
     for (const EnumField &field : enumFields) {
         const EnumIndicatorEditor *editor = ui->*field.editor;
         if (editor->isEnabledTo(this))
-            takeSelectedCode(m_setpoints.*field.field, editor);
+            takeSelectedCode(setpoints.*field.field, editor);
     }
     for (const NumberField &field : numberFields) {
         const NumberIndicatorEditor *editor = ui->*field.editor;
         if (!editor->isEnabledTo(this))
             continue;
         if (!field.scaled)
-            takeSelectedSteps(m_setpoints.*field.field, editor, field.range.step);
+            takeSelectedSteps(setpoints.*field.field, editor, field.range.step);
         // Without a known current range a pick-up current cannot be converted.
-        else if (m_multiplier > 0)
-            takeSelectedSteps(m_setpoints.*field.field, editor, field.range.step * m_multiplier);
+        else if (m_rangeMultiplier > 0)
+            takeSelectedSteps(setpoints.*field.field, editor, field.range.step * m_rangeMultiplier);
     }
-    m_setpointsData->setNewSetpoints(m_setpoints);
+    m_setpointsData->setNewSetpoints(setpoints);
 
     m_session->watchWrite({ m_setpointsData });
     emit write();
@@ -286,10 +291,21 @@ void SetpointsWidget::onMeterageConfigurationStateChanged(DeviceData::State stat
 {
     if (state != DeviceData::Inactive)
         return;
+    applyPickupRanges();
+    showSetpoints();
+}
+
+// Setting a range rewrites the spin box's text: done only when the current
+// range changed, and never under the user's cursor. The spin boxes keep the
+// range they were loaded with until edit mode ends, and Set converts with it.
+void SetpointsWidget::applyPickupRanges()
+{
     const qint64 multiplier = currentMultiplier().value;
+    if (m_session->isEditMode() || multiplier == m_rangeMultiplier)
+        return;
+    m_rangeMultiplier = multiplier;
     ui->mtzPickupCurrentIndicatorEditor->setRange(ValueRanges::mtzPickupCurrent.scaled(multiplier));
     ui->toPickupCurrentIndicatorEditor->setRange(ValueRanges::toPickupCurrent.scaled(multiplier));
-    showSetpoints();
 }
 
 // Every return to Inactive redraws: after a reset the values are gone and

@@ -59,6 +59,7 @@ private slots:
 
 private:
     DataValue currentMultiplier() const;
+    void applyPickupRanges();
     void showSetpoints();
     void applyModeRules();
     void applyMtzToRule();
@@ -73,10 +74,8 @@ private:
     bool m_apvInstalled = false;
     bool m_znz3I0Installed = false;
     bool m_znz3U0Installed = false;
-    // What Set writes: the values at Edit with the edited fields replaced,
-    // and the range multiplier the pick-up currents were shown with.
-    Setpoints m_setpoints;
-    qint64 m_multiplier = 0;
+    // The range multiplier the pick-up current editors are set up for.
+    qint64 m_rangeMultiplier = -1;
 };
 
 #endif // SETPOINTSWIDGET_H

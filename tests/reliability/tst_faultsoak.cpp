@@ -369,9 +369,12 @@ bool FaultSoakTest::startWrite(Rig &rig, bool retry)
     auto *editor = child<NumberIndicatorEditor>(panel,
         configuration ? "currentTransFactorIndicatorEditor" : "mtzReactionDelayIndicatorEditor");
     if (!retry) {
-        if (!waitFor([editor] { return editor->value().status == Valid; }, 5000))
+        auto *editButton = child<QAbstractButton>(panel, "editButton");
+        if (!waitFor([editor, editButton] {
+                return editor->value().status == Valid && editButton->isEnabled();
+            }, 5000))
             return false;
-        child<QAbstractButton>(panel, "editButton")->click();
+        editButton->click();
         auto *spinBox = editor->findChild<QDoubleSpinBox *>();
         if (configuration) {
             rig.pendingKt = quint16(std::uniform_int_distribution<int>(1, 5000)(m_random));

@@ -43,7 +43,7 @@ private slots:
     void initTestCase();
     void init();
 
-    void editStartsFromMissingValues();
+    void editWaitsForValuesOfThisRelay();
     void earthFaultModuleGatesKt0_data();
     void earthFaultModuleGatesKt0();
     void outdatedModulesStillCount();
@@ -105,30 +105,41 @@ void ConfigurationWidgetTest::writeOnRequest(Panel &panel)
     });
 }
 
-void ConfigurationWidgetTest::editStartsFromMissingValues()
+// Editors never start from defaults: Edit waits until every block the
+// panel writes back holds values read from this relay.
+void ConfigurationWidgetTest::editWaitsForValuesOfThisRelay()
 {
+    RelayBus &bus = m_line->bus();
     Panel panel;
     const QWidget *w = &panel.widget;
+    const auto *editButton = child<QPushButton>(w, "editButton");
     QVERIFY(!isShown(w, "cancelButton"));
     QVERIFY(!isShown(w, "setButton"));
     QCOMPARE(indicatorText(w, "currentTransFactorIndicatorEditor"), QString("-"));
+    QVERIFY(!editButton->isEnabled());
+    click(w, "editButton");
+    QVERIFY(!panel.widget.isEditMode());
 
+    QVERIFY(m_line->read(relayId, &panel.modules));
+    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QVERIFY(!editButton->isEnabled());
+    QVERIFY(m_line->read(relayId, &panel.protectionConfiguration));
+    QVERIFY(editButton->isEnabled());
+
+    // Values shown outdated (in red) may still be edited.
+    m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
+    bus.setRelayOnline(relayId, false);
+    QVERIFY(m_line->read(relayId, &panel.protectionConfiguration));
+    QCOMPARE(panel.protectionConfiguration.configuration().diBlockToMode.status, Outdated);
+    QVERIFY(editButton->isEnabled());
     click(w, "editButton");
     QVERIFY(panel.widget.isEditMode());
-    QVERIFY(!isShown(w, "editButton"));
-    QVERIFY(isShown(w, "cancelButton"));
-    QVERIFY(isShown(w, "setButton"));
+    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 60.0);
 
-    // Nothing read: the first item and the minimum.
-    QCOMPARE(comboOf(w, "currentRangeEnumIndicatorEditor")->currentData().toLongLong(), 1);
-    QCOMPARE(
-        comboOf(w, "diBlockToModeEnumIndicatorEditor")->currentText(), QString("continuously"));
-    QCOMPARE(comboOf(w, "mtzInstantResetModeEnumIndicatorEditor")->currentData().toLongLong(), 0);
-    QCOMPARE(spinBoxOf(w, "currentTransFactorIndicatorEditor")->value(), 1.0);
-    QCOMPARE(spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->value(), 0.1);
-    // No modules known, so no Kt0 to edit.
-    QVERIFY(!editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEditMode());
-    QVERIFY(editorAt(w, "currentTransFactorIndicatorEditor")->isEditMode());
+    // A reset (another relay became current) takes the values and the edit away.
+    panel.protectionConfiguration.reset();
+    QVERIFY(!panel.widget.isEditMode());
+    QVERIFY(!editButton->isEnabled());
 }
 
 void ConfigurationWidgetTest::earthFaultModuleGatesKt0_data()
@@ -355,9 +366,11 @@ void ConfigurationWidgetTest::losingTheDeviceEndsEditMode()
 {
     Panel panel;
     const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
     QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
 
     click(w, "editButton");
+    QVERIFY(panel.widget.isEditMode());
     panel.widget.ui_cancelEditMode();
     QVERIFY(!panel.widget.isEditMode());
 

@@ -5,6 +5,7 @@
 #include "ui/setpointswidget.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -117,7 +118,10 @@ private slots:
     void initTestCase();
     void init();
 
-    void editStartsFromMissingValues();
+    void editWaitsForValuesOfThisRelay();
+    void setIsTakenOncePerEdit();
+    void retryStartsFromTheRelaysValues();
+    void pickupRangesStayWhileEditing();
     void modulesGateTheirFields_data();
     void modulesGateTheirFields();
 
@@ -129,8 +133,7 @@ private slots:
 
     void setWritesRegisterValues_data();
     void setWritesRegisterValues();
-    void setWithoutCurrentRangeKeepsPickupCurrents_data();
-    void setWithoutCurrentRangeKeepsPickupCurrents();
+    void setWithUnknownCurrentRangeKeepsPickupCurrents();
     void onlyASuccessfulWriteEndsEditMode();
 
     void resetBlocksShowAsMissing();
@@ -197,31 +200,116 @@ bool SetpointsWidgetTest::fieldsEnabledAs(const QWidget *panel, const QMap<QStri
     return as;
 }
 
-void SetpointsWidgetTest::editStartsFromMissingValues()
+// Editors never start from defaults: Edit waits for the modules, the
+// current range and the setpoints read from this relay.
+void SetpointsWidgetTest::editWaitsForValuesOfThisRelay()
 {
     Panel panel;
     const QWidget *w = &panel.widget;
+    const auto *editButton = child<QPushButton>(w, "editButton");
     QVERIFY(m_line->read(relayId, &panel.modules));
     QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), QString("-"));
+    QVERIFY(!editButton->isEnabled());
+    click(w, "editButton");
+    QVERIFY(!panel.widget.isEditMode());
     QVERIFY(!isShown(w, "setButton"));
 
+    QVERIFY(m_line->read(relayId, &panel.setpoints));
+    QVERIFY(editButton->isEnabled());
     click(w, "editButton");
     QVERIFY(panel.widget.isEditMode());
     QVERIFY(isShown(w, "setButton"));
     QVERIFY(isShown(w, "cancelButton"));
     QVERIFY(!isShown(w, "editButton"));
-    for (const char *editor : { "mtzModeEnumIndicatorEditor", "toModeEnumIndicatorEditor" })
-        QCOMPARE(comboOf(w, editor)->currentText(), QString("off"));
-    QCOMPARE(comboOf(w, "mtzPickupCharacteristicEnumIndicatorEditor")->currentText(),
-        QString("independent"));
-    QCOMPARE(comboOf(w, "znzModeEnumIndicatorEditor")->currentText(), QString("3I0"));
-    QCOMPARE(comboOf(w, "apvModeEnumIndicatorEditor")->currentText(), QString("single"));
-    // The minimum of each range; the MTZ pick-up current with m = 2.
-    QCOMPARE(spinBoxOf(w, "mtzPickupCurrentIndicatorEditor")->value(), 2.0);
-    QCOMPARE(spinBoxOf(w, "toReactionDelayIndicatorEditor")->value(), 0.05);
-    QCOMPARE(spinBoxOf(w, "znzPickupVoltageIndicatorEditor")->value(), 15.0);
-    QCOMPARE(spinBoxOf(w, "apvReactionDelay2ndIndicatorEditor")->value(), 5.0);
+    QCOMPARE(spinBoxOf(w, "mtzPickupCurrentIndicatorEditor")->value(), 5.0);
+
+    // Without the current range the pick-up currents mean nothing.
+    panel.meterageConfiguration.reset();
+    QVERIFY(!panel.widget.isEditMode());
+    QVERIFY(!editButton->isEnabled());
+}
+
+// A click on Set while the write waits behind a read must not queue it again.
+void SetpointsWidgetTest::setIsTakenOncePerEdit()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy writes(&panel.widget, &SetpointsWidget::write);
+    QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
+
+    click(w, "editButton");
+    applyEdit(w, "mtzReactionDelayIndicatorEditor=0.3");
+    bus.clearReceivedWrites();
+    m_line->manager().read(relayId, &panel.modules);
+    click(w, "setButton");
+    click(w, "setButton");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(writes.count(), 1);
+    QTest::qWait(200);
+    QCOMPARE(bus.receivedWrites().size(), 18);
+    QCOMPARE(bus.holdingRegister(relayId, 35), quint16(3));
+}
+
+// A retry after a failed write starts again from what the relay reported:
+// a field disabled since the first try goes back as read, not as edited.
+void SetpointsWidgetTest::retryStartsFromTheRelaysValues()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
+
+    click(w, "editButton");
+    applyEdit(w, "toPickupCurrentIndicatorEditor=60");
+    m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
+    bus.setRelayOnline(relayId, false);
+    click(w, "setButton");
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+
+    m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
+    bus.setRelayOnline(relayId, true);
+    applyEdit(w, "toModeEnumIndicatorEditor=0");
+    QVERIFY(!isFieldEnabled(w, "toPickupCurrentIndicatorEditor"));
+    click(w, "setButton");
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(1).at(0).toBool(), true);
+    QCOMPARE(bus.holdingRegister(relayId, 36), quint16(0));
+    QCOMPARE(bus.holdingRegister(relayId, 37), relaySetpoints.value(37));
+}
+
+// Setting a spin box's range rewrites its text: a refresh must not do it
+// under the user's cursor, and a new current range waits for the edit's end.
+void SetpointsWidgetTest::pickupRangesStayWhileEditing()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    QDoubleSpinBox *to = spinBoxOf(w, "toPickupCurrentIndicatorEditor");
+    QCOMPARE(to->maximum(), 82.0);
+
+    click(w, "editButton");
+    const QLineEdit *line = to->findChild<QLineEdit *>();
+    to->selectAll();
+    QTest::keyClicks(to, QStringLiteral("2"));
+    const QString typed = line->text();
+    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QCOMPARE(line->text(), typed);
+
+    bus.setHoldingRegister(relayId, currentRangeRegister, 3); // m = 4
+    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QCOMPARE(line->text(), typed);
+    QCOMPARE(to->maximum(), 82.0);
+
+    click(w, "cancelButton");
+    QCOMPARE(to->maximum(), 164.0);
 }
 
 void SetpointsWidgetTest::modulesGateTheirFields_data()
@@ -522,26 +610,15 @@ void SetpointsWidgetTest::setWritesRegisterValues()
     QCOMPARE(relayRegisters(), expected);
 }
 
-void SetpointsWidgetTest::setWithoutCurrentRangeKeepsPickupCurrents_data()
+// A range code the relay should not hold leaves the pick-up currents
+// without a scale: they go back as read.
+void SetpointsWidgetTest::setWithUnknownCurrentRangeKeepsPickupCurrents()
 {
-    QTest::addColumn<bool>("readRange");
-
-    QTest::newRow("range not read") << false;
-    QTest::newRow("range code unknown") << true;
-}
-
-void SetpointsWidgetTest::setWithoutCurrentRangeKeepsPickupCurrents()
-{
-    QFETCH(bool, readRange);
-
     RelayBus &bus = m_line->bus();
     bus.setHoldingRegister(relayId, currentRangeRegister, 9);
     Panel panel;
     const QWidget *w = &panel.widget;
-    QVERIFY(m_line->read(relayId, &panel.modules));
-    if (readRange)
-        QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
-    QVERIFY(m_line->read(relayId, &panel.setpoints));
+    QVERIFY(readAll(panel));
     writeOnRequest(panel);
     QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), QString("-"));
