@@ -6,6 +6,8 @@
 
 #include <QDebug>
 
+#include <algorithm>
+
 DeviceMonitor::DeviceMonitor(QObject *parent)
     : QObject(parent),
       manager(new DeviceDataManager(this)),
@@ -20,7 +22,10 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     connect(manager, &DeviceDataManager::allDeviceDataProcessed, this,
             &DeviceMonitor::onAllDeviceDataProcessed);
     connect(manager, &DeviceDataManager::deviceDataWritten, this,
-            &DeviceMonitor::deviceDataWritten);
+            [this](DeviceData *deviceData, int slaveId) {
+                lastWritten = deviceData;
+                emit deviceDataWritten(deviceData, slaveId);
+            });
 }
 
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
@@ -39,13 +44,15 @@ bool DeviceMonitor::disconnectFromPort()
 {
     pendingRefresh = false;
     disconnecting = true;
-    if (m_state == Scanning) {
+    if (m_state == Scanning)
         scanner->cancel();
-    } else if (m_state == Refreshing) {
-        refresher->stop();
-        pendingRefresh = false;
-    }
+    else
+        stopReads();
+    // A write cut short must end now, not once the closed port fails it, so
+    // that its block can be reset with the rest.
+    manager->cancelWrites();
     reset();
+    currentDeviceAnswering = true;
     const bool closed = manager->closePort();
     disconnecting = false;
     if (closed) {
@@ -72,10 +79,7 @@ bool DeviceMonitor::isCurrentDeviceAvailable() const
 
 void DeviceMonitor::scan(int firstId, int lastId)
 {
-    if (m_state == Refreshing) {
-        refresher->stop();
-        pendingRefresh = false;
-    }
+    stopReads();
     scanner->scan(firstId, lastId);
 }
 
@@ -88,11 +92,9 @@ void DeviceMonitor::setCurrentDeviceId(int deviceId)
 {
     if (deviceId == m_currentDeviceId)
         return;
-    if (m_state == Refreshing) {
-        refresher->stop();
-        pendingRefresh = false;
-    }
+    stopReads();
     m_currentDeviceId = deviceId;
+    currentDeviceAnswering = true;
     emit currentDeviceIdChanged(deviceId);
     // The blocks still hold the previous device's values.
     reset();
@@ -192,6 +194,18 @@ void DeviceMonitor::reset()
         deviceData->reset();
 }
 
+// Ends the reads of the current device: a refresh, or a read asked for
+// outside one (the crash log's). A scan's probes go on.
+void DeviceMonitor::stopReads()
+{
+    if (m_state == Refreshing) {
+        refresher->stop();
+        pendingRefresh = false;
+    } else if (m_state == Idle) {
+        manager->cancelReads();
+    }
+}
+
 void DeviceMonitor::setState(State state)
 {
     if (state == m_state)
@@ -211,10 +225,36 @@ void DeviceMonitor::setState(State state)
 
 void DeviceMonitor::onDeviceDataProcessed(DeviceData *deviceData)
 {
-    if (m_state == Scanning)
+    if (m_state == Scanning) {
         scanner->onDeviceDataProcessed(deviceData);
-    else if (m_state == Refreshing)
+    } else if (m_state == Refreshing) {
+        // A written block's read results are those of an earlier read.
+        if (deviceData != lastWritten && deviceDataList.contains(deviceData))
+            noteAnswer(deviceData);
         refresher->onDeviceDataProcessed(deviceData);
+    }
+    lastWritten = nullptr;
+}
+
+// An error reply is an answer too; only silence on every request counts as
+// the device not answering, and only a successful read as it being back.
+void DeviceMonitor::noteAnswer(const DeviceData *deviceData)
+{
+    const QVector<ModbusRequest> &requests = deviceData->readRequests();
+    const auto hasResult = [&requests](ModbusRequest::Result result) {
+        return std::any_of(requests.cbegin(), requests.cend(), [result](const ModbusRequest &r) {
+            return r.isEnabled() && r.result() == result;
+        });
+    };
+    bool answering = currentDeviceAnswering;
+    if (hasResult(ModbusRequest::Success))
+        answering = true;
+    else if (hasResult(ModbusRequest::Timeout) && !hasResult(ModbusRequest::Error))
+        answering = false;
+    if (answering == currentDeviceAnswering)
+        return;
+    currentDeviceAnswering = answering;
+    emit currentDeviceAnsweringChanged(m_currentDeviceId, answering);
 }
 
 void DeviceMonitor::onAllDeviceDataProcessed()

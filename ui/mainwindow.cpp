@@ -22,8 +22,16 @@
 
 #include <QCloseEvent>
 #include <QDebug>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
+
+namespace {
+
+// Long enough to be read, short enough not to stand for the state of now.
+constexpr int WriteMessageTimeout = 10000; // ms
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent),
@@ -41,6 +49,13 @@ MainWindow::MainWindow(QWidget *parent)
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
     on_deviceMonitor_stateChanged(deviceMonitor->state());
+    // Nothing of a relay may stay on screen once it is no longer the one in view.
+    connect(deviceMonitor, &DeviceMonitor::connected, this, [this](bool connected) {
+        if (!connected)
+            resetBlocks();
+    });
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAnsweringChanged, this,
+        &MainWindow::showDeviceAnswering);
 }
 
 MainWindow::~MainWindow()
@@ -81,12 +96,38 @@ void MainWindow::createBlocks()
                               static_cast<DeviceData *>(clearCrashLogData) })
         connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
 
-    writeNames = { { checkbackData, tr("checkback") },
-                   { meterageConfigurationData, tr("configuration") },
-                   { protectionConfigurationData, tr("configuration") },
-                   { setpointsData, tr("setpoints") },
-                   { clearCrashLogData, tr("crash log clearing") },
-                   { deviceTimeData, tr("device time") } };
+    const WriteMessages configuration = { tr("Written: configuration (Device %1)"),
+        tr("Write failed: configuration (Device %1)"), {}, {} };
+    writeMessages = { { checkbackData,
+                          { tr("Written: checkback (Device %1)"),
+                              tr("Write failed: checkback (Device %1)"), {}, {} } },
+        { meterageConfigurationData, configuration },
+        { protectionConfigurationData, configuration },
+        { setpointsData,
+            { tr("Written: setpoints (Device %1)"), tr("Write failed: setpoints (Device %1)"),
+                {}, {} } },
+        { clearCrashLogData,
+            { tr("Written: crash log clearing (Device %1)"),
+                tr("Write failed: crash log clearing (Device %1)"), {}, {} } },
+        { deviceTimeData,
+            { tr("Written: device time (Device %1)"), tr("Write failed: device time (Device %1)"),
+                tr("Sent to all devices: device time"),
+                tr("Not sent to all devices: device time") } } };
+}
+
+QList<DeviceData *> MainWindow::blocks() const
+{
+    return { checkbackData, clearCrashLogData, crashCountData, crashData, crashLogData,
+        deviceTimeData, discreteInputsData, ledsData, meterageConfigurationData, meterageData,
+        modulesData, protectionConfigurationData, setpointsData };
+}
+
+// Every block, not only those of the tab in view: a tab shown later must not
+// bring up the previous relay's values, nor offer them for writing.
+void MainWindow::resetBlocks()
+{
+    for (DeviceData *block : blocks())
+        block->reset();
 }
 
 void MainWindow::setUpForm()
@@ -97,6 +138,16 @@ void MainWindow::setUpForm()
     ui->scanProgressBar->setMaximumHeight(rowHeight);
     ui->scanRangeLineEdit->setValidator(
             new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
+
+    // The connection stays in view; write results come and go beside it.
+    deviceAnswerLabel = new QLabel(this);
+    deviceAnswerLabel->setObjectName(QStringLiteral("deviceAnswerLabel"));
+    deviceAnswerLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    deviceAnswerLabel->hide();
+    ui->statusBar->addPermanentWidget(deviceAnswerLabel);
+    connectionStateLabel = new QLabel(this);
+    connectionStateLabel->setObjectName(QStringLiteral("connectionStateLabel"));
+    ui->statusBar->addPermanentWidget(connectionStateLabel);
 
     QAction *toolBarToggle = ui->toolBar->toggleViewAction();
     ui->menuMenu->insertAction(ui->actionAbout, toolBarToggle);
@@ -197,11 +248,12 @@ void MainWindow::ui_setStateConnected(bool connected)
     if (connected) {
         ui->actionRefresh->setEnabled(!ui->actionAutoRefresh->isChecked());
         ui->scanButton->setEnabled(ui->scanRangeLineEdit->hasAcceptableInput());
-        ui->statusBar->showMessage(tr("Connected (%1)").arg(connectionSettings.portName));
+        connectionStateLabel->setText(tr("Connected (%1)").arg(connectionSettings.portName));
     } else {
         ui->actionRefresh->setEnabled(false);
         ui->scanButton->setEnabled(false);
-        ui->statusBar->showMessage(tr("Disconnected"));
+        connectionStateLabel->setText(tr("Disconnected"));
+        deviceAnswerLabel->hide();
     }
 }
 
@@ -349,6 +401,8 @@ void MainWindow::on_deviceMonitor_stateChanged(DeviceMonitor::State state)
 
 void MainWindow::on_deviceMonitor_currentDeviceIdChanged(int deviceId)
 {
+    resetBlocks();
+    deviceAnswerLabel->hide();
     const DeviceListModel *model = deviceMonitor->deviceListModel();
     const int row = model->rowOfDevice(deviceId);
     if (row < 0) {
@@ -367,18 +421,32 @@ void MainWindow::on_deviceMonitor_scanProgress(int deviceId)
 // A write must either land or say plainly that it did not.
 void MainWindow::on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int slaveId)
 {
-    const QString name = writeNames.value(deviceData);
-    if (name.isEmpty())
+    const auto messages = writeMessages.constFind(deviceData);
+    if (messages == writeMessages.cend())
         return;
     const bool written = deviceData->isWriteSuccessful();
+    QString text;
     if (slaveId == 0) {
-        ui->statusBar->showMessage(written ? tr("Sent to all devices: %1").arg(name)
-                                           : tr("Not sent to all devices: %1").arg(name));
+        text = written ? messages->sentToAll : messages->notSentToAll;
     } else if (!written) {
         writeFailureShown = true;
-        ui->statusBar->showMessage(tr("Write failed: %1 (Device %2)").arg(name).arg(slaveId));
+        text = messages->failed.arg(slaveId);
     } else if (!writeFailureShown) {
-        ui->statusBar->showMessage(tr("Written: %1 (Device %2)").arg(name).arg(slaveId));
+        text = messages->written.arg(slaveId);
+    }
+    if (!text.isEmpty())
+        ui->statusBar->showMessage(text, WriteMessageTimeout);
+}
+
+void MainWindow::showDeviceAnswering(int deviceId, bool answering)
+{
+    if (answering) {
+        deviceAnswerLabel->hide();
+        ui->statusBar->showMessage(
+            tr("Device %1 answers again").arg(deviceId), WriteMessageTimeout);
+    } else {
+        deviceAnswerLabel->setText(tr("Device %1 does not answer").arg(deviceId));
+        deviceAnswerLabel->show();
     }
 }
 

@@ -24,6 +24,7 @@ class DeviceTimeDialog;
 class DiscreteInputsData;
 class InputEventFilter;
 class LedsData;
+class QLabel;
 class MeterageConfigurationData;
 class MeterageData;
 class ModulesData;
@@ -81,6 +82,9 @@ private:
     void loadSettings();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
+    void resetBlocks();
+    void showDeviceAnswering(int deviceId, bool answering);
+    QList<DeviceData *> blocks() const;
 
     Ui::MainWindow *ui;
     InputEventFilter *inputEventFilter;
@@ -102,8 +106,18 @@ private:
     ProtectionConfigurationData *protectionConfigurationData;
     SetpointsData *setpointsData;
 
-    // What the status bar calls each written block.
-    QHash<const DeviceData *, QString> writeNames;
+    // What the status bar says when a block's write ends: whole sentences,
+    // for translations that order their words otherwise.
+    struct WriteMessages
+    {
+        QString written; // %1: the device ID
+        QString failed; // %1: the device ID
+        QString sentToAll;
+        QString notSentToAll;
+    };
+    QHash<const DeviceData *, WriteMessages> writeMessages;
+    QLabel *connectionStateLabel;
+    QLabel *deviceAnswerLabel;
     // A write that spans two blocks must not have its failure overwritten by
     // the success of the second.
     bool writeFailureShown = false;

@@ -5,6 +5,7 @@
 #include "ui/mainwindow.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -137,13 +138,13 @@ void HostileSettingsTest::programStarts()
 
     auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
     const DeviceSettings device = monitor->deviceSettings();
-    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 10000);
-    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 10000);
-    QVERIFY(monitor->autoRefreshDelay() >= 50 && monitor->autoRefreshDelay() <= 60000);
+    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 3600000);
+    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 3600000);
+    QVERIFY(monitor->autoRefreshDelay() >= 50 && monitor->autoRefreshDelay() <= 3600000);
     QVERIFY(scanRangeFieldTakes(child<QLineEdit>(window, "scanRangeLineEdit")));
     const Qt::ToolBarArea area = window->toolBarArea(child<QToolBar>(window, "toolBar"));
     QVERIFY(area == Qt::TopToolBarArea || area == Qt::LeftToolBarArea);
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+    QCOMPARE(child<QLabel>(window, "connectionStateLabel")->text(), QStringLiteral("Disconnected"));
 
     // No port of that name exists: the user is told, and the program carries on.
     {

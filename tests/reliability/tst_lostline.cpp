@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -208,7 +209,7 @@ void LostLineTest::lostDuringAutoRefresh()
     // Disconnect works on the dead line; Connect fails with a message while nothing serves it.
     child<QAction>(window, "actionDisconnect")->trigger();
     QVERIFY(!monitor->isConnected());
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Disconnected"));
+    QCOMPARE(child<QLabel>(window, "connectionStateLabel")->text(), QStringLiteral("Disconnected"));
     {
         MessageBoxAnswer answer(QStringLiteral("OK"));
         child<QAction>(window, "actionConnect")->trigger();
@@ -245,6 +246,7 @@ void LostLineTest::lostDuringWrite()
     int written = 0;
     connect(block, &DeviceData::stateChanged, this,
         [&written](DeviceData::State current) { written += current == DeviceData::Writing; });
+    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(setpoints, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(setpoints, "editButton")->click();
     delay->findChild<QDoubleSpinBox *>()->setValue(delay->value().value == 2.0 ? 2.5 : 2.0);
     child<QAbstractButton>(setpoints, "setButton")->click();

@@ -17,7 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
 #include <QListView>
 #include <QMessageBox>
 #include <QSettings>
@@ -42,6 +45,9 @@ private slots:
     void failedConnectNamesTheReason();
     void wholeSession();
     void failedWriteStaysEditable();
+    void nothingOfThePreviousRelayRemains();
+    void silentRelayIsReported();
+    void refreshIsAlwaysReachable();
     void closingDuringActivity_data();
     void closingDuringActivity();
 
@@ -49,6 +55,8 @@ private:
     MainWindow *openWindow();
     void connectAndScan(MainWindow *window, const QString &range = QStringLiteral("1-5"));
     QString statusText(MainWindow *window) const;
+    // The permanent part of the status bar.
+    QString connectionText(MainWindow *window) const;
 
     QScopedPointer<RelayBus> m_bus;
     QScopedPointer<QTemporaryDir> m_dir;
@@ -101,6 +109,11 @@ QString MainWindowTest::statusText(MainWindow *window) const
     return window->statusBar()->currentMessage();
 }
 
+QString MainWindowTest::connectionText(MainWindow *window) const
+{
+    return child<QLabel>(window, "connectionStateLabel")->text();
+}
+
 void MainWindowTest::connectAndScan(MainWindow *window, const QString &range)
 {
     auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
@@ -124,7 +137,7 @@ void MainWindowTest::startsDisconnectedWithDefaults()
     QVERIFY(child<QAction>(window, "actionConnectionSettings")->isEnabled());
     QVERIFY(!child<QAction>(window, "actionDisconnect")->isEnabled());
     QVERIFY(!child<QAbstractButton>(window, "scanButton")->isEnabled());
-    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+    QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
 
     // Only IDs 1..63 and ranges of them are accepted.
     auto *range = child<QLineEdit>(window, "scanRangeLineEdit");
@@ -153,7 +166,7 @@ void MainWindowTest::failedConnectNamesTheReason()
              qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
-    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+    QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
 }
 
@@ -167,7 +180,7 @@ void MainWindowTest::wholeSession()
 
     // Connect and scan: the relays are listed and the lowest is current.
     connectAndScan(window);
-    QCOMPARE(statusText(window), QStringLiteral("Connected (%1)").arg(m_bus->portPath()));
+    QCOMPARE(connectionText(window), QStringLiteral("Connected (%1)").arg(m_bus->portPath()));
     QVERIFY(!child<QAction>(window, "actionConnect")->isEnabled());
     QVERIFY(child<QAction>(window, "actionDisconnect")->isEnabled());
     const DeviceListModel *devices = monitor->deviceListModel();
@@ -197,6 +210,8 @@ void MainWindowTest::wholeSession()
     tabs->setCurrentWidget(configuration);
     auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
     QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    // Edit waits for the whole tab to have been read.
+    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(configuration, "editButton")->click();
     QVERIFY(configuration->isEditMode());
     kt->findChild<QDoubleSpinBox *>()->setValue(1234);
@@ -211,6 +226,7 @@ void MainWindowTest::wholeSession()
     tabs->setCurrentWidget(setpoints);
     auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
     QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(setpoints, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(setpoints, "editButton")->click();
     delay->findChild<QDoubleSpinBox *>()->setValue(2.5);
     child<QAbstractButton>(setpoints, "setButton")->click();
@@ -300,6 +316,7 @@ void MainWindowTest::failedWriteStaysEditable()
     QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
     const quint16 before = m_bus->holdingRegister(3, 26);
 
+    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(configuration, "editButton")->click();
     kt->findChild<QDoubleSpinBox *>()->setValue(before == 777 ? 778 : 777);
     m_bus->setRelayOnline(3, false);
@@ -317,6 +334,100 @@ void MainWindowTest::failedWriteStaysEditable()
     child<QAbstractButton>(configuration, "setButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), 5000);
     QVERIFY(m_bus->holdingRegister(3, 26) != before);
+    window->close();
+}
+
+// Read relay 2 on every tab, then make relay 5 current from the Monitor tab:
+// no tab may show relay 2's values, nor offer them for writing, before
+// relay 5 has been read; nor may anything stay after a disconnect.
+void MainWindowTest::nothingOfThePreviousRelayRemains()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    m_bus->setCrashCount(5, 0);
+    MainWindow *window = openWindow();
+    connectAndScan(window);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    QCOMPARE(monitor->currentDeviceId(), 2);
+
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    auto *configuration = child<QWidget>(window, "configurationWidget");
+    auto *setpoints = child<QWidget>(window, "setpointsWidget");
+    QWidget *crashLog = child<QWidget>(window, "crashLogWidget");
+    auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
+    auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
+    auto *crashList = child<QTreeView>(crashLog, "crashLogTreeView");
+    tabs->setCurrentWidget(configuration);
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    tabs->setCurrentWidget(setpoints);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    tabs->setCurrentWidget(crashLog);
+    auto *refresh = child<QAbstractButton>(crashLog, "refreshButton");
+    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), 5000);
+    refresh->click();
+    QTRY_COMPARE_WITH_TIMEOUT(crashList->model()->rowCount(), 3, 5000);
+
+    tabs->setCurrentWidget(child<QWidget>(window, "monitorWidget"));
+    const DeviceListModel *devices = monitor->deviceListModel();
+    child<QListView>(window, "deviceListView")->setCurrentIndex(devices->index(2));
+    QCOMPARE(monitor->currentDeviceId(), 5);
+    QCOMPARE(kt->value().status, NoData);
+    QCOMPARE(delay->value().status, NoData);
+    QCOMPARE(crashList->model()->rowCount(), 0);
+    QVERIFY(!child<QAbstractButton>(configuration, "editButton")->isEnabled());
+    QVERIFY(!child<QAbstractButton>(setpoints, "editButton")->isEnabled());
+    QVERIFY(!refresh->isEnabled());
+
+    // Relay 5 read on its tab, then the line closed.
+    tabs->setCurrentWidget(setpoints);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_VERIFY(child<QAbstractButton>(setpoints, "editButton")->isEnabled());
+    child<QAction>(window, "actionDisconnect")->trigger();
+    QCOMPARE(delay->value().status, NoData);
+    QCOMPARE(child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("-"));
+    QVERIFY(!child<QAbstractButton>(setpoints, "editButton")->isEnabled());
+    window->close();
+}
+
+// The user learns that the relay in view stopped answering, and when it is back.
+void MainWindowTest::silentRelayIsReported()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    auto *silent = child<QLabel>(window, "deviceAnswerLabel");
+    QVERIFY(silent->isHidden());
+
+    m_bus->setRelayOnline(3, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), 10000);
+    QCOMPARE(silent->text(), QStringLiteral("Device 3 does not answer"));
+    QCOMPARE(connectionText(window), QStringLiteral("Connected (%1)").arg(m_bus->portPath()));
+
+    m_bus->setRelayOnline(3, true);
+    QTRY_VERIFY_WITH_TIMEOUT(silent->isHidden(), 10000);
+    QCOMPARE(statusText(window), QStringLiteral("Device 3 answers again"));
+    window->close();
+}
+
+// With auto-refresh stored off, the menu and the tool bar still offer both.
+void MainWindowTest::refreshIsAlwaysReachable()
+{
+    Preferences preferences;
+    loadPreferences(preferences);
+    preferences.autoRefreshEnabled = false;
+    savePreferences(preferences);
+    MainWindow *window = openWindow();
+    auto *refresh = child<QAction>(window, "actionRefresh");
+    auto *autoRefresh = child<QAction>(window, "actionAutoRefresh");
+    for (QWidget *holder : { static_cast<QWidget *>(child<QMenu>(window, "menuMenu")),
+             static_cast<QWidget *>(child<QToolBar>(window, "toolBar")) }) {
+        QVERIFY(holder->actions().contains(refresh));
+        QVERIFY(holder->actions().contains(autoRefresh));
+    }
+    QVERIFY(!autoRefresh->isChecked());
     window->close();
 }
 
