@@ -6,17 +6,19 @@
 #include <QSettings>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 const QString fileName = QStringLiteral("settings.ini");
 
 // The file may have been edited by hand or damaged. What is loaded is kept
 // within what the program can run with: a value outside these bounds could
-// stop the line for days, spin the event loop or open the port in a way
-// nobody chose. Values the program itself saves always lie inside them.
-constexpr int maxDeviceDelay = 10000; // ms, readiness delay and response timeout
+// spin the event loop, overflow a timer or open the port in a way nobody
+// chose. Long pauses are a real choice on a slow line; the upper bound only
+// keeps the arithmetic sane. Values the program itself saves lie inside them.
+constexpr int maxTimingValue = 3600000; // ms: an hour, for every timing key
 constexpr int minAutoRefreshDelay = 50; // ms; 0 would fire the timer without pause
-constexpr int maxAutoRefreshDelay = 60000; // ms
 
 bool hasControlCharacters(const QString &text)
 {
@@ -25,6 +27,23 @@ bool hasControlCharacters(const QString &text)
             return true;
     }
     return false;
+}
+
+// The start of the title bar, enough to grab and move the window by, must
+// lie within one screen's available area: the bounding box of several
+// screens of different sizes has corners no screen shows. A frame may stick
+// out a little past a screen's edge.
+bool isTitleBarReachable(const QPoint &position)
+{
+    // The middle of the first 100 x 30 pixels, in 64 bits: a damaged file may
+    // hold a position near INT_MAX.
+    const qint64 x = qint64(position.x()) + 50;
+    const qint64 y = qint64(position.y()) + 15;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.cbegin(), screens.cend(), [x, y](const QScreen *screen) {
+        const QRect area = screen->availableGeometry();
+        return area.left() <= x && x <= area.right() && area.top() <= y && y <= area.bottom();
+    });
 }
 
 int withinOr(int value, int low, int high, int fallback)
@@ -115,14 +134,12 @@ void saveConnectionSettings(const ConnectionSettings &settings)
 void loadDeviceSettings(DeviceSettings &settings)
 {
     const SettingsFile file;
-    // Negative delays mean none; longer than ten seconds would leave the line
-    // looking dead. A response timeout of 0 is one libmodbus refuses, keeping
-    // its own default.
+    // Negative delays mean none; the endpoint waits at least 1 ms for an answer.
     settings.readinessDelay = qBound(
-            0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxDeviceDelay);
+            0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxTimingValue);
     settings.responseTimeout =
             qBound(0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150),
-                   maxDeviceDelay);
+                   maxTimingValue);
 }
 
 void saveDeviceSettings(const DeviceSettings &settings)
@@ -148,7 +165,7 @@ void loadPreferences(Preferences &preferences)
     preferences.autoRefreshDelay =
             qBound(minAutoRefreshDelay,
                    file.readInt(QStringLiteral("preferences/auto_refresh_delay"), 500),
-                   maxAutoRefreshDelay);
+                   maxTimingValue);
     preferences.autoRefreshEnabled =
             file.readBool(QStringLiteral("preferences/auto_refresh_enabled"), true);
     preferences.toolbarVisible = file.readBool(QStringLiteral("preferences/toolbar_visible"), true);
@@ -181,9 +198,7 @@ void restoreWindowGeometry(QWidget *window)
         desktop |= screen->availableGeometry();
     if (settings.contains(QStringLiteral("ui/window_position"))) {
         const QPoint position = settings.value(QStringLiteral("ui/window_position")).toPoint();
-        // Some 100 x 50 pixels of the title bar must be on the desktop. Tested
-        // on the desktop's side: a position near INT_MAX has no rectangle.
-        if (desktop.isEmpty() || desktop.adjusted(-99, -49, 0, 0).contains(position))
+        if (desktop.isEmpty() || isTitleBarReachable(position))
             window->move(position);
     }
     if (settings.contains(QStringLiteral("ui/window_size"))) {

@@ -226,15 +226,18 @@ void SettingsTest::hostileValuesLoadWithinBounds_data()
     row("0 stop bits", "connection_settings/stop_bits", "0", 1);
     row("2 stop bits", "connection_settings/stop_bits", "2", 2);
     row("negative readiness delay", "device_settings/readiness_delay", "-5", 0);
-    row("readiness delay of days", "device_settings/readiness_delay", "2147483647", 10000);
-    row("longest readiness delay", "device_settings/readiness_delay", "10000", 10000);
+    row("readiness delay of days", "device_settings/readiness_delay", "2147483647", 3600000);
+    row("longest readiness delay", "device_settings/readiness_delay", "3600000", 3600000);
+    row("readiness delay of a minute", "device_settings/readiness_delay", "60000", 60000);
     row("negative response timeout", "device_settings/response_timeout", "-150", 0);
-    row("huge response timeout", "device_settings/response_timeout", "99999", 10000);
+    row("huge response timeout", "device_settings/response_timeout", "99999999", 3600000);
+    row("response timeout of 30 s", "device_settings/response_timeout", "30000", 30000);
     row("response timeout in text", "device_settings/response_timeout", "1e9", 0);
     row("auto-refresh delay 0", "preferences/auto_refresh_delay", "0", 50);
     row("empty auto-refresh delay", "preferences/auto_refresh_delay", "", 50);
     row("negative auto-refresh delay", "preferences/auto_refresh_delay", "-100", 50);
-    row("auto-refresh delay of weeks", "preferences/auto_refresh_delay", "2147483647", 60000);
+    row("auto-refresh delay of weeks", "preferences/auto_refresh_delay", "2147483647", 3600000);
+    row("auto-refresh every 2 minutes", "preferences/auto_refresh_delay", "120000", 120000);
     row("shortest auto-refresh delay", "preferences/auto_refresh_delay", "50", 50);
     row("scan ID 64", "preferences/scan_range", "64", "1-3");
     row("scan range of three", "preferences/scan_range", "1-3-5", "1-3");
@@ -327,8 +330,8 @@ void SettingsTest::damagedFileLoadsWithinBounds()
 
     DeviceSettings device;
     loadDeviceSettings(device);
-    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 10000);
-    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 10000);
+    QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 3600000);
+    QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 3600000);
 
     Preferences preferences;
     loadPreferences(preferences);
@@ -336,7 +339,7 @@ void SettingsTest::damagedFileLoadsWithinBounds()
     QVERIFY(
         QRegularExpressionValidator(scanRangeExpression()).validate(preferences.scanRange, position)
         != QValidator::Invalid);
-    QVERIFY(preferences.autoRefreshDelay >= 50 && preferences.autoRefreshDelay <= 60000);
+    QVERIFY(preferences.autoRefreshDelay >= 50 && preferences.autoRefreshDelay <= 3600000);
     QVERIFY(preferences.toolbarArea == Qt::TopToolBarArea
         || preferences.toolbarArea == Qt::LeftToolBarArea);
 
@@ -402,6 +405,18 @@ void SettingsTest::windowStaysOnTheDesktop()
     QWidget cornered;
     restoreWindowGeometry(&cornered);
     QCOMPARE(cornered.pos(), corner);
+
+    // A title bar below the bottom edge cannot be grabbed, though the frame's
+    // corner is on the desktop.
+    const QPoint sunk = QPoint(desktop.left() + 10, desktop.bottom() - 5);
+    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\n")
+                  .arg(sunk.x())
+                  .arg(sunk.y())
+                  .toLatin1());
+    QWidget unreachable;
+    unreachable.move(desktop.topLeft() + QPoint(30, 40));
+    restoreWindowGeometry(&unreachable);
+    QCOMPARE(unreachable.pos(), desktop.topLeft() + QPoint(30, 40));
 }
 
 void SettingsTest::eachWorkingDirectoryHasItsOwnFile()
