@@ -97,10 +97,17 @@ void RtuModbusPrivate::applyResponseTimeout()
 {
     if (!context)
         return;
-    // A hand-edited settings file may hold a negative timeout.
-    const int milliseconds = qMax(0, responseTimeoutMs);
-    modbus_set_response_timeout(context, uint32_t(milliseconds / 1000),
-                                uint32_t(milliseconds % 1000) * 1000);
+    // libmodbus refuses a zero timeout and would keep the one it had.
+    const int milliseconds = effectiveResponseTimeout();
+    if (modbus_set_response_timeout(context, uint32_t(milliseconds / 1000),
+                                    uint32_t(milliseconds % 1000) * 1000)
+        == -1)
+        qDebug() << "!!! Response timeout not set !!!" << milliseconds << errorString(errno);
+}
+
+int RtuModbusPrivate::effectiveResponseTimeout() const
+{
+    return qMax(1, responseTimeoutMs);
 }
 
 bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
@@ -137,7 +144,7 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
             startNotBefore = qMax(startNotBefore, it.value());
     }
     transactionOpen = true;
-    transactionStartedAt = clock.elapsed();
+    frameSentAt = -1;
     start(QThread::NormalPriority);
     return true;
 }
@@ -149,14 +156,18 @@ void RtuModbusPrivate::cancel()
 
     ++canceled;
     transactionOpen = false;
-    lineQuietAt = qMax(lineQuietAt, transactionStartedAt + qMax(0, responseTimeoutMs));
-    if (isRunning()) {
-        // No cooperative stop: the libmodbus call may sit in select() for the
-        // whole response timeout, and the caller must not wait for it.
+    // The answer may come up to one response timeout after the frame went
+    // out; if it has not gone out yet, it may be going out now.
+    const qint64 sentAt = frameSentAt;
+    lineQuietAt = qMax(lineQuietAt,
+                       (sentAt >= 0 ? sentAt : clock.elapsed()) + effectiveResponseTimeout());
+    // No cooperative stop: the libmodbus call may sit in select() for the
+    // whole response timeout, and the caller must not wait for it. A thread
+    // past run() no longer counts as running, but may still be winding down:
+    // it is waited for all the same.
+    if (isRunning())
         terminate();
-        wait();
-    }
-    // The run may have ended before its finished() was delivered.
+    wait();
     ThreadHandOver::acquire(this);
 }
 
@@ -180,7 +191,7 @@ void RtuModbusPrivate::onFinished()
     // then flushes. Other relays need not wait: libmodbus refuses an answer
     // from a slave it did not ask.
     if (currentRequest.result() != ModbusRequest::Success)
-        relayQuietAt.insert(slaveId, clock.elapsed() + qMax(0, responseTimeoutMs));
+        relayQuietAt.insert(slaveId, clock.elapsed() + effectiveResponseTimeout());
     emit q->requestFinished();
 }
 
@@ -193,6 +204,7 @@ void RtuModbusPrivate::run()
     const bool supported = preparePayload();
     setTerminationEnabled(true);
     waitForQuietLine();
+    frameSentAt = clock.elapsed();
     const int rc = supported ? transfer() : 0;
     const int error = supported ? errno : EMBXILFUN;
     setTerminationEnabled(false);

@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QThread>
 
+#include <atomic>
+
 #include <modbus.h>
 
 class RtuModbus;
@@ -49,6 +51,7 @@ private:
     bool isSentBroadcast(int error) const;
     void waitForQuietLine();
     void applyResponseTimeout();
+    int effectiveResponseTimeout() const;
 
     RtuModbus *q;
     modbus_t *context = nullptr;
@@ -66,7 +69,8 @@ private:
     // From request() until its finished notification has been handled.
     bool transactionOpen = false;
     QElapsedTimer clock;
-    qint64 transactionStartedAt = 0;
+    // When run() put the request on the line (clock ms), -1 before that.
+    std::atomic<qint64> frameSentAt { -1 };
     // A canceled request may still be answered; the next transaction does not
     // start before the relay's time to answer has run out (clock ms).
     qint64 lineQuietAt = 0;

@@ -17,6 +17,8 @@ const int absentSlave = 9;
 
 } // namespace
 
+Q_DECLARE_METATYPE(speed_t)
+
 // The endpoint against the relay bus simulator on a pseudo-terminal: every
 // transaction below crosses a real serial line.
 class RtuModbusTest : public QObject
@@ -43,10 +45,12 @@ private slots:
     void cancelWithoutTransactionChangesNothing();
     void manyCancelsLeaveTheEndpointUsable();
     void lateAnswerAfterCancelIsNotTaken();
+    void lateAnswerCountsFromTheFrameOnTheLine();
     void destroyingDuringTransaction();
     void responseTimeoutUsesSecondsAndMicroseconds();
-    void parityReachesTheLine_data();
-    void parityReachesTheLine();
+    void zeroResponseTimeoutBecomesOneMillisecond();
+    void lineSettingsReachTheTerminal_data();
+    void lineSettingsReachTheTerminal();
     void portNamesMapToDevicePaths_data();
     void portNamesMapToDevicePaths();
 
@@ -478,6 +482,36 @@ void RtuModbusTest::lateAnswerAfterCancelIsNotTaken()
     QCOMPARE(reply.value(26), quint16(222));
 }
 
+// A request held back by an earlier cancel goes out late; its own cancel
+// must keep the line quiet for a response timeout from then, not from when
+// it was handed over, or its late answer passes for the next request's.
+void RtuModbusTest::lateAnswerCountsFromTheFrameOnTheLine()
+{
+    RtuModbus modbus;
+    QVERIFY(open(modbus));
+    modbus.setResponseTimeout(500);
+    FaultSettings slow;
+    slow.minDelayMs = slow.maxDelayMs = 300;
+    m_bus->setFaults(slow);
+    m_bus->setHoldingRegister(1, 26, 111);
+    m_bus->setHoldingRegister(1, 27, 222);
+
+    QVERIFY(modbus.request(1, readRegisters(26, 1)));
+    modbus.cancel();
+    // Waits for the first one's answer to be due, goes out after some
+    // 500 ms and is canceled before its answer (300 ms later) is in.
+    QVERIFY(modbus.request(1, readRegisters(26, 1)));
+    QTest::qWait(650);
+    modbus.cancel();
+
+    // Same function and size: libmodbus would take the late answer (111).
+    ModbusRegisters reply;
+    const ModbusRequest next = readRegisters(27, 1, &reply);
+    QVERIFY(execute(modbus, 1, next));
+    QCOMPARE(next.result(), ModbusRequest::Success);
+    QCOMPARE(reply.value(27), quint16(222));
+}
+
 void RtuModbusTest::destroyingDuringTransaction()
 {
     auto *modbus = new RtuModbus;
@@ -512,34 +546,50 @@ void RtuModbusTest::responseTimeoutUsesSecondsAndMicroseconds()
     QVERIFY2(timer.elapsed() >= 1150, qPrintable(QString::number(timer.elapsed())));
 }
 
-void RtuModbusTest::parityReachesTheLine_data()
+void RtuModbusTest::lineSettingsReachTheTerminal_data()
 {
+    QTest::addColumn<int>("baudRate");
     QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("stopBits");
     QTest::addColumn<char>("character");
+    QTest::addColumn<speed_t>("speed");
+    QTest::addColumn<bool>("oddParity");
 
-    QTest::newRow("none") << 0 << 'N';
-    QTest::newRow("odd") << 1 << 'O';
-    QTest::newRow("even") << 2 << 'E';
-    QTest::newRow("unknown code") << 5 << 'N';
+    QTest::newRow("19200 none 1") << 19200 << 0 << 1 << 'N' << speed_t(B19200) << false;
+    QTest::newRow("9600 odd 2") << 9600 << 1 << 2 << 'O' << speed_t(B9600) << true;
+    QTest::newRow("38400 even 1") << 38400 << 2 << 1 << 'E' << speed_t(B38400) << false;
+    QTest::newRow("unknown parity code") << 19200 << 5 << 1 << 'N' << speed_t(B19200) << false;
 }
 
-// A pseudo-terminal ignores parity, so the line shows only the speed; the
-// parity libmodbus is given is checked at the mapping.
-void RtuModbusTest::parityReachesTheLine()
+// What the terminal keeps of the settings libmodbus applied. A
+// pseudo-terminal clears the parity enable flag and forces 8 data bits, but
+// keeps the speed, the stop bits and the odd/even choice; whether parity is
+// on at all is checked at the mapping to libmodbus's parity character.
+void RtuModbusTest::lineSettingsReachTheTerminal()
 {
+    QFETCH(int, baudRate);
     QFETCH(int, parity);
+    QFETCH(int, stopBits);
     QFETCH(char, character);
+    QFETCH(speed_t, speed);
+    QFETCH(bool, oddParity);
     QCOMPARE(parityCharacter(parity), character);
 
+    SerialPortSettings settings;
+    settings.setBaudRate(baudRate);
+    settings.setParity(parity);
+    settings.setStopBits(stopBits);
     RtuModbus modbus;
-    QVERIFY(open(modbus, parity));
+    QVERIFY(modbus.openPort(m_bus->portPath(), settings));
     const int fd = ::open(qPrintable(m_bus->portPath()), O_RDWR | O_NOCTTY | O_NONBLOCK);
     QVERIFY(fd >= 0);
     termios attributes {};
     const int rc = tcgetattr(fd, &attributes);
     ::close(fd);
     QCOMPARE(rc, 0);
-    QCOMPARE(cfgetospeed(&attributes), speed_t(B19200));
+    QCOMPARE(cfgetospeed(&attributes), speed);
+    QCOMPARE(bool(attributes.c_cflag & PARODD), oddParity);
+    QCOMPARE(bool(attributes.c_cflag & CSTOPB), stopBits == 2);
     QVERIFY(execute(modbus, 1, readRegisters(0, 10)));
 }
 
@@ -558,6 +608,22 @@ void RtuModbusTest::portNamesMapToDevicePaths()
     QFETCH(QString, portName);
     QFETCH(QString, path);
     QCOMPARE(serialDevicePath(portName), path);
+}
+
+// libmodbus refuses a timeout of 0 and would keep the one it had (2 s here).
+void RtuModbusTest::zeroResponseTimeoutBecomesOneMillisecond()
+{
+    RtuModbus modbus;
+    modbus.setResponseTimeout(2000);
+    QVERIFY(open(modbus));
+    modbus.setResponseTimeout(0);
+
+    QElapsedTimer timer;
+    timer.start();
+    const ModbusRequest read = readRegisters(0, 10);
+    QVERIFY(execute(modbus, absentSlave, read));
+    QCOMPARE(read.result(), ModbusRequest::Timeout);
+    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(RtuModbusTest)
