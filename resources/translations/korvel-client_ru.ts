@@ -370,26 +370,6 @@
         <translation>О программе</translation>
     </message>
     <message>
-        <source>checkback</source>
-        <translation>квитирование</translation>
-    </message>
-    <message>
-        <source>configuration</source>
-        <translation>конфигурация</translation>
-    </message>
-    <message>
-        <source>setpoints</source>
-        <translation>уставки</translation>
-    </message>
-    <message>
-        <source>crash log clearing</source>
-        <translation>очистка памяти аварий</translation>
-    </message>
-    <message>
-        <source>device time</source>
-        <translation>время устройства</translation>
-    </message>
-    <message>
         <source>Connected (%1)</source>
         <translation>Порт открыт (%1)</translation>
     </message>
@@ -428,20 +408,64 @@
         <translation>Очистить</translation>
     </message>
     <message>
-        <source>Sent to all devices: %1</source>
-        <translation>Отправлено всем устройствам: %1</translation>
+        <source>F5</source>
+        <translation>F5</translation>
     </message>
     <message>
-        <source>Not sent to all devices: %1</source>
-        <translation>Не отправлено устройствам: %1</translation>
+        <source>Written: configuration (Device %1)</source>
+        <translation>Конфигурация записана в устройство %1</translation>
     </message>
     <message>
-        <source>Write failed: %1 (Device %2)</source>
-        <translation>Запись не выполнена: %1 (устройство %2)</translation>
+        <source>Write failed: configuration (Device %1)</source>
+        <translation>Не удалось записать конфигурацию в устройство %1</translation>
     </message>
     <message>
-        <source>Written: %1 (Device %2)</source>
-        <translation>Записано: %1 (устройство %2)</translation>
+        <source>Written: checkback (Device %1)</source>
+        <translation>Квитирование выполнено на устройстве %1</translation>
+    </message>
+    <message>
+        <source>Write failed: checkback (Device %1)</source>
+        <translation>Не удалось выполнить квитирование на устройстве %1</translation>
+    </message>
+    <message>
+        <source>Written: setpoints (Device %1)</source>
+        <translation>Уставки записаны в устройство %1</translation>
+    </message>
+    <message>
+        <source>Write failed: setpoints (Device %1)</source>
+        <translation>Не удалось записать уставки в устройство %1</translation>
+    </message>
+    <message>
+        <source>Written: crash log clearing (Device %1)</source>
+        <translation>Память аварий устройства %1 очищена</translation>
+    </message>
+    <message>
+        <source>Write failed: crash log clearing (Device %1)</source>
+        <translation>Не удалось очистить память аварий устройства %1</translation>
+    </message>
+    <message>
+        <source>Written: device time (Device %1)</source>
+        <translation>Время записано в устройство %1</translation>
+    </message>
+    <message>
+        <source>Write failed: device time (Device %1)</source>
+        <translation>Не удалось записать время в устройство %1</translation>
+    </message>
+    <message>
+        <source>Sent to all devices: device time</source>
+        <translation>Время отправлено всем устройствам</translation>
+    </message>
+    <message>
+        <source>Not sent to all devices: device time</source>
+        <translation>Не удалось отправить время всем устройствам</translation>
+    </message>
+    <message>
+        <source>Device %1 answers again</source>
+        <translation>Устройство %1 снова отвечает</translation>
+    </message>
+    <message>
+        <source>Device %1 does not answer</source>
+        <translation>Устройство %1 не отвечает</translation>
     </message>
 </context>
 <context>

@@ -37,6 +37,11 @@ void TranslationTest::knownTranslations_data()
     QTest::newRow("Setpoints") << "MainWindow" << "Setpoints" << QStringLiteral("Уставки");
     QTest::newRow("Crash log") << "MainWindow" << "Crash log" << QStringLiteral("Память аварий");
     QTest::newRow("Checkback") << "MonitorWidget" << "Checkback" << QStringLiteral("Квитирование");
+    // Whole sentences, in the word order Russian needs.
+    QTest::newRow("write failed") << "MainWindow" << "Write failed: setpoints (Device %1)"
+                                  << QStringLiteral("Не удалось записать уставки в устройство %1");
+    QTest::newRow("silent device") << "MainWindow" << "Device %1 does not answer"
+                                   << QStringLiteral("Устройство %1 не отвечает");
 }
 
 void TranslationTest::knownTranslations()
