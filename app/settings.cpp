@@ -1,9 +1,11 @@
 #include "app/settings.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <algorithm>
@@ -184,6 +186,22 @@ void savePreferences(const Preferences &preferences)
                       preferences.autoRefreshEnabled);
     settings.setValue(QStringLiteral("preferences/toolbar_visible"), preferences.toolbarVisible);
     settings.setValue(QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea);
+}
+
+QString loadLastFolder()
+{
+    const SettingsFile file;
+    const QString folder = file.readString(QStringLiteral("ui/last_folder"), QString());
+    // A folder removed since, or a damaged key, gives way to the documents folder.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void saveLastFolder(const QString &folder)
+{
+    SettingsFile file;
+    file.settings().setValue(QStringLiteral("ui/last_folder"), folder);
 }
 
 void restoreWindowGeometry(QWidget *window)

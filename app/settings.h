@@ -39,6 +39,9 @@ void loadDeviceSettings(DeviceSettings &settings);
 void saveDeviceSettings(const DeviceSettings &settings);
 void loadPreferences(Preferences &preferences);
 void savePreferences(const Preferences &preferences);
+// The folder the user last saved a file to; the documents folder at first.
+QString loadLastFolder();
+void saveLastFolder(const QString &folder);
 void restoreWindowGeometry(QWidget *window);
 void saveWindowGeometry(QWidget *window);
 

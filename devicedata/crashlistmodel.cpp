@@ -31,6 +31,24 @@ void CrashListModel::setRecord(int row, const CrashRecord &record)
     emit dataChanged(index(row, NumberColumn), index(row, CurrentColumn));
 }
 
+QVector<QStringList> CrashListModel::exportTable() const
+{
+    QVector<QStringList> table;
+    QStringList header;
+    for (int column = 0; column < ColumnCount; ++column)
+        header.append(headerData(column, Qt::Horizontal).toString());
+    table.append(header);
+    for (const CrashRecord &record : m_records) {
+        QStringList row;
+        for (int column = 0; column < ColumnCount; ++column) {
+            row.append(column == TimeColumn ? record.crashTime.value.toString(Qt::ISODate)
+                                            : displayText(record, column).toString());
+        }
+        table.append(row);
+    }
+    return table;
+}
+
 QModelIndex CrashListModel::index(int row, int column, const QModelIndex &parent) const
 {
     if (!hasIndex(row, column, parent))

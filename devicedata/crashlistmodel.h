@@ -23,6 +23,10 @@ public:
     void appendRecord(const CrashRecord &record);
     void setRecord(int row, const CrashRecord &record);
 
+    // The table as text for a file: the header, then a row per record with
+    // the texts shown, but times in ISO 8601 rather than the system's format.
+    QVector<QStringList> exportTable() const;
+
     QModelIndex index(
         int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;

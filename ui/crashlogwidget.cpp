@@ -3,8 +3,15 @@
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
+#include "app/settings.h"
 #include "ui/attachblock.h"
+#include "ui/csvfile.h"
 #include "ui_crashlogwidget.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
 
 CrashLogWidget::CrashLogWidget(QWidget *parent) : QWidget(parent), ui(new Ui::CrashLogWidget)
 {
@@ -38,7 +45,15 @@ void CrashLogWidget::setCrashCountData(CrashCountData *crashCountData)
 
 void CrashLogWidget::setCrashLogData(CrashLogData *crashLogData)
 {
-    ui->crashLogTreeView->setModel(crashLogData ? crashLogData->crashListModel() : nullptr);
+    CrashListModel *model = crashLogData ? crashLogData->crashListModel() : nullptr;
+    ui->crashLogTreeView->setModel(model);
+    if (model) {
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+            &CrashLogWidget::updateExportButton);
+        connect(model, &QAbstractItemModel::modelReset, this,
+            &CrashLogWidget::updateExportButton);
+    }
+    updateExportButton();
     attachBlock(m_crashLogData, crashLogData, this, &CrashLogWidget::onCrashLogStateChanged);
     if (crashLogData)
         onCrashLogStateChanged(crashLogData->state());
@@ -58,6 +73,33 @@ void CrashLogWidget::on_clearButton_clicked()
 void CrashLogWidget::on_refreshButton_clicked()
 {
     emit refresh();
+}
+
+void CrashLogWidget::on_exportButton_clicked()
+{
+    const QString name = QStringLiteral("crash-log-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export crash log"),
+        QDir(loadLastFolder()).filePath(name), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    saveLastFolder(QFileInfo(path).absolutePath());
+    QString error;
+    if (!exportTo(path, &error)) {
+        QMessageBox::warning(this, tr("Export crash log"),
+            tr("The crash log could not be written to \"%1\".\n%2").arg(path, error));
+    }
+}
+
+bool CrashLogWidget::exportTo(const QString &path, QString *error) const
+{
+    if (!m_crashLogData)
+        return false;
+    return saveCsv(path, m_crashLogData->crashListModel()->exportTable(), error);
+}
+
+void CrashLogWidget::updateExportButton()
+{
+    ui->exportButton->setEnabled(m_crashLogData && m_crashLogData->crashListModel()->rowCount() > 0);
 }
 
 void CrashLogWidget::onCrashLogTreeView_sectionCountChanged(int, int newCount)

@@ -28,6 +28,9 @@ public:
     void setCrashCountData(CrashCountData *crashCountData);
     void setCrashLogData(CrashLogData *crashLogData);
 
+    // Writes the list as a CSV file; false, with the reason, if it could not.
+    bool exportTo(const QString &path, QString *error) const;
+
 signals:
     void clear();
     void refresh();
@@ -38,12 +41,15 @@ public slots:
 private slots:
     void on_clearButton_clicked();
     void on_refreshButton_clicked();
+    void on_exportButton_clicked();
     void onCrashLogTreeView_sectionCountChanged(int oldCount, int newCount);
     void onClearCrashLogStateChanged(DeviceData::State state);
     void onCrashCountStateChanged(DeviceData::State state);
     void onCrashLogStateChanged(DeviceData::State state);
 
 private:
+    void updateExportButton();
+
     Ui::CrashLogWidget *ui;
     QPointer<ClearCrashLogData> m_clearCrashLogData;
     QPointer<CrashCountData> m_crashCountData;

@@ -159,6 +159,24 @@
         <source>Clear</source>
         <translation>Очистить</translation>
     </message>
+    <message>
+        <source>Export…</source>
+        <translation>Экспорт…</translation>
+    </message>
+    <message>
+        <source>Export crash log</source>
+        <translation>Экспорт памяти аварий</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>The crash log could not be written to &quot;%1&quot;.
+%2</source>
+        <translation>Не удалось записать память аварий в «%1».
+%2</translation>
+    </message>
 </context>
 <context>
     <name>CurrentIndicator</name>

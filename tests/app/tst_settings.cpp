@@ -5,6 +5,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
@@ -31,6 +32,7 @@ private slots:
     void maximizedWindowKeepsNormalGeometry();
     void windowStaysOnTheDesktop();
     void eachWorkingDirectoryHasItsOwnFile();
+    void lastFolderMustStillExist();
 
 private:
     void writeRaw(const QString &key, const QString &text);
@@ -417,6 +419,17 @@ void SettingsTest::windowStaysOnTheDesktop()
     unreachable.move(desktop.topLeft() + QPoint(30, 40));
     restoreWindowGeometry(&unreachable);
     QCOMPARE(unreachable.pos(), desktop.topLeft() + QPoint(30, 40));
+}
+
+void SettingsTest::lastFolderMustStillExist()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(loadLastFolder(), documents);
+    QTemporaryDir folder;
+    saveLastFolder(folder.path());
+    QCOMPARE(loadLastFolder(), folder.path());
+    saveLastFolder(folder.filePath(QStringLiteral("removed")));
+    QCOMPARE(loadLastFolder(), documents);
 }
 
 void SettingsTest::eachWorkingDirectoryHasItsOwnFile()

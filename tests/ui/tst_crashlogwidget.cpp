@@ -5,7 +5,9 @@
 #include "ui/crashlogwidget.h"
 #include "ui/numberindicator.h"
 
+#include <QFile>
 #include <QHeaderView>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -44,6 +46,7 @@ private slots:
     void headerSizing();
     void rowsFromTheRelay();
     void clearEmptiesTheList();
+    void exportWritesTheTable();
 
 private:
     QPushButton *refreshButton() const
@@ -220,6 +223,46 @@ void TestCrashLogWidget::clearEmptiesTheList()
     QCOMPARE(child<NumberIndicator>(m_panel.data(), "crashCountNumberIndicator")->text(),
         QStringLiteral("0"));
     QVERIFY(!refreshButton()->isEnabled());
+}
+
+// The file holds what the table shows, times in ISO 8601, for a spreadsheet.
+void TestCrashLogWidget::exportWritesTheTable()
+{
+    auto *exportButton = child<QPushButton>(m_panel.data(), "exportButton");
+    QVERIFY(!exportButton->isEnabled());
+    m_line->bus().setCrashCount(RelayId, 3);
+    QVERIFY(m_line->read(RelayId, m_crashCount));
+    QVERIFY(readLog());
+    QVERIFY(exportButton->isEnabled());
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("log.csv"));
+    QString error;
+    QVERIFY2(m_panel->exportTo(path, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF#,Time,Type,Current\r\n"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 5); // the header, three records, the end of the last line
+    const CrashListModel *model = m_crashLog->crashListModel();
+    for (int row = 0; row < 3; ++row) {
+        const CrashRecord &record = model->record(row);
+        QVERIFY(record.crashTime.value.isValid());
+        const QString expected = QStringLiteral("%1,%2,%3,")
+                                     .arg(record.crashNumber.value)
+                                     .arg(record.crashTime.value.toString(Qt::ISODate),
+                                         model->index(row, CrashListModel::TypeColumn)
+                                             .data()
+                                             .toString());
+        QVERIFY2(lines.at(row + 1).startsWith(expected), qPrintable(lines.at(row + 1)));
+    }
+
+    QVERIFY(!m_panel->exportTo(folder.filePath(QStringLiteral("missing/log.csv")), &error));
+    QVERIFY(!error.isEmpty());
+
+    m_crashLog->reset();
+    QVERIFY(!exportButton->isEnabled());
 }
 
 QTEST_MAIN(TestCrashLogWidget)

@@ -1,0 +1,45 @@
+#include "ui/csvfile.h"
+
+#include <QtTest>
+
+class CsvFileTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fieldsAreQuotedWhereNeeded_data();
+    void fieldsAreQuotedWhereNeeded();
+    void documentStartsWithAByteOrderMark();
+};
+
+void CsvFileTest::fieldsAreQuotedWhereNeeded_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QByteArray>("written");
+
+    QTest::newRow("plain") << "MTZ" << QByteArray("MTZ");
+    QTest::newRow("empty") << "" << QByteArray("");
+    QTest::newRow("decimal comma") << "1,50 A" << QByteArray("\"1,50 A\"");
+    QTest::newRow("quote") << "3I0 \"directional\"" << QByteArray("\"3I0 \"\"directional\"\"\"");
+    QTest::newRow("line break") << "a\nb" << QByteArray("\"a\nb\"");
+    QTest::newRow("edge space") << " 5" << QByteArray("\" 5\"");
+    QTest::newRow("Cyrillic") << QStringLiteral("МТЗ") << QByteArray("\xD0\x9C\xD0\xA2\xD0\x97");
+}
+
+void CsvFileTest::fieldsAreQuotedWhereNeeded()
+{
+    QFETCH(QString, field);
+    QFETCH(QByteArray, written);
+    const QByteArray document = csvDocument({ { QStringLiteral("x"), field } });
+    QCOMPARE(document.mid(3), QByteArray("x,") + written + "\r\n");
+}
+
+void CsvFileTest::documentStartsWithAByteOrderMark()
+{
+    QCOMPARE(csvDocument({}), QByteArray("\xEF\xBB\xBF"));
+    QCOMPARE(csvDocument({ { QStringLiteral("a"), QStringLiteral("b") }, { QStringLiteral("c") } }),
+        QByteArray("\xEF\xBB\xBF" "a,b\r\nc\r\n"));
+}
+
+QTEST_GUILESS_MAIN(CsvFileTest)
+#include "tst_csvfile.moc"

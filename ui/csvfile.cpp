@@ -1,0 +1,45 @@
+#include "ui/csvfile.h"
+
+#include <QSaveFile>
+
+namespace {
+
+QString csvField(const QString &text)
+{
+    const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
+        || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '));
+    if (!quoted)
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+} // namespace
+
+QByteArray csvDocument(const QVector<QStringList> &rows)
+{
+    QString text;
+    for (const QStringList &row : rows) {
+        QStringList fields;
+        fields.reserve(row.size());
+        for (const QString &field : row)
+            fields.append(csvField(field));
+        text += fields.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    }
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+bool saveCsv(const QString &path, const QVector<QStringList> &rows, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(csvDocument(rows));
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
+}
