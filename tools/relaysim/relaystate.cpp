@@ -129,8 +129,11 @@ quint16 rounded(double value)
 
 QDateTime clockFromRegisters(quint16 yearMonth, quint16 dayHour, quint16 minuteSecond)
 {
-    return QDateTime(QDate(2000 + (yearMonth >> 8), yearMonth & 0xFF, dayHour >> 8),
-        QTime(dayHour & 0xFF, minuteSecond >> 8, minuteSecond & 0xFF));
+    // QDateTime would take an impossible time for midnight.
+    const QTime time(dayHour & 0xFF, minuteSecond >> 8, minuteSecond & 0xFF);
+    if (!time.isValid())
+        return QDateTime();
+    return QDateTime(QDate(2000 + (yearMonth >> 8), yearMonth & 0xFF, dayHour >> 8), time);
 }
 
 void writeTime(quint16 *registers, const QDateTime &dateTime)
