@@ -58,7 +58,6 @@ private slots:
     void badInputAnswersOneErrorAndChangesNothing();
     void blankLinesAndCommentsAnswerNothing();
     void quit();
-    void parsesOptionValues();
 
 private:
     QStringList snapshot() const;
@@ -446,30 +445,6 @@ void TestRelayConsole::quit()
     QCOMPARE(
         m_console->execute(QStringLiteral("quit")), QStringList { QStringLiteral("stopping") });
     QVERIFY(m_console->quitRequested());
-}
-
-void TestRelayConsole::parsesOptionValues()
-{
-    double probability = 0.5;
-    QVERIFY(RelayConsole::parseProbability(QStringLiteral("0"), &probability));
-    QCOMPARE(probability, 0.0);
-    QVERIFY(RelayConsole::parseProbability(QStringLiteral("1"), &probability));
-    QCOMPARE(probability, 1.0);
-    for (const char *bad : { "-0.1", "1.01", "nan", "", "0,5" })
-        QVERIFY2(!RelayConsole::parseProbability(QLatin1String(bad), &probability), bad);
-    QCOMPARE(probability, 1.0);
-
-    int low = -1;
-    int high = -1;
-    QVERIFY(RelayConsole::parseDelay(QStringLiteral("0"), &low, &high));
-    QCOMPARE(low, 0);
-    QCOMPARE(high, 0);
-    QVERIFY(RelayConsole::parseDelay(QStringLiteral("5-5"), &low, &high));
-    QCOMPARE(low, 5);
-    QCOMPARE(high, 5);
-    for (const char *bad : { "-1", "9-8", "1-2-3", "x", "" })
-        QVERIFY2(!RelayConsole::parseDelay(QLatin1String(bad), &low, &high), bad);
-    QCOMPARE(high, 5);
 }
 
 QTEST_GUILESS_MAIN(TestRelayConsole)

@@ -113,6 +113,7 @@ int main(int argc, char *argv[])
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP); // the terminal of the console closed
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     // A reader of the output that went away, or a terminal taken away, must not stop the bus.
     std::signal(SIGPIPE, SIG_IGN);
@@ -125,8 +126,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulates an RS-485 line with protection relays behind a pseudo-terminal.\n"
-        "Prints the device to connect to as the first line, then serves until SIGINT, SIGTERM "
-        "or the console's quit.\n"
+        "Prints the device to connect to as the first line, then serves until SIGINT, SIGTERM, "
+        "SIGHUP or the console's quit.\n"
         "While it runs, it takes commands on standard input, one a line, and answers each on "
         "standard output; \"help\" lists them. The end of the input ends the console, not the "
         "simulator."));
