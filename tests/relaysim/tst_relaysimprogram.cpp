@@ -203,8 +203,6 @@ QString TestRelaysimProgram::command(QProcess *program, const QString &line)
 // What the other end of the line sees while a trainer types.
 void TestRelaysimProgram::consoleDrivesTheLine()
 {
-    if (!QFileInfo::exists(mbpollPath))
-        QSKIP("mbpoll is not installed");
     const auto read
         = [this](int id, int address, int count, const QString &type = QStringLiteral("4:hex")) {
               return poll({ QStringLiteral("-a"), QString::number(id), QStringLiteral("-t"), type,
@@ -302,8 +300,6 @@ void TestRelaysimProgram::answerFaultOptionsSpoilTheAnswers_data()
 // Every answer spoiled: the master gets no values, where it gets them without the option.
 void TestRelaysimProgram::answerFaultOptionsSpoilTheAnswers()
 {
-    if (!QFileInfo::exists(mbpollPath))
-        QSKIP("mbpoll is not installed");
     QFETCH(QString, option);
 
     const QString link = m_directory.filePath(option.mid(2));
@@ -344,8 +340,6 @@ void TestRelaysimProgram::servesOnWhenTheConsoleInputEnds_data()
 
 void TestRelaysimProgram::servesOnWhenTheConsoleInputEnds()
 {
-    if (!QFileInfo::exists(mbpollPath))
-        QSKIP("mbpoll is not installed");
     QFETCH(QString, input);
     QFETCH(QString, note);
     QFETCH(int, register49);
