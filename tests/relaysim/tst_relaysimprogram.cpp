@@ -30,12 +30,23 @@ private slots:
     void answersLikeTheEngine();
     void absentSlaveTimesOut();
     void writesReadBack();
+    void consoleDrivesTheLine();
+    void faultOptionsReachTheEngine();
+    void answerFaultOptionsSpoilTheAnswers_data();
+    void answerFaultOptionsSpoilTheAnswers();
+    void servesOnWhenTheConsoleInputEnds_data();
+    void servesOnWhenTheConsoleInputEnds();
+    void quitStops();
     void refusesBadOptions_data();
     void refusesBadOptions();
     void stopsCleanlyOnSigterm();
 
 private:
-    PollResult poll(const QStringList &arguments, const QStringList &values = {});
+    PollResult poll(const QStringList &arguments, const QStringList &values = {},
+        const QString &link = QString());
+    bool start(QProcess *program, const QStringList &arguments, const QString &link);
+    // Sends one line to the console and returns its answer's first line.
+    QString command(QProcess *program, const QString &line);
 
     QTemporaryDir m_directory;
     QString m_link;
@@ -68,7 +79,8 @@ void TestRelaysimProgram::cleanupTestCase()
     }
 }
 
-PollResult TestRelaysimProgram::poll(const QStringList &arguments, const QStringList &values)
+PollResult TestRelaysimProgram::poll(
+    const QStringList &arguments, const QStringList &values, const QString &link)
 {
     QProcess mbpoll;
     mbpoll.setProcessChannelMode(QProcess::MergedChannels);
@@ -77,7 +89,7 @@ PollResult TestRelaysimProgram::poll(const QStringList &arguments, const QString
             QStringLiteral("19200"), QStringLiteral("-P"), QStringLiteral("none"),
             QStringLiteral("-0"), QStringLiteral("-1"), QStringLiteral("-o"),
             QStringLiteral("0.3") }
-            + arguments + QStringList { m_link } + values);
+            + arguments + QStringList { link.isEmpty() ? m_link : link } + values);
     PollResult result;
     result.finished = mbpoll.waitForFinished(5000);
     result.output = QString::fromLocal8Bit(mbpoll.readAll());
@@ -162,6 +174,221 @@ void TestRelaysimProgram::writesReadBack()
         refused.output.contains(QLatin1String("Illegal data address")), qPrintable(refused.output));
 }
 
+bool TestRelaysimProgram::start(
+    QProcess *program, const QStringList &arguments, const QString &link)
+{
+    if (program->program().isEmpty())
+        program->setProgram(QStringLiteral(RELAYSIM_PROGRAM));
+    program->setArguments(program->arguments() + arguments
+        + QStringList { QStringLiteral("--link"), link, QStringLiteral("--still") });
+    program->start();
+    return program->waitForStarted() && program->waitForReadyRead(5000)
+        && program->readLine().startsWith("/dev/pts/");
+}
+
+QString TestRelaysimProgram::command(QProcess *program, const QString &line)
+{
+    program->write(line.toLocal8Bit() + '\n');
+    while (!program->canReadLine()) {
+        if (!program->waitForReadyRead(5000))
+            return QString();
+    }
+    return QString::fromLocal8Bit(program->readLine()).trimmed();
+}
+
+// What the other end of the line sees while a trainer types.
+void TestRelaysimProgram::consoleDrivesTheLine()
+{
+    const auto read
+        = [this](int id, int address, int count, const QString &type = QStringLiteral("4:hex")) {
+              return poll({ QStringLiteral("-a"), QString::number(id), QStringLiteral("-t"), type,
+                  QStringLiteral("-r"), QString::number(address), QStringLiteral("-c"),
+                  QString::number(count) });
+          };
+
+    QCOMPARE(command(&m_program, QStringLiteral("off 2")), QStringLiteral("relay 2: off (was on)"));
+    const PollResult silent = read(2, 8, 1);
+    QVERIFY(silent.values.isEmpty());
+    QVERIFY2(silent.output.contains(QLatin1String("timed out")), qPrintable(silent.output));
+    QCOMPARE(read(1, 8, 1).values.value(8), quint16(1));
+    QCOMPARE(command(&m_program, QStringLiteral("on 2")), QStringLiteral("relay 2: on (was off)"));
+    QCOMPARE(read(2, 8, 1).values.value(8), quint16(2));
+
+    QCOMPARE(command(&m_program, QStringLiteral("trip 1 1 1500")),
+        QStringLiteral("relay 1: tripped MTZ at 1500.00 A, crash count 71 (was 70), LED MTZ on"));
+    QCOMPARE(read(1, 0x4000, 1).values.value(0x4000), quint16(71));
+    // Number, time, type MTZ, 1250 x Kt 60 x range 2 x 0.01 = 1500 A.
+    const PollResult newest = read(1, 0x4010, 8);
+    QCOMPARE(newest.values.size(), 8);
+    QCOMPARE(newest.values.value(0x4010), quint16(71));
+    QCOMPARE(newest.values.value(0x4014), quint16(1));
+    QCOMPARE(newest.values.value(0x4015), quint16(1250));
+    QCOMPARE(newest.values.value(0x4016), quint16(60));
+    QCOMPARE(newest.values.value(0x4017), quint16(2));
+    QCOMPARE(read(1, 0x1008, 1, QStringLiteral("0")).values.value(0x1008), quint16(1));
+
+    QCOMPARE(command(&m_program, QStringLiteral("drop 1")), QStringLiteral("drop 1 (was 0)"));
+    QVERIFY(read(5, 8, 1).values.isEmpty());
+    QCOMPARE(command(&m_program, QStringLiteral("no-faults")),
+        QStringLiteral("faults: none (was drop 1)"));
+    QCOMPARE(read(5, 8, 1).values.value(8), quint16(5));
+
+    QCOMPARE(command(&m_program, QStringLiteral("set 5 49 0x77")),
+        QStringLiteral("relay 5: register 49 = 119 (was 60)"));
+    QCOMPARE(read(5, 49, 1).values.value(49), quint16(0x77));
+    QCOMPARE(command(&m_program, QStringLiteral("off 7")),
+        QStringLiteral("error: no relay 7 on the line"));
+
+    // The status ends with the line's counters.
+    QCOMPARE(command(&m_program, QStringLiteral("status")),
+        QStringLiteral(
+            "relay 1: on, type 0x8D90, modules 0x000F, crashes 71, LEDs [MTZ, APV ready]"));
+    QStringList rest;
+    while (rest.isEmpty() || !rest.last().startsWith(QLatin1String("line: "))) {
+        QVERIFY(m_program.canReadLine() || m_program.waitForReadyRead(5000));
+        rest.append(QString::fromLocal8Bit(m_program.readLine()).trimmed());
+    }
+    QCOMPARE(rest.size(), 4);
+    QCOMPARE(rest.at(2), QStringLiteral("faults: none"));
+}
+
+void TestRelaysimProgram::faultOptionsReachTheEngine()
+{
+    QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
+    QVERIFY(start(&program,
+        { QStringLiteral("--ids"), QStringLiteral("1,2"), QStringLiteral("--off"),
+            QStringLiteral("2"), QStringLiteral("--drop"), QStringLiteral("0.1"),
+            QStringLiteral("--bad-crc"), QStringLiteral("0.2"), QStringLiteral("--exception"),
+            QStringLiteral("0.3"), QStringLiteral("--short-frame"), QStringLiteral("0.4"),
+            QStringLiteral("--long-frame"), QStringLiteral("0.5"), QStringLiteral("--wrong-count"),
+            QStringLiteral("0.6"), QStringLiteral("--foreign-slave"), QStringLiteral("0.7"),
+            QStringLiteral("--delay"), QStringLiteral("5-9") },
+        m_directory.filePath(QStringLiteral("options"))));
+    QCOMPARE(command(&program, QStringLiteral("status")).section(QLatin1Char(','), 0, 0),
+        QStringLiteral("relay 1: on"));
+    QStringList rest;
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(program.canReadLine() || program.waitForReadyRead(5000));
+        rest.append(QString::fromLocal8Bit(program.readLine()).trimmed());
+    }
+    QVERIFY2(rest.at(0).startsWith(QLatin1String("relay 2: off,")), qPrintable(rest.at(0)));
+    QCOMPARE(rest.at(1),
+        QStringLiteral("faults: drop 0.1, bad-crc 0.2, exception 0.3, short-frame 0.4, "
+                       "long-frame 0.5, wrong-count 0.6, foreign-slave 0.7, delay 5-9 ms"));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
+void TestRelaysimProgram::answerFaultOptionsSpoilTheAnswers_data()
+{
+    QTest::addColumn<QString>("option");
+
+    QTest::newRow("exception") << "--exception";
+    QTest::newRow("short frame") << "--short-frame";
+    QTest::newRow("wrong byte count") << "--wrong-count";
+    QTest::newRow("foreign slave") << "--foreign-slave";
+}
+
+// Every answer spoiled: the master gets no values, where it gets them without the option.
+void TestRelaysimProgram::answerFaultOptionsSpoilTheAnswers()
+{
+    QFETCH(QString, option);
+
+    const QString link = m_directory.filePath(option.mid(2));
+    QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
+    QVERIFY(start(&program,
+        { QStringLiteral("--ids"), QStringLiteral("1"), option, QStringLiteral("1") }, link));
+    const QStringList read = { QStringLiteral("-a"), QStringLiteral("1"), QStringLiteral("-t"),
+        QStringLiteral("4:hex"), QStringLiteral("-r"), QStringLiteral("0"), QStringLiteral("-c"),
+        QStringLiteral("10") };
+    const PollResult spoiled = poll(read, {}, link);
+    QVERIFY(spoiled.finished);
+    QVERIFY2(spoiled.values.isEmpty(), qPrintable(spoiled.output));
+    QCOMPARE(command(&program, option.mid(2) + QStringLiteral(" 0")),
+        option.mid(2) + QStringLiteral(" 0 (was 1)"));
+    QCOMPARE(poll(read, {}, link).values.size(), 10);
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
+void TestRelaysimProgram::servesOnWhenTheConsoleInputEnds_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("register49");
+
+    QTest::newRow("commands, then the end of the pipe")
+        << "pipe"
+        << "console closed (end of input), still serving" << 77;
+    QTest::newRow("/dev/null") << "null"
+                               << "console closed (end of input), still serving" << 60;
+    QTest::newRow("closed") << "closed"
+                            << "no standard input, no console" << 60;
+}
+
+void TestRelaysimProgram::servesOnWhenTheConsoleInputEnds()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, note);
+    QFETCH(int, register49);
+
+    QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
+    if (input == QLatin1String("null")) {
+        program.setStandardInputFile(QProcess::nullDevice());
+    } else if (input == QLatin1String("closed")) {
+        program.setProgram(QStringLiteral("/bin/sh"));
+        program.setArguments({ QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" <&-"),
+            QStringLiteral(RELAYSIM_PROGRAM) });
+    }
+    const QString link = m_directory.filePath(QStringLiteral("input-") + input);
+    QVERIFY(start(&program, { QStringLiteral("--ids"), QStringLiteral("1") }, link));
+    if (input == QLatin1String("pipe")) {
+        QCOMPARE(command(&program, QStringLiteral("set 1 49 77")),
+            QStringLiteral("relay 1: register 49 = 77 (was 60)"));
+        program.closeWriteChannel();
+    }
+    QByteArray errors;
+    QTRY_VERIFY2((errors += program.readAllStandardError()).contains(note.toLocal8Bit()),
+        errors.constData());
+
+    const PollResult result = poll(
+        { QStringLiteral("-a"), QStringLiteral("1"), QStringLiteral("-r"), QStringLiteral("49") },
+        {}, link);
+    QVERIFY2(result.values.value(49, 0xDEAD) == register49, qPrintable(result.output));
+    QCOMPARE(program.state(), QProcess::Running);
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void TestRelaysimProgram::quitStops()
+{
+    const QString link = m_directory.filePath(QStringLiteral("quit"));
+    QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
+    QVERIFY(start(&program, {}, link));
+    QCOMPARE(command(&program, QStringLiteral("quit")), QStringLiteral("stopping"));
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
 void TestRelaysimProgram::refusesBadOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -175,6 +402,10 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--delay"), QStringLiteral("50-10") };
     QTest::newRow("modules of a relay not on the line")
         << QStringList { QStringLiteral("--modules"), QStringLiteral("9=1") };
+    QTest::newRow("answer fault probability above 1")
+        << QStringList { QStringLiteral("--wrong-count"), QStringLiteral("2") };
+    QTest::newRow("switching off a relay not on the line")
+        << QStringList { QStringLiteral("--off"), QStringLiteral("4") };
     QTest::newRow("negative crash count")
         << QStringList { QStringLiteral("--crashes"), QStringLiteral("-1") };
 }
@@ -184,6 +415,10 @@ void TestRelaysimProgram::refusesBadOptions()
     QFETCH(QStringList, arguments);
 
     QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
     program.start(QStringLiteral(RELAYSIM_PROGRAM), arguments);
     QVERIFY(program.waitForFinished(5000));
     QCOMPARE(program.exitCode(), 2);

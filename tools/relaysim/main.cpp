@@ -1,18 +1,33 @@
+#include "linereader.h"
 #include "relaybus.h"
+#include "relayconsole.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr quint16 ForeignTypeCode = 0x8D91;
 
-int fail(const QString &message)
+void note(const QString &message)
 {
     std::fprintf(stderr, "korvel-relaysim: %s\n", qPrintable(message));
+}
+
+int fail(const QString &message)
+{
+    note(message);
     return 2;
 }
 
@@ -26,25 +41,6 @@ bool parseIds(const QString &text, QList<int> *ids)
         ids->append(id);
     }
     return !ids->isEmpty();
-}
-
-bool parseProbability(const QString &text, double *probability)
-{
-    bool ok = false;
-    *probability = text.toDouble(&ok);
-    return ok && *probability >= 0 && *probability <= 1;
-}
-
-// "MS" for a fixed delay, "MIN-MAX" for one drawn anew for every answer.
-bool parseDelay(const QString &text, FaultSettings *faults)
-{
-    const QStringList parts = text.split(QLatin1Char('-'));
-    bool minOk = false;
-    bool maxOk = false;
-    faults->minDelayMs = parts.first().toInt(&minOk);
-    faults->maxDelayMs = parts.last().toInt(&maxOk);
-    return parts.size() <= 2 && minOk && maxOk && faults->minDelayMs >= 0
-        && faults->maxDelayMs >= faults->minDelayMs;
 }
 
 // "BAUD" for 8N1, or "BAUD:FORMAT" with a character format such as 8E1 or 7O2.
@@ -79,16 +75,49 @@ bool parseAssignment(const QString &text, const RelayBus &bus, int *id, quint16 
     return parts.size() <= 2 && idOk && valueOk && bus.ids().contains(*id);
 }
 
+// Standard descriptors the caller left closed are opened on /dev/null before anything else is
+// opened: otherwise the pseudo-terminal would take their numbers, and the console would read the
+// line, or printf() write onto it. Returns whether standard input was open.
+bool openStandardDescriptors()
+{
+    bool inputOpen = true;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        inputOpen = inputOpen && fd != STDIN_FILENO;
+        ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY); // takes the lowest, fd
+    }
+    return inputOpen;
+}
+
+// Reading a terminal from the background would stop the whole process, bus and all (SIGTTIN).
+bool isBackgroundOfTerminal()
+{
+    return ::isatty(STDIN_FILENO) && ::tcgetpgrp(STDIN_FILENO) != ::getpgrp();
+}
+
+void print(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // Blocked before the bus thread starts, so that only the sigwait() below takes them.
+    const bool inputOpen = openStandardDescriptors();
+    // Blocked before any thread starts, so that they arrive only through the signalfd below.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP); // the terminal of the console closed
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A reader of the output that went away, or a terminal taken away, must not stop the bus.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGTTIN, SIG_IGN);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvel-relaysim"));
@@ -97,8 +126,11 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulates an RS-485 line with protection relays behind a pseudo-terminal.\n"
-        "Prints the device to connect to as the first line, then serves until SIGINT or "
-        "SIGTERM."));
+        "Prints the device to connect to as the first line, then serves until SIGINT, SIGTERM, "
+        "SIGHUP or the console's quit.\n"
+        "While it runs, it takes commands on standard input, one a line, and answers each on "
+        "standard output; \"help\" lists them. The end of the input ends the console, not the "
+        "simulator."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption idsOption(QStringLiteral("ids"),
@@ -115,12 +147,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption modulesOption(QStringLiteral("modules"),
         QStringLiteral("Modules register (24) of a relay; all four modules by default."),
         QStringLiteral("id=value"));
-    const QCommandLineOption dropOption(QStringLiteral("drop"),
-        QStringLiteral("Probability that an answer is lost."), QStringLiteral("p"),
-        QStringLiteral("0"));
-    const QCommandLineOption badCrcOption(QStringLiteral("bad-crc"),
-        QStringLiteral("Probability that an answer arrives with a corrupted CRC."),
-        QStringLiteral("p"), QStringLiteral("0"));
+    const QCommandLineOption offOption(QStringLiteral("off"),
+        QStringLiteral("Relays that start switched off: on the line, but silent."),
+        QStringLiteral("list"));
+    std::vector<QCommandLineOption> faultOptions;
+    for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults())
+        faultOptions.emplace_back(fault.name,
+            QStringLiteral("Probability that %1.").arg(fault.description), QStringLiteral("p"),
+            QStringLiteral("0"));
     const QCommandLineOption delayOption(QStringLiteral("delay"),
         QStringLiteral("Delay of every answer in milliseconds, fixed or drawn from min-max."),
         QStringLiteral("ms"), QStringLiteral("0"));
@@ -130,8 +164,11 @@ int main(int argc, char *argv[])
         QStringLiteral("baud[:format]"), QStringLiteral("0"));
     const QCommandLineOption stillOption(
         QStringLiteral("still"), QStringLiteral("Hold the measurements still."));
-    parser.addOptions({ idsOption, linkOption, crashesOption, foreignOption, modulesOption,
-        dropOption, badCrcOption, delayOption, paceOption, stillOption });
+    parser.addOptions(
+        { idsOption, linkOption, crashesOption, foreignOption, modulesOption, offOption });
+    for (const QCommandLineOption &option : faultOptions)
+        parser.addOption(option);
+    parser.addOptions({ delayOption, paceOption, stillOption });
     parser.process(app);
 
     QList<int> ids;
@@ -142,10 +179,14 @@ int main(int argc, char *argv[])
     if (!crashesOk || crashes < 0)
         return fail(QStringLiteral("--crashes takes a count of 0 or more"));
     FaultSettings faults;
-    if (!parseProbability(parser.value(dropOption), &faults.dropProbability)
-        || !parseProbability(parser.value(badCrcOption), &faults.badCrcProbability))
-        return fail(QStringLiteral("--drop and --bad-crc take a probability from 0 to 1"));
-    if (!parseDelay(parser.value(delayOption), &faults))
+    for (size_t i = 0; i < faultOptions.size(); ++i) {
+        const RelayConsole::ProbabilityFault &fault = RelayConsole::probabilityFaults().at(i);
+        if (!RelayConsole::parseProbability(
+                parser.value(faultOptions.at(i)), &(faults.*fault.probability)))
+            return fail(QStringLiteral("--%1 takes a probability from 0 to 1").arg(fault.name));
+    }
+    if (!RelayConsole::parseDelay(
+            parser.value(delayOption), &faults.minDelayMs, &faults.maxDelayMs))
         return fail(QStringLiteral("--delay takes milliseconds, or min-max"));
     int paceBaudRate = 0;
     int paceBits = 0;
@@ -170,6 +211,15 @@ int main(int argc, char *argv[])
             return fail(QStringLiteral("--modules takes ID=VALUE for a relay on the line"));
         bus.setModules(id, modules);
     }
+    if (parser.isSet(offOption)) {
+        QList<int> offIds;
+        if (!parseIds(parser.value(offOption), &offIds)
+            || std::any_of(
+                offIds.cbegin(), offIds.cend(), [&ids](int id) { return !ids.contains(id); }))
+            return fail(QStringLiteral("--off takes IDs of relays on the line"));
+        for (int id : offIds)
+            bus.setRelayOnline(id, false);
+    }
     bus.setFaults(faults);
     bus.setLinePacing(paceBaudRate, paceBits);
     bus.setMeasurementsLive(!parser.isSet(stillOption));
@@ -186,11 +236,37 @@ int main(int argc, char *argv[])
     QStringList idTexts;
     for (int id : ids)
         idTexts.append(QString::number(id));
-    std::fprintf(stderr, "korvel-relaysim: relays %s on %s, Ctrl+C stops\n",
-        qPrintable(idTexts.join(QLatin1String(", "))), qPrintable(bus.portPath()));
+    note(QStringLiteral("relays %1 on %2, Ctrl+C stops")
+             .arg(idTexts.join(QLatin1String(", ")), bus.portPath()));
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    const int signalFd = ::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signalFd < 0)
+        return fail(QStringLiteral("cannot wait for signals"));
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+
+    RelayConsole console(&bus);
+    std::unique_ptr<LineReader> input;
+    if (!inputOpen) {
+        note(QStringLiteral("no standard input, no console"));
+    } else if (isBackgroundOfTerminal()) {
+        note(
+            QStringLiteral("no console in the background; run in the foreground to type commands"));
+    } else {
+        input = std::make_unique<LineReader>(STDIN_FILENO);
+        QObject::connect(input.get(), &LineReader::lineRead, &app, [&](const QString &line) {
+            print(console.execute(line));
+            if (console.quitRequested()) {
+                input->stop();
+                QCoreApplication::quit();
+            }
+        });
+        QObject::connect(input.get(), &LineReader::finished, &app, [](const QString &reason) {
+            note(QStringLiteral("console closed (%1), still serving").arg(reason));
+        });
+    }
+    app.exec();
+    ::close(signalFd);
     bus.stop();
     return 0;
 }

@@ -182,11 +182,16 @@ quint16 RelayBus::holdingRegister(int id, int address) const
     return state ? state->holdingRegister(address) : 0;
 }
 
-void RelayBus::setHoldingRegister(int id, int address, quint16 value)
+bool RelayBus::hasHoldingRegister(int address)
+{
+    return RelayState::hasHoldingRegister(address);
+}
+
+bool RelayBus::setHoldingRegister(int id, int address, quint16 value)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setHoldingRegister(address, value);
+    RelayState *state = relay(id);
+    return state && state->setHoldingRegister(address, value);
 }
 
 bool RelayBus::coil(int id, int address) const
@@ -236,6 +241,13 @@ void RelayBus::setCrashCount(int id, int count)
         state->setCrashCount(count);
 }
 
+bool RelayBus::recordCrash(int id, int type, double amperes)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    RelayState *state = relay(id);
+    return state && state->recordCrash(type, amperes);
+}
+
 void RelayBus::setMeasurementsLive(bool live)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -243,11 +255,24 @@ void RelayBus::setMeasurementsLive(bool live)
         relay.second->setMeasurementsLive(live);
 }
 
+bool RelayBus::measurementsLive() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_relays.empty() || m_relays.begin()->second->measurementsLive();
+}
+
 void RelayBus::setRelayOnline(int id, bool online)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
     if (RelayState *state = relay(id))
         state->setOnline(online);
+}
+
+bool RelayBus::isRelayOnline(int id) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const RelayState *state = relay(id);
+    return state && state->isOnline();
 }
 
 void RelayBus::setFaults(const FaultSettings &faults)

@@ -10,8 +10,8 @@
 // build the answer: the relay calls modbus_reply() or modbus_reply_exception() on a context whose
 // socket is one end of a socket pair, and the bus reads the answer from the other end. Fault
 // injection (lost answer, spoiled answer, corrupted CRC, delay) is applied to that answer before
-// it is written back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
-// every online relay without an answer, as on a real line.
+// it is written back to the line. Absent or switched-off relays stay silent, and broadcasts (slave
+// 0) act on every online relay without an answer, as on a real line.
 //
 // A pseudo-terminal moves bytes at memory speed. With line pacing on, each answer arrives when it
 // would on a real line of the given baud rate: the request's own time on the wire, the
@@ -93,8 +93,10 @@ public:
 
     // Relays are named by slave ID (an ID not on the bus reads as 0 and ignores changes) and
     // addresses are protocol addresses as on the wire. Registers 12-14 stand for the running clock.
+    static bool hasHoldingRegister(int address);
     quint16 holdingRegister(int id, int address) const;
-    void setHoldingRegister(int id, int address, quint16 value);
+    // False when nothing changed: no such relay or register, or an impossible time.
+    bool setHoldingRegister(int id, int address, quint16 value);
     bool coil(int id, int address) const;
     void setCoil(int id, int address, bool value);
     bool discreteInput(int id, int address) const;
@@ -104,10 +106,14 @@ public:
     // A new plausible log: 60 records at most, newest first, the count register saturating at
     // 65535; the LED of the newest trip lights up.
     void setCrashCount(int id, int count);
+    // See RelayState::recordCrash().
+    bool recordCrash(int id, int type, double amperes);
     // Held still, registers 16-21 change only through setHoldingRegister().
     void setMeasurementsLive(bool live);
+    bool measurementsLive() const;
     // A switched-off relay neither answers nor takes broadcasts.
     void setRelayOnline(int id, bool online);
+    bool isRelayOnline(int id) const;
     void setFaults(const FaultSettings &faults);
     FaultSettings faults() const;
     // A baud rate of 0 switches pacing off. Fault delays come on top of the paced time.

@@ -4,6 +4,7 @@
 
 #include <modbus.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -64,6 +65,12 @@ constexpr quint16 ModuleZnz3I03U0 = 0x04;
 
 enum CrashType { CrashMtz = 1, CrashTo, CrashZnz, CrashApv1, CrashApv2, CrashAChR };
 
+int ledFor(int crashType)
+{
+    const int leds[] = { LedMtz, LedTo, LedZnz, LedApv, LedApv, LedAChR };
+    return crashType >= CrashMtz && crashType <= CrashAChR ? leds[crashType - 1] : 0;
+}
+
 quint16 word(const QByteArray &frame, int offset)
 {
     return static_cast<quint16>(
@@ -122,8 +129,11 @@ quint16 rounded(double value)
 
 QDateTime clockFromRegisters(quint16 yearMonth, quint16 dayHour, quint16 minuteSecond)
 {
-    return QDateTime(QDate(2000 + (yearMonth >> 8), yearMonth & 0xFF, dayHour >> 8),
-        QTime(dayHour & 0xFF, minuteSecond >> 8, minuteSecond & 0xFF));
+    // QDateTime would take an impossible time for midnight.
+    const QTime time(dayHour & 0xFF, minuteSecond >> 8, minuteSecond & 0xFF);
+    if (!time.isValid())
+        return QDateTime();
+    return QDateTime(QDate(2000 + (yearMonth >> 8), yearMonth & 0xFF, dayHour >> 8), time);
 }
 
 void writeTime(quint16 *registers, const QDateTime &dateTime)
@@ -219,6 +229,11 @@ RelayState::~RelayState()
     modbus_mapping_free(m_map);
 }
 
+bool RelayState::hasHoldingRegister(int address)
+{
+    return isHoldingRegister(address);
+}
+
 quint16 RelayState::holdingRegister(int address) const
 {
     if (address >= YearMonthRegister && address <= MinuteSecondRegister)
@@ -228,20 +243,22 @@ quint16 RelayState::holdingRegister(int address) const
     return isHoldingRegister(address) ? m_map->tab_registers[address] : 0;
 }
 
-void RelayState::setHoldingRegister(int address, quint16 value)
+bool RelayState::setHoldingRegister(int address, quint16 value)
 {
     if (!isHoldingRegister(address))
-        return;
+        return false;
     if (address >= YearMonthRegister && address <= MinuteSecondRegister) {
         quint16 time[3] = { clockRegister(YearMonthRegister), clockRegister(DayHourRegister),
             clockRegister(MinuteSecondRegister) };
         time[address - YearMonthRegister] = value;
         const QDateTime dateTime = clockFromRegisters(time[0], time[1], time[2]);
-        if (dateTime.isValid())
-            setClock(dateTime);
-        return;
+        if (!dateTime.isValid())
+            return false;
+        setClock(dateTime);
+        return true;
     }
     m_map->tab_registers[address] = value;
+    return true;
 }
 
 bool RelayState::coil(int address) const
@@ -279,11 +296,42 @@ void RelayState::setCrashCount(int count)
     fillCrashLog(count);
     // The newest trip stays on the front panel until a checkback.
     clearTripLeds();
-    const int newestType = m_map->tab_registers[FirstCrashRegister + 4];
-    if (newestType >= CrashMtz && newestType <= CrashAChR) {
-        const int leds[] = { LedMtz, LedTo, LedZnz, LedApv, LedApv, LedAChR };
-        setCoil(leds[newestType - 1], true);
+    setCoil(ledFor(m_map->tab_registers[FirstCrashRegister + 4]), true);
+}
+
+bool RelayState::recordCrash(int type, double amperes)
+{
+    if (type < CrashMtz || type > CrashAChR || !(amperes >= 0))
+        return false;
+    quint16 *r = m_map->tab_registers;
+    quint16 raw = 0;
+    quint16 scale = 0;
+    if (type <= CrashZnz) {
+        // The relay keeps the secondary current in the units of its measurements; the master
+        // scales it by the transformer factor stored next to it.
+        scale = type == CrashZnz ? r[Kt0Register] : r[KtRegister];
+        const double unit
+            = type == CrashZnz ? 0.001 : 0.01 * rangeMultiplier(r[CurrentRangeRegister]);
+        const double value = scale == 0 ? -1 : std::round(amperes / (scale * unit));
+        if (value < 0 || value > 65535)
+            return false;
+        raw = static_cast<quint16>(value);
     }
+
+    // The oldest kept record makes room for the new one.
+    std::copy_backward(r + FirstCrashRegister, r + LastCrashRegister + 1 - CrashRecordSize,
+        r + LastCrashRegister + 1);
+    if (r[CrashCountRegister] < 65535)
+        ++r[CrashCountRegister];
+    quint16 *record = r + FirstCrashRegister;
+    record[0] = r[CrashCountRegister];
+    writeTime(record + 1, clock());
+    record[4] = static_cast<quint16>(type);
+    record[5] = raw;
+    record[6] = scale;
+    record[7] = r[CurrentRangeRegister];
+    setCoil(ledFor(type), true);
+    return true;
 }
 
 void RelayState::fillCrashLog(int count)

@@ -33,8 +33,10 @@ public:
     bool isOnline() const { return m_online; }
     void setOnline(bool online) { m_online = online; }
 
+    static bool hasHoldingRegister(int address);
     quint16 holdingRegister(int address) const;
-    void setHoldingRegister(int address, quint16 value);
+    // False when the relay has no such register, or the value would make an impossible time.
+    bool setHoldingRegister(int address, quint16 value);
     bool coil(int address) const;
     void setCoil(int address, bool value);
     bool discreteInput(int address) const;
@@ -42,7 +44,13 @@ public:
 
     void setModules(quint16 register24);
     void setCrashCount(int count);
+    // A trip of the protection: a new newest record stamped with the relay's clock, the count up by
+    // one and the LED of the protection lit. amperes is the primary current as the master shows
+    // it, recorded for MTZ, TO and ZNZ only. False, with nothing recorded, for an unknown type or a
+    // current the record cannot hold with the relay's range and transformer factor.
+    bool recordCrash(int type, double amperes);
     void setMeasurementsLive(bool live);
+    bool measurementsLive() const { return m_live; }
     QDateTime clock() const;
     void setClock(const QDateTime &dateTime);
     int checkbackCount() const { return m_checkbacks; }
