@@ -41,5 +41,8 @@ void loadPreferences(Preferences &preferences);
 void savePreferences(const Preferences &preferences);
 void restoreWindowGeometry(QWidget *window);
 void saveWindowGeometry(QWidget *window);
+// Whether the traffic view is shown (ui/traffic_visible, hidden by default).
+bool loadTrafficViewVisible();
+void saveTrafficViewVisible(bool visible);
 
 #endif // SETTINGS_H

@@ -21,6 +21,11 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
             &DeviceMonitor::onAllDeviceDataProcessed);
     connect(manager, &DeviceDataManager::deviceDataWritten, this,
             &DeviceMonitor::deviceDataWritten);
+    connect(manager, &DeviceDataManager::transactionFinished, this,
+            &DeviceMonitor::transactionFinished);
+    // The list counts from the scan that filled it (clear() starts afresh).
+    connect(manager, &DeviceDataManager::transactionFinished, model,
+            &DeviceListModel::countTransaction, Qt::QueuedConnection);
 }
 
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)

@@ -3,6 +3,7 @@
 
 #include "app/settings.h"
 #include "devicedata/devicedata.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QList>
@@ -72,6 +73,8 @@ signals:
     // A write sequence ended; whether it landed is the block's
     // isWriteSuccessful(). Slave 0 means it went to all devices.
     void deviceDataWritten(DeviceData *deviceData, int slaveId);
+    // Every transaction on the line, as a record; connect to it queued.
+    void transactionFinished(const ModbusTransaction &transaction);
 
 private slots:
     void onAllDeviceDataProcessed();

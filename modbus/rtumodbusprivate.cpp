@@ -2,6 +2,7 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/threadhandover.h"
 
+#include <QDateTime>
 #include <QDebug>
 
 #include <cerrno>
@@ -31,6 +32,7 @@ char parityCharacter(int parity)
 
 RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
 {
+    qRegisterMetaType<ModbusTransaction>();
     connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
     // Runs on the worker thread, after run() returned or was stopped: the last
     // of this object the worker touches.
@@ -138,6 +140,9 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
     }
     transactionOpen = true;
     transactionStartedAt = clock.elapsed();
+    requestedAtMs = QDateTime::currentMSecsSinceEpoch();
+    sentAtMs = requestedAtMs;
+    transferNs = 0;
     start(QThread::NormalPriority);
     return true;
 }
@@ -158,6 +163,10 @@ void RtuModbusPrivate::cancel()
     }
     // The run may have ended before its finished() was delivered.
     ThreadHandOver::acquire(this);
+    ModbusTransaction record = transactionRecord(ModbusTransaction::Canceled);
+    record.startedAt = requestedAtMs;
+    record.durationUs = (QDateTime::currentMSecsSinceEpoch() - requestedAtMs) * 1000;
+    emit q->transactionFinished(record);
 }
 
 void RtuModbusPrivate::onFinished()
@@ -181,6 +190,7 @@ void RtuModbusPrivate::onFinished()
     // from a slave it did not ask.
     if (currentRequest.result() != ModbusRequest::Success)
         relayQuietAt.insert(slaveId, clock.elapsed() + qMax(0, responseTimeoutMs));
+    emit q->transactionFinished(transactionRecord(transferOutcome));
     emit q->requestFinished();
 }
 
@@ -193,15 +203,22 @@ void RtuModbusPrivate::run()
     const bool supported = preparePayload();
     setTerminationEnabled(true);
     waitForQuietLine();
+    sentAtMs = QDateTime::currentMSecsSinceEpoch();
+    const auto sent = std::chrono::steady_clock::now();
     const int rc = supported ? transfer() : 0;
     const int error = supported ? errno : EMBXILFUN;
+    const auto taken = std::chrono::steady_clock::now() - sent;
+    transferNs = std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count();
     setTerminationEnabled(false);
+    transferError = error;
+    transferOutcome = ModbusTransaction::Success;
 
     if (!supported)
         qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
     qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
+        transferOutcome = ModbusTransaction::outcomeOfError(error);
         currentRequest.setFailed(error == ETIMEDOUT ? ModbusRequest::Timeout
                                                     : ModbusRequest::Error);
         return;
@@ -210,6 +227,23 @@ void RtuModbusPrivate::run()
         currentRequest.setBitsReply(bits);
     else if (currentRequest.dataType() == ModbusRequest::Registers)
         currentRequest.setRegistersReply(registers);
+}
+
+ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome outcome) const
+{
+    ModbusTransaction record;
+    record.startedAt = sentAtMs;
+    record.durationUs = transferNs / 1000;
+    record.slaveId = slaveId;
+    record.function = currentRequest.function();
+    record.startAddress = currentRequest.startAddress();
+    record.count = currentRequest.count();
+    record.outcome = outcome;
+    if (outcome == ModbusTransaction::Exception)
+        record.exceptionCode = transferError - MODBUS_ENOBASE;
+    if (outcome == ModbusTransaction::OtherError)
+        record.error = transferError;
+    return record;
 }
 
 // No relay answers a broadcast, yet libmodbus waits for an answer all the

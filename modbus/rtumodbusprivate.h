@@ -2,6 +2,7 @@
 #define RTUMODBUSPRIVATE_H
 
 #include "modbus/modbusrequest.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QElapsedTimer>
@@ -49,6 +50,7 @@ private:
     bool isSentBroadcast(int error) const;
     void waitForQuietLine();
     void applyResponseTimeout();
+    ModbusTransaction transactionRecord(ModbusTransaction::Outcome outcome) const;
 
     RtuModbus *q;
     modbus_t *context = nullptr;
@@ -75,6 +77,14 @@ private:
     // What run() waits for, copied before the thread starts.
     qint64 startNotBefore = 0;
     bool timeoutChangePending = false;
+
+    // The record of the transaction: request() sets the wall-clock time it was
+    // asked for, run() when it went out, how long it took and what it left.
+    qint64 requestedAtMs = 0;
+    qint64 sentAtMs = 0;
+    qint64 transferNs = 0;
+    ModbusTransaction::Outcome transferOutcome = ModbusTransaction::Success;
+    int transferError = 0;
 };
 
 #endif // RTUMODBUSPRIVATE_H

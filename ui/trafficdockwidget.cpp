@@ -1,0 +1,213 @@
+#include "ui/trafficdockwidget.h"
+#include "ui_trafficdockwidget.h"
+
+#include "app/settings.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/trafficmodel.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QTextStream>
+
+namespace {
+
+constexpr int HealthUpdateMs = 250;
+
+} // namespace
+
+TrafficDockWidget::TrafficDockWidget(QWidget *parent)
+    : QDockWidget(parent),
+      ui(new Ui::TrafficDockWidget),
+      m_model(new TrafficModel(this)),
+      m_filter(new QSortFilterProxyModel(this))
+{
+    ui->setupUi(this);
+
+    m_filter->setSourceModel(m_model);
+    m_filter->setFilterRole(TrafficModel::SlaveIdRole);
+    ui->trafficTableView->setModel(m_filter);
+
+    // Ten thousand rows: every row as high as the font, no measuring of
+    // contents when rows come and go.
+    QHeaderView *rows = ui->trafficTableView->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView *columns = ui->trafficTableView->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSectionResizeMode(TrafficModel::ResultColumn, QHeaderView::Stretch);
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    columns->resizeSection(TrafficModel::TimeColumn, 14 * digit);
+    columns->resizeSection(TrafficModel::SlaveColumn, 8 * digit);
+    columns->resizeSection(TrafficModel::FunctionColumn, 26 * digit);
+    columns->resizeSection(TrafficModel::AddressColumn, 8 * digit);
+    columns->resizeSection(TrafficModel::CountColumn, 7 * digit);
+
+    ui->slaveFilterComboBox->addItem(tr("All"), QVariant());
+
+    // Follow the newest row unless the user scrolled up to read.
+    QScrollBar *scrollBar = ui->trafficTableView->verticalScrollBar();
+    connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
+        [this, scrollBar] { m_followNewest = scrollBar->value() == scrollBar->maximum(); });
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_followNewest)
+            ui->trafficTableView->scrollToBottom();
+        updateStatus();
+    });
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &TrafficDockWidget::updateStatus);
+    connect(m_filter, &QAbstractItemModel::modelReset, this, &TrafficDockWidget::updateStatus);
+    connect(m_model, &TrafficModel::slaveIdSeen, this, &TrafficDockWidget::addSlaveId);
+    connect(m_model, &TrafficModel::pendingCountChanged, this, &TrafficDockWidget::updateStatus);
+
+    m_healthTimer.setSingleShot(true);
+    m_healthTimer.setInterval(HealthUpdateMs);
+    connect(&m_healthTimer, &QTimer::timeout, this, &TrafficDockWidget::updateHealth);
+
+    updateHealth();
+    updateStatus();
+
+    connect(toggleViewAction(), &QAction::triggered, this, &saveTrafficViewVisible);
+}
+
+TrafficDockWidget::~TrafficDockWidget()
+{
+    delete ui;
+}
+
+void TrafficDockWidget::closeEvent(QCloseEvent *event)
+{
+    saveTrafficViewVisible(false);
+    QDockWidget::closeEvent(event);
+}
+
+void TrafficDockWidget::setDeviceMonitor(DeviceMonitor *monitor)
+{
+    connect(monitor, &DeviceMonitor::transactionFinished, m_model, &TrafficModel::addTransaction,
+        Qt::QueuedConnection);
+    m_devices = monitor->deviceListModel();
+    const auto scheduleHealth = [this] {
+        if (!m_healthTimer.isActive())
+            m_healthTimer.start();
+    };
+    connect(m_devices, &DeviceListModel::healthChanged, this, scheduleHealth);
+    connect(m_devices, &QAbstractItemModel::modelReset, this, scheduleHealth);
+    connect(m_devices, &QAbstractItemModel::rowsInserted, this, scheduleHealth);
+    updateHealth();
+}
+
+bool TrafficDockWidget::saveCsv(const QString &path, QString *error) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QTextStream out(&file);
+    out << TrafficModel::csvHeader() << '\n';
+    for (int row = 0; row < m_filter->rowCount(); ++row)
+        out << m_model->csvRow(m_filter->mapToSource(m_filter->index(row, 0)).row()) << '\n';
+    out.flush();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void TrafficDockWidget::on_pauseTrafficButton_toggled(bool checked)
+{
+    m_model->setPaused(checked);
+    updateStatus();
+}
+
+void TrafficDockWidget::on_clearTrafficButton_clicked()
+{
+    m_model->clear();
+}
+
+void TrafficDockWidget::on_saveTrafficButton_clicked()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save traffic"), QStringLiteral("traffic.csv"), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!saveCsv(path, &error))
+        QMessageBox::warning(
+            this, tr("Save traffic"), tr("Couldn't save the traffic to %1: %2").arg(path, error));
+}
+
+void TrafficDockWidget::on_slaveFilterComboBox_currentIndexChanged(int index)
+{
+    const QVariant slaveId = ui->slaveFilterComboBox->itemData(index);
+    m_filter->setFilterRegularExpression(slaveId.isValid()
+            ? QRegularExpression(QStringLiteral("^%1$").arg(slaveId.toUInt()))
+            : QRegularExpression());
+    if (m_followNewest)
+        ui->trafficTableView->scrollToBottom();
+    updateStatus();
+}
+
+void TrafficDockWidget::addSlaveId(uint slaveId)
+{
+    // Kept in ascending order after "All"; a clear does not drop them, the
+    // choice made stays valid.
+    QComboBox *box = ui->slaveFilterComboBox;
+    if (box->findData(slaveId) >= 0)
+        return;
+    int at = 1;
+    while (at < box->count() && box->itemData(at).toUInt() < slaveId)
+        ++at;
+    const QString text = slaveId == 0 ? tr("0 (all relays)") : QString::number(slaveId);
+    box->insertItem(at, text, slaveId);
+}
+
+void TrafficDockWidget::updateHealth()
+{
+    QStringList lines;
+    if (m_devices) {
+        for (int row = 0; row < m_devices->rowCount(); ++row) {
+            const int deviceId = m_devices->deviceIdAt(row);
+            const RelayHealth health = m_devices->health(deviceId);
+            const QString lastAnswer = health.lastAnswerAt == 0
+                ? tr("none")
+                : QDateTime::fromMSecsSinceEpoch(health.lastAnswerAt)
+                      .toString(QStringLiteral("hh:mm:ss.zzz"));
+            QString line = health.hasStoppedAnswering()
+                ? tr("Device %1, not answering: requests %2, answers %3, timeouts %4, "
+                     "errors %5, last answer %6")
+                : tr("Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer "
+                     "%6");
+            lines << line.arg(deviceId)
+                         .arg(health.requests)
+                         .arg(health.answers)
+                         .arg(health.timeouts)
+                         .arg(health.errors)
+                         .arg(lastAnswer);
+        }
+    }
+    if (lines.isEmpty())
+        lines << tr("No relays found by the last scan.");
+    ui->healthLabel->setText(lines.join(QLatin1Char('\n')));
+}
+
+void TrafficDockWidget::updateStatus()
+{
+    const int shown = m_filter->rowCount();
+    if (m_model->isPaused())
+        ui->trafficStatusLabel->setText(
+            tr("Shown: %1; paused, waiting: %2")
+                .arg(shown)
+                .arg(qMin(m_model->pendingCount(), m_model->capacity())));
+    else
+        ui->trafficStatusLabel->setText(tr("Shown: %1").arg(shown));
+}
