@@ -481,6 +481,45 @@ Last answer: %5</source>
     </message>
 </context>
 <context>
+    <name>MeterageTrendWidget</name>
+    <message>
+        <source>IA</source>
+        <translation>IA</translation>
+    </message>
+    <message>
+        <source>IC</source>
+        <translation>IC</translation>
+    </message>
+    <message>
+        <source>3I0</source>
+        <translation>3I0</translation>
+    </message>
+    <message>
+        <source>3U0</source>
+        <translation>3I0 {3U?}</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>Voltage, V</source>
+        <translation>Напряжение, В</translation>
+    </message>
+    <message>
+        <source>Trend over:</source>
+        <translation>Тренд за:</translation>
+    </message>
+    <message>
+        <source>Current, kA</source>
+        <translation>Ток, кА</translation>
+    </message>
+    <message>
+        <source>Current, A</source>
+        <translation>Ток, А</translation>
+    </message>
+</context>
+<context>
     <name>ModulesWidget</name>
     <message>
         <source>Modules</source>
