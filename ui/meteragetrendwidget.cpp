@@ -205,6 +205,8 @@ void MeterageTrendWidget::rebuild()
         plot.open[quantity] = false;
     }
     m_currentScale = chooseCurrentScale();
+    m_timeAxisEndMs = 0;
+    m_axisTop[0] = m_axisTop[1] = 0;
     plot.currentAxis->setTitleText(m_currentScale > 1 ? tr("Current, kA") : tr("Current, A"));
     plot.timeAxis->setFormat(
         m_windowMinutes <= 1 ? QStringLiteral("hh:mm:ss") : QStringLiteral("hh:mm"));
@@ -244,8 +246,13 @@ void MeterageTrendWidget::dropOutside(qint64 fromMs)
 void MeterageTrendWidget::updateAxes(qint64 nowMs)
 {
     Plot &plot = *m_plot;
-    plot.timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(nowMs - m_windowMinutes * MinuteMs),
-        QDateTime::fromMSecsSinceEpoch(nowMs));
+    const qint64 windowMs = m_windowMinutes * MinuteMs;
+    const qint64 stepMs = windowMs / 20;
+    if (nowMs > m_timeAxisEndMs || nowMs < m_timeAxisEndMs - 2 * stepMs) {
+        m_timeAxisEndMs = (nowMs / stepMs + 1) * stepMs;
+        plot.timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_timeAxisEndMs - windowMs),
+            QDateTime::fromMSecsSinceEpoch(m_timeAxisEndMs));
+    }
     double highest[2] = { 0, 0 };
     for (int quantity = 0; quantity < QuantityCount; ++quantity) {
         double &high = highest[isCurrent(quantity) ? 0 : 1];
@@ -254,9 +261,18 @@ void MeterageTrendWidget::updateAxes(qint64 nowMs)
                 high = std::max(high, series->at(i).y());
         }
     }
-    // Some headroom above the highest value; a flat zero still gets a scale.
-    plot.currentAxis->setRange(0, highest[0] > 0 ? highest[0] * 1.1 : 1);
-    plot.voltageAxis->setRange(0, highest[1] > 0 ? highest[1] * 1.1 : 1);
+    QValueAxis *axes[2] = { plot.currentAxis, plot.voltageAxis };
+    for (int axis = 0; axis < 2; ++axis) {
+        // Headroom above the highest value, kept until the values rise above
+        // it or fall below a third of it; a flat zero still gets a scale.
+        double &top = m_axisTop[axis];
+        const bool fits = highest[axis] <= top && highest[axis] * 3 >= top;
+        const double wanted = fits ? top : highest[axis] > 0 ? highest[axis] * 1.5 : 1;
+        if (wanted == top)
+            continue;
+        top = wanted;
+        axes[axis]->setRange(0, top);
+    }
 }
 
 double MeterageTrendWidget::chooseCurrentScale() const

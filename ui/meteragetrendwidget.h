@@ -58,6 +58,11 @@ private:
     double chooseCurrentScale() const;
 
     std::unique_ptr<Plot> m_plot;
+    // The time axis moves in steps of a twentieth of the window, the value
+    // axes only when the values leave their range: each change lays the
+    // whole chart out again.
+    qint64 m_timeAxisEndMs = 0;
+    double m_axisTop[2] = { 0, 0 };
     QComboBox *m_windowBox;
     // The longest window's worth, so a wider window can be shown at once.
     std::deque<Stored> m_samples;
