@@ -34,7 +34,7 @@ public:
     // The slave ID of a row as a number, for filtering.
     static constexpr int SlaveIdRole = Qt::UserRole + 1;
     static constexpr int DefaultCapacity = 10000;
-    static constexpr int BatchIntervalMs = 200;
+    static constexpr int BatchIntervalMs = 500;
 
     explicit TrafficModel(QObject *parent = nullptr, int capacity = DefaultCapacity);
 

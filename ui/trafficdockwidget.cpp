@@ -13,13 +13,16 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTextStream>
 
 namespace {
 
-constexpr int HealthUpdateMs = 250;
+constexpr int HealthUpdateMs = 1000;
+// Lines of relay health shown without scrolling.
+constexpr int HealthLinesShown = 4;
 
 } // namespace
 
@@ -31,38 +34,43 @@ TrafficDockWidget::TrafficDockWidget(QWidget *parent)
 {
     ui->setupUi(this);
 
-    m_filter->setSourceModel(m_model);
     m_filter->setFilterRole(TrafficModel::SlaveIdRole);
-    ui->trafficTableView->setModel(m_filter);
+    // Unfiltered, the view shows the model itself and the filter is left
+    // out: it would remap ten thousand rows on every batch.
 
     // Ten thousand rows: every row as high as the font, no measuring of
     // contents when rows come and go.
     QHeaderView *rows = ui->trafficTableView->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(fontMetrics().height() + 4);
-    QHeaderView *columns = ui->trafficTableView->horizontalHeader();
-    columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->setSectionResizeMode(TrafficModel::ResultColumn, QHeaderView::Stretch);
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    columns->resizeSection(TrafficModel::TimeColumn, 14 * digit);
-    columns->resizeSection(TrafficModel::SlaveColumn, 8 * digit);
-    columns->resizeSection(TrafficModel::FunctionColumn, 26 * digit);
-    columns->resizeSection(TrafficModel::AddressColumn, 8 * digit);
-    columns->resizeSection(TrafficModel::CountColumn, 7 * digit);
+    showModel(m_model);
 
     ui->slaveFilterComboBox->addItem(tr("All"), QVariant());
 
     // Follow the newest row unless the user scrolled up to read.
     QScrollBar *scrollBar = ui->trafficTableView->verticalScrollBar();
-    connect(m_filter, &QAbstractItemModel::rowsAboutToBeInserted, this,
-        [this, scrollBar] { m_followNewest = scrollBar->value() == scrollBar->maximum(); });
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_followNewest)
-            ui->trafficTableView->scrollToBottom();
-        updateStatus();
-    });
-    connect(m_filter, &QAbstractItemModel::rowsRemoved, this, &TrafficDockWidget::updateStatus);
-    connect(m_filter, &QAbstractItemModel::modelReset, this, &TrafficDockWidget::updateStatus);
+    for (QAbstractItemModel *model : { static_cast<QAbstractItemModel *>(m_model),
+             static_cast<QAbstractItemModel *>(m_filter) }) {
+        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this, model, scrollBar] {
+            if (model == shownModel())
+                m_followNewest = scrollBar->value() == scrollBar->maximum();
+        });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this, model] {
+            if (model != shownModel())
+                return;
+            if (m_followNewest)
+                ui->trafficTableView->scrollToBottom();
+            updateStatus();
+        });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &TrafficDockWidget::updateStatus);
+        connect(model, &QAbstractItemModel::modelReset, this, &TrafficDockWidget::updateStatus);
+    }
+    // The status text changes all the time; at a fixed size it never makes
+    // the window lay itself out again.
+    ui->trafficStatusLabel->setFixedSize(
+        fontMetrics().horizontalAdvance(tr("Shown: %1; paused, waiting: %2").arg(88888).arg(88888))
+            + 8,
+        fontMetrics().height() + 4);
     connect(m_model, &TrafficModel::slaveIdSeen, this, &TrafficDockWidget::addSlaveId);
     connect(m_model, &TrafficModel::pendingCountChanged, this, &TrafficDockWidget::updateStatus);
 
@@ -112,8 +120,12 @@ bool TrafficDockWidget::saveCsv(const QString &path, QString *error) const
     }
     QTextStream out(&file);
     out << TrafficModel::csvHeader() << '\n';
-    for (int row = 0; row < m_filter->rowCount(); ++row)
-        out << m_model->csvRow(m_filter->mapToSource(m_filter->index(row, 0)).row()) << '\n';
+    const QAbstractItemModel *shown = shownModel();
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        const int modelRow
+            = shown == m_model ? row : m_filter->mapToSource(m_filter->index(row, 0)).row();
+        out << m_model->csvRow(modelRow) << '\n';
+    }
     out.flush();
     if (file.error() != QFileDevice::NoError) {
         if (error)
@@ -149,9 +161,16 @@ void TrafficDockWidget::on_saveTrafficButton_clicked()
 void TrafficDockWidget::on_slaveFilterComboBox_currentIndexChanged(int index)
 {
     const QVariant slaveId = ui->slaveFilterComboBox->itemData(index);
-    m_filter->setFilterRegularExpression(slaveId.isValid()
-            ? QRegularExpression(QStringLiteral("^%1$").arg(slaveId.toUInt()))
-            : QRegularExpression());
+    if (slaveId.isValid()) {
+        m_filter->setFilterRegularExpression(
+            QRegularExpression(QStringLiteral("^%1$").arg(slaveId.toUInt())));
+        if (!m_filter->sourceModel())
+            m_filter->setSourceModel(m_model);
+        showModel(m_filter);
+    } else {
+        showModel(m_model);
+        m_filter->setSourceModel(nullptr);
+    }
     if (m_followNewest)
         ui->trafficTableView->scrollToBottom();
     updateStatus();
@@ -197,12 +216,44 @@ void TrafficDockWidget::updateHealth()
     }
     if (lines.isEmpty())
         lines << tr("No relays found by the last scan.");
-    ui->healthLabel->setText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (text == ui->healthTextEdit->toPlainText())
+        return;
+    // A text view rather than a label: new text never makes the window lay
+    // itself out again; only a new number of lines changes its height.
+    const int shownLines = qMin(lines.size(), HealthLinesShown);
+    const int height = shownLines * fontMetrics().lineSpacing()
+        + 2 * int(ui->healthTextEdit->document()->documentMargin()) + 2;
+    if (ui->healthTextEdit->minimumHeight() != height)
+        ui->healthTextEdit->setFixedHeight(height);
+    ui->healthTextEdit->setPlainText(text);
+}
+
+void TrafficDockWidget::showModel(QAbstractItemModel *model)
+{
+    if (ui->trafficTableView->model() == model)
+        return;
+    ui->trafficTableView->setModel(model);
+    // A new model brings new columns: their widths are set again.
+    QHeaderView *columns = ui->trafficTableView->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSectionResizeMode(TrafficModel::ResultColumn, QHeaderView::Stretch);
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    columns->resizeSection(TrafficModel::TimeColumn, 14 * digit);
+    columns->resizeSection(TrafficModel::SlaveColumn, 8 * digit);
+    columns->resizeSection(TrafficModel::FunctionColumn, 26 * digit);
+    columns->resizeSection(TrafficModel::AddressColumn, 8 * digit);
+    columns->resizeSection(TrafficModel::CountColumn, 7 * digit);
+}
+
+QAbstractItemModel *TrafficDockWidget::shownModel() const
+{
+    return ui->trafficTableView->model();
 }
 
 void TrafficDockWidget::updateStatus()
 {
-    const int shown = m_filter->rowCount();
+    const int shown = shownModel()->rowCount();
     if (m_model->isPaused())
         ui->trafficStatusLabel->setText(
             tr("Shown: %1; paused, waiting: %2")

@@ -6,6 +6,7 @@
 
 class DeviceListModel;
 class DeviceMonitor;
+class QAbstractItemModel;
 class QSortFilterProxyModel;
 class TrafficModel;
 
@@ -43,6 +44,8 @@ private slots:
     void on_slaveFilterComboBox_currentIndexChanged(int index);
 
 private:
+    void showModel(QAbstractItemModel *model);
+    QAbstractItemModel *shownModel() const;
     void addSlaveId(uint slaveId);
     void updateHealth();
     void updateStatus();

@@ -9,8 +9,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -102,7 +102,7 @@ void TrafficDockTest::showsTheScanFilteredPausedAndSaved()
     auto *filter = child<QComboBox>(&dock, "slaveFilterComboBox");
     auto *pause = child<QAbstractButton>(&dock, "pauseTrafficButton");
     auto *clear = child<QAbstractButton>(&dock, "clearTrafficButton");
-    auto *health = child<QLabel>(&dock, "healthLabel");
+    auto *health = child<QPlainTextEdit>(&dock, "healthTextEdit");
     QVERIFY(table && filter && pause && clear && health);
 
     ConnectionSettings settings;
@@ -121,9 +121,11 @@ void TrafficDockTest::showsTheScanFilteredPausedAndSaved()
             results.at(row));
     }
     QVERIFY(QTest::qWaitFor(
-        [&] { return health->text().contains("Device 2: requests 1, answers 1, timeouts 0"); },
+        [&] {
+            return health->toPlainText().contains("Device 2: requests 1, answers 1, timeouts 0");
+        },
         2000));
-    QVERIFY(!health->text().contains("Device 3"));
+    QVERIFY(!health->toPlainText().contains("Device 3"));
 
     QCOMPARE(filter->count(), 5);
     filter->setCurrentIndex(filter->findData(3u));
