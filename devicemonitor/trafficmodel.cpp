@@ -265,17 +265,22 @@ void TrafficModel::flush()
     }
     const int overflow = m_size + batch.size() - m_capacity;
     if (overflow > 0) {
+        // From the first drop on, the ring is whole and rows wrap around.
+        if (m_ring.size() < m_capacity)
+            m_ring.resize(m_capacity);
         beginRemoveRows(QModelIndex(), 0, overflow - 1);
         m_first = (m_first + overflow) % m_capacity;
         m_size -= overflow;
         endRemoveRows();
     }
-    // The ring is allocated whole once, so a row's place never moves.
-    if (m_ring.size() < m_capacity)
-        m_ring.resize(m_capacity);
     beginInsertRows(QModelIndex(), m_size, m_size + batch.size() - 1);
     for (const ModbusTransaction &transaction : qAsConst(batch)) {
-        m_ring[ringIndex(m_size)] = transaction;
+        // The ring grows with its first rows; until it is full nothing has
+        // been dropped, so rows sit at their own index.
+        if (m_ring.size() < m_capacity)
+            m_ring.append(transaction);
+        else
+            m_ring[ringIndex(m_size)] = transaction;
         ++m_size;
     }
     endInsertRows();
