@@ -89,6 +89,15 @@ TrafficDockWidget::~TrafficDockWidget()
     delete ui;
 }
 
+void TrafficDockWidget::showEvent(QShowEvent *event)
+{
+    QDockWidget::showEvent(event);
+    if (m_healthStale) {
+        m_healthStale = false;
+        updateHealth();
+    }
+}
+
 void TrafficDockWidget::closeEvent(QCloseEvent *event)
 {
     saveTrafficViewVisible(false);
@@ -100,8 +109,11 @@ void TrafficDockWidget::setDeviceMonitor(DeviceMonitor *monitor)
     connect(monitor, &DeviceMonitor::transactionFinished, m_model, &TrafficModel::addTransaction,
         Qt::QueuedConnection);
     m_devices = monitor->deviceListModel();
+    // Hidden, the view only notes that its health lines are stale.
     const auto scheduleHealth = [this] {
-        if (!m_healthTimer.isActive())
+        if (!isVisible())
+            m_healthStale = true;
+        else if (!m_healthTimer.isActive())
             m_healthTimer.start();
     };
     connect(m_devices, &DeviceListModel::healthChanged, this, scheduleHealth);

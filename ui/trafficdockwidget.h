@@ -35,6 +35,7 @@ public:
     bool saveCsv(const QString &path, QString *error = nullptr) const;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
@@ -57,6 +58,7 @@ private:
     // The health lines change with every transaction; they are redrawn at
     // most this often.
     QTimer m_healthTimer;
+    bool m_healthStale = false;
     bool m_followNewest = true;
 };
 
