@@ -58,7 +58,7 @@ TrafficDockWidget::TrafficDockWidget(QWidget *parent)
         connect(model, &QAbstractItemModel::rowsInserted, this, [this, model] {
             if (model != shownModel())
                 return;
-            if (m_followNewest)
+            if (m_followNewest && ui->trafficTableView->model())
                 ui->trafficTableView->scrollToBottom();
             updateStatus();
         });
@@ -92,10 +92,17 @@ TrafficDockWidget::~TrafficDockWidget()
 void TrafficDockWidget::showEvent(QShowEvent *event)
 {
     QDockWidget::showEvent(event);
+    showModel(m_shown);
     if (m_healthStale) {
         m_healthStale = false;
         updateHealth();
     }
+}
+
+void TrafficDockWidget::hideEvent(QHideEvent *event)
+{
+    QDockWidget::hideEvent(event);
+    showModel(m_shown);
 }
 
 void TrafficDockWidget::closeEvent(QCloseEvent *event)
@@ -243,9 +250,15 @@ void TrafficDockWidget::updateHealth()
 
 void TrafficDockWidget::showModel(QAbstractItemModel *model)
 {
-    if (ui->trafficTableView->model() == model)
+    m_shown = model;
+    // A hidden view is given no model: it would follow every batch for
+    // nothing. It gets one when shown.
+    QAbstractItemModel *attached = isVisible() ? model : nullptr;
+    if (ui->trafficTableView->model() == attached)
         return;
-    ui->trafficTableView->setModel(model);
+    ui->trafficTableView->setModel(attached);
+    if (!attached)
+        return;
     // A new model brings new columns: their widths are set again.
     QHeaderView *columns = ui->trafficTableView->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
@@ -256,11 +269,13 @@ void TrafficDockWidget::showModel(QAbstractItemModel *model)
     columns->resizeSection(TrafficModel::FunctionColumn, 26 * digit);
     columns->resizeSection(TrafficModel::AddressColumn, 8 * digit);
     columns->resizeSection(TrafficModel::CountColumn, 7 * digit);
+    ui->trafficTableView->scrollToBottom();
+    m_followNewest = true;
 }
 
 QAbstractItemModel *TrafficDockWidget::shownModel() const
 {
-    return ui->trafficTableView->model();
+    return m_shown;
 }
 
 void TrafficDockWidget::updateStatus()

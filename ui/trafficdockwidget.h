@@ -36,6 +36,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
@@ -58,6 +59,9 @@ private:
     // The health lines change with every transaction; they are redrawn at
     // most this often.
     QTimer m_healthTimer;
+    // What the table shows while the view is visible: the model, or the
+    // filter over it.
+    QAbstractItemModel *m_shown = nullptr;
     bool m_healthStale = false;
     bool m_followNewest = true;
 };
