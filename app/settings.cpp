@@ -240,3 +240,14 @@ void saveWindowGeometry(QWidget *window)
     settings.setValue(QStringLiteral("ui/window_position"), window->pos());
     settings.setValue(QStringLiteral("ui/window_size"), window->size());
 }
+
+bool loadTrafficViewVisible()
+{
+    return SettingsFile().readBool(QStringLiteral("ui/traffic_visible"), false);
+}
+
+void saveTrafficViewVisible(bool visible)
+{
+    SettingsFile file;
+    file.settings().setValue(QStringLiteral("ui/traffic_visible"), visible);
+}

@@ -44,5 +44,8 @@ QString loadLastFolder();
 void saveLastFolder(const QString &folder);
 void restoreWindowGeometry(QWidget *window);
 void saveWindowGeometry(QWidget *window);
+// Whether the traffic view is shown (ui/traffic_visible, hidden by default).
+bool loadTrafficViewVisible();
+void saveTrafficViewVisible(bool visible);
 
 #endif // SETTINGS_H

@@ -31,16 +31,30 @@ qint64 cpuNs()
     return clockNs(CLOCK_PROCESS_CPUTIME_ID);
 }
 
-qint64 peakRssKb()
+namespace {
+
+qint64 statusKb(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+} // namespace
+
+qint64 peakRssKb()
+{
+    return statusKb("VmHWM:");
+}
+
+qint64 residentKb()
+{
+    return statusKb("VmRSS:");
 }
 
 Summary summarize(QVector<double> values)

@@ -18,6 +18,8 @@ qint64 nowNs(); // monotonic, shared by all processes of the machine
 qint64 cpuNs(); // CPU time of this process, every thread counted, ended ones included
 // Peak resident set size of this process in KiB (VmHWM).
 qint64 peakRssKb();
+// Resident set size of this process now, in KiB (VmRSS).
+qint64 residentKb();
 
 struct Summary
 {

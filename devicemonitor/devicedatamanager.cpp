@@ -11,6 +11,7 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
     readinessTimer->setTimerType(Qt::PreciseTimer);
     readinessTimer->setInterval(0);
     connect(modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
+    connect(modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
     connect(readinessTimer, &QTimer::timeout, this,
             &DeviceDataManager::onDeviceReadinessDelayExpired);
 }

@@ -2,6 +2,7 @@
 #define DEVICEDATAMANAGER_H
 
 #include "devicedata/devicedata.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QList>
@@ -47,6 +48,8 @@ signals:
     void deviceDataWritten(DeviceData *deviceData, int slaveId);
     void deviceDataProcessed(DeviceData *deviceData);
     void allDeviceDataProcessed();
+    // The endpoint's record of every transaction; connect to it queued.
+    void transactionFinished(const ModbusTransaction &transaction);
 
 private slots:
     void onModbusRequestFinished();

@@ -1,12 +1,15 @@
 #include "devicemonitor/devicelistmodel.h"
 
 #include <QColor>
+#include <QDateTime>
 
 namespace {
 
 // The type code of the relays this program is made for; anything else that
 // answers is listed, but stands out.
 const qint64 ownDeviceTypeCode = 0x8D90;
+// Writes to all relays go to slave 0; nobody answers them.
+const uint broadcastSlaveId = 0;
 
 } // namespace
 
@@ -31,6 +34,12 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
         return QColor(item.info.deviceTypeCode.value == ownDeviceTypeCode
                               ? QStringLiteral("black")
                               : QStringLiteral("orange"));
+    case Qt::ToolTipRole:
+        return healthText(health(item.deviceId));
+    case Qt::DecorationRole:
+        if (health(item.deviceId).hasStoppedAnswering())
+            return QColor(Qt::red);
+        return QVariant();
     default:
         return QVariant();
     }
@@ -48,6 +57,7 @@ void DeviceListModel::clear()
 {
     beginResetModel();
     m_items.clear();
+    m_health.clear();
     endResetModel();
 }
 
@@ -68,4 +78,46 @@ int DeviceListModel::rowOfDevice(int deviceId) const
 const DeviceInfo *DeviceListModel::deviceInfoAt(int row) const
 {
     return &m_items.at(size_t(row))->info;
+}
+
+RelayHealth DeviceListModel::health(int deviceId) const
+{
+    return m_health.value(deviceId);
+}
+
+QString DeviceListModel::healthText(const RelayHealth &health)
+{
+    const QString counts = health.lastAnswerAt == 0
+        ? tr("Requests: %1\nAnswers: %2\nTimeouts: %3\nErrors: %4\nLast answer: none")
+              .arg(health.requests)
+              .arg(health.answers)
+              .arg(health.timeouts)
+              .arg(health.errors)
+        : tr("Requests: %1\nAnswers: %2\nTimeouts: %3\nErrors: %4\nLast answer: %5")
+              .arg(health.requests)
+              .arg(health.answers)
+              .arg(health.timeouts)
+              .arg(health.errors)
+              .arg(QDateTime::fromMSecsSinceEpoch(health.lastAnswerAt)
+                       .toString(QStringLiteral("hh:mm:ss.zzz")));
+    if (!health.hasStoppedAnswering())
+        return counts;
+    return tr("The relay has stopped answering.") + QLatin1Char('\n') + counts;
+}
+
+void DeviceListModel::countTransaction(const ModbusTransaction &transaction)
+{
+    if (transaction.outcome == ModbusTransaction::Canceled
+        || transaction.slaveId == broadcastSlaveId)
+        return;
+    const int deviceId = int(transaction.slaveId);
+    RelayHealth &health = m_health[deviceId];
+    const bool wasSilent = health.hasStoppedAnswering();
+    health.count(transaction);
+    if (health.hasStoppedAnswering() != wasSilent) {
+        const int row = rowOfDevice(deviceId);
+        if (row >= 0)
+            emit dataChanged(index(row), index(row), { Qt::DecorationRole });
+    }
+    emit healthChanged(deviceId);
 }

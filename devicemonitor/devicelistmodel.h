@@ -2,14 +2,18 @@
 #define DEVICELISTMODEL_H
 
 #include "devicedata/deviceinfodata.h"
+#include "devicemonitor/relayhealth.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 
 #include <memory>
 #include <vector>
 
 // The relays found by the last scan, in the order they answered (ascending
-// slave ID), each with the identity it reported.
+// slave ID), each with the identity it reported, and how each has been
+// answering since that scan began: a tooltip with the counts and a red marker
+// on a relay that stopped answering.
 class DeviceListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -28,6 +32,18 @@ public:
     int rowOfDevice(int deviceId) const;
     const DeviceInfo *deviceInfoAt(int row) const;
 
+    // Counted for every slave ID the line talked to since the last clear(),
+    // listed or not; an ID never addressed reads as all zeros.
+    RelayHealth health(int deviceId) const;
+    // One relay's counts as the tooltip shows them.
+    static QString healthText(const RelayHealth &health);
+
+public slots:
+    void countTransaction(const ModbusTransaction &transaction);
+
+signals:
+    void healthChanged(int deviceId);
+
 private:
     struct DeviceListItem
     {
@@ -36,6 +52,7 @@ private:
     };
 
     std::vector<std::unique_ptr<DeviceListItem>> m_items;
+    QHash<int, RelayHealth> m_health;
 };
 
 #endif // DEVICELISTMODEL_H

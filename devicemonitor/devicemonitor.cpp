@@ -26,6 +26,11 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
                 lastWritten = deviceData;
                 emit deviceDataWritten(deviceData, slaveId);
             });
+    connect(manager, &DeviceDataManager::transactionFinished, this,
+            &DeviceMonitor::transactionFinished);
+    // The list counts from the scan that filled it (clear() starts afresh).
+    connect(manager, &DeviceDataManager::transactionFinished, model,
+            &DeviceListModel::countTransaction, Qt::QueuedConnection);
 }
 
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)

@@ -3,6 +3,7 @@
 
 #include "app/settings.h"
 #include "devicedata/devicedata.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QList>
@@ -75,6 +76,8 @@ signals:
     // A refresh found the current device silent (every request of a block
     // timed out), or answering again after that.
     void currentDeviceAnsweringChanged(int deviceId, bool answering);
+    // Every transaction on the line, as a record; connect to it queued.
+    void transactionFinished(const ModbusTransaction &transaction);
 
 private slots:
     void onAllDeviceDataProcessed();

@@ -2,6 +2,7 @@
 #define RTUMODBUS_H
 
 #include "modbus/modbusrequest.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QObject>
@@ -21,6 +22,11 @@ class RtuModbusPrivate;
 // answer never passes for another, the next transaction (after a failure: the
 // next one to that relay, or a broadcast) waits until the late answer is no
 // longer due, one more response timeout after a failure, and flushes the line.
+//
+// Every transaction, canceled ones included, is also reported as a record by
+// transactionFinished(), on the GUI thread, just before requestFinished().
+// Receivers connect to it queued, so keeping records never delays the next
+// request.
 class RtuModbus : public QObject
 {
     Q_OBJECT
@@ -44,6 +50,7 @@ public:
 
 signals:
     void requestFinished();
+    void transactionFinished(const ModbusTransaction &transaction);
 
 private:
     friend class RtuModbusPrivate;

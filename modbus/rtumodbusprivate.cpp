@@ -2,6 +2,7 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/threadhandover.h"
 
+#include <QDateTime>
 #include <QDebug>
 
 #include <cerrno>
@@ -31,6 +32,7 @@ char parityCharacter(int parity)
 
 RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
 {
+    qRegisterMetaType<ModbusTransaction>();
     connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
     // Runs on the worker thread, after run() returned or was stopped: the last
     // of this object the worker touches.
@@ -145,6 +147,9 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
     }
     transactionOpen = true;
     frameSentAt = -1;
+    requestedAtMs = QDateTime::currentMSecsSinceEpoch();
+    sentAtMs = requestedAtMs;
+    transferNs = 0;
     start(QThread::NormalPriority);
     return true;
 }
@@ -169,6 +174,10 @@ void RtuModbusPrivate::cancel()
         terminate();
     wait();
     ThreadHandOver::acquire(this);
+    ModbusTransaction record = transactionRecord(ModbusTransaction::Canceled);
+    record.startedAt = requestedAtMs;
+    record.durationUs = (QDateTime::currentMSecsSinceEpoch() - requestedAtMs) * 1000;
+    emit q->transactionFinished(record);
 }
 
 void RtuModbusPrivate::onFinished()
@@ -192,6 +201,7 @@ void RtuModbusPrivate::onFinished()
     // from a slave it did not ask.
     if (currentRequest.result() != ModbusRequest::Success)
         relayQuietAt.insert(slaveId, clock.elapsed() + effectiveResponseTimeout());
+    emit q->transactionFinished(transactionRecord(transferOutcome));
     emit q->requestFinished();
 }
 
@@ -205,15 +215,22 @@ void RtuModbusPrivate::run()
     setTerminationEnabled(true);
     waitForQuietLine();
     frameSentAt = clock.elapsed();
+    sentAtMs = QDateTime::currentMSecsSinceEpoch();
+    const auto sent = std::chrono::steady_clock::now();
     const int rc = supported ? transfer() : 0;
     const int error = supported ? errno : EMBXILFUN;
+    const auto taken = std::chrono::steady_clock::now() - sent;
+    transferNs = std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count();
     setTerminationEnabled(false);
+    transferError = error;
+    transferOutcome = ModbusTransaction::Success;
 
     if (!supported)
         qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
     qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
+        transferOutcome = ModbusTransaction::outcomeOfError(error);
         currentRequest.setFailed(error == ETIMEDOUT ? ModbusRequest::Timeout
                                                     : ModbusRequest::Error);
         return;
@@ -222,6 +239,23 @@ void RtuModbusPrivate::run()
         currentRequest.setBitsReply(bits);
     else if (currentRequest.dataType() == ModbusRequest::Registers)
         currentRequest.setRegistersReply(registers);
+}
+
+ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome outcome) const
+{
+    ModbusTransaction record;
+    record.startedAt = sentAtMs;
+    record.durationUs = transferNs / 1000;
+    record.slaveId = slaveId;
+    record.function = currentRequest.function();
+    record.startAddress = currentRequest.startAddress();
+    record.count = currentRequest.count();
+    record.outcome = outcome;
+    if (outcome == ModbusTransaction::Exception)
+        record.exceptionCode = transferError - MODBUS_ENOBASE;
+    if (outcome == ModbusTransaction::OtherError)
+        record.error = transferError;
+    return record;
 }
 
 // No relay answers a broadcast, yet libmodbus waits for an answer all the

@@ -2,6 +2,7 @@
 #define RTUMODBUSPRIVATE_H
 
 #include "modbus/modbusrequest.h"
+#include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QElapsedTimer>
@@ -52,6 +53,7 @@ private:
     void waitForQuietLine();
     void applyResponseTimeout();
     int effectiveResponseTimeout() const;
+    ModbusTransaction transactionRecord(ModbusTransaction::Outcome outcome) const;
 
     RtuModbus *q;
     modbus_t *context = nullptr;
@@ -79,6 +81,14 @@ private:
     // What run() waits for, copied before the thread starts.
     qint64 startNotBefore = 0;
     bool timeoutChangePending = false;
+
+    // The record of the transaction: request() sets the wall-clock time it was
+    // asked for, run() when it went out, how long it took and what it left.
+    qint64 requestedAtMs = 0;
+    qint64 sentAtMs = 0;
+    qint64 transferNs = 0;
+    ModbusTransaction::Outcome transferOutcome = ModbusTransaction::Success;
+    int transferError = 0;
 };
 
 #endif // RTUMODBUSPRIVATE_H

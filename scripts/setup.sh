@@ -8,6 +8,7 @@ PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
     libmodbus-dev mbpoll
+    libqt5charts5-dev
 )
 
 as_root() {

@@ -19,10 +19,13 @@
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
+#include "ui/trafficdockwidget.h"
 
 #include <QCloseEvent>
 #include <QDebug>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
 
@@ -45,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpForm();
     attachPanels();
     loadSettings();
+    setUpTrafficView();
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
@@ -219,6 +223,21 @@ void MainWindow::loadSettings()
     ui->actionAutoRefresh->setChecked(preferences.autoRefreshEnabled);
     ui->toolBar->setVisible(preferences.toolbarVisible);
     addToolBar(Qt::ToolBarArea(preferences.toolbarArea), ui->toolBar);
+}
+
+void MainWindow::setUpTrafficView()
+{
+    auto *traffic = new TrafficDockWidget(this);
+    traffic->setDeviceMonitor(deviceMonitor);
+    addDockWidget(Qt::BottomDockWidgetArea, traffic);
+    traffic->setVisible(loadTrafficViewVisible());
+
+    QAction *actionTraffic = traffic->toggleViewAction();
+    actionTraffic->setObjectName(QStringLiteral("actionTraffic"));
+    actionTraffic->setText(tr("Traffic"));
+    QMenu *menuView = menuBar()->addMenu(tr("View"));
+    menuView->setObjectName(QStringLiteral("menuView"));
+    menuView->addAction(actionTraffic);
 }
 
 void MainWindow::updateDeviceDataList()

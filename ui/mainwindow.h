@@ -80,6 +80,7 @@ private:
     void setUpForm();
     void attachPanels();
     void loadSettings();
+    void setUpTrafficView();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
     void resetBlocks();

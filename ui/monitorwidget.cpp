@@ -11,9 +11,11 @@
 #include "devicedata/modulesdata.h"
 #include "ui/attachblock.h"
 #include "ui/inputeventfilter.h"
+#include "ui/meteragetrendwidget.h"
 #include "ui/statusstyle.h"
 #include "ui_monitorwidget.h"
 
+#include <QDateTime>
 #include <QLocale>
 
 MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::MonitorWidget)
@@ -179,6 +181,12 @@ void MonitorWidget::onMeterageStateChanged(DeviceData::State state)
     if (state != DeviceData::Inactive)
         return;
     drawMeterage();
+    // One trend sample per read of the block, as the indicators show it; a
+    // failed read is a gap.
+    if (m_meterageData && m_meterageConfigurationData)
+        ui->meterageTrendWidget->addSample(QDateTime::currentMSecsSinceEpoch(),
+            { ui->phaseACurrentIndicator->value(), ui->phaseCCurrentIndicator->value(),
+                ui->zeroCurrentIndicator->value(), ui->zeroVoltageNumberIndicator->value() });
 }
 
 void MonitorWidget::onModulesStateChanged(DeviceData::State state)

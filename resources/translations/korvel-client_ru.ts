@@ -218,6 +218,34 @@
         <source>Device %1</source>
         <translation>Устройство %1</translation>
     </message>
+    <message>
+        <source>Requests: %1
+Answers: %2
+Timeouts: %3
+Errors: %4
+Last answer: none</source>
+        <translation>Запросов: %1
+Ответов: %2
+Тайм-аутов: %3
+Ошибок: %4
+Последний ответ: нет</translation>
+    </message>
+    <message>
+        <source>Requests: %1
+Answers: %2
+Timeouts: %3
+Errors: %4
+Last answer: %5</source>
+        <translation>Запросов: %1
+Ответов: %2
+Тайм-аутов: %3
+Ошибок: %4
+Последний ответ: %5</translation>
+    </message>
+    <message>
+        <source>The relay has stopped answering.</source>
+        <translation>Реле перестало отвечать.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeDialog</name>
@@ -484,6 +512,53 @@
     <message>
         <source>Device %1 does not answer</source>
         <translation>Устройство %1 не отвечает</translation>
+    </message>
+    <message>
+        <source>Traffic</source>
+        <translation>Обмен</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Вид</translation>
+    </message>
+</context>
+<context>
+    <name>MeterageTrendWidget</name>
+    <message>
+        <source>IA</source>
+        <translation>IA</translation>
+    </message>
+    <message>
+        <source>IC</source>
+        <translation>IC</translation>
+    </message>
+    <message>
+        <source>3I0</source>
+        <translation>3I0</translation>
+    </message>
+    <message>
+        <source>3U0</source>
+        <translation>3I0 {3U?}</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>Voltage, V</source>
+        <translation>Напряжение, В</translation>
+    </message>
+    <message>
+        <source>Trend over:</source>
+        <translation>Тренд за:</translation>
+    </message>
+    <message>
+        <source>Current, kA</source>
+        <translation>Ток, кА</translation>
+    </message>
+    <message>
+        <source>Current, A</source>
+        <translation>Ток, А</translation>
     </message>
 </context>
 <context>
@@ -843,6 +918,212 @@
     <message>
         <source>double</source>
         <translation>двукратное</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficDockWidget</name>
+    <message>
+        <source>Traffic</source>
+        <translation>Обмен</translation>
+    </message>
+    <message>
+        <source>Slave ID:</source>
+        <translation>Адрес:</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Пауза</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Очистить</translation>
+    </message>
+    <message>
+        <source>Save as CSV...</source>
+        <translation>Сохранить в CSV...</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Все</translation>
+    </message>
+    <message>
+        <source>Save traffic</source>
+        <translation>Сохранение обмена</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t save the traffic to %1: %2</source>
+        <translation>Не удалось сохранить обмен в %1: %2</translation>
+    </message>
+    <message>
+        <source>0 (all relays)</source>
+        <translation>0 (все реле)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>No relays found by the last scan.</source>
+        <translation>Последний поиск не нашёл ни одного реле.</translation>
+    </message>
+    <message>
+        <source>Device %1, not answering: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
+        <translation>Устройство %1 не отвечает: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
+    </message>
+    <message>
+        <source>Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
+        <translation>Устройство %1: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
+    </message>
+    <message>
+        <source>Shown: %1; paused, waiting: %2</source>
+        <translation>Показано: %1; пауза, ожидают: %2</translation>
+    </message>
+    <message>
+        <source>Shown: %1</source>
+        <translation>Показано: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficModel</name>
+    <message>
+        <source>illegal function</source>
+        <translation>недопустимая функция</translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>недопустимый адрес данных</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>недопустимое значение данных</translation>
+    </message>
+    <message>
+        <source>slave device failure</source>
+        <translation>отказ устройства</translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation>запрос принят</translation>
+    </message>
+    <message>
+        <source>slave device busy</source>
+        <translation>устройство занято</translation>
+    </message>
+    <message>
+        <source>negative acknowledge</source>
+        <translation>запрос отклонён</translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation>ошибка чётности памяти</translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation>путь шлюза недоступен</translation>
+    </message>
+    <message>
+        <source>gateway target device failed to respond</source>
+        <translation>устройство за шлюзом не ответило</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message>
+        <source>Slave ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>Функция</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Количество</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Duration, ms</source>
+        <translation>Длительность, мс</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation>Успешно</translation>
+    </message>
+    <message>
+        <source>Timeout</source>
+        <translation>Тайм-аут</translation>
+    </message>
+    <message>
+        <source>Invalid CRC</source>
+        <translation>Неверная CRC</translation>
+    </message>
+    <message>
+        <source>Exception %1: %2</source>
+        <translation>Исключение %1: %2</translation>
+    </message>
+    <message>
+        <source>Exception %1</source>
+        <translation>Исключение %1</translation>
+    </message>
+    <message>
+        <source>Answer from another slave</source>
+        <translation>Ответ другого устройства</translation>
+    </message>
+    <message>
+        <source>Malformed answer</source>
+        <translation>Искажённый ответ</translation>
+    </message>
+    <message>
+        <source>Error: %1</source>
+        <translation>Ошибка: %1</translation>
+    </message>
+    <message>
+        <source>Canceled</source>
+        <translation>Отменено</translation>
+    </message>
+    <message>
+        <source>1 Read coils</source>
+        <translation>1 Чтение катушек</translation>
+    </message>
+    <message>
+        <source>2 Read discrete inputs</source>
+        <translation>2 Чтение дискретных входов</translation>
+    </message>
+    <message>
+        <source>3 Read holding registers</source>
+        <translation>3 Чтение регистров хранения</translation>
+    </message>
+    <message>
+        <source>4 Read input registers</source>
+        <translation>4 Чтение входных регистров</translation>
+    </message>
+    <message>
+        <source>5 Write single coil</source>
+        <translation>5 Запись катушки</translation>
+    </message>
+    <message>
+        <source>6 Write single register</source>
+        <translation>6 Запись регистра</translation>
+    </message>
+    <message>
+        <source>15 Write multiple coils</source>
+        <translation>15 Запись катушек</translation>
+    </message>
+    <message>
+        <source>16 Write multiple registers</source>
+        <translation>16 Запись регистров</translation>
     </message>
 </context>
 </TS>

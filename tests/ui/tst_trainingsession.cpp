@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -107,10 +108,18 @@ void TrainingSessionTest::silentRelayIsReportedAndComesBack()
     QCOMPARE(command(QStringLiteral("off 2")), QStringLiteral("relay 2: off (was on)"));
     QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), 10000);
     QCOMPARE(silent->text(), QStringLiteral("Device 2 does not answer"));
+    // The device list marks it too.
+    const DeviceListModel *devices
+        = child<DeviceMonitor>(m_window, "deviceMonitor")->deviceListModel();
+    const QModelIndex relay2 = devices->index(devices->rowOfDevice(2));
+    QTRY_VERIFY_WITH_TIMEOUT(devices->health(2).hasStoppedAnswering(), 10000);
+    QCOMPARE(relay2.data(Qt::DecorationRole).value<QColor>(), QColor(Qt::red));
 
     QCOMPARE(command(QStringLiteral("on 2")), QStringLiteral("relay 2: on (was off)"));
     QTRY_VERIFY_WITH_TIMEOUT(silent->isHidden(), 10000);
     QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Device 2 answers again"));
+    QTRY_VERIFY_WITH_TIMEOUT(!devices->health(2).hasStoppedAnswering(), 10000);
+    QVERIFY(!relay2.data(Qt::DecorationRole).isValid());
 }
 
 void TrainingSessionTest::tripShowsAsTheLatestCrash()

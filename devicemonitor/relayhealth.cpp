@@ -1,0 +1,25 @@
+#include "devicemonitor/relayhealth.h"
+
+void RelayHealth::count(const ModbusTransaction &transaction)
+{
+    if (transaction.outcome == ModbusTransaction::Canceled)
+        return;
+    ++requests;
+    switch (transaction.outcome) {
+    case ModbusTransaction::Success:
+        ++answers;
+        break;
+    case ModbusTransaction::Timeout:
+        ++timeouts;
+        break;
+    default:
+        ++errors;
+        break;
+    }
+    if (transaction.isAnswered()) {
+        lastAnswerAt = transaction.startedAt + transaction.durationUs / 1000;
+        unansweredInRow = 0;
+    } else if (transaction.outcome == ModbusTransaction::Timeout) {
+        ++unansweredInRow;
+    }
+}

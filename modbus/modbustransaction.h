@@ -1,0 +1,42 @@
+#ifndef MODBUSTRANSACTION_H
+#define MODBUSTRANSACTION_H
+
+#include <QMetaType>
+#include <QtGlobal>
+
+// What became of one transaction on the line, as the endpoint saw it: a plain
+// record, emitted by RtuModbus once per transaction for the traffic view and
+// the relays' health counters.
+struct ModbusTransaction
+{
+    enum Outcome {
+        Success = 0, // the answer was taken; for a broadcast: it went out
+        Timeout, // no (complete) answer within the response timeout
+        InvalidCrc, // an answer came whose CRC was wrong
+        Exception, // the relay answered with an exception; see exceptionCode
+        ForeignAnswer, // the answer came from another slave ID
+        MalformedAnswer, // an answer of the wrong length or layout
+        OtherError, // anything else the system reported; see error
+        Canceled // abandoned by the program before it ended
+    };
+
+    qint64 startedAt = 0; // milliseconds since the epoch, when the request went out
+    qint64 durationUs = 0; // until the answer was taken or given up
+    uint slaveId = 0;
+    int function = 0;
+    quint16 startAddress = 0;
+    quint16 count = 0;
+    Outcome outcome = Success;
+    int exceptionCode = 0; // the relay's exception code, for Exception
+    int error = 0; // the errno libmodbus left, for OtherError
+
+    // The relay sent a well-formed answer: its data, or an exception.
+    bool isAnswered() const { return outcome == Success || outcome == Exception; }
+
+    // The one place that maps a libmodbus errno to an outcome.
+    static ModbusTransaction::Outcome outcomeOfError(int error);
+};
+
+Q_DECLARE_METATYPE(ModbusTransaction)
+
+#endif // MODBUSTRANSACTION_H
