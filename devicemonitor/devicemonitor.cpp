@@ -6,8 +6,6 @@
 
 #include <QDebug>
 
-#include <algorithm>
-
 DeviceMonitor::DeviceMonitor(QObject *parent)
     : QObject(parent),
       manager(new DeviceDataManager(this)),
@@ -22,10 +20,7 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     connect(manager, &DeviceDataManager::allDeviceDataProcessed, this,
             &DeviceMonitor::onAllDeviceDataProcessed);
     connect(manager, &DeviceDataManager::deviceDataWritten, this,
-            [this](DeviceData *deviceData, int slaveId) {
-                lastWritten = deviceData;
-                emit deviceDataWritten(deviceData, slaveId);
-            });
+            &DeviceMonitor::deviceDataWritten);
     connect(manager, &DeviceDataManager::transactionFinished, this,
             &DeviceMonitor::transactionFinished);
     // The list counts from the scan that filled it (clear() starts afresh).
@@ -57,7 +52,6 @@ bool DeviceMonitor::disconnectFromPort()
     // that its block can be reset with the rest.
     manager->cancelWrites();
     reset();
-    currentDeviceAnswering = true;
     const bool closed = manager->closePort();
     disconnecting = false;
     if (closed) {
@@ -99,7 +93,6 @@ void DeviceMonitor::setCurrentDeviceId(int deviceId)
         return;
     stopReads();
     m_currentDeviceId = deviceId;
-    currentDeviceAnswering = true;
     emit currentDeviceIdChanged(deviceId);
     // The blocks still hold the previous device's values.
     reset();
@@ -230,36 +223,10 @@ void DeviceMonitor::setState(State state)
 
 void DeviceMonitor::onDeviceDataProcessed(DeviceData *deviceData)
 {
-    if (m_state == Scanning) {
+    if (m_state == Scanning)
         scanner->onDeviceDataProcessed(deviceData);
-    } else if (m_state == Refreshing) {
-        // A written block's read results are those of an earlier read.
-        if (deviceData != lastWritten && deviceDataList.contains(deviceData))
-            noteAnswer(deviceData);
+    else if (m_state == Refreshing)
         refresher->onDeviceDataProcessed(deviceData);
-    }
-    lastWritten = nullptr;
-}
-
-// An error reply is an answer too; only silence on every request counts as
-// the device not answering, and only a successful read as it being back.
-void DeviceMonitor::noteAnswer(const DeviceData *deviceData)
-{
-    const QVector<ModbusRequest> &requests = deviceData->readRequests();
-    const auto hasResult = [&requests](ModbusRequest::Result result) {
-        return std::any_of(requests.cbegin(), requests.cend(), [result](const ModbusRequest &r) {
-            return r.isEnabled() && r.result() == result;
-        });
-    };
-    bool answering = currentDeviceAnswering;
-    if (hasResult(ModbusRequest::Success))
-        answering = true;
-    else if (hasResult(ModbusRequest::Timeout) && !hasResult(ModbusRequest::Error))
-        answering = false;
-    if (answering == currentDeviceAnswering)
-        return;
-    currentDeviceAnswering = answering;
-    emit currentDeviceAnsweringChanged(m_currentDeviceId, answering);
 }
 
 void DeviceMonitor::onAllDeviceDataProcessed()

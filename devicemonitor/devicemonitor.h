@@ -73,9 +73,6 @@ signals:
     // A write sequence ended; whether it landed is the block's
     // isWriteSuccessful(). Slave 0 means it went to all devices.
     void deviceDataWritten(DeviceData *deviceData, int slaveId);
-    // A refresh found the current device silent (every request of a block
-    // timed out), or answering again after that.
-    void currentDeviceAnsweringChanged(int deviceId, bool answering);
     // Every transaction on the line, as a record; connect to it queued.
     void transactionFinished(const ModbusTransaction &transaction);
 
@@ -89,7 +86,6 @@ private:
 
     void setState(State state);
     void write(int slaveId, const QList<DeviceData *> &list);
-    void noteAnswer(const DeviceData *deviceData);
     void stopReads();
 
     DeviceDataManager *manager;
@@ -98,9 +94,6 @@ private:
     State m_state = Idle;
     bool pendingRefresh = false;
     bool disconnecting = false;
-    bool currentDeviceAnswering = true;
-    // Announced by the manager right before the write's deviceDataProcessed().
-    DeviceData *lastWritten = nullptr;
     QList<DeviceData *> deviceDataList;
     DeviceMonitorRefreshImpl *refresher;
     DeviceMonitorScanImpl *scanner;

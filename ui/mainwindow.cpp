@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 
 namespace {
 
@@ -58,8 +59,11 @@ MainWindow::MainWindow(QWidget *parent)
         if (!connected)
             resetBlocks();
     });
-    connect(deviceMonitor, &DeviceMonitor::currentDeviceAnsweringChanged, this,
-        &MainWindow::showDeviceAnswering);
+    connect(deviceMonitor->deviceListModel(), &DeviceListModel::healthChanged, this,
+        [this](int deviceId) {
+            if (deviceId == deviceMonitor->currentDeviceId())
+                showCurrentDeviceHealth();
+        });
 }
 
 MainWindow::~MainWindow()
@@ -143,12 +147,16 @@ void MainWindow::setUpForm()
     ui->scanRangeLineEdit->setValidator(
             new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
 
-    // The connection stays in view; write results come and go beside it.
+    // The connection and whether the relay in view answers stay in view;
+    // write results come and go beside them.
     deviceAnswerLabel = new QLabel(this);
     deviceAnswerLabel->setObjectName(QStringLiteral("deviceAnswerLabel"));
-    deviceAnswerLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
     deviceAnswerLabel->hide();
     ui->statusBar->addPermanentWidget(deviceAnswerLabel);
+    answersAgainTimer = new QTimer(this);
+    answersAgainTimer->setSingleShot(true);
+    answersAgainTimer->setInterval(WriteMessageTimeout);
+    connect(answersAgainTimer, &QTimer::timeout, deviceAnswerLabel, &QWidget::hide);
     connectionStateLabel = new QLabel(this);
     connectionStateLabel->setObjectName(QStringLiteral("connectionStateLabel"));
     ui->statusBar->addPermanentWidget(connectionStateLabel);
@@ -272,7 +280,7 @@ void MainWindow::ui_setStateConnected(bool connected)
         ui->actionRefresh->setEnabled(false);
         ui->scanButton->setEnabled(false);
         connectionStateLabel->setText(tr("Disconnected"));
-        deviceAnswerLabel->hide();
+        showCurrentDeviceHealth();
     }
 }
 
@@ -421,7 +429,7 @@ void MainWindow::on_deviceMonitor_stateChanged(DeviceMonitor::State state)
 void MainWindow::on_deviceMonitor_currentDeviceIdChanged(int deviceId)
 {
     resetBlocks();
-    deviceAnswerLabel->hide();
+    showCurrentDeviceHealth();
     const DeviceListModel *model = deviceMonitor->deviceListModel();
     const int row = model->rowOfDevice(deviceId);
     if (row < 0) {
@@ -457,16 +465,27 @@ void MainWindow::on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int 
         ui->statusBar->showMessage(text, WriteMessageTimeout);
 }
 
-void MainWindow::showDeviceAnswering(int deviceId, bool answering)
+// Beside the connection, not as a passing message: a write's result must not
+// be pushed out of view by it, nor it by a write's result.
+void MainWindow::showCurrentDeviceHealth()
 {
-    if (answering) {
-        deviceAnswerLabel->hide();
-        ui->statusBar->showMessage(
-            tr("Device %1 answers again").arg(deviceId), WriteMessageTimeout);
-    } else {
+    const int deviceId = deviceMonitor->currentDeviceId();
+    const bool silent = deviceMonitor->isConnected() && deviceId > 0
+        && deviceMonitor->deviceListModel()->health(deviceId).hasStoppedAnswering();
+    if (silent) {
+        answersAgainTimer->stop();
+        deviceAnswerLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
         deviceAnswerLabel->setText(tr("Device %1 does not answer").arg(deviceId));
         deviceAnswerLabel->show();
+    } else if (silentDeviceId == deviceId && deviceId > 0 && deviceMonitor->isConnected()) {
+        deviceAnswerLabel->setStyleSheet(QString());
+        deviceAnswerLabel->setText(tr("Device %1 answers again").arg(deviceId));
+        answersAgainTimer->start();
+    } else {
+        answersAgainTimer->stop();
+        deviceAnswerLabel->hide();
     }
+    silentDeviceId = silent ? deviceId : 0;
 }
 
 void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState,

@@ -25,6 +25,7 @@ class DiscreteInputsData;
 class InputEventFilter;
 class LedsData;
 class QLabel;
+class QTimer;
 class MeterageConfigurationData;
 class MeterageData;
 class ModulesData;
@@ -84,7 +85,7 @@ private:
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
     void resetBlocks();
-    void showDeviceAnswering(int deviceId, bool answering);
+    void showCurrentDeviceHealth();
     QList<DeviceData *> blocks() const;
 
     Ui::MainWindow *ui;
@@ -119,6 +120,9 @@ private:
     QHash<const DeviceData *, WriteMessages> writeMessages;
     QLabel *connectionStateLabel;
     QLabel *deviceAnswerLabel;
+    QTimer *answersAgainTimer;
+    // The current device while it is shown as not answering, else 0.
+    int silentDeviceId = 0;
     // A write that spans two blocks must not have its failure overwritten by
     // the success of the second.
     bool writeFailureShown = false;
