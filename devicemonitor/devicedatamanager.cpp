@@ -47,6 +47,11 @@ QString DeviceDataManager::openError() const
     return modbus->openError();
 }
 
+bool DeviceDataManager::openPermissionDenied() const
+{
+    return modbus->openPermissionDenied();
+}
+
 int DeviceDataManager::readinessDelay() const
 {
     return readinessTimer->interval();

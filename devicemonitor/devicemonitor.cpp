@@ -62,6 +62,13 @@ bool DeviceMonitor::isConnected() const
 
 QString DeviceMonitor::connectionError() const
 {
+#ifdef Q_OS_LINUX
+    // The usual first stumble with a new USB adapter: Debian and most other
+    // distributions give serial ports to the group "dialout".
+    if (manager->openPermissionDenied())
+        return tr("You are not allowed to use this port. Ask your administrator to add "
+                  "your user to the \"dialout\" group, then log out and log in again.");
+#endif
     return manager->openError();
 }
 

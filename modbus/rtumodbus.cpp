@@ -31,6 +31,11 @@ QString RtuModbus::openError() const
     return d->openError();
 }
 
+bool RtuModbus::openPermissionDenied() const
+{
+    return d->openPermissionDenied();
+}
+
 bool RtuModbus::request(uint slaveId, const ModbusRequest &request)
 {
     return d->request(slaveId, request);

@@ -47,13 +47,15 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
         return false;
     }
     lastOpenError.clear();
+    lastOpenErrno = 0;
 
     const QByteArray device = serialDevicePath(portName).toLatin1();
     context = modbus_new_rtu(device.constData(), settings.baudRate(),
                              parityCharacter(settings.parity()), settings.dataBits(),
                              settings.stopBits());
     if (!context) {
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        lastOpenErrno = errno;
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
         qDebug() << "Unable to create the libmodbus context " << errorString(errno);
         return false;
     }
@@ -62,7 +64,8 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
     applyResponseTimeout();
 
     if (modbus_connect(context) == -1) {
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        lastOpenErrno = errno;
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
         qDebug() << "Connection failed " << errorString(errno);
         modbus_free(context);
         context = nullptr;

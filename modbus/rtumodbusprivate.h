@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QThread>
 
+#include <cerrno>
+
 #include <modbus.h>
 
 class RtuModbus;
@@ -29,6 +31,7 @@ public:
     bool closePort();
     bool isOpen() const { return context != nullptr; }
     QString openError() const { return lastOpenError; }
+    bool openPermissionDenied() const { return lastOpenErrno == EACCES || lastOpenErrno == EPERM; }
 
     bool request(uint slaveId, const ModbusRequest &request);
     void cancel();
@@ -62,6 +65,7 @@ private:
     int responseTimeoutMs = 500;
     // The system's reason the last openPort() failed, for the user.
     QString lastOpenError;
+    int lastOpenErrno = 0;
 
     // From request() until its finished notification has been handled.
     bool transactionOpen = false;

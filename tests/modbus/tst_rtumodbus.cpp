@@ -1,3 +1,4 @@
+#include "deniedport.h"
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 #include "relaybus.h"
@@ -30,6 +31,7 @@ private slots:
 
     void openAndCloseTwice();
     void openFailsOnMissingPort();
+    void openTellsPermissionDenied();
     void requestOnClosedPortIsRefused();
     void refusedRequests();
     void readsDecodeWhatTheRelayHolds();
@@ -138,9 +140,30 @@ void RtuModbusTest::openFailsOnMissingPort()
     QVERIFY(!modbus.openPort(QStringLiteral("/dev/korvel-no-such-port"), SerialPortSettings()));
     QVERIFY(!modbus.isOpen());
     QCOMPARE(modbus.openError(), QString::fromLocal8Bit(strerror(ENOENT)));
+    QVERIFY(!modbus.openPermissionDenied());
 
     QVERIFY(open(modbus));
     QVERIFY(modbus.openError().isEmpty());
+}
+
+void RtuModbusTest::openTellsPermissionDenied()
+{
+    DeniedPort port;
+    RtuModbus modbus;
+    {
+        DeniedPort::Unprivileged unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("Running as root without the right to act as another user");
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Connection failed .*Permission denied"));
+        QVERIFY(!modbus.openPort(port.path(), SerialPortSettings()));
+    }
+    QVERIFY(!modbus.isOpen());
+    QVERIFY(modbus.openPermissionDenied());
+    QCOMPARE(modbus.openError(), QString::fromLocal8Bit(strerror(EACCES)));
+
+    // The next attempt starts afresh.
+    QVERIFY(open(modbus));
+    QVERIFY(!modbus.openPermissionDenied());
 }
 
 void RtuModbusTest::requestOnClosedPortIsRefused()

@@ -1,5 +1,6 @@
 #include "namedchild.h"
 #include "app/settings.h"
+#include "deniedport.h"
 #include "devicedata/datavalue.h"
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
@@ -40,6 +41,7 @@ private slots:
 
     void startsDisconnectedWithDefaults();
     void failedConnectNamesTheReason();
+    void deniedPortNamesTheGroup();
     void wholeSession();
     void failedWriteStaysEditable();
     void closingDuringActivity_data();
@@ -153,6 +155,31 @@ void MainWindowTest::failedConnectNamesTheReason()
              qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
+    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+    window->close();
+}
+
+// A user outside "dialout" is told what to ask for, not just "Permission denied".
+void MainWindowTest::deniedPortNamesTheGroup()
+{
+    DeniedPort port;
+    ConnectionSettings settings;
+    settings.portName = port.path();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    {
+        DeniedPort::Unprivileged unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("Running as root without the right to act as another user");
+        child<QAction>(window, "actionConnect")->trigger();
+    }
+    QVERIFY(answer.answered);
+    QVERIFY2(answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
+             qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
     QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
     window->close();
 }

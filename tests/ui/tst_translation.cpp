@@ -37,6 +37,13 @@ void TranslationTest::knownTranslations_data()
     QTest::newRow("Setpoints") << "MainWindow" << "Setpoints" << QStringLiteral("Уставки");
     QTest::newRow("Crash log") << "MainWindow" << "Crash log" << QStringLiteral("Память аварий");
     QTest::newRow("Checkback") << "MonitorWidget" << "Checkback" << QStringLiteral("Квитирование");
+    QTest::newRow("dialout")
+            << "DeviceMonitor"
+            << "You are not allowed to use this port. Ask your administrator to add your user to "
+               "the \"dialout\" group, then log out and log in again."
+            << QStringLiteral("Нет прав на работу с этим портом. Попросите администратора добавить "
+                              "вашего пользователя в группу \"dialout\", затем выйдите из системы "
+                              "и войдите снова.");
 }
 
 void TranslationTest::knownTranslations()
