@@ -9,6 +9,12 @@ PACKAGES=(
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
     libmodbus-dev mbpoll
 )
+# The same build with Qt 6 (scripts/test --qt6).
+QT6_PACKAGES=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
+    libmodbus-dev mbpoll
+)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
