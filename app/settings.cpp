@@ -177,7 +177,8 @@ void restoreWindowGeometry(QWidget *window)
     // damaged file) would be lost to the user: the window system places it
     // instead. A size larger than the desktop is cut down to it.
     QRect desktop;
-    for (const QScreen *screen : QGuiApplication::screens())
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens)
         desktop |= screen->availableGeometry();
     if (settings.contains(QStringLiteral("ui/window_position"))) {
         const QPoint position = settings.value(QStringLiteral("ui/window_position")).toPoint();
