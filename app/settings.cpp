@@ -81,8 +81,8 @@ void loadConnectionSettings(ConnectionSettings &settings)
 {
     const SettingsFile file;
     SerialPortSettings &port = settings.serialPortSettings;
-    settings.portName = file.readString(QStringLiteral("connection_settings/port_name"),
-                                        QStringLiteral("COM1"));
+    settings.portName
+        = file.readString(QStringLiteral("connection_settings/port_name"), QStringLiteral("COM1"));
     // No device name holds control characters; such a name is damage.
     if (hasControlCharacters(settings.portName))
         settings.portName = QStringLiteral("COM1");
@@ -93,12 +93,12 @@ void loadConnectionSettings(ConnectionSettings &settings)
     // Character formats the connection dialog offers; libmodbus would quietly
     // take anything else as 8 data bits, 2 stop bits or no parity.
     port.setDataBits(
-            withinOr(file.readInt(QStringLiteral("connection_settings/data_bits"), 8), 5, 8, 8));
+        withinOr(file.readInt(QStringLiteral("connection_settings/data_bits"), 8), 5, 8, 8));
     port.setParity(withinOr(file.readInt(QStringLiteral("connection_settings/parity"), 0),
-                            SerialPortSettings::NoParity, SerialPortSettings::EvenParity,
-                            SerialPortSettings::NoParity));
+        SerialPortSettings::NoParity, SerialPortSettings::EvenParity,
+        SerialPortSettings::NoParity));
     port.setStopBits(
-            withinOr(file.readInt(QStringLiteral("connection_settings/stop_bits"), 1), 1, 2, 1));
+        withinOr(file.readInt(QStringLiteral("connection_settings/stop_bits"), 1), 1, 2, 1));
 }
 
 void saveConnectionSettings(const ConnectionSettings &settings)
@@ -119,38 +119,35 @@ void loadDeviceSettings(DeviceSettings &settings)
     // looking dead. A response timeout of 0 is one libmodbus refuses, keeping
     // its own default.
     settings.readinessDelay = qBound(
-            0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxDeviceDelay);
-    settings.responseTimeout =
-            qBound(0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150),
-                   maxDeviceDelay);
+        0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxDeviceDelay);
+    settings.responseTimeout = qBound(
+        0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150), maxDeviceDelay);
 }
 
 void saveDeviceSettings(const DeviceSettings &settings)
 {
     SettingsFile file;
-    file.settings().setValue(QStringLiteral("device_settings/readiness_delay"),
-                             settings.readinessDelay);
-    file.settings().setValue(QStringLiteral("device_settings/response_timeout"),
-                             settings.responseTimeout);
+    file.settings().setValue(
+        QStringLiteral("device_settings/readiness_delay"), settings.readinessDelay);
+    file.settings().setValue(
+        QStringLiteral("device_settings/response_timeout"), settings.responseTimeout);
 }
 
 void loadPreferences(Preferences &preferences)
 {
     const SettingsFile file;
-    preferences.scanRange = file.readString(QStringLiteral("preferences/scan_range"),
-                                            QStringLiteral("1-3"));
+    preferences.scanRange
+        = file.readString(QStringLiteral("preferences/scan_range"), QStringLiteral("1-3"));
     // Text the field could never hold gives way to the default; a range left
     // half-typed when the window closed (an empty field, "1-") is kept.
     int position = 0;
     if (QRegularExpressionValidator(scanRangeExpression()).validate(preferences.scanRange, position)
         == QValidator::Invalid)
         preferences.scanRange = QStringLiteral("1-3");
-    preferences.autoRefreshDelay =
-            qBound(minAutoRefreshDelay,
-                   file.readInt(QStringLiteral("preferences/auto_refresh_delay"), 500),
-                   maxAutoRefreshDelay);
-    preferences.autoRefreshEnabled =
-            file.readBool(QStringLiteral("preferences/auto_refresh_enabled"), true);
+    preferences.autoRefreshDelay = qBound(minAutoRefreshDelay,
+        file.readInt(QStringLiteral("preferences/auto_refresh_delay"), 500), maxAutoRefreshDelay);
+    preferences.autoRefreshEnabled
+        = file.readBool(QStringLiteral("preferences/auto_refresh_enabled"), true);
     preferences.toolbarVisible = file.readBool(QStringLiteral("preferences/toolbar_visible"), true);
     // The tool bar may only dock at the top or on the left.
     const int area = file.readInt(QStringLiteral("preferences/toolbar_area"), Qt::TopToolBarArea);
@@ -162,9 +159,10 @@ void savePreferences(const Preferences &preferences)
     SettingsFile file;
     QSettings &settings = file.settings();
     settings.setValue(QStringLiteral("preferences/scan_range"), preferences.scanRange);
-    settings.setValue(QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay);
-    settings.setValue(QStringLiteral("preferences/auto_refresh_enabled"),
-                      preferences.autoRefreshEnabled);
+    settings.setValue(
+        QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay);
+    settings.setValue(
+        QStringLiteral("preferences/auto_refresh_enabled"), preferences.autoRefreshEnabled);
     settings.setValue(QStringLiteral("preferences/toolbar_visible"), preferences.toolbarVisible);
     settings.setValue(QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea);
 }

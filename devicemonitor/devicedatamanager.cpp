@@ -11,8 +11,8 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
     readinessTimer->setTimerType(Qt::PreciseTimer);
     readinessTimer->setInterval(0);
     connect(modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
-    connect(readinessTimer, &QTimer::timeout, this,
-            &DeviceDataManager::onDeviceReadinessDelayExpired);
+    connect(
+        readinessTimer, &QTimer::timeout, this, &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
 
 bool DeviceDataManager::openPort(const ConnectionSettings &settings)
@@ -129,8 +129,8 @@ bool DeviceDataManager::issue(int slaveId, const ModbusRequest &request)
     return inTransaction;
 }
 
-void DeviceDataManager::begin(int slaveId, DeviceData *deviceData, Operation op,
-                              DeviceData::State state)
+void DeviceDataManager::begin(
+    int slaveId, DeviceData *deviceData, Operation op, DeviceData::State state)
 {
     deviceData->setState(state);
     canceled = false;

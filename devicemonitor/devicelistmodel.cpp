@@ -10,7 +10,9 @@ const qint64 ownDeviceTypeCode = 0x8D90;
 
 } // namespace
 
-DeviceListModel::DeviceListModel(QObject *parent) : QAbstractListModel(parent) { }
+DeviceListModel::DeviceListModel(QObject *parent) : QAbstractListModel(parent)
+{
+}
 
 DeviceListModel::~DeviceListModel() = default;
 
@@ -29,8 +31,8 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
         return tr("Device %1").arg(item.deviceId);
     case Qt::ForegroundRole:
         return QColor(item.info.deviceTypeCode.value == ownDeviceTypeCode
-                              ? QStringLiteral("black")
-                              : QStringLiteral("orange"));
+                ? QStringLiteral("black")
+                : QStringLiteral("orange"));
     default:
         return QVariant();
     }

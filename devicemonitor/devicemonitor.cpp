@@ -16,11 +16,11 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     qRegisterMetaType<DeviceMonitor::State>();
     setObjectName(QStringLiteral("deviceMonitor"));
     connect(manager, &DeviceDataManager::deviceDataProcessed, this,
-            &DeviceMonitor::onDeviceDataProcessed);
+        &DeviceMonitor::onDeviceDataProcessed);
     connect(manager, &DeviceDataManager::allDeviceDataProcessed, this,
-            &DeviceMonitor::onAllDeviceDataProcessed);
-    connect(manager, &DeviceDataManager::deviceDataWritten, this,
-            &DeviceMonitor::deviceDataWritten);
+        &DeviceMonitor::onAllDeviceDataProcessed);
+    connect(
+        manager, &DeviceDataManager::deviceDataWritten, this, &DeviceMonitor::deviceDataWritten);
 }
 
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)

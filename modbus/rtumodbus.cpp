@@ -1,7 +1,9 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 
-RtuModbus::RtuModbus(QObject *parent) : QObject(parent), d(new RtuModbusPrivate(this)) { }
+RtuModbus::RtuModbus(QObject *parent) : QObject(parent), d(new RtuModbusPrivate(this))
+{
+}
 
 RtuModbus::~RtuModbus()
 {

@@ -12,7 +12,9 @@ namespace {
 
 QString errorString(int error)
 {
-    return QStringLiteral("[%1: %2]").arg(error).arg(QString::fromLocal8Bit(modbus_strerror(error)));
+    return QStringLiteral("[%1: %2]")
+        .arg(error)
+        .arg(QString::fromLocal8Bit(modbus_strerror(error)));
 }
 
 } // namespace
@@ -51,8 +53,7 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
 
     const QByteArray device = serialDevicePath(portName).toLatin1();
     context = modbus_new_rtu(device.constData(), settings.baudRate(),
-                             parityCharacter(settings.parity()), settings.dataBits(),
-                             settings.stopBits());
+        parityCharacter(settings.parity()), settings.dataBits(), settings.stopBits());
     if (!context) {
         lastOpenErrno = errno;
         lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
@@ -102,8 +103,8 @@ void RtuModbusPrivate::applyResponseTimeout()
         return;
     // A hand-edited settings file may hold a negative timeout.
     const int milliseconds = qMax(0, responseTimeoutMs);
-    modbus_set_response_timeout(context, uint32_t(milliseconds / 1000),
-                                uint32_t(milliseconds % 1000) * 1000);
+    modbus_set_response_timeout(
+        context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000);
 }
 
 bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
@@ -205,8 +206,8 @@ void RtuModbusPrivate::run()
     qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
-        currentRequest.setFailed(error == ETIMEDOUT ? ModbusRequest::Timeout
-                                                    : ModbusRequest::Error);
+        currentRequest.setFailed(
+            error == ETIMEDOUT ? ModbusRequest::Timeout : ModbusRequest::Error);
         return;
     }
     if (currentRequest.dataType() == ModbusRequest::Bits)
@@ -293,7 +294,8 @@ int RtuModbusPrivate::transfer()
     case ModbusRequest::WriteSingleCoil:
         return modbus_write_bit(context, start, bits.count() > 0 && bits.data()[0] ? TRUE : FALSE);
     case ModbusRequest::WriteSingleRegister:
-        return modbus_write_register(context, start, registers.count() > 0 ? registers.data()[0] : 0);
+        return modbus_write_register(
+            context, start, registers.count() > 0 ? registers.data()[0] : 0);
     case ModbusRequest::WriteMultipleCoils:
         return modbus_write_bits(context, start, count, bits.data());
     case ModbusRequest::WriteMultipleRegisters:

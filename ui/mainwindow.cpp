@@ -68,25 +68,25 @@ void MainWindow::createBlocks()
 
     // A configuration write spans two blocks: the first marks its start, the
     // second its end.
-    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
-                              static_cast<DeviceData *>(checkbackData),
-                              static_cast<DeviceData *>(meterageConfigurationData),
-                              static_cast<DeviceData *>(setpointsData),
-                              static_cast<DeviceData *>(clearCrashLogData) })
-        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
-    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
-                              static_cast<DeviceData *>(checkbackData),
-                              static_cast<DeviceData *>(protectionConfigurationData),
-                              static_cast<DeviceData *>(setpointsData),
-                              static_cast<DeviceData *>(clearCrashLogData) })
-        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
+    for (DeviceData *data :
+        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
+            static_cast<DeviceData *>(meterageConfigurationData),
+            static_cast<DeviceData *>(setpointsData),
+            static_cast<DeviceData *>(clearCrashLogData) })
+        connect(
+            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
+    for (DeviceData *data :
+        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
+            static_cast<DeviceData *>(protectionConfigurationData),
+            static_cast<DeviceData *>(setpointsData),
+            static_cast<DeviceData *>(clearCrashLogData) })
+        connect(
+            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
 
     writeNames = { { checkbackData, tr("checkback") },
-                   { meterageConfigurationData, tr("configuration") },
-                   { protectionConfigurationData, tr("configuration") },
-                   { setpointsData, tr("setpoints") },
-                   { clearCrashLogData, tr("crash log clearing") },
-                   { deviceTimeData, tr("device time") } };
+        { meterageConfigurationData, tr("configuration") },
+        { protectionConfigurationData, tr("configuration") }, { setpointsData, tr("setpoints") },
+        { clearCrashLogData, tr("crash log clearing") }, { deviceTimeData, tr("device time") } };
 }
 
 void MainWindow::setUpForm()
@@ -96,7 +96,7 @@ void MainWindow::setUpForm()
     ui->scanProgressBar->setMinimumHeight(rowHeight);
     ui->scanProgressBar->setMaximumHeight(rowHeight);
     ui->scanRangeLineEdit->setValidator(
-            new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
+        new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
 
     QAction *toolBarToggle = ui->toolBar->toggleViewAction();
     ui->menuMenu->insertAction(ui->actionAbout, toolBarToggle);
@@ -104,7 +104,7 @@ void MainWindow::setUpForm()
 
     ui->deviceListView->setModel(deviceMonitor->deviceListModel());
     connect(ui->deviceListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &MainWindow::onCurrentDeviceIndexChanged);
+        &MainWindow::onCurrentDeviceIndexChanged);
 }
 
 void MainWindow::attachPanels()
@@ -134,22 +134,22 @@ void MainWindow::attachPanels()
     ui->crashLogWidget->setCrashLogData(crashLogData);
 
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->monitorWidget,
-            &MonitorWidget::ui_setCurrentDeviceAvailable);
+        &MonitorWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->configurationWidget,
-            &ConfigurationWidget::ui_setCurrentDeviceAvailable);
+        &ConfigurationWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->setpointsWidget,
-            &SetpointsWidget::ui_setCurrentDeviceAvailable);
+        &SetpointsWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->crashLogWidget,
-            &CrashLogWidget::ui_setCurrentDeviceAvailable);
+        &CrashLogWidget::ui_setCurrentDeviceAvailable);
     // Edits made for one tab or one device must not be written to another.
     connect(ui->tabWidget, &QTabWidget::currentChanged, ui->configurationWidget,
-            &ConfigurationWidget::ui_cancelEditMode);
+        &ConfigurationWidget::ui_cancelEditMode);
     connect(ui->tabWidget, &QTabWidget::currentChanged, ui->setpointsWidget,
-            &SetpointsWidget::ui_cancelEditMode);
+        &SetpointsWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->configurationWidget,
-            &ConfigurationWidget::ui_cancelEditMode);
+        &ConfigurationWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
-            &SetpointsWidget::ui_cancelEditMode);
+        &SetpointsWidget::ui_cancelEditMode);
 }
 
 void MainWindow::loadSettings()
@@ -175,14 +175,13 @@ void MainWindow::updateDeviceDataList()
     QWidget *tab = ui->tabWidget->currentWidget();
     if (tab == ui->monitorWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
-                                           meterageData, discreteInputsData, ledsData,
-                                           crashCountData, crashData });
+            meterageData, discreteInputsData, ledsData, crashCountData, crashData });
     } else if (tab == ui->configurationWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
-                                           protectionConfigurationData });
+            protectionConfigurationData });
     } else if (tab == ui->setpointsWidget) {
         deviceMonitor->setDeviceDataList(
-                { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
+            { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }
@@ -213,10 +212,10 @@ void MainWindow::on_actionExit_triggered()
 void MainWindow::on_actionAbout_triggered()
 {
     QMessageBox::about(this, tr("About"),
-                       tr("<h2>%1</h2>Version: %2<hr><br><img src = ':/icons/logo.jpg'>"
-                          "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
-                          "developers.</p>")
-                               .arg(windowTitle(), QCoreApplication::applicationVersion()));
+        tr("<h2>%1</h2>Version: %2<hr><br><img src = ':/icons/logo.jpg'>"
+           "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
+           "developers.</p>")
+            .arg(windowTitle(), QCoreApplication::applicationVersion()));
 }
 
 void MainWindow::on_actionConnectionSettings_triggered()
@@ -231,8 +230,8 @@ void MainWindow::on_actionConnect_triggered()
     if (deviceMonitor->connectToPort(connectionSettings))
         return;
     QMessageBox::critical(this, tr("Connection error"),
-                          tr("Couldn`t open port \"%1\"\n%2")
-                                  .arg(connectionSettings.portName, deviceMonitor->connectionError()));
+        tr("Couldn`t open port \"%1\"\n%2")
+            .arg(connectionSettings.portName, deviceMonitor->connectionError()));
 }
 
 void MainWindow::on_actionDisconnect_triggered()
@@ -240,7 +239,7 @@ void MainWindow::on_actionDisconnect_triggered()
     if (deviceMonitor->disconnectFromPort())
         return;
     QMessageBox::critical(this, tr("Connection error"),
-                          tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
+        tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
 }
 
 void MainWindow::on_actionRefresh_triggered()
@@ -260,8 +259,8 @@ void MainWindow::on_actionAutoRefresh_toggled(bool checked)
 
 void MainWindow::on_scanRangeLineEdit_textChanged()
 {
-    ui->scanButton->setEnabled(deviceMonitor->isConnected()
-                               && ui->scanRangeLineEdit->hasAcceptableInput());
+    ui->scanButton->setEnabled(
+        deviceMonitor->isConnected() && ui->scanRangeLineEdit->hasAcceptableInput());
 }
 
 void MainWindow::on_scanButton_clicked()
@@ -288,7 +287,8 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 void MainWindow::onCurrentDeviceIndexChanged(const QModelIndex &current, const QModelIndex &)
 {
     if (current.isValid())
-        deviceMonitor->setCurrentDeviceId(deviceMonitor->deviceListModel()->deviceIdAt(current.row()));
+        deviceMonitor->setCurrentDeviceId(
+            deviceMonitor->deviceListModel()->deviceIdAt(current.row()));
 }
 
 void MainWindow::on_setTimeButton_clicked()
@@ -320,8 +320,8 @@ void MainWindow::on_setpointsWidget_write()
 
 void MainWindow::on_crashLogWidget_clear()
 {
-    QMessageBox question(QMessageBox::Question, tr("Log clearing"), tr("Are you sure to clear log?"),
-                         QMessageBox::NoButton, this);
+    QMessageBox question(QMessageBox::Question, tr("Log clearing"),
+        tr("Are you sure to clear log?"), QMessageBox::NoButton, this);
     QPushButton *clearButton = question.addButton(tr("Clear"), QMessageBox::AcceptRole);
     QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
     question.setDefaultButton(cancelButton);
@@ -382,8 +382,8 @@ void MainWindow::on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int 
     }
 }
 
-void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState,
-                                                  DeviceData::State previousState)
+void MainWindow::onDeviceDataStateChanged_Writing(
+    DeviceData::State currentState, DeviceData::State previousState)
 {
     if (currentState != DeviceData::Writing || previousState != DeviceData::Inactive)
         return;
@@ -391,8 +391,8 @@ void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState
     setInputBlocked(true);
 }
 
-void MainWindow::onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
-                                                   DeviceData::State previousState)
+void MainWindow::onDeviceDataStateChanged_Inactive(
+    DeviceData::State currentState, DeviceData::State previousState)
 {
     if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
         return;
@@ -419,8 +419,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     saveWindowGeometry(this);
     saveDeviceSettings(deviceMonitor->deviceSettings());
     savePreferences({ ui->scanRangeLineEdit->text(), deviceMonitor->autoRefreshDelay(),
-                      ui->actionAutoRefresh->isChecked(), ui->toolBar->isVisible(),
-                      int(toolBarArea(ui->toolBar)) });
+        ui->actionAutoRefresh->isChecked(), ui->toolBar->isVisible(),
+        int(toolBarArea(ui->toolBar)) });
     // Ends a scan, a refresh or a write in flight before the window goes.
     if (deviceMonitor->isConnected())
         deviceMonitor->disconnectFromPort();

@@ -1,4 +1,3 @@
-#include "namedchild.h"
 #include "app/settings.h"
 #include "blockchecks.h"
 #include "devicedata/checkbackdata.h"
@@ -8,6 +7,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
+#include "namedchild.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicator.h"

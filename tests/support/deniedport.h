@@ -26,10 +26,7 @@ public:
     class Unprivileged
     {
     public:
-        Unprivileged() : m_wasRoot(geteuid() == 0)
-        {
-            m_ok = !m_wasRoot || seteuid(nobody) == 0;
-        }
+        Unprivileged() : m_wasRoot(geteuid() == 0) { m_ok = !m_wasRoot || seteuid(nobody) == 0; }
         ~Unprivileged()
         {
             if (m_wasRoot && m_ok && seteuid(0) != 0)

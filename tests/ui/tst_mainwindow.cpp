@@ -1,4 +1,3 @@
-#include "namedchild.h"
 #include "app/settings.h"
 #include "deniedport.h"
 #include "devicedata/datavalue.h"
@@ -6,6 +5,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
+#include "namedchild.h"
 #include "relaybus.h"
 #include "ui/baseindicator.h"
 #include "ui/configurationwidget.h"
@@ -152,8 +152,9 @@ void MainWindowTest::failedConnectNamesTheReason()
     child<QAction>(window, "actionConnect")->trigger();
     QVERIFY(answer.answered);
     QVERIFY2(answer.text.contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
-             qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
+        qPrintable(answer.text));
+    QVERIFY2(
+        answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
     QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
     window->close();
@@ -176,9 +177,10 @@ void MainWindowTest::deniedPortNamesTheGroup()
         child<QAction>(window, "actionConnect")->trigger();
     }
     QVERIFY(answer.answered);
-    QVERIFY2(answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
+    QVERIFY2(
+        answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
-             qPrintable(answer.text));
+        qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
     QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
     window->close();
@@ -206,15 +208,15 @@ void MainWindowTest::wholeSession()
 
     // Monitor tab: the relay's currents after the conversions.
     const double multiplier = 1 << (m_bus->holdingRegister(2, 25) - 1);
-    const double phaseA = m_bus->holdingRegister(2, 16) * multiplier
-            * m_bus->holdingRegister(2, 26) * 0.01;
+    const double phaseA
+        = m_bus->holdingRegister(2, 16) * multiplier * m_bus->holdingRegister(2, 26) * 0.01;
     auto *phaseAIndicator = child<BaseIndicator>(window, "phaseACurrentIndicator");
     const QString expectedPhaseA = phaseA < 10000
-            ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
-            : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
+        ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
+        : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
     QTRY_COMPARE_WITH_TIMEOUT(phaseAIndicator->text(), expectedPhaseA, 5000);
-    QTRY_COMPARE(child<BaseIndicator>(window, "crashCountNumberIndicator")->text(),
-                 QStringLiteral("3"));
+    QTRY_COMPARE(
+        child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("3"));
     QVERIFY(!child<BaseIndicator>(window, "latestCrashTypeEnumIndicator")->text().isEmpty());
 
     // Configuration: Edit, change Kt, Set; the relay holds it and the panel
@@ -302,8 +304,8 @@ void MainWindowTest::wholeSession()
     child<QAction>(window, "actionAutoRefresh")->setChecked(false);
     window->close();
     QSettings saved(QStringLiteral("settings.ini"), QSettings::IniFormat);
-    QCOMPARE(saved.value(QStringLiteral("preferences/scan_range")).toString(),
-             QStringLiteral("1-5"));
+    QCOMPARE(
+        saved.value(QStringLiteral("preferences/scan_range")).toString(), QStringLiteral("1-5"));
 
     MainWindow *again = openWindow();
     QCOMPARE(child<QLineEdit>(again, "scanRangeLineEdit")->text(), QStringLiteral("1-5"));

@@ -10,8 +10,8 @@
 // build the answer: the relay calls modbus_reply() or modbus_reply_exception() on a context whose
 // socket is one end of a socket pair, and the bus reads the answer from the other end. Fault
 // injection (lost answer, spoiled answer, corrupted CRC, delay) is applied to that answer before
-// it is written back to the line. Absent or switched-off relays stay silent, and broadcasts (slave 0) act on
-// every online relay without an answer, as on a real line.
+// it is written back to the line. Absent or switched-off relays stay silent, and broadcasts (slave
+// 0) act on every online relay without an answer, as on a real line.
 //
 // A pseudo-terminal moves bytes at memory speed. With line pacing on, each answer arrives when it
 // would on a real line of the given baud rate: the request's own time on the wire, the
