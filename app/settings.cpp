@@ -102,8 +102,8 @@ void loadConnectionSettings(ConnectionSettings &settings)
 {
     const SettingsFile file;
     SerialPortSettings &port = settings.serialPortSettings;
-    settings.portName = file.readString(QStringLiteral("connection_settings/port_name"),
-                                        QStringLiteral("COM1"));
+    settings.portName
+        = file.readString(QStringLiteral("connection_settings/port_name"), QStringLiteral("COM1"));
     // No device name holds control characters; such a name is damage.
     if (hasControlCharacters(settings.portName))
         settings.portName = QStringLiteral("COM1");
@@ -114,12 +114,12 @@ void loadConnectionSettings(ConnectionSettings &settings)
     // Character formats the connection dialog offers; libmodbus would quietly
     // take anything else as 8 data bits, 2 stop bits or no parity.
     port.setDataBits(
-            withinOr(file.readInt(QStringLiteral("connection_settings/data_bits"), 8), 5, 8, 8));
+        withinOr(file.readInt(QStringLiteral("connection_settings/data_bits"), 8), 5, 8, 8));
     port.setParity(withinOr(file.readInt(QStringLiteral("connection_settings/parity"), 0),
-                            SerialPortSettings::NoParity, SerialPortSettings::EvenParity,
-                            SerialPortSettings::NoParity));
+        SerialPortSettings::NoParity, SerialPortSettings::EvenParity,
+        SerialPortSettings::NoParity));
     port.setStopBits(
-            withinOr(file.readInt(QStringLiteral("connection_settings/stop_bits"), 1), 1, 2, 1));
+        withinOr(file.readInt(QStringLiteral("connection_settings/stop_bits"), 1), 1, 2, 1));
 }
 
 void saveConnectionSettings(const ConnectionSettings &settings)
@@ -138,38 +138,35 @@ void loadDeviceSettings(DeviceSettings &settings)
     const SettingsFile file;
     // Negative delays mean none; the endpoint waits at least 1 ms for an answer.
     settings.readinessDelay = qBound(
-            0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxTimingValue);
-    settings.responseTimeout =
-            qBound(0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150),
-                   maxTimingValue);
+        0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), maxTimingValue);
+    settings.responseTimeout = qBound(
+        0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150), maxTimingValue);
 }
 
 void saveDeviceSettings(const DeviceSettings &settings)
 {
     SettingsFile file;
-    file.settings().setValue(QStringLiteral("device_settings/readiness_delay"),
-                             settings.readinessDelay);
-    file.settings().setValue(QStringLiteral("device_settings/response_timeout"),
-                             settings.responseTimeout);
+    file.settings().setValue(
+        QStringLiteral("device_settings/readiness_delay"), settings.readinessDelay);
+    file.settings().setValue(
+        QStringLiteral("device_settings/response_timeout"), settings.responseTimeout);
 }
 
 void loadPreferences(Preferences &preferences)
 {
     const SettingsFile file;
-    preferences.scanRange = file.readString(QStringLiteral("preferences/scan_range"),
-                                            QStringLiteral("1-3"));
+    preferences.scanRange
+        = file.readString(QStringLiteral("preferences/scan_range"), QStringLiteral("1-3"));
     // Text the field could never hold gives way to the default; a range left
     // half-typed when the window closed (an empty field, "1-") is kept.
     int position = 0;
     if (QRegularExpressionValidator(scanRangeExpression()).validate(preferences.scanRange, position)
         == QValidator::Invalid)
         preferences.scanRange = QStringLiteral("1-3");
-    preferences.autoRefreshDelay =
-            qBound(minAutoRefreshDelay,
-                   file.readInt(QStringLiteral("preferences/auto_refresh_delay"), 500),
-                   maxTimingValue);
-    preferences.autoRefreshEnabled =
-            file.readBool(QStringLiteral("preferences/auto_refresh_enabled"), true);
+    preferences.autoRefreshDelay = qBound(minAutoRefreshDelay,
+        file.readInt(QStringLiteral("preferences/auto_refresh_delay"), 500), maxTimingValue);
+    preferences.autoRefreshEnabled
+        = file.readBool(QStringLiteral("preferences/auto_refresh_enabled"), true);
     preferences.toolbarVisible = file.readBool(QStringLiteral("preferences/toolbar_visible"), true);
     // The tool bar may only dock at the top or on the left.
     const int area = file.readInt(QStringLiteral("preferences/toolbar_area"), Qt::TopToolBarArea);
@@ -181,9 +178,10 @@ void savePreferences(const Preferences &preferences)
     SettingsFile file;
     QSettings &settings = file.settings();
     settings.setValue(QStringLiteral("preferences/scan_range"), preferences.scanRange);
-    settings.setValue(QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay);
-    settings.setValue(QStringLiteral("preferences/auto_refresh_enabled"),
-                      preferences.autoRefreshEnabled);
+    settings.setValue(
+        QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay);
+    settings.setValue(
+        QStringLiteral("preferences/auto_refresh_enabled"), preferences.autoRefreshEnabled);
     settings.setValue(QStringLiteral("preferences/toolbar_visible"), preferences.toolbarVisible);
     settings.setValue(QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea);
 }
@@ -212,7 +210,8 @@ void restoreWindowGeometry(QWidget *window)
     // damaged file) would be lost to the user: the window system places it
     // instead. A size larger than the desktop is cut down to it.
     QRect desktop;
-    for (const QScreen *screen : QGuiApplication::screens())
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens)
         desktop |= screen->availableGeometry();
     if (settings.contains(QStringLiteral("ui/window_position"))) {
         const QPoint position = settings.value(QStringLiteral("ui/window_position")).toPoint();

@@ -10,9 +10,8 @@ namespace {
 
 bool allSucceeded(const QVector<ModbusRequest> &requests)
 {
-    return std::all_of(requests.cbegin(), requests.cend(), [](const ModbusRequest &request) {
-        return request.result() == ModbusRequest::Success;
-    });
+    return std::all_of(requests.cbegin(), requests.cend(),
+        [](const ModbusRequest &request) { return request.result() == ModbusRequest::Success; });
 }
 
 } // namespace

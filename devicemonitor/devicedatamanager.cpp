@@ -12,8 +12,8 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
     readinessTimer->setInterval(0);
     connect(modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
     connect(modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
-    connect(readinessTimer, &QTimer::timeout, this,
-            &DeviceDataManager::onDeviceReadinessDelayExpired);
+    connect(
+        readinessTimer, &QTimer::timeout, this, &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
 
 bool DeviceDataManager::openPort(const ConnectionSettings &settings)
@@ -46,6 +46,11 @@ bool DeviceDataManager::isOpen() const
 QString DeviceDataManager::openError() const
 {
     return modbus->openError();
+}
+
+bool DeviceDataManager::openPermissionDenied() const
+{
+    return modbus->openPermissionDenied();
 }
 
 int DeviceDataManager::readinessDelay() const
@@ -125,8 +130,8 @@ bool DeviceDataManager::issue(int slaveId, const ModbusRequest &request)
     return inTransaction;
 }
 
-void DeviceDataManager::begin(int slaveId, DeviceData *deviceData, Operation op,
-                              DeviceData::State state)
+void DeviceDataManager::begin(
+    int slaveId, DeviceData *deviceData, Operation op, DeviceData::State state)
 {
     deviceData->setState(state);
     canceled = false;

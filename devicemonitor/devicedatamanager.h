@@ -31,6 +31,7 @@ public:
     bool closePort();
     bool isOpen() const;
     QString openError() const;
+    bool openPermissionDenied() const;
 
     int readinessDelay() const;
     void setReadinessDelay(int milliseconds);

@@ -13,7 +13,9 @@ const uint broadcastSlaveId = 0;
 
 } // namespace
 
-DeviceListModel::DeviceListModel(QObject *parent) : QAbstractListModel(parent) { }
+DeviceListModel::DeviceListModel(QObject *parent) : QAbstractListModel(parent)
+{
+}
 
 DeviceListModel::~DeviceListModel() = default;
 
@@ -32,8 +34,8 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
         return tr("Device %1").arg(item.deviceId);
     case Qt::ForegroundRole:
         return QColor(item.info.deviceTypeCode.value == ownDeviceTypeCode
-                              ? QStringLiteral("black")
-                              : QStringLiteral("orange"));
+                ? QStringLiteral("black")
+                : QStringLiteral("orange"));
     case Qt::ToolTipRole:
         return healthText(health(item.deviceId));
     case Qt::DecorationRole:

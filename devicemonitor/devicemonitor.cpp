@@ -16,16 +16,16 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     qRegisterMetaType<DeviceMonitor::State>();
     setObjectName(QStringLiteral("deviceMonitor"));
     connect(manager, &DeviceDataManager::deviceDataProcessed, this,
-            &DeviceMonitor::onDeviceDataProcessed);
+        &DeviceMonitor::onDeviceDataProcessed);
     connect(manager, &DeviceDataManager::allDeviceDataProcessed, this,
-            &DeviceMonitor::onAllDeviceDataProcessed);
-    connect(manager, &DeviceDataManager::deviceDataWritten, this,
-            &DeviceMonitor::deviceDataWritten);
+        &DeviceMonitor::onAllDeviceDataProcessed);
+    connect(
+        manager, &DeviceDataManager::deviceDataWritten, this, &DeviceMonitor::deviceDataWritten);
     connect(manager, &DeviceDataManager::transactionFinished, this,
-            &DeviceMonitor::transactionFinished);
+        &DeviceMonitor::transactionFinished);
     // The list counts from the scan that filled it (clear() starts afresh).
     connect(manager, &DeviceDataManager::transactionFinished, model,
-            &DeviceListModel::countTransaction, Qt::QueuedConnection);
+        &DeviceListModel::countTransaction, Qt::QueuedConnection);
 }
 
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
@@ -68,6 +68,13 @@ bool DeviceMonitor::isConnected() const
 
 QString DeviceMonitor::connectionError() const
 {
+#ifdef Q_OS_LINUX
+    // The usual first stumble with a new USB adapter: Debian and most other
+    // distributions give serial ports to the group "dialout".
+    if (manager->openPermissionDenied())
+        return tr("You are not allowed to use this port. Ask your administrator to add "
+                  "your user to the \"dialout\" group, then log out and log in again.");
+#endif
     return manager->openError();
 }
 

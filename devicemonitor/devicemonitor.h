@@ -36,7 +36,8 @@ public:
     bool connectToPort(const ConnectionSettings &settings);
     bool disconnectFromPort();
     bool isConnected() const;
-    // Why the last connectToPort() failed, as the system puts it.
+    // Why the last connectToPort() failed: as the system puts it, or, when the
+    // user may not open the port, what to do about it.
     QString connectionError() const;
     bool isCurrentDeviceAvailable() const;
 

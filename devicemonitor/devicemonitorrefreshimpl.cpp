@@ -10,7 +10,7 @@ DeviceMonitorRefreshImpl::DeviceMonitorRefreshImpl(DeviceMonitor *monitor)
 {
     autoRefreshTimer->setTimerType(Qt::PreciseTimer);
     connect(autoRefreshTimer, &QTimer::timeout, this,
-            &DeviceMonitorRefreshImpl::onAutoRefreshDelayExpired);
+        &DeviceMonitorRefreshImpl::onAutoRefreshDelayExpired);
 }
 
 void DeviceMonitorRefreshImpl::refresh()

@@ -12,7 +12,10 @@ class ModbusWindow
 {
 public:
     ModbusWindow() = default;
-    ModbusWindow(quint16 startAddress, quint16 count) : m_startAddress(startAddress), m_values(count, 0) { }
+    ModbusWindow(quint16 startAddress, quint16 count)
+        : m_startAddress(startAddress), m_values(count, 0)
+    {
+    }
 
     quint16 startAddress() const { return m_startAddress; }
     int count() const { return m_values.size(); }

@@ -1,6 +1,8 @@
 #include "modbus/modbusrequest.h"
 
-ModbusRequest::ModbusRequest() : ModbusRequest(NoFunction, 0, 0, NoType) { }
+ModbusRequest::ModbusRequest() : ModbusRequest(NoFunction, 0, 0, NoType)
+{
+}
 
 ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count, DataType dataType)
     : m_function(function),
@@ -11,15 +13,15 @@ ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count, 
 {
 }
 
-ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count,
-                             BitsReplyHandler handler)
+ModbusRequest::ModbusRequest(
+    int function, quint16 startAddress, quint16 count, BitsReplyHandler handler)
     : ModbusRequest(function, startAddress, count, Bits)
 {
     m_bitsReplyHandler = std::move(handler);
 }
 
-ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count,
-                             RegistersReplyHandler handler)
+ModbusRequest::ModbusRequest(
+    int function, quint16 startAddress, quint16 count, RegistersReplyHandler handler)
     : ModbusRequest(function, startAddress, count, Registers)
 {
     m_registersReplyHandler = std::move(handler);
@@ -31,8 +33,8 @@ ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count, 
     m_bitsBuilder = std::move(builder);
 }
 
-ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count,
-                             RegistersBuilder builder)
+ModbusRequest::ModbusRequest(
+    int function, quint16 startAddress, quint16 count, RegistersBuilder builder)
     : ModbusRequest(function, startAddress, count, Registers)
 {
     m_registersBuilder = std::move(builder);

@@ -1,7 +1,9 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 
-RtuModbus::RtuModbus(QObject *parent) : QObject(parent), d(new RtuModbusPrivate(this)) { }
+RtuModbus::RtuModbus(QObject *parent) : QObject(parent), d(new RtuModbusPrivate(this))
+{
+}
 
 RtuModbus::~RtuModbus()
 {
@@ -29,6 +31,11 @@ bool RtuModbus::isOpen() const
 QString RtuModbus::openError() const
 {
     return d->openError();
+}
+
+bool RtuModbus::openPermissionDenied() const
+{
+    return d->openPermissionDenied();
 }
 
 bool RtuModbus::request(uint slaveId, const ModbusRequest &request)

@@ -40,6 +40,8 @@ public:
     bool isOpen() const;
     // Why the last openPort() failed, as the system puts it.
     QString openError() const;
+    // Whether it failed because the user may not open the device.
+    bool openPermissionDenied() const;
 
     bool request(uint slaveId, const ModbusRequest &request);
     void cancel();

@@ -13,7 +13,9 @@ namespace {
 
 QString errorString(int error)
 {
-    return QStringLiteral("[%1: %2]").arg(error).arg(QString::fromLocal8Bit(modbus_strerror(error)));
+    return QStringLiteral("[%1: %2]")
+        .arg(error)
+        .arg(QString::fromLocal8Bit(modbus_strerror(error)));
 }
 
 } // namespace
@@ -49,13 +51,14 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
         return false;
     }
     lastOpenError.clear();
+    lastOpenErrno = 0;
 
     const QByteArray device = serialDevicePath(portName).toLatin1();
     context = modbus_new_rtu(device.constData(), settings.baudRate(),
-                             parityCharacter(settings.parity()), settings.dataBits(),
-                             settings.stopBits());
+        parityCharacter(settings.parity()), settings.dataBits(), settings.stopBits());
     if (!context) {
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        lastOpenErrno = errno;
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
         qDebug() << "Unable to create the libmodbus context " << errorString(errno);
         return false;
     }
@@ -64,7 +67,8 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
     applyResponseTimeout();
 
     if (modbus_connect(context) == -1) {
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(errno));
+        lastOpenErrno = errno;
+        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
         qDebug() << "Connection failed " << errorString(errno);
         modbus_free(context);
         context = nullptr;
@@ -101,8 +105,8 @@ void RtuModbusPrivate::applyResponseTimeout()
         return;
     // libmodbus refuses a zero timeout and would keep the one it had.
     const int milliseconds = effectiveResponseTimeout();
-    if (modbus_set_response_timeout(context, uint32_t(milliseconds / 1000),
-                                    uint32_t(milliseconds % 1000) * 1000)
+    if (modbus_set_response_timeout(
+            context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
         == -1)
         qDebug() << "!!! Response timeout not set !!!" << milliseconds << errorString(errno);
 }
@@ -164,8 +168,8 @@ void RtuModbusPrivate::cancel()
     // The answer may come up to one response timeout after the frame went
     // out; if it has not gone out yet, it may be going out now.
     const qint64 sentAt = frameSentAt;
-    lineQuietAt = qMax(lineQuietAt,
-                       (sentAt >= 0 ? sentAt : clock.elapsed()) + effectiveResponseTimeout());
+    lineQuietAt
+        = qMax(lineQuietAt, (sentAt >= 0 ? sentAt : clock.elapsed()) + effectiveResponseTimeout());
     // No cooperative stop: the libmodbus call may sit in select() for the
     // whole response timeout, and the caller must not wait for it. A thread
     // past run() no longer counts as running, but may still be winding down:
@@ -231,8 +235,8 @@ void RtuModbusPrivate::run()
 
     if (rc <= 0 && !isSentBroadcast(error)) {
         transferOutcome = ModbusTransaction::outcomeOfError(error);
-        currentRequest.setFailed(error == ETIMEDOUT ? ModbusRequest::Timeout
-                                                    : ModbusRequest::Error);
+        currentRequest.setFailed(
+            error == ETIMEDOUT ? ModbusRequest::Timeout : ModbusRequest::Error);
         return;
     }
     if (currentRequest.dataType() == ModbusRequest::Bits)
@@ -336,7 +340,8 @@ int RtuModbusPrivate::transfer()
     case ModbusRequest::WriteSingleCoil:
         return modbus_write_bit(context, start, bits.count() > 0 && bits.data()[0] ? TRUE : FALSE);
     case ModbusRequest::WriteSingleRegister:
-        return modbus_write_register(context, start, registers.count() > 0 ? registers.data()[0] : 0);
+        return modbus_write_register(
+            context, start, registers.count() > 0 ? registers.data()[0] : 0);
     case ModbusRequest::WriteMultipleCoils:
         return modbus_write_bits(context, start, count, bits.data());
     case ModbusRequest::WriteMultipleRegisters:

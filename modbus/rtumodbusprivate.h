@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
 
 #include <modbus.h>
 
@@ -32,6 +33,7 @@ public:
     bool closePort();
     bool isOpen() const { return context != nullptr; }
     QString openError() const { return lastOpenError; }
+    bool openPermissionDenied() const { return lastOpenErrno == EACCES || lastOpenErrno == EPERM; }
 
     bool request(uint slaveId, const ModbusRequest &request);
     void cancel();
@@ -67,6 +69,7 @@ private:
     int responseTimeoutMs = 500;
     // The system's reason the last openPort() failed, for the user.
     QString lastOpenError;
+    int lastOpenErrno = 0;
 
     // From request() until its finished notification has been handled.
     bool transactionOpen = false;

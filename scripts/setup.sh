@@ -7,8 +7,13 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
-    libmodbus-dev mbpoll
-    libqt5charts5-dev
+    libmodbus-dev mbpoll ccache libqt5charts5-dev
+)
+# The same build with Qt 6 (scripts/test --qt6).
+QT6_PACKAGES=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
+    libmodbus-dev mbpoll ccache qt6-charts-dev
 )
 
 as_root() {
@@ -28,9 +33,16 @@ install_packages() {
 }
 
 # build_project [TARGET...]: everything, or only the targets named.
+# Compiled objects are cached (ccache) across the build trees' rebuilds and across checkouts:
+# a CI run that changed a few files recompiles only those.
 build_project() {
-    local dir=${BUILD_DIR:-$ROOT/build} targets=()
+    local dir=${BUILD_DIR:-$ROOT/build} targets=() launcher=()
     [ $# -gt 0 ] && targets=(--target "$@")
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}" ${CMAKE_EXTRA:-} >/dev/null
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT}
+    fi
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}" "${launcher[@]}" \
+        ${CMAKE_EXTRA:-} >/dev/null
     cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"
 }

@@ -50,7 +50,7 @@ ConnectionSettingsDialog::~ConnectionSettingsDialog() = default;
 
 QString ConnectionSettingsDialog::portItemText(const QString &portName, const QString &description)
 {
-    const QString text = QStringLiteral("%1 (%2)").arg(portName, description);
+    QString text = QStringLiteral("%1 (%2)").arg(portName, description);
     if (text.length() <= maxPortItemLength)
         return text;
     return text.left(maxPortItemLength - 4) + QStringLiteral(" ...)");

@@ -1,9 +1,9 @@
 #include "ui/crashlogwidget.h"
 
+#include "app/settings.h"
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
-#include "app/settings.h"
 #include "ui/attachblock.h"
 #include "ui/csvfile.h"
 #include "ui_crashlogwidget.h"
@@ -48,10 +48,9 @@ void CrashLogWidget::setCrashLogData(CrashLogData *crashLogData)
     CrashListModel *model = crashLogData ? crashLogData->crashListModel() : nullptr;
     ui->crashLogTreeView->setModel(model);
     if (model) {
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-            &CrashLogWidget::updateExportButton);
-        connect(model, &QAbstractItemModel::modelReset, this,
-            &CrashLogWidget::updateExportButton);
+        connect(
+            model, &QAbstractItemModel::rowsInserted, this, &CrashLogWidget::updateExportButton);
+        connect(model, &QAbstractItemModel::modelReset, this, &CrashLogWidget::updateExportButton);
     }
     updateExportButton();
     attachBlock(m_crashLogData, crashLogData, this, &CrashLogWidget::onCrashLogStateChanged);
@@ -77,7 +76,8 @@ void CrashLogWidget::on_refreshButton_clicked()
 
 void CrashLogWidget::on_exportButton_clicked()
 {
-    const QString name = QStringLiteral("crash-log-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate));
+    const QString name
+        = QStringLiteral("crash-log-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate));
     const QString path = QFileDialog::getSaveFileName(this, tr("Export crash log"),
         QDir(loadLastFolder()).filePath(name), tr("CSV files (*.csv)"));
     if (path.isEmpty())
@@ -99,7 +99,8 @@ bool CrashLogWidget::exportTo(const QString &path, QString *error) const
 
 void CrashLogWidget::updateExportButton()
 {
-    ui->exportButton->setEnabled(m_crashLogData && m_crashLogData->crashListModel()->rowCount() > 0);
+    ui->exportButton->setEnabled(
+        m_crashLogData && m_crashLogData->crashListModel()->rowCount() > 0);
 }
 
 void CrashLogWidget::onCrashLogTreeView_sectionCountChanged(int, int newCount)

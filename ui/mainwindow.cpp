@@ -91,18 +91,20 @@ void MainWindow::createBlocks()
 
     // A configuration write spans two blocks: the first marks its start, the
     // second its end.
-    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
-                              static_cast<DeviceData *>(checkbackData),
-                              static_cast<DeviceData *>(meterageConfigurationData),
-                              static_cast<DeviceData *>(setpointsData),
-                              static_cast<DeviceData *>(clearCrashLogData) })
-        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
-    for (DeviceData *data : { static_cast<DeviceData *>(deviceTimeData),
-                              static_cast<DeviceData *>(checkbackData),
-                              static_cast<DeviceData *>(protectionConfigurationData),
-                              static_cast<DeviceData *>(setpointsData),
-                              static_cast<DeviceData *>(clearCrashLogData) })
-        connect(data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
+    for (DeviceData *data :
+        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
+            static_cast<DeviceData *>(meterageConfigurationData),
+            static_cast<DeviceData *>(setpointsData),
+            static_cast<DeviceData *>(clearCrashLogData) })
+        connect(
+            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
+    for (DeviceData *data :
+        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
+            static_cast<DeviceData *>(protectionConfigurationData),
+            static_cast<DeviceData *>(setpointsData),
+            static_cast<DeviceData *>(clearCrashLogData) })
+        connect(
+            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
 
     const WriteMessages configuration = { tr("Written: configuration (Device %1)"),
         tr("Write failed: configuration (Device %1)"), {}, {} };
@@ -112,8 +114,8 @@ void MainWindow::createBlocks()
         { meterageConfigurationData, configuration },
         { protectionConfigurationData, configuration },
         { setpointsData,
-            { tr("Written: setpoints (Device %1)"), tr("Write failed: setpoints (Device %1)"),
-                {}, {} } },
+            { tr("Written: setpoints (Device %1)"), tr("Write failed: setpoints (Device %1)"), {},
+                {} } },
         { clearCrashLogData,
             { tr("Written: crash log clearing (Device %1)"),
                 tr("Write failed: crash log clearing (Device %1)"), {}, {} } },
@@ -145,7 +147,7 @@ void MainWindow::setUpForm()
     ui->scanProgressBar->setMinimumHeight(rowHeight);
     ui->scanProgressBar->setMaximumHeight(rowHeight);
     ui->scanRangeLineEdit->setValidator(
-            new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
+        new QRegularExpressionValidator(scanRangeExpression(), ui->scanRangeLineEdit));
 
     // The connection and whether the relay in view answers stay in view;
     // write results come and go beside them.
@@ -167,7 +169,7 @@ void MainWindow::setUpForm()
 
     ui->deviceListView->setModel(deviceMonitor->deviceListModel());
     connect(ui->deviceListView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &MainWindow::onCurrentDeviceIndexChanged);
+        &MainWindow::onCurrentDeviceIndexChanged);
 }
 
 void MainWindow::attachPanels()
@@ -197,22 +199,22 @@ void MainWindow::attachPanels()
     ui->crashLogWidget->setCrashLogData(crashLogData);
 
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->monitorWidget,
-            &MonitorWidget::ui_setCurrentDeviceAvailable);
+        &MonitorWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->configurationWidget,
-            &ConfigurationWidget::ui_setCurrentDeviceAvailable);
+        &ConfigurationWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->setpointsWidget,
-            &SetpointsWidget::ui_setCurrentDeviceAvailable);
+        &SetpointsWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->crashLogWidget,
-            &CrashLogWidget::ui_setCurrentDeviceAvailable);
+        &CrashLogWidget::ui_setCurrentDeviceAvailable);
     // Edits made for one tab or one device must not be written to another.
     connect(ui->tabWidget, &QTabWidget::currentChanged, ui->configurationWidget,
-            &ConfigurationWidget::ui_cancelEditMode);
+        &ConfigurationWidget::ui_cancelEditMode);
     connect(ui->tabWidget, &QTabWidget::currentChanged, ui->setpointsWidget,
-            &SetpointsWidget::ui_cancelEditMode);
+        &SetpointsWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->configurationWidget,
-            &ConfigurationWidget::ui_cancelEditMode);
+        &ConfigurationWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
-            &SetpointsWidget::ui_cancelEditMode);
+        &SetpointsWidget::ui_cancelEditMode);
 }
 
 void MainWindow::loadSettings()
@@ -253,14 +255,13 @@ void MainWindow::updateDeviceDataList()
     QWidget *tab = ui->tabWidget->currentWidget();
     if (tab == ui->monitorWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
-                                           meterageData, discreteInputsData, ledsData,
-                                           crashCountData, crashData });
+            meterageData, discreteInputsData, ledsData, crashCountData, crashData });
     } else if (tab == ui->configurationWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
-                                           protectionConfigurationData });
+            protectionConfigurationData });
     } else if (tab == ui->setpointsWidget) {
         deviceMonitor->setDeviceDataList(
-                { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
+            { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }
@@ -292,10 +293,10 @@ void MainWindow::on_actionExit_triggered()
 void MainWindow::on_actionAbout_triggered()
 {
     QMessageBox::about(this, tr("About"),
-                       tr("<h2>%1</h2>Version: %2<hr><br><img src = ':/icons/logo.jpg'>"
-                          "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
-                          "developers.</p>")
-                               .arg(windowTitle(), QCoreApplication::applicationVersion()));
+        tr("<h2>%1</h2>Version: %2<hr><br><img src = ':/icons/logo.jpg'>"
+           "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
+           "developers.</p>")
+            .arg(windowTitle(), QCoreApplication::applicationVersion()));
 }
 
 void MainWindow::on_actionConnectionSettings_triggered()
@@ -310,8 +311,8 @@ void MainWindow::on_actionConnect_triggered()
     if (deviceMonitor->connectToPort(connectionSettings))
         return;
     QMessageBox::critical(this, tr("Connection error"),
-                          tr("Couldn`t open port \"%1\"\n%2")
-                                  .arg(connectionSettings.portName, deviceMonitor->connectionError()));
+        tr("Couldn`t open port \"%1\"\n%2")
+            .arg(connectionSettings.portName, deviceMonitor->connectionError()));
 }
 
 void MainWindow::on_actionDisconnect_triggered()
@@ -319,7 +320,7 @@ void MainWindow::on_actionDisconnect_triggered()
     if (deviceMonitor->disconnectFromPort())
         return;
     QMessageBox::critical(this, tr("Connection error"),
-                          tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
+        tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
 }
 
 void MainWindow::on_actionRefresh_triggered()
@@ -339,8 +340,8 @@ void MainWindow::on_actionAutoRefresh_toggled(bool checked)
 
 void MainWindow::on_scanRangeLineEdit_textChanged()
 {
-    ui->scanButton->setEnabled(deviceMonitor->isConnected()
-                               && ui->scanRangeLineEdit->hasAcceptableInput());
+    ui->scanButton->setEnabled(
+        deviceMonitor->isConnected() && ui->scanRangeLineEdit->hasAcceptableInput());
 }
 
 void MainWindow::on_scanButton_clicked()
@@ -367,7 +368,8 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 void MainWindow::onCurrentDeviceIndexChanged(const QModelIndex &current, const QModelIndex &)
 {
     if (current.isValid())
-        deviceMonitor->setCurrentDeviceId(deviceMonitor->deviceListModel()->deviceIdAt(current.row()));
+        deviceMonitor->setCurrentDeviceId(
+            deviceMonitor->deviceListModel()->deviceIdAt(current.row()));
 }
 
 void MainWindow::on_setTimeButton_clicked()
@@ -399,8 +401,8 @@ void MainWindow::on_setpointsWidget_write()
 
 void MainWindow::on_crashLogWidget_clear()
 {
-    QMessageBox question(QMessageBox::Question, tr("Log clearing"), tr("Are you sure to clear log?"),
-                         QMessageBox::NoButton, this);
+    QMessageBox question(QMessageBox::Question, tr("Log clearing"),
+        tr("Are you sure to clear log?"), QMessageBox::NoButton, this);
     QPushButton *clearButton = question.addButton(tr("Clear"), QMessageBox::AcceptRole);
     QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
     question.setDefaultButton(cancelButton);
@@ -488,8 +490,8 @@ void MainWindow::showCurrentDeviceHealth()
     silentDeviceId = silent ? deviceId : 0;
 }
 
-void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState,
-                                                  DeviceData::State previousState)
+void MainWindow::onDeviceDataStateChanged_Writing(
+    DeviceData::State currentState, DeviceData::State previousState)
 {
     if (currentState != DeviceData::Writing || previousState != DeviceData::Inactive)
         return;
@@ -497,8 +499,8 @@ void MainWindow::onDeviceDataStateChanged_Writing(DeviceData::State currentState
     setInputBlocked(true);
 }
 
-void MainWindow::onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
-                                                   DeviceData::State previousState)
+void MainWindow::onDeviceDataStateChanged_Inactive(
+    DeviceData::State currentState, DeviceData::State previousState)
 {
     if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
         return;
@@ -525,8 +527,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     saveWindowGeometry(this);
     saveDeviceSettings(deviceMonitor->deviceSettings());
     savePreferences({ ui->scanRangeLineEdit->text(), deviceMonitor->autoRefreshDelay(),
-                      ui->actionAutoRefresh->isChecked(), ui->toolBar->isVisible(),
-                      int(toolBarArea(ui->toolBar)) });
+        ui->actionAutoRefresh->isChecked(), ui->toolBar->isVisible(),
+        int(toolBarArea(ui->toolBar)) });
     // Ends a scan, a refresh or a write in flight before the window goes.
     if (deviceMonitor->isConnected())
         deviceMonitor->disconnectFromPort();

@@ -70,10 +70,10 @@ private slots:
     void on_deviceMonitor_currentDeviceIdChanged(int deviceId);
     void on_deviceMonitor_scanProgress(int deviceId);
     void on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int slaveId);
-    void onDeviceDataStateChanged_Inactive(DeviceData::State currentState,
-                                           DeviceData::State previousState);
-    void onDeviceDataStateChanged_Writing(DeviceData::State currentState,
-                                          DeviceData::State previousState);
+    void onDeviceDataStateChanged_Inactive(
+        DeviceData::State currentState, DeviceData::State previousState);
+    void onDeviceDataStateChanged_Writing(
+        DeviceData::State currentState, DeviceData::State previousState);
     void ui_setStateConnected(bool connected);
 
 private:

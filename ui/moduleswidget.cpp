@@ -1,6 +1,6 @@
 #include "ui/moduleswidget.h"
-#include "ui/statusstyle.h"
 #include "ui/attachblock.h"
+#include "ui/statusstyle.h"
 #include "ui_moduleswidget.h"
 
 namespace {

@@ -25,10 +25,12 @@ MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Moni
     // The check boxes mirror the relay; the form also undoes any click that
     // slips through.
     auto *inputEventFilter = new InputEventFilter(this);
-    for (QCheckBox *checkBox : indicationCheckBoxes())
+    const QList<QCheckBox *> checkBoxes = indicationCheckBoxes();
+    for (QCheckBox *checkBox : checkBoxes)
         checkBox->installEventFilter(inputEventFilter);
 
-    for (qint64 code : crashTypeCodes())
+    const QVector<qint64> crashTypes = crashTypeCodes();
+    for (qint64 code : crashTypes)
         ui->latestCrashTypeEnumIndicator->setItemText(code, crashTypeText(validValue(code)));
 
     for (CurrentIndicator *indicator : { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator }) {
@@ -275,7 +277,8 @@ void MonitorWidget::drawLatestCrash(const CrashRecord &crash)
 
 void MonitorWidget::uncheckDisabledIndications()
 {
-    for (QCheckBox *checkBox : indicationCheckBoxes()) {
+    const QList<QCheckBox *> checkBoxes = indicationCheckBoxes();
+    for (QCheckBox *checkBox : checkBoxes) {
         if (!checkBox->isEnabled())
             checkBox->setChecked(false);
     }

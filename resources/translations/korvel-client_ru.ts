@@ -248,6 +248,13 @@ Last answer: %5</source>
     </message>
 </context>
 <context>
+    <name>DeviceMonitor</name>
+    <message>
+        <source>You are not allowed to use this port. Ask your administrator to add your user to the &quot;dialout&quot; group, then log out and log in again.</source>
+        <translation>Нет прав на работу с этим портом. Попросите администратора добавить вашего пользователя в группу &quot;dialout&quot;, затем выйдите из системы и войдите снова.</translation>
+    </message>
+</context>
+<context>
     <name>DeviceTimeDialog</name>
     <message>
         <source>Set time</source>

@@ -13,23 +13,22 @@ const int absentSlave = 9;
 class ProbeData : public DeviceData
 {
 public:
-    explicit ProbeData(const QString &name, QList<quint16> addresses = { 0 })
-        : DeviceData(nullptr)
+    explicit ProbeData(const QString &name, QList<quint16> addresses = { 0 }) : DeviceData(nullptr)
     {
         setObjectName(name);
         clock.start();
         for (quint16 address : addresses) {
-            readRequests().append(ModbusRequest(
-                    ModbusRequest::ReadHoldingRegisters, address, 1,
-                    [this, address](ModbusRequest::Result result, const ModbusRegisters &registers) {
-                        QMutexLocker locker(&mutex);
-                        replies.append({ address, clock.elapsed() });
-                        Q_UNUSED(result)
-                        updateRecord(value, result, [&] { return validValue(registers.value(address)); });
-                    }));
-            writeRequests().append(ModbusRequest(
-                    ModbusRequest::WriteSingleRegister, address, 1,
-                    [this, address](ModbusRegisters &registers) { registers.setValue(address, pending); }));
+            readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, address, 1,
+                [this, address](ModbusRequest::Result result, const ModbusRegisters &registers) {
+                    QMutexLocker locker(&mutex);
+                    replies.append({ address, clock.elapsed() });
+                    Q_UNUSED(result)
+                    updateRecord(
+                        value, result, [&] { return validValue(registers.value(address)); });
+                }));
+            writeRequests().append(ModbusRequest(ModbusRequest::WriteSingleRegister, address, 1,
+                [this, address](
+                    ModbusRegisters &registers) { registers.setValue(address, pending); }));
         }
     }
 
@@ -70,20 +69,19 @@ public:
     explicit EventLog(DeviceDataManager &manager)
     {
         connect(&manager, &DeviceDataManager::deviceDataProcessed, this,
-                [this](DeviceData *data) { lines.append("processed " + data->objectName()); });
+            [this](DeviceData *data) { lines.append("processed " + data->objectName()); });
         connect(&manager, &DeviceDataManager::allDeviceDataProcessed, this,
-                [this] { lines.append(QStringLiteral("all")); });
+            [this] { lines.append(QStringLiteral("all")); });
     }
 
     void watch(DeviceData &data)
     {
-        connect(&data, &DeviceData::stateChanged, this,
-                [this, &data](DeviceData::State state) {
-                    const char *name = state == DeviceData::Reading ? "reading"
-                            : state == DeviceData::Writing          ? "writing"
-                                                                    : "inactive";
-                    lines.append(QString::fromLatin1(name) + ' ' + data.objectName());
-                });
+        connect(&data, &DeviceData::stateChanged, this, [this, &data](DeviceData::State state) {
+            const char *name = state == DeviceData::Reading ? "reading"
+                : state == DeviceData::Writing              ? "writing"
+                                                            : "inactive";
+            lines.append(QString::fromLatin1(name) + ' ' + data.objectName());
+        });
     }
 
     bool waitFor(const QString &line, int timeoutMs = 10000)
@@ -157,8 +155,8 @@ void DeviceDataManagerTest::blocksFollowEachOtherWithTheReadinessDelay()
     QVERIFY(log.waitFor(QStringLiteral("all")));
 
     QCOMPARE(log.lines,
-             QStringList({ "reading A", "inactive A", "processed A", "reading B", "inactive B",
-                           "processed B", "all" }));
+        QStringList({ "reading A", "inactive A", "processed A", "reading B", "inactive B",
+            "processed B", "all" }));
     QCOMPARE(a.replyAddresses(), QList<quint16>({ 0, 8 }));
     QCOMPARE(a.value, validValue(1)); // register 8 holds the relay's own ID
     QVERIFY(a.isReadSuccessful());
@@ -182,7 +180,8 @@ void DeviceDataManagerTest::blocksFollowEachOtherWithTheReadinessDelay()
 void DeviceDataManagerTest::queuedWritesGoBeforeQueuedReads()
 {
     DeviceDataManager &manager = m_line->manager();
-    ProbeData a(QStringLiteral("A"), { 0 }), b(QStringLiteral("B"), { 0 }), c(QStringLiteral("C"), { 0 });
+    ProbeData a(QStringLiteral("A"), { 0 }), b(QStringLiteral("B"), { 0 }),
+        c(QStringLiteral("C"), { 0 });
     ProbeData w(QStringLiteral("W"), { 26, 27 });
     w.pending = 321;
     EventLog log(manager);
@@ -196,7 +195,8 @@ void DeviceDataManagerTest::queuedWritesGoBeforeQueuedReads()
     QVERIFY(log.waitFor(QStringLiteral("all")));
 
     QStringList processed = log.lines.filter(QStringLiteral("processed"));
-    QCOMPARE(processed, QStringList({ "processed A", "processed W", "processed B", "processed C" }));
+    QCOMPARE(
+        processed, QStringList({ "processed A", "processed W", "processed B", "processed C" }));
     QVERIFY(log.lines.contains(QStringLiteral("writing W")));
     QVERIFY(w.isWriteSuccessful());
     QCOMPARE(m_line->bus().holdingRegister(2, 26), quint16(321));
@@ -428,7 +428,8 @@ void DeviceDataManagerTest::queuedWriteThatCannotStartIsReported()
     QVERIFY(manager.closePort());
 
     QVERIFY(log.waitFor(QStringLiteral("all")));
-    QCOMPARE(log.lines, QStringList({ "processed R", "writing W", "inactive W", "processed W", "all" }));
+    QCOMPARE(
+        log.lines, QStringList({ "processed R", "writing W", "inactive W", "processed W", "all" }));
     QVERIFY(!write.isWriteSuccessful());
     QVERIFY(m_line->bus().receivedWrites().isEmpty());
 }

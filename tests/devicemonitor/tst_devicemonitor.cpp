@@ -187,7 +187,7 @@ void DeviceMonitorTest::scanListsTheRelaysThatAnswer()
     QCOMPARE(model->data(model->index(1), Qt::DisplayRole).toString(), QStringLiteral("Device 5"));
     QCOMPARE(model->data(model->index(0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
     QCOMPARE(model->data(model->index(2), Qt::ForegroundRole).value<QColor>(),
-             QColor(QStringLiteral("orange")));
+        QColor(QStringLiteral("orange")));
     QCOMPARE(model->deviceInfoAt(1)->modbusId.value, 5);
     QCOMPARE(model->rowOfDevice(17), 2);
     QCOMPARE(model->rowOfDevice(3), -1);
@@ -196,8 +196,8 @@ void DeviceMonitorTest::scanListsTheRelaysThatAnswer()
     QCOMPARE(intArguments(current), QList<int>({ 2 }));
     QCOMPARE(m_monitor->currentDeviceId(), 2);
     QCOMPARE(states(stateSpy),
-             QList<DeviceMonitor::State>({ DeviceMonitor::Scanning, DeviceMonitor::Idle,
-                                           DeviceMonitor::Refreshing, DeviceMonitor::Idle }));
+        QList<DeviceMonitor::State>({ DeviceMonitor::Scanning, DeviceMonitor::Idle,
+            DeviceMonitor::Refreshing, DeviceMonitor::Idle }));
     QCOMPARE(m_modules->modules(), validValue(ModuleApv));
 }
 
@@ -211,7 +211,7 @@ void DeviceMonitorTest::scanThatFindsNothing()
     QCOMPARE(m_monitor->deviceListModel()->rowCount(), 0);
     QCOMPARE(m_monitor->currentDeviceId(), -1);
     QCOMPARE(states(stateSpy),
-             QList<DeviceMonitor::State>({ DeviceMonitor::Scanning, DeviceMonitor::Idle }));
+        QList<DeviceMonitor::State>({ DeviceMonitor::Scanning, DeviceMonitor::Idle }));
     QVERIFY(!intArguments(available).contains(1));
 }
 
@@ -279,9 +279,9 @@ void DeviceMonitorTest::disconnectingDuringAScan()
 
     QStringList order;
     connect(m_monitor.data(), &DeviceMonitor::currentDeviceAvailable, this,
-            [&](bool on) { order.append(on ? "available" : "unavailable"); });
+        [&](bool on) { order.append(on ? "available" : "unavailable"); });
     connect(m_monitor.data(), &DeviceMonitor::connected, this,
-            [&](bool on) { order.append(on ? "connected" : "disconnected"); });
+        [&](bool on) { order.append(on ? "connected" : "disconnected"); });
     QVERIFY(m_monitor->disconnectFromPort());
     QCOMPARE(m_monitor->state(), DeviceMonitor::Idle);
     QCOMPARE(m_monitor->currentDeviceId(), 2);
@@ -343,8 +343,9 @@ void DeviceMonitorTest::autoRefreshSkipsTicksWhileAPassRuns()
     m_monitor->refresh();
     QVERIFY(waitForPasses(3));
     QCOMPARE(m_monitor->state(), DeviceMonitor::Refreshing);
-    QVERIFY(m_lines.count(QStringLiteral("!!! AutoRefresh skipped !!! Refresh already in progress."))
-            >= 3);
+    QVERIFY(
+        m_lines.count(QStringLiteral("!!! AutoRefresh skipped !!! Refresh already in progress."))
+        >= 3);
 
     m_monitor->stopRefresh();
     QCOMPARE(m_monitor->state(), DeviceMonitor::Idle);
@@ -405,7 +406,7 @@ void DeviceMonitorTest::scanStopsAutoRefresh()
     QSignalSpy stateSpy(m_monitor.data(), &DeviceMonitor::stateChanged);
     m_monitor->scan(1, 3);
     QCOMPARE(states(stateSpy).mid(0, 2),
-             QList<DeviceMonitor::State>({ DeviceMonitor::Idle, DeviceMonitor::Scanning }));
+        QList<DeviceMonitor::State>({ DeviceMonitor::Idle, DeviceMonitor::Scanning }));
     QVERIFY(waitForState(DeviceMonitor::Refreshing));
     QCOMPARE(m_monitor->currentDeviceId(), 2);
     m_monitor->stopRefresh();
@@ -419,7 +420,7 @@ void DeviceMonitorTest::writeToAllDevicesBroadcasts()
         FactorData()
         {
             writeRequests().append(ModbusRequest(ModbusRequest::WriteSingleRegister, 27, 1,
-                                                 [](ModbusRegisters &r) { r.setValue(27, 222); }));
+                [](ModbusRegisters &r) { r.setValue(27, 222); }));
         }
 
     protected:
@@ -438,8 +439,9 @@ void DeviceMonitorTest::writeToAllDevicesBroadcasts()
     m_lines.clear();
     m_monitor->writeToAllDevices({});
     m_monitor->readFromCurrentDevice({});
-    QCOMPARE(m_lines, QStringList({ "!!! Cann`t write !!! DeviceData list is empty",
-                                    "!!! Cann`t read !!! DeviceData list is empty" }));
+    QCOMPARE(m_lines,
+        QStringList({ "!!! Cann`t write !!! DeviceData list is empty",
+            "!!! Cann`t read !!! DeviceData list is empty" }));
 }
 
 // A relay that goes silent must show as outdated, and come back by itself.

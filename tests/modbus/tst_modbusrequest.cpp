@@ -37,8 +37,8 @@ void ModbusRequestTest::windowBounds_data()
     QTest::newRow("one past the end") << quint16(16) << quint16(6) << quint16(22) << false;
     QTest::newRow("one before the start") << quint16(16) << quint16(6) << quint16(15) << false;
     QTest::newRow("empty window") << quint16(16) << quint16(0) << quint16(16) << false;
-    QTest::newRow("top of the address space") << quint16(65535) << quint16(1) << quint16(65535)
-                                              << true;
+    QTest::newRow("top of the address space")
+        << quint16(65535) << quint16(1) << quint16(65535) << true;
 }
 
 void ModbusRequestTest::windowBounds()
@@ -268,14 +268,14 @@ void ModbusRequestTest::constructorsPickTheDataType()
     QVERIFY(none.isEnabled());
     QCOMPARE(none.result(), ModbusRequest::NoResult);
 
-    const ModbusRequest bitsRead(ModbusRequest::ReadCoils, 0x1008, 8,
-                                 ModbusRequest::BitsReplyHandler());
-    const ModbusRequest registersRead(ModbusRequest::ReadHoldingRegisters, 0, 10,
-                                      ModbusRequest::RegistersReplyHandler());
-    const ModbusRequest bitsWrite(ModbusRequest::WriteSingleCoil, 0x2000, 1,
-                                  ModbusRequest::BitsBuilder());
-    const ModbusRequest registersWrite(ModbusRequest::WriteSingleRegister, 25, 1,
-                                       ModbusRequest::RegistersBuilder());
+    const ModbusRequest bitsRead(
+        ModbusRequest::ReadCoils, 0x1008, 8, ModbusRequest::BitsReplyHandler());
+    const ModbusRequest registersRead(
+        ModbusRequest::ReadHoldingRegisters, 0, 10, ModbusRequest::RegistersReplyHandler());
+    const ModbusRequest bitsWrite(
+        ModbusRequest::WriteSingleCoil, 0x2000, 1, ModbusRequest::BitsBuilder());
+    const ModbusRequest registersWrite(
+        ModbusRequest::WriteSingleRegister, 25, 1, ModbusRequest::RegistersBuilder());
     QCOMPARE(bitsRead.dataType(), ModbusRequest::Bits);
     QCOMPARE(registersRead.dataType(), ModbusRequest::Registers);
     QCOMPARE(bitsWrite.dataType(), ModbusRequest::Bits);
@@ -288,8 +288,8 @@ void ModbusRequestTest::constructorsPickTheDataType()
 
 void ModbusRequestTest::copiesShareTheResultCell()
 {
-    ModbusRequest original(ModbusRequest::ReadHoldingRegisters, 24, 1,
-                           ModbusRequest::RegistersReplyHandler());
+    ModbusRequest original(
+        ModbusRequest::ReadHoldingRegisters, 24, 1, ModbusRequest::RegistersReplyHandler());
     ModbusRequest copy = original;
     copy.setFailed(ModbusRequest::Timeout);
     QCOMPARE(original.result(), ModbusRequest::Timeout);
@@ -300,8 +300,8 @@ void ModbusRequestTest::copiesShareTheResultCell()
     QVERIFY(original.isEnabled());
     QCOMPARE(original.count(), quint16(1));
 
-    const ModbusRequest fresh(ModbusRequest::ReadHoldingRegisters, 24, 1,
-                              ModbusRequest::RegistersReplyHandler());
+    const ModbusRequest fresh(
+        ModbusRequest::ReadHoldingRegisters, 24, 1, ModbusRequest::RegistersReplyHandler());
     QCOMPARE(fresh.result(), ModbusRequest::NoResult);
 }
 
@@ -312,12 +312,12 @@ void ModbusRequestTest::replyRunsTheHandlerAfterStoringSuccess()
     int calls = 0;
     ModbusRequest request;
     request = ModbusRequest(ModbusRequest::ReadHoldingRegisters, 16, 6,
-                            [&](ModbusRequest::Result result, const ModbusRegisters &registers) {
-                                ++calls;
-                                QCOMPARE(result, ModbusRequest::Success);
-                                seenInCell = request.result();
-                                seenValue = registers.value(18);
-                            });
+        [&](ModbusRequest::Result result, const ModbusRegisters &registers) {
+            ++calls;
+            QCOMPARE(result, ModbusRequest::Success);
+            seenInCell = request.result();
+            seenValue = registers.value(18);
+        });
     ModbusRegisters reply(16, 6);
     reply.setValue(18, 250);
     request.setRegistersReply(reply);
@@ -330,19 +330,19 @@ void ModbusRequestTest::failureGivesHandlersAnEmptyContainer()
 {
     int calls = 0;
     ModbusRequest read(ModbusRequest::ReadDiscreteInputs, 0x1000, 4,
-                       [&](ModbusRequest::Result result, const ModbusBits &bits) {
-                           ++calls;
-                           QCOMPARE(result, ModbusRequest::Error);
-                           QVERIFY(bits.isEmpty());
-                           QCOMPARE(bits.startAddress(), quint16(0));
-                       });
+        [&](ModbusRequest::Result result, const ModbusBits &bits) {
+            ++calls;
+            QCOMPARE(result, ModbusRequest::Error);
+            QVERIFY(bits.isEmpty());
+            QCOMPARE(bits.startAddress(), quint16(0));
+        });
     read.setFailed(ModbusRequest::Error);
     QCOMPARE(calls, 1);
     QCOMPARE(read.result(), ModbusRequest::Error);
 
     int builds = 0;
-    ModbusRequest write(ModbusRequest::WriteSingleRegister, 25, 1,
-                        [&](ModbusRegisters &) { ++builds; });
+    ModbusRequest write(
+        ModbusRequest::WriteSingleRegister, 25, 1, [&](ModbusRegisters &) { ++builds; });
     write.setFailed(ModbusRequest::Timeout);
     QCOMPARE(write.result(), ModbusRequest::Timeout);
     write.setRegistersReply(ModbusRegisters());
@@ -353,7 +353,7 @@ void ModbusRequestTest::failureGivesHandlersAnEmptyContainer()
 void ModbusRequestTest::buildersFillOnlyTheirOwnContainer()
 {
     const ModbusRequest write(ModbusRequest::WriteSingleRegister, 25, 1,
-                              [](ModbusRegisters &registers) { registers.setValue(25, 1234); });
+        [](ModbusRegisters &registers) { registers.setValue(25, 1234); });
     ModbusRegisters registers(25, 1);
     ModbusBits bits(25, 1);
     write.fillBits(bits);

@@ -1,3 +1,4 @@
+#include "deniedport.h"
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 #include "relaybus.h"
@@ -30,6 +31,7 @@ private slots:
 
     void openAndCloseTwice();
     void openFailsOnMissingPort();
+    void openTellsPermissionDenied();
     void requestOnClosedPortIsRefused();
     void refusedRequests();
     void readsDecodeWhatTheRelayHolds();
@@ -56,8 +58,8 @@ private:
     bool open(RtuModbus &modbus, int parity = 0);
     // Runs one request and waits for its requestFinished(); false if none came.
     bool execute(RtuModbus &modbus, uint slaveId, const ModbusRequest &request);
-    static ModbusRequest readRegisters(quint16 start, quint16 count, ModbusRegisters *reply = nullptr,
-                                       int *calls = nullptr);
+    static ModbusRequest readRegisters(
+        quint16 start, quint16 count, ModbusRegisters *reply = nullptr, int *calls = nullptr);
 
     QScopedPointer<RelayBus> m_bus;
 };
@@ -99,16 +101,16 @@ bool RtuModbusTest::execute(RtuModbus &modbus, uint slaveId, const ModbusRequest
     return finished.count() == 1;
 }
 
-ModbusRequest RtuModbusTest::readRegisters(quint16 start, quint16 count, ModbusRegisters *reply,
-                                           int *calls)
+ModbusRequest RtuModbusTest::readRegisters(
+    quint16 start, quint16 count, ModbusRegisters *reply, int *calls)
 {
     return ModbusRequest(ModbusRequest::ReadHoldingRegisters, start, count,
-                         [reply, calls](ModbusRequest::Result, const ModbusRegisters &registers) {
-                             if (reply)
-                                 *reply = registers;
-                             if (calls)
-                                 ++*calls;
-                         });
+        [reply, calls](ModbusRequest::Result, const ModbusRegisters &registers) {
+            if (reply)
+                *reply = registers;
+            if (calls)
+                ++*calls;
+        });
 }
 
 void RtuModbusTest::openAndCloseTwice()
@@ -140,9 +142,31 @@ void RtuModbusTest::openFailsOnMissingPort()
     QVERIFY(!modbus.openPort(QStringLiteral("/dev/korvel-no-such-port"), SerialPortSettings()));
     QVERIFY(!modbus.isOpen());
     QCOMPARE(modbus.openError(), QString::fromLocal8Bit(strerror(ENOENT)));
+    QVERIFY(!modbus.openPermissionDenied());
 
     QVERIFY(open(modbus));
     QVERIFY(modbus.openError().isEmpty());
+}
+
+void RtuModbusTest::openTellsPermissionDenied()
+{
+    DeniedPort port;
+    RtuModbus modbus;
+    {
+        DeniedPort::Unprivileged unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("Running as root without the right to act as another user");
+        QTest::ignoreMessage(
+            QtDebugMsg, QRegularExpression("^Connection failed .*Permission denied"));
+        QVERIFY(!modbus.openPort(port.path(), SerialPortSettings()));
+    }
+    QVERIFY(!modbus.isOpen());
+    QVERIFY(modbus.openPermissionDenied());
+    QCOMPARE(modbus.openError(), QString::fromLocal8Bit(strerror(EACCES)));
+
+    // The next attempt starts afresh.
+    QVERIFY(open(modbus));
+    QVERIFY(!modbus.openPermissionDenied());
 }
 
 void RtuModbusTest::requestOnClosedPortIsRefused()
@@ -214,14 +238,14 @@ void RtuModbusTest::readsDecodeWhatTheRelayHolds()
 
     ModbusBits leds;
     const ModbusRequest readCoils(ModbusRequest::ReadCoils, 0x1008, 8,
-                                  [&](ModbusRequest::Result, const ModbusBits &bits) { leds = bits; });
+        [&](ModbusRequest::Result, const ModbusBits &bits) { leds = bits; });
     QVERIFY(execute(modbus, 2, readCoils));
     QCOMPARE(leds.value(0x100F), true);
     QCOMPARE(leds.value(0x1008), false);
 
     ModbusBits inputs;
     const ModbusRequest readInputs(ModbusRequest::ReadDiscreteInputs, 0x1000, 4,
-                                   [&](ModbusRequest::Result, const ModbusBits &bits) { inputs = bits; });
+        [&](ModbusRequest::Result, const ModbusBits &bits) { inputs = bits; });
     QVERIFY(execute(modbus, 2, readInputs));
     QCOMPARE(inputs.value(0x1001), true);
     QCOMPARE(inputs.value(0x1002), false);
@@ -233,17 +257,17 @@ void RtuModbusTest::writesReachTheRelay()
     QVERIFY(open(modbus));
 
     const ModbusRequest writeRegister(ModbusRequest::WriteSingleRegister, 26, 1,
-                                      [](ModbusRegisters &registers) { registers.setValue(26, 777); });
+        [](ModbusRegisters &registers) { registers.setValue(26, 777); });
     QVERIFY(execute(modbus, 3, writeRegister));
     QCOMPARE(writeRegister.result(), ModbusRequest::Success);
     QCOMPARE(m_bus->holdingRegister(3, 26), quint16(777));
 
-    const ModbusRequest writeRegisters(ModbusRequest::WriteMultipleRegisters, 25, 3,
-                                       [](ModbusRegisters &registers) {
-                                           registers.setValue(25, 2);
-                                           registers.setValue(26, 300);
-                                           registers.setValue(27, 40);
-                                       });
+    const ModbusRequest writeRegisters(
+        ModbusRequest::WriteMultipleRegisters, 25, 3, [](ModbusRegisters &registers) {
+            registers.setValue(25, 2);
+            registers.setValue(26, 300);
+            registers.setValue(27, 40);
+        });
     QVERIFY(execute(modbus, 3, writeRegisters));
     QCOMPARE(m_bus->holdingRegister(3, 25), quint16(2));
     QCOMPARE(m_bus->holdingRegister(3, 26), quint16(300));
@@ -251,7 +275,7 @@ void RtuModbusTest::writesReachTheRelay()
 
     const int checkbacks = m_bus->checkbackCount(3);
     const ModbusRequest checkback(ModbusRequest::WriteSingleCoil, 0x2000, 1,
-                                  [](ModbusBits &bits) { bits.setValue(0x2000, false); });
+        [](ModbusBits &bits) { bits.setValue(0x2000, false); });
     QVERIFY(execute(modbus, 3, checkback));
     QCOMPARE(checkback.result(), ModbusRequest::Success);
     QCOMPARE(m_bus->checkbackCount(3), checkbacks + 1);
@@ -288,7 +312,7 @@ void RtuModbusTest::absentSlaveTimesOut()
 
     // A write to an absent slave only changes the result cell.
     const ModbusRequest write(ModbusRequest::WriteSingleRegister, 26, 1,
-                              [](ModbusRegisters &registers) { registers.setValue(26, 1); });
+        [](ModbusRegisters &registers) { registers.setValue(26, 1); });
     QVERIFY(execute(modbus, absentSlave, write));
     QCOMPARE(write.result(), ModbusRequest::Timeout);
 
@@ -308,7 +332,7 @@ void RtuModbusTest::broadcastWriteSucceedsUnanswered()
     modbus.setResponseTimeout(100);
 
     const ModbusRequest write(ModbusRequest::WriteSingleRegister, 27, 1,
-                              [](ModbusRegisters &registers) { registers.setValue(27, 1999); });
+        [](ModbusRegisters &registers) { registers.setValue(27, 1999); });
     QVERIFY(execute(modbus, 0, write));
     QCOMPARE(write.result(), ModbusRequest::Success);
     for (int id : { 1, 2, 3 })
@@ -353,10 +377,11 @@ void RtuModbusTest::unsupportedFunctionStillFinishes()
 
     int calls = 0;
     ModbusRequest::Result seen = ModbusRequest::NoResult;
-    const ModbusRequest request(7, 0, 1, [&](ModbusRequest::Result result, const ModbusRegisters &) {
-        ++calls;
-        seen = result;
-    });
+    const ModbusRequest request(
+        7, 0, 1, [&](ModbusRequest::Result result, const ModbusRegisters &) {
+            ++calls;
+            seen = result;
+        });
     QTest::ignoreMessage(QtDebugMsg, "Modbus function 7 is not supported");
     QVERIFY(execute(modbus, 1, request));
     QCOMPARE(calls, 1);
@@ -596,9 +621,12 @@ void RtuModbusTest::portNamesMapToDevicePaths_data()
     QTest::addColumn<QString>("portName");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("bare name") << "ttyUSB0" << "/dev/ttyUSB0";
-    QTest::newRow("absolute path") << "/dev/pts/3" << "/dev/pts/3";
-    QTest::newRow("relative path") << "demo/ttyRELAYS" << "demo/ttyRELAYS";
+    QTest::newRow("bare name") << "ttyUSB0"
+                               << "/dev/ttyUSB0";
+    QTest::newRow("absolute path") << "/dev/pts/3"
+                                   << "/dev/pts/3";
+    QTest::newRow("relative path") << "demo/ttyRELAYS"
+                                   << "demo/ttyRELAYS";
 }
 
 void RtuModbusTest::portNamesMapToDevicePaths()

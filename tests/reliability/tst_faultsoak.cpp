@@ -1,4 +1,3 @@
-#include "namedchild.h"
 #include "app/settings.h"
 #include "blockchecks.h"
 #include "devicedata/checkbackdata.h"
@@ -8,6 +7,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
+#include "namedchild.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicator.h"
@@ -370,9 +370,11 @@ bool FaultSoakTest::startWrite(Rig &rig, bool retry)
         configuration ? "currentTransFactorIndicatorEditor" : "mtzReactionDelayIndicatorEditor");
     if (!retry) {
         auto *editButton = child<QAbstractButton>(panel, "editButton");
-        if (!waitFor([editor, editButton] {
-                return editor->value().status == Valid && editButton->isEnabled();
-            }, 5000))
+        if (!waitFor(
+                [editor, editButton] {
+                    return editor->value().status == Valid && editButton->isEnabled();
+                },
+                5000))
             return false;
         editButton->click();
         auto *spinBox = editor->findChild<QDoubleSpinBox *>();

@@ -1,7 +1,7 @@
-#include "namedchild.h"
 #include "app/settings.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
+#include "namedchild.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>

@@ -50,14 +50,13 @@ bool SimulatedLine::waitForProcessed(DeviceData *deviceData, int timeoutMs)
 {
     bool done = false;
     QEventLoop loop;
-    const auto connection = QObject::connect(
-            m_manager.data(), &DeviceDataManager::deviceDataProcessed, &loop,
-            [&](DeviceData *processed) {
-                if (processed == deviceData) {
-                    done = true;
-                    loop.quit();
-                }
-            });
+    const auto connection = QObject::connect(m_manager.data(),
+        &DeviceDataManager::deviceDataProcessed, &loop, [&](DeviceData *processed) {
+            if (processed == deviceData) {
+                done = true;
+                loop.quit();
+            }
+        });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     QObject::disconnect(connection);

@@ -7,9 +7,9 @@
 
 #include <QFile>
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
@@ -249,12 +249,11 @@ void TestCrashLogWidget::exportWritesTheTable()
     for (int row = 0; row < 3; ++row) {
         const CrashRecord &record = model->record(row);
         QVERIFY(record.crashTime.value.isValid());
-        const QString expected = QStringLiteral("%1,%2,%3,")
-                                     .arg(record.crashNumber.value)
-                                     .arg(record.crashTime.value.toString(Qt::ISODate),
-                                         model->index(row, CrashListModel::TypeColumn)
-                                             .data()
-                                             .toString());
+        const QString expected
+            = QStringLiteral("%1,%2,%3,")
+                  .arg(record.crashNumber.value)
+                  .arg(record.crashTime.value.toString(Qt::ISODate),
+                      model->index(row, CrashListModel::TypeColumn).data().toString());
         QVERIFY2(lines.at(row + 1).startsWith(expected), qPrintable(lines.at(row + 1)));
     }
 

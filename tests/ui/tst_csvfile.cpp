@@ -38,7 +38,8 @@ void CsvFileTest::documentStartsWithAByteOrderMark()
 {
     QCOMPARE(csvDocument({}), QByteArray("\xEF\xBB\xBF"));
     QCOMPARE(csvDocument({ { QStringLiteral("a"), QStringLiteral("b") }, { QStringLiteral("c") } }),
-        QByteArray("\xEF\xBB\xBF" "a,b\r\nc\r\n"));
+        QByteArray("\xEF\xBB\xBF"
+                   "a,b\r\nc\r\n"));
 }
 
 QTEST_GUILESS_MAIN(CsvFileTest)

@@ -1,10 +1,11 @@
-#include "namedchild.h"
 #include "app/settings.h"
+#include "deniedport.h"
 #include "devicedata/datavalue.h"
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
+#include "namedchild.h"
 #include "relaybus.h"
 #include "ui/baseindicator.h"
 #include "ui/configurationwidget.h"
@@ -19,14 +20,14 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QToolBar>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 
@@ -43,6 +44,7 @@ private slots:
 
     void startsDisconnectedWithDefaults();
     void failedConnectNamesTheReason();
+    void deniedPortNamesTheGroup();
     void wholeSession();
     void failedWriteStaysEditable();
     void nothingOfThePreviousRelayRemains();
@@ -163,10 +165,37 @@ void MainWindowTest::failedConnectNamesTheReason()
     child<QAction>(window, "actionConnect")->trigger();
     QVERIFY(answer.answered);
     QVERIFY2(answer.text.contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
-             qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
+        qPrintable(answer.text));
+    QVERIFY2(
+        answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
     QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
+    window->close();
+}
+
+// A user outside "dialout" is told what to ask for, not just "Permission denied".
+void MainWindowTest::deniedPortNamesTheGroup()
+{
+    DeniedPort port;
+    ConnectionSettings settings;
+    settings.portName = port.path();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    {
+        DeniedPort::Unprivileged unprivileged;
+        if (!unprivileged.ok())
+            QSKIP("Running as root without the right to act as another user");
+        child<QAction>(window, "actionConnect")->trigger();
+    }
+    QVERIFY(answer.answered);
+    QVERIFY2(
+        answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
+        qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
+    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
     window->close();
 }
 
@@ -192,15 +221,15 @@ void MainWindowTest::wholeSession()
 
     // Monitor tab: the relay's currents after the conversions.
     const double multiplier = 1 << (m_bus->holdingRegister(2, 25) - 1);
-    const double phaseA = m_bus->holdingRegister(2, 16) * multiplier
-            * m_bus->holdingRegister(2, 26) * 0.01;
+    const double phaseA
+        = m_bus->holdingRegister(2, 16) * multiplier * m_bus->holdingRegister(2, 26) * 0.01;
     auto *phaseAIndicator = child<BaseIndicator>(window, "phaseACurrentIndicator");
     const QString expectedPhaseA = phaseA < 10000
-            ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
-            : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
+        ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
+        : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
     QTRY_COMPARE_WITH_TIMEOUT(phaseAIndicator->text(), expectedPhaseA, 5000);
-    QTRY_COMPARE(child<BaseIndicator>(window, "crashCountNumberIndicator")->text(),
-                 QStringLiteral("3"));
+    QTRY_COMPARE(
+        child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("3"));
     QVERIFY(!child<BaseIndicator>(window, "latestCrashTypeEnumIndicator")->text().isEmpty());
 
     // Configuration: Edit, change Kt, Set; the relay holds it and the panel
@@ -211,7 +240,8 @@ void MainWindowTest::wholeSession()
     auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
     QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
     // Edit waits for the whole tab to have been read.
-    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(configuration, "editButton")->click();
     QVERIFY(configuration->isEditMode());
     kt->findChild<QDoubleSpinBox *>()->setValue(1234);
@@ -291,8 +321,8 @@ void MainWindowTest::wholeSession()
     child<QAction>(window, "actionAutoRefresh")->setChecked(false);
     window->close();
     QSettings saved(QStringLiteral("settings.ini"), QSettings::IniFormat);
-    QCOMPARE(saved.value(QStringLiteral("preferences/scan_range")).toString(),
-             QStringLiteral("1-5"));
+    QCOMPARE(
+        saved.value(QStringLiteral("preferences/scan_range")).toString(), QStringLiteral("1-5"));
 
     MainWindow *again = openWindow();
     QCOMPARE(child<QLineEdit>(again, "scanRangeLineEdit")->text(), QStringLiteral("1-5"));
@@ -316,7 +346,8 @@ void MainWindowTest::failedWriteStaysEditable()
     QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
     const quint16 before = m_bus->holdingRegister(3, 26);
 
-    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
     child<QAbstractButton>(configuration, "editButton")->click();
     kt->findChild<QDoubleSpinBox *>()->setValue(before == 777 ? 778 : 777);
     m_bus->setRelayOnline(3, false);
@@ -385,7 +416,8 @@ void MainWindowTest::nothingOfThePreviousRelayRemains()
     QTRY_VERIFY(child<QAbstractButton>(setpoints, "editButton")->isEnabled());
     child<QAction>(window, "actionDisconnect")->trigger();
     QCOMPARE(delay->value().status, NoData);
-    QCOMPARE(child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("-"));
+    QCOMPARE(
+        child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("-"));
     QVERIFY(!child<QAbstractButton>(setpoints, "editButton")->isEnabled());
     window->close();
 }

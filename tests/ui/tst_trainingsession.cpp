@@ -1,7 +1,7 @@
-#include "namedchild.h"
 #include "app/settings.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "namedchild.h"
 #include "ui/baseindicator.h"
 #include "ui/mainwindow.h"
 
@@ -96,8 +96,10 @@ QString TrainingSessionTest::command(const QString &line)
 
 void TrainingSessionTest::select(int deviceId)
 {
-    const DeviceListModel *devices = child<DeviceMonitor>(m_window, "deviceMonitor")->deviceListModel();
-    child<QListView>(m_window, "deviceListView")->setCurrentIndex(devices->index(devices->rowOfDevice(deviceId)));
+    const DeviceListModel *devices
+        = child<DeviceMonitor>(m_window, "deviceMonitor")->deviceListModel();
+    child<QListView>(m_window, "deviceListView")
+        ->setCurrentIndex(devices->index(devices->rowOfDevice(deviceId)));
 }
 
 void TrainingSessionTest::silentRelayIsReportedAndComesBack()

@@ -31,17 +31,32 @@ void TranslationTest::knownTranslations_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("russian");
 
-    QTest::newRow("Connect") << "MainWindow" << "Connect" << QStringLiteral("Открыть порт");
-    QTest::newRow("Disconnect") << "MainWindow" << "Disconnect" << QStringLiteral("Закрыть порт");
-    QTest::newRow("Scan") << "MainWindow" << "Scan" << QStringLiteral("Поиск");
-    QTest::newRow("Setpoints") << "MainWindow" << "Setpoints" << QStringLiteral("Уставки");
-    QTest::newRow("Crash log") << "MainWindow" << "Crash log" << QStringLiteral("Память аварий");
-    QTest::newRow("Checkback") << "MonitorWidget" << "Checkback" << QStringLiteral("Квитирование");
+    QTest::newRow("Connect") << "MainWindow"
+                             << "Connect" << QStringLiteral("Открыть порт");
+    QTest::newRow("Disconnect") << "MainWindow"
+                                << "Disconnect" << QStringLiteral("Закрыть порт");
+    QTest::newRow("Scan") << "MainWindow"
+                          << "Scan" << QStringLiteral("Поиск");
+    QTest::newRow("Setpoints") << "MainWindow"
+                               << "Setpoints" << QStringLiteral("Уставки");
+    QTest::newRow("Crash log") << "MainWindow"
+                               << "Crash log" << QStringLiteral("Память аварий");
+    QTest::newRow("Checkback") << "MonitorWidget"
+                               << "Checkback" << QStringLiteral("Квитирование");
     // Whole sentences, in the word order Russian needs.
-    QTest::newRow("write failed") << "MainWindow" << "Write failed: setpoints (Device %1)"
+    QTest::newRow("write failed") << "MainWindow"
+                                  << "Write failed: setpoints (Device %1)"
                                   << QStringLiteral("Не удалось записать уставки в устройство %1");
-    QTest::newRow("silent device") << "MainWindow" << "Device %1 does not answer"
-                                   << QStringLiteral("Устройство %1 не отвечает");
+    QTest::newRow("silent device")
+        << "MainWindow"
+        << "Device %1 does not answer" << QStringLiteral("Устройство %1 не отвечает");
+    QTest::newRow("dialout")
+        << "DeviceMonitor"
+        << "You are not allowed to use this port. Ask your administrator to add your user to "
+           "the \"dialout\" group, then log out and log in again."
+        << QStringLiteral("Нет прав на работу с этим портом. Попросите администратора добавить "
+                          "вашего пользователя в группу \"dialout\", затем выйдите из системы "
+                          "и войдите снова.");
 }
 
 void TranslationTest::knownTranslations()

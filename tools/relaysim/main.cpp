@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -33,7 +34,8 @@ int fail(const QString &message)
 
 bool parseIds(const QString &text, QList<int> *ids)
 {
-    for (const QString &part : text.split(QLatin1Char(','))) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString &part : parts) {
         bool ok = false;
         const int id = part.trimmed().toInt(&ok);
         if (!ok || id < 1 || id > 247 || ids->contains(id))
@@ -52,9 +54,9 @@ bool parsePacing(const QString &text, int *baudRate, int *bitsPerCharacter)
     *bitsPerCharacter = LinePacing::bitsFor(8, 'N', 1);
     if (parts.size() == 2) {
         const QString format = parts.last().toUpper();
-        const int dataBits = format.left(1).toInt();
+        const int dataBits = format.size() == 3 ? format.at(0).digitValue() : 0;
         const QChar parity = format.size() == 3 ? format.at(1) : QChar();
-        const int stopBits = format.right(1).toInt();
+        const int stopBits = format.size() == 3 ? format.at(2).digitValue() : 0;
         if (format.size() != 3 || dataBits < 5 || dataBits > 8
             || !QStringLiteral("NEO").contains(parity) || stopBits < 1 || stopBits > 2)
             return false;
@@ -195,16 +197,18 @@ int main(int argc, char *argv[])
             QStringLiteral("--pace takes a baud rate, optionally with a format: 19200:8E1"));
 
     RelayBus bus(ids);
-    for (int id : ids)
+    for (int id : std::as_const(ids))
         bus.setCrashCount(id, crashes);
-    for (const QString &text : parser.values(foreignOption)) {
+    const QStringList foreignTypes = parser.values(foreignOption);
+    for (const QString &text : foreignTypes) {
         int id = 0;
         quint16 code = ForeignTypeCode;
         if (!parseAssignment(text, bus, &id, &code))
             return fail(QStringLiteral("--foreign-type takes the ID of a relay on the line"));
         bus.setDeviceTypeCode(id, code);
     }
-    for (const QString &text : parser.values(modulesOption)) {
+    const QStringList modules = parser.values(modulesOption);
+    for (const QString &text : modules) {
         int id = 0;
         quint16 modules = 0;
         if (!text.contains(QLatin1Char('=')) || !parseAssignment(text, bus, &id, &modules))
@@ -234,7 +238,7 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(bus.portPath()));
     std::fflush(stdout);
     QStringList idTexts;
-    for (int id : ids)
+    for (int id : std::as_const(ids))
         idTexts.append(QString::number(id));
     note(QStringLiteral("relays %1 on %2, Ctrl+C stops")
              .arg(idTexts.join(QLatin1String(", ")), bus.portPath()));

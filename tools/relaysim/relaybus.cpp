@@ -10,6 +10,7 @@
 #include <modbus.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <fcntl.h>
@@ -53,7 +54,7 @@ qint64 LinePacing::transactionNs(int requestBytes, int answerBytes) const
     if (!isOn())
         return 0;
     const double characters = requestBytes + InterFrameGapCharacters + answerBytes;
-    return qint64(characters * bitsPerCharacter * 1e9 / baudRate + 0.5);
+    return std::llround(characters * bitsPerCharacter * 1e9 / baudRate);
 }
 
 RelayBus::RelayBus(const QList<int> &ids) : m_random(std::random_device()())
@@ -383,7 +384,8 @@ void RelayBus::serve()
         if (size <= 0)
             continue;
         lastByte = std::chrono::steady_clock::now();
-        for (const QByteArray &frame : framer.feed(QByteArray(buffer, int(size)))) {
+        const QList<QByteArray> frames = framer.feed(QByteArray(buffer, int(size)));
+        for (const QByteArray &frame : frames) {
             if (!handleFrame(frame, lastByte))
                 return;
         }

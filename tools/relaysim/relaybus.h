@@ -34,7 +34,7 @@
 #include <thread>
 
 class RelayState;
-typedef struct _modbus modbus_t;
+typedef struct _modbus modbus_t; // NOLINT(bugprone-reserved-identifier): libmodbus's own tag
 
 struct FaultSettings
 {

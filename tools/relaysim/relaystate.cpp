@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <random>
 
 namespace {
@@ -219,7 +220,7 @@ RelayState::RelayState(int id)
     std::copy(std::begin(setpoints), std::end(setpoints), r + FirstSetpointRegister);
 
     m_map->tab_input_bits[1] = 1; // DI RPV
-    m_clockOffsetMs = (id % 7 - 3) * 1000; // relay clocks are never quite in step
+    m_clockOffsetMs = qint64(id % 7 - 3) * 1000; // relay clocks are never quite in step
     setModules(0x000F);
     setCrashCount(5);
 }
@@ -351,7 +352,7 @@ void RelayState::fillCrashLog(int count)
     const quint16 range = r[CurrentRangeRegister];
     const int records = qMin<int>(total, MaxCrashRecords);
     for (int k = 0; k < records; ++k) {
-        quint16 *record = r + FirstCrashRegister + CrashRecordSize * k;
+        quint16 *record = r + FirstCrashRegister + std::ptrdiff_t(CrashRecordSize) * k;
         const int type = pickType(random) + 1;
         record[0] = static_cast<quint16>(total - k);
         writeTime(record + 1, time);

@@ -8,7 +8,9 @@
 #include <optional>
 
 struct ReceivedWrite;
+// NOLINTNEXTLINE(bugprone-reserved-identifier): libmodbus's own tags
 typedef struct _modbus modbus_t;
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 typedef struct _modbus_mapping_t modbus_mapping_t;
 
 // One relay on the simulated line: its register and coil map and the behaviour behind it (running
