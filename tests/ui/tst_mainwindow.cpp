@@ -195,7 +195,7 @@ void MainWindowTest::deniedPortNamesTheGroup()
     QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
         qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
-    QCOMPARE(statusText(window), QStringLiteral("Disconnected"));
+    QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
 }
 
