@@ -189,7 +189,7 @@ void savePreferences(const Preferences &preferences)
 QString loadLastFolder()
 {
     const SettingsFile file;
-    const QString folder = file.readString(QStringLiteral("ui/last_folder"), QString());
+    QString folder = file.readString(QStringLiteral("ui/last_folder"), QString());
     // A folder removed since, or a damaged key, gives way to the documents folder.
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return folder;

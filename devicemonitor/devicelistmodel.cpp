@@ -89,7 +89,7 @@ RelayHealth DeviceListModel::health(int deviceId) const
 
 QString DeviceListModel::healthText(const RelayHealth &health)
 {
-    const QString counts = health.lastAnswerAt == 0
+    QString counts = health.lastAnswerAt == 0
         ? tr("Requests: %1\nAnswers: %2\nTimeouts: %3\nErrors: %4\nLast answer: none")
               .arg(health.requests)
               .arg(health.answers)

@@ -136,7 +136,8 @@ QList<DeviceData *> MainWindow::blocks() const
 // bring up the previous relay's values, nor offer them for writing.
 void MainWindow::resetBlocks()
 {
-    for (DeviceData *block : blocks())
+    const QList<DeviceData *> all = blocks();
+    for (DeviceData *block : all)
         block->reset();
 }
 

@@ -21,7 +21,7 @@ QT_CHARTS_USE_NAMESPACE
 namespace {
 
 constexpr int LongestWindowMinutes = 60;
-constexpr qint64 MinuteMs = 60 * 1000;
+constexpr qint64 MinuteMs = 60000;
 // The live phase current indicators switch to kiloamperes from here.
 constexpr double KiloamperesFrom = 10000;
 
@@ -64,7 +64,8 @@ struct MeterageTrendWidget::Plot
         series->attachAxis(timeAxis);
         series->attachAxis(isCurrent(quantity) ? currentAxis : voltageAxis);
         // The legend names each quantity once, by its first (empty) series.
-        for (QLegendMarker *marker : chart->legend()->markers(series))
+        const QList<QLegendMarker *> markers = chart->legend()->markers(series);
+        for (QLegendMarker *marker : markers)
             marker->setVisible(false);
         segments[quantity].append(series);
         return series;
@@ -170,7 +171,7 @@ void MeterageTrendWidget::setWindowMinutes(int minutes)
 QList<QVector<QPointF>> MeterageTrendWidget::segments(Quantity quantity) const
 {
     QList<QVector<QPointF>> result;
-    for (const QLineSeries *series : m_plot->segments[quantity]) {
+    for (const QLineSeries *series : qAsConst(m_plot->segments[quantity])) {
         QVector<QPointF> points;
         for (int i = 0; i < series->count(); ++i)
             points.append(series->at(i));
@@ -256,7 +257,7 @@ void MeterageTrendWidget::updateAxes(qint64 nowMs)
     double highest[2] = { 0, 0 };
     for (int quantity = 0; quantity < QuantityCount; ++quantity) {
         double &high = highest[isCurrent(quantity) ? 0 : 1];
-        for (const QLineSeries *series : plot.segments[quantity]) {
+        for (const QLineSeries *series : qAsConst(plot.segments[quantity])) {
             for (int i = 0; i < series->count(); ++i)
                 high = std::max(high, series->at(i).y());
         }

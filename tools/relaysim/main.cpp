@@ -221,7 +221,7 @@ int main(int argc, char *argv[])
             || std::any_of(
                 offIds.cbegin(), offIds.cend(), [&ids](int id) { return !ids.contains(id); }))
             return fail(QStringLiteral("--off takes IDs of relays on the line"));
-        for (int id : offIds)
+        for (int id : qAsConst(offIds))
             bus.setRelayOnline(id, false);
     }
     bus.setFaults(faults);

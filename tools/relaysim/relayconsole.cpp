@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int ModulesRegister = 24;
-constexpr int CurrentRangeRegister = 25;
 constexpr int CrashCountRegister = 0x4000;
 constexpr int NewestCrashRegister = 0x4010;
 constexpr int FirstLed = 0x1008;
@@ -49,8 +48,9 @@ int parseCrashType(const QString &text)
 bool parseNumber(const QString &text, int *value)
 {
     bool ok = false;
-    *value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                       : text.toInt(&ok, 10);
+    *value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+        ? QStringView(text).mid(2).toInt(&ok, 16)
+        : text.toInt(&ok, 10);
     return ok;
 }
 
@@ -189,7 +189,7 @@ QStringList RelayConsole::execute(const QString &line)
     for (const Command &command : commands()) {
         if (command.name != name)
             continue;
-        const QStringList answer = (this->*command.run)(command, words.mid(1));
+        QStringList answer = (this->*command.run)(command, words.mid(1));
         if (!answer.isEmpty())
             return answer;
         return errorLine(QStringLiteral("usage: %1, %2")
@@ -217,7 +217,8 @@ QStringList RelayConsole::status(const Command &, const QStringList &arguments)
     if (!arguments.isEmpty())
         return {};
     QStringList lines;
-    for (int id : m_bus->ids())
+    const QList<int> ids = m_bus->ids();
+    for (int id : ids)
         lines.append(relayStatus(id));
     lines.append(faultsText(m_bus->faults()));
     const LinePacing pacing = m_bus->linePacing();
@@ -237,11 +238,11 @@ QString RelayConsole::relayStatus(int id) const
             lit.append(QLatin1String(led.name));
     }
     return QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
-        .arg(id)
-        .arg(m_bus->isRelayOnline(id) ? QStringLiteral("on") : QStringLiteral("off"))
-        .arg(hex(m_bus->holdingRegister(id, 0)), hex(m_bus->holdingRegister(id, ModulesRegister)))
-        .arg(m_bus->holdingRegister(id, CrashCountRegister))
-        .arg(lit.join(QLatin1String(", ")));
+        .arg(QString::number(id),
+            m_bus->isRelayOnline(id) ? QStringLiteral("on") : QStringLiteral("off"),
+            hex(m_bus->holdingRegister(id, 0)), hex(m_bus->holdingRegister(id, ModulesRegister)),
+            QString::number(m_bus->holdingRegister(id, CrashCountRegister)),
+            lit.join(QLatin1String(", ")));
 }
 
 QString RelayConsole::faultsText(const FaultSettings &faults)
