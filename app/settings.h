@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef SETTINGS_H
 #define SETTINGS_H
 

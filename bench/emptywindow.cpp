@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for the program's own start-up and memory: an empty main window with four tabs
 // and nothing behind them, linked against Qt Widgets alone.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window, offscreen, connected to a simulated line.
 //
 //   --refresh        scans the line, then measures, over the given number of seconds, the

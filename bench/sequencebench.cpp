@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The request sequencer at work on a line paced like a real one: one refresh pass of the
 // Monitor tab's blocks, and a scan of a slave ID range, each against its ideal, the time the
 // line itself and the configured pauses take (default device settings: readiness delay 60 ms,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one Modbus transaction: 10 holding registers read from one relay, one after another,
 // through the program's own path (DeviceDataManager and RtuModbus, readiness delay 0), through a
 // bare libmodbus loop (the floor: nothing but the library and the line), and through Qt's

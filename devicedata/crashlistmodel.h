@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef CRASHLISTMODEL_H
 #define CRASHLISTMODEL_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/crashrecord.h"
 
 #include "devicedata/meterageconversions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"

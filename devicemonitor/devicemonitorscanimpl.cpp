@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorscanimpl.h"
 #include "devicedata/deviceinfodata.h"
 #include "devicemonitor/devicedatamanager.h"

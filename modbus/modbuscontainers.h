@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef MODBUSCONTAINERS_H
 #define MODBUSCONTAINERS_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/modbusrequest.h"
 
 ModbusRequest::ModbusRequest() : ModbusRequest(NoFunction, 0, 0, NoType)

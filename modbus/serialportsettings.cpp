@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/serialportsettings.h"
 
 QString serialDevicePath(const QString &portName)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared set-up for the project scripts: installs the Debian packages the
 # build and the tests need, then configures and builds in build/.
 # Sourced, not run: the caller sets BUILD_TYPE, BUILD_DIR and CMAKE_EXTRA.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/connectionsettingsdialog.h"
 #include "modbus/serialportsettings.h"
 #include "ui_connectionsettingsdialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef CONNECTIONSETTINGSDIALOG_H
 #define CONNECTIONSETTINGSDIALOG_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef EDITSESSION_H
 #define EDITSESSION_H
 

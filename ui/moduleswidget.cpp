@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/moduleswidget.h"
 #include "ui/attachblock.h"
 #include "ui/statusstyle.h"

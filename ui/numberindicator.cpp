@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/numberindicator.h"
 
 NumberIndicator::NumberIndicator(QWidget *parent) : BaseIndicator(parent)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/baseindicator.h"
 #include "ui/currentindicator.h"
 #include "ui/enumindicator.h"

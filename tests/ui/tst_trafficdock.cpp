@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/trafficmodel.h"
 #include "namedchild.h"
