@@ -14,7 +14,7 @@ PACKAGES=(
 QT6_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-    libmodbus-dev mbpoll ccache qt6-charts-dev
+    libmodbus-dev mbpoll ccache qt6-charts-dev libqt6opengl6-dev
 )
 
 as_root() {

@@ -46,15 +46,17 @@ void TrafficModelTest::rowsComeInBatches()
 {
     TrafficModel model;
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QElapsedTimer clock;
+    clock.start();
     for (int n = 0; n < 50; ++n)
         model.addTransaction(record(n));
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.pendingCount(), 50);
 
-    QElapsedTimer clock;
-    clock.start();
     QVERIFY(QTest::qWaitFor([&] { return model.rowCount() == 50; }, 5000));
-    QVERIFY(clock.elapsed() >= TrafficModel::BatchIntervalMs - 20);
+    // A coarse timer may fire up to 5 % early.
+    QVERIFY2(clock.elapsed() >= TrafficModel::BatchIntervalMs * 95 / 100,
+        qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(inserted.count(), 1);
     QCOMPARE(addresses(model).first(), 0);
     QCOMPARE(addresses(model).last(), 49);
