@@ -173,34 +173,11 @@ QString TrafficModel::functionText(int function)
     }
 }
 
-QStringList TrafficModel::csvHeader()
+QStringList TrafficModel::csvHeader() const
 {
     QStringList fields;
-    for (int column = 0; column < ColumnCount; ++column) {
-        switch (column) {
-        case TimeColumn:
-            fields << tr("Time");
-            break;
-        case SlaveColumn:
-            fields << tr("Slave ID");
-            break;
-        case FunctionColumn:
-            fields << tr("Function");
-            break;
-        case AddressColumn:
-            fields << tr("Address");
-            break;
-        case CountColumn:
-            fields << tr("Count");
-            break;
-        case ResultColumn:
-            fields << tr("Result");
-            break;
-        case DurationColumn:
-            fields << tr("Duration, ms");
-            break;
-        }
-    }
+    for (int column = 0; column < ColumnCount; ++column)
+        fields << headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     return fields;
 }
 

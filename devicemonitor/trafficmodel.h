@@ -56,7 +56,7 @@ public:
     static QString functionText(int function);
     // The fields of a CSV file (ui/csvfile quotes them): times to the
     // millisecond, durations in ms.
-    static QStringList csvHeader();
+    QStringList csvHeader() const;
     QStringList csvRow(int row) const;
 
 public slots:

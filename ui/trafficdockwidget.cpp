@@ -132,7 +132,7 @@ void TrafficDockWidget::setDeviceMonitor(DeviceMonitor *monitor)
 
 bool TrafficDockWidget::saveCsv(const QString &path, QString *error) const
 {
-    QVector<QStringList> rows { TrafficModel::csvHeader() };
+    QVector<QStringList> rows { m_model->csvHeader() };
     const QAbstractItemModel *shown = shownModel();
     for (int row = 0; row < shown->rowCount(); ++row) {
         const int modelRow

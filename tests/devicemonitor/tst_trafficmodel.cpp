@@ -138,7 +138,7 @@ void TrafficModelTest::csvFieldsAreTheTableTexts()
     exception.durationUs = 12345;
     model.addTransaction(exception);
     model.flush();
-    QCOMPARE(TrafficModel::csvHeader().join(QLatin1Char('|')),
+    QCOMPARE(model.csvHeader().join(QLatin1Char('|')),
         QStringLiteral("Time|Slave ID|Function|Address|Count|Result|Duration, ms"));
     const QString date
         = QDateTime::fromMSecsSinceEpoch(exception.startedAt).toString("yyyy-MM-dd hh:mm:ss.zzz");
