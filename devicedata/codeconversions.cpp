@@ -14,6 +14,8 @@ struct CodeText
         const char *source;
         const char *comment;
     } text;
+    // The setpoint codes are the setpoints panel's own texts.
+    const char *context = "QObject";
 };
 
 const CodeText currentRangeTexts[] = {
@@ -42,6 +44,25 @@ const CodeText crashTypeTexts[] = {
     { 6, QT_TRANSLATE_NOOP3("QObject", "AChR", "crash type") },
 };
 
+const CodeText mtzPickupCharacteristicTexts[] = {
+    { 1, { QT_TRANSLATE_NOOP("SetpointsWidget", "independent"), nullptr }, "SetpointsWidget" },
+    { 2, { QT_TRANSLATE_NOOP("SetpointsWidget", "normally inverse"), nullptr }, "SetpointsWidget" },
+    { 3, { QT_TRANSLATE_NOOP("SetpointsWidget", "strongly inverse"), nullptr }, "SetpointsWidget" },
+    { 4, { QT_TRANSLATE_NOOP("SetpointsWidget", "sharp"), nullptr }, "SetpointsWidget" },
+    { 5, { QT_TRANSLATE_NOOP("SetpointsWidget", "flat"), nullptr }, "SetpointsWidget" },
+};
+
+const CodeText znzModeTexts[] = {
+    { 0, { QT_TRANSLATE_NOOP("SetpointsWidget", "3I0"), nullptr }, "SetpointsWidget" },
+    { 1, { QT_TRANSLATE_NOOP("SetpointsWidget", "3I0 & 3U0"), nullptr }, "SetpointsWidget" },
+    { 2, { QT_TRANSLATE_NOOP("SetpointsWidget", "3I0 & 3U0 -->"), nullptr }, "SetpointsWidget" },
+};
+
+const CodeText apvModeTexts[] = {
+    { 1, { QT_TRANSLATE_NOOP("SetpointsWidget", "single"), nullptr }, "SetpointsWidget" },
+    { 2, { QT_TRANSLATE_NOOP("SetpointsWidget", "double"), nullptr }, "SetpointsWidget" },
+};
+
 bool hasData(const DataValue &value)
 {
     return value.status == Valid || value.status == Outdated;
@@ -54,7 +75,8 @@ QString textOf(const CodeText (&table)[N], const DataValue &value)
         return QString();
     for (const CodeText &entry : table) {
         if (entry.code == value.value)
-            return QCoreApplication::translate("QObject", entry.text.source, entry.text.comment);
+            return QCoreApplication::translate(
+                entry.context, entry.text.source, entry.text.comment);
     }
     return QString();
 }
@@ -116,4 +138,34 @@ QVector<qint64> onOffCodes()
 QVector<qint64> crashTypeCodes()
 {
     return codesOf(crashTypeTexts);
+}
+
+QString mtzPickupCharacteristicText(const DataValue &code)
+{
+    return textOf(mtzPickupCharacteristicTexts, code);
+}
+
+QVector<qint64> mtzPickupCharacteristicCodes()
+{
+    return codesOf(mtzPickupCharacteristicTexts);
+}
+
+QString znzModeText(const DataValue &code)
+{
+    return textOf(znzModeTexts, code);
+}
+
+QVector<qint64> znzModeCodes()
+{
+    return codesOf(znzModeTexts);
+}
+
+QString apvModeText(const DataValue &code)
+{
+    return textOf(apvModeTexts, code);
+}
+
+QVector<qint64> apvModeCodes()
+{
+    return codesOf(apvModeTexts);
 }

@@ -20,6 +20,9 @@ QString currentRangeText(const DataValue &currentRange);
 QString diBlockToModeText(const DataValue &mode);
 QString onOffText(const DataValue &mode);
 QString crashTypeText(const DataValue &crashType);
+QString mtzPickupCharacteristicText(const DataValue &characteristic);
+QString znzModeText(const DataValue &mode);
+QString apvModeText(const DataValue &mode);
 
 // The codes each text conversion knows, in ascending order, for editors that
 // offer them.
@@ -27,5 +30,8 @@ QVector<qint64> currentRangeCodes();
 QVector<qint64> diBlockToModeCodes();
 QVector<qint64> onOffCodes();
 QVector<qint64> crashTypeCodes();
+QVector<qint64> mtzPickupCharacteristicCodes();
+QVector<qint64> znzModeCodes();
+QVector<qint64> apvModeCodes();
 
 #endif // CODECONVERSIONS_H

@@ -1,52 +1,52 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/meterageconfigurationdata.h"
 
-#include "devicedata/blockhelpers.h"
+#include "devicedata/codeconversions.h"
+#include "devicedata/modulesdata.h"
 
 namespace {
 
-enum Register : quint16 {
-    CurrentRange = 25,
-    CurrentTransFactor = 26,
-    ZeroCurrentTransFactor = 27,
+constexpr TranslatedText MeterageGroup { "ConfigurationWidget",
+    { QT_TRANSLATE_NOOP("ConfigurationWidget", "Meterage configuration") } };
+
+bool hasEarthFaultModule(const FieldContext &context)
+{
+    return context.modules.status != NoData
+        && (context.modules.value & (ModuleZnz3I0 | ModuleZnz3U0));
+}
+
+const Field<MeterageConfiguration> meterageConfigurationFields[] = {
+    { &MeterageConfiguration::currentRange,
+        { 25, "currentRange", FieldDescription::Code, MeterageGroup,
+            { "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP(
+                    "ConfigurationWidget", "I<sub>A</sub>, I<sub>C</sub> range:") } },
+            {}, {}, false, { currentRangeText, currentRangeCodes }, nullptr } },
+    { &MeterageConfiguration::currentTransFactor,
+        { 26, "currentTransFactor", FieldDescription::Number, MeterageGroup,
+            { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt:") } }, {},
+            ValueRanges::currentTransFactor, false, {}, nullptr } },
+    { &MeterageConfiguration::zeroCurrentTransFactor,
+        { 27, "zeroCurrentTransFactor", FieldDescription::Number, MeterageGroup,
+            { "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt<sub>0</sub>:") } },
+            {}, ValueRanges::zeroCurrentTransFactor, false, {}, hasEarthFaultModule } },
 };
 
 } // namespace
 
 void markOutdated(MeterageConfiguration &configuration)
 {
-    markOutdated(configuration.currentRange, configuration.currentTransFactor,
-        configuration.zeroCurrentTransFactor);
+    markFieldsOutdated(
+        FieldList<MeterageConfiguration>(meterageConfigurationFields), configuration);
 }
 
-MeterageConfigurationData::MeterageConfigurationData(QObject *parent) : DeviceData(parent)
+MeterageConfigurationData::MeterageConfigurationData(QObject *parent)
+    : FieldBlock(meterageConfigurationFields, parent)
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, CurrentRange, 3,
-        [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_configuration, result, [&registers] {
-                MeterageConfiguration configuration;
-                configuration.currentRange = validValue(registers.value(CurrentRange));
-                configuration.currentTransFactor = validValue(registers.value(CurrentTransFactor));
-                configuration.zeroCurrentTransFactor
-                    = validValue(registers.value(ZeroCurrentTransFactor));
-                return configuration;
-            });
-        }));
-
-    writeRequests().append(singleRegisterWrite(
-        CurrentRange, m_newConfiguration, &MeterageConfiguration::currentRange));
-    writeRequests().append(singleRegisterWrite(
-        CurrentTransFactor, m_newConfiguration, &MeterageConfiguration::currentTransFactor));
-    writeRequests().append(singleRegisterWrite(ZeroCurrentTransFactor, m_newConfiguration,
-        &MeterageConfiguration::zeroCurrentTransFactor));
 }
 
 void MeterageConfigurationData::setNewConfiguration(const MeterageConfiguration &configuration)
 {
-    m_newConfiguration = configuration;
-}
-
-void MeterageConfigurationData::resetData()
-{
-    m_configuration = MeterageConfiguration();
+    setPendingValues(configuration);
 }

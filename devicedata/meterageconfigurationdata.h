@@ -2,7 +2,7 @@
 #ifndef METERAGECONFIGURATIONDATA_H
 #define METERAGECONFIGURATIONDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 // What turns raw measurements into amperes.
 struct MeterageConfiguration
@@ -17,22 +17,15 @@ void markOutdated(MeterageConfiguration &configuration);
 // Measurement configuration registers 25 to 27. Reads fill configuration();
 // a write sends the record last given to setNewConfiguration(), which neither
 // a write nor a reset changes.
-class MeterageConfigurationData : public DeviceData
+class MeterageConfigurationData : public FieldBlock<MeterageConfiguration>
 {
     Q_OBJECT
 
 public:
     explicit MeterageConfigurationData(QObject *parent = nullptr);
 
-    const MeterageConfiguration &configuration() const { return m_configuration; }
+    const MeterageConfiguration &configuration() const { return values(); }
     void setNewConfiguration(const MeterageConfiguration &configuration);
-
-protected:
-    void resetData() override;
-
-private:
-    MeterageConfiguration m_configuration;
-    MeterageConfiguration m_newConfiguration;
 };
 
 #endif // METERAGECONFIGURATIONDATA_H

@@ -1,54 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/protectionconfigurationdata.h"
 
-#include "devicedata/blockhelpers.h"
+#include "devicedata/codeconversions.h"
 
 namespace {
 
-enum Register : quint16 {
-    DiBlockToMode = 28,
-    // 29 is read along, carries nothing the program uses and is never written
-    MtzInstantResetMode = 30,
-    MtzInstantResettingTime = 31,
+constexpr TranslatedText ProtectionGroup { "ConfigurationWidget",
+    { QT_TRANSLATE_NOOP("ConfigurationWidget", "Protection configuration") } };
+
+// 29 is read along, carries nothing the program uses and is never written.
+const Field<ProtectionConfiguration> protectionConfigurationFields[] = {
+    { &ProtectionConfiguration::diBlockToMode,
+        { 28, "diBlockToMode", FieldDescription::Code, ProtectionGroup,
+            { "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "DI Block TO mode:") } },
+            {}, {}, false, { diBlockToModeText, diBlockToModeCodes }, nullptr } },
+    { &ProtectionConfiguration::mtzInstantResetMode,
+        { 30, "mtzInstantResetMode", FieldDescription::Code, ProtectionGroup,
+            { "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant reset mode:") } },
+            {}, {}, false, { onOffText, onOffCodes }, nullptr } },
+    { &ProtectionConfiguration::mtzInstantResettingTime,
+        { 31, "mtzInstantResettingTime", FieldDescription::Number, ProtectionGroup,
+            { "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant resetting time:") } },
+            { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", " sec") } },
+            ValueRanges::mtzInstantResettingTime, false, {}, nullptr } },
 };
 
 } // namespace
 
 void markOutdated(ProtectionConfiguration &configuration)
 {
-    markOutdated(configuration.diBlockToMode, configuration.mtzInstantResetMode,
-        configuration.mtzInstantResettingTime);
+    markFieldsOutdated(
+        FieldList<ProtectionConfiguration>(protectionConfigurationFields), configuration);
 }
 
-ProtectionConfigurationData::ProtectionConfigurationData(QObject *parent) : DeviceData(parent)
+ProtectionConfigurationData::ProtectionConfigurationData(QObject *parent)
+    : FieldBlock(protectionConfigurationFields, parent)
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, DiBlockToMode, 4,
-        [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_configuration, result, [&registers] {
-                ProtectionConfiguration configuration;
-                configuration.diBlockToMode = validValue(registers.value(DiBlockToMode));
-                configuration.mtzInstantResetMode
-                    = validValue(registers.value(MtzInstantResetMode));
-                configuration.mtzInstantResettingTime
-                    = validValue(registers.value(MtzInstantResettingTime));
-                return configuration;
-            });
-        }));
-
-    writeRequests().append(singleRegisterWrite(
-        DiBlockToMode, m_newConfiguration, &ProtectionConfiguration::diBlockToMode));
-    writeRequests().append(singleRegisterWrite(
-        MtzInstantResetMode, m_newConfiguration, &ProtectionConfiguration::mtzInstantResetMode));
-    writeRequests().append(singleRegisterWrite(MtzInstantResettingTime, m_newConfiguration,
-        &ProtectionConfiguration::mtzInstantResettingTime));
 }
 
 void ProtectionConfigurationData::setNewConfiguration(const ProtectionConfiguration &configuration)
 {
-    m_newConfiguration = configuration;
-}
-
-void ProtectionConfigurationData::resetData()
-{
-    m_configuration = ProtectionConfiguration();
+    setPendingValues(configuration);
 }

@@ -2,7 +2,7 @@
 #ifndef PROTECTIONCONFIGURATIONDATA_H
 #define PROTECTIONCONFIGURATIONDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 struct ProtectionConfiguration
 {
@@ -16,22 +16,15 @@ void markOutdated(ProtectionConfiguration &configuration);
 // Protection configuration registers 28 to 31. Reads fill configuration(); a
 // write sends the record last given to setNewConfiguration(), which neither a
 // write nor a reset changes.
-class ProtectionConfigurationData : public DeviceData
+class ProtectionConfigurationData : public FieldBlock<ProtectionConfiguration>
 {
     Q_OBJECT
 
 public:
     explicit ProtectionConfigurationData(QObject *parent = nullptr);
 
-    const ProtectionConfiguration &configuration() const { return m_configuration; }
+    const ProtectionConfiguration &configuration() const { return values(); }
     void setNewConfiguration(const ProtectionConfiguration &configuration);
-
-protected:
-    void resetData() override;
-
-private:
-    ProtectionConfiguration m_configuration;
-    ProtectionConfiguration m_newConfiguration;
 };
 
 #endif // PROTECTIONCONFIGURATIONDATA_H

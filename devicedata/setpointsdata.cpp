@@ -1,71 +1,187 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/setpointsdata.h"
 
-#include "devicedata/blockhelpers.h"
+#include "devicedata/codeconversions.h"
+#include "devicedata/modulesdata.h"
 
 namespace {
 
-struct SetpointRegister
+constexpr TranslatedText MtzToGroup { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", "MTZ-TO") } };
+constexpr TranslatedText ZnzGroup { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", "ZNZ") } };
+constexpr TranslatedText ApvGroup { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", "APV") } };
+
+constexpr TranslatedText Amperes { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", " A") } };
+constexpr TranslatedText Seconds { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", " sec") } };
+constexpr TranslatedText Volts { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", " V") } };
+constexpr TranslatedText Degrees { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", " °") } };
+
+constexpr TranslatedText PickupCurrentLabel { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", "Pick-up current:") } };
+constexpr TranslatedText ReactionTimeLabel { "SetpointsWidget",
+    { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time:") } };
+
+// The mode codes the enabling rules look for.
+constexpr qint64 ProtectionOn = 1;
+constexpr qint64 ZnzWithVoltage = 1; // "3I0 & 3U0"
+constexpr qint64 ZnzDirectional = 2; // "3I0 & 3U0 -->"
+constexpr qint64 ApvDouble = 2;
+
+constexpr quint16 MtzModeRegister = 32;
+constexpr quint16 ToModeRegister = 36;
+constexpr quint16 ZnzModeRegister = 40;
+constexpr quint16 ApvModeRegister = 48;
+
+bool hasModule(const FieldContext &context, qint64 modules)
 {
-    quint16 address;
-    DataValue Setpoints::*field;
-};
+    return context.modules.status != NoData && (context.modules.value & modules);
+}
+
+bool isMode(const FieldContext &context, quint16 modeRegister, qint64 code)
+{
+    const DataValue mode = context.valueAt(modeRegister);
+    return mode.status != NoData && mode.value == code;
+}
+
+bool mtzOn(const FieldContext &context)
+{
+    return isMode(context, MtzModeRegister, ProtectionOn);
+}
+
+bool toOn(const FieldContext &context)
+{
+    return isMode(context, ToModeRegister, ProtectionOn);
+}
+
+bool mtzOrToOn(const FieldContext &context)
+{
+    return mtzOn(context) || toOn(context);
+}
+
+bool znzInstalled(const FieldContext &context)
+{
+    return hasModule(context, ModuleZnz3I0 | ModuleZnz3U0);
+}
+
+bool znzWithVoltageInstalled(const FieldContext &context)
+{
+    return hasModule(context, ModuleZnz3U0);
+}
+
+bool znzDirectional(const FieldContext &context)
+{
+    return znzWithVoltageInstalled(context) && isMode(context, ZnzModeRegister, ZnzDirectional);
+}
+
+bool znzWithVoltage(const FieldContext &context)
+{
+    return znzDirectional(context)
+        || (znzWithVoltageInstalled(context) && isMode(context, ZnzModeRegister, ZnzWithVoltage));
+}
+
+bool apvInstalled(const FieldContext &context)
+{
+    return hasModule(context, ModuleApv);
+}
+
+bool apvDouble(const FieldContext &context)
+{
+    return apvInstalled(context) && isMode(context, ApvModeRegister, ApvDouble);
+}
 
 // Registers 46 and 47 are reserved: read with the rest, never decoded or written.
-constexpr SetpointRegister setpointRegisters[] = {
-    { 32, &Setpoints::mtzMode },
-    { 33, &Setpoints::mtzPickupCharacteristic },
-    { 34, &Setpoints::mtzPickupCurrent },
-    { 35, &Setpoints::mtzReactionDelay },
-    { 36, &Setpoints::toMode },
-    { 37, &Setpoints::toPickupCurrent },
-    { 38, &Setpoints::toReactionDelay },
-    { 39, &Setpoints::mtzToResettingDelay },
-    { 40, &Setpoints::znzMode },
-    { 41, &Setpoints::znz3I03U0FirstAngle },
-    { 42, &Setpoints::znz3I03U0LastAngle },
-    { 43, &Setpoints::znzPickupCurrent },
-    { 44, &Setpoints::znzPickupVoltage },
-    { 45, &Setpoints::znzReactionDelay },
-    { 48, &Setpoints::apvMode },
-    { 49, &Setpoints::apvReadinessDelay },
-    { 50, &Setpoints::apvReactionDelay1st },
-    { 51, &Setpoints::apvReactionDelay2nd },
+const Field<Setpoints> setpointFields[] = {
+    { &Setpoints::mtzMode,
+        { MtzModeRegister, "mtzMode", FieldDescription::Code, MtzToGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "MTZ mode:") } }, {}, {},
+            false, { onOffText, onOffCodes }, nullptr } },
+    { &Setpoints::mtzPickupCharacteristic,
+        { 33, "mtzPickupCharacteristic", FieldDescription::Code, MtzToGroup,
+            { "SetpointsWidget",
+                { QT_TRANSLATE_NOOP("SetpointsWidget", "Characteristic time curve:") } },
+            {}, {}, false, { mtzPickupCharacteristicText, mtzPickupCharacteristicCodes }, mtzOn } },
+    { &Setpoints::mtzPickupCurrent,
+        { 34, "mtzPickupCurrent", FieldDescription::Number, MtzToGroup, PickupCurrentLabel, Amperes,
+            ValueRanges::mtzPickupCurrent, true, {}, nullptr } },
+    { &Setpoints::mtzReactionDelay,
+        { 35, "mtzReactionDelay", FieldDescription::Number, MtzToGroup, ReactionTimeLabel, Seconds,
+            ValueRanges::mtzReactionDelay, false, {}, mtzOn } },
+    { &Setpoints::toMode,
+        { ToModeRegister, "toMode", FieldDescription::Code, MtzToGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "TO mode:") } }, {}, {},
+            false, { onOffText, onOffCodes }, nullptr } },
+    { &Setpoints::toPickupCurrent,
+        { 37, "toPickupCurrent", FieldDescription::Number, MtzToGroup, PickupCurrentLabel, Amperes,
+            ValueRanges::toPickupCurrent, true, {}, toOn } },
+    { &Setpoints::toReactionDelay,
+        { 38, "toReactionDelay", FieldDescription::Number, MtzToGroup, ReactionTimeLabel, Seconds,
+            ValueRanges::toReactionDelay, false, {}, toOn } },
+    { &Setpoints::mtzToResettingDelay,
+        { 39, "mtzToResettingDelay", FieldDescription::Number, MtzToGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Resetting time:") } },
+            Seconds, ValueRanges::mtzToResettingDelay, false, {}, mtzOrToOn } },
+    { &Setpoints::znzMode,
+        { ZnzModeRegister, "znzMode", FieldDescription::Code, ZnzGroup,
+            { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "ZNZ Mode") }, {},
+            {}, false, { znzModeText, znzModeCodes }, znzWithVoltageInstalled } },
+    { &Setpoints::znz3I03U0FirstAngle,
+        { 41, "znz3I03U0FirstAngle", FieldDescription::Number, ZnzGroup,
+            { "SetpointsWidget",
+                { QT_TRANSLATE_NOOP(
+                    "SetpointsWidget", "First angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
+            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional } },
+    { &Setpoints::znz3I03U0LastAngle,
+        { 42, "znz3I03U0LastAngle", FieldDescription::Number, ZnzGroup,
+            { "SetpointsWidget",
+                { QT_TRANSLATE_NOOP(
+                    "SetpointsWidget", "Last angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
+            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional } },
+    { &Setpoints::znzPickupCurrent,
+        { 43, "znzPickupCurrent", FieldDescription::Number, ZnzGroup, PickupCurrentLabel, Amperes,
+            ValueRanges::znzPickupCurrent, false, {}, znzInstalled } },
+    { &Setpoints::znzPickupVoltage,
+        { 44, "znzPickupVoltage", FieldDescription::Number, ZnzGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Pick-up voltage:") } },
+            Volts, ValueRanges::znzPickupVoltage, false, {}, znzWithVoltage } },
+    { &Setpoints::znzReactionDelay,
+        { 45, "znzReactionDelay", FieldDescription::Number, ZnzGroup, ReactionTimeLabel, Seconds,
+            ValueRanges::znzReactionDelay, false, {}, znzInstalled } },
+    { &Setpoints::apvMode,
+        { ApvModeRegister, "apvMode", FieldDescription::Code, ApvGroup,
+            { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "APV Mode") }, {},
+            {}, false, { apvModeText, apvModeCodes }, apvInstalled } },
+    { &Setpoints::apvReadinessDelay,
+        { 49, "apvReadinessDelay", FieldDescription::Number, ApvGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Readiness time:") } },
+            Seconds, ValueRanges::apvReadinessDelay, false, {}, apvInstalled } },
+    { &Setpoints::apvReactionDelay1st,
+        { 50, "apvReactionDelay1st", FieldDescription::Number, ApvGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 1st:") } },
+            Seconds, ValueRanges::apvReactionDelay1st, false, {}, apvInstalled } },
+    { &Setpoints::apvReactionDelay2nd,
+        { 51, "apvReactionDelay2nd", FieldDescription::Number, ApvGroup,
+            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 2nd:") } },
+            Seconds, ValueRanges::apvReactionDelay2nd, false, {}, apvDouble } },
 };
-
-constexpr quint16 FirstRegister = 32;
-constexpr quint16 RegisterCount = 20;
 
 } // namespace
 
 void markOutdated(Setpoints &setpoints)
 {
-    for (const SetpointRegister &r : setpointRegisters)
-        markOutdated(setpoints.*r.field);
+    markFieldsOutdated(FieldList<Setpoints>(setpointFields), setpoints);
 }
 
-SetpointsData::SetpointsData(QObject *parent) : DeviceData(parent)
+SetpointsData::SetpointsData(QObject *parent) : FieldBlock(setpointFields, parent)
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, FirstRegister,
-        RegisterCount, [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_setpoints, result, [&registers] {
-                Setpoints setpoints;
-                for (const SetpointRegister &r : setpointRegisters)
-                    setpoints.*r.field = validValue(registers.value(r.address));
-                return setpoints;
-            });
-        }));
-
-    for (const SetpointRegister &r : setpointRegisters)
-        writeRequests().append(singleRegisterWrite(r.address, m_newSetpoints, r.field));
 }
 
 void SetpointsData::setNewSetpoints(const Setpoints &setpoints)
 {
-    m_newSetpoints = setpoints;
-}
-
-void SetpointsData::resetData()
-{
-    m_setpoints = Setpoints();
+    setPendingValues(setpoints);
 }

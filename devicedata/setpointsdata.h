@@ -2,7 +2,7 @@
 #ifndef SETPOINTSDATA_H
 #define SETPOINTSDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 // Raw register values of the protection setpoints; the setpoints panel turns
 // them into engineering units.
@@ -32,22 +32,15 @@ void markOutdated(Setpoints &setpoints);
 
 // The setpoints of the MTZ, TO, ZNZ and APV protections: read in one request,
 // written back one register at a time.
-class SetpointsData : public DeviceData
+class SetpointsData : public FieldBlock<Setpoints>
 {
     Q_OBJECT
 
 public:
     explicit SetpointsData(QObject *parent = nullptr);
 
-    const Setpoints &setpoints() const { return m_setpoints; }
+    const Setpoints &setpoints() const { return values(); }
     void setNewSetpoints(const Setpoints &setpoints);
-
-protected:
-    void resetData() override;
-
-private:
-    Setpoints m_setpoints;
-    Setpoints m_newSetpoints;
 };
 
 #endif // SETPOINTSDATA_H

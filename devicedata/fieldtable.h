@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef FIELDTABLE_H
+#define FIELDTABLE_H
+
+#include "devicedata/blockhelpers.h"
+#include "devicedata/devicedata.h"
+#include "devicedata/valueranges.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+// A text translated when shown, in the context of the panel that shows it, so
+// that a panel, a report and a settings comparison say the same words.
+struct TranslatedText
+{
+    const char *context = nullptr;
+    // Source text and disambiguation, as QT_TRANSLATE_NOOP3 gives them.
+    struct
+    {
+        const char *source = nullptr;
+        const char *comment = nullptr;
+    } text;
+
+    bool isNull() const { return !text.source; }
+    QString translated() const
+    {
+        return text.source ? QCoreApplication::translate(context, text.source, text.comment)
+                           : QString();
+    }
+};
+
+// The codes a code field may hold and the text of each.
+struct CodeTable
+{
+    QString (*text)(const DataValue &code) = nullptr;
+    QVector<qint64> (*codes)() = nullptr;
+};
+
+// What a field's enabling rule may look at: the installed modules and the
+// values of the relay's other fields, by register.
+struct FieldContext
+{
+    DataValue modules;
+    std::function<DataValue(quint16 address)> valueAt;
+};
+
+// Whether the relay uses a field: an absent module or a protection switched
+// off by its mode leaves it unused, and the panels disable it.
+using FieldRule = bool (*)(const FieldContext &context);
+
+// Everything known of one settable register besides where its value is kept.
+struct FieldDescription
+{
+    enum Kind { Number, Code };
+
+    quint16 address = 0;
+    // The record member's name; settings files know the field by it.
+    const char *name = nullptr;
+    Kind kind = Number;
+    TranslatedText group;
+    TranslatedText label;
+    // A number's unit as the panels append it to the value (" A").
+    TranslatedText unit;
+    // A number's limits and decimals; its step is what one register unit is worth.
+    ValueRange range;
+    // The pick-up currents: limits and step grow with the range multiplier.
+    bool scaledByCurrentRange = false;
+    CodeTable codes;
+    // Null: always in use.
+    FieldRule inUse = nullptr;
+
+    bool isInUse(const FieldContext &context) const { return !inUse || inUse(context); }
+    // Whether the relay takes `raw`: a code of the code table, a number
+    // within the range. A pick-up current's limits and step grow alike with
+    // the range multiplier, so its raw limits do not depend on it.
+    bool acceptsRaw(qint64 raw) const;
+    // A number in engineering units: a pick-up current at `rangeMultiplier`.
+    double shownNumber(qint64 raw, qint64 rangeMultiplier = 1) const;
+    // A raw value as the panels show it, with its unit where it has one; a
+    // code the table does not know is given as its number.
+    QString shownText(
+        qint64 raw, qint64 rangeMultiplier = 1, const QLocale &locale = QLocale()) const;
+    QString unitText() const { return unit.translated().trimmed(); }
+};
+
+// A field of a block's record: its description and the member holding its value.
+template<typename Record>
+struct Field
+{
+    DataValue Record::*member;
+    FieldDescription description;
+};
+
+// A block's field table, in register order, as the block exposes it.
+template<typename Record>
+class FieldList
+{
+public:
+    template<size_t N>
+    constexpr FieldList(const Field<Record> (&fields)[N]) : m_begin(fields), m_end(fields + N)
+    {
+    }
+
+    const Field<Record> *begin() const { return m_begin; }
+    const Field<Record> *end() const { return m_end; }
+    int size() const { return int(m_end - m_begin); }
+
+private:
+    const Field<Record> *m_begin;
+    const Field<Record> *m_end;
+};
+
+// Every field of `fields` decoded from one read of their registers, Valid.
+template<typename Record>
+Record decodeFields(FieldList<Record> fields, const ModbusRegisters &registers)
+{
+    Record record;
+    for (const Field<Record> &field : fields)
+        record.*field.member = validValue(registers.value(field.description.address));
+    return record;
+}
+
+template<typename Record>
+void markFieldsOutdated(FieldList<Record> fields, Record &record)
+{
+    for (const Field<Record> &field : fields)
+        markOutdated(record.*field.member);
+}
+
+// One single-register write per field, in table order, of the pending record.
+template<typename Record>
+void appendFieldWrites(
+    QVector<ModbusRequest> &requests, FieldList<Record> fields, const Record &pending)
+{
+    for (const Field<Record> &field : fields)
+        requests.append(singleRegisterWrite(field.description.address, pending, field.member));
+}
+
+// The read of every register from the table's first to its last.
+template<typename Record>
+ModbusRequest fieldsRead(FieldList<Record> fields, ModbusRequest::RegistersReplyHandler handler)
+{
+    const quint16 first = fields.begin()->description.address;
+    const quint16 last = (fields.end() - 1)->description.address;
+    return ModbusRequest(
+        ModbusRequest::ReadHoldingRegisters, first, last - first + 1, std::move(handler));
+}
+
+// A block whose record is a field per register, read in one request and
+// written back one register at a time. Reads fill values(); a write sends the
+// record last given to setPendingValues(), which neither a write nor a reset
+// changes.
+template<typename Record>
+class FieldBlock : public DeviceData
+{
+public:
+    FieldList<Record> fields() const { return m_fields; }
+
+protected:
+    FieldBlock(FieldList<Record> fields, QObject *parent) : DeviceData(parent), m_fields(fields)
+    {
+        readRequests().append(fieldsRead(
+            fields, [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
+                updateRecord(m_values, result,
+                    [this, &registers] { return decodeFields(m_fields, registers); });
+            }));
+        appendFieldWrites(writeRequests(), fields, m_pendingValues);
+    }
+
+    const Record &values() const { return m_values; }
+    void setPendingValues(const Record &values) { m_pendingValues = values; }
+    void resetData() override { m_values = Record(); }
+
+private:
+    FieldList<Record> m_fields;
+    Record m_values;
+    Record m_pendingValues;
+};
+
+#endif // FIELDTABLE_H

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+
+#include <QHash>
+#include <QtTest>
+
+namespace {
+
+template<typename Record>
+const FieldDescription *findField(FieldList<Record> fields, const char *name)
+{
+    for (const Field<Record> &field : fields) {
+        if (qstrcmp(field.description.name, name) == 0)
+            return &field.description;
+    }
+    return nullptr;
+}
+
+// Every settable field of the three blocks, by name.
+const FieldDescription *settableField(const QByteArray &name)
+{
+    static const MeterageConfigurationData meterage;
+    static const ProtectionConfigurationData protection;
+    static const SetpointsData setpoints;
+    if (const FieldDescription *field = findField(meterage.fields(), name))
+        return field;
+    if (const FieldDescription *field = findField(protection.fields(), name))
+        return field;
+    return findField(setpoints.fields(), name);
+}
+
+FieldContext contextOf(DataValue modules, const QHash<quint16, qint64> &values)
+{
+    return { modules, [values](quint16 address) {
+                return values.contains(address) ? validValue(values.value(address)) : DataValue();
+            } };
+}
+
+} // namespace
+
+class TestFieldTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rawValuesWithinTheirRow_data();
+    void rawValuesWithinTheirRow();
+    void shownTextFollowsThePanels_data();
+    void shownTextFollowsThePanels();
+    void fieldsInUseFollowModulesAndModes_data();
+    void fieldsInUseFollowModulesAndModes();
+    void namesAreUniqueAndAddressesAscend();
+};
+
+void TestFieldTable::rawValuesWithinTheirRow_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("Kt below") << QByteArray("currentTransFactor") << qint64(0) << false;
+    QTest::newRow("Kt lowest") << QByteArray("currentTransFactor") << qint64(1) << true;
+    QTest::newRow("Kt highest") << QByteArray("currentTransFactor") << qint64(5000) << true;
+    QTest::newRow("Kt above") << QByteArray("currentTransFactor") << qint64(5001) << false;
+    // 0.1 to 0.5 s in tenths: the step must not round the limits away.
+    QTest::newRow("resetting 0.1 s") << QByteArray("mtzInstantResettingTime") << qint64(1) << true;
+    QTest::newRow("resetting 0.5 s") << QByteArray("mtzInstantResettingTime") << qint64(5) << true;
+    QTest::newRow("resetting 0.6 s") << QByteArray("mtzInstantResettingTime") << qint64(6) << false;
+    QTest::newRow("MTZ pick-up lowest") << QByteArray("mtzPickupCurrent") << qint64(100) << true;
+    QTest::newRow("MTZ pick-up above") << QByteArray("mtzPickupCurrent") << qint64(451) << false;
+    QTest::newRow("TO delay 0.04 s") << QByteArray("toReactionDelay") << qint64(4) << false;
+    QTest::newRow("angle 180") << QByteArray("znz3I03U0LastAngle") << qint64(180) << true;
+    QTest::newRow("negative") << QByteArray("mtzToResettingDelay") << qint64(-1) << false;
+    QTest::newRow("range code 0") << QByteArray("currentRange") << qint64(0) << false;
+    QTest::newRow("range code 4") << QByteArray("currentRange") << qint64(4) << true;
+    QTest::newRow("range code 5") << QByteArray("currentRange") << qint64(5) << false;
+    QTest::newRow("DI block 2 s") << QByteArray("diBlockToMode") << qint64(20) << true;
+    QTest::newRow("DI block 1 s") << QByteArray("diBlockToMode") << qint64(10) << false;
+    QTest::newRow("ZNZ mode 2") << QByteArray("znzMode") << qint64(2) << true;
+    QTest::newRow("APV mode 0") << QByteArray("apvMode") << qint64(0) << false;
+    QTest::newRow("curve 5") << QByteArray("mtzPickupCharacteristic") << qint64(5) << true;
+}
+
+void TestFieldTable::rawValuesWithinTheirRow()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, raw);
+    QFETCH(bool, accepted);
+
+    const FieldDescription *field = settableField(name);
+    QVERIFY(field);
+    QCOMPARE(field->acceptsRaw(raw), accepted);
+}
+
+void TestFieldTable::shownTextFollowsThePanels_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<qint64>("multiplier");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("Kt") << QByteArray("currentTransFactor") << qint64(600) << qint64(1)
+                        << QString("600");
+    QTest::newRow("seconds") << QByteArray("mtzReactionDelay") << qint64(15) << qint64(1)
+                             << QString("1.5 sec");
+    // A pick-up current counts in steps of the range multiplier.
+    QTest::newRow("pick-up, range 2")
+        << QByteArray("mtzPickupCurrent") << qint64(250) << qint64(2) << QString("5.00 A");
+    QTest::newRow("other currents ignore the range")
+        << QByteArray("znzPickupCurrent") << qint64(25) << qint64(8) << QString("0.25 A");
+    QTest::newRow("code") << QByteArray("currentRange") << qint64(2) << qint64(1)
+                          << QString("2 - 82");
+    QTest::newRow("unknown code") << QByteArray("apvMode") << qint64(9) << qint64(1)
+                                  << QString("9");
+}
+
+void TestFieldTable::shownTextFollowsThePanels()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, raw);
+    QFETCH(qint64, multiplier);
+    QFETCH(QString, text);
+
+    const FieldDescription *field = settableField(name);
+    QVERIFY(field);
+    QCOMPARE(field->shownText(raw, multiplier, QLocale::c()), text);
+}
+
+void TestFieldTable::fieldsInUseFollowModulesAndModes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<DataValue>("modules");
+    QTest::addColumn<qint64>("mode");
+    QTest::addColumn<bool>("inUse");
+
+    const DataValue none = validValue(0);
+    const DataValue all = validValue(ModuleApv | ModuleZnz3I0 | ModuleZnz3U0);
+    QTest::newRow("Kt0 without ZNZ")
+        << QByteArray("zeroCurrentTransFactor") << none << qint64(0) << false;
+    QTest::newRow("Kt0 with 3I0") << QByteArray("zeroCurrentTransFactor")
+                                  << validValue(ModuleZnz3I0) << qint64(0) << true;
+    QTest::newRow("Kt0, modules unknown")
+        << QByteArray("zeroCurrentTransFactor") << DataValue() << qint64(0) << false;
+    QTest::newRow("Kt always") << QByteArray("currentTransFactor") << none << qint64(0) << true;
+    QTest::newRow("2nd shot, single")
+        << QByteArray("apvReactionDelay2nd") << all << qint64(1) << false;
+    QTest::newRow("2nd shot, double")
+        << QByteArray("apvReactionDelay2nd") << all << qint64(2) << true;
+    QTest::newRow("2nd shot without APV")
+        << QByteArray("apvReactionDelay2nd") << validValue(ModuleZnz3U0) << qint64(2) << false;
+    QTest::newRow("voltage, 3I0 only")
+        << QByteArray("znzPickupVoltage") << all << qint64(0) << false;
+    QTest::newRow("voltage, 3I0 & 3U0")
+        << QByteArray("znzPickupVoltage") << all << qint64(1) << true;
+    QTest::newRow("voltage, directional")
+        << QByteArray("znzPickupVoltage") << all << qint64(2) << true;
+    QTest::newRow("angle, not directional")
+        << QByteArray("znz3I03U0FirstAngle") << all << qint64(1) << false;
+    QTest::newRow("angle without 3U0")
+        << QByteArray("znz3I03U0LastAngle") << validValue(ModuleZnz3I0) << qint64(2) << false;
+    QTest::newRow("ZNZ current with 3I0")
+        << QByteArray("znzPickupCurrent") << validValue(ModuleZnz3I0) << qint64(0) << true;
+    QTest::newRow("MTZ curve, MTZ off")
+        << QByteArray("mtzPickupCharacteristic") << none << qint64(0) << false;
+    QTest::newRow("MTZ curve, MTZ on")
+        << QByteArray("mtzPickupCharacteristic") << none << qint64(1) << true;
+    QTest::newRow("resetting, TO on alone")
+        << QByteArray("mtzToResettingDelay") << none << qint64(2) << true;
+}
+
+void TestFieldTable::fieldsInUseFollowModulesAndModes()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(DataValue, modules);
+    QFETCH(qint64, mode);
+    QFETCH(bool, inUse);
+
+    // `mode` is every protection's mode at once, except for the TO row,
+    // where 2 stands for MTZ off and TO on.
+    QHash<quint16, qint64> modes { { 32, mode == 2 ? 0 : mode }, { 36, mode == 2 ? 1 : mode },
+        { 40, mode }, { 48, mode } };
+    const FieldDescription *field = settableField(name);
+    QVERIFY(field);
+    QCOMPARE(field->isInUse(contextOf(modules, modes)), inUse);
+}
+
+void TestFieldTable::namesAreUniqueAndAddressesAscend()
+{
+    const SetpointsData setpoints;
+    QSet<QByteArray> names;
+    int previous = -1;
+    for (const Field<Setpoints> &field : setpoints.fields()) {
+        QVERIFY2(field.description.address > previous, field.description.name);
+        QVERIFY2(!names.contains(field.description.name), field.description.name);
+        QVERIFY2(!field.description.label.translated().isEmpty(), field.description.name);
+        names.insert(field.description.name);
+        previous = field.description.address;
+    }
+    QCOMPARE(names.size(), 18);
+}
+
+QTEST_GUILESS_MAIN(TestFieldTable)
+#include "tst_fieldtable.moc"
