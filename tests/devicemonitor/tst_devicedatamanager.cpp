@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "simulatedline.h"
+#include "testtimeouts.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -85,7 +86,7 @@ public:
         });
     }
 
-    bool waitFor(const QString &line, int timeoutMs = 10000)
+    bool waitFor(const QString &line, int timeoutMs = PassWaitMs)
     {
         QElapsedTimer timer;
         timer.start();

@@ -3,6 +3,7 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -96,7 +97,7 @@ bool RtuModbusTest::execute(RtuModbus &modbus, uint slaveId, const ModbusRequest
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
     if (!modbus.request(slaveId, request))
         return false;
-    if (!finished.wait(10000))
+    if (!finished.wait(PassWaitMs))
         return false;
     QTest::qWait(20);
     return finished.count() == 1;
@@ -405,7 +406,7 @@ void RtuModbusTest::secondRequestWhilePendingIsRefused()
     QTest::ignoreMessage(QtDebugMsg, "Previous request pending");
     QVERIFY(!modbus.request(1, readRegisters(0, 10)));
 
-    QVERIFY(finished.wait(5000));
+    QVERIFY(finished.wait(StepWaitMs));
     QTest::qWait(20);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(calls, 1);

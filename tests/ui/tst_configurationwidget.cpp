@@ -234,7 +234,7 @@ void ConfigurationWidgetTest::setHandsOverRegisterValues()
     spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(resettingTime);
     click(w, "setButton");
 
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(bus.holdingRegister(relayId, 25), quint16(3));
     QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));
@@ -257,7 +257,7 @@ void ConfigurationWidgetTest::unknownCodeIsWrittenBackUnchanged()
     click(&panel.widget, "editButton");
     QCOMPARE(comboOf(&panel.widget, "currentRangeEnumIndicatorEditor")->currentIndex(), -1);
     click(&panel.widget, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(m_line->bus().holdingRegister(relayId, 25), quint16(7));
 }
 
@@ -322,7 +322,7 @@ void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode()
     spinBoxOf(w, "currentTransFactorIndicatorEditor")->setValue(1234);
     spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(0.4);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), successful);
     QCOMPARE(panel.widget.isEditMode(), !successful);
     if (successful)
@@ -336,7 +336,7 @@ void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode()
     disconnect(&panel.meterageConfiguration, &DeviceData::stateChanged, &panel.widget, nullptr);
     bus.setRelayOnline(relayId, true);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
     QVERIFY(!panel.widget.isEditMode());
     QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/modulesdata.h"
-#include "simulatedline.h"
+#include "panelfixture.h"
 #include "ui/deviceinfowidget.h"
 #include "ui/moduleswidget.h"
 #include "ui/servicewidget.h"
@@ -14,21 +14,6 @@
 namespace {
 
 const int relayId = 4;
-
-QLabel *label(QWidget &widget, const QString &name)
-{
-    return widget.findChild<QLabel *>(name);
-}
-
-QFrame *frame(QWidget &widget, const QString &name)
-{
-    return widget.findChild<QFrame *>(name);
-}
-
-bool isRed(QWidget *widget)
-{
-    return widget->styleSheet().contains(QLatin1String("red"));
-}
 
 DeviceInfo deviceInfo(qint64 serialNumber, qint64 softwareVersion, DataStatus status)
 {
@@ -48,7 +33,7 @@ QString shownEarthFaultFrame(QWidget &widget)
 {
     QStringList shown;
     for (const QString &name : earthFaultFrames) {
-        if (!frame(widget, name)->isHidden())
+        if (!child<QFrame>(&widget, name)->isHidden())
             shown.append(name);
     }
     return shown.join(QLatin1Char(','));
@@ -121,10 +106,10 @@ void InfoPanelsTest::deviceInfoText()
 
     DeviceInfoWidget widget;
     widget.setDeviceInfo(deviceInfo(serialNumber, softwareVersion, Valid));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), serialText);
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), versionText);
-    QCOMPARE(label(widget, "modbusIdValueLabel")->text(), QStringLiteral("7"));
-    QCOMPARE(label(widget, "modbusBaudRateValueLabel")->text(), QStringLiteral("192"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), serialText);
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), versionText);
+    QCOMPARE(child<QLabel>(&widget, "modbusIdValueLabel")->text(), QStringLiteral("7"));
+    QCOMPARE(child<QLabel>(&widget, "modbusBaudRateValueLabel")->text(), QStringLiteral("192"));
 }
 
 void InfoPanelsTest::deviceInfoStatus()
@@ -133,20 +118,20 @@ void InfoPanelsTest::deviceInfoStatus()
     QCOMPARE(widget.title(), QStringLiteral("Device info"));
     for (const char *name : { "modbusIdLabel", "modbusIdValueLabel", "modbusBaudRateLabel",
              "modbusBaudRateValueLabel" })
-        QVERIFY2(widget.findChild<QWidget *>(name)->isHidden(), name);
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
+        QVERIFY2(child(&widget, name)->isHidden(), name);
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
 
     widget.setDeviceInfo(deviceInfo(42, 105, Outdated));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("0000042"));
-    QVERIFY(isRed(label(widget, "serialNumberValueLabel")));
-    QVERIFY(isRed(label(widget, "softwareVersionValueLabel")));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("0000042"));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "serialNumberValueLabel")));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "softwareVersionValueLabel")));
 
     // No current device any more: nothing left of the previous one.
     widget.setDeviceInfo(DeviceInfo());
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
-    QVERIFY(!isRed(label(widget, "serialNumberValueLabel")));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
+    QVERIFY(!isShownInRed(child<QLabel>(&widget, "serialNumberValueLabel")));
 }
 
 void InfoPanelsTest::deviceInfoVersionIgnoresTheLocale()
@@ -155,8 +140,8 @@ void InfoPanelsTest::deviceInfoVersionIgnoresTheLocale()
     DeviceInfoWidget widget;
     widget.setDeviceInfo(deviceInfo(1234567, 105, Valid));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("1234567"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("1234567"));
 }
 
 // The serial number spans two registers, the high word first.
@@ -170,8 +155,8 @@ void InfoPanelsTest::deviceInfoFromTheRelay()
 
     DeviceInfoWidget widget;
     widget.setDeviceInfo(data.deviceInfo());
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("0065538"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("0065538"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
 }
 
 void InfoPanelsTest::readModules(ModulesData *modules)
@@ -213,13 +198,13 @@ void InfoPanelsTest::modules()
     widget.setModulesData(&data);
     readModules(&data);
 
-    QCOMPARE(frame(widget, "moduleApvFrame")->isEnabled(), apv);
-    QCOMPARE(frame(widget, "moduleIndFrame")->isEnabled(), ind);
+    QCOMPARE(child<QFrame>(&widget, "moduleApvFrame")->isEnabled(), apv);
+    QCOMPARE(child<QFrame>(&widget, "moduleIndFrame")->isEnabled(), ind);
     QCOMPARE(shownEarthFaultFrame(widget), earthFaultFrame);
-    QCOMPARE(frame(widget, earthFaultFrame)->isEnabled(), earthFault);
+    QCOMPARE(child<QFrame>(&widget, earthFaultFrame)->isEnabled(), earthFault);
     for (const QString &name :
         earthFaultFrames + QStringList { "moduleApvFrame", "moduleIndFrame" })
-        QVERIFY2(!isRed(frame(widget, name)), qPrintable(name));
+        QVERIFY2(!isShownInRed(child<QFrame>(&widget, name)), qPrintable(name));
 }
 
 void InfoPanelsTest::modulesNeverRead()
@@ -227,16 +212,16 @@ void InfoPanelsTest::modulesNeverRead()
     ModulesData data;
     ModulesWidget widget;
     QCOMPARE(widget.title(), QStringLiteral("Modules"));
-    QCOMPARE(label(widget, "moduleApvLabel")->text(), QStringLiteral("APV"));
-    QCOMPARE(label(widget, "moduleIndLabel")->text(), QStringLiteral("IND"));
-    QVERIFY(label(widget, "moduleZnz3I0Label")->text().contains("3I<sub>0</sub>"));
-    QVERIFY(label(widget, "moduleZnz3I03U0Label")->text().contains("3U<sub>0</sub>"));
+    QCOMPARE(child<QLabel>(&widget, "moduleApvLabel")->text(), QStringLiteral("APV"));
+    QCOMPARE(child<QLabel>(&widget, "moduleIndLabel")->text(), QStringLiteral("IND"));
+    QVERIFY(child<QLabel>(&widget, "moduleZnz3I0Label")->text().contains("3I<sub>0</sub>"));
+    QVERIFY(child<QLabel>(&widget, "moduleZnz3I03U0Label")->text().contains("3U<sub>0</sub>"));
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 
     widget.setModulesData(&data);
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleIndFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleZnzFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleIndFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleZnzFrame")->isEnabled());
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 }
 
@@ -257,15 +242,15 @@ void InfoPanelsTest::modulesStaleKeepTheirFlagsInRed()
 
         const QString shown = shownEarthFaultFrame(widget);
         QCOMPARE(shown, register24 == 0x3 ? "moduleZnz3I0Frame" : "moduleZnzFrame");
-        QVERIFY(frame(widget, shown)->isEnabled());
-        QCOMPARE(frame(widget, "moduleApvFrame")->isEnabled(), register24 == 0x3);
+        QVERIFY(child<QFrame>(&widget, shown)->isEnabled());
+        QCOMPARE(child<QFrame>(&widget, "moduleApvFrame")->isEnabled(), register24 == 0x3);
         for (const QString &name : QStringList { "moduleApvFrame", "moduleIndFrame", shown })
-            QVERIFY2(isRed(frame(widget, name)), qPrintable(name));
+            QVERIFY2(isShownInRed(child<QFrame>(&widget, name)), qPrintable(name));
 
         // The next good read clears the red.
         readModules(&data);
-        QVERIFY(!isRed(frame(widget, shown)));
-        QVERIFY(!isRed(frame(widget, "moduleApvFrame")));
+        QVERIFY(!isShownInRed(child<QFrame>(&widget, shown)));
+        QVERIFY(!isShownInRed(child<QFrame>(&widget, "moduleApvFrame")));
     }
 }
 
@@ -276,12 +261,12 @@ void InfoPanelsTest::modulesResetShowsNothingInstalled()
     ModulesWidget widget;
     widget.setModulesData(&data);
     readModules(&data);
-    QVERIFY(frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
 
     data.reset();
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleIndFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleZnzFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleIndFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleZnzFrame")->isEnabled());
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 }
 
@@ -294,24 +279,25 @@ void InfoPanelsTest::modulesFollowOnlyTheAttachedBlock()
     widget.setModulesData(&first);
     widget.setModulesData(&second);
     readModules(&first);
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
     readModules(&second);
-    QVERIFY(frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
 }
 
 void InfoPanelsTest::servicePanel()
 {
     ServiceWidget widget;
     QVERIFY(widget.findChild<QGroupBox *>("groupBox_8"));
-    QCOMPARE(label(widget, "label_54")->text(), QStringLiteral("Serial number:"));
-    QCOMPARE(label(widget, "label_55")->text(), QStringLiteral("Order number:"));
+    QCOMPARE(child<QLabel>(&widget, "label_54")->text(), QStringLiteral("Serial number:"));
+    QCOMPARE(child<QLabel>(&widget, "label_55")->text(), QStringLiteral("Order number:"));
     for (const char *name : { "lineEdit", "lineEdit_2" }) {
         auto *edit = widget.findChild<QLineEdit *>(name);
         QVERIFY2(edit, name);
         QVERIFY(edit->text().isEmpty());
         QVERIFY(!edit->isReadOnly());
     }
-    QCOMPARE(label(widget, "label_54")->buddy(), widget.findChild<QLineEdit *>("lineEdit"));
+    QCOMPARE(
+        child<QLabel>(&widget, "label_54")->buddy(), widget.findChild<QLineEdit *>("lineEdit"));
 }
 
 QTEST_MAIN(InfoPanelsTest)

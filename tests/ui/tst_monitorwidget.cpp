@@ -7,7 +7,7 @@
 #include "devicedata/meteragedata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/relaydatetime.h"
-#include "simulatedline.h"
+#include "panelfixture.h"
 #include "ui/monitorwidget.h"
 #include "ui/numberindicator.h"
 
@@ -40,17 +40,6 @@ enum Register : int {
 
 // Address and value pairs.
 using RegisterValues = QVector<QPair<int, quint16>>;
-
-const QString red = QStringLiteral("color: red");
-
-template<typename Widget = QWidget>
-Widget *child(const QWidget *panel, const char *name)
-{
-    auto *widget = panel->findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the monitor form has no %s", name);
-    return widget;
-}
 
 QString text(const QWidget *panel, const char *name)
 {
@@ -459,14 +448,14 @@ void TestMonitorWidget::switchedOffRelayTurnsValuesRed()
     m_line->bus().setHoldingRegister(RelayId, PhaseA, 250);
     writeCrashRecord(1, 500, 60, 2);
     readAll();
-    QVERIFY(!child(m_panel.data(), "phaseACurrentIndicator")->styleSheet().contains(red));
+    QVERIFY(!isShownInRed(child(m_panel.data(), "phaseACurrentIndicator")));
 
     m_line->bus().setRelayOnline(RelayId, false);
     readAll();
     for (const char *name : { "phaseACurrentIndicator", "zeroVoltageNumberIndicator",
              "crashCountNumberIndicator", "latestCrashTypeEnumIndicator", "latestCrashTimeValue",
              "latestCrashCurrentIndicator", "discreteInputRpv", "ledMtz" })
-        QVERIFY2(child(m_panel.data(), name)->styleSheet().contains(red), name);
+        QVERIFY2(isShownInRed(child(m_panel.data(), name)), name);
     // The last known values stay.
     QCOMPARE(text(m_panel.data(), "phaseACurrentIndicator"), QStringLiteral("300.00 A"));
     QCOMPARE(text(m_panel.data(), "latestCrashCurrentIndicator"), QStringLiteral("600.00 A"));

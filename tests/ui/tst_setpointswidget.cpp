@@ -248,7 +248,7 @@ void SetpointsWidgetTest::setIsTakenOncePerEdit()
     m_line->manager().read(relayId, &panel.modules);
     click(w, "setButton");
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(writes.count(), 1);
     QTest::qWait(200);
     QCOMPARE(bus.receivedWrites().size(), 18);
@@ -279,7 +279,7 @@ void SetpointsWidgetTest::retryStartsFromTheRelaysValues()
     applyEdit(w, "toModeEnumIndicatorEditor=0");
     QVERIFY(!isFieldEnabled(w, "toPickupCurrentIndicatorEditor"));
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
     QCOMPARE(bus.holdingRegister(relayId, 36), quint16(0));
     QCOMPARE(bus.holdingRegister(relayId, 37), relaySetpoints.value(37));
@@ -605,7 +605,7 @@ void SetpointsWidgetTest::setWritesRegisterValues()
         applyEdit(w, edit);
     bus.clearReceivedWrites();
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(bus.receivedWrites().size(), 18);
     QCOMPARE(relayRegisters(), expected);
@@ -628,7 +628,7 @@ void SetpointsWidgetTest::setWithUnknownCurrentRangeKeepsPickupCurrents()
     click(w, "editButton");
     applyEdit(w, "mtzReactionDelayIndicatorEditor=2");
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(bus.holdingRegister(relayId, 34), quint16(250));
     QCOMPARE(bus.holdingRegister(relayId, 37), quint16(100));
     QCOMPARE(bus.holdingRegister(relayId, 35), quint16(20));
@@ -659,7 +659,7 @@ void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()
     m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
     bus.setRelayOnline(relayId, true);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
     QVERIFY(!panel.widget.isEditMode());
     QVERIFY(!editorAt(w, "apvReadinessDelayIndicatorEditor")->isEditMode());
