@@ -68,7 +68,6 @@ private slots:
     void writePayloadIgnoresStatuses();
     void resetKeepsThePendingSetpoints();
 
-    void readFromTheRelay();
     void writeReachesTheRelayInOrder();
 
 private:
@@ -139,20 +138,6 @@ void SetpointsDataTest::resetKeepsThePendingSetpoints()
     for (const auto &entry : fieldRegisters)
         QCOMPARE(block.setpoints().*entry.second, DataValue());
     QCOMPARE(registerWrites(block), expectedWrites(pending));
-}
-
-void SetpointsDataTest::readFromTheRelay()
-{
-    RelayBus &bus = m_line->bus();
-    for (const auto &entry : fieldRegisters)
-        bus.setHoldingRegister(2, entry.first, wordAt(quint16(entry.first)));
-
-    SetpointsData block;
-    QVERIFY(m_line->read(2, &block));
-    QVERIFY(block.isReadSuccessful());
-    for (const auto &entry : fieldRegisters) {
-        QCOMPARE(block.setpoints().*entry.second, validValue(bus.holdingRegister(2, entry.first)));
-    }
 }
 
 void SetpointsDataTest::writeReachesTheRelayInOrder()
