@@ -150,8 +150,8 @@ void HostileSettingsTest::programStarts()
     {
         MessageBoxAnswer answer(QStringLiteral("OK"));
         child<QAction>(window, "actionConnect")->trigger();
-        QVERIFY(answer.answered);
-        QVERIFY(answer.text.startsWith(QStringLiteral("Couldn`t open port")));
+        QVERIFY(answer.answered());
+        QVERIFY(answer.text().startsWith(QStringLiteral("Couldn`t open port")));
     }
     QVERIFY(!monitor->isConnected());
 

@@ -215,8 +215,8 @@ void LostLineTest::lostDuringAutoRefresh()
     {
         MessageBoxAnswer answer(QStringLiteral("OK"));
         child<QAction>(window, "actionConnect")->trigger();
-        QVERIFY(answer.answered);
-        QVERIFY2(answer.text.contains(m_link), qPrintable(answer.text));
+        QVERIFY(answer.answered());
+        QVERIFY2(answer.text().contains(m_link), qPrintable(answer.text()));
     }
     QVERIFY(!monitor->isConnected());
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-const QList<int> relayIds = { 1, 2, 3 };
+const QList<int> RelayIds = { 1, 2, 3 };
 
 QString shortText(const QDateTime &dateTime)
 {
@@ -95,7 +95,7 @@ private:
     bool readTime();
     void enterTime(DeviceTimeDialog &dialog, const QDateTime &dateTime, bool autoDst);
 
-    RelayBus m_bus { relayIds };
+    RelayBus m_bus { RelayIds };
     QScopedPointer<DeviceMonitor> m_monitor;
     QScopedPointer<DeviceTimeData> m_time;
 };
@@ -123,7 +123,7 @@ void DeviceTimeTest::init()
 
 void DeviceTimeTest::cleanup()
 {
-    for (int id : relayIds)
+    for (int id : RelayIds)
         m_bus.setRelayOnline(id, true);
     m_monitor.reset();
     m_time.reset();
@@ -255,7 +255,7 @@ void DeviceTimeTest::setToAllBroadcasts()
         m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setToAllButton")->click(); }));
     compareWrites(m_bus.receivedWrites(),
         { { 0, 15, 1 }, { 0, 14, 0x2D0A }, { 0, 13, 0x1E16 }, { 0, 12, 0x1F0B } });
-    for (int id : relayIds) {
+    for (int id : RelayIds) {
         QVERIFY2(isAbout(m_bus.clock(id), chosen), qPrintable(m_bus.clock(id).toString()));
         QCOMPARE(m_bus.holdingRegister(id, 15), quint16(1));
     }

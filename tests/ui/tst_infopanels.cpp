@@ -13,7 +13,7 @@
 
 namespace {
 
-const int relayId = 4;
+const int RelayId = 4;
 
 DeviceInfo deviceInfo(qint64 serialNumber, qint64 softwareVersion, DataStatus status)
 {
@@ -25,14 +25,14 @@ DeviceInfo deviceInfo(qint64 serialNumber, qint64 softwareVersion, DataStatus st
     return info;
 }
 
-const QStringList earthFaultFrames
+const QStringList EarthFaultFrames
     = { "moduleZnzFrame", "moduleZnz3I0Frame", "moduleZnz3I03U0Frame" };
 
 // The one earth-fault frame that is not hidden.
 QString shownEarthFaultFrame(QWidget &widget)
 {
     QStringList shown;
-    for (const QString &name : earthFaultFrames) {
+    for (const QString &name : EarthFaultFrames) {
         if (!child<QFrame>(&widget, name)->isHidden())
             shown.append(name);
     }
@@ -66,7 +66,7 @@ private slots:
 private:
     void readModules(ModulesData *modules);
 
-    SimulatedLine m_line { { relayId } };
+    SimulatedLine m_line { { RelayId } };
 };
 
 void InfoPanelsTest::initTestCase()
@@ -147,11 +147,11 @@ void InfoPanelsTest::deviceInfoVersionIgnoresTheLocale()
 // The serial number spans two registers, the high word first.
 void InfoPanelsTest::deviceInfoFromTheRelay()
 {
-    m_line.bus().setHoldingRegister(relayId, 1, 105);
-    m_line.bus().setHoldingRegister(relayId, 2, 0x0001);
-    m_line.bus().setHoldingRegister(relayId, 3, 0x0002);
+    m_line.bus().setHoldingRegister(RelayId, 1, 105);
+    m_line.bus().setHoldingRegister(RelayId, 2, 0x0001);
+    m_line.bus().setHoldingRegister(RelayId, 3, 0x0002);
     DeviceInfoData data;
-    QVERIFY(m_line.read(relayId, &data));
+    QVERIFY(m_line.read(RelayId, &data));
 
     DeviceInfoWidget widget;
     widget.setDeviceInfo(data.deviceInfo());
@@ -161,7 +161,7 @@ void InfoPanelsTest::deviceInfoFromTheRelay()
 
 void InfoPanelsTest::readModules(ModulesData *modules)
 {
-    QVERIFY(m_line.read(relayId, modules));
+    QVERIFY(m_line.read(RelayId, modules));
 }
 
 void InfoPanelsTest::modules_data()
@@ -192,7 +192,7 @@ void InfoPanelsTest::modules()
     QFETCH(QString, earthFaultFrame);
     QFETCH(bool, earthFault);
 
-    m_line.bus().setModules(relayId, quint16(register24));
+    m_line.bus().setModules(RelayId, quint16(register24));
     ModulesData data;
     ModulesWidget widget;
     widget.setModulesData(&data);
@@ -203,7 +203,7 @@ void InfoPanelsTest::modules()
     QCOMPARE(shownEarthFaultFrame(widget), earthFaultFrame);
     QCOMPARE(child<QFrame>(&widget, earthFaultFrame)->isEnabled(), earthFault);
     for (const QString &name :
-        earthFaultFrames + QStringList { "moduleApvFrame", "moduleIndFrame" })
+        EarthFaultFrames + QStringList { "moduleApvFrame", "moduleIndFrame" })
         QVERIFY2(!isShownInRed(child<QFrame>(&widget, name)), qPrintable(name));
 }
 
@@ -229,15 +229,15 @@ void InfoPanelsTest::modulesNeverRead()
 void InfoPanelsTest::modulesStaleKeepTheirFlagsInRed()
 {
     for (int register24 : { 0x3, 0x6 }) {
-        m_line.bus().setModules(relayId, quint16(register24));
+        m_line.bus().setModules(RelayId, quint16(register24));
         ModulesData data;
         ModulesWidget widget;
         widget.setModulesData(&data);
         readModules(&data);
 
-        m_line.bus().setRelayOnline(relayId, false);
+        m_line.bus().setRelayOnline(RelayId, false);
         readModules(&data);
-        m_line.bus().setRelayOnline(relayId, true);
+        m_line.bus().setRelayOnline(RelayId, true);
         QCOMPARE(data.modules().status, Outdated);
 
         const QString shown = shownEarthFaultFrame(widget);
@@ -256,7 +256,7 @@ void InfoPanelsTest::modulesStaleKeepTheirFlagsInRed()
 
 void InfoPanelsTest::modulesResetShowsNothingInstalled()
 {
-    m_line.bus().setModules(relayId, 0xF);
+    m_line.bus().setModules(RelayId, 0xF);
     ModulesData data;
     ModulesWidget widget;
     widget.setModulesData(&data);
@@ -272,7 +272,7 @@ void InfoPanelsTest::modulesResetShowsNothingInstalled()
 
 void InfoPanelsTest::modulesFollowOnlyTheAttachedBlock()
 {
-    m_line.bus().setModules(relayId, 0x1);
+    m_line.bus().setModules(RelayId, 0x1);
     ModulesData first;
     ModulesData second;
     ModulesWidget widget;

@@ -164,11 +164,11 @@ void MainWindowTest::failedConnectNamesTheReason()
 
     MessageBoxAnswer answer(QStringLiteral("OK"));
     child<QAction>(window, "actionConnect")->trigger();
-    QVERIFY(answer.answered);
-    QVERIFY2(answer.text.contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
-        qPrintable(answer.text));
-    QVERIFY2(
-        answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
+    QVERIFY(answer.answered());
+    QVERIFY2(answer.text().contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QString::fromLocal8Bit(strerror(ENOENT))),
+        qPrintable(answer.text()));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
     QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
@@ -190,12 +190,13 @@ void MainWindowTest::deniedPortNamesTheGroup()
             QSKIP("Running as root without the right to act as another user");
         child<QAction>(window, "actionConnect")->trigger();
     }
-    QVERIFY(answer.answered);
+    QVERIFY(answer.answered());
+    QVERIFY2(answer.text().contains(QStringLiteral("\"%1\"").arg(port.path())),
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("not allowed to use this port")),
+        qPrintable(answer.text()));
     QVERIFY2(
-        answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
-        qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
+        answer.text().contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text()));
     QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
 }
@@ -279,8 +280,8 @@ void MainWindowTest::wholeSession()
     {
         MessageBoxAnswer answer(QStringLiteral("Cancel"));
         child<QAbstractButton>(crashLog, "clearButton")->click();
-        QVERIFY(answer.answered);
-        QCOMPARE(answer.text, QStringLiteral("Are you sure to clear log?"));
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Are you sure to clear log?"));
     }
     QTest::qWait(300);
     QVERIFY(m_bus->receivedWrites().isEmpty());
@@ -288,7 +289,7 @@ void MainWindowTest::wholeSession()
     {
         MessageBoxAnswer answer(QStringLiteral("Clear"));
         child<QAbstractButton>(crashLog, "clearButton")->click();
-        QVERIFY(answer.answered);
+        QVERIFY(answer.answered());
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 0x4000), quint16(0), StepWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 0, StepWaitMs);

@@ -51,7 +51,7 @@ bool isChecked(const QWidget *panel, const char *name)
     return child<QCheckBox>(panel, name)->isChecked();
 }
 
-const char *const indicationNames[]
+const char *const IndicationNames[]
     = { "discreteInputBlockTo", "discreteInputRpv", "discreteInputAChR", "discreteInputSis",
           "ledApvReady", "ledMtz", "ledApv", "ledTo", "ledZnz", "ledAChR" };
 
@@ -164,7 +164,7 @@ void TestMonitorWidget::nothingKnownBeforeTheFirstRead()
             "crashCountNumberIndicator", "latestCrashTypeEnumIndicator", "latestCrashTimeValue",
             "latestCrashCurrentIndicator" })
         QCOMPARE(text(m_panel.data(), name), QStringLiteral("-"));
-    for (const char *name : indicationNames)
+    for (const char *name : IndicationNames)
         QVERIFY(!isChecked(m_panel.data(), name));
 }
 
@@ -293,7 +293,7 @@ void TestMonitorWidget::modules()
         QVERIFY2(!child(m_panel.data(), qPrintable(name))->isEnabled(), qPrintable(name));
     for (const QString &name : undefined)
         QCOMPARE(text(m_panel.data(), qPrintable(name)), QStringLiteral("-"));
-    for (const char *name : indicationNames) {
+    for (const char *name : IndicationNames) {
         auto *checkBox = child<QCheckBox>(m_panel.data(), name);
         QVERIFY2(checkBox->isChecked() == checkBox->isEnabled(), name);
     }
@@ -349,7 +349,7 @@ void TestMonitorWidget::indications()
     readAll();
 
     QStringList shown;
-    for (const char *name : indicationNames) {
+    for (const char *name : IndicationNames) {
         if (isChecked(m_panel.data(), name))
             shown << QLatin1String(name);
     }
