@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
+#include "settingsfolder.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <optional>
 #include <random>
 
 // Every case runs in a fresh working directory, where the program looks for
@@ -39,22 +41,18 @@ private:
     void writeRaw(const QString &key, const QString &text);
     void writeFile(const QByteArray &contents);
 
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<SettingsFolder> m_folder;
 };
 
 void SettingsTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.emplace();
+    QVERIFY(m_folder->isEntered());
 }
 
 void SettingsTest::cleanup()
 {
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void SettingsTest::writeRaw(const QString &key, const QString &text)
@@ -444,7 +442,7 @@ void SettingsTest::eachWorkingDirectoryHasItsOwnFile()
     QCOMPARE(device.readinessDelay, 60);
     saveDeviceSettings({ 22, 222 });
 
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(QDir::setCurrent(m_folder->path()));
     loadDeviceSettings(device);
     QCOMPARE(device.readinessDelay, 11);
     QCOMPARE(device.responseTimeout, 111);

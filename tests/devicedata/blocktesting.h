@@ -4,16 +4,12 @@
 
 #include "blockreplies.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QMap>
 
 // Replies by address, for blocks whose requests are large or resized, and the
 // writes a relay on the simulated line took.
-
-// Response timeouts over the simulated line: generous where the relay
-// answers (sanitizer builds answer slowly), short where silence is expected.
-constexpr int AnsweringRelayTimeoutMs = 2000;
-constexpr int SilentRelayTimeoutMs = 100;
 
 // Answers one read request as the worker would after a successful
 // transaction, `wordAt(address)` in each register of its window.

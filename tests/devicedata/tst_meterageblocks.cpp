@@ -85,7 +85,6 @@ private slots:
     void writePayloads();
 
     void meterageFromRelay();
-    void configurationsFromRelay();
     void writesReachRelayInOrder_data();
     void writesReachRelayInOrder();
 
@@ -437,24 +436,6 @@ void MeterageBlocksTest::meterageFromRelay()
     const QVector<DataValue> expected { validValue(250), validValue(251), validValue(1500),
         validValue(123), validValue(-10) };
     QCOMPARE(meterageValues(block), expected);
-}
-
-void MeterageBlocksTest::configurationsFromRelay()
-{
-    const RelayBus &bus = m_line.bus();
-    const auto relayValues = [&bus](std::initializer_list<int> addresses) {
-        QVector<DataValue> values;
-        for (int address : addresses)
-            values.append(validValue(bus.holdingRegister(2, address)));
-        return values;
-    };
-
-    MeterageConfigurationData meterageConfiguration;
-    ProtectionConfigurationData protectionConfiguration;
-    QVERIFY(m_line.read(2, &meterageConfiguration));
-    QVERIFY(m_line.read(2, &protectionConfiguration));
-    QCOMPARE(meterageConfigurationValues(meterageConfiguration), relayValues({ 25, 26, 27 }));
-    QCOMPARE(protectionConfigurationValues(protectionConfiguration), relayValues({ 28, 30, 31 }));
 }
 
 void MeterageBlocksTest::writesReachRelayInOrder_data()

@@ -10,7 +10,7 @@ namespace {
 using Field = DataValue Setpoints::*;
 
 // Where the relay keeps each setpoint.
-const QVector<QPair<int, Field>> fieldRegisters = {
+const QVector<QPair<int, Field>> FieldRegisters = {
     { 32, &Setpoints::mtzMode },
     { 33, &Setpoints::mtzPickupCharacteristic },
     { 34, &Setpoints::mtzPickupCurrent },
@@ -40,7 +40,7 @@ quint16 wordAt(quint16 address)
 QVector<QPair<int, int>> expectedWrites(const Setpoints &setpoints)
 {
     QVector<QPair<int, int>> writes;
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         writes.append({ entry.first, int(quint16((setpoints.*entry.second).value)) });
     return writes;
 }
@@ -48,7 +48,7 @@ QVector<QPair<int, int>> expectedWrites(const Setpoints &setpoints)
 Setpoints pendingSetpoints(DataStatus status)
 {
     Setpoints setpoints;
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         setpoints.*entry.second = { 1000 + entry.first, status };
     return setpoints;
 }
@@ -68,7 +68,6 @@ private slots:
     void writePayloadIgnoresStatuses();
     void resetKeepsThePendingSetpoints();
 
-    void readFromTheRelay();
     void writeReachesTheRelayInOrder();
 
 private:
@@ -86,7 +85,7 @@ void SetpointsDataTest::eachFieldComesFromItsRegister()
 {
     SetpointsData block;
     replyRegisters(block.readRequests()[0], wordAt);
-    for (const auto &entry : fieldRegisters) {
+    for (const auto &entry : FieldRegisters) {
         QCOMPARE(block.setpoints().*entry.second, validValue(wordAt(quint16(entry.first))));
     }
 }
@@ -95,7 +94,7 @@ void SetpointsDataTest::reservedRegistersReachNoField()
 {
     SetpointsData block;
     replyRegisters(block.readRequests()[0], { { 46, 0xBEEF }, { 47, 0xBEEF } });
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         QCOMPARE(block.setpoints().*entry.second, validValue(0));
 }
 
@@ -104,12 +103,12 @@ void SetpointsDataTest::failedReadsKeepValuesOutdated()
     SetpointsData block;
     ModbusRequest &read = block.readRequests()[0];
     read.setFailed(ModbusRequest::Timeout);
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         QCOMPARE(block.setpoints().*entry.second, DataValue());
 
     replyRegisters(read, wordAt);
     read.setFailed(ModbusRequest::Error);
-    for (const auto &entry : fieldRegisters) {
+    for (const auto &entry : FieldRegisters) {
         const DataValue expected { wordAt(quint16(entry.first)), Outdated };
         QCOMPARE(block.setpoints().*entry.second, expected);
     }
@@ -136,23 +135,9 @@ void SetpointsDataTest::resetKeepsThePendingSetpoints()
     QSignalSpy states(&block, &DeviceData::stateChanged);
     block.reset();
     QCOMPARE(states.count(), 2);
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         QCOMPARE(block.setpoints().*entry.second, DataValue());
     QCOMPARE(registerWrites(block), expectedWrites(pending));
-}
-
-void SetpointsDataTest::readFromTheRelay()
-{
-    RelayBus &bus = m_line->bus();
-    for (const auto &entry : fieldRegisters)
-        bus.setHoldingRegister(2, entry.first, wordAt(quint16(entry.first)));
-
-    SetpointsData block;
-    QVERIFY(m_line->read(2, &block));
-    QVERIFY(block.isReadSuccessful());
-    for (const auto &entry : fieldRegisters) {
-        QCOMPARE(block.setpoints().*entry.second, validValue(bus.holdingRegister(2, entry.first)));
-    }
 }
 
 void SetpointsDataTest::writeReachesTheRelayInOrder()
@@ -178,7 +163,7 @@ void SetpointsDataTest::writeReachesTheRelayInOrder()
     // The block's own record waits for the next read.
     QVERIFY(block.setpoints().mtzPickupCurrent.value != 321);
     QVERIFY(m_line->read(1, &block));
-    for (const auto &entry : fieldRegisters)
+    for (const auto &entry : FieldRegisters)
         QCOMPARE(block.setpoints().*entry.second, validValue((edited.*entry.second).value));
 }
 

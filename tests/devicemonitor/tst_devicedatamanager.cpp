@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "simulatedline.h"
+#include "testtimeouts.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -7,7 +8,7 @@
 
 namespace {
 
-const int absentSlave = 9;
+const int AbsentSlave = 9;
 
 // Records when each of its replies came, on whatever thread that was, and the
 // last register values it was given.
@@ -85,7 +86,7 @@ public:
         });
     }
 
-    bool waitFor(const QString &line, int timeoutMs = 10000)
+    bool waitFor(const QString &line, int timeoutMs = PassWaitMs)
     {
         QElapsedTimer timer;
         timer.start();
@@ -264,7 +265,7 @@ void DeviceDataManagerTest::timedOutReadStillFinishes()
     ProbeData data(QStringLiteral("T"));
     EventLog log(m_line->manager());
     log.watch(data);
-    m_line->manager().read(absentSlave, &data);
+    m_line->manager().read(AbsentSlave, &data);
     QVERIFY(log.waitFor(QStringLiteral("all")));
     QCOMPARE(log.lines, QStringList({ "reading T", "inactive T", "processed T", "all" }));
     QVERIFY(!data.isReadSuccessful());
@@ -289,7 +290,7 @@ void DeviceDataManagerTest::cancelReadsDuringTransactionAndPause()
     EventLog log(manager);
     log.watch(data);
 
-    manager.read(inPause ? 1 : absentSlave, &data);
+    manager.read(inPause ? 1 : AbsentSlave, &data);
     manager.read(1, &queued);
     if (inPause)
         QTRY_COMPARE(data.replyAddresses().size(), 1);
@@ -445,7 +446,7 @@ void DeviceDataManagerTest::negativeTimingsCountAsZero()
 
     ProbeData data(QStringLiteral("N"), { 0, 8 });
     EventLog log(manager);
-    manager.read(absentSlave, &data);
+    manager.read(AbsentSlave, &data);
     manager.read(1, &data);
     QVERIFY(log.waitFor(QStringLiteral("all")));
     QCOMPARE(log.lines.count(QStringLiteral("processed N")), 2);

@@ -5,6 +5,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -83,7 +84,7 @@ private slots:
     void silentRelayTurnsOutdatedAndRecovers();
 
 private:
-    bool waitForState(DeviceMonitor::State state, int timeoutMs = 10000);
+    bool waitForState(DeviceMonitor::State state, int timeoutMs = PassWaitMs);
     bool waitForPasses(int passes);
     void connectMonitor();
 
@@ -158,7 +159,7 @@ bool DeviceMonitorTest::waitForPasses(int passes)
             count += arguments.at(0).value<DeviceData::State>() == DeviceData::Inactive;
         return count;
     };
-    while (finishedPasses() < passes && timer.elapsed() < 10000)
+    while (finishedPasses() < passes && timer.elapsed() < PassWaitMs)
         QTest::qWait(5);
     return finishedPasses() >= passes;
 }
@@ -172,7 +173,7 @@ void DeviceMonitorTest::scanListsTheRelaysThatAnswer()
     m_monitor->scan(1, 20);
     QCOMPARE(m_monitor->state(), DeviceMonitor::Scanning);
     QVERIFY(!m_monitor->isCurrentDeviceAvailable());
-    QVERIFY(progress.wait(5000));
+    QVERIFY(progress.wait(StepWaitMs));
     QVERIFY(waitForState(DeviceMonitor::Idle));
 
     QList<int> expectedProgress;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/trafficmodel.h"
+#include "testtimeouts.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -53,7 +54,7 @@ void TrafficModelTest::rowsComeInBatches()
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.pendingCount(), 50);
 
-    QVERIFY(QTest::qWaitFor([&] { return model.rowCount() == 50; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return model.rowCount() == 50; }, StepWaitMs));
     // A coarse timer may fire up to 5 % early.
     QVERIFY2(clock.elapsed() >= TrafficModel::BatchIntervalMs * 95 / 100,
         qPrintable(QString::number(clock.elapsed())));

@@ -5,6 +5,7 @@
 #include "devicemonitor/trafficmodel.h"
 #include "modbus/rtumodbus.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QColor>
 #include <QtTest>
@@ -72,7 +73,7 @@ bool TransactionRecordsTest::execute(
     const ModbusRequest request(ModbusRequest::ReadHoldingRegisters, address, count,
         [](ModbusRequest::Result, const ModbusRegisters &) {});
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
-    if (!modbus.request(slaveId, request) || !finished.wait(10000))
+    if (!modbus.request(slaveId, request) || !finished.wait(PassWaitMs))
         return false;
     if (result)
         *result = request.result();

@@ -3,6 +3,7 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -15,7 +16,7 @@
 
 namespace {
 
-const int absentSlave = 9;
+const int AbsentSlave = 9;
 
 } // namespace
 
@@ -96,7 +97,7 @@ bool RtuModbusTest::execute(RtuModbus &modbus, uint slaveId, const ModbusRequest
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
     if (!modbus.request(slaveId, request))
         return false;
-    if (!finished.wait(10000))
+    if (!finished.wait(PassWaitMs))
         return false;
     QTest::qWait(20);
     return finished.count() == 1;
@@ -305,7 +306,7 @@ void RtuModbusTest::absentSlaveTimesOut()
     const ModbusRequest read = readRegisters(0, 10, &reply, &calls);
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(execute(modbus, absentSlave, read));
+    QVERIFY(execute(modbus, AbsentSlave, read));
     QVERIFY(timer.elapsed() >= 90);
     QCOMPARE(calls, 1);
     QVERIFY(reply.isEmpty());
@@ -314,7 +315,7 @@ void RtuModbusTest::absentSlaveTimesOut()
     // A write to an absent slave only changes the result cell.
     const ModbusRequest write(ModbusRequest::WriteSingleRegister, 26, 1,
         [](ModbusRegisters &registers) { registers.setValue(26, 1); });
-    QVERIFY(execute(modbus, absentSlave, write));
+    QVERIFY(execute(modbus, AbsentSlave, write));
     QCOMPARE(write.result(), ModbusRequest::Timeout);
 
     // A relay switched off is as silent as an absent one; back on, it answers.
@@ -400,12 +401,12 @@ void RtuModbusTest::secondRequestWhilePendingIsRefused()
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
     int calls = 0;
     const ModbusRequest first = readRegisters(0, 10, nullptr, &calls);
-    QVERIFY(modbus.request(absentSlave, first));
+    QVERIFY(modbus.request(AbsentSlave, first));
     QVERIFY(modbus.isRunning());
     QTest::ignoreMessage(QtDebugMsg, "Previous request pending");
     QVERIFY(!modbus.request(1, readRegisters(0, 10)));
 
-    QVERIFY(finished.wait(5000));
+    QVERIFY(finished.wait(StepWaitMs));
     QTest::qWait(20);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(calls, 1);
@@ -422,7 +423,7 @@ void RtuModbusTest::cancelSwallowsTheTransaction()
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
     int calls = 0;
     const ModbusRequest read = readRegisters(0, 10, nullptr, &calls);
-    QVERIFY(modbus.request(absentSlave, read));
+    QVERIFY(modbus.request(AbsentSlave, read));
     QTest::qWait(50);
 
     QElapsedTimer timer;
@@ -464,7 +465,7 @@ void RtuModbusTest::manyCancelsLeaveTheEndpointUsable()
     QSignalSpy finished(&modbus, &RtuModbus::requestFinished);
 
     for (int i = 0; i < 300; ++i) {
-        const uint slave = i % 3 == 0 ? 1 : absentSlave;
+        const uint slave = i % 3 == 0 ? 1 : AbsentSlave;
         QVERIFY(modbus.request(slave, readRegisters(0, 10)));
         if (i % 4)
             QThread::usleep(uint(i % 7) * 1000);
@@ -541,7 +542,7 @@ void RtuModbusTest::destroyingDuringTransaction()
     auto *modbus = new RtuModbus;
     QVERIFY(open(*modbus));
     modbus->setResponseTimeout(5000);
-    QVERIFY(modbus->request(absentSlave, readRegisters(0, 10)));
+    QVERIFY(modbus->request(AbsentSlave, readRegisters(0, 10)));
     QTest::qWait(20);
     delete modbus;
 
@@ -561,12 +562,12 @@ void RtuModbusTest::responseTimeoutUsesSecondsAndMicroseconds()
 
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(execute(modbus, absentSlave, readRegisters(0, 10)));
+    QVERIFY(execute(modbus, AbsentSlave, readRegisters(0, 10)));
     QVERIFY2(timer.elapsed() >= 1050, qPrintable(QString::number(timer.elapsed())));
 
     modbus.setResponseTimeout(1200);
     timer.restart();
-    QVERIFY(execute(modbus, absentSlave, readRegisters(0, 10)));
+    QVERIFY(execute(modbus, AbsentSlave, readRegisters(0, 10)));
     QVERIFY2(timer.elapsed() >= 1150, qPrintable(QString::number(timer.elapsed())));
 }
 
@@ -648,7 +649,7 @@ void RtuModbusTest::zeroResponseTimeoutBecomesOneMillisecond()
     QElapsedTimer timer;
     timer.start();
     const ModbusRequest read = readRegisters(0, 10);
-    QVERIFY(execute(modbus, absentSlave, read));
+    QVERIFY(execute(modbus, AbsentSlave, read));
     QCOMPARE(read.result(), ModbusRequest::Timeout);
     QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
 }

@@ -16,7 +16,7 @@
 
 namespace {
 
-const QList<int> relayIds = { 1, 2, 3, 5 };
+const QList<int> RelayIds = { 1, 2, 3, 5 };
 
 // A plain libmodbus master on the client side of the line.
 class Master
@@ -220,7 +220,7 @@ private:
 
 void TestRelayBus::init()
 {
-    m_bus = std::make_unique<RelayBus>(relayIds);
+    m_bus = std::make_unique<RelayBus>(RelayIds);
     QString error;
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_master = std::make_unique<Master>(m_bus->portPath());
@@ -237,7 +237,7 @@ void TestRelayBus::mapMatchesState()
 {
     m_bus->setMeasurementsLive(false);
     QSet<quint32> serials;
-    for (int id : relayIds) {
+    for (int id : RelayIds) {
         QList<quint16> values;
         QCOMPARE(m_master->readRegisters(id, 0, 52, &values), 0);
         for (int address = 0; address < 52; ++address) {
@@ -268,7 +268,7 @@ void TestRelayBus::mapMatchesState()
                 QCOMPARE(values.at(i), m_bus->holdingRegister(id, first + i));
         }
     }
-    QCOMPARE(serials.size(), relayIds.size());
+    QCOMPARE(serials.size(), RelayIds.size());
 }
 
 void TestRelayBus::stateChangesReachTheLine()
@@ -409,9 +409,9 @@ void TestRelayBus::absentIdsKeepFrameSync()
         else
             QCOMPARE(error, ETIMEDOUT);
     }
-    QCOMPARE(found, relayIds);
+    QCOMPARE(found, RelayIds);
     QCOMPARE(m_bus->framesReceived() - frames, quint64(63));
-    QCOMPARE(m_bus->answersSent() - answers, quint64(relayIds.size()));
+    QCOMPARE(m_bus->answersSent() - answers, quint64(RelayIds.size()));
 
     m_master->setTimeout(200);
     QCOMPARE(m_master->readRegister(2, 8), quint16(2));

@@ -5,7 +5,7 @@
 
 namespace {
 
-const QString mbpollPath = QStringLiteral("/usr/bin/mbpoll");
+const QString MbpollPath = QStringLiteral("/usr/bin/mbpoll");
 
 struct PollResult
 {
@@ -57,7 +57,7 @@ private:
 void TestRelaysimProgram::initTestCase()
 {
     // scripts/test installs mbpoll: without it these checks would pass unseen.
-    QVERIFY2(QFileInfo::exists(mbpollPath), "mbpoll is not installed");
+    QVERIFY2(QFileInfo::exists(MbpollPath), "mbpoll is not installed");
     QVERIFY(m_directory.isValid());
     m_link = m_directory.filePath(QStringLiteral("relays"));
     m_program.start(QStringLiteral(RELAYSIM_PROGRAM),
@@ -85,7 +85,7 @@ PollResult TestRelaysimProgram::poll(
 {
     QProcess mbpoll;
     mbpoll.setProcessChannelMode(QProcess::MergedChannels);
-    mbpoll.start(mbpollPath,
+    mbpoll.start(MbpollPath,
         QStringList { QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"),
             QStringLiteral("19200"), QStringLiteral("-P"), QStringLiteral("none"),
             QStringLiteral("-0"), QStringLiteral("-1"), QStringLiteral("-o"),

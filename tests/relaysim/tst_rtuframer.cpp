@@ -13,8 +13,8 @@ QByteArray withCrc(QByteArray frame)
     return frame;
 }
 
-const QByteArray readRequest = withCrc(QByteArray::fromHex("0103000a0004"));
-const QByteArray writeRequest = withCrc(QByteArray::fromHex("0110002000020400010002"));
+const QByteArray ReadRequest = withCrc(QByteArray::fromHex("0103000a0004"));
+const QByteArray WriteRequest = withCrc(QByteArray::fromHex("0110002000020400010002"));
 
 } // namespace
 
@@ -35,8 +35,8 @@ void TestRtuFramer::crcMatchesTheModbusCheck()
 {
     // 01 03 00 00 00 0A is sent as ... C5 CD on every Modbus line.
     QCOMPARE(withCrc(QByteArray::fromHex("01030000000a")).right(2), QByteArray::fromHex("c5cd"));
-    QVERIFY(RtuFramer::hasValidCrc(readRequest));
-    QByteArray corrupted = readRequest;
+    QVERIFY(RtuFramer::hasValidCrc(ReadRequest));
+    QByteArray corrupted = ReadRequest;
     corrupted[3] = char(corrupted.at(3) ^ 1);
     QVERIFY(!RtuFramer::hasValidCrc(corrupted));
 }
@@ -47,17 +47,17 @@ void TestRtuFramer::cutsRequests_data()
     QTest::addColumn<QList<QByteArray>>("frames");
 
     QTest::newRow("read in one piece")
-        << QList<QByteArray> { readRequest } << QList<QByteArray> { readRequest };
+        << QList<QByteArray> { ReadRequest } << QList<QByteArray> { ReadRequest };
     QList<QByteArray> bytes;
-    for (char byte : readRequest)
+    for (char byte : ReadRequest)
         bytes.append(QByteArray(1, byte));
-    QTest::newRow("read byte by byte") << bytes << QList<QByteArray> { readRequest };
+    QTest::newRow("read byte by byte") << bytes << QList<QByteArray> { ReadRequest };
     QTest::newRow("write multiple, length from byte count")
-        << QList<QByteArray> { writeRequest.left(6), writeRequest.mid(6) }
-        << QList<QByteArray> { writeRequest };
-    QTest::newRow("back to back") << QList<QByteArray> { readRequest + writeRequest + readRequest }
-                                  << QList<QByteArray> { readRequest, writeRequest, readRequest };
-    QTest::newRow("incomplete") << QList<QByteArray> { writeRequest.left(12) }
+        << QList<QByteArray> { WriteRequest.left(6), WriteRequest.mid(6) }
+        << QList<QByteArray> { WriteRequest };
+    QTest::newRow("back to back") << QList<QByteArray> { ReadRequest + WriteRequest + ReadRequest }
+                                  << QList<QByteArray> { ReadRequest, WriteRequest, ReadRequest };
+    QTest::newRow("incomplete") << QList<QByteArray> { WriteRequest.left(12) }
                                 << QList<QByteArray>();
 }
 
@@ -76,25 +76,25 @@ void TestRtuFramer::cutsRequests()
 void TestRtuFramer::badCrcMakesItDeafUntilSilence()
 {
     RtuFramer framer;
-    QByteArray corrupted = readRequest;
+    QByteArray corrupted = ReadRequest;
     corrupted[7] = char(corrupted.at(7) ^ 0x40);
 
-    QVERIFY(framer.feed(corrupted + readRequest).isEmpty());
+    QVERIFY(framer.feed(corrupted + ReadRequest).isEmpty());
     // Without a silence the framer cannot know where the next frame starts.
-    QVERIFY(framer.feed(readRequest).isEmpty());
+    QVERIFY(framer.feed(ReadRequest).isEmpty());
     QVERIFY(framer.hasPending());
     QVERIFY(framer.silence().isEmpty());
     QVERIFY(!framer.hasPending());
-    QCOMPARE(framer.feed(readRequest), QList<QByteArray> { readRequest });
+    QCOMPARE(framer.feed(ReadRequest), QList<QByteArray> { ReadRequest });
 }
 
 void TestRtuFramer::silenceDropsAPartialFrame()
 {
     RtuFramer framer;
-    QVERIFY(framer.feed(readRequest.left(5)).isEmpty());
+    QVERIFY(framer.feed(ReadRequest.left(5)).isEmpty());
     QVERIFY(framer.hasPending());
     QVERIFY(framer.silence().isEmpty());
-    QCOMPARE(framer.feed(readRequest), QList<QByteArray> { readRequest });
+    QCOMPARE(framer.feed(ReadRequest), QList<QByteArray> { ReadRequest });
     QVERIFY(!framer.hasPending());
 }
 

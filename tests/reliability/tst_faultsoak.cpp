@@ -10,6 +10,8 @@
 #include "devicemonitor/devicemonitor.h"
 #include "namedchild.h"
 #include "relaybus.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicator.h"
 #include "ui/numberindicatoreditor.h"
@@ -20,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -122,8 +123,7 @@ private:
     bool startWrite(Rig &rig, bool retry);
     quint64 transactions() const;
 
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    SettingsFolder m_folder;
     std::vector<std::unique_ptr<Rig>> m_rigs;
     std::mt19937 m_random { 20240611 };
     QStringList m_problems;
@@ -135,9 +135,7 @@ void FaultSoakTest::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_previousDir = QDir::currentPath();
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_folder.isEntered());
 
     for (int id : SlaveIds) {
         auto rig = std::make_unique<Rig>();
@@ -160,8 +158,6 @@ void FaultSoakTest::cleanupTestCase()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_rigs.clear();
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
 }
 
 void FaultSoakTest::problem(const Rig &rig, const QString &what)
@@ -375,7 +371,7 @@ bool FaultSoakTest::startWrite(Rig &rig, bool retry)
                 [editor, editButton] {
                     return editor->value().status == Valid && editButton->isEnabled();
                 },
-                5000))
+                StepWaitMs))
             return false;
         editButton->click();
         auto *spinBox = editor->findChild<QDoubleSpinBox *>();
@@ -438,8 +434,8 @@ void FaultSoakTest::soak()
         child<QAction>(rig->window, "actionConnect")->trigger();
         QVERIFY(monitor->isConnected());
         child<QAbstractButton>(rig->window, "scanButton")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), rig->slaveId, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Refreshing, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), rig->slaveId, PassWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Refreshing, PassWaitMs);
         watch(*rig);
     }
 

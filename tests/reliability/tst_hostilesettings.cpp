@@ -3,17 +3,19 @@
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/mainwindow.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QValidator>
 #include <QtTest>
 
+#include <optional>
 #include <random>
 
 // The program started on a settings.ini full of damage: every key holding text where a number
@@ -68,21 +70,19 @@ private slots:
     void programStarts();
 
 private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<SettingsFolder> m_folder;
 };
 
 void HostileSettingsTest::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_previousDir = QDir::currentPath();
 }
 
 void HostileSettingsTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.emplace();
+    QVERIFY(m_folder->isEntered());
 }
 
 void HostileSettingsTest::cleanup()
@@ -92,8 +92,7 @@ void HostileSettingsTest::cleanup()
             widget->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void HostileSettingsTest::programStarts_data()
@@ -151,8 +150,8 @@ void HostileSettingsTest::programStarts()
     {
         MessageBoxAnswer answer(QStringLiteral("OK"));
         child<QAction>(window, "actionConnect")->trigger();
-        QVERIFY(answer.answered);
-        QVERIFY(answer.text.startsWith(QStringLiteral("Couldn`t open port")));
+        QVERIFY(answer.answered());
+        QVERIFY(answer.text().startsWith(QStringLiteral("Couldn`t open port")));
     }
     QVERIFY(!monitor->isConnected());
 

@@ -6,6 +6,8 @@
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicator.h"
 #include "ui/numberindicatoreditor.h"
@@ -17,10 +19,10 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <ctime>
+#include <optional>
 
 // The line goes away under the program: the simulator program serving it is killed (SIGKILL, so
 // its pseudo-terminal just closes) while the window auto-refreshes or writes. The program must
@@ -64,8 +66,7 @@ private:
     // Lets the program run for the given time; returns the share of one core it used.
     double cpuShareOver(int ms);
 
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<SettingsFolder> m_folder;
     QString m_link;
     QScopedPointer<QProcess> m_simulator;
     QSet<DeviceData *> m_read;
@@ -75,14 +76,13 @@ void LostLineTest::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_previousDir = QDir::currentPath();
 }
 
 void LostLineTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_link = m_dir->filePath(QStringLiteral("relay-line"));
+    m_folder.emplace();
+    QVERIFY(m_folder->isEntered());
+    m_link = m_folder->filePath(QStringLiteral("relay-line"));
     ConnectionSettings connection;
     connection.portName = m_link;
     saveConnectionSettings(connection);
@@ -99,8 +99,7 @@ void LostLineTest::cleanup()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     killSimulator();
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 bool LostLineTest::startSimulator()
@@ -112,11 +111,11 @@ bool LostLineTest::startSimulator()
             QString::number(CrashCount), QStringLiteral("--still"), QStringLiteral("--link"),
             m_link });
     // The program prints its device once the link is in place.
-    if (!m_simulator->waitForStarted(5000))
+    if (!m_simulator->waitForStarted(StepWaitMs))
         return false;
     QElapsedTimer elapsed;
     elapsed.start();
-    while (!m_simulator->canReadLine() && !elapsed.hasExpired(5000))
+    while (!m_simulator->canReadLine() && !elapsed.hasExpired(StepWaitMs))
         m_simulator->waitForReadyRead(100);
     return m_simulator->canReadLine() && QFileInfo::exists(m_link);
 }
@@ -126,7 +125,7 @@ void LostLineTest::killSimulator()
     if (!m_simulator)
         return;
     m_simulator->kill();
-    m_simulator->waitForFinished(5000);
+    m_simulator->waitForFinished(StepWaitMs);
     m_simulator.reset();
 }
 
@@ -140,7 +139,8 @@ MainWindow *LostLineTest::openConnectedWindow()
     child<QAction>(window, "actionConnect")->trigger();
     if (monitor->isConnected()) {
         child<QAbstractButton>(window, "scanButton")->click();
-        (void)QTest::qWaitFor([monitor] { return monitor->currentDeviceId() == SlaveId; }, 10000);
+        (void)QTest::qWaitFor(
+            [monitor] { return monitor->currentDeviceId() == SlaveId; }, PassWaitMs);
     }
     return window;
 }
@@ -182,7 +182,7 @@ void LostLineTest::lostDuringAutoRefresh()
     QVERIFY(monitor->isConnected());
     QCOMPARE(monitor->currentDeviceId(), SlaveId);
     auto *crashCount = child<NumberIndicator>(window, "crashCountNumberIndicator");
-    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), StepWaitMs);
     QCOMPARE(monitor->state(), DeviceMonitor::Refreshing);
 
     int passes = 0;
@@ -194,9 +194,10 @@ void LostLineTest::lostDuringAutoRefresh()
     // A read whose answer was already on the line when it died may still end
     // Valid, so only reads that start once a failure has shown are counted.
     killSimulator();
-    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Outdated }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        crashCount->value(), (DoubleValue { CrashCount, Outdated }), StepWaitMs);
     recordReads(window);
-    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 8, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 8, PassWaitMs);
     QVERIFY(!readStatuses().contains(Valid));
 
     // The program goes on refreshing, at its own pace rather than as fast as the dead line fails.
@@ -214,8 +215,8 @@ void LostLineTest::lostDuringAutoRefresh()
     {
         MessageBoxAnswer answer(QStringLiteral("OK"));
         child<QAction>(window, "actionConnect")->trigger();
-        QVERIFY(answer.answered);
-        QVERIFY2(answer.text.contains(m_link), qPrintable(answer.text));
+        QVERIFY(answer.answered());
+        QVERIFY2(answer.text().contains(m_link), qPrintable(answer.text()));
     }
     QVERIFY(!monitor->isConnected());
 
@@ -224,7 +225,7 @@ void LostLineTest::lostDuringAutoRefresh()
     child<QAction>(window, "actionConnect")->trigger();
     QVERIFY(monitor->isConnected());
     QCOMPARE(monitor->currentDeviceId(), SlaveId);
-    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(crashCount->value(), (DoubleValue { CrashCount, Valid }), StepWaitMs);
     QTRY_COMPARE(monitor->state(), DeviceMonitor::Refreshing);
     window->close();
 }
@@ -240,27 +241,28 @@ void LostLineTest::lostDuringWrite()
     auto *setpoints = child<QWidget>(window, "setpointsWidget");
     child<QTabWidget>(window, "tabWidget")->setCurrentWidget(setpoints);
     auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
 
     // Eighteen registers, one transaction each: the line dies after the first few.
     auto *block = window->findChild<SetpointsData *>();
     int written = 0;
     connect(block, &DeviceData::stateChanged, this,
         [&written](DeviceData::State current) { written += current == DeviceData::Writing; });
-    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(setpoints, "editButton")->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(setpoints, "editButton")->click();
     delay->findChild<QDoubleSpinBox *>()->setValue(delay->value().value == 2.0 ? 2.5 : 2.0);
     child<QAbstractButton>(setpoints, "setButton")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(written, 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(written, 1, StepWaitMs);
     QTest::qWait(30);
     killSimulator();
     recordReads(window);
 
     QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
-        QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId), 10000);
+        QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId), PassWaitMs);
     QTRY_VERIFY(!QApplication::overrideCursor());
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Outdated, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 4, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Outdated, StepWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_read.size(), 4, StepWaitMs);
     QVERIFY(!readStatuses().contains(Valid));
 
     child<QAction>(window, "actionDisconnect")->trigger();
@@ -268,7 +270,7 @@ void LostLineTest::lostDuringWrite()
     QVERIFY(startSimulator());
     child<QAction>(window, "actionConnect")->trigger();
     QVERIFY(monitor->isConnected());
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
     window->close();
 }
 

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "devicemonitor/devicemonitor.h"
+#include "namedchild.h"
+#include "quiettrace.h"
 #include "relaybus.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/mainwindow.h"
 
 #include <QAbstractButton>
@@ -9,12 +13,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 // The whole program, driven through its window, auto-refreshing a relay for
@@ -50,47 +51,6 @@ qint64 residentKiB()
     return fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) / 1024;
 }
 
-// Every transaction logs a few debug lines; ten thousand of them would only
-// bury the test's own output. Everything else still comes through.
-QtMessageHandler previousHandler = nullptr;
-
-void dropDebugMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type != QtDebugMsg)
-        previousHandler(type, context, text);
-}
-
-// libmodbus traces every frame to standard output. QtTest writes there as
-// well, so nothing may be verified while this is in scope.
-class SilencedStdout
-{
-public:
-    SilencedStdout()
-    {
-        std::fflush(stdout);
-        m_saved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDOUT_FILENO);
-            close(null);
-        }
-    }
-    ~SilencedStdout()
-    {
-        std::fflush(stdout);
-        if (m_saved >= 0) {
-            dup2(m_saved, STDOUT_FILENO);
-            close(m_saved);
-        }
-    }
-
-    SilencedStdout(const SilencedStdout &) = delete;
-    SilencedStdout &operator=(const SilencedStdout &) = delete;
-
-private:
-    int m_saved = -1;
-};
-
 } // namespace
 
 class RefreshMemoryTest : public QObject
@@ -108,9 +68,8 @@ private:
     // showing the next tab every TransactionsPerTab; false if it stalls.
     bool runTransactions(quint64 count);
 
+    SettingsFolder m_folder;
     QScopedPointer<RelayBus> m_bus;
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
     MainWindow *m_window = nullptr;
     QTabWidget *m_tabs = nullptr;
 };
@@ -118,11 +77,7 @@ private:
 void RefreshMemoryTest::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
-    // Before any worker thread exists: they call the handler too.
-    previousHandler = qInstallMessageHandler(dropDebugMessages);
-    m_previousDir = QDir::currentPath();
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_folder.isEntered());
 
     m_bus.reset(new RelayBus({ SlaveId }));
     QString error;
@@ -144,9 +99,6 @@ void RefreshMemoryTest::cleanupTestCase()
         m_window->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_bus.reset();
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
-    qInstallMessageHandler(previousHandler);
 }
 
 bool RefreshMemoryTest::runTransactions(quint64 count)
@@ -166,7 +118,7 @@ bool RefreshMemoryTest::runTransactions(quint64 count)
         if (seen != lastSeen) {
             lastSeen = seen;
             sinceProgress.restart();
-        } else if (sinceProgress.elapsed() > 5000) {
+        } else if (sinceProgress.elapsed() > StepWaitMs) {
             return false;
         }
         if (seen >= nextTab) {
@@ -182,20 +134,18 @@ void RefreshMemoryTest::autoRefreshKeepsMemoryFlat()
     m_window = new MainWindow;
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     m_window->show();
-    auto *monitor = m_window->findChild<DeviceMonitor *>(QStringLiteral("deviceMonitor"));
-    m_tabs = m_window->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
-    QVERIFY(monitor && m_tabs);
-    QVERIFY(m_window->findChild<QAction *>(QStringLiteral("actionAutoRefresh"))->isChecked());
+    auto *monitor = child<DeviceMonitor>(m_window, "deviceMonitor");
+    m_tabs = child<QTabWidget>(m_window, "tabWidget");
+    QVERIFY(child<QAction>(m_window, "actionAutoRefresh")->isChecked());
     // Below what the settings file allows: the passes follow each other as
     // fast as the line serves them.
     monitor->setAutoRefreshDelay(1);
 
-    m_window->findChild<QAction *>(QStringLiteral("actionConnect"))->trigger();
+    child<QAction>(m_window, "actionConnect")->trigger();
     QVERIFY(monitor->isConnected());
-    m_window->findChild<QLineEdit *>(QStringLiteral("scanRangeLineEdit"))
-        ->setText(QString::number(SlaveId));
-    m_window->findChild<QAbstractButton *>(QStringLiteral("scanButton"))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Refreshing, 10000);
+    child<QLineEdit>(m_window, "scanRangeLineEdit")->setText(QString::number(SlaveId));
+    child<QAbstractButton>(m_window, "scanButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Refreshing, PassWaitMs);
 
     qint64 before = 0;
     qint64 after = 0;
@@ -204,7 +154,7 @@ void RefreshMemoryTest::autoRefreshKeepsMemoryFlat()
     bool warmedUp = false;
     bool ranThrough = false;
     {
-        const SilencedStdout silenced;
+        const QuietTrace quiet;
         // Every tab shown and filled, the allocator's pools and the thread
         // stack cache in their steady state.
         warmedUp = runTransactions(WarmUpTransactions);

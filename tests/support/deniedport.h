@@ -26,7 +26,7 @@ public:
     class Unprivileged
     {
     public:
-        Unprivileged() : m_wasRoot(geteuid() == 0) { m_ok = !m_wasRoot || seteuid(nobody) == 0; }
+        Unprivileged() : m_wasRoot(geteuid() == 0) { m_ok = !m_wasRoot || seteuid(Nobody) == 0; }
         ~Unprivileged()
         {
             if (m_wasRoot && m_ok && seteuid(0) != 0)
@@ -39,7 +39,7 @@ public:
         bool ok() const { return m_ok; }
 
     private:
-        static constexpr uid_t nobody = 65534;
+        static constexpr uid_t Nobody = 65534;
         bool m_wasRoot;
         bool m_ok = false;
     };

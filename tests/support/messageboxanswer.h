@@ -18,8 +18,8 @@ public:
         m_timer.start(20);
     }
 
-    QString text;
-    bool answered = false;
+    QString text() const { return m_text; }
+    bool answered() const { return m_answered; }
 
 private:
     void answer()
@@ -27,10 +27,10 @@ private:
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
-        text = box->text();
+        m_text = box->text();
         for (QAbstractButton *button : box->buttons()) {
             if (button->text().remove(QLatin1Char('&')) == m_buttonText) {
-                answered = true;
+                m_answered = true;
                 m_timer.stop();
                 button->click();
                 return;
@@ -40,6 +40,8 @@ private:
 
     QString m_buttonText;
     QTimer m_timer;
+    QString m_text;
+    bool m_answered = false;
 };
 
 #endif // MESSAGEBOXANSWER_H

@@ -4,6 +4,7 @@
 
 #include "devicemonitor/devicedatamanager.h"
 #include "relaybus.h"
+#include "testtimeouts.h"
 
 #include <QScopedPointer>
 
@@ -26,8 +27,8 @@ public:
 
     // Starts the sequence and waits for deviceDataProcessed(deviceData);
     // false when it did not come in time.
-    bool read(int slaveId, DeviceData *deviceData, int timeoutMs = 10000);
-    bool write(int slaveId, DeviceData *deviceData, int timeoutMs = 10000);
+    bool read(int slaveId, DeviceData *deviceData, int timeoutMs = PassWaitMs);
+    bool write(int slaveId, DeviceData *deviceData, int timeoutMs = PassWaitMs);
 
 private:
     bool waitForProcessed(DeviceData *deviceData, int timeoutMs);

@@ -10,12 +10,12 @@
 
 namespace {
 
-const int relayId = 1;
+const int RelayId = 1;
 
 // Bits of the relay's module register.
-const quint16 apvBit = 0x01;
-const quint16 znz3I0Bit = 0x02;
-const quint16 znz3U0Bit = 0x04;
+const quint16 ApvBit = 0x01;
+const quint16 Znz3I0Bit = 0x02;
+const quint16 Znz3U0Bit = 0x04;
 
 // The panel with the blocks the main window gives it, for the current relay.
 struct Panel
@@ -72,37 +72,37 @@ private:
 void ConfigurationWidgetTest::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_line.reset(new SimulatedLine({ relayId }));
+    m_line.reset(new SimulatedLine({ RelayId }));
     QVERIFY(m_line->start());
 }
 
 void ConfigurationWidgetTest::init()
 {
     RelayBus &bus = m_line->bus();
-    bus.setRelayOnline(relayId, true);
+    bus.setRelayOnline(RelayId, true);
     m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
-    bus.setModules(relayId, apvBit | znz3I0Bit | znz3U0Bit);
+    bus.setModules(RelayId, ApvBit | Znz3I0Bit | Znz3U0Bit);
     // Range "2 - 82", Kt 60, Kt0 30, DI Block TO continuously, instant reset
     // off after 0.1 s.
     const QVector<QPair<int, quint16>> registers
         = { { 25, 2 }, { 26, 60 }, { 27, 30 }, { 28, 0 }, { 30, 0 }, { 31, 1 } };
     for (const auto &reg : registers)
-        bus.setHoldingRegister(relayId, reg.first, reg.second);
+        bus.setHoldingRegister(RelayId, reg.first, reg.second);
     bus.clearReceivedWrites();
 }
 
 bool ConfigurationWidgetTest::readAll(Panel &panel)
 {
-    return m_line->read(relayId, &panel.modules)
-        && m_line->read(relayId, &panel.meterageConfiguration)
-        && m_line->read(relayId, &panel.protectionConfiguration);
+    return m_line->read(RelayId, &panel.modules)
+        && m_line->read(RelayId, &panel.meterageConfiguration)
+        && m_line->read(RelayId, &panel.protectionConfiguration);
 }
 
 void ConfigurationWidgetTest::writeOnRequest(Panel &panel)
 {
     connect(&panel.widget, &ConfigurationWidget::write, &panel.widget, [this, &panel] {
-        m_line->manager().write(relayId, &panel.meterageConfiguration);
-        m_line->manager().write(relayId, &panel.protectionConfiguration);
+        m_line->manager().write(RelayId, &panel.meterageConfiguration);
+        m_line->manager().write(RelayId, &panel.protectionConfiguration);
     });
 }
 
@@ -121,16 +121,16 @@ void ConfigurationWidgetTest::editWaitsForValuesOfThisRelay()
     click(w, "editButton");
     QVERIFY(!panel.widget.isEditMode());
 
-    QVERIFY(m_line->read(relayId, &panel.modules));
-    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QVERIFY(m_line->read(RelayId, &panel.modules));
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     QVERIFY(!editButton->isEnabled());
-    QVERIFY(m_line->read(relayId, &panel.protectionConfiguration));
+    QVERIFY(m_line->read(RelayId, &panel.protectionConfiguration));
     QVERIFY(editButton->isEnabled());
 
     // Values shown outdated (in red) may still be edited.
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
-    bus.setRelayOnline(relayId, false);
-    QVERIFY(m_line->read(relayId, &panel.protectionConfiguration));
+    bus.setRelayOnline(RelayId, false);
+    QVERIFY(m_line->read(RelayId, &panel.protectionConfiguration));
     QCOMPARE(panel.protectionConfiguration.configuration().diBlockToMode.status, Outdated);
     QVERIFY(editButton->isEnabled());
     click(w, "editButton");
@@ -149,10 +149,10 @@ void ConfigurationWidgetTest::earthFaultModuleGatesKt0_data()
     QTest::addColumn<bool>("installed");
 
     QTest::newRow("no modules") << quint16(0) << false;
-    QTest::newRow("auto-reclose only") << apvBit << false;
-    QTest::newRow("earth fault 3I0") << znz3I0Bit << true;
-    QTest::newRow("earth fault 3I0 and 3U0") << znz3U0Bit << true;
-    QTest::newRow("all modules") << quint16(apvBit | znz3I0Bit | znz3U0Bit) << true;
+    QTest::newRow("auto-reclose only") << ApvBit << false;
+    QTest::newRow("earth fault 3I0") << Znz3I0Bit << true;
+    QTest::newRow("earth fault 3I0 and 3U0") << Znz3U0Bit << true;
+    QTest::newRow("all modules") << quint16(ApvBit | Znz3I0Bit | Znz3U0Bit) << true;
 }
 
 void ConfigurationWidgetTest::earthFaultModuleGatesKt0()
@@ -160,7 +160,7 @@ void ConfigurationWidgetTest::earthFaultModuleGatesKt0()
     QFETCH(quint16, modules);
     QFETCH(bool, installed);
 
-    m_line->bus().setModules(relayId, modules);
+    m_line->bus().setModules(RelayId, modules);
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -175,8 +175,8 @@ void ConfigurationWidgetTest::earthFaultModuleGatesKt0()
     QVERIFY(editorAt(w, "currentTransFactorIndicatorEditor")->isEditMode());
 
     // The module going away while editing takes Kt0 out of edit mode at once.
-    m_line->bus().setModules(relayId, 0);
-    QVERIFY(m_line->read(relayId, &panel.modules));
+    m_line->bus().setModules(RelayId, 0);
+    QVERIFY(m_line->read(RelayId, &panel.modules));
     QVERIFY(!editorAt(w, "zeroCurrentTransFactorIndicatorEditor")->isEditMode());
     QCOMPARE(indicatorText(w, "zeroCurrentTransFactorIndicatorEditor"), QString("-"));
     QVERIFY(panel.widget.isEditMode());
@@ -184,13 +184,13 @@ void ConfigurationWidgetTest::earthFaultModuleGatesKt0()
 
 void ConfigurationWidgetTest::outdatedModulesStillCount()
 {
-    m_line->bus().setModules(relayId, znz3I0Bit);
+    m_line->bus().setModules(RelayId, Znz3I0Bit);
     Panel panel;
     QVERIFY(readAll(panel));
 
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
-    m_line->bus().setRelayOnline(relayId, false);
-    QVERIFY(m_line->read(relayId, &panel.modules));
+    m_line->bus().setRelayOnline(RelayId, false);
+    QVERIFY(m_line->read(RelayId, &panel.modules));
     QCOMPARE(panel.modules.modules().status, Outdated);
     QVERIFY(editorAt(&panel.widget, "zeroCurrentTransFactorIndicatorEditor")->isEnabled());
 }
@@ -202,11 +202,11 @@ void ConfigurationWidgetTest::setHandsOverRegisterValues_data()
     QTest::addColumn<quint16>("expectedResettingTime");
     QTest::addColumn<quint16>("expectedKt0");
 
-    QTest::newRow("with earth fault, 0.3 s") << znz3I0Bit << 0.3 << quint16(3) << quint16(150);
+    QTest::newRow("with earth fault, 0.3 s") << Znz3I0Bit << 0.3 << quint16(3) << quint16(150);
     // Halves are not truncated away: 0.5 / 0.1 is just below 5 in binary.
-    QTest::newRow("with earth fault, 0.5 s") << znz3U0Bit << 0.5 << quint16(5) << quint16(150);
+    QTest::newRow("with earth fault, 0.5 s") << Znz3U0Bit << 0.5 << quint16(5) << quint16(150);
     // Kt0 was never offered, so the relay's own value goes back.
-    QTest::newRow("without earth fault") << apvBit << 0.2 << quint16(2) << quint16(30);
+    QTest::newRow("without earth fault") << ApvBit << 0.2 << quint16(2) << quint16(30);
 }
 
 void ConfigurationWidgetTest::setHandsOverRegisterValues()
@@ -217,7 +217,7 @@ void ConfigurationWidgetTest::setHandsOverRegisterValues()
     QFETCH(quint16, expectedKt0);
 
     RelayBus &bus = m_line->bus();
-    bus.setModules(relayId, modules);
+    bus.setModules(RelayId, modules);
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -234,21 +234,21 @@ void ConfigurationWidgetTest::setHandsOverRegisterValues()
     spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(resettingTime);
     click(w, "setButton");
 
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
-    QCOMPARE(bus.holdingRegister(relayId, 25), quint16(3));
-    QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));
-    QCOMPARE(bus.holdingRegister(relayId, 27), expectedKt0);
-    QCOMPARE(bus.holdingRegister(relayId, 28), quint16(20));
-    QCOMPARE(bus.holdingRegister(relayId, 30), quint16(1));
-    QCOMPARE(bus.holdingRegister(relayId, 31), expectedResettingTime);
+    QCOMPARE(bus.holdingRegister(RelayId, 25), quint16(3));
+    QCOMPARE(bus.holdingRegister(RelayId, 26), quint16(1234));
+    QCOMPARE(bus.holdingRegister(RelayId, 27), expectedKt0);
+    QCOMPARE(bus.holdingRegister(RelayId, 28), quint16(20));
+    QCOMPARE(bus.holdingRegister(RelayId, 30), quint16(1));
+    QCOMPARE(bus.holdingRegister(RelayId, 31), expectedResettingTime);
 }
 
 void ConfigurationWidgetTest::unknownCodeIsWrittenBackUnchanged()
 {
     // A code no item offers leaves the combo without a choice; writing its
     // data would put 0 into the relay, a code nobody chose.
-    m_line->bus().setHoldingRegister(relayId, 25, 7);
+    m_line->bus().setHoldingRegister(RelayId, 25, 7);
     Panel panel;
     QVERIFY(readAll(panel));
     writeOnRequest(panel);
@@ -257,8 +257,8 @@ void ConfigurationWidgetTest::unknownCodeIsWrittenBackUnchanged()
     click(&panel.widget, "editButton");
     QCOMPARE(comboOf(&panel.widget, "currentRangeEnumIndicatorEditor")->currentIndex(), -1);
     click(&panel.widget, "setButton");
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(m_line->bus().holdingRegister(relayId, 25), quint16(7));
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(m_line->bus().holdingRegister(RelayId, 25), quint16(7));
 }
 
 void ConfigurationWidgetTest::cancelWritesNothing()
@@ -311,18 +311,18 @@ void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode()
 
     // The relay goes silent, or comes back, between the two blocks.
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
-    bus.setRelayOnline(relayId, measurementAnswered);
+    bus.setRelayOnline(RelayId, measurementAnswered);
     connect(&panel.meterageConfiguration, &DeviceData::stateChanged, &panel.widget,
         [&bus, protectionAnswered](DeviceData::State current, DeviceData::State previous) {
             if (current == DeviceData::Inactive && previous == DeviceData::Writing)
-                bus.setRelayOnline(relayId, protectionAnswered);
+                bus.setRelayOnline(RelayId, protectionAnswered);
         });
 
     click(w, "editButton");
     spinBoxOf(w, "currentTransFactorIndicatorEditor")->setValue(1234);
     spinBoxOf(w, "mtzInstantResettingTimeIndicatorEditor")->setValue(0.4);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), successful);
     QCOMPARE(panel.widget.isEditMode(), !successful);
     if (successful)
@@ -334,13 +334,13 @@ void ConfigurationWidgetTest::onlyASuccessfulWriteEndsEditMode()
     QVERIFY(editorAt(w, "mtzInstantResettingTimeIndicatorEditor")->isEditMode());
 
     disconnect(&panel.meterageConfiguration, &DeviceData::stateChanged, &panel.widget, nullptr);
-    bus.setRelayOnline(relayId, true);
+    bus.setRelayOnline(RelayId, true);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
     QVERIFY(!panel.widget.isEditMode());
-    QCOMPARE(bus.holdingRegister(relayId, 26), quint16(1234));
-    QCOMPARE(bus.holdingRegister(relayId, 31), quint16(4));
+    QCOMPARE(bus.holdingRegister(RelayId, 26), quint16(1234));
+    QCOMPARE(bus.holdingRegister(RelayId, 31), quint16(4));
 }
 
 void ConfigurationWidgetTest::resetBlocksShowAsMissing()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "namedchild.h"
 #include "relaybus.h"
 #include "ui/connectionsettingsdialog.h"
 
@@ -29,16 +30,6 @@ bool operator==(const ConnectionSettings &a, const ConnectionSettings &b)
     const SerialPortSettings &y = b.serialPortSettings;
     return a.portName == b.portName && x.baudRate() == y.baudRate() && x.parity() == y.parity()
         && x.dataBits() == y.dataBits() && x.stopBits() == y.stopBits();
-}
-
-QComboBox *comboBox(QDialog &dialog, const char *name)
-{
-    return dialog.findChild<QComboBox *>(QLatin1String(name));
-}
-
-QPushButton *button(QDialog &dialog, const char *name)
-{
-    return dialog.findChild<QPushButton *>(QLatin1String(name));
 }
 
 // What the user does when picking an item from the list.
@@ -119,11 +110,15 @@ void ConnectionSettingsDialogTest::fieldsShowTheRecord()
     ConnectionSettingsDialog dialog(settings);
 
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Connection settings"));
-    QCOMPARE(comboBox(dialog, "portNameComboBox")->currentData().toString(), m_bus.portPath());
-    QCOMPARE(comboBox(dialog, "baudRateComboBox")->currentText(), QString::number(baudRate));
-    QCOMPARE(comboBox(dialog, "parityComboBox")->currentText(), parityText);
-    QCOMPARE(comboBox(dialog, "dataBitsComboBox")->currentText(), QString::number(dataBits));
-    QCOMPARE(comboBox(dialog, "stopBitsComboBox")->currentText(), QString::number(stopBits));
+    QCOMPARE(
+        child<QComboBox>(&dialog, "portNameComboBox")->currentData().toString(), m_bus.portPath());
+    QCOMPARE(
+        child<QComboBox>(&dialog, "baudRateComboBox")->currentText(), QString::number(baudRate));
+    QCOMPARE(child<QComboBox>(&dialog, "parityComboBox")->currentText(), parityText);
+    QCOMPARE(
+        child<QComboBox>(&dialog, "dataBitsComboBox")->currentText(), QString::number(dataBits));
+    QCOMPARE(
+        child<QComboBox>(&dialog, "stopBitsComboBox")->currentText(), QString::number(stopBits));
 }
 
 void ConnectionSettingsDialogTest::valuesOutsideTheListsSaveAsZero()
@@ -132,9 +127,9 @@ void ConnectionSettingsDialogTest::valuesOutsideTheListsSaveAsZero()
     ConnectionSettingsDialog dialog(settings);
     for (const char *name :
         { "baudRateComboBox", "parityComboBox", "dataBitsComboBox", "stopBitsComboBox" })
-        QCOMPARE(comboBox(dialog, name)->currentIndex(), -1);
+        QCOMPARE(child<QComboBox>(&dialog, name)->currentIndex(), -1);
 
-    button(dialog, "saveButton")->click();
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(settings == makeSettings(m_bus.portPath(), 0, 0, 0, 0));
 }
@@ -143,13 +138,13 @@ void ConnectionSettingsDialogTest::saveWritesTheEdits()
 {
     ConnectionSettings settings = makeSettings(m_bus.portPath(), 19200, 0, 8, 1);
     ConnectionSettingsDialog dialog(settings);
-    pick(comboBox(dialog, "baudRateComboBox"), 38400u);
-    pick(comboBox(dialog, "parityComboBox"), int(SerialPortSettings::OddParity));
-    pick(comboBox(dialog, "dataBitsComboBox"), 7);
-    pick(comboBox(dialog, "stopBitsComboBox"), 2);
+    pick(child<QComboBox>(&dialog, "baudRateComboBox"), 38400u);
+    pick(child<QComboBox>(&dialog, "parityComboBox"), int(SerialPortSettings::OddParity));
+    pick(child<QComboBox>(&dialog, "dataBitsComboBox"), 7);
+    pick(child<QComboBox>(&dialog, "stopBitsComboBox"), 2);
     QVERIFY(settings == makeSettings(m_bus.portPath(), 19200, 0, 8, 1));
 
-    button(dialog, "saveButton")->click();
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(settings == makeSettings(m_bus.portPath(), 38400, 1, 7, 2));
 }
@@ -171,12 +166,12 @@ void ConnectionSettingsDialogTest::cancelLeavesTheRecord()
     ConnectionSettingsDialog dialog(settings);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    pick(comboBox(dialog, "baudRateComboBox"), 9600u);
-    pick(comboBox(dialog, "stopBitsComboBox"), 2);
-    comboBox(dialog, "portNameComboBox")->setCurrentIndex(-1);
+    pick(child<QComboBox>(&dialog, "baudRateComboBox"), 9600u);
+    pick(child<QComboBox>(&dialog, "stopBitsComboBox"), 2);
+    child<QComboBox>(&dialog, "portNameComboBox")->setCurrentIndex(-1);
 
     if (how == "cancel")
-        button(dialog, "cancelButton")->click();
+        child<QPushButton>(&dialog, "cancelButton")->click();
     else if (how == "escape")
         QTest::keyClick(&dialog, Qt::Key_Escape);
     else
@@ -232,15 +227,15 @@ void ConnectionSettingsDialogTest::pseudoTerminalIsOffered()
     ConnectionSettings settings = makeSettings(path, 19200, 0, 8, 1);
     ConnectionSettingsDialog dialog(settings);
 
-    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    QComboBox *ports = child<QComboBox>(&dialog, "portNameComboBox");
     QCOMPARE(ports->currentData().toString(), path);
     QCOMPARE(ports->currentText(), path);
-    QCOMPARE(dialog.findChild<QLabel *>("descritptionValueLabel")->text(), QString());
+    QCOMPARE(child<QLabel>(&dialog, "descritptionValueLabel")->text(), QString());
 
-    button(dialog, "refreshPortNameListButton")->click();
+    child<QPushButton>(&dialog, "refreshPortNameListButton")->click();
     QCOMPARE(ports->currentData().toString(), path);
 
-    button(dialog, "saveButton")->click();
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(settings.portName, path);
 }
 
@@ -253,8 +248,8 @@ void ConnectionSettingsDialogTest::symbolicLinkIsOffered()
 
     ConnectionSettings settings = makeSettings(link, 19200, 0, 8, 1);
     ConnectionSettingsDialog dialog(settings);
-    QCOMPARE(comboBox(dialog, "portNameComboBox")->currentData().toString(), link);
-    button(dialog, "saveButton")->click();
+    QCOMPARE(child<QComboBox>(&dialog, "portNameComboBox")->currentData().toString(), link);
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(settings.portName, link);
 }
 
@@ -262,11 +257,11 @@ void ConnectionSettingsDialogTest::missingPathIsNotOffered()
 {
     ConnectionSettings settings = makeSettings("/dev/pts/no-such-terminal", 19200, 0, 8, 1);
     ConnectionSettingsDialog dialog(settings);
-    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    QComboBox *ports = child<QComboBox>(&dialog, "portNameComboBox");
     QCOMPARE(ports->currentIndex(), -1);
     QCOMPARE(ports->findData(settings.portName), -1);
 
-    button(dialog, "saveButton")->click();
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(settings.portName, QString());
 }
 
@@ -280,7 +275,7 @@ void ConnectionSettingsDialogTest::portPathAndBareNameMatch()
     for (const QString &configured : { port, "/dev/" + port }) {
         ConnectionSettings settings = makeSettings(configured, 19200, 0, 8, 1);
         ConnectionSettingsDialog dialog(settings);
-        QComboBox *ports = comboBox(dialog, "portNameComboBox");
+        QComboBox *ports = child<QComboBox>(&dialog, "portNameComboBox");
         QCOMPARE(ports->currentData().toString(), port);
         QVERIFY(ports->currentText().startsWith(port + " ("));
         QCOMPARE(ports->findData("/dev/" + port), -1); // not offered twice
@@ -295,14 +290,14 @@ void ConnectionSettingsDialogTest::refreshKeepsTheChosenPort()
 
     ConnectionSettings settings = makeSettings(m_bus.portPath(), 19200, 0, 8, 1);
     ConnectionSettingsDialog dialog(settings);
-    QComboBox *ports = comboBox(dialog, "portNameComboBox");
+    QComboBox *ports = child<QComboBox>(&dialog, "portNameComboBox");
     pick(ports, port);
     ports->setCurrentIndex(-1); // the list empties on refresh
-    button(dialog, "refreshPortNameListButton")->click();
+    child<QPushButton>(&dialog, "refreshPortNameListButton")->click();
     QCOMPARE(ports->currentData().toString(), port);
     QVERIFY(ports->findData(m_bus.portPath()) >= 0);
 
-    button(dialog, "saveButton")->click();
+    child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(settings.portName, port);
 }
 

@@ -2,7 +2,7 @@
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
-#include "simulatedline.h"
+#include "panelfixture.h"
 #include "ui/crashlogwidget.h"
 #include "ui/numberindicator.h"
 
@@ -17,15 +17,6 @@
 namespace {
 
 constexpr int RelayId = 1;
-
-template<typename Widget>
-Widget *child(const QWidget *panel, const char *name)
-{
-    auto *widget = panel->findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the crash log form has no %s", name);
-    return widget;
-}
 
 } // namespace
 
@@ -155,7 +146,7 @@ void TestCrashLogWidget::outdatedCountStillOffersRefresh()
 
     auto *indicator = child<NumberIndicator>(m_panel.data(), "crashCountNumberIndicator");
     QCOMPARE(indicator->text(), QStringLiteral("5"));
-    QVERIFY(indicator->styleSheet().contains(QLatin1String("color: red")));
+    QVERIFY(isShownInRed(indicator));
     QVERIFY(refreshButton()->isEnabled());
 }
 

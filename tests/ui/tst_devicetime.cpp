@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "panelfixture.h"
 #include "relaybus.h"
 #include "ui/devicetimedialog.h"
 #include "ui/devicetimewidget.h"
@@ -13,32 +14,7 @@
 
 namespace {
 
-const QList<int> relayIds = { 1, 2, 3 };
-
-QLabel *label(QWidget &widget, const char *name)
-{
-    return widget.findChild<QLabel *>(QLatin1String(name));
-}
-
-QPushButton *button(QWidget &widget, const char *name)
-{
-    return widget.findChild<QPushButton *>(QLatin1String(name));
-}
-
-QCheckBox *checkBox(QWidget &widget, const char *name)
-{
-    return widget.findChild<QCheckBox *>(QLatin1String(name));
-}
-
-QDateTimeEdit *dateTimeEdit(QWidget &widget)
-{
-    return widget.findChild<QDateTimeEdit *>(QStringLiteral("dateTimeEdit"));
-}
-
-bool isRed(QWidget *widget)
-{
-    return widget->styleSheet().contains(QLatin1String("red"));
-}
+const QList<int> RelayIds = { 1, 2, 3 };
 
 QString shortText(const QDateTime &dateTime)
 {
@@ -60,7 +36,7 @@ bool passes(DeviceData *block, Start start)
             }
             return false;
         },
-        10000);
+        PassWaitMs);
 }
 
 // The relay clock runs on while the test reads it back.
@@ -119,7 +95,7 @@ private:
     bool readTime();
     void enterTime(DeviceTimeDialog &dialog, const QDateTime &dateTime, bool autoDst);
 
-    RelayBus m_bus { relayIds };
+    RelayBus m_bus { RelayIds };
     QScopedPointer<DeviceMonitor> m_monitor;
     QScopedPointer<DeviceTimeData> m_time;
 };
@@ -140,14 +116,14 @@ void DeviceTimeTest::init()
     settings.portName = m_bus.portPath();
     QVERIFY(m_monitor->connectToPort(settings));
     m_monitor->scan(1, 3);
-    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
     QCOMPARE(m_monitor->currentDeviceId(), 1);
     m_bus.clearReceivedWrites();
 }
 
 void DeviceTimeTest::cleanup()
 {
-    for (int id : relayIds)
+    for (int id : RelayIds)
         m_bus.setRelayOnline(id, true);
     m_monitor.reset();
     m_time.reset();
@@ -160,11 +136,11 @@ bool DeviceTimeTest::readTime()
 
 void DeviceTimeTest::enterTime(DeviceTimeDialog &dialog, const QDateTime &dateTime, bool autoDst)
 {
-    QCheckBox *systemTime = checkBox(dialog, "systemTimeCheckBox");
+    QCheckBox *systemTime = child<QCheckBox>(&dialog, "systemTimeCheckBox");
     if (systemTime->isChecked())
         systemTime->click();
-    dateTimeEdit(dialog)->setDateTime(dateTime);
-    checkBox(dialog, "autoDstCheckBox")->setChecked(autoDst);
+    child<QDateTimeEdit>(&dialog, "dateTimeEdit")->setDateTime(dateTime);
+    child<QCheckBox>(&dialog, "autoDstCheckBox")->setChecked(autoDst);
 }
 
 void DeviceTimeTest::widgetShowsTheRelayClock_data()
@@ -188,15 +164,15 @@ void DeviceTimeTest::widgetShowsTheRelayClock()
 
     DeviceTimeWidget widget;
     QCOMPARE(widget.title(), QStringLiteral("Device time"));
-    QCOMPARE(button(widget, "setTimeButton")->text(), QStringLiteral("Set"));
+    QCOMPARE(child<QPushButton>(&widget, "setTimeButton")->text(), QStringLiteral("Set"));
     widget.setDeviceTimeData(m_time.data());
     QVERIFY(readTime());
 
     const QDateTime read = m_time->deviceTime().dateTime.value;
     QVERIFY(isAbout(read, clock));
-    QCOMPARE(label(widget, "dateTimeLabel")->text(), shortText(read));
-    QCOMPARE(label(widget, "autoDstLabel")->text(), dstText);
-    QVERIFY(!isRed(label(widget, "autoDstLabel")));
+    QCOMPARE(child<QLabel>(&widget, "dateTimeLabel")->text(), shortText(read));
+    QCOMPARE(child<QLabel>(&widget, "autoDstLabel")->text(), dstText);
+    QVERIFY(!isShownInRed(child<QLabel>(&widget, "autoDstLabel")));
 }
 
 void DeviceTimeTest::widgetNoDataAndOutdated()
@@ -204,39 +180,44 @@ void DeviceTimeTest::widgetNoDataAndOutdated()
     m_bus.setHoldingRegister(1, 15, 1);
     DeviceTimeWidget widget;
     widget.setDeviceTimeData(m_time.data());
-    QCOMPARE(label(widget, "dateTimeLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+    QCOMPARE(child<QLabel>(&widget, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(
+        child<QLabel>(&widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
 
     QVERIFY(readTime());
-    const QString shown = label(widget, "dateTimeLabel")->text();
+    const QString shown = child<QLabel>(&widget, "dateTimeLabel")->text();
     QVERIFY(shown != QStringLiteral("-"));
 
     m_bus.setRelayOnline(1, false);
     QVERIFY(readTime());
     QCOMPARE(m_time->deviceTime().autoDst.status, Outdated);
-    QCOMPARE(label(widget, "dateTimeLabel")->text(), shown);
-    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST enabled"));
-    QVERIFY(isRed(label(widget, "dateTimeLabel")));
-    QVERIFY(isRed(label(widget, "autoDstLabel")));
+    QCOMPARE(child<QLabel>(&widget, "dateTimeLabel")->text(), shown);
+    QCOMPARE(child<QLabel>(&widget, "autoDstLabel")->text(),
+        QStringLiteral("Auto adjust for DST enabled"));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "dateTimeLabel")));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "autoDstLabel")));
 
     // Another device selected: the values of the last one are gone.
     m_time->reset();
-    QCOMPARE(label(widget, "dateTimeLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
-    QVERIFY(!isRed(label(widget, "autoDstLabel")));
+    QCOMPARE(child<QLabel>(&widget, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(
+        child<QLabel>(&widget, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+    QVERIFY(!isShownInRed(child<QLabel>(&widget, "autoDstLabel")));
 }
 
 void DeviceTimeTest::dialogShowsTheCurrentTime()
 {
     m_bus.setHoldingRegister(1, 15, 2);
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
-    QCOMPARE(label(dialog, "dateTimeLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
+    QCOMPARE(child<QLabel>(&dialog, "dateTimeLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(
+        child<QLabel>(&dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST -"));
 
     QVERIFY(readTime());
-    QCOMPARE(
-        label(dialog, "dateTimeLabel")->text(), shortText(m_time->deviceTime().dateTime.value));
-    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST disabled"));
+    QCOMPARE(child<QLabel>(&dialog, "dateTimeLabel")->text(),
+        shortText(m_time->deviceTime().dateTime.value));
+    QCOMPARE(child<QLabel>(&dialog, "autoDstLabel")->text(),
+        QStringLiteral("Auto adjust for DST disabled"));
 }
 
 void DeviceTimeTest::setWritesToTheCurrentDevice()
@@ -245,20 +226,22 @@ void DeviceTimeTest::setWritesToTheCurrentDevice()
     const QDateTime chosen(QDate(2024, 3, 5), QTime(8, 7, 6));
     enterTime(dialog, chosen, false);
 
-    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
+    QVERIFY(
+        passes(m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setButton")->click(); }));
     compareWrites(m_bus.receivedWrites(),
         { { 1, 15, 0 }, { 1, 14, 0x0706 }, { 1, 13, 0x0508 }, { 1, 12, 0x1803 } });
     QVERIFY(isAbout(m_bus.clock(1), chosen));
     QVERIFY(!isAbout(m_bus.clock(2), chosen));
     QCOMPARE(m_bus.holdingRegister(1, 15), quint16(0));
-    QCOMPARE(
-        label(dialog, "writeResultLabel")->text(), QStringLiteral("Device 1 took the new time."));
-    QVERIFY(!isRed(label(dialog, "writeResultLabel")));
+    QCOMPARE(child<QLabel>(&dialog, "writeResultLabel")->text(),
+        QStringLiteral("Device 1 took the new time."));
+    QVERIFY(!isShownInRed(child<QLabel>(&dialog, "writeResultLabel")));
 
     // The dialog stays open; the relay shows the new time at the next read.
     QVERIFY(readTime());
     QVERIFY(isAbout(m_time->deviceTime().dateTime.value, chosen));
-    QCOMPARE(label(dialog, "autoDstLabel")->text(), QStringLiteral("Auto adjust for DST disabled"));
+    QCOMPARE(child<QLabel>(&dialog, "autoDstLabel")->text(),
+        QStringLiteral("Auto adjust for DST disabled"));
 }
 
 // No relay answers a broadcast: it must not read as a failure.
@@ -268,17 +251,18 @@ void DeviceTimeTest::setToAllBroadcasts()
     const QDateTime chosen(QDate(2031, 11, 30), QTime(22, 45, 10));
     enterTime(dialog, chosen, true);
 
-    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setToAllButton")->click(); }));
+    QVERIFY(passes(
+        m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setToAllButton")->click(); }));
     compareWrites(m_bus.receivedWrites(),
         { { 0, 15, 1 }, { 0, 14, 0x2D0A }, { 0, 13, 0x1E16 }, { 0, 12, 0x1F0B } });
-    for (int id : relayIds) {
+    for (int id : RelayIds) {
         QVERIFY2(isAbout(m_bus.clock(id), chosen), qPrintable(m_bus.clock(id).toString()));
         QCOMPARE(m_bus.holdingRegister(id, 15), quint16(1));
     }
-    QLabel *result = label(dialog, "writeResultLabel");
+    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
     QCOMPARE(result->text(),
         QStringLiteral("The new time was sent to all devices; a broadcast is not confirmed."));
-    QVERIFY(!isRed(result));
+    QVERIFY(!isShownInRed(result));
 }
 
 void DeviceTimeTest::failedWriteIsReported()
@@ -287,23 +271,25 @@ void DeviceTimeTest::failedWriteIsReported()
     enterTime(dialog, QDateTime(QDate(2024, 3, 5), QTime(8, 7, 6)), false);
     m_bus.setRelayOnline(1, false);
 
-    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
-    QLabel *result = label(dialog, "writeResultLabel");
+    QVERIFY(
+        passes(m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setButton")->click(); }));
+    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
     QCOMPARE(result->text(), QStringLiteral("Device 1 did not confirm the new time."));
-    QVERIFY(isRed(result));
+    QVERIFY(isShownInRed(result));
 
     // A later write that lands replaces the failure.
     m_bus.setRelayOnline(1, true);
-    QVERIFY(passes(m_time.data(), [&dialog] { button(dialog, "setButton")->click(); }));
+    QVERIFY(
+        passes(m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setButton")->click(); }));
     QCOMPARE(result->text(), QStringLiteral("Device 1 took the new time."));
-    QVERIFY(!isRed(result));
+    QVERIFY(!isShownInRed(result));
 }
 
 void DeviceTimeTest::dstCheckBoxFollowsTheRelayOnce()
 {
     m_bus.setHoldingRegister(1, 15, 1);
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
-    QCheckBox *autoDst = checkBox(dialog, "autoDstCheckBox");
+    QCheckBox *autoDst = child<QCheckBox>(&dialog, "autoDstCheckBox");
     QVERIFY(!autoDst->isChecked());
 
     QVERIFY(readTime());
@@ -319,15 +305,15 @@ void DeviceTimeTest::dstCheckBoxFollowsTheRelayOnce()
     QVERIFY(readTime());
     QCOMPARE(m_time->deviceTime().autoDst.status, Outdated);
     DeviceTimeDialog second(m_time.data(), m_monitor.data());
-    QVERIFY(checkBox(second, "autoDstCheckBox")->isChecked());
-    QVERIFY(isRed(label(second, "autoDstLabel")));
+    QVERIFY(child<QCheckBox>(&second, "autoDstCheckBox")->isChecked());
+    QVERIFY(isShownInRed(child<QLabel>(&second, "autoDstLabel")));
 }
 
 void DeviceTimeTest::systemTimeMode()
 {
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
-    QDateTimeEdit *edit = dateTimeEdit(dialog);
-    QCheckBox *systemTime = checkBox(dialog, "systemTimeCheckBox");
+    QDateTimeEdit *edit = child<QDateTimeEdit>(&dialog, "dateTimeEdit");
+    QCheckBox *systemTime = child<QCheckBox>(&dialog, "systemTimeCheckBox");
 
     QVERIFY(systemTime->isChecked());
     QVERIFY(edit->isReadOnly());
@@ -352,13 +338,13 @@ void DeviceTimeTest::systemTimeMode()
 void DeviceTimeTest::editLimits()
 {
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
-    QDateTimeEdit *edit = dateTimeEdit(dialog);
+    QDateTimeEdit *edit = child<QDateTimeEdit>(&dialog, "dateTimeEdit");
     const QDateTime minimum(QDate(2000, 1, 1), QTime(0, 0));
     const QDateTime maximum(QDate(2100, 1, 1), QTime(0, 0));
     QCOMPARE(edit->minimumDateTime(), minimum);
     QCOMPARE(edit->maximumDateTime(), maximum);
 
-    checkBox(dialog, "systemTimeCheckBox")->click();
+    child<QCheckBox>(&dialog, "systemTimeCheckBox")->click();
     edit->setDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)));
     QCOMPARE(edit->dateTime(), minimum);
     edit->setDateTime(QDateTime(QDate(2100, 1, 1), QTime(0, 0, 1)));
@@ -368,8 +354,8 @@ void DeviceTimeTest::editLimits()
 void DeviceTimeTest::buttonsFollowTheMonitor()
 {
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
-    QPushButton *set = button(dialog, "setButton");
-    QPushButton *setToAll = button(dialog, "setToAllButton");
+    QPushButton *set = child<QPushButton>(&dialog, "setButton");
+    QPushButton *setToAll = child<QPushButton>(&dialog, "setToAllButton");
     QVERIFY(set->isEnabled());
     QVERIFY(setToAll->isEnabled());
 
@@ -386,8 +372,8 @@ void DeviceTimeTest::buttonsFollowTheMonitor()
 
     // Opened while disconnected: nothing can be written.
     DeviceTimeDialog disconnected(m_time.data(), m_monitor.data());
-    QVERIFY(!button(disconnected, "setButton")->isEnabled());
-    QVERIFY(!button(disconnected, "setToAllButton")->isEnabled());
+    QVERIFY(!child<QPushButton>(&disconnected, "setButton")->isEnabled());
+    QVERIFY(!child<QPushButton>(&disconnected, "setToAllButton")->isEnabled());
 }
 
 void DeviceTimeTest::titleNamesTheCurrentDevice()

@@ -19,12 +19,12 @@
 
 namespace {
 
-const QString indicatorBlack = QStringLiteral("QLabel[enabled=\"true\"] { color: black }");
-const QString indicatorRed = QStringLiteral("QLabel[enabled=\"true\"] { color: red }");
-const QString utilityBlack
+const QString IndicatorBlack = QStringLiteral("QLabel[enabled=\"true\"] { color: black }");
+const QString IndicatorRed = QStringLiteral("QLabel[enabled=\"true\"] { color: red }");
+const QString UtilityBlack
     = QStringLiteral("QLabel[enabled=\"true\"] { color: black } "
                      "QCheckBox { color: black } QDoubleSpinBox { color: black }");
-const QString utilityRed = QStringLiteral("QLabel[enabled=\"true\"] { color: red } "
+const QString UtilityRed = QStringLiteral("QLabel[enabled=\"true\"] { color: red } "
                                           "QCheckBox { color: red } QDoubleSpinBox { color: red }");
 
 enum RangeSet { NoRanges, LivePhase, LiveZero, CrashPhase };
@@ -131,9 +131,9 @@ void TestIndicators::statusText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("styleSheet");
 
-    QTest::newRow("no data shows the undefined text") << NoData << "-" << indicatorBlack;
-    QTest::newRow("valid is black") << Valid << "42" << indicatorBlack;
-    QTest::newRow("outdated is red") << Outdated << "42" << indicatorRed;
+    QTest::newRow("no data shows the undefined text") << NoData << "-" << IndicatorBlack;
+    QTest::newRow("valid is black") << Valid << "42" << IndicatorBlack;
+    QTest::newRow("outdated is red") << Outdated << "42" << IndicatorRed;
 }
 
 void TestIndicators::statusText()
@@ -159,7 +159,7 @@ void TestIndicators::unknownStatusKeepsText()
     indicator.setStatusText(Outdated, QStringLiteral("7"));
     indicator.setStatusText(DataStatus(5), QStringLiteral("8"));
     QCOMPARE(indicator.text(), QStringLiteral("7"));
-    QCOMPARE(indicator.styleSheet(), indicatorRed);
+    QCOMPARE(indicator.styleSheet(), IndicatorRed);
 }
 
 void TestIndicators::numberFormatting_data()
@@ -264,13 +264,13 @@ void TestIndicators::currentStatus()
 
     indicator.setValue({ 12000, Outdated });
     QCOMPARE(indicator.text(), QStringLiteral("12.00 kA"));
-    QCOMPARE(indicator.styleSheet(), indicatorRed);
+    QCOMPARE(indicator.styleSheet(), IndicatorRed);
 
     // Blocks hold a missing value as 0, which takes the display back to
     // amperes for the next device.
     indicator.setValue({ 0, NoData });
     QCOMPARE(indicator.text(), QStringLiteral("-"));
-    QCOMPARE(indicator.styleSheet(), indicatorBlack);
+    QCOMPARE(indicator.styleSheet(), IndicatorBlack);
     QCOMPARE(indicator.unit(), int(CurrentIndicator::Amperes));
     indicator.setValue({ 9600, Valid });
     QCOMPARE(indicator.text(), QStringLiteral("9,600.00 A"));
@@ -291,7 +291,7 @@ void TestIndicators::enumIndicator()
     QCOMPARE(indicator.text(), QStringLiteral("on"));
     indicator.setValue({ 0, Outdated });
     QCOMPARE(indicator.text(), QStringLiteral("off"));
-    QCOMPARE(indicator.styleSheet(), indicatorRed);
+    QCOMPARE(indicator.styleSheet(), IndicatorRed);
     indicator.setValue({ 7, Valid });
     QCOMPARE(indicator.text(), QString());
     indicator.setValue({ 1, NoData });
@@ -412,17 +412,17 @@ void TestIndicators::labelValue_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("styleSheet");
 
-    QTest::newRow("no data") << NoData << true << QString() << "-" << utilityBlack;
+    QTest::newRow("no data") << NoData << true << QString() << "-" << UtilityBlack;
     QTest::newRow("no data, own undefined text")
-        << NoData << true << QStringLiteral("none") << "none" << utilityBlack;
+        << NoData << true << QStringLiteral("none") << "none" << UtilityBlack;
     QTest::newRow("no data on a disabled label")
-        << NoData << false << QString() << "-" << utilityBlack;
-    QTest::newRow("valid") << Valid << true << QString() << "new" << utilityBlack;
-    QTest::newRow("outdated") << Outdated << true << QString() << "new" << utilityRed;
+        << NoData << false << QString() << "-" << UtilityBlack;
+    QTest::newRow("valid") << Valid << true << QString() << "new" << UtilityBlack;
+    QTest::newRow("outdated") << Outdated << true << QString() << "new" << UtilityRed;
     QTest::newRow("valid on a disabled label")
-        << Valid << false << QString() << "old" << utilityBlack;
+        << Valid << false << QString() << "old" << UtilityBlack;
     QTest::newRow("outdated on a disabled label")
-        << Outdated << false << QString() << "old" << utilityRed;
+        << Outdated << false << QString() << "old" << UtilityRed;
 }
 
 void TestIndicators::labelValue()
@@ -447,11 +447,11 @@ void TestIndicators::checkValue_data()
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QString>("styleSheet");
 
-    QTest::newRow("no data unchecks") << NoData << true << false << utilityBlack;
-    QTest::newRow("no data unchecks a disabled box") << NoData << false << false << utilityBlack;
-    QTest::newRow("valid") << Valid << true << true << utilityBlack;
-    QTest::newRow("outdated") << Outdated << true << true << utilityRed;
-    QTest::newRow("disabled keeps its state") << Outdated << false << false << utilityRed;
+    QTest::newRow("no data unchecks") << NoData << true << false << UtilityBlack;
+    QTest::newRow("no data unchecks a disabled box") << NoData << false << false << UtilityBlack;
+    QTest::newRow("valid") << Valid << true << true << UtilityBlack;
+    QTest::newRow("outdated") << Outdated << true << true << UtilityRed;
+    QTest::newRow("disabled keeps its state") << Outdated << false << false << UtilityRed;
 }
 
 void TestIndicators::checkValue()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/modulesdata.h"
-#include "simulatedline.h"
+#include "panelfixture.h"
 #include "ui/deviceinfowidget.h"
 #include "ui/moduleswidget.h"
 #include "ui/servicewidget.h"
@@ -13,22 +13,7 @@
 
 namespace {
 
-const int relayId = 4;
-
-QLabel *label(QWidget &widget, const QString &name)
-{
-    return widget.findChild<QLabel *>(name);
-}
-
-QFrame *frame(QWidget &widget, const QString &name)
-{
-    return widget.findChild<QFrame *>(name);
-}
-
-bool isRed(QWidget *widget)
-{
-    return widget->styleSheet().contains(QLatin1String("red"));
-}
+const int RelayId = 4;
 
 DeviceInfo deviceInfo(qint64 serialNumber, qint64 softwareVersion, DataStatus status)
 {
@@ -40,15 +25,15 @@ DeviceInfo deviceInfo(qint64 serialNumber, qint64 softwareVersion, DataStatus st
     return info;
 }
 
-const QStringList earthFaultFrames
+const QStringList EarthFaultFrames
     = { "moduleZnzFrame", "moduleZnz3I0Frame", "moduleZnz3I03U0Frame" };
 
 // The one earth-fault frame that is not hidden.
 QString shownEarthFaultFrame(QWidget &widget)
 {
     QStringList shown;
-    for (const QString &name : earthFaultFrames) {
-        if (!frame(widget, name)->isHidden())
+    for (const QString &name : EarthFaultFrames) {
+        if (!child<QFrame>(&widget, name)->isHidden())
             shown.append(name);
     }
     return shown.join(QLatin1Char(','));
@@ -81,7 +66,7 @@ private slots:
 private:
     void readModules(ModulesData *modules);
 
-    SimulatedLine m_line { { relayId } };
+    SimulatedLine m_line { { RelayId } };
 };
 
 void InfoPanelsTest::initTestCase()
@@ -121,10 +106,10 @@ void InfoPanelsTest::deviceInfoText()
 
     DeviceInfoWidget widget;
     widget.setDeviceInfo(deviceInfo(serialNumber, softwareVersion, Valid));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), serialText);
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), versionText);
-    QCOMPARE(label(widget, "modbusIdValueLabel")->text(), QStringLiteral("7"));
-    QCOMPARE(label(widget, "modbusBaudRateValueLabel")->text(), QStringLiteral("192"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), serialText);
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), versionText);
+    QCOMPARE(child<QLabel>(&widget, "modbusIdValueLabel")->text(), QStringLiteral("7"));
+    QCOMPARE(child<QLabel>(&widget, "modbusBaudRateValueLabel")->text(), QStringLiteral("192"));
 }
 
 void InfoPanelsTest::deviceInfoStatus()
@@ -133,20 +118,20 @@ void InfoPanelsTest::deviceInfoStatus()
     QCOMPARE(widget.title(), QStringLiteral("Device info"));
     for (const char *name : { "modbusIdLabel", "modbusIdValueLabel", "modbusBaudRateLabel",
              "modbusBaudRateValueLabel" })
-        QVERIFY2(widget.findChild<QWidget *>(name)->isHidden(), name);
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
+        QVERIFY2(child(&widget, name)->isHidden(), name);
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
 
     widget.setDeviceInfo(deviceInfo(42, 105, Outdated));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("0000042"));
-    QVERIFY(isRed(label(widget, "serialNumberValueLabel")));
-    QVERIFY(isRed(label(widget, "softwareVersionValueLabel")));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("0000042"));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "serialNumberValueLabel")));
+    QVERIFY(isShownInRed(child<QLabel>(&widget, "softwareVersionValueLabel")));
 
     // No current device any more: nothing left of the previous one.
     widget.setDeviceInfo(DeviceInfo());
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
-    QVERIFY(!isRed(label(widget, "serialNumberValueLabel")));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("-"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("-"));
+    QVERIFY(!isShownInRed(child<QLabel>(&widget, "serialNumberValueLabel")));
 }
 
 void InfoPanelsTest::deviceInfoVersionIgnoresTheLocale()
@@ -155,28 +140,28 @@ void InfoPanelsTest::deviceInfoVersionIgnoresTheLocale()
     DeviceInfoWidget widget;
     widget.setDeviceInfo(deviceInfo(1234567, 105, Valid));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("1234567"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("1234567"));
 }
 
 // The serial number spans two registers, the high word first.
 void InfoPanelsTest::deviceInfoFromTheRelay()
 {
-    m_line.bus().setHoldingRegister(relayId, 1, 105);
-    m_line.bus().setHoldingRegister(relayId, 2, 0x0001);
-    m_line.bus().setHoldingRegister(relayId, 3, 0x0002);
+    m_line.bus().setHoldingRegister(RelayId, 1, 105);
+    m_line.bus().setHoldingRegister(RelayId, 2, 0x0001);
+    m_line.bus().setHoldingRegister(RelayId, 3, 0x0002);
     DeviceInfoData data;
-    QVERIFY(m_line.read(relayId, &data));
+    QVERIFY(m_line.read(RelayId, &data));
 
     DeviceInfoWidget widget;
     widget.setDeviceInfo(data.deviceInfo());
-    QCOMPARE(label(widget, "serialNumberValueLabel")->text(), QStringLiteral("0065538"));
-    QCOMPARE(label(widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
+    QCOMPARE(child<QLabel>(&widget, "serialNumberValueLabel")->text(), QStringLiteral("0065538"));
+    QCOMPARE(child<QLabel>(&widget, "softwareVersionValueLabel")->text(), QStringLiteral("1.05"));
 }
 
 void InfoPanelsTest::readModules(ModulesData *modules)
 {
-    QVERIFY(m_line.read(relayId, modules));
+    QVERIFY(m_line.read(RelayId, modules));
 }
 
 void InfoPanelsTest::modules_data()
@@ -207,19 +192,19 @@ void InfoPanelsTest::modules()
     QFETCH(QString, earthFaultFrame);
     QFETCH(bool, earthFault);
 
-    m_line.bus().setModules(relayId, quint16(register24));
+    m_line.bus().setModules(RelayId, quint16(register24));
     ModulesData data;
     ModulesWidget widget;
     widget.setModulesData(&data);
     readModules(&data);
 
-    QCOMPARE(frame(widget, "moduleApvFrame")->isEnabled(), apv);
-    QCOMPARE(frame(widget, "moduleIndFrame")->isEnabled(), ind);
+    QCOMPARE(child<QFrame>(&widget, "moduleApvFrame")->isEnabled(), apv);
+    QCOMPARE(child<QFrame>(&widget, "moduleIndFrame")->isEnabled(), ind);
     QCOMPARE(shownEarthFaultFrame(widget), earthFaultFrame);
-    QCOMPARE(frame(widget, earthFaultFrame)->isEnabled(), earthFault);
+    QCOMPARE(child<QFrame>(&widget, earthFaultFrame)->isEnabled(), earthFault);
     for (const QString &name :
-        earthFaultFrames + QStringList { "moduleApvFrame", "moduleIndFrame" })
-        QVERIFY2(!isRed(frame(widget, name)), qPrintable(name));
+        EarthFaultFrames + QStringList { "moduleApvFrame", "moduleIndFrame" })
+        QVERIFY2(!isShownInRed(child<QFrame>(&widget, name)), qPrintable(name));
 }
 
 void InfoPanelsTest::modulesNeverRead()
@@ -227,16 +212,16 @@ void InfoPanelsTest::modulesNeverRead()
     ModulesData data;
     ModulesWidget widget;
     QCOMPARE(widget.title(), QStringLiteral("Modules"));
-    QCOMPARE(label(widget, "moduleApvLabel")->text(), QStringLiteral("APV"));
-    QCOMPARE(label(widget, "moduleIndLabel")->text(), QStringLiteral("IND"));
-    QVERIFY(label(widget, "moduleZnz3I0Label")->text().contains("3I<sub>0</sub>"));
-    QVERIFY(label(widget, "moduleZnz3I03U0Label")->text().contains("3U<sub>0</sub>"));
+    QCOMPARE(child<QLabel>(&widget, "moduleApvLabel")->text(), QStringLiteral("APV"));
+    QCOMPARE(child<QLabel>(&widget, "moduleIndLabel")->text(), QStringLiteral("IND"));
+    QVERIFY(child<QLabel>(&widget, "moduleZnz3I0Label")->text().contains("3I<sub>0</sub>"));
+    QVERIFY(child<QLabel>(&widget, "moduleZnz3I03U0Label")->text().contains("3U<sub>0</sub>"));
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 
     widget.setModulesData(&data);
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleIndFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleZnzFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleIndFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleZnzFrame")->isEnabled());
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 }
 
@@ -244,74 +229,75 @@ void InfoPanelsTest::modulesNeverRead()
 void InfoPanelsTest::modulesStaleKeepTheirFlagsInRed()
 {
     for (int register24 : { 0x3, 0x6 }) {
-        m_line.bus().setModules(relayId, quint16(register24));
+        m_line.bus().setModules(RelayId, quint16(register24));
         ModulesData data;
         ModulesWidget widget;
         widget.setModulesData(&data);
         readModules(&data);
 
-        m_line.bus().setRelayOnline(relayId, false);
+        m_line.bus().setRelayOnline(RelayId, false);
         readModules(&data);
-        m_line.bus().setRelayOnline(relayId, true);
+        m_line.bus().setRelayOnline(RelayId, true);
         QCOMPARE(data.modules().status, Outdated);
 
         const QString shown = shownEarthFaultFrame(widget);
         QCOMPARE(shown, register24 == 0x3 ? "moduleZnz3I0Frame" : "moduleZnzFrame");
-        QVERIFY(frame(widget, shown)->isEnabled());
-        QCOMPARE(frame(widget, "moduleApvFrame")->isEnabled(), register24 == 0x3);
+        QVERIFY(child<QFrame>(&widget, shown)->isEnabled());
+        QCOMPARE(child<QFrame>(&widget, "moduleApvFrame")->isEnabled(), register24 == 0x3);
         for (const QString &name : QStringList { "moduleApvFrame", "moduleIndFrame", shown })
-            QVERIFY2(isRed(frame(widget, name)), qPrintable(name));
+            QVERIFY2(isShownInRed(child<QFrame>(&widget, name)), qPrintable(name));
 
         // The next good read clears the red.
         readModules(&data);
-        QVERIFY(!isRed(frame(widget, shown)));
-        QVERIFY(!isRed(frame(widget, "moduleApvFrame")));
+        QVERIFY(!isShownInRed(child<QFrame>(&widget, shown)));
+        QVERIFY(!isShownInRed(child<QFrame>(&widget, "moduleApvFrame")));
     }
 }
 
 void InfoPanelsTest::modulesResetShowsNothingInstalled()
 {
-    m_line.bus().setModules(relayId, 0xF);
+    m_line.bus().setModules(RelayId, 0xF);
     ModulesData data;
     ModulesWidget widget;
     widget.setModulesData(&data);
     readModules(&data);
-    QVERIFY(frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
 
     data.reset();
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleIndFrame")->isEnabled());
-    QVERIFY(!frame(widget, "moduleZnzFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleIndFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleZnzFrame")->isEnabled());
     QCOMPARE(shownEarthFaultFrame(widget), QStringLiteral("moduleZnzFrame"));
 }
 
 void InfoPanelsTest::modulesFollowOnlyTheAttachedBlock()
 {
-    m_line.bus().setModules(relayId, 0x1);
+    m_line.bus().setModules(RelayId, 0x1);
     ModulesData first;
     ModulesData second;
     ModulesWidget widget;
     widget.setModulesData(&first);
     widget.setModulesData(&second);
     readModules(&first);
-    QVERIFY(!frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(!child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
     readModules(&second);
-    QVERIFY(frame(widget, "moduleApvFrame")->isEnabled());
+    QVERIFY(child<QFrame>(&widget, "moduleApvFrame")->isEnabled());
 }
 
 void InfoPanelsTest::servicePanel()
 {
     ServiceWidget widget;
     QVERIFY(widget.findChild<QGroupBox *>("groupBox_8"));
-    QCOMPARE(label(widget, "label_54")->text(), QStringLiteral("Serial number:"));
-    QCOMPARE(label(widget, "label_55")->text(), QStringLiteral("Order number:"));
+    QCOMPARE(child<QLabel>(&widget, "label_54")->text(), QStringLiteral("Serial number:"));
+    QCOMPARE(child<QLabel>(&widget, "label_55")->text(), QStringLiteral("Order number:"));
     for (const char *name : { "lineEdit", "lineEdit_2" }) {
         auto *edit = widget.findChild<QLineEdit *>(name);
         QVERIFY2(edit, name);
         QVERIFY(edit->text().isEmpty());
         QVERIFY(!edit->isReadOnly());
     }
-    QCOMPARE(label(widget, "label_54")->buddy(), widget.findChild<QLineEdit *>("lineEdit"));
+    QCOMPARE(
+        child<QLabel>(&widget, "label_54")->buddy(), widget.findChild<QLineEdit *>("lineEdit"));
 }
 
 QTEST_MAIN(InfoPanelsTest)

@@ -8,6 +8,8 @@
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "relaybus.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/baseindicator.h"
 #include "ui/configurationwidget.h"
 #include "ui/devicetimedialog.h"
@@ -27,10 +29,11 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
+
+#include <optional>
 
 // The whole program in-process, driven through its window against relays 2, 3
 // and 5 on a simulated line.
@@ -62,8 +65,7 @@ private:
     QString connectionText(MainWindow *window) const;
 
     QScopedPointer<RelayBus> m_bus;
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<SettingsFolder> m_folder;
 };
 
 void MainWindowTest::initTestCase()
@@ -74,13 +76,12 @@ void MainWindowTest::initTestCase()
     QString error;
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_bus->setMeasurementsLive(false);
-    m_previousDir = QDir::currentPath();
 }
 
 void MainWindowTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.emplace();
+    QVERIFY(m_folder->isEntered());
     m_bus->clearReceivedWrites();
     m_bus->setCrashCount(2, 3);
     for (int id : { 2, 3, 5 })
@@ -95,8 +96,7 @@ void MainWindowTest::cleanup()
             widget->close();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 MainWindow *MainWindowTest::openWindow()
@@ -127,7 +127,7 @@ void MainWindowTest::connectAndScan(MainWindow *window, const QString &range)
     QVERIFY(scanButton->isEnabled());
     scanButton->click();
     QCOMPARE(monitor->state(), DeviceMonitor::Scanning);
-    QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, PassWaitMs);
 }
 
 void MainWindowTest::startsDisconnectedWithDefaults()
@@ -164,11 +164,11 @@ void MainWindowTest::failedConnectNamesTheReason()
 
     MessageBoxAnswer answer(QStringLiteral("OK"));
     child<QAction>(window, "actionConnect")->trigger();
-    QVERIFY(answer.answered);
-    QVERIFY2(answer.text.contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
-        qPrintable(answer.text));
-    QVERIFY2(
-        answer.text.contains(QString::fromLocal8Bit(strerror(ENOENT))), qPrintable(answer.text));
+    QVERIFY(answer.answered());
+    QVERIFY2(answer.text().contains(QStringLiteral("\"/dev/korvel-missing-adapter\"")),
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QString::fromLocal8Bit(strerror(ENOENT))),
+        qPrintable(answer.text()));
     QVERIFY(child<QAction>(window, "actionConnect")->isEnabled());
     QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
@@ -190,12 +190,13 @@ void MainWindowTest::deniedPortNamesTheGroup()
             QSKIP("Running as root without the right to act as another user");
         child<QAction>(window, "actionConnect")->trigger();
     }
-    QVERIFY(answer.answered);
+    QVERIFY(answer.answered());
+    QVERIFY2(answer.text().contains(QStringLiteral("\"%1\"").arg(port.path())),
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("not allowed to use this port")),
+        qPrintable(answer.text()));
     QVERIFY2(
-        answer.text.contains(QStringLiteral("\"%1\"").arg(port.path())), qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("not allowed to use this port")),
-        qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text));
+        answer.text().contains(QStringLiteral("\"dialout\" group")), qPrintable(answer.text()));
     QCOMPARE(connectionText(window), QStringLiteral("Disconnected"));
     window->close();
 }
@@ -228,7 +229,7 @@ void MainWindowTest::wholeSession()
     const QString expectedPhaseA = phaseA < 10000
         ? QStringLiteral("%L1 A").arg(phaseA, 0, 'f', 2)
         : QStringLiteral("%L1 kA").arg(phaseA / 1000, 0, 'f', 2);
-    QTRY_COMPARE_WITH_TIMEOUT(phaseAIndicator->text(), expectedPhaseA, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(phaseAIndicator->text(), expectedPhaseA, StepWaitMs);
     QTRY_COMPARE(
         child<BaseIndicator>(window, "crashCountNumberIndicator")->text(), QStringLiteral("3"));
     QVERIFY(!child<BaseIndicator>(window, "latestCrashTypeEnumIndicator")->text().isEmpty());
@@ -239,47 +240,48 @@ void MainWindowTest::wholeSession()
     auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
     tabs->setCurrentWidget(configuration);
     auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
-    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, StepWaitMs);
     // Edit waits for the whole tab to have been read.
     QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(configuration, "editButton")->click();
     QVERIFY(configuration->isEditMode());
     kt->findChild<QDoubleSpinBox *>()->setValue(1234);
     child<QAbstractButton>(configuration, "setButton")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 26), quint16(1234), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 26), quint16(1234), StepWaitMs);
     QTRY_VERIFY(!configuration->isEditMode());
-    QTRY_COMPARE_WITH_TIMEOUT(kt->value(), (DoubleValue { 1234, Valid }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value(), (DoubleValue { 1234, Valid }), StepWaitMs);
     QVERIFY(statusText(window).startsWith(QStringLiteral("Written: configuration (Device 2)")));
 
     // Setpoints likewise.
     auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
     tabs->setCurrentWidget(setpoints);
     auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(child<QAbstractButton>(setpoints, "editButton")->isEnabled(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(setpoints, "editButton")->click();
     delay->findChild<QDoubleSpinBox *>()->setValue(2.5);
     child<QAbstractButton>(setpoints, "setButton")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 35), quint16(25), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value(), (DoubleValue { 2.5, Valid }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 35), quint16(25), StepWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value(), (DoubleValue { 2.5, Valid }), StepWaitMs);
 
     // Crash log: Refresh lists the records; Clear answered with Cancel writes
     // nothing, answered with Clear empties the relay's log.
     QWidget *crashLog = child<QWidget>(window, "crashLogWidget");
     tabs->setCurrentWidget(crashLog);
     auto *refresh = child<QAbstractButton>(crashLog, "refreshButton");
-    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), StepWaitMs);
     refresh->click();
     auto *list = child<QTreeView>(crashLog, "crashLogTreeView");
-    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 3, StepWaitMs);
 
     m_bus->clearReceivedWrites();
     {
         MessageBoxAnswer answer(QStringLiteral("Cancel"));
         child<QAbstractButton>(crashLog, "clearButton")->click();
-        QVERIFY(answer.answered);
-        QCOMPARE(answer.text, QStringLiteral("Are you sure to clear log?"));
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Are you sure to clear log?"));
     }
     QTest::qWait(300);
     QVERIFY(m_bus->receivedWrites().isEmpty());
@@ -287,10 +289,10 @@ void MainWindowTest::wholeSession()
     {
         MessageBoxAnswer answer(QStringLiteral("Clear"));
         child<QAbstractButton>(crashLog, "clearButton")->click();
-        QVERIFY(answer.answered);
+        QVERIFY(answer.answered());
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 0x4000), quint16(0), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(2, 0x4000), quint16(0), StepWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 0, StepWaitMs);
 
     // Device time: Set for the current relay, then Set to All.
     m_bus->clearReceivedWrites();
@@ -302,7 +304,7 @@ void MainWindowTest::wholeSession()
     auto *setTime = child<QAbstractButton>(dialog, "setButton");
     QTRY_VERIFY(setTime->isEnabled());
     setTime->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 4, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 4, StepWaitMs);
     QList<int> addresses;
     for (const ReceivedWrite &write : m_bus->receivedWrites()) {
         QCOMPARE(write.slaveId, 2);
@@ -313,7 +315,7 @@ void MainWindowTest::wholeSession()
     // the dialog refuses another write.
     QTRY_COMPARE(window->findChild<DeviceTimeData *>()->state(), DeviceData::Inactive);
     child<QAbstractButton>(dialog, "setToAllButton")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 8, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 8, StepWaitMs);
     QCOMPARE(m_bus->receivedWrites().last().slaveId, 0);
     QTRY_COMPARE(statusText(window), QStringLiteral("Sent to all devices: device time"));
     dialog->close();
@@ -344,27 +346,28 @@ void MainWindowTest::failedWriteStaysEditable()
     auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
     child<QTabWidget>(window, "tabWidget")->setCurrentWidget(configuration);
     auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
-    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, StepWaitMs);
     const quint16 before = m_bus->holdingRegister(3, 26);
 
     QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(configuration, "editButton")->isEnabled(), 5000);
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(configuration, "editButton")->click();
     kt->findChild<QDoubleSpinBox *>()->setValue(before == 777 ? 778 : 777);
     m_bus->setRelayOnline(3, false);
     child<QAbstractButton>(configuration, "setButton")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(statusText(window).startsWith(QStringLiteral("Write failed")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        statusText(window).startsWith(QStringLiteral("Write failed")), StepWaitMs);
     QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
     QVERIFY(configuration->isEditMode());
     QCOMPARE(m_bus->holdingRegister(3, 26), before);
-    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::overrideCursor(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::overrideCursor(), StepWaitMs);
     QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
     QVERIFY(configuration->isEditMode());
 
     // Once the relay answers again, Set retries with the same values.
     m_bus->setRelayOnline(3, true);
     child<QAbstractButton>(configuration, "setButton")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), StepWaitMs);
     QVERIFY(m_bus->holdingRegister(3, 26) != before);
     window->close();
 }
@@ -391,14 +394,14 @@ void MainWindowTest::nothingOfThePreviousRelayRemains()
     auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
     auto *crashList = child<QTreeView>(crashLog, "crashLogTreeView");
     tabs->setCurrentWidget(configuration);
-    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(kt->value().status, Valid, StepWaitMs);
     tabs->setCurrentWidget(setpoints);
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
     tabs->setCurrentWidget(crashLog);
     auto *refresh = child<QAbstractButton>(crashLog, "refreshButton");
-    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(refresh->isEnabled(), StepWaitMs);
     refresh->click();
-    QTRY_COMPARE_WITH_TIMEOUT(crashList->model()->rowCount(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(crashList->model()->rowCount(), 3, StepWaitMs);
 
     tabs->setCurrentWidget(child<QWidget>(window, "monitorWidget"));
     const DeviceListModel *devices = monitor->deviceListModel();
@@ -413,7 +416,7 @@ void MainWindowTest::nothingOfThePreviousRelayRemains()
 
     // Relay 5 read on its tab, then the line closed.
     tabs->setCurrentWidget(setpoints);
-    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
     QTRY_VERIFY(child<QAbstractButton>(setpoints, "editButton")->isEnabled());
     child<QAction>(window, "actionDisconnect")->trigger();
     QCOMPARE(delay->value().status, NoData);
@@ -435,12 +438,12 @@ void MainWindowTest::silentRelayIsReported()
     QVERIFY(silent->isHidden());
 
     m_bus->setRelayOnline(3, false);
-    QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), PassWaitMs);
     QCOMPARE(silent->text(), QStringLiteral("Device 3 does not answer"));
     QCOMPARE(connectionText(window), QStringLiteral("Connected (%1)").arg(m_bus->portPath()));
 
     m_bus->setRelayOnline(3, true);
-    QTRY_COMPARE_WITH_TIMEOUT(silent->text(), QStringLiteral("Device 3 answers again"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(silent->text(), QStringLiteral("Device 3 answers again"), PassWaitMs);
     QVERIFY(!silent->isHidden());
     window->close();
 }

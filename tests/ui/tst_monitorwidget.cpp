@@ -7,7 +7,7 @@
 #include "devicedata/meteragedata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/relaydatetime.h"
-#include "simulatedline.h"
+#include "panelfixture.h"
 #include "ui/monitorwidget.h"
 #include "ui/numberindicator.h"
 
@@ -41,17 +41,6 @@ enum Register : int {
 // Address and value pairs.
 using RegisterValues = QVector<QPair<int, quint16>>;
 
-const QString red = QStringLiteral("color: red");
-
-template<typename Widget = QWidget>
-Widget *child(const QWidget *panel, const char *name)
-{
-    auto *widget = panel->findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the monitor form has no %s", name);
-    return widget;
-}
-
 QString text(const QWidget *panel, const char *name)
 {
     return child<QLabel>(panel, name)->text();
@@ -62,7 +51,7 @@ bool isChecked(const QWidget *panel, const char *name)
     return child<QCheckBox>(panel, name)->isChecked();
 }
 
-const char *const indicationNames[]
+const char *const IndicationNames[]
     = { "discreteInputBlockTo", "discreteInputRpv", "discreteInputAChR", "discreteInputSis",
           "ledApvReady", "ledMtz", "ledApv", "ledTo", "ledZnz", "ledAChR" };
 
@@ -175,7 +164,7 @@ void TestMonitorWidget::nothingKnownBeforeTheFirstRead()
             "crashCountNumberIndicator", "latestCrashTypeEnumIndicator", "latestCrashTimeValue",
             "latestCrashCurrentIndicator" })
         QCOMPARE(text(m_panel.data(), name), QStringLiteral("-"));
-    for (const char *name : indicationNames)
+    for (const char *name : IndicationNames)
         QVERIFY(!isChecked(m_panel.data(), name));
 }
 
@@ -304,7 +293,7 @@ void TestMonitorWidget::modules()
         QVERIFY2(!child(m_panel.data(), qPrintable(name))->isEnabled(), qPrintable(name));
     for (const QString &name : undefined)
         QCOMPARE(text(m_panel.data(), qPrintable(name)), QStringLiteral("-"));
-    for (const char *name : indicationNames) {
+    for (const char *name : IndicationNames) {
         auto *checkBox = child<QCheckBox>(m_panel.data(), name);
         QVERIFY2(checkBox->isChecked() == checkBox->isEnabled(), name);
     }
@@ -360,7 +349,7 @@ void TestMonitorWidget::indications()
     readAll();
 
     QStringList shown;
-    for (const char *name : indicationNames) {
+    for (const char *name : IndicationNames) {
         if (isChecked(m_panel.data(), name))
             shown << QLatin1String(name);
     }
@@ -459,14 +448,14 @@ void TestMonitorWidget::switchedOffRelayTurnsValuesRed()
     m_line->bus().setHoldingRegister(RelayId, PhaseA, 250);
     writeCrashRecord(1, 500, 60, 2);
     readAll();
-    QVERIFY(!child(m_panel.data(), "phaseACurrentIndicator")->styleSheet().contains(red));
+    QVERIFY(!isShownInRed(child(m_panel.data(), "phaseACurrentIndicator")));
 
     m_line->bus().setRelayOnline(RelayId, false);
     readAll();
     for (const char *name : { "phaseACurrentIndicator", "zeroVoltageNumberIndicator",
              "crashCountNumberIndicator", "latestCrashTypeEnumIndicator", "latestCrashTimeValue",
              "latestCrashCurrentIndicator", "discreteInputRpv", "ledMtz" })
-        QVERIFY2(child(m_panel.data(), name)->styleSheet().contains(red), name);
+        QVERIFY2(isShownInRed(child(m_panel.data(), name)), name);
     // The last known values stay.
     QCOMPARE(text(m_panel.data(), "phaseACurrentIndicator"), QStringLiteral("300.00 A"));
     QCOMPARE(text(m_panel.data(), "latestCrashCurrentIndicator"), QStringLiteral("600.00 A"));

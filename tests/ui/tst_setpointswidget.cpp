@@ -11,18 +11,18 @@
 
 namespace {
 
-const int relayId = 1;
-const int currentRangeRegister = 25;
+const int RelayId = 1;
+const int CurrentRangeRegister = 25;
 
 // Bits of the relay's module register.
-const quint16 apvBit = 0x01;
-const quint16 znz3I0Bit = 0x02;
-const quint16 znz3U0Bit = 0x04;
-const quint16 allModules = apvBit | znz3I0Bit | znz3U0Bit;
+const quint16 ApvBit = 0x01;
+const quint16 Znz3I0Bit = 0x02;
+const quint16 Znz3U0Bit = 0x04;
+const quint16 AllModules = ApvBit | Znz3I0Bit | Znz3U0Bit;
 
 // What the relay holds at the start of every test: every protection on,
 // ZNZ directional, APV double shot.
-const QMap<int, quint16> relaySetpoints = {
+const QMap<int, quint16> RelaySetpoints = {
     { 32, 1 },
     { 33, 1 },
     { 34, 250 },
@@ -43,17 +43,17 @@ const QMap<int, quint16> relaySetpoints = {
     { 51, 20 },
 };
 
-const char *const mtzToEditors[]
+const char *const MtzToEditors[]
     = { "mtzModeEnumIndicatorEditor", "mtzPickupCurrentIndicatorEditor",
           "mtzPickupCharacteristicEnumIndicatorEditor", "mtzReactionDelayIndicatorEditor",
           "toModeEnumIndicatorEditor", "toPickupCurrentIndicatorEditor",
           "toReactionDelayIndicatorEditor", "mtzToResettingDelayIndicatorEditor" };
-const char *const znz3U0Editors[]
+const char *const Znz3U0Editors[]
     = { "znzModeEnumIndicatorEditor", "znzPickupVoltageIndicatorEditor",
           "znz3I03U0FirstAngleIndicatorEditor", "znz3I03U0LastAngleIndicatorEditor" };
-const char *const znzEditors[]
+const char *const ZnzEditors[]
     = { "znzPickupCurrentIndicatorEditor", "znzReactionDelayIndicatorEditor" };
-const char *const apvEditors[] = { "apvModeEnumIndicatorEditor", "apvReadinessDelayIndicatorEditor",
+const char *const ApvEditors[] = { "apvModeEnumIndicatorEditor", "apvReadinessDelayIndicatorEditor",
     "apvReactionDelay1stIndicatorEditor", "apvReactionDelay2ndIndicatorEditor" };
 
 // The panel with the blocks the main window gives it, for the current relay.
@@ -152,39 +152,39 @@ private:
 void SetpointsWidgetTest::initTestCase()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_line.reset(new SimulatedLine({ relayId }));
+    m_line.reset(new SimulatedLine({ RelayId }));
     QVERIFY(m_line->start());
 }
 
 void SetpointsWidgetTest::init()
 {
     RelayBus &bus = m_line->bus();
-    bus.setRelayOnline(relayId, true);
+    bus.setRelayOnline(RelayId, true);
     m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
-    bus.setModules(relayId, allModules);
-    bus.setHoldingRegister(relayId, currentRangeRegister, 2); // m = 2
-    for (auto it = relaySetpoints.cbegin(); it != relaySetpoints.cend(); ++it)
-        bus.setHoldingRegister(relayId, it.key(), it.value());
+    bus.setModules(RelayId, AllModules);
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 2); // m = 2
+    for (auto it = RelaySetpoints.cbegin(); it != RelaySetpoints.cend(); ++it)
+        bus.setHoldingRegister(RelayId, it.key(), it.value());
 }
 
 bool SetpointsWidgetTest::readAll(Panel &panel)
 {
-    return m_line->read(relayId, &panel.modules)
-        && m_line->read(relayId, &panel.meterageConfiguration)
-        && m_line->read(relayId, &panel.setpoints);
+    return m_line->read(RelayId, &panel.modules)
+        && m_line->read(RelayId, &panel.meterageConfiguration)
+        && m_line->read(RelayId, &panel.setpoints);
 }
 
 void SetpointsWidgetTest::writeOnRequest(Panel &panel)
 {
     connect(&panel.widget, &SetpointsWidget::write, &panel.widget,
-        [this, &panel] { m_line->manager().write(relayId, &panel.setpoints); });
+        [this, &panel] { m_line->manager().write(RelayId, &panel.setpoints); });
 }
 
 QMap<int, quint16> SetpointsWidgetTest::relayRegisters() const
 {
     QMap<int, quint16> values;
-    for (int address : relaySetpoints.keys())
-        values.insert(address, m_line->bus().holdingRegister(relayId, address));
+    for (int address : RelaySetpoints.keys())
+        values.insert(address, m_line->bus().holdingRegister(RelayId, address));
     return values;
 }
 
@@ -208,15 +208,15 @@ void SetpointsWidgetTest::editWaitsForValuesOfThisRelay()
     Panel panel;
     const QWidget *w = &panel.widget;
     const auto *editButton = child<QPushButton>(w, "editButton");
-    QVERIFY(m_line->read(relayId, &panel.modules));
-    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QVERIFY(m_line->read(RelayId, &panel.modules));
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), QString("-"));
     QVERIFY(!editButton->isEnabled());
     click(w, "editButton");
     QVERIFY(!panel.widget.isEditMode());
     QVERIFY(!isShown(w, "setButton"));
 
-    QVERIFY(m_line->read(relayId, &panel.setpoints));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
     QVERIFY(editButton->isEnabled());
     click(w, "editButton");
     QVERIFY(panel.widget.isEditMode());
@@ -245,14 +245,14 @@ void SetpointsWidgetTest::setIsTakenOncePerEdit()
     click(w, "editButton");
     applyEdit(w, "mtzReactionDelayIndicatorEditor=0.3");
     bus.clearReceivedWrites();
-    m_line->manager().read(relayId, &panel.modules);
+    m_line->manager().read(RelayId, &panel.modules);
     click(w, "setButton");
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(writes.count(), 1);
     QTest::qWait(200);
     QCOMPARE(bus.receivedWrites().size(), 18);
-    QCOMPARE(bus.holdingRegister(relayId, 35), quint16(3));
+    QCOMPARE(bus.holdingRegister(RelayId, 35), quint16(3));
 }
 
 // A retry after a failed write starts again from what the relay reported:
@@ -269,20 +269,20 @@ void SetpointsWidgetTest::retryStartsFromTheRelaysValues()
     click(w, "editButton");
     applyEdit(w, "toPickupCurrentIndicatorEditor=60");
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
-    bus.setRelayOnline(relayId, false);
+    bus.setRelayOnline(RelayId, false);
     click(w, "setButton");
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.at(0).at(0).toBool(), false);
 
     m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
-    bus.setRelayOnline(relayId, true);
+    bus.setRelayOnline(RelayId, true);
     applyEdit(w, "toModeEnumIndicatorEditor=0");
     QVERIFY(!isFieldEnabled(w, "toPickupCurrentIndicatorEditor"));
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
-    QCOMPARE(bus.holdingRegister(relayId, 36), quint16(0));
-    QCOMPARE(bus.holdingRegister(relayId, 37), relaySetpoints.value(37));
+    QCOMPARE(bus.holdingRegister(RelayId, 36), quint16(0));
+    QCOMPARE(bus.holdingRegister(RelayId, 37), RelaySetpoints.value(37));
 }
 
 // Setting a spin box's range rewrites its text: a refresh must not do it
@@ -301,11 +301,11 @@ void SetpointsWidgetTest::pickupRangesStayWhileEditing()
     to->selectAll();
     QTest::keyClicks(to, QStringLiteral("2"));
     const QString typed = line->text();
-    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     QCOMPARE(line->text(), typed);
 
-    bus.setHoldingRegister(relayId, currentRangeRegister, 3); // m = 4
-    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 3); // m = 4
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     QCOMPARE(line->text(), typed);
     QCOMPARE(to->maximum(), 82.0);
 
@@ -321,12 +321,12 @@ void SetpointsWidgetTest::modulesGateTheirFields_data()
     QTest::addColumn<bool>("znz3U0");
 
     QTest::newRow("no modules") << quint16(0) << false << false << false;
-    QTest::newRow("auto-reclose") << apvBit << true << false << false;
-    QTest::newRow("earth fault 3I0") << znz3I0Bit << false << true << false;
-    QTest::newRow("earth fault 3I0 and 3U0") << znz3U0Bit << false << false << true;
+    QTest::newRow("auto-reclose") << ApvBit << true << false << false;
+    QTest::newRow("earth fault 3I0") << Znz3I0Bit << false << true << false;
+    QTest::newRow("earth fault 3I0 and 3U0") << Znz3U0Bit << false << false << true;
     QTest::newRow("both earth-fault bits")
-        << quint16(znz3I0Bit | znz3U0Bit) << false << true << true;
-    QTest::newRow("all modules") << allModules << true << true << true;
+        << quint16(Znz3I0Bit | Znz3U0Bit) << false << true << true;
+    QTest::newRow("all modules") << AllModules << true << true << true;
 }
 
 void SetpointsWidgetTest::modulesGateTheirFields()
@@ -336,7 +336,7 @@ void SetpointsWidgetTest::modulesGateTheirFields()
     QFETCH(bool, znz3I0);
     QFETCH(bool, znz3U0);
 
-    m_line->bus().setModules(relayId, modules);
+    m_line->bus().setModules(RelayId, modules);
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -348,23 +348,23 @@ void SetpointsWidgetTest::modulesGateTheirFields()
         if (!installed)
             QCOMPARE(indicatorText(w, editor), QString("-"));
     };
-    for (const char *editor : mtzToEditors)
+    for (const char *editor : MtzToEditors)
         check(editor, true);
-    for (const char *editor : znzEditors)
+    for (const char *editor : ZnzEditors)
         check(editor, znz3I0 || znz3U0);
-    for (const char *editor : znz3U0Editors)
+    for (const char *editor : Znz3U0Editors)
         check(editor, znz3U0);
-    for (const char *editor : apvEditors)
+    for (const char *editor : ApvEditors)
         check(editor, apv);
     QVERIFY(!QTest::currentTestFailed());
 
     // Every module gone while editing: its editors return to view mode at
     // once, the others keep editing.
-    m_line->bus().setModules(relayId, 0);
-    QVERIFY(m_line->read(relayId, &panel.modules));
-    for (const char *editor : apvEditors)
+    m_line->bus().setModules(RelayId, 0);
+    QVERIFY(m_line->read(RelayId, &panel.modules));
+    for (const char *editor : ApvEditors)
         check(editor, false);
-    for (const char *editor : znz3U0Editors)
+    for (const char *editor : Znz3U0Editors)
         check(editor, false);
     QVERIFY(editorAt(w, "toPickupCurrentIndicatorEditor")->isEditMode());
 }
@@ -427,7 +427,7 @@ void SetpointsWidgetTest::modesGateTheirFields()
 
     // As read from the relay.
     for (auto it = codes.cbegin(); it != codes.cend(); ++it)
-        bus.setHoldingRegister(relayId, it.key(), it.value());
+        bus.setHoldingRegister(RelayId, it.key(), it.value());
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -438,9 +438,9 @@ void SetpointsWidgetTest::modesGateTheirFields()
     for (auto it = codes.cbegin(); it != codes.cend(); ++it) {
         const QComboBox *combo = comboOf(w, modeEditors.value(it.key()));
         const int other = (combo->findData(it.value()) + 1) % combo->count();
-        bus.setHoldingRegister(relayId, it.key(), quint16(combo->itemData(other).toUInt()));
+        bus.setHoldingRegister(RelayId, it.key(), quint16(combo->itemData(other).toUInt()));
     }
-    QVERIFY(m_line->read(relayId, &panel.setpoints));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
     QMap<QString, bool> asRead;
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         asRead.insert(it.key(), isFieldEnabled(w, it.key().toLatin1().constData()));
@@ -491,15 +491,15 @@ void SetpointsWidgetTest::pickupCurrentsFollowTheCurrentRange()
     QFETCH(QString, toText);
 
     RelayBus &bus = m_line->bus();
-    bus.setHoldingRegister(relayId, 34, 150);
-    bus.setHoldingRegister(relayId, 37, 100);
+    bus.setHoldingRegister(RelayId, 34, 150);
+    bus.setHoldingRegister(RelayId, 37, 100);
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
 
     // A new range redraws the setpoints already read.
-    bus.setHoldingRegister(relayId, currentRangeRegister, rangeCode);
-    QVERIFY(m_line->read(relayId, &panel.meterageConfiguration));
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, rangeCode);
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), mtzText);
     QCOMPARE(indicatorText(w, "toPickupCurrentIndicatorEditor"), toText);
 
@@ -523,56 +523,56 @@ void SetpointsWidgetTest::setWritesRegisterValues_data()
     QTest::addColumn<QStringList>("written"); // register=value; the rest as read
 
     QTest::newRow("MTZ reaction time 0.3 s")
-        << allModules << QStringList() << QStringList { "mtzReactionDelayIndicatorEditor=0.3" }
+        << AllModules << QStringList() << QStringList { "mtzReactionDelayIndicatorEditor=0.3" }
         << QStringList { "35=3" };
     QTest::newRow("TO reaction time 0.15 s")
-        << allModules << QStringList() << QStringList { "toReactionDelayIndicatorEditor=0.15" }
+        << AllModules << QStringList() << QStringList { "toReactionDelayIndicatorEditor=0.15" }
         << QStringList { "38=15" };
     QTest::newRow("ZNZ pick-up current 2.7 A")
-        << allModules << QStringList() << QStringList { "znzPickupCurrentIndicatorEditor=2.7" }
+        << AllModules << QStringList() << QStringList { "znzPickupCurrentIndicatorEditor=2.7" }
         << QStringList { "43=270" };
     QTest::newRow("APV first reaction time 2.5 s")
-        << allModules << QStringList() << QStringList { "apvReactionDelay1stIndicatorEditor=2.5" }
+        << AllModules << QStringList() << QStringList { "apvReactionDelay1stIndicatorEditor=2.5" }
         << QStringList { "50=25" };
     QTest::newRow("ZNZ voltage and last angle")
-        << allModules << QStringList()
+        << AllModules << QStringList()
         << QStringList { "znzPickupVoltageIndicatorEditor=15",
                "znz3I03U0LastAngleIndicatorEditor=170" }
         << QStringList { "44=150", "42=170" };
     QTest::newRow("modes and characteristic")
-        << allModules << QStringList()
+        << AllModules << QStringList()
         << QStringList { "mtzPickupCharacteristicEnumIndicatorEditor=4",
                "znzModeEnumIndicatorEditor=1", "apvModeEnumIndicatorEditor=1" }
         << QStringList { "33=4", "40=1", "48=1" };
     QTest::newRow("pick-up currents, m = 2")
-        << allModules << QStringList { "25=2" }
+        << AllModules << QStringList { "25=2" }
         << QStringList { "mtzPickupCurrentIndicatorEditor=5", "toPickupCurrentIndicatorEditor=5" }
         << QStringList { "34=250", "37=25" };
-    QTest::newRow("pick-up currents, m = 8") << allModules << QStringList { "25=4" }
+    QTest::newRow("pick-up currents, m = 8") << AllModules << QStringList { "25=4" }
                                              << QStringList { "mtzPickupCurrentIndicatorEditor=12",
                                                     "toPickupCurrentIndicatorEditor=160" }
                                              << QStringList { "34=150", "37=200" };
 
     // Disabled fields keep what was read, whatever their spin box holds.
     QTest::newRow("APV single shot: second reaction time kept")
-        << allModules << QStringList { "48=1" }
+        << AllModules << QStringList { "48=1" }
         << QStringList { "apvReactionDelay2ndIndicatorEditor=70" } << QStringList();
     QTest::newRow("TO off: TO pick-up current kept")
-        << allModules << QStringList { "36=0" }
+        << AllModules << QStringList { "36=0" }
         << QStringList { "toPickupCurrentIndicatorEditor=300" } << QStringList();
     QTest::newRow("ZNZ 3I0 only: voltage kept")
-        << allModules << QStringList { "40=0" }
+        << AllModules << QStringList { "40=0" }
         << QStringList { "znzPickupVoltageIndicatorEditor=70" } << QStringList();
     QTest::newRow("TO switched off while editing")
-        << allModules << QStringList()
+        << AllModules << QStringList()
         << QStringList { "toModeEnumIndicatorEditor=0", "toPickupCurrentIndicatorEditor=60" }
         << QStringList { "36=0" };
     QTest::newRow("no APV module")
-        << quint16(znz3U0Bit) << QStringList()
+        << quint16(Znz3U0Bit) << QStringList()
         << QStringList { "apvModeEnumIndicatorEditor=1", "apvReadinessDelayIndicatorEditor=100" }
         << QStringList();
     QTest::newRow("no earth-fault module")
-        << apvBit << QStringList()
+        << ApvBit << QStringList()
         << QStringList { "znzPickupCurrentIndicatorEditor=1", "znzModeEnumIndicatorEditor=0" }
         << QStringList();
 }
@@ -585,10 +585,10 @@ void SetpointsWidgetTest::setWritesRegisterValues()
     QFETCH(QStringList, written);
 
     RelayBus &bus = m_line->bus();
-    bus.setModules(relayId, modules);
+    bus.setModules(RelayId, modules);
     const QMap<int, quint16> presets = registerValues(relay);
     for (auto it = presets.cbegin(); it != presets.cend(); ++it)
-        bus.setHoldingRegister(relayId, it.key(), it.value());
+        bus.setHoldingRegister(RelayId, it.key(), it.value());
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -605,7 +605,7 @@ void SetpointsWidgetTest::setWritesRegisterValues()
         applyEdit(w, edit);
     bus.clearReceivedWrites();
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(bus.receivedWrites().size(), 18);
     QCOMPARE(relayRegisters(), expected);
@@ -616,7 +616,7 @@ void SetpointsWidgetTest::setWritesRegisterValues()
 void SetpointsWidgetTest::setWithUnknownCurrentRangeKeepsPickupCurrents()
 {
     RelayBus &bus = m_line->bus();
-    bus.setHoldingRegister(relayId, currentRangeRegister, 9);
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 9);
     Panel panel;
     const QWidget *w = &panel.widget;
     QVERIFY(readAll(panel));
@@ -628,10 +628,10 @@ void SetpointsWidgetTest::setWithUnknownCurrentRangeKeepsPickupCurrents()
     click(w, "editButton");
     applyEdit(w, "mtzReactionDelayIndicatorEditor=2");
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(bus.holdingRegister(relayId, 34), quint16(250));
-    QCOMPARE(bus.holdingRegister(relayId, 37), quint16(100));
-    QCOMPARE(bus.holdingRegister(relayId, 35), quint16(20));
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(250));
+    QCOMPARE(bus.holdingRegister(RelayId, 37), quint16(100));
+    QCOMPARE(bus.holdingRegister(RelayId, 35), quint16(20));
 }
 
 void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()
@@ -647,7 +647,7 @@ void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()
     applyEdit(w, "apvReadinessDelayIndicatorEditor=100");
     applyEdit(w, "mtzPickupCurrentIndicatorEditor=3");
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
-    bus.setRelayOnline(relayId, false);
+    bus.setRelayOnline(RelayId, false);
     click(w, "setButton");
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.at(0).at(0).toBool(), false);
@@ -657,14 +657,14 @@ void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()
 
     // Set again once the relay answers.
     m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
-    bus.setRelayOnline(relayId, true);
+    bus.setRelayOnline(RelayId, true);
     click(w, "setButton");
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(1).at(0).toBool(), true);
     QVERIFY(!panel.widget.isEditMode());
     QVERIFY(!editorAt(w, "apvReadinessDelayIndicatorEditor")->isEditMode());
-    QCOMPARE(bus.holdingRegister(relayId, 49), quint16(100));
-    QCOMPARE(bus.holdingRegister(relayId, 34), quint16(150));
+    QCOMPARE(bus.holdingRegister(RelayId, 49), quint16(100));
+    QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(150));
 }
 
 void SetpointsWidgetTest::resetBlocksShowAsMissing()
@@ -680,7 +680,7 @@ void SetpointsWidgetTest::resetBlocksShowAsMissing()
     panel.setpoints.reset();
     QCOMPARE(indicatorText(w, "mtzReactionDelayIndicatorEditor"), QString("-"));
     QCOMPARE(indicatorText(w, "apvModeEnumIndicatorEditor"), QString("-"));
-    QVERIFY(m_line->read(relayId, &panel.setpoints));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
     panel.meterageConfiguration.reset();
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), QString("-"));
 }

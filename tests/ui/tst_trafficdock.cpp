@@ -3,6 +3,7 @@
 #include "devicemonitor/trafficmodel.h"
 #include "namedchild.h"
 #include "relaybus.h"
+#include "settingsfolder.h"
 #include "ui/mainwindow.h"
 #include "ui/trafficdockwidget.h"
 
@@ -14,8 +15,9 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
 
 // The traffic view in the main window and on its own, against relays 1 and 2
 // on a simulated line.
@@ -33,8 +35,7 @@ private slots:
 
 private:
     QScopedPointer<RelayBus> m_bus;
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    std::optional<SettingsFolder> m_folder;
 };
 
 void TrafficDockTest::initTestCase()
@@ -44,19 +45,17 @@ void TrafficDockTest::initTestCase()
     QString error;
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_bus->setMeasurementsLive(false);
-    m_previousDir = QDir::currentPath();
 }
 
 void TrafficDockTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_folder.emplace();
+    QVERIFY(m_folder->isEntered());
 }
 
 void TrafficDockTest::cleanup()
 {
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void TrafficDockTest::hiddenUntilChosenAndRemembered()
@@ -68,7 +67,6 @@ void TrafficDockTest::hiddenUntilChosenAndRemembered()
         auto *dock = child<QDockWidget>(&window, "trafficDockWidget");
         auto *action = child<QAction>(&window, "actionTraffic");
         auto *menu = child<QMenu>(&window, "menuView");
-        QVERIFY(dock && action && menu);
         QVERIFY(menu->actions().contains(action));
         QCOMPARE(action->text(), QStringLiteral("Traffic"));
         QCOMPARE(dock->isVisible(), shown);
@@ -104,7 +102,6 @@ void TrafficDockTest::showsTheScanFilteredPausedAndSaved()
     auto *pause = child<QAbstractButton>(&dock, "pauseTrafficButton");
     auto *clear = child<QAbstractButton>(&dock, "clearTrafficButton");
     auto *health = child<QPlainTextEdit>(&dock, "healthTextEdit");
-    QVERIFY(table && filter && pause && clear && health);
 
     ConnectionSettings settings;
     settings.portName = m_bus->portPath();
@@ -131,7 +128,7 @@ void TrafficDockTest::showsTheScanFilteredPausedAndSaved()
     QCOMPARE(filter->count(), 5);
     filter->setCurrentIndex(filter->findData(3u));
     QCOMPARE(table->model()->rowCount(), 1);
-    const QString path = m_dir->filePath("traffic.csv");
+    const QString path = m_folder->filePath("traffic.csv");
     QVERIFY(dock.saveCsv(path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));

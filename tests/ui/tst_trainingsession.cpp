@@ -3,6 +3,8 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "namedchild.h"
+#include "settingsfolder.h"
+#include "testtimeouts.h"
 #include "ui/baseindicator.h"
 #include "ui/mainwindow.h"
 
@@ -13,7 +15,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // A training session as an instructor runs it: the simulator program serves
@@ -35,8 +36,7 @@ private:
     QString command(const QString &line);
     void select(int deviceId);
 
-    QTemporaryDir m_dir;
-    QString m_previousDir;
+    SettingsFolder m_folder;
     QProcess m_simulator;
     MainWindow *m_window = nullptr;
 };
@@ -45,17 +45,15 @@ void TrainingSessionTest::initTestCase()
 {
     Q_INIT_RESOURCE(resources);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QVERIFY(m_dir.isValid());
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QVERIFY(m_folder.isEntered());
 
-    const QString link = m_dir.filePath(QStringLiteral("relay-line"));
+    const QString link = m_folder.filePath(QStringLiteral("relay-line"));
     m_simulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_simulator.start(QStringLiteral(RELAYSIM_PROGRAM),
         { QStringLiteral("--ids"), QStringLiteral("1,2"), QStringLiteral("--crashes"),
             QStringLiteral("3"), QStringLiteral("--still"), QStringLiteral("--link"), link });
-    QVERIFY(m_simulator.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_simulator.canReadLine(), 5000);
+    QVERIFY(m_simulator.waitForStarted(StepWaitMs));
+    QTRY_VERIFY_WITH_TIMEOUT(m_simulator.canReadLine(), StepWaitMs);
     QVERIFY(m_simulator.readLine().startsWith("/dev/"));
 
     ConnectionSettings connection;
@@ -70,7 +68,7 @@ void TrainingSessionTest::initTestCase()
     child<QAction>(m_window, "actionConnect")->trigger();
     child<QAbstractButton>(m_window, "scanButton")->click();
     auto *monitor = child<DeviceMonitor>(m_window, "deviceMonitor");
-    QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, PassWaitMs);
     QCOMPARE(monitor->deviceListModel()->rowCount(), 2);
 }
 
@@ -79,10 +77,9 @@ void TrainingSessionTest::cleanupTestCase()
     delete m_window;
     if (m_simulator.state() == QProcess::Running) {
         m_simulator.write("quit\n");
-        if (!m_simulator.waitForFinished(5000))
+        if (!m_simulator.waitForFinished(StepWaitMs))
             m_simulator.kill();
     }
-    QDir::setCurrent(m_previousDir);
 }
 
 QString TrainingSessionTest::command(const QString &line)
@@ -90,7 +87,7 @@ QString TrainingSessionTest::command(const QString &line)
     m_simulator.write((line + QLatin1Char('\n')).toUtf8());
     QElapsedTimer elapsed;
     elapsed.start();
-    while (!m_simulator.canReadLine() && !elapsed.hasExpired(5000))
+    while (!m_simulator.canReadLine() && !elapsed.hasExpired(StepWaitMs))
         QTest::qWait(10);
     return QString::fromUtf8(m_simulator.readLine()).trimmed();
 }
@@ -108,17 +105,17 @@ void TrainingSessionTest::silentRelayIsReportedAndComesBack()
     select(2);
     auto *silent = child<QLabel>(m_window, "deviceAnswerLabel");
     QCOMPARE(command(QStringLiteral("off 2")), QStringLiteral("relay 2: off (was on)"));
-    QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!silent->isHidden(), PassWaitMs);
     QCOMPARE(silent->text(), QStringLiteral("Device 2 does not answer"));
     // The device list marks it too.
     const DeviceListModel *devices
         = child<DeviceMonitor>(m_window, "deviceMonitor")->deviceListModel();
     const QModelIndex relay2 = devices->index(devices->rowOfDevice(2));
-    QTRY_VERIFY_WITH_TIMEOUT(devices->health(2).hasStoppedAnswering(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(devices->health(2).hasStoppedAnswering(), PassWaitMs);
     QCOMPARE(relay2.data(Qt::DecorationRole).value<QColor>(), QColor(Qt::red));
 
     QCOMPARE(command(QStringLiteral("on 2")), QStringLiteral("relay 2: on (was off)"));
-    QTRY_COMPARE_WITH_TIMEOUT(silent->text(), QStringLiteral("Device 2 answers again"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(silent->text(), QStringLiteral("Device 2 answers again"), PassWaitMs);
     QVERIFY(!devices->health(2).hasStoppedAnswering());
     QVERIFY(!relay2.data(Qt::DecorationRole).isValid());
 }
@@ -128,16 +125,16 @@ void TrainingSessionTest::tripShowsAsTheLatestCrash()
     select(1);
     auto *count = child<BaseIndicator>(m_window, "crashCountNumberIndicator");
     auto *type = child<BaseIndicator>(m_window, "latestCrashTypeEnumIndicator");
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("3"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("3"), PassWaitMs);
 
     QVERIFY(command(QStringLiteral("trip 1 2 1500"))
                 .startsWith(QStringLiteral("relay 1: tripped TO at 1500")));
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("4"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(type->text(), QStringLiteral("TO"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("4"), PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(type->text(), QStringLiteral("TO"), PassWaitMs);
     QVERIFY(command(QStringLiteral("trip 1 3 1.2"))
                 .startsWith(QStringLiteral("relay 1: tripped ZNZ at 1.200 A")));
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("5"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(type->text(), QStringLiteral("ZNZ"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("5"), PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(type->text(), QStringLiteral("ZNZ"), PassWaitMs);
 }
 
 QTEST_MAIN(TrainingSessionTest)

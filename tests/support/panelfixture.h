@@ -2,7 +2,9 @@
 #ifndef PANELFIXTURE_H
 #define PANELFIXTURE_H
 
+#include "namedchild.h"
 #include "simulatedline.h"
+#include "testtimeouts.h"
 #include "ui/baseindicator.h"
 #include "ui/enumindicatoreditor.h"
 #include "ui/numberindicatoreditor.h"
@@ -10,23 +12,10 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
-// The editable panels' forms as a user meets them: widgets found by object
-// name, values chosen in the editors' input widgets.
-
-// Response timeouts over the simulated line: generous where the relay
-// answers (sanitizer builds answer slowly), short where silence is expected.
-constexpr int AnsweringRelayTimeoutMs = 2000;
-constexpr int SilentRelayTimeoutMs = 150;
-
-template<typename Widget>
-Widget *child(const QWidget *panel, const char *name)
-{
-    auto *widget = panel->findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the form has no %s", name);
-    return widget;
-}
+// The panels' forms as a user meets them: widgets found by object name, values chosen in the
+// editors' input widgets, values drawn as outdated.
 
 inline BaseIndicatorEditor *editorAt(const QWidget *panel, const char *name)
 {
@@ -65,6 +54,14 @@ inline void click(const QWidget *panel, const char *button)
 inline bool isShown(const QWidget *panel, const char *button)
 {
     return !child<QPushButton>(panel, button)->isHidden();
+}
+
+// Whether the widget is drawn in red, as the program marks an outdated value (red text, a red
+// module frame) and a failed write.
+inline bool isShownInRed(const QWidget *widget)
+{
+    static const QRegularExpression red(QStringLiteral("\\b(color|background): red\\b"));
+    return red.match(widget->styleSheet()).hasMatch();
 }
 
 #endif // PANELFIXTURE_H
