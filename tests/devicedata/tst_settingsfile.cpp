@@ -27,7 +27,7 @@ SettingsFile sampleFile()
     for (const SettingsField &field : settingsFields())
         file.relay.values.insert(field.description.address, acceptedRaw(field.description));
     file.relay.values.insert(26, 1234); // Kt
-    file.savedAt = QDateTime(QDate(2026, 12, 8), QTime(7, 30), Qt::UTC);
+    file.savedAt = QDateTime::fromString(QStringLiteral("2026-12-08T07:30:00Z"), Qt::ISODate);
     file.programVersion = QStringLiteral("korvel-client 1.0.0");
     return file;
 }
