@@ -6,6 +6,7 @@
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingstransfer.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -47,8 +48,8 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
 
     const int slaveId = monitor->currentDeviceId();
     showState(tr("Reading the settings of Device %1…").arg(slaveId), false);
-    updateButtons();
     m_transfer->readCurrentDevice();
+    updateButtons();
 }
 
 SettingsComparisonDialog::~SettingsComparisonDialog()
@@ -103,6 +104,20 @@ void SettingsComparisonDialog::on_sendAllButton_clicked()
 void SettingsComparisonDialog::on_closeButton_clicked()
 {
     close();
+}
+
+void SettingsComparisonDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_transfer->isBusy())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void SettingsComparisonDialog::reject()
+{
+    if (!m_transfer->isBusy())
+        QDialog::reject();
 }
 
 void SettingsComparisonDialog::send(const SettingsValues &values)
@@ -177,6 +192,7 @@ void SettingsComparisonDialog::updateButtons()
     const bool canSend = isReady() && !m_otherType && !m_transfer->isBusy();
     ui->sendDifferencesButton->setEnabled(canSend && !m_model->differences().isEmpty());
     ui->sendAllButton->setEnabled(canSend);
+    ui->closeButton->setEnabled(!m_transfer->isBusy());
 }
 
 void SettingsComparisonDialog::showState(const QString &text, bool problem)

@@ -33,6 +33,12 @@ public:
     // Whether the relay has been read and the comparison stands.
     bool isReady() const { return m_relayKnown && !m_relayLost; }
 
+protected:
+    // The blocks being written belong to the dialog: it stays until the
+    // send has ended.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 signals:
     // A result the main window's status bar should keep in view.
     void statusMessage(const QString &text);

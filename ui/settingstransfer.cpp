@@ -15,7 +15,7 @@ namespace {
 // A block whose request the manager dropped (a refresh stopped, say) never
 // reports back; the operation gives up once nothing has moved for this many
 // answer times.
-constexpr int StallTransactions = 20;
+constexpr int StallTransactions = 50;
 constexpr int StallMarginMs = 5000;
 
 // A block read or written before holds the results of then; the next

@@ -258,11 +258,17 @@ void SettingsComparisonTest::roundTrip()
         QVERIFY(answer.answered);
         QCOMPARE(answer.text, QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
     }
+    // The dialog holds the blocks being written: it stays until the send ends.
+    auto *close = child<QAbstractButton>(dialog, "closeButton");
+    QVERIFY(!close->isEnabled());
+    dialog->close();
+    QVERIFY(dialog->isVisible());
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
         QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
     QCOMPARE(window->statusBar()->currentMessage(),
         QStringLiteral("Settings written and verified (Device 2)"));
     QCOMPARE(m_bus->holdingRegister(SlaveId, MtzReactionDelayRegister), quint16(55));
+    QVERIFY(close->isEnabled());
     QCOMPARE(model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt(),
         int(SettingsComparisonModel::Verified));
     QVERIFY(rowsThatDiffer(model).isEmpty());
