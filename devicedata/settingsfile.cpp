@@ -125,7 +125,7 @@ QByteArray SettingsFile::toJson() const
         const qint64 raw = relay.values.value(description.address);
         fields.append(QJsonObject { { NameKey, QLatin1String(description.name) },
             { RegisterKey, description.address }, { RawKey, double(raw) },
-            { ShownKey, description.shownText(raw, qMax<qint64>(multiplier, 1), QLocale::c()) } });
+            { ShownKey, description.shownText(raw, qMax(multiplier, qint64(1)), QLocale::c()) } });
     }
     // QJsonObject keeps its keys sorted: the order is the same in every file.
     const QJsonObject root { { FormatKey, QLatin1String(FormatName) },
@@ -182,7 +182,7 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
         if (!integerOf(device.value(*field.first), field.second))
             problems->append(tr("The relay identity has no integer \"%1\".").arg(*field.first));
     }
-    identity.slaveId = int(qBound<qint64>(0, slaveId, 255));
+    identity.slaveId = int(qBound(qint64(0), slaveId, qint64(255)));
 
     if (!root.value(FieldsKey).isArray())
         problems->append(tr("The file has no list of fields."));
@@ -195,7 +195,7 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
         if (field && integerOf(entry.toObject().value(RawKey), &raw))
             listed.insert(field->description.address, raw);
     }
-    const qint64 multiplier = qMax<qint64>(1, currentRangeMultiplier(listed));
+    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(listed));
 
     QSet<QString> seen;
     for (int i = 0; i < fields.size(); ++i) {

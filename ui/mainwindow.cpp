@@ -264,6 +264,8 @@ void MainWindow::setUpSettingsFiles()
         &MainWindow::updateSettingsActions);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, this,
         &MainWindow::updateSettingsActions);
+    // A scan leaves no device to work with until it ends.
+    connect(deviceMonitor, &DeviceMonitor::stateChanged, this, &MainWindow::updateSettingsActions);
 
     auto *readBack = new WriteReadBack(
         deviceMonitor, meterageConfigurationData, protectionConfigurationData, setpointsData, this);

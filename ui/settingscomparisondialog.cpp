@@ -16,7 +16,6 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
     const QString &fileName, Mode mode, QWidget *parent)
     : QDialog(parent),
       ui(new Ui::SettingsComparisonDialog),
-      m_monitor(monitor),
       m_transfer(new SettingsTransfer(monitor, this)),
       m_model(new SettingsComparisonModel(this)),
       m_file(file),

@@ -58,7 +58,6 @@ private:
     void showState(const QString &text, bool problem);
 
     Ui::SettingsComparisonDialog *ui;
-    DeviceMonitor *m_monitor;
     SettingsTransfer *m_transfer;
     SettingsComparisonModel *m_model;
     SettingsFile m_file;

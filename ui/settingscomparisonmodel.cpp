@@ -95,7 +95,7 @@ QString SettingsComparisonModel::valueText(
     if (field.kind == FieldDescription::Code)
         return field.shownText(raw, multiplier, locale);
     return locale.toString(
-        field.shownNumber(raw, qMax<qint64>(1, multiplier)), 'f', field.range.decimals);
+        field.shownNumber(raw, qMax(qint64(1), multiplier)), 'f', field.range.decimals);
 }
 
 QString SettingsComparisonModel::stateText(const Row &row) const

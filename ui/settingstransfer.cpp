@@ -149,6 +149,11 @@ void SettingsTransfer::writeNextBlock()
         finishWrite();
         return;
     }
+    if (!m_monitor->isCurrentDeviceAvailable() || m_monitor->currentDeviceId() != m_slaveId) {
+        abort(tr("Device %1 is no longer the current device; the operation was stopped.")
+                  .arg(m_slaveId));
+        return;
+    }
     DeviceData *block = m_toWrite.takeFirst();
     clearResults(block->writeRequests());
     const SettingsValues sent = registersToWrite(*block);

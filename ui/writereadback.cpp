@@ -68,11 +68,11 @@ void WriteReadBack::onReadBack(DeviceData *block)
     m_awaiting.erase(awaited);
 
     SettingsValues held;
-    if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held))
+    if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held)) {
         m_unread = true;
-    else {
-        const qint64 multiplier = qMax<qint64>(
-            1, rangeMultiplier(m_meterageConfiguration->configuration().currentRange).value);
+    } else {
+        const qint64 multiplier = qMax(qint64(1),
+            rangeMultiplier(m_meterageConfiguration->configuration().currentRange).value);
         for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
             const qint64 relayValue = held.value(value.key());
             const SettingsField *field = settingsFieldAt(value.key());
