@@ -82,7 +82,7 @@ qint64 currentRangeMultiplier(const SettingsValues &values)
 SettingsValues registersToWrite(DeviceData &block)
 {
     SettingsValues values;
-    for (const ModbusRequest &request : block.writeRequests()) {
+    for (const ModbusRequest &request : qAsConst(block.writeRequests())) {
         if (request.function() != ModbusRequest::WriteSingleRegister
             && request.function() != ModbusRequest::WriteMultipleRegisters)
             continue;

@@ -163,7 +163,8 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
                              .arg(FormatVersion));
         return {};
     }
-    for (const QString &key : duplicatedKeys(json))
+    const QStringList duplicated = duplicatedKeys(json);
+    for (const QString &key : duplicated)
         problems->append(tr("The key \"%1\" appears more than once in one object.").arg(key));
 
     SettingsFile file;

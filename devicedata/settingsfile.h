@@ -19,7 +19,7 @@ class SettingsFile
 public:
     static const char *const FormatName;
     static constexpr int FormatVersion = 1;
-    static constexpr qint64 MaximumSize = 1024 * 1024; // bytes
+    static constexpr qint64 MaximumSize = qint64(1024) * 1024; // bytes
 
     RelaySettings relay;
     QDateTime savedAt;

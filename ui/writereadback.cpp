@@ -30,9 +30,9 @@ WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     connect(monitor, &DeviceMonitor::connected, this, &WriteReadBack::clear);
 }
 
-void WriteReadBack::watch(DeviceData *block, ValuesOf valuesOf)
+void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
 {
-    m_valuesOf.insert(block, std::move(valuesOf));
+    m_valuesOf.insert(block, valuesOf);
     connect(block, &DeviceData::stateChanged, this,
         [this, block](DeviceData::State current, DeviceData::State previous) {
             // A read canceled because the current device changes ends just
@@ -61,11 +61,9 @@ void WriteReadBack::onWritten(DeviceData *block, int slaveId)
 
 void WriteReadBack::onReadBack(DeviceData *block)
 {
-    const auto awaited = m_awaiting.constFind(block);
-    if (awaited == m_awaiting.cend())
+    if (!m_awaiting.contains(block))
         return;
-    const SettingsValues sent = *awaited;
-    m_awaiting.erase(awaited);
+    const SettingsValues sent = m_awaiting.take(block);
 
     SettingsValues held;
     if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held)) {

@@ -36,7 +36,7 @@ signals:
 private:
     using ValuesOf = std::function<bool(SettingsValues &)>;
 
-    void watch(DeviceData *block, ValuesOf valuesOf);
+    void watch(DeviceData *block, const ValuesOf &valuesOf);
     void onWritten(DeviceData *block, int slaveId);
     void onReadBack(DeviceData *block);
     void clear();
