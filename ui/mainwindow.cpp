@@ -20,7 +20,9 @@
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
+#include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
+#include "ui/writereadback.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -51,6 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
     attachPanels();
     loadSettings();
     setUpTrafficView();
+    setUpSettingsFiles();
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
@@ -252,6 +255,33 @@ void MainWindow::setUpTrafficView()
     menuView->addAction(actionTraffic);
 }
 
+void MainWindow::setUpSettingsFiles()
+{
+    settingsFileActions = new SettingsFileActions(deviceMonitor, this);
+    connect(settingsFileActions, &SettingsFileActions::statusMessage, this,
+        [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+    connect(settingsFileActions, &SettingsFileActions::busyChanged, this,
+        &MainWindow::updateSettingsActions);
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, this,
+        &MainWindow::updateSettingsActions);
+    // A scan leaves no device to work with until it ends.
+    connect(deviceMonitor, &DeviceMonitor::stateChanged, this, &MainWindow::updateSettingsActions);
+
+    auto *readBack = new WriteReadBack(
+        deviceMonitor, meterageConfigurationData, protectionConfigurationData, setpointsData, this);
+    connect(readBack, &WriteReadBack::mismatch, this,
+        [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+}
+
+void MainWindow::updateSettingsActions()
+{
+    const bool enabled
+        = deviceMonitor->isCurrentDeviceAvailable() && !settingsFileActions->isBusy();
+    ui->actionSaveSettings->setEnabled(enabled);
+    ui->actionOpenSettings->setEnabled(enabled);
+    ui->actionCompareSettings->setEnabled(enabled);
+}
+
 void MainWindow::updateDeviceDataList()
 {
     QWidget *tab = ui->tabWidget->currentWidget();
@@ -299,6 +329,21 @@ void MainWindow::on_actionAbout_triggered()
            "<p><b>Korvel</b><br>Relay service software by the Korvel-client "
            "developers.</p>")
             .arg(windowTitle(), QCoreApplication::applicationVersion()));
+}
+
+void MainWindow::on_actionSaveSettings_triggered()
+{
+    settingsFileActions->askAndSave();
+}
+
+void MainWindow::on_actionOpenSettings_triggered()
+{
+    settingsFileActions->askAndOpen(SettingsComparisonDialog::CompareAndSend);
+}
+
+void MainWindow::on_actionCompareSettings_triggered()
+{
+    settingsFileActions->askAndOpen(SettingsComparisonDialog::CompareOnly);
 }
 
 void MainWindow::on_actionConnectionSettings_triggered()

@@ -32,6 +32,7 @@ class MeterageData;
 class ModulesData;
 class ProtectionConfigurationData;
 class SetpointsData;
+class SettingsFileActions;
 
 // The program's one window. It owns the device monitor and every data block
 // the panels show, hands each panel its blocks, picks the blocks a refresh
@@ -51,6 +52,9 @@ protected:
 private slots:
     void on_actionExit_triggered();
     void on_actionAbout_triggered();
+    void on_actionSaveSettings_triggered();
+    void on_actionOpenSettings_triggered();
+    void on_actionCompareSettings_triggered();
     void on_actionConnectionSettings_triggered();
     void on_actionConnect_triggered();
     void on_actionDisconnect_triggered();
@@ -87,6 +91,8 @@ private:
     void setInputBlocked(bool blocked);
     void resetBlocks();
     void showCurrentDeviceHealth();
+    void setUpSettingsFiles();
+    void updateSettingsActions();
     QList<DeviceData *> blocks() const;
 
     Ui::MainWindow *ui;
@@ -108,6 +114,7 @@ private:
     ModulesData *modulesData;
     ProtectionConfigurationData *protectionConfigurationData;
     SetpointsData *setpointsData;
+    SettingsFileActions *settingsFileActions = nullptr;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sending a whole settings file to a relay on a line paced like a real one, and reading it back
+// to verify, each against its ideal: the line time of its transactions and the readiness delays
+// between them (default device settings). The writes go one register at a time, the read-back
+// is one read per settings block.
+
+#include "benchsupport.h"
+
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicemonitor.h"
+#include "ui/settingstransfer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace bench;
+
+namespace {
+
+constexpr int SlaveId = 1;
+constexpr int TimeoutMs = 60000;
+// Function 6 request and its echo: address, function, register, value, CRC.
+constexpr int WriteSingleRegisterBytes = 8;
+
+// Runs the event loop until `signal` of `sender` comes or the time-out passes; false on time-out.
+template<typename Sender, typename Signal>
+bool waitFor(Sender *sender, Signal signal)
+{
+    QEventLoop loop;
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool came = false;
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(sender, signal, &loop, [&] {
+        came = true;
+        loop.quit();
+    });
+    guard.start(TimeoutMs);
+    loop.exec();
+    return came;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption portOption(QStringLiteral("port"),
+        QStringLiteral("Device of a paced simulator."), QStringLiteral("path"));
+    const QCommandLineOption baudOption(QStringLiteral("baud"),
+        QStringLiteral("Baud rate the simulator paces at."), QStringLiteral("n"),
+        QStringLiteral("19200"));
+    const QCommandLineOption sendsOption(QStringLiteral("sends"),
+        QStringLiteral("Sends of the whole file."), QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"), QStringLiteral("Report file."), QStringLiteral("path"));
+    parser.addOptions({ portOption, baudOption, sendsOption, outOption });
+    parser.process(application);
+
+    Report report(parser.value(outOption));
+    Line line;
+    line.baudRate = parser.value(baudOption).toInt();
+    const int sends = qMax(1, parser.value(sendsOption).toInt());
+
+    const DeviceSettings settings; // the defaults a new installation runs with
+    DeviceMonitor monitor;
+    monitor.setAutoRefreshEnabled(false);
+    monitor.setDeviceSettings(settings);
+    ConnectionSettings connection;
+    connection.portName = parser.value(portOption);
+    if (!monitor.connectToPort(connection)) {
+        std::fprintf(
+            stderr, "korvel-bench-settings: cannot open %s\n", qPrintable(connection.portName));
+        report.note(QStringLiteral("settings: cannot open %1").arg(connection.portName));
+        return 1;
+    }
+    monitor.setCurrentDeviceId(SlaveId);
+
+    SettingsTransfer transfer(&monitor);
+    RelaySettings relay;
+    QString failure;
+    QObject::connect(&transfer, &SettingsTransfer::relayRead, &application,
+        [&relay](const RelaySettings &read) { relay = read; });
+    QObject::connect(&transfer, &SettingsTransfer::failed, &application,
+        [&failure](const QString &message) { failure = message; });
+    transfer.readCurrentDevice();
+    if (!waitFor(&transfer, &SettingsTransfer::relayRead)) {
+        report.note(QStringLiteral("settings: the relay could not be read: %1").arg(failure));
+        return 1;
+    }
+
+    // The last block written ends the writes; its answer comes before the read-back is asked.
+    QVector<qint64> blocksWrittenAt;
+    QObject::connect(&monitor, &DeviceMonitor::deviceDataWritten, &application,
+        [&blocksWrittenAt] { blocksWrittenAt.append(nowNs()); });
+    SettingsSendResult result;
+    QObject::connect(&transfer, &SettingsTransfer::sendFinished, &application,
+        [&result](const SettingsSendResult &finished) { result = finished; });
+
+    MeterageConfigurationData meterageConfiguration;
+    ProtectionConfigurationData protectionConfiguration;
+    SetpointsData setpoints;
+    QVector<double> writeMs;
+    QVector<double> readBackMs;
+    // Each write of the last block against the first write of the next block: a hand-over
+    // between blocks that cost more than a write within one would show here.
+    QVector<double> lastBlockWriteMs;
+    QVector<double> handOverWriteMs;
+    int unverified = 0;
+    for (int i = 0; i < sends; ++i) {
+        const qint64 start = nowNs();
+        transfer.send(relay, relay.values);
+        if (!waitFor(&transfer, &SettingsTransfer::sendFinished)) {
+            report.note(QStringLiteral("settings: a send never ended: %1").arg(failure));
+            return 1;
+        }
+        const qint64 end = nowNs();
+        if (blocksWrittenAt.size() != 3) {
+            report.note(
+                QStringLiteral("settings: %1 blocks written, not 3").arg(blocksWrittenAt.size()));
+            return 1;
+        }
+        const qint64 lastWriteAt = blocksWrittenAt.last();
+        writeMs.append((lastWriteAt - start) / 1e6);
+        readBackMs.append((end - lastWriteAt) / 1e6);
+        lastBlockWriteMs.append(
+            (blocksWrittenAt.at(2) - blocksWrittenAt.at(1)) / 1e6 / setpoints.fields().size());
+        handOverWriteMs.append((blocksWrittenAt.at(1) - blocksWrittenAt.at(0)) / 1e6
+            / protectionConfiguration.fields().size());
+        blocksWrittenAt.clear();
+        if (!result.written || !result.readBack || result.relay.values != relay.values)
+            ++unverified;
+    }
+
+    // Writes: one transaction per field with a readiness delay between two.
+    const int writes = relay.values.size();
+    const double writeIdeal
+        = writes * line.transactionMs(WriteSingleRegisterBytes, WriteSingleRegisterBytes)
+        + (writes - 1) * settings.readinessDelay;
+    // Read-back: the delay after the last write, then one pass of the three blocks' reads.
+    double passIdeal = 0;
+    int reads = 0;
+    for (DeviceData *block : { static_cast<DeviceData *>(&meterageConfiguration),
+             static_cast<DeviceData *>(&protectionConfiguration),
+             static_cast<DeviceData *>(&setpoints) }) {
+        for (const ModbusRequest &request : block->readRequests()) {
+            passIdeal += settings.readinessDelay
+                + line.transactionMs(
+                    ReadRequestBytes, readAnswerBytes(request.function(), request.count()));
+            ++reads;
+        }
+    }
+
+    const Summary write = summarize(writeMs);
+    const Summary readBack = summarize(readBackMs);
+    const QString ms = QStringLiteral("ms");
+    report.ratioRow(QStringLiteral("S1 send a settings file, %1 values, %2 baud")
+                        .arg(writes)
+                        .arg(line.baudRate),
+        describe(write, 1, ms),
+        QStringLiteral("ideal %1 ms (%2 x line + %3 x delay)")
+            .arg(number(writeIdeal, 1))
+            .arg(writes)
+            .arg(writes - 1),
+        write.median / writeIdeal, QStringLiteral("<= 1.02x"), write.median / writeIdeal <= 1.02);
+    report.ratioRow(QStringLiteral("S2 read-back after the send, %1 reads").arg(reads),
+        describe(readBack, 1, ms),
+        QStringLiteral("one pass %1 ms (%2 x (delay + line))").arg(number(passIdeal, 1)).arg(reads),
+        readBack.median / passIdeal, QStringLiteral("<= 1 pass + 2 %"),
+        readBack.median / passIdeal <= 1.02);
+    report.note(
+        QStringLiteral("S1-S2: readiness delay %1 ms; %2 sends, %3 not verified; one "
+                       "write with its delay: %4 ms ideal, %5 ms within the setpoints, "
+                       "%6 ms for the protection configuration begun on a block's end")
+            .arg(settings.readinessDelay)
+            .arg(sends)
+            .arg(unverified)
+            .arg(number(line.transactionMs(WriteSingleRegisterBytes, WriteSingleRegisterBytes)
+                    + settings.readinessDelay,
+                1))
+            .arg(number(summarize(lastBlockWriteMs).median, 1))
+            .arg(number(summarize(handOverWriteMs).median, 1)));
+    monitor.disconnectFromPort();
+    return unverified == 0 ? 0 : 1;
+}

@@ -1,0 +1,480 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/settings.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/settingsfile.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitor.h"
+#include "messageboxanswer.h"
+#include "namedchild.h"
+#include "relaybus.h"
+#include "ui/mainwindow.h"
+#include "ui/settingscomparisondialog.h"
+#include "ui/settingscomparisonmodel.h"
+#include "ui/settingsfileactions.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+constexpr int LineTimeoutMs = 10000;
+constexpr int SlaveId = 2;
+constexpr quint16 MtzReactionDelayRegister = 35;
+
+} // namespace
+
+// Settings files saved from, compared with and sent to relays 2 and 3 on a
+// simulated line, through the window's File menu helpers.
+class SettingsComparisonTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void roundTrip();
+    void sendAllWritesEveryField();
+    void valueTheRelayDidNotTakeIsShown();
+    void panelWriteIsReadBack();
+    void badFileIsRefused();
+    void otherDeviceTypeAndSerial();
+    void anotherRelayEndsTheComparison();
+    void silentRelayIsNotSaved();
+
+private:
+    MainWindow *openConnectedWindow();
+    SettingsFileActions *actions(MainWindow *window) const;
+    QString savedFile(MainWindow *window);
+    // The file at `path` with `edit` applied to its document, under a new name.
+    QString editedFile(const QString &path, const std::function<void(QJsonObject &)> &edit);
+    SettingsComparisonDialog *openReady(
+        MainWindow *window, const QString &path, SettingsComparisonDialog::Mode mode);
+    QString stateText(SettingsComparisonDialog *dialog) const;
+
+    QScopedPointer<RelayBus> m_bus;
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    QList<ReceivedWrite> m_writesSeen;
+};
+
+void SettingsComparisonTest::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_bus.reset(new RelayBus({ 2, 3 }));
+    QString error;
+    QVERIFY2(m_bus->start(&error), qPrintable(error));
+    m_bus->setMeasurementsLive(false);
+    m_previousDir = QDir::currentPath();
+}
+
+void SettingsComparisonTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_bus->clearReceivedWrites();
+    m_bus->setRelayOnline(SlaveId, true);
+    m_bus->setHoldingRegister(SlaveId, MtzReactionDelayRegister, 20);
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+}
+
+void SettingsComparisonTest::cleanup()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<MainWindow *>(widget))
+            widget->close();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+MainWindow *SettingsComparisonTest::openConnectedWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    child<QAction>(window, "actionConnect")->trigger();
+    child<QLineEdit>(window, "scanRangeLineEdit")->setText(QStringLiteral("1-3"));
+    child<QAbstractButton>(window, "scanButton")->click();
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, LineTimeoutMs); }();
+    return window;
+}
+
+SettingsFileActions *SettingsComparisonTest::actions(MainWindow *window) const
+{
+    return child<SettingsFileActions>(window, "settingsFileActions");
+}
+
+QString SettingsComparisonTest::savedFile(MainWindow *window)
+{
+    const QString path = m_dir->filePath(QStringLiteral("relay2.json"));
+    auto *save = child<QAction>(window, "actionSaveSettings");
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(save->isEnabled(), LineTimeoutMs); }();
+    actions(window)->save(path);
+    [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage().startsWith(
+                                     QStringLiteral("Settings of Device 2 saved to")),
+            LineTimeoutMs);
+    }();
+    return path;
+}
+
+QString SettingsComparisonTest::editedFile(
+    const QString &path, const std::function<void(QJsonObject &)> &edit)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    edit(root);
+    const QString editedPath = m_dir->filePath(QStringLiteral("edited.json"));
+    QFile edited(editedPath);
+    edited.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    edited.write(QJsonDocument(root).toJson());
+    return editedPath;
+}
+
+SettingsComparisonDialog *SettingsComparisonTest::openReady(
+    MainWindow *window, const QString &path, SettingsComparisonDialog::Mode mode)
+{
+    SettingsComparisonDialog *dialog = actions(window)->open(path, mode);
+    if (!dialog)
+        return nullptr;
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(dialog->isReady(), LineTimeoutMs); }();
+    return dialog;
+}
+
+QString SettingsComparisonTest::stateText(SettingsComparisonDialog *dialog) const
+{
+    return child<QLabel>(dialog, "stateLabel")->text();
+}
+
+namespace {
+
+void setFieldRaw(QJsonObject &root, const QString &name, qint64 raw)
+{
+    QJsonArray fields = root.value(QStringLiteral("fields")).toArray();
+    for (int i = 0; i < fields.size(); ++i) {
+        QJsonObject field = fields.at(i).toObject();
+        if (field.value(QStringLiteral("name")).toString() == name) {
+            field.insert(QStringLiteral("raw"), double(raw));
+            fields.replace(i, field);
+        }
+    }
+    root.insert(QStringLiteral("fields"), fields);
+}
+
+void setIdentity(QJsonObject &root, const QString &key, qint64 value)
+{
+    QJsonObject device = root.value(QStringLiteral("device")).toObject();
+    device.insert(key, double(value));
+    root.insert(QStringLiteral("device"), device);
+}
+
+QList<int> rowsThatDiffer(const QAbstractItemModel *model)
+{
+    QList<int> rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data(SettingsComparisonModel::DiffersRole).toBool())
+            rows.append(row);
+    }
+    return rows;
+}
+
+int rowOf(quint16 address)
+{
+    const QVector<SettingsField> &fields = settingsFields();
+    for (int row = 0; row < fields.size(); ++row) {
+        if (fields.at(row).description.address == address)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+// Save, open: no difference; one value changed in the file: that row alone;
+// send it: the relay holds it and the row is verified.
+void SettingsComparisonTest::roundTrip()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    QStringList problems;
+    const SettingsFile saved = SettingsFile::read(path, &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QCOMPARE(saved.relay.identity.slaveId, SlaveId);
+    QCOMPARE(saved.relay.identity.serialNumber, qint64(1402000 + 1373 * SlaveId));
+    for (auto value = saved.relay.values.cbegin(); value != saved.relay.values.cend(); ++value)
+        QCOMPARE(value.value(), qint64(m_bus->holdingRegister(SlaveId, value.key())));
+    QCOMPARE(loadLastFolder(), m_dir->path());
+
+    SettingsComparisonDialog *same
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(same);
+    auto *table = child<QTableView>(same, "comparisonTableView");
+    QCOMPARE(table->model()->rowCount(), settingsFields().size());
+    QVERIFY(rowsThatDiffer(table->model()).isEmpty());
+    QVERIFY(!child<QAbstractButton>(same, "sendDifferencesButton")->isEnabled());
+    const QModelIndex kt0 = table->model()->index(2, SettingsComparisonModel::FieldColumn);
+    QCOMPARE(kt0.data().toString(), QStringLiteral("Kt0"));
+    child<QAbstractButton>(same, "closeButton")->click();
+
+    const QString edited = editedFile(
+        path, [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    const int row = rowOf(MtzReactionDelayRegister);
+    QCOMPARE(rowsThatDiffer(model), QList<int> { row });
+    QCOMPARE(model->index(row, SettingsComparisonModel::RelayColumn).data().toString(),
+        QStringLiteral("2.0"));
+    QCOMPARE(model->index(row, SettingsComparisonModel::FileColumn).data().toString(),
+        QStringLiteral("5.5"));
+    QCOMPARE(model->index(row, SettingsComparisonModel::UnitColumn).data().toString(),
+        QStringLiteral("sec"));
+
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered);
+        QCOMPARE(answer.text, QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+    }
+    // The dialog holds the blocks being written: it stays until the send ends.
+    auto *close = child<QAbstractButton>(dialog, "closeButton");
+    QVERIFY(!close->isEnabled());
+    dialog->close();
+    QVERIFY(dialog->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("Settings written and verified (Device 2)"));
+    QCOMPARE(m_bus->holdingRegister(SlaveId, MtzReactionDelayRegister), quint16(55));
+    QVERIFY(close->isEnabled());
+    QCOMPARE(model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt(),
+        int(SettingsComparisonModel::Verified));
+    QVERIFY(rowsThatDiffer(model).isEmpty());
+    // Only the setpoints held a difference: the configuration was left alone.
+    for (const ReceivedWrite &write : m_bus->receivedWrites()) {
+        QCOMPARE(write.slaveId, SlaveId);
+        QVERIFY2(write.address >= 32, qPrintable(QString::number(write.address)));
+    }
+}
+
+void SettingsComparisonTest::sendAllWritesEveryField()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered);
+        QCOMPARE(answer.text,
+            QStringLiteral("Write %1 values to Device 2, serial 1404746?")
+                .arg(settingsFields().size()));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    // Configuration before setpoints, each register once, in table order.
+    QList<int> addresses;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        addresses.append(write.address);
+    QList<int> expected;
+    for (const SettingsField &field : settingsFields())
+        expected.append(field.description.address);
+    QCOMPARE(addresses, expected);
+
+    // Compare only: the same view without the send buttons.
+    child<QAbstractButton>(dialog, "closeButton")->click();
+    SettingsComparisonDialog *compare
+        = openReady(window, path, SettingsComparisonDialog::CompareOnly);
+    QVERIFY(compare);
+    QVERIFY(child<QAbstractButton>(compare, "sendAllButton")->isHidden());
+    QVERIFY(child<QAbstractButton>(compare, "sendDifferencesButton")->isHidden());
+}
+
+// A relay that clamps a value: the read-back shows it, the row says so.
+void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window),
+        [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 77); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    // The read-back is queued only once the last write has ended, so the
+    // relay changes its mind before it is asked.
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this,
+        [this] { m_bus->setHoldingRegister(SlaveId, MtzReactionDelayRegister, 300); });
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Values that differ after writing: 1 (Device 2)"), LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    const int row = rowOf(MtzReactionDelayRegister);
+    QCOMPARE(model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt(),
+        int(SettingsComparisonModel::NotTaken));
+    QCOMPARE(model->index(row, SettingsComparisonModel::RelayColumn).data().toString(),
+        QStringLiteral("30.0"));
+    QCOMPARE(model->index(rowOf(34), 0).data(SettingsComparisonModel::VerificationRole).toInt(),
+        int(SettingsComparisonModel::Verified));
+}
+
+// A configuration write from the panel's side: a clamped value is reported.
+void SettingsComparisonTest::panelWriteIsReadBack()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const auto blocks
+        = window->findChildren<MeterageConfigurationData *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(blocks.size(), 1);
+    MeterageConfigurationData *meterage = blocks.first();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+
+    MeterageConfiguration configuration = meterage->configuration();
+    configuration.currentTransFactor = validValue(1500);
+    meterage->setNewConfiguration(configuration);
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this, [this, meterage](DeviceData *block) {
+        if (block == meterage)
+            m_bus->setHoldingRegister(SlaveId, 26, 1000);
+    });
+    monitor->writeToCurrentDevice({ meterage });
+    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
+        QStringLiteral(
+            "Device 2 did not take every value: Kt (register 26): sent 1,500, holds 1,000"),
+        LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+
+    // A value taken leaves the write's own message standing.
+    configuration.currentTransFactor = validValue(1600);
+    meterage->setNewConfiguration(configuration);
+    monitor->writeToCurrentDevice({ meterage });
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(SlaveId, 26), quint16(1600), LineTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.value, qint64(1600), LineTimeoutMs);
+    QTest::qWait(300);
+    QCOMPARE(
+        window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
+}
+
+void SettingsComparisonTest::badFileIsRefused()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window), [](QJsonObject &root) {
+        setFieldRaw(root, QStringLiteral("currentTransFactor"), 9000);
+        setFieldRaw(root, QStringLiteral("toMode"), 5);
+    });
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    QVERIFY(!actions(window)->open(edited, SettingsComparisonDialog::CompareAndSend));
+    QVERIFY(answer.answered);
+    QVERIFY2(
+        answer.text.contains(QStringLiteral("nothing is sent from it")), qPrintable(answer.text));
+    QVERIFY2(
+        answer.text.contains(QStringLiteral("\"currentTransFactor\"")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("\"toMode\"")), qPrintable(answer.text));
+    QVERIFY(!window->findChild<SettingsComparisonDialog *>());
+}
+
+void SettingsComparisonTest::otherDeviceTypeAndSerial()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    const QString otherType = editedFile(
+        path, [](QJsonObject &root) { setIdentity(root, QStringLiteral("deviceTypeCode"), 7); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, otherType, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    auto *warning = child<QLabel>(dialog, "warningLabel");
+    QVERIFY(warning->isVisible());
+    QVERIFY2(
+        warning->text().contains(QStringLiteral("cannot be sent")), qPrintable(warning->text()));
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    child<QAbstractButton>(dialog, "closeButton")->click();
+
+    const QString otherSerial = editedFile(
+        path, [](QJsonObject &root) { setIdentity(root, QStringLiteral("serialNumber"), 65555); });
+    dialog = openReady(window, otherSerial, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    warning = child<QLabel>(dialog, "warningLabel");
+    QVERIFY(warning->isVisible());
+    QCOMPARE(warning->text(),
+        QStringLiteral(
+            "The file was saved from serial number 0065555, this relay is serial number 1404746."));
+    QVERIFY(child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+}
+
+void SettingsComparisonTest::anotherRelayEndsTheComparison()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    QVERIFY(child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    child<DeviceMonitor>(window, "deviceMonitor")->setCurrentDeviceId(3);
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    QVERIFY2(stateText(dialog).contains(QStringLiteral("Device 2 is no longer the current device")),
+        qPrintable(stateText(dialog)));
+
+    // Changing the relay while the file is being compared ends the read.
+    SettingsComparisonDialog *reading
+        = actions(window)->open(path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(reading);
+    child<DeviceMonitor>(window, "deviceMonitor")->setCurrentDeviceId(2);
+    QVERIFY2(
+        stateText(reading).contains(QStringLiteral("Device 3 is no longer the current device")),
+        qPrintable(stateText(reading)));
+    QTest::qWait(500);
+    QVERIFY(!reading->isReady());
+    QVERIFY(!child<QAbstractButton>(reading, "sendAllButton")->isEnabled());
+}
+
+void SettingsComparisonTest::silentRelayIsNotSaved()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *save = child<QAction>(window, "actionSaveSettings");
+    QTRY_VERIFY_WITH_TIMEOUT(save->isEnabled(), LineTimeoutMs);
+    m_bus->setRelayOnline(SlaveId, false);
+    const QString path = m_dir->filePath(QStringLiteral("silent.json"));
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    actions(window)->save(path);
+    QVERIFY(!save->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(answer.answered, LineTimeoutMs);
+    QVERIFY2(answer.text.startsWith(QStringLiteral("Could not read from Device 2: the identity, "
+                                                   "the modules, the measurement configuration")),
+        qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QStringLiteral("Nothing was written")), qPrintable(answer.text));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(save->isEnabled());
+}
+
+QTEST_MAIN(SettingsComparisonTest)
+#include "tst_settingscomparison.moc"

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/settingscomparisondialog.h"
+#include "ui_settingscomparisondialog.h"
+
+#include "devicemonitor/devicemonitor.h"
+#include "ui/settingscomparisonmodel.h"
+#include "ui/settingstransfer.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+
+SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const SettingsFile &file,
+    const QString &fileName, Mode mode, QWidget *parent)
+    : QDialog(parent),
+      ui(new Ui::SettingsComparisonDialog),
+      m_transfer(new SettingsTransfer(monitor, this)),
+      m_model(new SettingsComparisonModel(this)),
+      m_file(file),
+      m_mode(mode)
+{
+    ui->setupUi(this);
+    ui->comparisonTableView->setModel(m_model);
+    ui->comparisonTableView->horizontalHeader()->setSectionResizeMode(
+        QHeaderView::ResizeToContents);
+    ui->fileLabel->setText(tr("File: %1").arg(QDir::toNativeSeparators(fileName)));
+    ui->warningLabel->hide();
+    ui->sendDifferencesButton->setVisible(mode == CompareAndSend);
+    ui->sendAllButton->setVisible(mode == CompareAndSend);
+
+    connect(m_transfer, &SettingsTransfer::relayRead, this, &SettingsComparisonDialog::onRelayRead);
+    connect(m_transfer, &SettingsTransfer::sendFinished, this,
+        &SettingsComparisonDialog::onSendFinished);
+    connect(m_transfer, &SettingsTransfer::failed, this, &SettingsComparisonDialog::onFailed);
+    // What is shown belongs to one relay; it must not be sent to another.
+    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, [this] {
+        onRelayLost(tr("Device %1 is no longer the current device; open the file again to "
+                       "compare it with another.")
+                        .arg(m_transfer->slaveId()));
+    });
+    connect(monitor, &DeviceMonitor::connected, this, [this](bool connected) {
+        if (!connected)
+            onRelayLost(tr("The port was closed; connect and open the file again."));
+    });
+
+    const int slaveId = monitor->currentDeviceId();
+    showState(tr("Reading the settings of Device %1…").arg(slaveId), false);
+    m_transfer->readCurrentDevice();
+    updateButtons();
+}
+
+SettingsComparisonDialog::~SettingsComparisonDialog()
+{
+    delete ui;
+}
+
+void SettingsComparisonDialog::onRelayRead(const RelaySettings &relay)
+{
+    m_relayKnown = true;
+    m_model->setSettings(relay, m_file.relay.values);
+
+    const RelayIdentity &fromFile = m_file.relay.identity;
+    QStringList warnings;
+    m_otherType = fromFile.deviceTypeCode != relay.identity.deviceTypeCode;
+    if (m_otherType)
+        warnings.append(tr("The file was saved from a device of type %1, this relay is of type "
+                           "%2: the file cannot be sent to it.")
+                            .arg(fromFile.deviceTypeCode)
+                            .arg(relay.identity.deviceTypeCode));
+    if (fromFile.serialNumber != relay.identity.serialNumber)
+        warnings.append(tr("The file was saved from serial number %1, this relay is serial "
+                           "number %2.")
+                            .arg(serialNumberText(fromFile.serialNumber),
+                                serialNumberText(relay.identity.serialNumber)));
+    ui->warningLabel->setText(warnings.join(QLatin1Char('\n')));
+    ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    ui->warningLabel->setVisible(!warnings.isEmpty());
+
+    const int differences = m_model->differences().size();
+    if (differences == 0)
+        showState(
+            tr("Device %1 holds the settings of the file.").arg(relay.identity.slaveId), false);
+    else
+        showState(tr("Values that differ from the file: %1 (Device %2).")
+                      .arg(differences)
+                      .arg(relay.identity.slaveId),
+            false);
+    updateButtons();
+}
+
+void SettingsComparisonDialog::on_sendDifferencesButton_clicked()
+{
+    send(m_model->differences());
+}
+
+void SettingsComparisonDialog::on_sendAllButton_clicked()
+{
+    send(m_file.relay.values);
+}
+
+void SettingsComparisonDialog::on_closeButton_clicked()
+{
+    close();
+}
+
+void SettingsComparisonDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_transfer->isBusy())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void SettingsComparisonDialog::reject()
+{
+    if (!m_transfer->isBusy())
+        QDialog::reject();
+}
+
+void SettingsComparisonDialog::send(const SettingsValues &values)
+{
+    if (!isReady() || m_otherType || values.isEmpty())
+        return;
+    const RelayIdentity &relay = m_model->relay().identity;
+    const QString serial = serialNumberText(relay.serialNumber);
+    const QString question = values.size() == 1
+        ? tr("Write 1 value to Device %1, serial %2?").arg(relay.slaveId).arg(serial)
+        : tr("Write %1 values to Device %2, serial %3?")
+              .arg(values.size())
+              .arg(relay.slaveId)
+              .arg(serial);
+    QMessageBox box(
+        QMessageBox::Question, tr("Send settings"), question, QMessageBox::NoButton, this);
+    QPushButton *writeButton = box.addButton(tr("Write"), QMessageBox::AcceptRole);
+    QPushButton *cancelButton = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancelButton);
+    box.setEscapeButton(cancelButton);
+    box.exec();
+    // The relay may have gone while the question was open.
+    if (box.clickedButton() != writeButton || !isReady())
+        return;
+    showState(tr("Writing to Device %1 and reading it back…").arg(relay.slaveId), false);
+    m_transfer->send(m_model->relay(), values);
+    updateButtons();
+}
+
+void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
+{
+    m_model->setSendResult(result);
+    const int slaveId = result.relay.identity.slaveId;
+    const int notTaken = m_model->notTakenCount();
+    QString text;
+    if (!result.written)
+        text
+            = tr("Settings not written: Device %1 refused a value or did not answer.").arg(slaveId);
+    else if (!result.readBack)
+        text = tr("Settings written but not verified: the read-back from Device %1 failed.")
+                   .arg(slaveId);
+    else if (notTaken > 0)
+        text = tr("Values that differ after writing: %1 (Device %2)").arg(notTaken).arg(slaveId);
+    else
+        text = tr("Settings written and verified (Device %1)").arg(slaveId);
+    const bool success = result.written && result.readBack && notTaken == 0;
+    showState(text, !success);
+    emit statusMessage(text);
+    updateButtons();
+}
+
+void SettingsComparisonDialog::onFailed(const QString &message)
+{
+    showState(message, true);
+    emit statusMessage(message);
+    updateButtons();
+}
+
+void SettingsComparisonDialog::onRelayLost(const QString &message)
+{
+    if (m_relayLost)
+        return;
+    m_relayLost = true;
+    // A running operation reports its own end through onFailed().
+    if (!m_transfer->isBusy())
+        showState(message, true);
+    updateButtons();
+}
+
+void SettingsComparisonDialog::updateButtons()
+{
+    const bool canSend = isReady() && !m_otherType && !m_transfer->isBusy();
+    ui->sendDifferencesButton->setEnabled(canSend && !m_model->differences().isEmpty());
+    ui->sendAllButton->setEnabled(canSend);
+    ui->closeButton->setEnabled(!m_transfer->isBusy());
+}
+
+void SettingsComparisonDialog::showState(const QString &text, bool problem)
+{
+    ui->stateLabel->setText(text);
+    ui->stateLabel->setStyleSheet(problem ? QStringLiteral("QLabel { color: red; }") : QString());
+}

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef SETTINGSCOMPARISONDIALOG_H
+#define SETTINGSCOMPARISONDIALOG_H
+
+#include "devicedata/settingsfile.h"
+
+#include <QDialog>
+
+namespace Ui {
+class SettingsComparisonDialog;
+}
+
+class DeviceMonitor;
+class SettingsComparisonModel;
+class SettingsTransfer;
+struct SettingsSendResult;
+
+// A settings file beside the current relay, read afresh. Opened for sending
+// it offers to write the differences or everything, asks first, and marks
+// each written row verified or different once the relay has been read back.
+class SettingsComparisonDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Mode { CompareAndSend, CompareOnly };
+
+    SettingsComparisonDialog(DeviceMonitor *monitor, const SettingsFile &file,
+        const QString &fileName, Mode mode, QWidget *parent = nullptr);
+    ~SettingsComparisonDialog() override;
+
+    SettingsComparisonModel *comparisonModel() const { return m_model; }
+    // Whether the relay has been read and the comparison stands.
+    bool isReady() const { return m_relayKnown && !m_relayLost; }
+
+protected:
+    // The blocks being written belong to the dialog: it stays until the
+    // send has ended.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+signals:
+    // A result the main window's status bar should keep in view.
+    void statusMessage(const QString &text);
+
+private slots:
+    void on_sendDifferencesButton_clicked();
+    void on_sendAllButton_clicked();
+    void on_closeButton_clicked();
+
+private:
+    void onRelayRead(const RelaySettings &relay);
+    void onSendFinished(const SettingsSendResult &result);
+    void onFailed(const QString &message);
+    void onRelayLost(const QString &message);
+    void send(const SettingsValues &values);
+    void updateButtons();
+    void showState(const QString &text, bool problem);
+
+    Ui::SettingsComparisonDialog *ui;
+    SettingsTransfer *m_transfer;
+    SettingsComparisonModel *m_model;
+    SettingsFile m_file;
+    Mode m_mode;
+    bool m_relayKnown = false;
+    bool m_relayLost = false;
+    // A file of another device type is never sent.
+    bool m_otherType = false;
+};
+
+#endif // SETTINGSCOMPARISONDIALOG_H

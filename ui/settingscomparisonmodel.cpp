@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/settingscomparisonmodel.h"
+
+#include "ui/settingstransfer.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+#include <algorithm>
+
+namespace {
+
+// Light enough for black text, strong enough to be found in a long table.
+const QColor DifferenceBackground(255, 236, 179);
+const QColor NotTakenBackground(255, 205, 210);
+const QColor VerifiedBackground(200, 230, 201);
+
+} // namespace
+
+SettingsComparisonModel::SettingsComparisonModel(QObject *parent) : QAbstractTableModel(parent)
+{
+}
+
+void SettingsComparisonModel::setSettings(const RelaySettings &relay, const SettingsValues &file)
+{
+    beginResetModel();
+    m_relay = relay;
+    m_file = file;
+    m_sent.clear();
+    fillRows();
+    endResetModel();
+}
+
+void SettingsComparisonModel::setSendResult(const SettingsSendResult &result)
+{
+    beginResetModel();
+    m_relay.values = result.relay.values;
+    m_sent = result.sent;
+    fillRows();
+    endResetModel();
+}
+
+void SettingsComparisonModel::fillRows()
+{
+    m_rows.clear();
+    const SettingsValues &relayValues = m_relay.values;
+    const FieldContext context { validValue(m_relay.identity.modules),
+        [&relayValues](quint16 address) {
+            const auto value = relayValues.constFind(address);
+            return value == relayValues.cend() ? DataValue() : validValue(*value);
+        } };
+    for (const SettingsField &field : settingsFields()) {
+        const quint16 address = field.description.address;
+        Row row { &field, relayValues.value(address), m_file.value(address),
+            field.description.isInUse(context), NotSent };
+        const auto sent = m_sent.constFind(address);
+        if (sent != m_sent.cend())
+            row.verification = *sent == row.relay ? Verified : NotTaken;
+        m_rows.append(row);
+    }
+}
+
+SettingsValues SettingsComparisonModel::differences() const
+{
+    SettingsValues values;
+    for (const Row &row : m_rows) {
+        if (row.differs())
+            values.insert(row.field->description.address, row.file);
+    }
+    return values;
+}
+
+int SettingsComparisonModel::notTakenCount() const
+{
+    return int(std::count_if(m_rows.cbegin(), m_rows.cend(),
+        [](const Row &row) { return row.verification == NotTaken; }));
+}
+
+int SettingsComparisonModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows.size();
+}
+
+int SettingsComparisonModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : StateColumn + 1;
+}
+
+QString SettingsComparisonModel::valueText(
+    const FieldDescription &field, qint64 raw, qint64 multiplier) const
+{
+    const QLocale locale;
+    if (field.kind == FieldDescription::Code)
+        return field.shownText(raw, multiplier, locale);
+    return locale.toString(
+        field.shownNumber(raw, qMax(qint64(1), multiplier)), 'f', field.range.decimals);
+}
+
+QString SettingsComparisonModel::stateText(const Row &row) const
+{
+    switch (row.verification) {
+    case Verified:
+        return tr("Verified");
+    case NotTaken:
+        return tr("Different after writing");
+    case NotSent:
+        break;
+    }
+    if (!row.inUse)
+        return row.differs() ? tr("Differs, not in use") : tr("Not in use");
+    return row.differs() ? tr("Differs") : QString();
+}
+
+QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const Row &row = m_rows.at(index.row());
+    const FieldDescription &field = row.field->description;
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case GroupColumn:
+            return field.group.translated();
+        case FieldColumn:
+            return plainLabel(field);
+        case RelayColumn:
+            return valueText(field, row.relay, currentRangeMultiplier(m_relay.values));
+        case FileColumn:
+            return valueText(field, row.file, currentRangeMultiplier(m_file));
+        case UnitColumn:
+            return field.unitText();
+        case StateColumn:
+            return stateText(row);
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
+    case Qt::BackgroundRole:
+        if (row.verification == NotTaken)
+            return QBrush(NotTakenBackground);
+        if (row.verification == Verified)
+            return QBrush(VerifiedBackground);
+        return row.differs() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
+    case Qt::ForegroundRole:
+        // The background is always light where it is set.
+        if (row.differs() || row.verification != NotSent)
+            return QBrush(Qt::black);
+        return row.inUse ? QVariant()
+                         : QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text));
+    case Qt::FontRole:
+        if (row.differs() || row.verification == NotTaken) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case DiffersRole:
+        return row.differs();
+    case InUseRole:
+        return row.inUse;
+    case VerificationRole:
+        return row.verification;
+    }
+    return {};
+}
+
+QVariant SettingsComparisonModel::headerData(
+    int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case GroupColumn:
+        return tr("Group", "settings comparison column");
+    case FieldColumn:
+        return tr("Field", "settings comparison column");
+    case RelayColumn:
+        return tr("Relay", "settings comparison column");
+    case FileColumn:
+        return tr("File", "settings comparison column");
+    case UnitColumn:
+        return tr("Unit", "settings comparison column");
+    case StateColumn:
+        return tr("State", "settings comparison column");
+    }
+    return {};
+}

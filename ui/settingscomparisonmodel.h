@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef SETTINGSCOMPARISONMODEL_H
+#define SETTINGSCOMPARISONMODEL_H
+
+#include "devicedata/relaysettings.h"
+
+#include <QAbstractTableModel>
+
+struct SettingsSendResult;
+
+// A relay's settings beside a file's, one row per settable field, in the
+// order of the panels. After a send each written row tells whether the relay
+// holds what was sent.
+class SettingsComparisonModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { GroupColumn, FieldColumn, RelayColumn, FileColumn, UnitColumn, StateColumn };
+    enum Verification { NotSent, Verified, NotTaken };
+    enum Role { DiffersRole = Qt::UserRole + 1, InUseRole, VerificationRole };
+
+    explicit SettingsComparisonModel(QObject *parent = nullptr);
+
+    void setSettings(const RelaySettings &relay, const SettingsValues &file);
+    // The relay as read back after a send; rows whose register was sent are
+    // verified against what was sent.
+    void setSendResult(const SettingsSendResult &result);
+
+    const RelaySettings &relay() const { return m_relay; }
+    // The file's values of the rows that differ.
+    SettingsValues differences() const;
+    int notTakenCount() const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(
+        int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row
+    {
+        const SettingsField *field;
+        qint64 relay;
+        qint64 file;
+        bool inUse;
+        Verification verification;
+        bool differs() const { return relay != file; }
+    };
+
+    QString valueText(const FieldDescription &field, qint64 raw, qint64 multiplier) const;
+    QString stateText(const Row &row) const;
+    void fillRows();
+
+    RelaySettings m_relay;
+    SettingsValues m_file;
+    QVector<Row> m_rows;
+    SettingsValues m_sent;
+};
+
+#endif // SETTINGSCOMPARISONMODEL_H

@@ -1,0 +1,272 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/settingstransfer.h"
+
+#include "devicedata/deviceinfodata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicemonitor.h"
+
+#include <QTimer>
+
+namespace {
+
+// A block whose request the manager dropped (a refresh stopped, say) never
+// reports back; the operation gives up once nothing has moved for this many
+// answer times.
+constexpr int StallTransactions = 50;
+constexpr int StallMarginMs = 5000;
+
+// A block read or written before holds the results of then; the next
+// operation must not mistake them for its own.
+void clearResults(QVector<ModbusRequest> &requests)
+{
+    for (ModbusRequest &request : requests)
+        request.setFailed(ModbusRequest::NoResult);
+}
+
+} // namespace
+
+SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
+    : QObject(parent),
+      m_monitor(monitor),
+      m_deviceInfo(new DeviceInfoData(this)),
+      m_modules(new ModulesData(this)),
+      m_meterageConfiguration(new MeterageConfigurationData(this)),
+      m_protectionConfiguration(new ProtectionConfigurationData(this)),
+      m_setpoints(new SetpointsData(this)),
+      m_stallTimer(new QTimer(this))
+{
+    m_stallTimer->setSingleShot(true);
+    connect(m_stallTimer, &QTimer::timeout, this, [this] {
+        abort(tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
+    });
+    const QList<DeviceData *> blocks = { m_deviceInfo, m_modules, m_meterageConfiguration,
+        m_protectionConfiguration, m_setpoints };
+    for (DeviceData *block : blocks) {
+        connect(block, &DeviceData::stateChanged, this,
+            [this, block](DeviceData::State current, DeviceData::State previous) {
+                if (current == DeviceData::Inactive
+                    && (previous == DeviceData::Reading || previous == DeviceData::Writing))
+                    onBlockFinished(block, previous == DeviceData::Reading);
+            });
+    }
+    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, [this] {
+        abort(tr("Device %1 is no longer the current device; the operation was stopped.")
+                  .arg(m_slaveId));
+    });
+    connect(monitor, &DeviceMonitor::connected, this, [this](bool connected) {
+        if (!connected)
+            abort(tr("The port was closed; the operation with Device %1 was stopped.")
+                      .arg(m_slaveId));
+    });
+    connect(monitor, &DeviceMonitor::stateChanged, this, [this](DeviceMonitor::State state) {
+        if (state == DeviceMonitor::Scanning)
+            abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
+    });
+}
+
+QList<DeviceData *> SettingsTransfer::settingsBlocks() const
+{
+    return { m_meterageConfiguration, m_protectionConfiguration, m_setpoints };
+}
+
+bool SettingsTransfer::start(Operation operation, int slaveId)
+{
+    if (isBusy()) {
+        emit failed(tr("Another settings operation is still running."));
+        return false;
+    }
+    if (!m_monitor->isCurrentDeviceAvailable() || slaveId != m_monitor->currentDeviceId()) {
+        emit failed(tr("No device to work with: connect and choose a device first."));
+        return false;
+    }
+    m_operation = operation;
+    m_slaveId = slaveId;
+    const DeviceSettings settings = m_monitor->deviceSettings();
+    m_stallTimer->setInterval(
+        StallTransactions * (settings.responseTimeout + settings.readinessDelay) + StallMarginMs);
+    return true;
+}
+
+void SettingsTransfer::readCurrentDevice()
+{
+    if (!start(Reading, m_monitor->currentDeviceId()))
+        return;
+    readBlocks({ m_deviceInfo, m_modules, m_meterageConfiguration, m_protectionConfiguration,
+        m_setpoints });
+}
+
+void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
+{
+    for (DeviceData *block : list) {
+        block->reset();
+        clearResults(block->readRequests());
+        m_pending.insert(block);
+    }
+    m_stallTimer->start();
+    m_monitor->readFromCurrentDevice(list);
+}
+
+void SettingsTransfer::send(const RelaySettings &relay, const SettingsValues &values)
+{
+    if (!start(Writing, relay.identity.slaveId))
+        return;
+    SettingsValues target = relay.values;
+    for (auto value = values.cbegin(); value != values.cend(); ++value)
+        target.insert(value.key(), *value);
+    m_meterageConfiguration->setNewConfiguration(
+        recordWithValues(m_meterageConfiguration->fields(), target, MeterageConfiguration()));
+    m_protectionConfiguration->setNewConfiguration(
+        recordWithValues(m_protectionConfiguration->fields(), target, ProtectionConfiguration()));
+    m_setpoints->setNewSetpoints(recordWithValues(m_setpoints->fields(), target, Setpoints()));
+
+    m_result = SettingsSendResult();
+    m_result.written = true;
+    m_toWrite.clear();
+    const std::pair<SettingsBlock, DeviceData *> blocks[]
+        = { { SettingsBlock::MeterageConfiguration, m_meterageConfiguration },
+              { SettingsBlock::ProtectionConfiguration, m_protectionConfiguration },
+              { SettingsBlock::Setpoints, m_setpoints } };
+    for (const auto &block : blocks) {
+        for (auto value = values.cbegin(); value != values.cend(); ++value) {
+            const SettingsField *field = settingsFieldAt(value.key());
+            if (field && field->block == block.first) {
+                m_toWrite.append(block.second);
+                break;
+            }
+        }
+    }
+    writeNextBlock();
+}
+
+// One block at a time: a relay that stops being current between two blocks
+// is not sent the rest.
+void SettingsTransfer::writeNextBlock()
+{
+    if (m_toWrite.isEmpty()) {
+        finishWrite();
+        return;
+    }
+    if (!m_monitor->isCurrentDeviceAvailable() || m_monitor->currentDeviceId() != m_slaveId) {
+        abort(tr("Device %1 is no longer the current device; the operation was stopped.")
+                  .arg(m_slaveId));
+        return;
+    }
+    DeviceData *block = m_toWrite.takeFirst();
+    clearResults(block->writeRequests());
+    const SettingsValues sent = registersToWrite(*block);
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value)
+        m_result.sent.insert(value.key(), *value);
+    m_pending.insert(block);
+    m_stallTimer->start();
+    m_monitor->writeToCurrentDevice({ block });
+}
+
+void SettingsTransfer::onBlockFinished(DeviceData *block, bool read)
+{
+    if (!m_pending.remove(block))
+        return;
+    m_stallTimer->start();
+    if (m_operation == Writing && !read) {
+        if (block->isWriteSuccessful()) {
+            writeNextBlock();
+            return;
+        }
+        m_result.written = false;
+        m_toWrite.clear();
+        // Read back what the relay holds now, unless the failure was the
+        // port closing or the relay changing: those arrive right after.
+        QTimer::singleShot(0, this, [this] {
+            if (m_operation == Writing)
+                finishWrite();
+        });
+        return;
+    }
+    if (!m_pending.isEmpty())
+        return;
+    // A read canceled because the current device changes ends just before
+    // the change is announced: look at the outcome once it has been.
+    QTimer::singleShot(0, this, [this] {
+        if (m_operation == Reading)
+            finishRead();
+        else if (m_operation == ReadingBack)
+            finishReadBack();
+    });
+}
+
+void SettingsTransfer::finishWrite()
+{
+    m_operation = ReadingBack;
+    readBlocks(settingsBlocks());
+}
+
+RelaySettings SettingsTransfer::settingsRead(QStringList *unread) const
+{
+    RelaySettings relay;
+    relay.identity.slaveId = m_slaveId;
+    if (!m_meterageConfiguration->isReadSuccessful()
+        || !collectFieldValues(m_meterageConfiguration->fields(),
+            m_meterageConfiguration->configuration(), relay.values))
+        unread->append(tr("the measurement configuration"));
+    if (!m_protectionConfiguration->isReadSuccessful()
+        || !collectFieldValues(m_protectionConfiguration->fields(),
+            m_protectionConfiguration->configuration(), relay.values))
+        unread->append(tr("the protection configuration"));
+    if (!m_setpoints->isReadSuccessful()
+        || !collectFieldValues(m_setpoints->fields(), m_setpoints->setpoints(), relay.values))
+        unread->append(tr("the setpoints"));
+    return relay;
+}
+
+void SettingsTransfer::finishRead()
+{
+    QStringList unread;
+    const DeviceInfo &info = m_deviceInfo->deviceInfo();
+    if (!m_deviceInfo->isReadSuccessful() || info.deviceTypeCode.status != Valid
+        || info.serialNumber.status != Valid || info.softwareVersion.status != Valid)
+        unread.append(tr("the identity"));
+    if (!m_modules->isReadSuccessful() || m_modules->modules().status != Valid)
+        unread.append(tr("the modules"));
+    RelaySettings relay = settingsRead(&unread);
+    const int slaveId = m_slaveId;
+    end();
+    if (!unread.isEmpty()) {
+        emit failed(tr("Could not read from Device %1: %2.")
+                        .arg(slaveId)
+                        .arg(unread.join(tr(", ", "list separator"))));
+        return;
+    }
+    relay.identity.deviceTypeCode = info.deviceTypeCode.value;
+    relay.identity.serialNumber = info.serialNumber.value;
+    relay.identity.softwareVersion = info.softwareVersion.value;
+    relay.identity.modules = m_modules->modules().value;
+    emit relayRead(relay);
+}
+
+void SettingsTransfer::finishReadBack()
+{
+    QStringList unread;
+    SettingsSendResult result = m_result;
+    result.relay = settingsRead(&unread);
+    result.readBack = unread.isEmpty();
+    end();
+    emit sendFinished(result);
+}
+
+void SettingsTransfer::abort(const QString &message)
+{
+    if (!isBusy())
+        return;
+    end();
+    emit failed(message);
+}
+
+void SettingsTransfer::end()
+{
+    m_stallTimer->stop();
+    m_operation = Idle;
+    m_pending.clear();
+    m_toWrite.clear();
+}

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef SETTINGSTRANSFER_H
+#define SETTINGSTRANSFER_H
+
+#include "devicedata/relaysettings.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+
+class DeviceData;
+class DeviceInfoData;
+class DeviceMonitor;
+class MeterageConfigurationData;
+class ModulesData;
+class ProtectionConfigurationData;
+class QTimer;
+class SetpointsData;
+
+// What a send of settings came to.
+struct SettingsSendResult
+{
+    bool written = false; // every write the relay acknowledged
+    bool readBack = false; // the written blocks were read back
+    SettingsValues sent; // every register written, as sent
+    RelaySettings relay; // what the relay holds after the send
+};
+
+// Reads the settings of the current relay afresh and sends settings to it
+// followed by a read-back, with blocks of its own so that neither touches
+// what the panels show. Everything goes through the monitor's queue; the
+// operation reports its end by a signal. A relay that stops being current, a
+// closed port or a scan ends it with failed().
+class SettingsTransfer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SettingsTransfer(DeviceMonitor *monitor, QObject *parent = nullptr);
+
+    bool isBusy() const { return m_operation != Idle; }
+    int slaveId() const { return m_slaveId; }
+
+    // The identity, the modules and the settings of the current device.
+    void readCurrentDevice();
+    // Writes `values` to the relay `relay` stands for, which must still be
+    // the current device: every block holding one of them, whole, its other
+    // fields as `relay` holds them, the configuration before the setpoints.
+    // Then reads the settings back.
+    void send(const RelaySettings &relay, const SettingsValues &values);
+
+signals:
+    void relayRead(const RelaySettings &relay);
+    void sendFinished(const SettingsSendResult &result);
+    void failed(const QString &message);
+
+private:
+    enum Operation { Idle, Reading, Writing, ReadingBack };
+
+    bool start(Operation operation, int slaveId);
+    void readBlocks(const QList<DeviceData *> &list);
+    void writeNextBlock();
+    void onBlockFinished(DeviceData *block, bool read);
+    void finishRead();
+    void finishWrite();
+    void finishReadBack();
+    void abort(const QString &message);
+    void end();
+    RelaySettings settingsRead(QStringList *unread) const;
+    QList<DeviceData *> settingsBlocks() const;
+
+    DeviceMonitor *m_monitor;
+    DeviceInfoData *m_deviceInfo;
+    ModulesData *m_modules;
+    MeterageConfigurationData *m_meterageConfiguration;
+    ProtectionConfigurationData *m_protectionConfiguration;
+    SetpointsData *m_setpoints;
+    QTimer *m_stallTimer;
+
+    Operation m_operation = Idle;
+    int m_slaveId = 0;
+    QSet<DeviceData *> m_pending;
+    QList<DeviceData *> m_toWrite;
+    SettingsSendResult m_result;
+};
+
+#endif // SETTINGSTRANSFER_H

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/writereadback.h"
+
+#include "devicedata/codeconversions.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicemonitor.h"
+
+#include <QTimer>
+
+WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
+    MeterageConfigurationData *meterageConfiguration,
+    ProtectionConfigurationData *protectionConfiguration, SetpointsData *setpoints, QObject *parent)
+    : QObject(parent), m_monitor(monitor), m_meterageConfiguration(meterageConfiguration)
+{
+    watch(meterageConfiguration, [meterageConfiguration](SettingsValues &values) {
+        return collectFieldValues(
+            meterageConfiguration->fields(), meterageConfiguration->configuration(), values);
+    });
+    watch(protectionConfiguration, [protectionConfiguration](SettingsValues &values) {
+        return collectFieldValues(
+            protectionConfiguration->fields(), protectionConfiguration->configuration(), values);
+    });
+    watch(setpoints, [setpoints](SettingsValues &values) {
+        return collectFieldValues(setpoints->fields(), setpoints->setpoints(), values);
+    });
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteReadBack::onWritten);
+    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, &WriteReadBack::clear);
+    connect(monitor, &DeviceMonitor::connected, this, &WriteReadBack::clear);
+}
+
+void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
+{
+    m_valuesOf.insert(block, valuesOf);
+    connect(block, &DeviceData::stateChanged, this,
+        [this, block](DeviceData::State current, DeviceData::State previous) {
+            // A read canceled because the current device changes ends just
+            // before the change is announced: judge it once it has been.
+            if (current == DeviceData::Inactive && previous == DeviceData::Reading)
+                QTimer::singleShot(0, this, [this, block] { onReadBack(block); });
+        });
+}
+
+void WriteReadBack::onWritten(DeviceData *block, int slaveId)
+{
+    // A broadcast has no answer to check, a failed write has its own message.
+    if (!m_valuesOf.contains(block) || slaveId <= 0 || !block->isWriteSuccessful()
+        || slaveId != m_monitor->currentDeviceId())
+        return;
+    if (m_awaiting.isEmpty()) {
+        m_notTaken.clear();
+        m_unread = false;
+    }
+    m_slaveId = slaveId;
+    m_awaiting.insert(block, registersToWrite(*block));
+    // Any read of the block from now on shows what the relay took: the
+    // manager runs one sequence at a time.
+    m_monitor->readFromCurrentDevice({ block });
+}
+
+void WriteReadBack::onReadBack(DeviceData *block)
+{
+    if (!m_awaiting.contains(block))
+        return;
+    const SettingsValues sent = m_awaiting.take(block);
+
+    SettingsValues held;
+    if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held)) {
+        m_unread = true;
+    } else {
+        const qint64 multiplier = qMax(qint64(1),
+            rangeMultiplier(m_meterageConfiguration->configuration().currentRange).value);
+        for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
+            const qint64 relayValue = held.value(value.key());
+            const SettingsField *field = settingsFieldAt(value.key());
+            if (relayValue == *value || !field)
+                continue;
+            const FieldDescription &description = field->description;
+            m_notTaken.append(tr("%1 (register %2): sent %3, holds %4")
+                                  .arg(plainLabel(description))
+                                  .arg(description.address)
+                                  .arg(description.shownText(*value, multiplier),
+                                      description.shownText(relayValue, multiplier)));
+        }
+    }
+    if (!m_awaiting.isEmpty())
+        return;
+    if (!m_notTaken.isEmpty())
+        emit mismatch(tr("Device %1 did not take every value: %2")
+                          .arg(m_slaveId)
+                          .arg(m_notTaken.join(QStringLiteral("; "))));
+    else if (m_unread)
+        emit mismatch(tr("Device %1 could not be read back after writing: whether it took "
+                         "the values is not known.")
+                          .arg(m_slaveId));
+}
+
+void WriteReadBack::clear()
+{
+    m_awaiting.clear();
+}
