@@ -255,8 +255,8 @@ void SettingsComparisonTest::roundTrip()
     {
         MessageBoxAnswer answer(QStringLiteral("Write"));
         child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
-        QVERIFY(answer.answered);
-        QCOMPARE(answer.text, QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
     }
     // The dialog holds the blocks being written: it stays until the send ends.
     auto *close = child<QAbstractButton>(dialog, "closeButton");
@@ -290,8 +290,8 @@ void SettingsComparisonTest::sendAllWritesEveryField()
     {
         MessageBoxAnswer answer(QStringLiteral("Write"));
         child<QAbstractButton>(dialog, "sendAllButton")->click();
-        QVERIFY(answer.answered);
-        QCOMPARE(answer.text,
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(),
             QStringLiteral("Write %1 values to Device 2, serial 1404746?")
                 .arg(settingsFields().size()));
     }
@@ -332,7 +332,7 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
     {
         MessageBoxAnswer answer(QStringLiteral("Write"));
         child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
-        QVERIFY(answer.answered);
+        QVERIFY(answer.answered());
     }
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
         QStringLiteral("Values that differ after writing: 1 (Device 2)"), LineTimeoutMs);
@@ -394,12 +394,12 @@ void SettingsComparisonTest::badFileIsRefused()
     });
     MessageBoxAnswer answer(QStringLiteral("OK"));
     QVERIFY(!actions(window)->open(edited, SettingsComparisonDialog::CompareAndSend));
-    QVERIFY(answer.answered);
+    QVERIFY(answer.answered());
     QVERIFY2(
-        answer.text.contains(QStringLiteral("nothing is sent from it")), qPrintable(answer.text));
+        answer.text().contains(QStringLiteral("nothing is sent from it")), qPrintable(answer.text()));
     QVERIFY2(
-        answer.text.contains(QStringLiteral("\"currentTransFactor\"")), qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("\"toMode\"")), qPrintable(answer.text));
+        answer.text().contains(QStringLiteral("\"currentTransFactor\"")), qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("\"toMode\"")), qPrintable(answer.text()));
     QVERIFY(!window->findChild<SettingsComparisonDialog *>());
 }
 
@@ -467,11 +467,11 @@ void SettingsComparisonTest::silentRelayIsNotSaved()
     MessageBoxAnswer answer(QStringLiteral("OK"));
     actions(window)->save(path);
     QVERIFY(!save->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(answer.answered, LineTimeoutMs);
-    QVERIFY2(answer.text.startsWith(QStringLiteral("Could not read from Device 2: the identity, "
+    QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), LineTimeoutMs);
+    QVERIFY2(answer.text().startsWith(QStringLiteral("Could not read from Device 2: the identity, "
                                                    "the modules, the measurement configuration")),
-        qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QStringLiteral("Nothing was written")), qPrintable(answer.text));
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("Nothing was written")), qPrintable(answer.text()));
     QVERIFY(!QFile::exists(path));
     QVERIFY(save->isEnabled());
 }
