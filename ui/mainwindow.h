@@ -5,6 +5,7 @@
 #include "devicedata/devicedata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "modbus/serialportsettings.h"
+#include "ui/settingsreport.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -51,6 +52,8 @@ protected:
 private slots:
     void on_actionExit_triggered();
     void on_actionAbout_triggered();
+    void on_actionPrintReport_triggered();
+    void on_actionExportReport_triggered();
     void on_actionConnectionSettings_triggered();
     void on_actionConnect_triggered();
     void on_actionDisconnect_triggered();
@@ -88,6 +91,8 @@ private:
     void resetBlocks();
     void showCurrentDeviceHealth();
     QList<DeviceData *> blocks() const;
+    // The current device's report from the values the window holds for it.
+    SettingsReport currentReport() const;
 
     Ui::MainWindow *ui;
     InputEventFilter *inputEventFilter;
