@@ -101,8 +101,7 @@ QString modulesHtml(const DataValue &modules)
     if (flags & ModuleInd)
         names.append(panelText("ModulesWidget", "IND"));
     return trustedHtml(modules.status,
-        names.isEmpty() ? SettingsReport::tr("none", "no modules")
-                        : names.join(QStringLiteral(", ")));
+        names.isEmpty() ? SettingsReport::tr("none") : names.join(QStringLiteral(", ")));
 }
 
 // The settable fields' tables, a heading and a table for each of the

@@ -48,6 +48,7 @@ public:
         const ReportSources &sources, const QDateTime &madeAt = QDateTime::currentDateTime());
 
     QString html() const;
+    // The document's name, with the serial number once it is known.
     QString title() const;
     // "korvel-report-0001234-2026-12-08.pdf"; without the serial number
     // while it is unknown.
