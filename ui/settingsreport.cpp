@@ -165,6 +165,7 @@ private:
     {
         if (!m_group.isNull())
             m_html += QStringLiteral("</table>");
+        m_group.clear();
     }
 
     FieldContext m_context;
