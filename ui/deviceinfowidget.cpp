@@ -3,6 +3,18 @@
 #include "ui/statusstyle.h"
 #include "ui_deviceinfowidget.h"
 
+QString serialNumberText(const DataValue &serialNumber)
+{
+    return QStringLiteral("%1").arg(quint32(serialNumber.value), 7, 10, QLatin1Char('0'));
+}
+
+// Hundredths, always with a "." whatever the locale: 105 is version 1.05.
+QString softwareVersionText(const DataValue &softwareVersion)
+{
+    const auto version = quint16(softwareVersion.value);
+    return QStringLiteral("%1.%2").arg(version / 100).arg(version % 100, 2, 10, QLatin1Char('0'));
+}
+
 DeviceInfoWidget::DeviceInfoWidget(QWidget *parent)
     : QGroupBox(parent), ui(new Ui::DeviceInfoWidget)
 {
@@ -19,14 +31,10 @@ DeviceInfoWidget::~DeviceInfoWidget() = default;
 
 void DeviceInfoWidget::setDeviceInfo(const DeviceInfo &info)
 {
-    const auto serialNumber = quint32(info.serialNumber.value);
-    setLabelValue(ui->serialNumberValueLabel, info.serialNumber.status,
-        QStringLiteral("%1").arg(serialNumber, 7, 10, QLatin1Char('0')));
-
-    // Hundredths, always with a "." whatever the locale: 105 is version 1.05.
-    const auto version = quint16(info.softwareVersion.value);
+    setLabelValue(
+        ui->serialNumberValueLabel, info.serialNumber.status, serialNumberText(info.serialNumber));
     setLabelValue(ui->softwareVersionValueLabel, info.softwareVersion.status,
-        QStringLiteral("%1.%2").arg(version / 100).arg(version % 100, 2, 10, QLatin1Char('0')));
+        softwareVersionText(info.softwareVersion));
 
     setLabelValue(
         ui->modbusIdValueLabel, info.modbusId.status, QString::number(info.modbusId.value));

@@ -5,6 +5,7 @@
 #include "devicedata/devicedata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "modbus/serialportsettings.h"
+#include "ui/settingsreport.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -55,6 +56,8 @@ private slots:
     void on_actionSaveSettings_triggered();
     void on_actionOpenSettings_triggered();
     void on_actionCompareSettings_triggered();
+    void on_actionPrintReport_triggered();
+    void on_actionExportReport_triggered();
     void on_actionConnectionSettings_triggered();
     void on_actionConnect_triggered();
     void on_actionDisconnect_triggered();
@@ -94,6 +97,8 @@ private:
     void setUpSettingsFiles();
     void updateSettingsActions();
     QList<DeviceData *> blocks() const;
+    // The current device's report from the values the window holds for it.
+    SettingsReport currentReport() const;
 
     Ui::MainWindow *ui;
     InputEventFilter *inputEventFilter;

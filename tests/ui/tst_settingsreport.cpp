@@ -1,0 +1,401 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/settings.h"
+#include "devicedata/crashcountdata.h"
+#include "devicedata/crashlogdata.h"
+#include "devicedata/deviceinfodata.h"
+#include "devicedata/devicetimedata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitor.h"
+#include "messageboxanswer.h"
+#include "namedchild.h"
+#include "relaybus.h"
+#include "simulatedline.h"
+#include "ui/deviceinfowidget.h"
+#include "ui/mainwindow.h"
+#include "ui/reportpages.h"
+#include "ui/settingsreport.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int RelayId = 1;
+
+// Registers of the values the cases look for.
+constexpr int CurrentRangeRegister = 25;
+constexpr int MtzModeRegister = 32;
+constexpr int MtzPickupCurrentRegister = 34;
+constexpr int ApvModeRegister = 48;
+
+// The text of a PDF file with its layout kept, a row of a table on one line.
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(
+        QStringLiteral("pdftotext"), { QStringLiteral("-layout"), path, QStringLiteral("-") });
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qWarning("pdftotext failed on %s: %s", qPrintable(path),
+            process.readAllStandardError().constData());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The one line of `text` starting with `label` (after indentation), or a null string.
+QString lineOf(const QString &text, const QString &label)
+{
+    QString found;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (!line.trimmed().startsWith(label))
+            continue;
+        if (!found.isNull())
+            return QStringLiteral("(more than one line starts with %1)").arg(label);
+        found = line.simplified();
+    }
+    return found;
+}
+
+// Answers the next file dialog with `path`, keeping the file it offered.
+class FileDialogAnswer : public QObject
+{
+public:
+    explicit FileDialogAnswer(const QString &path) : m_path(path)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &FileDialogAnswer::answer);
+        m_timer.start(20);
+    }
+
+    QString offered;
+    bool answered = false;
+
+private:
+    // The dialog lists its folders in the background and may put its own
+    // name back meanwhile: it is accepted only once it holds the path.
+    void answer()
+    {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (offered.isNull())
+            offered = dialog->selectedFiles().value(0);
+        if (dialog->selectedFiles().value(0) != m_path) {
+            dialog->selectFile(m_path);
+            return;
+        }
+        m_timer.stop();
+        answered = true;
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    }
+
+    QString m_path;
+    QTimer m_timer;
+};
+
+} // namespace
+
+// The commissioning report, read back from the PDF it is written to.
+class SettingsReportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void reportCarriesTheRelaysValues();
+    void untrustedValuesAreMarked();
+    void unusedSettingsAreMarked_data();
+    void unusedSettingsAreMarked();
+    void unwritableFileFails();
+    void windowExportsTheCurrentRelay();
+
+private:
+    bool readAll();
+    ReportSources sources() const;
+    QString writtenReportText();
+
+    QScopedPointer<SimulatedLine> m_line;
+    QScopedPointer<QObject> m_blocks;
+    QScopedPointer<QTemporaryDir> m_dir;
+    DeviceInfoData *m_deviceInfo = nullptr;
+    ModulesData *m_modules = nullptr;
+    DeviceTimeData *m_deviceTime = nullptr;
+    MeterageConfigurationData *m_meterage = nullptr;
+    ProtectionConfigurationData *m_protection = nullptr;
+    SetpointsData *m_setpoints = nullptr;
+    CrashCountData *m_crashCount = nullptr;
+    CrashLogData *m_crashLog = nullptr;
+};
+
+void SettingsReportTest::initTestCase()
+{
+    Q_INIT_RESOURCE(resources);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+        "pdftotext is missing: scripts/test installs it (poppler-utils)");
+}
+
+void SettingsReportTest::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_line.reset(new SimulatedLine({ RelayId }));
+    QVERIFY(m_line->start());
+    m_blocks.reset(new QObject);
+    m_deviceInfo = new DeviceInfoData(m_blocks.data());
+    m_modules = new ModulesData(m_blocks.data());
+    m_deviceTime = new DeviceTimeData(m_blocks.data());
+    m_meterage = new MeterageConfigurationData(m_blocks.data());
+    m_protection = new ProtectionConfigurationData(m_blocks.data());
+    m_setpoints = new SetpointsData(m_blocks.data());
+    m_crashCount = new CrashCountData(m_blocks.data());
+    m_crashLog = new CrashLogData(m_blocks.data());
+}
+
+void SettingsReportTest::cleanup()
+{
+    m_blocks.reset();
+    m_line.reset();
+    QDir::setCurrent(QDir::tempPath());
+    m_dir.reset();
+}
+
+bool SettingsReportTest::readAll()
+{
+    for (DeviceData *block : std::initializer_list<DeviceData *> { m_deviceInfo, m_modules,
+             m_deviceTime, m_meterage, m_protection, m_setpoints, m_crashCount }) {
+        if (!m_line->read(RelayId, block))
+            return false;
+    }
+    // As the crash log panel's Refresh reads it.
+    m_crashLog->setCrashCount(int(m_crashCount->crashCount().value));
+    return m_line->read(RelayId, m_crashLog);
+}
+
+ReportSources SettingsReportTest::sources() const
+{
+    ReportSources sources;
+    sources.deviceId = RelayId;
+    sources.deviceInfo = m_deviceInfo->deviceInfo();
+    sources.modules = m_modules;
+    sources.deviceTime = m_deviceTime;
+    sources.meterageConfiguration = m_meterage;
+    sources.protectionConfiguration = m_protection;
+    sources.setpoints = m_setpoints;
+    sources.crashCount = m_crashCount;
+    sources.crashLog = m_crashLog;
+    return sources;
+}
+
+QString SettingsReportTest::writtenReportText()
+{
+    const SettingsReport report(sources());
+    const QString path = m_dir->filePath(QStringLiteral("report.pdf"));
+    if (!ReportPages::writePdf(report.html(), report.title(), path))
+        return QString();
+    return pdfText(path);
+}
+
+void SettingsReportTest::reportCarriesTheRelaysValues()
+{
+    RelayBus &bus = m_line->bus();
+    // Range code 2 doubles the pick-up current's register steps of 0.01 A.
+    QVERIFY(bus.setHoldingRegister(RelayId, CurrentRangeRegister, 2));
+    QVERIFY(bus.setHoldingRegister(RelayId, MtzModeRegister, 1));
+    QVERIFY(bus.setHoldingRegister(RelayId, MtzPickupCurrentRegister, 175));
+    // Enough records for more than one page.
+    bus.setCrashCount(RelayId, 40);
+    QVERIFY(readAll());
+    QCOMPARE(m_crashLog->crashListModel()->rowCount(), 40);
+
+    const QString text = writtenReportText();
+    QVERIFY(!text.isEmpty());
+    const QString serial = serialNumberText(m_deviceInfo->deviceInfo().serialNumber);
+    QVERIFY2(text.startsWith(QStringLiteral("Commissioning report\n")), qPrintable(text));
+    QCOMPARE(lineOf(text, QStringLiteral("Serial number")),
+        QStringLiteral("Serial number %1").arg(serial));
+    QVERIFY(text.contains(QStringLiteral("Program: Korvel-client")));
+
+    // MTZ's pick-up current is the first of three with that label.
+    const QRegularExpression mtzPickup(QStringLiteral("Pick-up current +3\\.50 +A\\s"));
+    QVERIFY2(text.contains(mtzPickup), qPrintable(text));
+    QCOMPARE(lineOf(text, QStringLiteral("MTZ mode")), QStringLiteral("MTZ mode on"));
+
+    // A crash record as the crash log panel shows it, in one row.
+    const CrashListModel *crashes = m_crashLog->crashListModel();
+    const QString crashRow
+        = QStringLiteral("%1 %2 %3")
+              .arg(crashes->index(0, CrashListModel::NumberColumn).data().toString(),
+                  crashes->index(0, CrashListModel::TimeColumn).data().toString(),
+                  crashes->index(0, CrashListModel::TypeColumn).data().toString());
+    QVERIFY2(text.simplified().contains(crashRow), qPrintable(crashRow));
+
+    // Every page says which of how many it is; pdftotext ends each with a form feed.
+    const int pages = text.count(QLatin1Char('\f'));
+    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+    for (int page = 1; page <= pages; ++page) {
+        const QString footer = QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+        QVERIFY2(text.contains(footer), qPrintable(footer));
+    }
+}
+
+void SettingsReportTest::untrustedValuesAreMarked()
+{
+    QVERIFY(m_line->read(RelayId, m_deviceInfo));
+    QVERIFY(m_line->read(RelayId, m_meterage));
+    QVERIFY(m_line->read(RelayId, m_setpoints));
+    const QString readText = writtenReportText();
+    // The legend names the mark in quotes; a value carries it after a space.
+    const QRegularExpression outdatedMark(QStringLiteral(" \\(outdated\\)"));
+    QVERIFY2(!readText.contains(outdatedMark), qPrintable(readText));
+
+    // A later read fails: what was read stays, marked; the protection
+    // configuration, never read, has no value at all.
+    m_line->bus().setRelayOnline(RelayId, false);
+    QVERIFY(m_line->read(RelayId, m_setpoints));
+    QCOMPARE(m_setpoints->setpoints().mtzPickupCurrent.status, Outdated);
+
+    const QString text = writtenReportText();
+    const QString kt = lineOf(text, QStringLiteral("Kt "));
+    QVERIFY2(!kt.contains(QStringLiteral("outdated")), qPrintable(kt));
+    const QString mtzMode = lineOf(text, QStringLiteral("MTZ mode"));
+    QVERIFY2(mtzMode.endsWith(QStringLiteral("(outdated)")), qPrintable(mtzMode));
+    QCOMPARE(lineOf(text, QStringLiteral("MTZ instant resetting time")),
+        QStringLiteral("MTZ instant resetting time - sec"));
+    QCOMPARE(lineOf(text, QStringLiteral("Device time")), QStringLiteral("Device time -"));
+    QVERIFY(text.contains(QStringLiteral("The crash records were not read.")));
+    // The legend tells what the marks mean.
+    QVERIFY(text.simplified().contains(QStringLiteral("\"(outdated)\": the last value read")));
+}
+
+void SettingsReportTest::unusedSettingsAreMarked_data()
+{
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<int>("apvMode");
+    QTest::addColumn<bool>("apvUsed");
+    QTest::addColumn<bool>("secondShotUsed");
+
+    QTest::newRow("no APV module") << int(ModuleZnz3U0) << 2 << false << false;
+    QTest::newRow("single shot") << int(ModuleApv) << 1 << true << false;
+    QTest::newRow("double shot") << int(ModuleApv) << 2 << true << true;
+}
+
+void SettingsReportTest::unusedSettingsAreMarked()
+{
+    QFETCH(int, modules);
+    QFETCH(int, apvMode);
+    QFETCH(bool, apvUsed);
+    QFETCH(bool, secondShotUsed);
+
+    m_line->bus().setModules(RelayId, quint16(modules));
+    QVERIFY(m_line->bus().setHoldingRegister(RelayId, ApvModeRegister, quint16(apvMode)));
+    QVERIFY(m_line->read(RelayId, m_modules));
+    QVERIFY(m_line->read(RelayId, m_setpoints));
+
+    const QString text = writtenReportText();
+    // Unused settings keep their values: only the mark tells them apart.
+    const QString readiness = lineOf(text, QStringLiteral("Readiness time"));
+    QVERIFY2(
+        readiness.contains(QRegularExpression(QStringLiteral("\\d+ sec"))), qPrintable(readiness));
+    QCOMPARE(readiness.endsWith(QStringLiteral("not used")), !apvUsed);
+    const QString secondShot = lineOf(text, QStringLiteral("Reaction time, 2nd"));
+    QCOMPARE(secondShot.endsWith(QStringLiteral("not used")), !secondShotUsed);
+}
+
+void SettingsReportTest::unwritableFileFails()
+{
+    const SettingsReport report(sources());
+    QVERIFY(!ReportPages::writePdf(
+        report.html(), report.title(), m_dir->filePath(QStringLiteral("missing/report.pdf"))));
+}
+
+// The File menu's export, against relay 4 of a line of its own.
+void SettingsReportTest::windowExportsTheCurrentRelay()
+{
+    RelayBus bus({ 4 });
+    QString error;
+    QVERIFY2(bus.start(&error), qPrintable(error));
+    bus.setMeasurementsLive(false);
+    ConnectionSettings settings;
+    settings.portName = bus.portPath();
+    saveConnectionSettings(settings);
+    const QString exports = m_dir->filePath(QStringLiteral("exports"));
+    QVERIFY(QDir().mkpath(exports));
+    saveLastFolder(m_dir->path());
+
+    QScopedPointer<MainWindow> window(new MainWindow);
+    window->show();
+    auto *exportAction = child<QAction>(window.data(), "actionExportReport");
+    auto *printAction = child<QAction>(window.data(), "actionPrintReport");
+    QVERIFY(!exportAction->isEnabled());
+    QVERIFY(!printAction->isEnabled());
+
+    auto *monitor = child<DeviceMonitor>(window.data(), "deviceMonitor");
+    child<QAction>(window.data(), "actionConnect")->trigger();
+    child<QLineEdit>(window.data(), "scanRangeLineEdit")->setText(QStringLiteral("4"));
+    child<QAbstractButton>(window.data(), "scanButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), 4, 10000);
+    QTRY_VERIFY(exportAction->isEnabled());
+    QVERIFY(printAction->isEnabled());
+    auto *tabs = child<QTabWidget>(window.data(), "tabWidget");
+    tabs->setCurrentWidget(child<QWidget>(window.data(), "setpointsWidget"));
+    const SetpointsData *setpoints = window->findChild<SetpointsData *>();
+    QTRY_COMPARE_WITH_TIMEOUT(setpoints->setpoints().mtzPickupCurrent.status, Valid, 10000);
+
+    const QString serial
+        = serialNumberText(monitor->deviceListModel()->deviceInfoAt(0)->serialNumber);
+    const QString path = QDir(exports).filePath(QStringLiteral("relay4.pdf"));
+    {
+        FileDialogAnswer answer(path);
+        exportAction->trigger();
+        QVERIFY(answer.answered);
+        // Named after the relay and the day, in the folder last used.
+        QCOMPARE(QFileInfo(answer.offered).absolutePath(), m_dir->path());
+        QCOMPARE(QFileInfo(answer.offered).fileName(),
+            QStringLiteral("korvel-report-%1-%2.pdf")
+                .arg(serial, QDate::currentDate().toString(Qt::ISODate)));
+    }
+    QCOMPARE(loadLastFolder(), exports);
+    const QString text = pdfText(path);
+    QVERIFY2(text.contains(QStringLiteral("Device ID")), qPrintable(text));
+    QCOMPARE(lineOf(text, QStringLiteral("Serial number")),
+        QStringLiteral("Serial number %1").arg(serial));
+    QCOMPARE(lineOf(text, QStringLiteral("Device ID")), QStringLiteral("Device ID 4"));
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Pick-up current +[0-9.]+ +A\\s"))),
+        qPrintable(text));
+
+    // A file that cannot be written says so, naming it. No one, root
+    // included, creates files in /proc.
+    const QString missing = QStringLiteral("/proc/relay4.pdf");
+    {
+        FileDialogAnswer answer(missing);
+        MessageBoxAnswer message(QStringLiteral("OK"));
+        exportAction->trigger();
+        QVERIFY(answer.answered);
+        QVERIFY(message.answered());
+        QVERIFY2(message.text().contains(QStringLiteral("\"%1\"").arg(missing)),
+            qPrintable(message.text()));
+    }
+
+    child<QAction>(window.data(), "actionDisconnect")->trigger();
+    QVERIFY(!exportAction->isEnabled());
+    QVERIFY(!printAction->isEnabled());
+    window->close();
+}
+
+QTEST_MAIN(SettingsReportTest)
+
+#include "tst_settingsreport.moc"
