@@ -21,6 +21,7 @@
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
 #include "ui/trafficdockwidget.h"
+#include "ui/windowgeometry.h"
 
 #include <QCloseEvent>
 #include <QDebug>

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
+#include "ui/windowgeometry.h"
 
 #include <QDir>
 #include <QGuiApplication>
