@@ -2,6 +2,7 @@
 #include "modbus/rtumodbusprivate.h"
 #include "common/threadhandover.h"
 #include "modbus/rtumodbus.h"
+#include "modbus/workereventdispatcher.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -15,8 +16,7 @@ namespace {
 QString errorString(int error)
 {
     return QStringLiteral("[%1: %2]")
-        .arg(error)
-        .arg(QString::fromLocal8Bit(modbus_strerror(error)));
+        .arg(QString::number(error), QString::fromLocal8Bit(modbus_strerror(error)));
 }
 
 } // namespace
@@ -155,6 +155,8 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
     m_requestedAtMs = QDateTime::currentMSecsSinceEpoch();
     m_sentAtMs = m_requestedAtMs;
     m_transferNs = 0;
+    // Qt deletes the thread's dispatcher when run() is over: one per start.
+    setEventDispatcher(new WorkerEventDispatcher);
     start(QThread::NormalPriority);
     return true;
 }
