@@ -15,6 +15,8 @@ class DeviceListModel;
 class DeviceMonitorActivityHost
 {
 public:
+    virtual ~DeviceMonitorActivityHost() = default;
+
     virtual DeviceMonitor::State state() const = 0;
     virtual void setState(DeviceMonitor::State state) = 0;
     virtual int currentDeviceId() const = 0;
@@ -27,9 +29,6 @@ public:
     virtual void read(int slaveId, DeviceData *deviceData) = 0;
     virtual void cancelReads() = 0;
     virtual void reportScanProgress(int deviceId) = 0;
-
-protected:
-    ~DeviceMonitorActivityHost() = default;
 };
 
 #endif // DEVICEMONITORACTIVITYHOST_H
