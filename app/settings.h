@@ -2,33 +2,19 @@
 #ifndef SETTINGS_H
 #define SETTINGS_H
 
+#include "common/settingsrecords.h"
 #include "modbus/serialportsettings.h"
 
 #include <QString>
 
 class QRegularExpression;
-class QWidget;
 
 // The program keeps its settings in "settings.ini" in the current working
 // directory. Each function opens the file for the duration of one call and
 // reads or writes one group of keys; a value that does not convert loads as
 // its type's zero value, and a loaded value outside what the program can run
-// with is brought back within it (settings.cpp says how, key by key).
-
-struct DeviceSettings
-{
-    int readinessDelay = 60; // ms
-    int responseTimeout = 150; // ms
-};
-
-struct Preferences
-{
-    QString scanRange = QStringLiteral("1-3");
-    int autoRefreshDelay = 500; // ms
-    bool autoRefreshEnabled = true;
-    bool toolbarVisible = true;
-    int toolbarArea = 4; // Qt::TopToolBarArea
-};
+// with is brought back within it (settings.cpp says how, key by key). The
+// window geometry under ui/ is the main window's (ui/windowgeometry.h).
 
 // A slave ID 1..63, or two of them joined by "-": the scan ranges the main
 // window accepts, unanchored as its validator wants it.
@@ -43,8 +29,6 @@ void savePreferences(const Preferences &preferences);
 // The folder the user last saved a file to; the documents folder at first.
 QString loadLastFolder();
 void saveLastFolder(const QString &folder);
-void restoreWindowGeometry(QWidget *window);
-void saveWindowGeometry(QWidget *window);
 // Whether the traffic view is shown (ui/traffic_visible, hidden by default).
 bool loadTrafficViewVisible();
 void saveTrafficViewVisible(bool visible);

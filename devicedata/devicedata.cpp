@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/devicedata.h"
-#include "modbus/threadhandover.h"
+#include "common/threadhandover.h"
 
 #include <QDebug>
 #include <QMetaObject>

@@ -6,93 +6,96 @@
 #include <QTimer>
 
 DeviceDataManager::DeviceDataManager(QObject *parent)
-    : QObject(parent), modbus(new RtuModbus(this)), readinessTimer(new QTimer(this))
+    : QObject(parent), m_modbus(new RtuModbus(this)), m_readinessTimer(new QTimer(this))
 {
-    readinessTimer->setSingleShot(true);
-    readinessTimer->setTimerType(Qt::PreciseTimer);
-    readinessTimer->setInterval(0);
-    connect(modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
-    connect(modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
+    m_readinessTimer->setSingleShot(true);
+    m_readinessTimer->setTimerType(Qt::PreciseTimer);
+    m_readinessTimer->setInterval(0);
     connect(
-        readinessTimer, &QTimer::timeout, this, &DeviceDataManager::onDeviceReadinessDelayExpired);
+        m_modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
+    connect(
+        m_modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
+    connect(m_readinessTimer, &QTimer::timeout, this,
+        &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
 
 bool DeviceDataManager::openPort(const ConnectionSettings &settings)
 {
-    return modbus->openPort(settings.portName, settings.serialPortSettings);
+    return m_modbus->openPort(settings.portName, settings.serialPortSettings);
 }
 
 bool DeviceDataManager::closePort()
 {
-    const bool closed = modbus->closePort();
+    const bool closed = m_modbus->closePort();
     // Closing aborts a transaction in flight without requestFinished(); let the
     // sequence go on so it fails on the closed port instead of waiting forever.
-    if (inTransaction) {
-        inTransaction = false;
-        if (current) {
-            auto &requests = operation == Read ? current->readRequests() : current->writeRequests();
-            const int index = operation == Read ? readIndex : writeIndex;
+    if (m_inTransaction) {
+        m_inTransaction = false;
+        if (m_current) {
+            auto &requests
+                = m_operation == Read ? m_current->readRequests() : m_current->writeRequests();
+            const int index = m_operation == Read ? m_readIndex : m_writeIndex;
             requests[index].setFailed(ModbusRequest::Error);
         }
-        readinessTimer->start();
+        m_readinessTimer->start();
     }
     return closed;
 }
 
 bool DeviceDataManager::isOpen() const
 {
-    return modbus->isOpen();
+    return m_modbus->isOpen();
 }
 
 QString DeviceDataManager::openError() const
 {
-    return modbus->openError();
+    return m_modbus->openError();
 }
 
 bool DeviceDataManager::openPermissionDenied() const
 {
-    return modbus->openPermissionDenied();
+    return m_modbus->openPermissionDenied();
 }
 
 int DeviceDataManager::readinessDelay() const
 {
-    return readinessTimer->interval();
+    return m_readinessTimer->interval();
 }
 
 void DeviceDataManager::setReadinessDelay(int milliseconds)
 {
     // A hand-edited settings file may hold a negative delay.
-    readinessTimer->setInterval(qMax(0, milliseconds));
+    m_readinessTimer->setInterval(qMax(0, milliseconds));
 }
 
 int DeviceDataManager::responseTimeout() const
 {
-    return modbus->responseTimeout();
+    return m_modbus->responseTimeout();
 }
 
 void DeviceDataManager::setResponseTimeout(int milliseconds)
 {
-    modbus->setResponseTimeout(qMax(0, milliseconds));
+    m_modbus->setResponseTimeout(qMax(0, milliseconds));
 }
 
 void DeviceDataManager::read(int slaveId, DeviceData *deviceData)
 {
-    if (busy) {
-        readQueue.append({ slaveId, deviceData });
+    if (m_busy) {
+        m_readQueue.append({ slaveId, deviceData });
         return;
     }
-    readIndex = 0;
-    busy = startRead(slaveId, deviceData);
+    m_readIndex = 0;
+    m_busy = startRead(slaveId, deviceData);
 }
 
 void DeviceDataManager::write(int slaveId, DeviceData *deviceData)
 {
-    if (busy) {
-        writeQueue.append({ slaveId, deviceData });
+    if (m_busy) {
+        m_writeQueue.append({ slaveId, deviceData });
         return;
     }
-    writeIndex = 0;
-    busy = startWrite(slaveId, deviceData);
+    m_writeIndex = 0;
+    m_busy = startWrite(slaveId, deviceData);
 }
 
 // Requests the endpoint refuses (disabled ones above all) are skipped.
@@ -101,8 +104,8 @@ bool DeviceDataManager::startRead(int slaveId, DeviceData *deviceData)
     if (!deviceData)
         return false;
     const QVector<ModbusRequest> &requests = deviceData->readRequests();
-    for (; readIndex < requests.size(); ++readIndex) {
-        if (issue(slaveId, requests.at(readIndex))) {
+    for (; m_readIndex < requests.size(); ++m_readIndex) {
+        if (issue(slaveId, requests.at(m_readIndex))) {
             begin(slaveId, deviceData, Read, DeviceData::Reading);
             return true;
         }
@@ -114,9 +117,9 @@ bool DeviceDataManager::startRead(int slaveId, DeviceData *deviceData)
 // order or not at all.
 bool DeviceDataManager::startWrite(int slaveId, DeviceData *deviceData)
 {
-    if (!deviceData || writeIndex >= deviceData->writeRequests().size())
+    if (!deviceData || m_writeIndex >= deviceData->writeRequests().size())
         return false;
-    if (!issue(slaveId, deviceData->writeRequests().at(writeIndex)))
+    if (!issue(slaveId, deviceData->writeRequests().at(m_writeIndex)))
         return false;
     begin(slaveId, deviceData, Write, DeviceData::Writing);
     return true;
@@ -127,47 +130,47 @@ bool DeviceDataManager::issue(int slaveId, const ModbusRequest &request)
     // Slave IDs outside 0..255 would wrap around as uint.
     if (slaveId < 0)
         return false;
-    inTransaction = modbus->request(uint(slaveId), request);
-    return inTransaction;
+    m_inTransaction = m_modbus->request(uint(slaveId), request);
+    return m_inTransaction;
 }
 
 void DeviceDataManager::begin(
     int slaveId, DeviceData *deviceData, Operation op, DeviceData::State state)
 {
     deviceData->setState(state);
-    canceled = false;
-    current = deviceData;
-    currentSlaveId = slaveId;
-    operation = op;
+    m_canceled = false;
+    m_current = deviceData;
+    m_currentSlaveId = slaveId;
+    m_operation = op;
 }
 
 void DeviceDataManager::onModbusRequestFinished()
 {
     qDebug() << "Modbus request finished";
-    inTransaction = false;
+    m_inTransaction = false;
 
-    if (current) {
+    if (m_current) {
         bool moreToCome = false;
-        if (operation == Write) {
-            moreToCome = writeIndex + 1 < current->writeRequests().size();
+        if (m_operation == Write) {
+            moreToCome = m_writeIndex + 1 < m_current->writeRequests().size();
         } else {
-            const QVector<ModbusRequest> &requests = current->readRequests();
-            for (int i = readIndex + 1; i < requests.size() && !moreToCome; ++i)
+            const QVector<ModbusRequest> &requests = m_current->readRequests();
+            for (int i = m_readIndex + 1; i < requests.size() && !moreToCome; ++i)
                 moreToCome = requests.at(i).isEnabled();
         }
         if (!moreToCome)
             finishCurrent();
     }
-    readinessTimer->start();
+    m_readinessTimer->start();
 }
 
 void DeviceDataManager::finishCurrent()
 {
-    DeviceData *finished = current;
-    current = nullptr;
+    DeviceData *finished = m_current;
+    m_current = nullptr;
     finished->setState(DeviceData::Inactive);
-    if (operation == Write)
-        emit deviceDataWritten(finished, currentSlaveId);
+    if (m_operation == Write)
+        emit deviceDataWritten(finished, m_currentSlaveId);
     emit deviceDataProcessed(finished);
 }
 
@@ -175,20 +178,20 @@ void DeviceDataManager::onDeviceReadinessDelayExpired()
 {
     // busy stays set while blocks are finished here, so a read or write asked
     // for from a deviceDataProcessed() handler is queued, not started twice.
-    bool started = current && continueSequence();
+    bool started = m_current && continueSequence();
     if (!started)
         started = startNextQueued();
-    busy = started;
-    if (!busy && !canceled)
+    m_busy = started;
+    if (!m_busy && !m_canceled)
         emit allDeviceDataProcessed();
 }
 
 bool DeviceDataManager::continueSequence()
 {
-    int &index = operation == Read ? readIndex : writeIndex;
+    int &index = m_operation == Read ? m_readIndex : m_writeIndex;
     const int next = ++index;
-    const bool started = operation == Read ? startRead(currentSlaveId, current)
-                                           : startWrite(currentSlaveId, current);
+    const bool started = m_operation == Read ? startRead(m_currentSlaveId, m_current)
+                                             : startWrite(m_currentSlaveId, m_current);
     if (!started)
         abandonSequence(next);
     return started;
@@ -199,7 +202,7 @@ bool DeviceDataManager::continueSequence()
 // failed, so known values turn Outdated and its success check reports false.
 void DeviceDataManager::abandonSequence(int from)
 {
-    auto &requests = operation == Read ? current->readRequests() : current->writeRequests();
+    auto &requests = m_operation == Read ? m_current->readRequests() : m_current->writeRequests();
     for (int i = from; i < requests.size(); ++i) {
         if (requests.at(i).isEnabled())
             requests[i].setFailed(ModbusRequest::Error);
@@ -209,9 +212,9 @@ void DeviceDataManager::abandonSequence(int from)
 
 bool DeviceDataManager::startNextQueued()
 {
-    while (!writeQueue.isEmpty()) {
-        const QueueEntry entry = writeQueue.takeFirst();
-        writeIndex = 0;
+    while (!m_writeQueue.isEmpty()) {
+        const QueueEntry entry = m_writeQueue.takeFirst();
+        m_writeIndex = 0;
         if (startWrite(entry.slaveId, entry.deviceData))
             return true;
         // A write the user asked for must not vanish silently: it ends as a
@@ -221,9 +224,9 @@ bool DeviceDataManager::startNextQueued()
             abandonSequence(0);
         }
     }
-    while (!readQueue.isEmpty()) {
-        const QueueEntry entry = readQueue.takeFirst();
-        readIndex = 0;
+    while (!m_readQueue.isEmpty()) {
+        const QueueEntry entry = m_readQueue.takeFirst();
+        m_readIndex = 0;
         if (startRead(entry.slaveId, entry.deviceData))
             return true;
     }
@@ -242,23 +245,23 @@ void DeviceDataManager::cancelWrites()
 
 void DeviceDataManager::cancel(Operation op)
 {
-    (op == Read ? readQueue : writeQueue).clear();
-    if (!current || operation != op)
+    (op == Read ? m_readQueue : m_writeQueue).clear();
+    if (!m_current || m_operation != op)
         return;
-    modbus->cancel();
-    inTransaction = false;
-    DeviceData *canceledData = current;
+    m_modbus->cancel();
+    m_inTransaction = false;
+    DeviceData *canceledData = m_current;
     // The canceled transaction's reply may have been decoded already.
     canceledData->discardRepliesInFlight();
     // A canceled write did not land; its requests must not keep the results
     // of an earlier write that did.
     if (op == Write) {
         QVector<ModbusRequest> &requests = canceledData->writeRequests();
-        for (int i = writeIndex; i < requests.size(); ++i)
+        for (int i = m_writeIndex; i < requests.size(); ++i)
             requests[i].setFailed(ModbusRequest::Error);
     }
-    current = nullptr;
+    m_current = nullptr;
     canceledData->setState(DeviceData::Inactive);
-    canceled = true;
-    readinessTimer->start();
+    m_canceled = true;
+    m_readinessTimer->start();
 }

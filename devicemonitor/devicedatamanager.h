@@ -76,19 +76,19 @@ private:
     bool startNextQueued();
     void cancel(Operation operation);
 
-    RtuModbus *modbus;
-    QList<QueueEntry> readQueue;
-    QList<QueueEntry> writeQueue;
-    bool busy = false;
-    QTimer *readinessTimer;
-    QPointer<DeviceData> current;
-    int currentSlaveId = 0;
-    int readIndex = 0;
-    int writeIndex = 0;
-    Operation operation = Read;
-    bool canceled = false;
+    RtuModbus *m_modbus;
+    QList<QueueEntry> m_readQueue;
+    QList<QueueEntry> m_writeQueue;
+    bool m_busy = false;
+    QTimer *m_readinessTimer;
+    QPointer<DeviceData> m_current;
+    int m_currentSlaveId = 0;
+    int m_readIndex = 0;
+    int m_writeIndex = 0;
+    Operation m_operation = Read;
+    bool m_canceled = false;
     // A transaction of the current sequence is on the line (not the pause).
-    bool inTransaction = false;
+    bool m_inTransaction = false;
 };
 
 #endif // DEVICEDATAMANAGER_H

@@ -8,9 +8,9 @@ namespace {
 
 // The type code of the relays this program is made for; anything else that
 // answers is listed, but stands out.
-const qint64 ownDeviceTypeCode = 0x8D90;
+constexpr qint64 OwnDeviceTypeCode = 0x8D90;
 // Writes to all relays go to slave 0; nobody answers them.
-const uint broadcastSlaveId = 0;
+constexpr uint BroadcastSlaveId = 0;
 
 } // namespace
 
@@ -34,7 +34,7 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return tr("Device %1").arg(item.deviceId);
     case Qt::ForegroundRole:
-        return QColor(item.info.deviceTypeCode.value == ownDeviceTypeCode
+        return QColor(item.info.deviceTypeCode.value == OwnDeviceTypeCode
                 ? QStringLiteral("black")
                 : QStringLiteral("orange"));
     case Qt::ToolTipRole:
@@ -111,7 +111,7 @@ QString DeviceListModel::healthText(const RelayHealth &health)
 void DeviceListModel::countTransaction(const ModbusTransaction &transaction)
 {
     if (transaction.outcome == ModbusTransaction::Canceled
-        || transaction.slaveId == broadcastSlaveId)
+        || transaction.slaveId == BroadcastSlaveId)
         return;
     const int deviceId = int(transaction.slaveId);
     RelayHealth &health = m_health[deviceId];

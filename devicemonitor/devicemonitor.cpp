@@ -2,59 +2,87 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitoractivityhost.h"
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicemonitorscanimpl.h"
 
 #include <QDebug>
 
+class DeviceMonitor::ActivityHost final : public DeviceMonitorActivityHost
+{
+public:
+    explicit ActivityHost(DeviceMonitor *monitor) : m_monitor(monitor) { }
+
+    DeviceMonitor::State state() const override { return m_monitor->m_state; }
+    void setState(DeviceMonitor::State state) override { m_monitor->setState(state); }
+    int currentDeviceId() const override { return m_monitor->m_currentDeviceId; }
+    void setCurrentDeviceId(int deviceId) override { m_monitor->setCurrentDeviceId(deviceId); }
+    QList<DeviceData *> deviceDataList() const override { return m_monitor->m_deviceDataList; }
+    DeviceListModel *model() const override { return m_monitor->m_model; }
+    void read(int slaveId, DeviceData *deviceData) override
+    {
+        m_monitor->m_manager->read(slaveId, deviceData);
+    }
+    void cancelReads() override { m_monitor->m_manager->cancelReads(); }
+    void reportScanProgress(int deviceId) override { emit m_monitor->scanProgress(deviceId); }
+
+private:
+    DeviceMonitor *const m_monitor;
+};
+
 DeviceMonitor::DeviceMonitor(QObject *parent)
     : QObject(parent),
-      manager(new DeviceDataManager(this)),
-      model(new DeviceListModel(this)),
-      refresher(new DeviceMonitorRefreshImpl(this)),
-      scanner(new DeviceMonitorScanImpl(this))
+      m_manager(new DeviceDataManager(this)),
+      m_model(new DeviceListModel(this)),
+      m_activityHost(std::make_unique<ActivityHost>(this)),
+      m_refresher(new DeviceMonitorRefreshImpl(m_activityHost.get(), this)),
+      m_scanner(new DeviceMonitorScanImpl(m_activityHost.get(), this))
 {
     qRegisterMetaType<DeviceMonitor::State>();
     setObjectName(QStringLiteral("deviceMonitor"));
-    connect(manager, &DeviceDataManager::deviceDataProcessed, this,
+    connect(m_manager, &DeviceDataManager::deviceDataProcessed, this,
         &DeviceMonitor::onDeviceDataProcessed);
-    connect(manager, &DeviceDataManager::allDeviceDataProcessed, this,
+    connect(m_manager, &DeviceDataManager::allDeviceDataProcessed, this,
         &DeviceMonitor::onAllDeviceDataProcessed);
     connect(
-        manager, &DeviceDataManager::deviceDataWritten, this, &DeviceMonitor::deviceDataWritten);
-    connect(manager, &DeviceDataManager::transactionFinished, this,
+        m_manager, &DeviceDataManager::deviceDataWritten, this, &DeviceMonitor::deviceDataWritten);
+    connect(m_manager, &DeviceDataManager::transactionFinished, this,
         &DeviceMonitor::transactionFinished);
     // The list counts from the scan that filled it (clear() starts afresh).
-    connect(manager, &DeviceDataManager::transactionFinished, model,
+    connect(m_manager, &DeviceDataManager::transactionFinished, m_model,
         &DeviceListModel::countTransaction, Qt::QueuedConnection);
 }
 
+// Here, where ActivityHost is complete. The helpers, children of the monitor,
+// outlive it only while QObject deletes them, with no call back.
+DeviceMonitor::~DeviceMonitor() = default;
+
 bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
 {
-    if (!manager->openPort(settings))
+    if (!m_manager->openPort(settings))
         return false;
     emit connected(true);
     if (m_currentDeviceId > 0) {
         emit currentDeviceAvailable(true);
-        refresher->refresh();
+        m_refresher->refresh();
     }
     return true;
 }
 
 bool DeviceMonitor::disconnectFromPort()
 {
-    pendingRefresh = false;
-    disconnecting = true;
+    m_pendingRefresh = false;
+    m_disconnecting = true;
     if (m_state == Scanning)
-        scanner->cancel();
+        m_scanner->cancel();
     else
         stopReads();
     // A write cut short must end now, not once the closed port fails it, so
     // that its block can be reset with the rest.
-    manager->cancelWrites();
+    m_manager->cancelWrites();
     reset();
-    const bool closed = manager->closePort();
-    disconnecting = false;
+    const bool closed = m_manager->closePort();
+    m_disconnecting = false;
     if (closed) {
         emit currentDeviceAvailable(false);
         emit connected(false);
@@ -64,7 +92,7 @@ bool DeviceMonitor::disconnectFromPort()
 
 bool DeviceMonitor::isConnected() const
 {
-    return manager->isOpen();
+    return m_manager->isOpen();
 }
 
 QString DeviceMonitor::connectionError() const
@@ -72,11 +100,11 @@ QString DeviceMonitor::connectionError() const
 #ifdef Q_OS_LINUX
     // The usual first stumble with a new USB adapter: Debian and most other
     // distributions give serial ports to the group "dialout".
-    if (manager->openPermissionDenied())
+    if (m_manager->openPermissionDenied())
         return tr("You are not allowed to use this port. Ask your administrator to add "
                   "your user to the \"dialout\" group, then log out and log in again.");
 #endif
-    return manager->openError();
+    return m_manager->openError();
 }
 
 bool DeviceMonitor::isCurrentDeviceAvailable() const
@@ -87,12 +115,12 @@ bool DeviceMonitor::isCurrentDeviceAvailable() const
 void DeviceMonitor::scan(int firstId, int lastId)
 {
     stopReads();
-    scanner->scan(firstId, lastId);
+    m_scanner->scan(firstId, lastId);
 }
 
 void DeviceMonitor::cancelScan()
 {
-    scanner->cancel();
+    m_scanner->cancel();
 }
 
 void DeviceMonitor::setCurrentDeviceId(int deviceId)
@@ -105,58 +133,58 @@ void DeviceMonitor::setCurrentDeviceId(int deviceId)
     // The blocks still hold the previous device's values.
     reset();
 
-    if (deviceId <= 0 || !isConnected() || disconnecting) {
+    if (deviceId <= 0 || !isConnected() || m_disconnecting) {
         emit currentDeviceAvailable(false);
         return;
     }
     if (m_state == Scanning) {
-        pendingRefresh = true;
+        m_pendingRefresh = true;
         return;
     }
     emit currentDeviceAvailable(true);
-    refresher->refresh();
+    m_refresher->refresh();
 }
 
 void DeviceMonitor::refresh()
 {
-    refresher->refresh();
+    m_refresher->refresh();
 }
 
 void DeviceMonitor::stopRefresh()
 {
-    refresher->stop();
-    pendingRefresh = false;
+    m_refresher->stop();
+    m_pendingRefresh = false;
 }
 
 void DeviceMonitor::setAutoRefreshEnabled(bool enabled)
 {
-    refresher->setAutoRefreshEnabled(enabled);
+    m_refresher->setAutoRefreshEnabled(enabled);
 }
 
 void DeviceMonitor::setAutoRefreshDelay(int milliseconds)
 {
-    refresher->setAutoRefreshDelay(milliseconds);
+    m_refresher->setAutoRefreshDelay(milliseconds);
 }
 
 int DeviceMonitor::autoRefreshDelay() const
 {
-    return refresher->autoRefreshDelay();
+    return m_refresher->autoRefreshDelay();
 }
 
 void DeviceMonitor::setDeviceSettings(const DeviceSettings &settings)
 {
-    manager->setReadinessDelay(settings.readinessDelay);
-    manager->setResponseTimeout(settings.responseTimeout);
+    m_manager->setReadinessDelay(settings.readinessDelay);
+    m_manager->setResponseTimeout(settings.responseTimeout);
 }
 
 DeviceSettings DeviceMonitor::deviceSettings() const
 {
-    return { manager->readinessDelay(), manager->responseTimeout() };
+    return { m_manager->readinessDelay(), m_manager->responseTimeout() };
 }
 
 void DeviceMonitor::setDeviceDataList(const QList<DeviceData *> &list)
 {
-    deviceDataList = list;
+    m_deviceDataList = list;
 }
 
 void DeviceMonitor::readFromCurrentDevice(const QList<DeviceData *> &list)
@@ -166,7 +194,7 @@ void DeviceMonitor::readFromCurrentDevice(const QList<DeviceData *> &list)
         return;
     }
     for (DeviceData *deviceData : list)
-        manager->read(m_currentDeviceId, deviceData);
+        m_manager->read(m_currentDeviceId, deviceData);
 }
 
 void DeviceMonitor::writeToCurrentDevice(const QList<DeviceData *> &list)
@@ -187,16 +215,16 @@ void DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
         return;
     }
     for (DeviceData *deviceData : list)
-        manager->write(slaveId, deviceData);
+        m_manager->write(slaveId, deviceData);
 }
 
 void DeviceMonitor::reset()
 {
-    if (deviceDataList.isEmpty()) {
+    if (m_deviceDataList.isEmpty()) {
         qDebug() << "!!! Cann`t reset !!! DeviceData list is empty";
         return;
     }
-    for (DeviceData *deviceData : qAsConst(deviceDataList))
+    for (DeviceData *deviceData : qAsConst(m_deviceDataList))
         deviceData->reset();
 }
 
@@ -205,10 +233,10 @@ void DeviceMonitor::reset()
 void DeviceMonitor::stopReads()
 {
     if (m_state == Refreshing) {
-        refresher->stop();
-        pendingRefresh = false;
+        m_refresher->stop();
+        m_pendingRefresh = false;
     } else if (m_state == Idle) {
-        manager->cancelReads();
+        m_manager->cancelReads();
     }
 }
 
@@ -221,26 +249,26 @@ void DeviceMonitor::setState(State state)
     emit stateChanged(state);
 
     // A scan canceled by disconnecting must not announce the device it found.
-    if (previous == Scanning && isConnected() && m_currentDeviceId > 0 && !disconnecting)
+    if (previous == Scanning && isConnected() && m_currentDeviceId > 0 && !m_disconnecting)
         emit currentDeviceAvailable(true);
-    if (pendingRefresh && state == Idle) {
-        pendingRefresh = false;
-        refresher->refresh();
+    if (m_pendingRefresh && state == Idle) {
+        m_pendingRefresh = false;
+        m_refresher->refresh();
     }
 }
 
 void DeviceMonitor::onDeviceDataProcessed(DeviceData *deviceData)
 {
     if (m_state == Scanning)
-        scanner->onDeviceDataProcessed(deviceData);
+        m_scanner->onDeviceDataProcessed(deviceData);
     else if (m_state == Refreshing)
-        refresher->onDeviceDataProcessed(deviceData);
+        m_refresher->onDeviceDataProcessed(deviceData);
 }
 
 void DeviceMonitor::onAllDeviceDataProcessed()
 {
     if (m_state == Scanning)
-        scanner->onAllDeviceDataProcessed();
+        m_scanner->onAllDeviceDataProcessed();
     else if (m_state == Refreshing)
-        refresher->onAllDeviceDataProcessed();
+        m_refresher->onAllDeviceDataProcessed();
 }

@@ -2,13 +2,15 @@
 #ifndef DEVICEMONITOR_H
 #define DEVICEMONITOR_H
 
-#include "app/settings.h"
+#include "common/settingsrecords.h"
 #include "devicedata/devicedata.h"
 #include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
 #include <QList>
 #include <QObject>
+
+#include <memory>
 
 class DeviceDataManager;
 class DeviceListModel;
@@ -33,6 +35,7 @@ public:
     Q_ENUM(State)
 
     explicit DeviceMonitor(QObject *parent = nullptr);
+    ~DeviceMonitor() override;
 
     bool connectToPort(const ConnectionSettings &settings);
     bool disconnectFromPort();
@@ -44,7 +47,7 @@ public:
 
     void scan(int firstId, int lastId);
     void cancelScan();
-    DeviceListModel *deviceListModel() const { return model; }
+    DeviceListModel *deviceListModel() const { return m_model; }
 
     int currentDeviceId() const { return m_currentDeviceId; }
     void setCurrentDeviceId(int deviceId);
@@ -83,22 +86,23 @@ private slots:
     void onDeviceDataProcessed(DeviceData *deviceData);
 
 private:
-    friend class DeviceMonitorScanImpl;
-    friend class DeviceMonitorRefreshImpl;
+    // The helpers' view of the monitor (devicemonitoractivityhost.h).
+    class ActivityHost;
 
     void setState(State state);
     void write(int slaveId, const QList<DeviceData *> &list);
     void stopReads();
 
-    DeviceDataManager *manager;
-    DeviceListModel *model;
+    DeviceDataManager *m_manager;
+    DeviceListModel *m_model;
     int m_currentDeviceId = -1;
     State m_state = Idle;
-    bool pendingRefresh = false;
-    bool disconnecting = false;
-    QList<DeviceData *> deviceDataList;
-    DeviceMonitorRefreshImpl *refresher;
-    DeviceMonitorScanImpl *scanner;
+    bool m_pendingRefresh = false;
+    bool m_disconnecting = false;
+    QList<DeviceData *> m_deviceDataList;
+    const std::unique_ptr<ActivityHost> m_activityHost;
+    DeviceMonitorRefreshImpl *m_refresher;
+    DeviceMonitorScanImpl *m_scanner;
 };
 
 Q_DECLARE_METATYPE(DeviceMonitor::State)

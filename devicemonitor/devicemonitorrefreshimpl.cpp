@@ -1,79 +1,79 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorrefreshimpl.h"
-#include "devicemonitor/devicedatamanager.h"
-#include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/devicemonitoractivityhost.h"
 
 #include <QDebug>
 #include <QTimer>
 
-DeviceMonitorRefreshImpl::DeviceMonitorRefreshImpl(DeviceMonitor *monitor)
-    : QObject(monitor), monitor(monitor), autoRefreshTimer(new QTimer(this))
+DeviceMonitorRefreshImpl::DeviceMonitorRefreshImpl(
+    DeviceMonitorActivityHost *monitor, QObject *parent)
+    : QObject(parent), m_monitor(monitor), m_autoRefreshTimer(new QTimer(this))
 {
-    autoRefreshTimer->setTimerType(Qt::PreciseTimer);
-    connect(autoRefreshTimer, &QTimer::timeout, this,
+    m_autoRefreshTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_autoRefreshTimer, &QTimer::timeout, this,
         &DeviceMonitorRefreshImpl::onAutoRefreshDelayExpired);
 }
 
 void DeviceMonitorRefreshImpl::refresh()
 {
-    if (monitor->state() != DeviceMonitor::Idle) {
+    if (m_monitor->state() != DeviceMonitor::Idle) {
         qDebug() << "Cann`t start refresh - DeviceMonitor is busy";
         return;
     }
-    if (monitor->currentDeviceId() <= 0) {
+    if (m_monitor->currentDeviceId() <= 0) {
         qDebug() << "Wrong device ID";
         return;
     }
-    monitor->setState(DeviceMonitor::Refreshing);
-    if (autoRefreshEnabled)
-        autoRefreshTimer->start();
+    m_monitor->setState(DeviceMonitor::Refreshing);
+    if (m_autoRefreshEnabled)
+        m_autoRefreshTimer->start();
     readDeviceData();
 }
 
 void DeviceMonitorRefreshImpl::readDeviceData()
 {
     // The list may change with the visible tab; this pass keeps its own copy.
-    const QList<DeviceData *> list = monitor->deviceDataList;
+    const QList<DeviceData *> list = m_monitor->deviceDataList();
     for (DeviceData *deviceData : list)
-        monitor->manager->read(monitor->currentDeviceId(), deviceData);
+        m_monitor->read(m_monitor->currentDeviceId(), deviceData);
     if (!list.isEmpty()) {
-        refreshInProgress = true;
+        m_refreshInProgress = true;
         return;
     }
     qDebug() << "Nothing to read - DeviceData list is empty";
     // No pass will end to bring a single refresh back to Idle.
-    if (!autoRefreshTimer->isActive())
-        monitor->setState(DeviceMonitor::Idle);
+    if (!m_autoRefreshTimer->isActive())
+        m_monitor->setState(DeviceMonitor::Idle);
 }
 
 void DeviceMonitorRefreshImpl::stop()
 {
-    monitor->manager->cancelReads();
-    autoRefreshTimer->stop();
-    monitor->setState(DeviceMonitor::Idle);
+    m_monitor->cancelReads();
+    m_autoRefreshTimer->stop();
+    m_monitor->setState(DeviceMonitor::Idle);
 }
 
 void DeviceMonitorRefreshImpl::onAllDeviceDataProcessed()
 {
-    refreshInProgress = false;
-    if (autoRefreshTimer->isActive())
+    m_refreshInProgress = false;
+    if (m_autoRefreshTimer->isActive())
         return;
-    monitor->setState(DeviceMonitor::Idle);
+    m_monitor->setState(DeviceMonitor::Idle);
 }
 
 void DeviceMonitorRefreshImpl::setAutoRefreshDelay(int milliseconds)
 {
-    autoRefreshTimer->setInterval(qMax(0, milliseconds));
+    m_autoRefreshTimer->setInterval(qMax(0, milliseconds));
 }
 
 int DeviceMonitorRefreshImpl::autoRefreshDelay() const
 {
-    return autoRefreshTimer->interval();
+    return m_autoRefreshTimer->interval();
 }
 
 void DeviceMonitorRefreshImpl::onAutoRefreshDelayExpired()
 {
-    if (refreshInProgress) {
+    if (m_refreshInProgress) {
         qDebug() << "!!! AutoRefresh skipped !!! Refresh already in progress.";
         return;
     }

@@ -5,7 +5,7 @@
 #include <QObject>
 
 class DeviceData;
-class DeviceMonitor;
+class DeviceMonitorActivityHost;
 class QTimer;
 
 // Reads the current device's blocks once, or on a timer while auto-refresh is
@@ -16,7 +16,8 @@ class DeviceMonitorRefreshImpl : public QObject
     Q_OBJECT
 
 public:
-    explicit DeviceMonitorRefreshImpl(DeviceMonitor *monitor);
+    // The monitor, through its view for the helpers, and as the parent.
+    DeviceMonitorRefreshImpl(DeviceMonitorActivityHost *monitor, QObject *parent);
 
     void refresh();
     void readDeviceData();
@@ -24,7 +25,7 @@ public:
     void onDeviceDataProcessed(DeviceData *) { }
     void onAllDeviceDataProcessed();
 
-    void setAutoRefreshEnabled(bool enabled) { autoRefreshEnabled = enabled; }
+    void setAutoRefreshEnabled(bool enabled) { m_autoRefreshEnabled = enabled; }
     void setAutoRefreshDelay(int milliseconds);
     int autoRefreshDelay() const;
 
@@ -32,10 +33,10 @@ private slots:
     void onAutoRefreshDelayExpired();
 
 private:
-    DeviceMonitor *monitor;
-    QTimer *autoRefreshTimer;
-    bool autoRefreshEnabled = false;
-    bool refreshInProgress = false;
+    DeviceMonitorActivityHost *const m_monitor;
+    QTimer *m_autoRefreshTimer;
+    bool m_autoRefreshEnabled = false;
+    bool m_refreshInProgress = false;
 };
 
 #endif // DEVICEMONITORREFRESHIMPL_H

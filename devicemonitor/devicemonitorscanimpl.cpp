@@ -1,20 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorscanimpl.h"
 #include "devicedata/deviceinfodata.h"
-#include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
-#include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/devicemonitoractivityhost.h"
 
 #include <QDebug>
 
-DeviceMonitorScanImpl::DeviceMonitorScanImpl(DeviceMonitor *monitor)
-    : QObject(monitor), monitor(monitor), probe(new DeviceInfoData(this))
+DeviceMonitorScanImpl::DeviceMonitorScanImpl(DeviceMonitorActivityHost *monitor, QObject *parent)
+    : QObject(parent), m_monitor(monitor), m_probe(new DeviceInfoData(this))
 {
 }
 
 void DeviceMonitorScanImpl::scan(int firstId, int lastId)
 {
-    if (monitor->state() != DeviceMonitor::Idle) {
+    if (m_monitor->state() != DeviceMonitor::Idle) {
         qDebug() << "Cann`t start scan - DeviceMonitor is busy";
         return;
     }
@@ -22,39 +21,40 @@ void DeviceMonitorScanImpl::scan(int firstId, int lastId)
         qDebug() << "Wrong scan range";
         return;
     }
-    monitor->setState(DeviceMonitor::Scanning);
-    monitor->model->clear();
-    monitor->setCurrentDeviceId(-1);
-    currentId = firstId;
-    this->lastId = lastId;
-    monitor->manager->read(firstId, probe);
+    m_monitor->setState(DeviceMonitor::Scanning);
+    m_monitor->model()->clear();
+    m_monitor->setCurrentDeviceId(-1);
+    m_currentId = firstId;
+    m_lastId = lastId;
+    m_monitor->read(firstId, m_probe);
 }
 
 void DeviceMonitorScanImpl::cancel()
 {
-    monitor->manager->cancelReads();
+    m_monitor->cancelReads();
     finish();
 }
 
 void DeviceMonitorScanImpl::onDeviceDataProcessed(DeviceData *deviceData)
 {
     // A write finishing during the scan is not a probe.
-    if (deviceData != probe)
+    if (deviceData != m_probe)
         return;
     // Timeouts, exception replies and corrupt frames all mean nobody is there.
-    if (probe->isReadSuccessful())
-        monitor->model->addDevice(currentId, probe->deviceInfo());
-    emit monitor->scanProgress(currentId);
+    if (m_probe->isReadSuccessful())
+        m_monitor->model()->addDevice(m_currentId, m_probe->deviceInfo());
+    m_monitor->reportScanProgress(m_currentId);
 
-    if (++currentId <= lastId)
-        monitor->manager->read(currentId, probe);
+    if (++m_currentId <= m_lastId)
+        m_monitor->read(m_currentId, m_probe);
     else
         finish();
 }
 
 void DeviceMonitorScanImpl::finish()
 {
-    if (monitor->currentDeviceId() == -1 && monitor->model->rowCount() > 0)
-        monitor->setCurrentDeviceId(monitor->model->deviceIdAt(0));
-    monitor->setState(DeviceMonitor::Idle);
+    DeviceListModel *model = m_monitor->model();
+    if (m_monitor->currentDeviceId() == -1 && model->rowCount() > 0)
+        m_monitor->setCurrentDeviceId(model->deviceIdAt(0));
+    m_monitor->setState(DeviceMonitor::Idle);
 }

@@ -6,7 +6,7 @@
 
 class DeviceData;
 class DeviceInfoData;
-class DeviceMonitor;
+class DeviceMonitorActivityHost;
 
 // Finds the relays of a slave ID range by reading the identity block from
 // each ID in turn; every ID whose read succeeds becomes a row of the device
@@ -16,7 +16,8 @@ class DeviceMonitorScanImpl : public QObject
     Q_OBJECT
 
 public:
-    explicit DeviceMonitorScanImpl(DeviceMonitor *monitor);
+    // The monitor, through its view for the helpers, and as the parent.
+    DeviceMonitorScanImpl(DeviceMonitorActivityHost *monitor, QObject *parent);
 
     void scan(int firstId, int lastId);
     void cancel();
@@ -26,10 +27,10 @@ public:
 private:
     void finish();
 
-    DeviceMonitor *monitor;
-    DeviceInfoData *probe;
-    int lastId = 0;
-    int currentId = 0;
+    DeviceMonitorActivityHost *const m_monitor;
+    DeviceInfoData *m_probe;
+    int m_lastId = 0;
+    int m_currentId = 0;
 };
 
 #endif // DEVICEMONITORSCANIMPL_H

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char *const exceptionMeanings[] = {
+const char *const ExceptionMeanings[] = {
     nullptr,
     QT_TRANSLATE_NOOP("TrafficModel", "illegal function"),
     QT_TRANSLATE_NOOP("TrafficModel", "illegal data address"),
@@ -132,9 +132,9 @@ QString TrafficModel::resultText(const ModbusTransaction &transaction)
         return tr("Invalid CRC");
     case ModbusTransaction::Exception: {
         const int code = transaction.exceptionCode;
-        const int known = int(sizeof exceptionMeanings / sizeof *exceptionMeanings);
-        if (code > 0 && code < known && exceptionMeanings[code])
-            return tr("Exception %1: %2").arg(code).arg(tr(exceptionMeanings[code]));
+        const int known = int(sizeof ExceptionMeanings / sizeof *ExceptionMeanings);
+        if (code > 0 && code < known && ExceptionMeanings[code])
+            return tr("Exception %1: %2").arg(code).arg(tr(ExceptionMeanings[code]));
         return tr("Exception %1").arg(code);
     }
     case ModbusTransaction::ForeignAnswer:

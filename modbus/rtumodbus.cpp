@@ -2,7 +2,7 @@
 #include "modbus/rtumodbus.h"
 #include "modbus/rtumodbusprivate.h"
 
-RtuModbus::RtuModbus(QObject *parent) : QObject(parent), d(new RtuModbusPrivate(this))
+RtuModbus::RtuModbus(QObject *parent) : QObject(parent), m_d(new RtuModbusPrivate(this))
 {
 }
 
@@ -14,52 +14,52 @@ RtuModbus::~RtuModbus()
 
 bool RtuModbus::openPort(const QString &portName, const SerialPortSettings &settings)
 {
-    return d->openPort(portName, settings);
+    return m_d->openPort(portName, settings);
 }
 
 bool RtuModbus::closePort()
 {
     if (isRunning())
         cancel();
-    return d->closePort();
+    return m_d->closePort();
 }
 
 bool RtuModbus::isOpen() const
 {
-    return d->isOpen();
+    return m_d->isOpen();
 }
 
 QString RtuModbus::openError() const
 {
-    return d->openError();
+    return m_d->openError();
 }
 
 bool RtuModbus::openPermissionDenied() const
 {
-    return d->openPermissionDenied();
+    return m_d->openPermissionDenied();
 }
 
 bool RtuModbus::request(uint slaveId, const ModbusRequest &request)
 {
-    return d->request(slaveId, request);
+    return m_d->request(slaveId, request);
 }
 
 void RtuModbus::cancel()
 {
-    d->cancel();
+    m_d->cancel();
 }
 
 bool RtuModbus::isRunning() const
 {
-    return d->isTransactionOpen();
+    return m_d->isTransactionOpen();
 }
 
 int RtuModbus::responseTimeout() const
 {
-    return d->responseTimeout();
+    return m_d->responseTimeout();
 }
 
 void RtuModbus::setResponseTimeout(int milliseconds)
 {
-    d->setResponseTimeout(milliseconds);
+    m_d->setResponseTimeout(milliseconds);
 }

@@ -57,7 +57,7 @@ signals:
 
 private:
     friend class RtuModbusPrivate;
-    RtuModbusPrivate *d;
+    RtuModbusPrivate *const m_d;
 };
 
 #endif // RTUMODBUS_H

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtumodbusprivate.h"
+#include "common/threadhandover.h"
 #include "modbus/rtumodbus.h"
-#include "modbus/threadhandover.h"
+#include "modbus/workereventdispatcher.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -15,8 +16,7 @@ namespace {
 QString errorString(int error)
 {
     return QStringLiteral("[%1: %2]")
-        .arg(error)
-        .arg(QString::fromLocal8Bit(modbus_strerror(error)));
+        .arg(QString::number(error), QString::fromLocal8Bit(modbus_strerror(error)));
 }
 
 } // namespace
@@ -33,7 +33,7 @@ char parityCharacter(int parity)
     }
 }
 
-RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
+RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), m_q(q)
 {
     qRegisterMetaType<ModbusTransaction>();
     connect(this, &QThread::finished, this, &RtuModbusPrivate::onFinished);
@@ -42,37 +42,37 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), q(q)
     connect(
         this, &QThread::finished, this, [this] { ThreadHandOver::release(this); },
         Qt::DirectConnection);
-    clock.start();
+    m_clock.start();
 }
 
 bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSettings &settings)
 {
-    if (context) {
+    if (m_context) {
         qDebug() << "Already opened";
         return false;
     }
-    lastOpenError.clear();
-    lastOpenErrno = 0;
+    m_lastOpenError.clear();
+    m_lastOpenErrno = 0;
 
     const QByteArray device = serialDevicePath(portName).toLatin1();
-    context = modbus_new_rtu(device.constData(), settings.baudRate(),
+    m_context = modbus_new_rtu(device.constData(), settings.baudRate(),
         parityCharacter(settings.parity()), settings.dataBits(), settings.stopBits());
-    if (!context) {
-        lastOpenErrno = errno;
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
+    if (!m_context) {
+        m_lastOpenErrno = errno;
+        m_lastOpenError = QString::fromLocal8Bit(modbus_strerror(m_lastOpenErrno));
         qDebug() << "Unable to create the libmodbus context " << errorString(errno);
         return false;
     }
 
-    modbus_set_debug(context, TRUE);
+    modbus_set_debug(m_context, TRUE);
     applyResponseTimeout();
 
-    if (modbus_connect(context) == -1) {
-        lastOpenErrno = errno;
-        lastOpenError = QString::fromLocal8Bit(modbus_strerror(lastOpenErrno));
+    if (modbus_connect(m_context) == -1) {
+        m_lastOpenErrno = errno;
+        m_lastOpenError = QString::fromLocal8Bit(modbus_strerror(m_lastOpenErrno));
         qDebug() << "Connection failed " << errorString(errno);
-        modbus_free(context);
-        context = nullptr;
+        modbus_free(m_context);
+        m_context = nullptr;
         return false;
     }
     return true;
@@ -80,50 +80,50 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
 
 bool RtuModbusPrivate::closePort()
 {
-    if (!context) {
+    if (!m_context) {
         qDebug() << "Already closed";
         return false;
     }
-    modbus_close(context);
-    modbus_free(context);
-    context = nullptr;
+    modbus_close(m_context);
+    modbus_free(m_context);
+    m_context = nullptr;
     return true;
 }
 
 void RtuModbusPrivate::setResponseTimeout(int milliseconds)
 {
-    responseTimeoutMs = milliseconds;
+    m_responseTimeoutMs = milliseconds;
     // The context is the worker's while a transaction runs.
     if (isRunning())
-        timeoutChangePending = true;
+        m_timeoutChangePending = true;
     else
         applyResponseTimeout();
 }
 
 void RtuModbusPrivate::applyResponseTimeout()
 {
-    if (!context)
+    if (!m_context)
         return;
     // libmodbus refuses a zero timeout and would keep the one it had.
     const int milliseconds = effectiveResponseTimeout();
     if (modbus_set_response_timeout(
-            context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
+            m_context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
         == -1)
         qDebug() << "!!! Response timeout not set !!!" << milliseconds << errorString(errno);
 }
 
 int RtuModbusPrivate::effectiveResponseTimeout() const
 {
-    return qMax(1, responseTimeoutMs);
+    return qMax(1, m_responseTimeoutMs);
 }
 
 bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
 {
-    if (transactionOpen) {
+    if (m_transactionOpen) {
         qDebug() << "Previous request pending";
         return false;
     }
-    if (modbus_set_slave(context, int(slaveId)) == -1) {
+    if (modbus_set_slave(m_context, int(slaveId)) == -1) {
         qDebug() << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
         return false;
     }
@@ -136,41 +136,43 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
         return false;
     }
 
-    if (timeoutChangePending) {
+    if (m_timeoutChangePending) {
         applyResponseTimeout();
-        timeoutChangePending = false;
+        m_timeoutChangePending = false;
     }
-    bits = ModbusBits();
-    registers = ModbusRegisters();
-    currentRequest = request;
-    this->slaveId = slaveId;
-    startNotBefore = lineQuietAt;
+    m_bits = ModbusBits();
+    m_registers = ModbusRegisters();
+    m_currentRequest = request;
+    m_slaveId = slaveId;
+    m_startNotBefore = m_lineQuietAt;
     // A broadcast takes whatever comes back as a failure, so it waits for all.
-    for (auto it = relayQuietAt.cbegin(); it != relayQuietAt.cend(); ++it) {
+    for (auto it = m_relayQuietAt.cbegin(); it != m_relayQuietAt.cend(); ++it) {
         if (it.key() == slaveId || slaveId == MODBUS_BROADCAST_ADDRESS)
-            startNotBefore = qMax(startNotBefore, it.value());
+            m_startNotBefore = qMax(m_startNotBefore, it.value());
     }
-    transactionOpen = true;
-    frameSentAt = -1;
-    requestedAtMs = QDateTime::currentMSecsSinceEpoch();
-    sentAtMs = requestedAtMs;
-    transferNs = 0;
+    m_transactionOpen = true;
+    m_frameSentAt = -1;
+    m_requestedAtMs = QDateTime::currentMSecsSinceEpoch();
+    m_sentAtMs = m_requestedAtMs;
+    m_transferNs = 0;
+    // Qt deletes the thread's dispatcher when run() is over: one per start.
+    setEventDispatcher(new WorkerEventDispatcher);
     start(QThread::NormalPriority);
     return true;
 }
 
 void RtuModbusPrivate::cancel()
 {
-    if (!transactionOpen)
+    if (!m_transactionOpen)
         return;
 
-    ++canceled;
-    transactionOpen = false;
+    ++m_canceled;
+    m_transactionOpen = false;
     // The answer may come up to one response timeout after the frame went
     // out; if it has not gone out yet, it may be going out now.
-    const qint64 sentAt = frameSentAt;
-    lineQuietAt
-        = qMax(lineQuietAt, (sentAt >= 0 ? sentAt : clock.elapsed()) + effectiveResponseTimeout());
+    const qint64 sentAt = m_frameSentAt;
+    m_lineQuietAt = qMax(
+        m_lineQuietAt, (sentAt >= 0 ? sentAt : m_clock.elapsed()) + effectiveResponseTimeout());
     // No cooperative stop: the libmodbus call may sit in select() for the
     // whole response timeout, and the caller must not wait for it. A thread
     // past run() no longer counts as running, but may still be winding down:
@@ -180,16 +182,16 @@ void RtuModbusPrivate::cancel()
     wait();
     ThreadHandOver::acquire(this);
     ModbusTransaction record = transactionRecord(ModbusTransaction::Canceled);
-    record.startedAt = requestedAtMs;
-    record.durationUs = (QDateTime::currentMSecsSinceEpoch() - requestedAtMs) * 1000;
-    emit q->transactionFinished(record);
+    record.startedAt = m_requestedAtMs;
+    record.durationUs = (QDateTime::currentMSecsSinceEpoch() - m_requestedAtMs) * 1000;
+    emit m_q->transactionFinished(record);
 }
 
 void RtuModbusPrivate::onFinished()
 {
-    if (canceled > 0) {
+    if (m_canceled > 0) {
         qDebug() << "canceled";
-        --canceled;
+        --m_canceled;
         return;
     }
     // The thread is past run() and only winding down; nothing starts another
@@ -197,17 +199,17 @@ void RtuModbusPrivate::onFinished()
     wait();
     ThreadHandOver::acquire(this);
     qDebug() << "finished";
-    transactionOpen = false;
+    m_transactionOpen = false;
     // A relay that did not answer in time may answer yet, and a wrong answer
     // may have been the late one to an earlier request, with this request's
     // own still on its way. Neither may pass for the answer to the next
     // request to that relay: that waits until the relay has had as long again,
     // then flushes. Other relays need not wait: libmodbus refuses an answer
     // from a slave it did not ask.
-    if (currentRequest.result() != ModbusRequest::Success)
-        relayQuietAt.insert(slaveId, clock.elapsed() + effectiveResponseTimeout());
-    emit q->transactionFinished(transactionRecord(transferOutcome));
-    emit q->requestFinished();
+    if (m_currentRequest.result() != ModbusRequest::Success)
+        m_relayQuietAt.insert(m_slaveId, m_clock.elapsed() + effectiveResponseTimeout());
+    emit m_q->transactionFinished(transactionRecord(m_transferOutcome));
+    emit m_q->requestFinished();
 }
 
 void RtuModbusPrivate::run()
@@ -219,47 +221,47 @@ void RtuModbusPrivate::run()
     const bool supported = preparePayload();
     setTerminationEnabled(true);
     waitForQuietLine();
-    frameSentAt = clock.elapsed();
-    sentAtMs = QDateTime::currentMSecsSinceEpoch();
+    m_frameSentAt = m_clock.elapsed();
+    m_sentAtMs = QDateTime::currentMSecsSinceEpoch();
     const auto sent = std::chrono::steady_clock::now();
     const int rc = supported ? transfer() : 0;
     const int error = supported ? errno : EMBXILFUN;
     const auto taken = std::chrono::steady_clock::now() - sent;
-    transferNs = std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count();
+    m_transferNs = std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count();
     setTerminationEnabled(false);
-    transferError = error;
-    transferOutcome = ModbusTransaction::Success;
+    m_transferError = error;
+    m_transferOutcome = ModbusTransaction::Success;
 
     if (!supported)
-        qDebug() << "Modbus function" << currentRequest.function() << "is not supported";
+        qDebug() << "Modbus function" << m_currentRequest.function() << "is not supported";
     qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
-        transferOutcome = ModbusTransaction::outcomeOfError(error);
-        currentRequest.setFailed(
+        m_transferOutcome = ModbusTransaction::outcomeOfError(error);
+        m_currentRequest.setFailed(
             error == ETIMEDOUT ? ModbusRequest::Timeout : ModbusRequest::Error);
         return;
     }
-    if (currentRequest.dataType() == ModbusRequest::Bits)
-        currentRequest.setBitsReply(bits);
-    else if (currentRequest.dataType() == ModbusRequest::Registers)
-        currentRequest.setRegistersReply(registers);
+    if (m_currentRequest.dataType() == ModbusRequest::Bits)
+        m_currentRequest.setBitsReply(m_bits);
+    else if (m_currentRequest.dataType() == ModbusRequest::Registers)
+        m_currentRequest.setRegistersReply(m_registers);
 }
 
 ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome outcome) const
 {
     ModbusTransaction record;
-    record.startedAt = sentAtMs;
-    record.durationUs = transferNs / 1000;
-    record.slaveId = slaveId;
-    record.function = currentRequest.function();
-    record.startAddress = currentRequest.startAddress();
-    record.count = currentRequest.count();
+    record.startedAt = m_sentAtMs;
+    record.durationUs = m_transferNs / 1000;
+    record.slaveId = m_slaveId;
+    record.function = m_currentRequest.function();
+    record.startAddress = m_currentRequest.startAddress();
+    record.count = m_currentRequest.count();
     record.outcome = outcome;
     if (outcome == ModbusTransaction::Exception)
-        record.exceptionCode = transferError - MODBUS_ENOBASE;
+        record.exceptionCode = m_transferError - MODBUS_ENOBASE;
     if (outcome == ModbusTransaction::OtherError)
-        record.error = transferError;
+        record.error = m_transferError;
     return record;
 }
 
@@ -267,9 +269,9 @@ ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome
 // same: its timeout is how a broadcast write that went out ends.
 bool RtuModbusPrivate::isSentBroadcast(int error) const
 {
-    if (slaveId != MODBUS_BROADCAST_ADDRESS || error != ETIMEDOUT)
+    if (m_slaveId != MODBUS_BROADCAST_ADDRESS || error != ETIMEDOUT)
         return false;
-    switch (currentRequest.function()) {
+    switch (m_currentRequest.function()) {
     case ModbusRequest::WriteSingleCoil:
     case ModbusRequest::WriteSingleRegister:
     case ModbusRequest::WriteMultipleCoils:
@@ -284,39 +286,39 @@ bool RtuModbusPrivate::isSentBroadcast(int error) const
 // request) must not be taken as the answer to this one.
 void RtuModbusPrivate::waitForQuietLine()
 {
-    const qint64 remaining = startNotBefore - clock.elapsed();
+    const qint64 remaining = m_startNotBefore - m_clock.elapsed();
     // Not QThread::msleep(): cancel() may stop the thread in this sleep, and
     // ThreadSanitizer builds, which skip what Qt's libraries call, cannot
     // follow a thread stopped inside such a call.
     if (remaining > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(remaining));
-    modbus_flush(context);
+    modbus_flush(m_context);
 }
 
 // Sizes the buffer of the request's function and lets a write fill it.
 bool RtuModbusPrivate::preparePayload()
 {
-    const quint16 start = currentRequest.startAddress();
-    const quint16 count = currentRequest.count();
+    const quint16 start = m_currentRequest.startAddress();
+    const quint16 count = m_currentRequest.count();
 
-    switch (currentRequest.function()) {
+    switch (m_currentRequest.function()) {
     case ModbusRequest::ReadCoils:
     case ModbusRequest::ReadDiscreteInputs:
-        bits.reset(start, count);
+        m_bits.reset(start, count);
         return true;
     case ModbusRequest::ReadHoldingRegisters:
     case ModbusRequest::ReadInputRegisters:
-        registers.reset(start, count);
+        m_registers.reset(start, count);
         return true;
     case ModbusRequest::WriteSingleCoil:
     case ModbusRequest::WriteMultipleCoils:
-        bits.reset(start, count);
-        currentRequest.fillBits(bits);
+        m_bits.reset(start, count);
+        m_currentRequest.fillBits(m_bits);
         return true;
     case ModbusRequest::WriteSingleRegister:
     case ModbusRequest::WriteMultipleRegisters:
-        registers.reset(start, count);
-        currentRequest.fillRegisters(registers);
+        m_registers.reset(start, count);
+        m_currentRequest.fillRegisters(m_registers);
         return true;
     default:
         return false;
@@ -326,27 +328,28 @@ bool RtuModbusPrivate::preparePayload()
 // The transaction itself: libmodbus calls only, nothing to unwind.
 int RtuModbusPrivate::transfer()
 {
-    const quint16 start = currentRequest.startAddress();
-    const quint16 count = currentRequest.count();
+    const quint16 start = m_currentRequest.startAddress();
+    const quint16 count = m_currentRequest.count();
 
-    switch (currentRequest.function()) {
+    switch (m_currentRequest.function()) {
     case ModbusRequest::ReadCoils:
-        return modbus_read_bits(context, start, count, bits.data());
+        return modbus_read_bits(m_context, start, count, m_bits.data());
     case ModbusRequest::ReadDiscreteInputs:
-        return modbus_read_input_bits(context, start, count, bits.data());
+        return modbus_read_input_bits(m_context, start, count, m_bits.data());
     case ModbusRequest::ReadHoldingRegisters:
-        return modbus_read_registers(context, start, count, registers.data());
+        return modbus_read_registers(m_context, start, count, m_registers.data());
     case ModbusRequest::ReadInputRegisters:
-        return modbus_read_input_registers(context, start, count, registers.data());
+        return modbus_read_input_registers(m_context, start, count, m_registers.data());
     case ModbusRequest::WriteSingleCoil:
-        return modbus_write_bit(context, start, bits.count() > 0 && bits.data()[0] ? TRUE : FALSE);
+        return modbus_write_bit(
+            m_context, start, m_bits.count() > 0 && m_bits.data()[0] ? TRUE : FALSE);
     case ModbusRequest::WriteSingleRegister:
         return modbus_write_register(
-            context, start, registers.count() > 0 ? registers.data()[0] : 0);
+            m_context, start, m_registers.count() > 0 ? m_registers.data()[0] : 0);
     case ModbusRequest::WriteMultipleCoils:
-        return modbus_write_bits(context, start, count, bits.data());
+        return modbus_write_bits(m_context, start, count, m_bits.data());
     case ModbusRequest::WriteMultipleRegisters:
-        return modbus_write_registers(context, start, count, registers.data());
+        return modbus_write_registers(m_context, start, count, m_registers.data());
     default:
         return 0;
     }

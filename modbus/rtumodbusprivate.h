@@ -32,15 +32,18 @@ public:
 
     bool openPort(const QString &portName, const SerialPortSettings &settings);
     bool closePort();
-    bool isOpen() const { return context != nullptr; }
-    QString openError() const { return lastOpenError; }
-    bool openPermissionDenied() const { return lastOpenErrno == EACCES || lastOpenErrno == EPERM; }
+    bool isOpen() const { return m_context != nullptr; }
+    QString openError() const { return m_lastOpenError; }
+    bool openPermissionDenied() const
+    {
+        return m_lastOpenErrno == EACCES || m_lastOpenErrno == EPERM;
+    }
 
     bool request(uint slaveId, const ModbusRequest &request);
     void cancel();
-    bool isTransactionOpen() const { return transactionOpen; }
+    bool isTransactionOpen() const { return m_transactionOpen; }
 
-    int responseTimeout() const { return responseTimeoutMs; }
+    int responseTimeout() const { return m_responseTimeoutMs; }
     void setResponseTimeout(int milliseconds);
 
 protected:
@@ -58,41 +61,41 @@ private:
     int effectiveResponseTimeout() const;
     ModbusTransaction transactionRecord(ModbusTransaction::Outcome outcome) const;
 
-    RtuModbus *q;
-    modbus_t *context = nullptr;
+    RtuModbus *const m_q;
+    modbus_t *m_context = nullptr;
     // Finished notifications still to come from canceled transactions; they
     // are swallowed so a canceled transaction never reports requestFinished().
-    int canceled = 0;
-    ModbusBits bits;
-    ModbusRegisters registers;
-    ModbusRequest currentRequest;
-    uint slaveId = 0;
-    int responseTimeoutMs = 500;
+    int m_canceled = 0;
+    ModbusBits m_bits;
+    ModbusRegisters m_registers;
+    ModbusRequest m_currentRequest;
+    uint m_slaveId = 0;
+    int m_responseTimeoutMs = 500;
     // The system's reason the last openPort() failed, for the user.
-    QString lastOpenError;
-    int lastOpenErrno = 0;
+    QString m_lastOpenError;
+    int m_lastOpenErrno = 0;
 
     // From request() until its finished notification has been handled.
-    bool transactionOpen = false;
-    QElapsedTimer clock;
+    bool m_transactionOpen = false;
+    QElapsedTimer m_clock;
     // When run() put the request on the line (clock ms), -1 before that.
-    std::atomic<qint64> frameSentAt { -1 };
+    std::atomic<qint64> m_frameSentAt { -1 };
     // A canceled request may still be answered; the next transaction does not
     // start before the relay's time to answer has run out (clock ms).
-    qint64 lineQuietAt = 0;
+    qint64 m_lineQuietAt = 0;
     // The same after a failed request, for the next one to that slave ID.
-    QHash<uint, qint64> relayQuietAt;
+    QHash<uint, qint64> m_relayQuietAt;
     // What run() waits for, copied before the thread starts.
-    qint64 startNotBefore = 0;
-    bool timeoutChangePending = false;
+    qint64 m_startNotBefore = 0;
+    bool m_timeoutChangePending = false;
 
     // The record of the transaction: request() sets the wall-clock time it was
     // asked for, run() when it went out, how long it took and what it left.
-    qint64 requestedAtMs = 0;
-    qint64 sentAtMs = 0;
-    qint64 transferNs = 0;
-    ModbusTransaction::Outcome transferOutcome = ModbusTransaction::Success;
-    int transferError = 0;
+    qint64 m_requestedAtMs = 0;
+    qint64 m_sentAtMs = 0;
+    qint64 m_transferNs = 0;
+    ModbusTransaction::Outcome m_transferOutcome = ModbusTransaction::Success;
+    int m_transferError = 0;
 };
 
 #endif // RTUMODBUSPRIVATE_H

@@ -20,9 +20,10 @@
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
-#include "ui/settingsfileactions.h"
 #include "ui/reportpages.h"
+#include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
+#include "ui/windowgeometry.h"
 #include "ui/writereadback.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "settingsfolder.h"
+#include "ui/windowgeometry.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -54,10 +54,10 @@ QByteArray spoilAnswer(const QByteArray &answer, AnswerFault fault, std::mt19937
 
     switch (fault) {
     case AnswerFault::Exception: {
-        static const char codes[] = { 1, 2, 3, 4, 6 };
+        static const char ExceptionCodes[] = { 1, 2, 3, 4, 6 };
         QByteArray frame = body.left(2);
         frame[1] = char(static_cast<quint8>(frame.at(1)) | 0x80);
-        frame.append(codes[randomInt(random, 0, int(sizeof codes) - 1)]);
+        frame.append(ExceptionCodes[randomInt(random, 0, int(sizeof ExceptionCodes) - 1)]);
         return withCrc(frame);
     }
     case AnswerFault::ShortFrame:

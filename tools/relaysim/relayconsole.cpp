@@ -18,7 +18,7 @@ struct Led
     const char *name;
 };
 // In the order of the coils.
-const Led leds[] = { { FirstLed, "MTZ" }, { FirstLed + 1, "TO" }, { FirstLed + 2, "ZNZ" },
+const Led Leds[] = { { FirstLed, "MTZ" }, { FirstLed + 1, "TO" }, { FirstLed + 2, "ZNZ" },
     { FirstLed + 3, "APV" }, { FirstLed + 4, "AChR" }, { FirstLed + 7, "APV ready" } };
 
 // By crash type code 1 to 6: the name a trainer types, the name the client shows, the LED.
@@ -28,7 +28,7 @@ struct CrashType
     const char *name;
     int led;
 };
-const CrashType crashTypes[] = { { "MTZ", "MTZ", FirstLed }, { "TO", "TO", FirstLed + 1 },
+const CrashType CrashTypes[] = { { "MTZ", "MTZ", FirstLed }, { "TO", "TO", FirstLed + 1 },
     { "ZNZ", "ZNZ", FirstLed + 2 }, { "APV1", "APV 1", FirstLed + 3 },
     { "APV2", "APV 2", FirstLed + 3 }, { "AChR", "AChR", FirstLed + 4 } };
 
@@ -39,7 +39,7 @@ int parseCrashType(const QString &text)
     if (ok)
         return code >= 1 && code <= 6 ? code : 0;
     for (int i = 0; i < 6; ++i) {
-        if (text.compare(QLatin1String(crashTypes[i].token), Qt::CaseInsensitive) == 0)
+        if (text.compare(QLatin1String(CrashTypes[i].token), Qt::CaseInsensitive) == 0)
             return i + 1;
     }
     return 0;
@@ -90,7 +90,7 @@ struct RelayConsole::Command
 
 const std::vector<RelayConsole::ProbabilityFault> &RelayConsole::probabilityFaults()
 {
-    static const std::vector<ProbabilityFault> faults = {
+    static const std::vector<ProbabilityFault> Faults = {
         { QStringLiteral("drop"), QStringLiteral("an answer is lost"),
             &FaultSettings::dropProbability },
         { QStringLiteral("bad-crc"), QStringLiteral("an answer arrives with a corrupted CRC"),
@@ -110,12 +110,12 @@ const std::vector<RelayConsole::ProbabilityFault> &RelayConsole::probabilityFaul
             QStringLiteral("an answer comes with another slave's ID"),
             &FaultSettings::foreignSlaveProbability },
     };
-    return faults;
+    return Faults;
 }
 
 const std::vector<RelayConsole::Command> &RelayConsole::commands()
 {
-    static const std::vector<Command> list = [] {
+    static const std::vector<Command> Commands = [] {
         std::vector<Command> commands = {
             { QStringLiteral("help"), QString(), QStringLiteral("lists the commands"),
                 &RelayConsole::help },
@@ -150,7 +150,7 @@ const std::vector<RelayConsole::Command> &RelayConsole::commands()
         commands.insert(commands.end(), rest.begin(), rest.end());
         return commands;
     }();
-    return list;
+    return Commands;
 }
 
 bool RelayConsole::parseProbability(const QString &text, double *probability)
@@ -234,7 +234,7 @@ QStringList RelayConsole::status(const Command &, const QStringList &arguments)
 QString RelayConsole::relayStatus(int id) const
 {
     QStringList lit;
-    for (const Led &led : leds) {
+    for (const Led &led : Leds) {
         if (m_bus->coil(id, led.coil))
             lit.append(QLatin1String(led.name));
     }
@@ -342,7 +342,7 @@ QStringList RelayConsole::trip(const Command &, const QStringList &arguments)
                                         "transformer factor")
                              .arg(id)
                              .arg(arguments.at(2)));
-    const CrashType &crash = crashTypes[type - 1];
+    const CrashType &crash = CrashTypes[type - 1];
     QString current;
     if (hasCurrent) {
         // As the client shows it: the recorded secondary current times the transformer factor,
@@ -361,7 +361,7 @@ QStringList RelayConsole::trip(const Command &, const QStringList &arguments)
                  .arg(QLatin1String(crash.name), current)
                  .arg(m_bus->holdingRegister(id, CrashCountRegister))
                  .arg(before)
-                 .arg(QLatin1String(leds[ledIndex].name)) };
+                 .arg(QLatin1String(Leds[ledIndex].name)) };
 }
 
 QStringList RelayConsole::setRegister(const Command &, const QStringList &arguments)

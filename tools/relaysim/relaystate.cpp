@@ -69,8 +69,8 @@ enum CrashType { CrashMtz = 1, CrashTo, CrashZnz, CrashApv1, CrashApv2, CrashACh
 
 int ledFor(int crashType)
 {
-    const int leds[] = { LedMtz, LedTo, LedZnz, LedApv, LedApv, LedAChR };
-    return crashType >= CrashMtz && crashType <= CrashAChR ? leds[crashType - 1] : 0;
+    static constexpr int CrashLeds[] = { LedMtz, LedTo, LedZnz, LedApv, LedApv, LedAChR };
+    return crashType >= CrashMtz && crashType <= CrashAChR ? CrashLeds[crashType - 1] : 0;
 }
 
 quint16 word(const QByteArray &frame, int offset)
