@@ -11,9 +11,7 @@ const FlagPosition InputAddresses[] = {
 };
 
 const Field<DiscreteInputsRecord> DiscreteInputsFields[] = {
-    { &DiscreteInputsRecord::discreteInputs,
-        { 0x1000, "discreteInputs", FieldDescription::Flags, {}, {}, {}, {}, false, {}, nullptr, 0,
-            InputAddresses } },
+    { &DiscreteInputsRecord::discreteInputs, flagSet(0x1000, "discreteInputs", InputAddresses) },
 };
 
 } // namespace

@@ -124,6 +124,15 @@ struct FieldDescription
     qint64 decode(const ModbusBits &bits) const;
 };
 
+// A flag set kept at `address`: in the bits of that register, or on the coils
+// or discrete inputs from that address on, as `flags` says.
+constexpr FieldDescription flagSet(quint16 address, const char *name, FlagList flags)
+{
+    FieldDescription description { address, name, FieldDescription::Flags };
+    description.flags = flags;
+    return description;
+}
+
 // A field of a block's record: its description and the member holding its value.
 template<typename Record>
 struct Field

@@ -15,9 +15,7 @@ const FlagPosition LedCoils[] = {
 };
 
 const Field<LedsRecord> LedsFields[] = {
-    { &LedsRecord::leds,
-        { 0x1008, "leds", FieldDescription::Flags, {}, {}, {}, {}, false, {}, nullptr, 0,
-            LedCoils } },
+    { &LedsRecord::leds, flagSet(0x1008, "leds", LedCoils) },
 };
 
 } // namespace

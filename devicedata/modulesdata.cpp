@@ -12,9 +12,7 @@ const FlagPosition ModuleBits[] = {
 };
 
 const Field<ModulesRecord> ModulesFields[] = {
-    { &ModulesRecord::modules,
-        { 24, "modules", FieldDescription::Flags, {}, {}, {}, {}, false, {}, nullptr, 0,
-            ModuleBits } },
+    { &ModulesRecord::modules, flagSet(24, "modules", ModuleBits) },
 };
 
 } // namespace

@@ -54,11 +54,9 @@ MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Moni
             indicator->setSuffix(field.description.unit.translated());
     }
     // Nothing is known before the first read.
-    const QList<NumberIndicator *> numberIndicators { ui->phaseACurrentIndicator,
-        ui->phaseCCurrentIndicator, ui->zeroCurrentIndicator, ui->zeroVoltageNumberIndicator,
-        ui->zeroCurrentZeroVoltageAngleNumberIndicator, ui->crashCountNumberIndicator };
-    for (NumberIndicator *indicator : numberIndicators)
+    for (NumberIndicator *indicator : indicators)
         indicator->setValue({});
+    ui->crashCountNumberIndicator->setValue({});
     drawLatestCrash(CrashRecord());
 }
 

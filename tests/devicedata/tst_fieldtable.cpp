@@ -48,16 +48,12 @@ const FlagPosition MixedCoils[] = { { 0x13, 0x1 }, { 0x10, 0x2 } };
 const Field<Mixed> MixedFields[] = {
     { &Mixed::angle, { 10, "angle", FieldDescription::Signed } },
     { &Mixed::serial, { 11, "serial", FieldDescription::DoubleWord } },
-    { &Mixed::flags,
-        { 13, "flags", FieldDescription::Flags, {}, {}, {}, {}, false, {}, nullptr, 0,
-            MixedBits } },
+    { &Mixed::flags, flagSet(13, "flags", MixedBits) },
     { &Mixed::plain, { 15, "plain" } },
 };
 
 const Field<Mixed> CoilFields[] = {
-    { &Mixed::flags,
-        { 0x10, "flags", FieldDescription::Flags, {}, {}, {}, {}, false, {}, nullptr, 0,
-            MixedCoils } },
+    { &Mixed::flags, flagSet(0x10, "flags", MixedCoils) },
 };
 
 FieldContext contextOf(DataValue modules, const QHash<quint16, qint64> &values)
