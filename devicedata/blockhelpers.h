@@ -39,4 +39,12 @@ ModbusRequest singleRegisterWrite(quint16 address, const Record &pending, DataVa
         });
 }
 
+// A command without values: the relay acts on the write of its coil, whose
+// value is OFF.
+inline ModbusRequest coilCommand(quint16 coil)
+{
+    return ModbusRequest(ModbusRequest::WriteSingleCoil, coil, 1,
+        [coil](ModbusBits &coils) { coils.setValue(coil, false); });
+}
+
 #endif // BLOCKHELPERS_H

@@ -3,20 +3,17 @@
 
 namespace {
 
-constexpr quint16 CrashCountRegister = 0x4000;
+const Field<CrashCountRecord> CrashCountFields[] = {
+    { &CrashCountRecord::crashCount, { 0x4000, "crashCount" } },
+};
 
 } // namespace
 
-CrashCountData::CrashCountData(QObject *parent) : DeviceData(parent)
+FieldList<CrashCountRecord> crashCountFields()
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, CrashCountRegister, 1,
-        [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_crashCount, result,
-                [&registers] { return validValue(registers.value(CrashCountRegister)); });
-        }));
+    return CrashCountFields;
 }
 
-void CrashCountData::resetData()
+CrashCountData::CrashCountData(QObject *parent) : FieldBlock(CrashCountFields, parent, ReadOnly)
 {
-    m_crashCount = DataValue();
 }

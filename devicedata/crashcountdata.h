@@ -2,24 +2,25 @@
 #ifndef CRASHCOUNTDATA_H
 #define CRASHCOUNTDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
+
+struct CrashCountRecord
+{
+    DataValue crashCount;
+};
+
+FieldList<CrashCountRecord> crashCountFields();
 
 // The total number of trips the relay has counted; it may exceed the number
 // of records it keeps.
-class CrashCountData : public DeviceData
+class CrashCountData : public FieldBlock<CrashCountRecord>
 {
     Q_OBJECT
 
 public:
     explicit CrashCountData(QObject *parent = nullptr);
 
-    const DataValue &crashCount() const { return m_crashCount; }
-
-protected:
-    void resetData() override;
-
-private:
-    DataValue m_crashCount;
+    const DataValue &crashCount() const { return values().crashCount; }
 };
 
 #endif // CRASHCOUNTDATA_H

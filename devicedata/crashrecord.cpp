@@ -41,14 +41,14 @@ CrashCurrent crashCurrent(const CrashRecord &record)
         current.recorded = true;
         current.amperes
             = phaseCurrent(record.currentRaw, record.crashCurrentRange, record.currentScale);
-        current.decimals = 2;
+        current.decimals = MeterageScales::PhaseCurrent.decimals;
         current.amperesUnit = UnitRanges::crashPhaseCurrentAmperes;
         current.kiloamperesUnit = UnitRanges::crashPhaseCurrentKiloamperes;
         break;
     case CrashZnz:
         current.recorded = true;
         current.amperes = zeroCurrent(record.currentRaw, record.currentScale);
-        current.decimals = 3;
+        current.decimals = MeterageScales::ZeroCurrent.decimals;
         current.amperesUnit = UnitRanges::crashZeroCurrentAmperes;
         current.kiloamperesUnit = UnitRanges::crashZeroCurrentKiloamperes;
         break;

@@ -66,6 +66,13 @@ protected:
     template<typename Record, typename Decode>
     void updateRecord(Record &record, ModbusRequest::Result result, Decode decode)
     {
+        updateRecord(record, result, std::move(decode), [](Record &held) { markOutdated(held); });
+    }
+    // The same with the record's own way of turning outdated.
+    template<typename Record, typename Decode, typename MarkOutdated>
+    void updateRecord(
+        Record &record, ModbusRequest::Result result, Decode decode, MarkOutdated outdate)
+    {
         if (result == ModbusRequest::Success) {
             applyReply([this, &record, decoded = decode()] {
                 record = decoded;
@@ -73,7 +80,7 @@ protected:
             });
         } else {
             discardRepliesInFlight();
-            applyReply([&record] { markOutdated(record); });
+            applyReply([&record, outdate] { outdate(record); });
         }
     }
 

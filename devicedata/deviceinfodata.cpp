@@ -3,43 +3,28 @@
 
 namespace {
 
-enum Register : quint16 {
-    DeviceTypeCode = 0,
-    SoftwareVersion = 1,
-    SerialNumberHigh = 2,
-    SerialNumberLow = 3,
-    // 4 to 7 carry nothing the program uses
-    ModbusId = 8,
-    ModbusBaudRate = 9,
+// 4 to 7 are read along and carry nothing the program uses.
+const Field<DeviceInfo> DeviceInfoFields[] = {
+    { &DeviceInfo::deviceTypeCode, { 0, "deviceTypeCode" } },
+    { &DeviceInfo::softwareVersion, { 1, "softwareVersion" } },
+    { &DeviceInfo::serialNumber, { 2, "serialNumber", FieldDescription::DoubleWord } },
+    { &DeviceInfo::modbusId, { 8, "modbusId" } },
+    { &DeviceInfo::modbusBaudRate, { 9, "modbusBaudRate" } },
 };
 
 } // namespace
 
+FieldList<DeviceInfo> deviceInfoFields()
+{
+    return DeviceInfoFields;
+}
+
 void markOutdated(DeviceInfo &info)
 {
-    markOutdated(info.deviceTypeCode, info.softwareVersion, info.serialNumber, info.modbusId,
-        info.modbusBaudRate);
+    markFieldsOutdated(deviceInfoFields(), info);
 }
 
-DeviceInfoData::DeviceInfoData(QObject *parent) : DeviceData(parent)
+DeviceInfoData::DeviceInfoData(QObject *parent) : FieldBlock(DeviceInfoFields, parent, ReadOnly)
 {
     qRegisterMetaType<DeviceInfo>();
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, DeviceTypeCode, 10,
-        [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_deviceInfo, result, [&registers] {
-                DeviceInfo info;
-                info.deviceTypeCode = validValue(registers.value(DeviceTypeCode));
-                info.softwareVersion = validValue(registers.value(SoftwareVersion));
-                info.serialNumber = validValue(quint32(registers.value(SerialNumberHigh)) << 16
-                    | registers.value(SerialNumberLow));
-                info.modbusId = validValue(registers.value(ModbusId));
-                info.modbusBaudRate = validValue(registers.value(ModbusBaudRate));
-                return info;
-            });
-        }));
-}
-
-void DeviceInfoData::resetData()
-{
-    m_deviceInfo = DeviceInfo();
 }

@@ -2,7 +2,9 @@
 #ifndef DEVICEINFODATA_H
 #define DEVICEINFODATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
+
+#include <QMetaType>
 
 // A relay's identity. Copied by value into the device list, one per relay found.
 struct DeviceInfo
@@ -14,25 +16,20 @@ struct DeviceInfo
     DataValue modbusBaudRate; // as the relay stores it
 };
 
+FieldList<DeviceInfo> deviceInfoFields();
 void markOutdated(DeviceInfo &info);
 
 Q_DECLARE_METATYPE(DeviceInfo)
 
 // Identity registers 0 to 9; the scan reads it from every slave ID it probes.
-class DeviceInfoData : public DeviceData
+class DeviceInfoData : public FieldBlock<DeviceInfo>
 {
     Q_OBJECT
 
 public:
     explicit DeviceInfoData(QObject *parent = nullptr);
 
-    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
-
-protected:
-    void resetData() override;
-
-private:
-    DeviceInfo m_deviceInfo;
+    const DeviceInfo &deviceInfo() const { return values(); }
 };
 
 #endif // DEVICEINFODATA_H

@@ -1,33 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/discreteinputsdata.h"
 
-#include "devicedata/blockhelpers.h"
-
 namespace {
 
-const quint16 firstInput = 0x1000;
-
-const FlagPosition inputFlags[] = {
+const FlagPosition InputAddresses[] = {
     { 0x1000, DiBlockTo },
     { 0x1001, DiRpv },
     { 0x1002, DiAChR },
     { 0x1003, DiSis },
 };
 
+const Field<DiscreteInputsRecord> DiscreteInputsFields[] = {
+    { &DiscreteInputsRecord::discreteInputs, flagSet(0x1000, "discreteInputs", InputAddresses) },
+};
+
 } // namespace
 
-DiscreteInputsData::DiscreteInputsData(QObject *parent) : DeviceData(parent)
+FieldList<DiscreteInputsRecord> discreteInputsFields()
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadDiscreteInputs, firstInput, 4,
-        [this](ModbusRequest::Result result, const ModbusBits &inputs) {
-            updateRecord(m_discreteInputs, result, [&inputs] {
-                return validValue(decodeFlags(
-                    inputFlags, [&inputs](int address) { return inputs.value(address); }));
-            });
-        }));
+    return DiscreteInputsFields;
 }
 
-void DiscreteInputsData::resetData()
+DiscreteInputsData::DiscreteInputsData(QObject *parent)
+    : FieldBlock(DiscreteInputsFields, ModbusRequest::ReadDiscreteInputs, parent)
 {
-    m_discreteInputs = DataValue();
 }

@@ -2,7 +2,7 @@
 #ifndef DISCRETEINPUTSDATA_H
 #define DISCRETEINPUTSDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 enum DiscreteInputFlags {
     DiBlockTo = 0x01,
@@ -11,8 +11,15 @@ enum DiscreteInputFlags {
     DiSis = 0x08,
 };
 
+struct DiscreteInputsRecord
+{
+    DataValue discreteInputs; // DiscreteInputFlags
+};
+
+FieldList<DiscreteInputsRecord> discreteInputsFields();
+
 // Discrete inputs 0x1000 to 0x1003.
-class DiscreteInputsData : public DeviceData
+class DiscreteInputsData : public FieldBlock<DiscreteInputsRecord>
 {
     Q_OBJECT
 
@@ -20,13 +27,7 @@ public:
     explicit DiscreteInputsData(QObject *parent = nullptr);
 
     // DiscreteInputFlags
-    const DataValue &discreteInputs() const { return m_discreteInputs; }
-
-protected:
-    void resetData() override;
-
-private:
-    DataValue m_discreteInputs;
+    const DataValue &discreteInputs() const { return values().discreteInputs; }
 };
 
 #endif // DISCRETEINPUTSDATA_H

@@ -26,3 +26,25 @@ QString FieldDescription::shownText(qint64 raw, qint64 rangeMultiplier, const QL
     return locale.toString(shownNumber(raw, rangeMultiplier), 'f', range.decimals)
         + unit.translated();
 }
+
+qint64 FieldDescription::decode(const ModbusRegisters &registers) const
+{
+    const quint16 word = registers.value(address);
+    switch (kind) {
+    case Signed:
+        return qint16(word);
+    case DoubleWord:
+        return qint64(quint32(word) << 16 | registers.value(quint16(address + 1)));
+    case Flags:
+        return decodeFlags(flags, [word](int bit) { return word & (1u << bit); });
+    case Number:
+    case Code:
+        break;
+    }
+    return word;
+}
+
+qint64 FieldDescription::decode(const ModbusBits &bits) const
+{
+    return decodeFlags(flags, [&bits](int address) { return bits.value(quint16(address)); });
+}

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
 #include <functional>
 
 // A text translated when shown, in the context of the panel that shows it, so
@@ -52,28 +53,59 @@ struct FieldContext
 // off by its mode leaves it unused, and the panels disable it.
 using FieldRule = bool (*)(const FieldContext &context);
 
-// Everything known of one settable register besides where its value is kept.
+// Where a flag set's flags are kept, in flag order: bit numbers of its
+// register, or the addresses of the coils or discrete inputs a block reads.
+struct FlagList
+{
+    const FlagPosition *first = nullptr;
+    const FlagPosition *last = nullptr;
+
+    constexpr FlagList() = default;
+    template<size_t N>
+    constexpr FlagList(const FlagPosition (&positions)[N]) : first(positions), last(positions + N)
+    {
+    }
+    const FlagPosition *begin() const { return first; }
+    const FlagPosition *end() const { return last; }
+};
+
+// Everything known of one register, or one flag set, besides where its value is kept.
 struct FieldDescription
 {
-    enum Kind { Number, Code };
+    // Number: the register as it is. Signed: the register read as a signed
+    // 16-bit number. DoubleWord: 32 bits, the high word first. Flags: a flag
+    // set gathered from the positions in `flags`.
+    enum Kind { Number, Code, Signed, DoubleWord, Flags };
 
     quint16 address = 0;
     // The record member's name; settings files know the field by it.
     const char *name = nullptr;
     Kind kind = Number;
-    TranslatedText group;
-    TranslatedText label;
+    TranslatedText group = {};
+    TranslatedText label = {};
     // A number's unit as the panels append it to the value (" A").
-    TranslatedText unit;
+    TranslatedText unit = {};
     // A number's limits and decimals; its step is what one register unit is worth.
-    ValueRange range;
+    ValueRange range = {};
     // The pick-up currents: limits and step grow with the range multiplier.
     bool scaledByCurrentRange = false;
-    CodeTable codes;
-    // Null: always in use.
+    CodeTable codes = {};
+    // Null: in use whenever its modules are installed.
     FieldRule inUse = nullptr;
+    // The modules (ModuleFlags) of which one must be installed for the
+    // field to mean anything; 0: it belongs to the relay itself.
+    qint64 modules = 0;
+    FlagList flags = {};
 
-    bool isInUse(const FieldContext &context) const { return !inUse || inUse(context); }
+    bool isInstalled(const DataValue &installedModules) const
+    {
+        return !modules
+            || (installedModules.status != NoData && (installedModules.value & modules));
+    }
+    bool isInUse(const FieldContext &context) const
+    {
+        return isInstalled(context.modules) && (!inUse || inUse(context));
+    }
     // Whether the relay takes `raw`: a code of the code table, a number
     // within the range. A pick-up current's limits and step grow alike with
     // the range multiplier, so its raw limits do not depend on it.
@@ -85,7 +117,21 @@ struct FieldDescription
     QString shownText(
         qint64 raw, qint64 rangeMultiplier = 1, const QLocale &locale = QLocale()) const;
     QString unitText() const { return unit.translated().trimmed(); }
+    // How many registers a field of this kind occupies.
+    int width() const { return kind == DoubleWord ? 2 : 1; }
+    // The field's value in a read of its registers, or of coils or discrete inputs.
+    qint64 decode(const ModbusRegisters &registers) const;
+    qint64 decode(const ModbusBits &bits) const;
 };
+
+// A flag set kept at `address`: in the bits of that register, or on the coils
+// or discrete inputs from that address on, as `flags` says.
+constexpr FieldDescription flagSet(quint16 address, const char *name, FlagList flags)
+{
+    FieldDescription description { address, name, FieldDescription::Flags };
+    description.flags = flags;
+    return description;
+}
 
 // A field of a block's record: its description and the member holding its value.
 template<typename Record>
@@ -114,13 +160,14 @@ private:
     const Field<Record> *m_end;
 };
 
-// Every field of `fields` decoded from one read of their registers, Valid.
-template<typename Record>
-Record decodeFields(FieldList<Record> fields, const ModbusRegisters &registers)
+// Every field of `fields` decoded from one read of their registers (or
+// coils, or discrete inputs), Valid.
+template<typename Record, typename Reply>
+Record decodeFields(FieldList<Record> fields, const Reply &reply)
 {
     Record record;
     for (const Field<Record> &field : fields)
-        record.*field.member = validValue(registers.value(field.description.address));
+        record.*field.member = validValue(field.description.decode(reply));
     return record;
 }
 
@@ -145,15 +192,33 @@ template<typename Record>
 ModbusRequest fieldsRead(FieldList<Record> fields, ModbusRequest::RegistersReplyHandler handler)
 {
     const quint16 first = fields.begin()->description.address;
-    const quint16 last = (fields.end() - 1)->description.address;
-    return ModbusRequest(
-        ModbusRequest::ReadHoldingRegisters, first, last - first + 1, std::move(handler));
+    const FieldDescription &last = (fields.end() - 1)->description;
+    return ModbusRequest(ModbusRequest::ReadHoldingRegisters, first,
+        quint16(last.address + last.width() - first), std::move(handler));
 }
 
-// A block whose record is a field per register, read in one request and
-// written back one register at a time. Reads fill values(); a write sends the
-// record last given to setPendingValues(), which neither a write nor a reset
-// changes.
+// The read of every coil or discrete input (`function`) the table's flag
+// sets name, from the lowest to the highest address.
+template<typename Record>
+ModbusRequest fieldsRead(
+    FieldList<Record> fields, int function, ModbusRequest::BitsReplyHandler handler)
+{
+    int first = 0xFFFF;
+    int last = 0;
+    for (const Field<Record> &field : fields) {
+        for (const FlagPosition &flag : field.description.flags) {
+            first = std::min(first, flag.position);
+            last = std::max(last, flag.position);
+        }
+    }
+    return ModbusRequest(function, quint16(first), quint16(last - first + 1), std::move(handler));
+}
+
+// A block whose record is a field per register (or flag set), read in one
+// request. A ReadWrite block is written back one register at a time: a
+// write sends the record last given to setPendingValues(), which neither a
+// write nor a reset changes. Reads of coils or discrete inputs name their
+// function; the others read holding registers.
 template<typename Record>
 class FieldBlock : public DeviceData
 {
@@ -161,14 +226,25 @@ public:
     FieldList<Record> fields() const { return m_fields; }
 
 protected:
-    FieldBlock(FieldList<Record> fields, QObject *parent) : DeviceData(parent), m_fields(fields)
+    enum Access { ReadOnly, ReadWrite };
+
+    FieldBlock(FieldList<Record> fields, QObject *parent, Access access = ReadWrite)
+        : DeviceData(parent), m_fields(fields)
     {
         readRequests().append(fieldsRead(
             fields, [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-                updateRecord(m_values, result,
-                    [this, &registers] { return decodeFields(m_fields, registers); });
+                onReply(result, registers);
             }));
-        appendFieldWrites(writeRequests(), fields, m_pendingValues);
+        if (access == ReadWrite)
+            appendFieldWrites(writeRequests(), fields, m_pendingValues);
+    }
+    FieldBlock(FieldList<Record> fields, int bitsFunction, QObject *parent)
+        : DeviceData(parent), m_fields(fields)
+    {
+        readRequests().append(fieldsRead(
+            fields, bitsFunction, [this](ModbusRequest::Result result, const ModbusBits &bits) {
+                onReply(result, bits);
+            }));
     }
 
     const Record &values() const { return m_values; }
@@ -176,6 +252,14 @@ protected:
     void resetData() override { m_values = Record(); }
 
 private:
+    template<typename Reply>
+    void onReply(ModbusRequest::Result result, const Reply &reply)
+    {
+        updateRecord(
+            m_values, result, [this, &reply] { return decodeFields(m_fields, reply); },
+            [this](Record &record) { markFieldsOutdated(m_fields, record); });
+    }
+
     FieldList<Record> m_fields;
     Record m_values;
     Record m_pendingValues;

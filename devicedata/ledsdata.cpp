@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/ledsdata.h"
 
-#include "devicedata/blockhelpers.h"
-
 namespace {
 
-const quint16 firstCoil = 0x1008;
-
-// The LEDs in flag order; coils 0x100D and 0x100E drive none.
-const FlagPosition ledCoils[] = {
+// The LEDs in flag order; coils 0x100D and 0x100E drive none but are read
+// along, from 0x1008 to 0x100F.
+const FlagPosition LedCoils[] = {
     { 0x100C, LedAChR },
     { 0x100B, LedApv },
     { 0x100F, LedApvReady },
@@ -17,20 +14,17 @@ const FlagPosition ledCoils[] = {
     { 0x100A, LedZnz },
 };
 
+const Field<LedsRecord> LedsFields[] = {
+    { &LedsRecord::leds, flagSet(0x1008, "leds", LedCoils) },
+};
+
 } // namespace
 
-LedsData::LedsData(QObject *parent) : DeviceData(parent)
+FieldList<LedsRecord> ledsFields()
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadCoils, firstCoil, 8,
-        [this](ModbusRequest::Result result, const ModbusBits &coils) {
-            updateRecord(m_leds, result, [&coils] {
-                return validValue(
-                    decodeFlags(ledCoils, [&coils](int address) { return coils.value(address); }));
-            });
-        }));
+    return LedsFields;
 }
 
-void LedsData::resetData()
+LedsData::LedsData(QObject *parent) : FieldBlock(LedsFields, ModbusRequest::ReadCoils, parent)
 {
-    m_leds = DataValue();
 }

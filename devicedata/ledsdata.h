@@ -2,7 +2,7 @@
 #ifndef LEDSDATA_H
 #define LEDSDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 enum LedFlags {
     LedAChR = 0x01,
@@ -13,8 +13,15 @@ enum LedFlags {
     LedZnz = 0x20,
 };
 
+struct LedsRecord
+{
+    DataValue leds; // LedFlags
+};
+
+FieldList<LedsRecord> ledsFields();
+
 // The front-panel LEDs, coils 0x1008 to 0x100F.
-class LedsData : public DeviceData
+class LedsData : public FieldBlock<LedsRecord>
 {
     Q_OBJECT
 
@@ -22,13 +29,7 @@ public:
     explicit LedsData(QObject *parent = nullptr);
 
     // LedFlags
-    const DataValue &leds() const { return m_leds; }
-
-protected:
-    void resetData() override;
-
-private:
-    DataValue m_leds;
+    const DataValue &leds() const { return values().leds; }
 };
 
 #endif // LEDSDATA_H

@@ -9,13 +9,7 @@ namespace {
 constexpr TranslatedText MeterageGroup { "ConfigurationWidget",
     { QT_TRANSLATE_NOOP("ConfigurationWidget", "Meterage configuration") } };
 
-bool hasEarthFaultModule(const FieldContext &context)
-{
-    return context.modules.status != NoData
-        && (context.modules.value & (ModuleZnz3I0 | ModuleZnz3U0));
-}
-
-const Field<MeterageConfiguration> meterageConfigurationFields[] = {
+const Field<MeterageConfiguration> MeterageConfigurationFields[] = {
     { &MeterageConfiguration::currentRange,
         { 25, "currentRange", FieldDescription::Code, MeterageGroup,
             { "ConfigurationWidget",
@@ -30,19 +24,24 @@ const Field<MeterageConfiguration> meterageConfigurationFields[] = {
         { 27, "zeroCurrentTransFactor", FieldDescription::Number, MeterageGroup,
             { "ConfigurationWidget",
                 { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt<sub>0</sub>:") } },
-            {}, ValueRanges::zeroCurrentTransFactor, false, {}, hasEarthFaultModule } },
+            {}, ValueRanges::zeroCurrentTransFactor, false, {}, nullptr,
+            ModuleZnz3I0 | ModuleZnz3U0 } },
 };
 
 } // namespace
 
+FieldList<MeterageConfiguration> meterageConfigurationFields()
+{
+    return MeterageConfigurationFields;
+}
+
 void markOutdated(MeterageConfiguration &configuration)
 {
-    markFieldsOutdated(
-        FieldList<MeterageConfiguration>(meterageConfigurationFields), configuration);
+    markFieldsOutdated(meterageConfigurationFields(), configuration);
 }
 
 MeterageConfigurationData::MeterageConfigurationData(QObject *parent)
-    : FieldBlock(meterageConfigurationFields, parent)
+    : FieldBlock(MeterageConfigurationFields, parent)
 {
 }
 

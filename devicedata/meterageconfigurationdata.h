@@ -12,6 +12,7 @@ struct MeterageConfiguration
     DataValue zeroCurrentTransFactor; // Kt0
 };
 
+FieldList<MeterageConfiguration> meterageConfigurationFields();
 void markOutdated(MeterageConfiguration &configuration);
 
 // Measurement configuration registers 25 to 27. Reads fill configuration();

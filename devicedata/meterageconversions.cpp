@@ -18,20 +18,21 @@ StatusValue<double> phaseCurrent(
     const DataValue &raw, const DataValue &currentRange, const DataValue &currentTransFactor)
 {
     const DataValue multiplier = rangeMultiplier(currentRange);
-    return withStatus(
-        double(raw.value) * double(multiplier.value) * double(currentTransFactor.value) * 0.01,
+    return withStatus(double(raw.value) * double(multiplier.value)
+            * double(currentTransFactor.value) * MeterageScales::PhaseCurrent.step,
         combinedStatus({ raw.status, multiplier.status, currentTransFactor.status }));
 }
 
 StatusValue<double> zeroCurrent(const DataValue &raw, const DataValue &zeroCurrentTransFactor)
 {
-    return withStatus(double(raw.value) * double(zeroCurrentTransFactor.value) * 0.001,
+    return withStatus(
+        double(raw.value) * double(zeroCurrentTransFactor.value) * MeterageScales::ZeroCurrent.step,
         combinedStatus({ raw.status, zeroCurrentTransFactor.status }));
 }
 
 StatusValue<double> zeroVoltage(const DataValue &raw)
 {
-    return withStatus(double(raw.value) * 0.1, raw.status);
+    return withStatus(double(raw.value) * MeterageScales::ZeroVoltage.step, raw.status);
 }
 
 StatusValue<double> zeroCurrentZeroVoltageAngle(const DataValue &raw)

@@ -3,6 +3,19 @@
 #define METERAGECONVERSIONS_H
 
 #include "devicedata/datavalue.h"
+#include "devicedata/valueranges.h"
+
+// What one raw unit of a measurement is worth and the decimals it is shown
+// with. A phase current's unit is further multiplied by the range multiplier
+// and Kt, a zero-sequence current's by Kt0.
+namespace MeterageScales {
+
+constexpr ValueRange PhaseCurrent { 0, 0, 0.01, 2 }; // A
+constexpr ValueRange ZeroCurrent { 0, 0, 0.001, 3 }; // A
+constexpr ValueRange ZeroVoltage { 0, 0, 0.1, 1 }; // V
+constexpr ValueRange Angle { 0, 0, 1, 0 }; // degrees
+
+} // namespace MeterageScales
 
 // Raw measurement registers in engineering units. A value computed from
 // several inputs is {0, NoData} if any input has no data (a phase current

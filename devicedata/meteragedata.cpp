@@ -1,43 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/meteragedata.h"
 
+#include "devicedata/meterageconversions.h"
+#include "devicedata/modulesdata.h"
+
 namespace {
 
-enum Register : quint16 {
-    PhaseACurrent = 16,
-    // 17 is read along and carries nothing the program uses
-    PhaseCCurrent = 18,
-    ZeroCurrent = 19,
-    ZeroVoltage = 20,
-    ZeroCurrentZeroVoltageAngle = 21,
+constexpr TranslatedText Volts { "MonitorWidget", { QT_TRANSLATE_NOOP("MonitorWidget", " V") } };
+constexpr TranslatedText Degrees { "MonitorWidget", { QT_TRANSLATE_NOOP("MonitorWidget", " °") } };
+
+constexpr qint64 EarthFaultModules = ModuleZnz3I0 | ModuleZnz3U0;
+
+// 17 is read along and carries nothing the program uses. The currents' unit
+// is the current indicators' own.
+const Field<Meterage> MeterageFields[] = {
+    { &Meterage::phaseACurrent,
+        { 16, "phaseACurrent", FieldDescription::Number, {}, {}, {},
+            MeterageScales::PhaseCurrent } },
+    { &Meterage::phaseCCurrent,
+        { 18, "phaseCCurrent", FieldDescription::Number, {}, {}, {},
+            MeterageScales::PhaseCurrent } },
+    { &Meterage::zeroCurrent,
+        { 19, "zeroCurrent", FieldDescription::Number, {}, {}, {}, MeterageScales::ZeroCurrent,
+            false, {}, nullptr, EarthFaultModules } },
+    { &Meterage::zeroVoltage,
+        { 20, "zeroVoltage", FieldDescription::Number, {}, {}, Volts, MeterageScales::ZeroVoltage,
+            false, {}, nullptr, ModuleZnz3U0 } },
+    { &Meterage::zeroCurrentZeroVoltageAngle,
+        { 21, "zeroCurrentZeroVoltageAngle", FieldDescription::Signed, {}, {}, Degrees,
+            MeterageScales::Angle, false, {}, nullptr, ModuleZnz3U0 } },
 };
 
 } // namespace
 
+FieldList<Meterage> meterageFields()
+{
+    return MeterageFields;
+}
+
 void markOutdated(Meterage &meterage)
 {
-    markOutdated(meterage.phaseACurrent, meterage.phaseCCurrent, meterage.zeroCurrent,
-        meterage.zeroVoltage, meterage.zeroCurrentZeroVoltageAngle);
+    markFieldsOutdated(meterageFields(), meterage);
 }
 
-MeterageData::MeterageData(QObject *parent) : DeviceData(parent)
+MeterageData::MeterageData(QObject *parent) : FieldBlock(MeterageFields, parent, ReadOnly)
 {
-    readRequests().append(ModbusRequest(ModbusRequest::ReadHoldingRegisters, PhaseACurrent, 6,
-        [this](ModbusRequest::Result result, const ModbusRegisters &registers) {
-            updateRecord(m_meterage, result, [&registers] {
-                Meterage meterage;
-                meterage.phaseACurrent = validValue(registers.value(PhaseACurrent));
-                meterage.phaseCCurrent = validValue(registers.value(PhaseCCurrent));
-                meterage.zeroCurrent = validValue(registers.value(ZeroCurrent));
-                meterage.zeroVoltage = validValue(registers.value(ZeroVoltage));
-                meterage.zeroCurrentZeroVoltageAngle
-                    = validValue(qint16(registers.value(ZeroCurrentZeroVoltageAngle)));
-                return meterage;
-            });
-        }));
-}
-
-void MeterageData::resetData()
-{
-    m_meterage = Meterage();
 }

@@ -2,7 +2,7 @@
 #ifndef METERAGEDATA_H
 #define METERAGEDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 // Live measurements as raw register values; meterageconversions.h turns them
 // into amperes, volts and degrees.
@@ -15,23 +15,18 @@ struct Meterage
     DataValue zeroCurrentZeroVoltageAngle; // signed
 };
 
+FieldList<Meterage> meterageFields();
 void markOutdated(Meterage &meterage);
 
 // Measurement registers 16 to 21.
-class MeterageData : public DeviceData
+class MeterageData : public FieldBlock<Meterage>
 {
     Q_OBJECT
 
 public:
     explicit MeterageData(QObject *parent = nullptr);
 
-    const Meterage &meterage() const { return m_meterage; }
-
-protected:
-    void resetData() override;
-
-private:
-    Meterage m_meterage;
+    const Meterage &meterage() const { return values(); }
 };
 
 #endif // METERAGEDATA_H

@@ -2,7 +2,7 @@
 #ifndef MODULESDATA_H
 #define MODULESDATA_H
 
-#include "devicedata/devicedata.h"
+#include "devicedata/fieldtable.h"
 
 // The optional modules a relay carries. With both earth-fault bits set the
 // relay has the plain earth-fault module; 3I0 is measured when either is set,
@@ -14,8 +14,15 @@ enum ModuleFlags {
     ModuleZnz3U0 = 0x08, // earth fault with 3I0 and 3U0 inputs
 };
 
+struct ModulesRecord
+{
+    DataValue modules; // ModuleFlags
+};
+
+FieldList<ModulesRecord> modulesFields();
+
 // Register 24, the installed modules.
-class ModulesData : public DeviceData
+class ModulesData : public FieldBlock<ModulesRecord>
 {
     Q_OBJECT
 
@@ -23,13 +30,7 @@ public:
     explicit ModulesData(QObject *parent = nullptr);
 
     // ModuleFlags
-    const DataValue &modules() const { return m_modules; }
-
-protected:
-    void resetData() override;
-
-private:
-    DataValue m_modules;
+    const DataValue &modules() const { return values().modules; }
 };
 
 #endif // MODULESDATA_H

@@ -9,7 +9,7 @@ constexpr TranslatedText ProtectionGroup { "ConfigurationWidget",
     { QT_TRANSLATE_NOOP("ConfigurationWidget", "Protection configuration") } };
 
 // 29 is read along, carries nothing the program uses and is never written.
-const Field<ProtectionConfiguration> protectionConfigurationFields[] = {
+const Field<ProtectionConfiguration> ProtectionConfigurationFields[] = {
     { &ProtectionConfiguration::diBlockToMode,
         { 28, "diBlockToMode", FieldDescription::Code, ProtectionGroup,
             { "ConfigurationWidget",
@@ -30,14 +30,18 @@ const Field<ProtectionConfiguration> protectionConfigurationFields[] = {
 
 } // namespace
 
+FieldList<ProtectionConfiguration> protectionConfigurationFields()
+{
+    return ProtectionConfigurationFields;
+}
+
 void markOutdated(ProtectionConfiguration &configuration)
 {
-    markFieldsOutdated(
-        FieldList<ProtectionConfiguration>(protectionConfigurationFields), configuration);
+    markFieldsOutdated(protectionConfigurationFields(), configuration);
 }
 
 ProtectionConfigurationData::ProtectionConfigurationData(QObject *parent)
-    : FieldBlock(protectionConfigurationFields, parent)
+    : FieldBlock(ProtectionConfigurationFields, parent)
 {
 }
 

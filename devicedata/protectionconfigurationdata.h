@@ -11,6 +11,7 @@ struct ProtectionConfiguration
     DataValue mtzInstantResettingTime; // tenths of a second
 };
 
+FieldList<ProtectionConfiguration> protectionConfigurationFields();
 void markOutdated(ProtectionConfiguration &configuration);
 
 // Protection configuration registers 28 to 31. Reads fill configuration(); a

@@ -38,11 +38,6 @@ constexpr quint16 ToModeRegister = 36;
 constexpr quint16 ZnzModeRegister = 40;
 constexpr quint16 ApvModeRegister = 48;
 
-bool hasModule(const FieldContext &context, qint64 modules)
-{
-    return context.modules.status != NoData && (context.modules.value & modules);
-}
-
 bool isMode(const FieldContext &context, quint16 modeRegister, qint64 code)
 {
     const DataValue mode = context.valueAt(modeRegister);
@@ -64,39 +59,25 @@ bool mtzOrToOn(const FieldContext &context)
     return mtzOn(context) || toOn(context);
 }
 
-bool znzInstalled(const FieldContext &context)
-{
-    return hasModule(context, ModuleZnz3I0 | ModuleZnz3U0);
-}
-
-bool znzWithVoltageInstalled(const FieldContext &context)
-{
-    return hasModule(context, ModuleZnz3U0);
-}
-
 bool znzDirectional(const FieldContext &context)
 {
-    return znzWithVoltageInstalled(context) && isMode(context, ZnzModeRegister, ZnzDirectional);
+    return isMode(context, ZnzModeRegister, ZnzDirectional);
 }
 
 bool znzWithVoltage(const FieldContext &context)
 {
-    return znzDirectional(context)
-        || (znzWithVoltageInstalled(context) && isMode(context, ZnzModeRegister, ZnzWithVoltage));
-}
-
-bool apvInstalled(const FieldContext &context)
-{
-    return hasModule(context, ModuleApv);
+    return znzDirectional(context) || isMode(context, ZnzModeRegister, ZnzWithVoltage);
 }
 
 bool apvDouble(const FieldContext &context)
 {
-    return apvInstalled(context) && isMode(context, ApvModeRegister, ApvDouble);
+    return isMode(context, ApvModeRegister, ApvDouble);
 }
 
+constexpr qint64 EarthFaultModules = ModuleZnz3I0 | ModuleZnz3U0;
+
 // Registers 46 and 47 are reserved: read with the rest, never decoded or written.
-const Field<Setpoints> setpointFields[] = {
+const Field<Setpoints> SetpointFields[] = {
     { &Setpoints::mtzMode,
         { MtzModeRegister, "mtzMode", FieldDescription::Code, MtzToGroup,
             { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "MTZ mode:") } }, {}, {},
@@ -129,55 +110,60 @@ const Field<Setpoints> setpointFields[] = {
     { &Setpoints::znzMode,
         { ZnzModeRegister, "znzMode", FieldDescription::Code, ZnzGroup,
             { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "ZNZ Mode") }, {},
-            {}, false, { znzModeText, znzModeCodes }, znzWithVoltageInstalled } },
+            {}, false, { znzModeText, znzModeCodes }, nullptr, ModuleZnz3U0 } },
     { &Setpoints::znz3I03U0FirstAngle,
         { 41, "znz3I03U0FirstAngle", FieldDescription::Number, ZnzGroup,
             { "SetpointsWidget",
                 { QT_TRANSLATE_NOOP(
                     "SetpointsWidget", "First angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
-            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional } },
+            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional, ModuleZnz3U0 } },
     { &Setpoints::znz3I03U0LastAngle,
         { 42, "znz3I03U0LastAngle", FieldDescription::Number, ZnzGroup,
             { "SetpointsWidget",
                 { QT_TRANSLATE_NOOP(
                     "SetpointsWidget", "Last angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
-            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional } },
+            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional, ModuleZnz3U0 } },
     { &Setpoints::znzPickupCurrent,
         { 43, "znzPickupCurrent", FieldDescription::Number, ZnzGroup, PickupCurrentLabel, Amperes,
-            ValueRanges::znzPickupCurrent, false, {}, znzInstalled } },
+            ValueRanges::znzPickupCurrent, false, {}, nullptr, EarthFaultModules } },
     { &Setpoints::znzPickupVoltage,
         { 44, "znzPickupVoltage", FieldDescription::Number, ZnzGroup,
             { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Pick-up voltage:") } },
-            Volts, ValueRanges::znzPickupVoltage, false, {}, znzWithVoltage } },
+            Volts, ValueRanges::znzPickupVoltage, false, {}, znzWithVoltage, ModuleZnz3U0 } },
     { &Setpoints::znzReactionDelay,
         { 45, "znzReactionDelay", FieldDescription::Number, ZnzGroup, ReactionTimeLabel, Seconds,
-            ValueRanges::znzReactionDelay, false, {}, znzInstalled } },
+            ValueRanges::znzReactionDelay, false, {}, nullptr, EarthFaultModules } },
     { &Setpoints::apvMode,
         { ApvModeRegister, "apvMode", FieldDescription::Code, ApvGroup,
             { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "APV Mode") }, {},
-            {}, false, { apvModeText, apvModeCodes }, apvInstalled } },
+            {}, false, { apvModeText, apvModeCodes }, nullptr, ModuleApv } },
     { &Setpoints::apvReadinessDelay,
         { 49, "apvReadinessDelay", FieldDescription::Number, ApvGroup,
             { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Readiness time:") } },
-            Seconds, ValueRanges::apvReadinessDelay, false, {}, apvInstalled } },
+            Seconds, ValueRanges::apvReadinessDelay, false, {}, nullptr, ModuleApv } },
     { &Setpoints::apvReactionDelay1st,
         { 50, "apvReactionDelay1st", FieldDescription::Number, ApvGroup,
             { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 1st:") } },
-            Seconds, ValueRanges::apvReactionDelay1st, false, {}, apvInstalled } },
+            Seconds, ValueRanges::apvReactionDelay1st, false, {}, nullptr, ModuleApv } },
     { &Setpoints::apvReactionDelay2nd,
         { 51, "apvReactionDelay2nd", FieldDescription::Number, ApvGroup,
             { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 2nd:") } },
-            Seconds, ValueRanges::apvReactionDelay2nd, false, {}, apvDouble } },
+            Seconds, ValueRanges::apvReactionDelay2nd, false, {}, apvDouble, ModuleApv } },
 };
 
 } // namespace
 
-void markOutdated(Setpoints &setpoints)
+FieldList<Setpoints> setpointFields()
 {
-    markFieldsOutdated(FieldList<Setpoints>(setpointFields), setpoints);
+    return SetpointFields;
 }
 
-SetpointsData::SetpointsData(QObject *parent) : FieldBlock(setpointFields, parent)
+void markOutdated(Setpoints &setpoints)
+{
+    markFieldsOutdated(setpointFields(), setpoints);
+}
+
+SetpointsData::SetpointsData(QObject *parent) : FieldBlock(SetpointFields, parent)
 {
 }
 

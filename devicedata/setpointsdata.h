@@ -28,6 +28,7 @@ struct Setpoints
     DataValue apvReactionDelay2nd; // s
 };
 
+FieldList<Setpoints> setpointFields();
 void markOutdated(Setpoints &setpoints);
 
 // The setpoints of the MTZ, TO, ZNZ and APV protections: read in one request,

@@ -54,16 +54,16 @@ constexpr ValueRange apvReactionDelay2nd { 5, 80, 1, 0 }; // R15, s
 // crash current is a single value and switches at one point.
 namespace UnitRanges {
 
-constexpr double unbounded = std::numeric_limits<double>::infinity();
+constexpr double Unbounded = std::numeric_limits<double>::infinity();
 
 constexpr UnitRange livePhaseCurrentAmperes { 0, 10000 }; // P1
-constexpr UnitRange livePhaseCurrentKiloamperes { 9500, unbounded }; // P2
+constexpr UnitRange livePhaseCurrentKiloamperes { 9500, Unbounded }; // P2
 constexpr UnitRange liveZeroCurrentAmperes { 0, 1000 }; // P3
-constexpr UnitRange liveZeroCurrentKiloamperes { 950, unbounded }; // P4
+constexpr UnitRange liveZeroCurrentKiloamperes { 950, Unbounded }; // P4
 constexpr UnitRange crashPhaseCurrentAmperes { 0, 10000 }; // P5
-constexpr UnitRange crashPhaseCurrentKiloamperes { 10000, unbounded }; // P6
+constexpr UnitRange crashPhaseCurrentKiloamperes { 10000, Unbounded }; // P6
 constexpr UnitRange crashZeroCurrentAmperes { 0, 1000 }; // P7
-constexpr UnitRange crashZeroCurrentKiloamperes { 1000, unbounded }; // P8
+constexpr UnitRange crashZeroCurrentKiloamperes { 1000, Unbounded }; // P8
 
 } // namespace UnitRanges
 

@@ -2,10 +2,8 @@
 #include "ui/configurationwidget.h"
 #include "ui_configurationwidget.h"
 
-#include "devicedata/codeconversions.h"
 #include "devicedata/modulesdata.h"
-#include "devicedata/valueranges.h"
-#include "ui/editorvalues.h"
+#include "ui/attachblock.h"
 #include "ui/editsession.h"
 
 ConfigurationWidget::ConfigurationWidget(QWidget *parent)
@@ -13,24 +11,16 @@ ConfigurationWidget::ConfigurationWidget(QWidget *parent)
 {
     ui->setupUi(this);
     m_session = new EditSession(ui->editButton, ui->cancelButton, ui->setButton, this);
+    m_meterageEditors = std::make_unique<FieldEditors<MeterageConfiguration>>(
+        this, meterageConfigurationFields());
+    m_protectionEditors = std::make_unique<FieldEditors<ProtectionConfiguration>>(
+        this, protectionConfigurationFields());
     connect(m_session, &EditSession::writeFinished, this, &ConfigurationWidget::writeFinished);
 
-    addCodeItems(ui->currentRangeEnumIndicatorEditor, currentRangeCodes(), currentRangeText);
-    addCodeItems(ui->diBlockToModeEnumIndicatorEditor, diBlockToModeCodes(), diBlockToModeText);
-    addCodeItems(ui->mtzInstantResetModeEnumIndicatorEditor, onOffCodes(), onOffText);
-    ui->currentTransFactorIndicatorEditor->setRange(ValueRanges::currentTransFactor);
-    ui->zeroCurrentTransFactorIndicatorEditor->setRange(ValueRanges::zeroCurrentTransFactor);
-    ui->mtzInstantResettingTimeIndicatorEditor->setRange(ValueRanges::mtzInstantResettingTime);
-    ui->mtzInstantResettingTimeIndicatorEditor->setSuffix(tr(" sec"));
-
-    m_session->addEditors({ ui->currentRangeEnumIndicatorEditor,
-        ui->currentTransFactorIndicatorEditor, ui->zeroCurrentTransFactorIndicatorEditor,
-        ui->diBlockToModeEnumIndicatorEditor, ui->mtzInstantResetModeEnumIndicatorEditor,
-        ui->mtzInstantResettingTimeIndicatorEditor });
+    m_session->addEditors(m_meterageEditors->editors() + m_protectionEditors->editors());
     // Until the modules are known, no Kt0.
-    ui->zeroCurrentTransFactorLabel->setEnabled(false);
-    ui->zeroCurrentTransFactorIndicatorEditor->setEnabled(false);
-    m_session->setEditorsAvailable({ ui->zeroCurrentTransFactorIndicatorEditor }, false);
+    m_meterageEditors->applyRules();
+    m_meterageEditors->updateAvailability(m_session);
     m_session->setEditMode(false);
 }
 
@@ -41,46 +31,25 @@ ConfigurationWidget::~ConfigurationWidget()
 
 void ConfigurationWidget::setMeterageConfigurationData(MeterageConfigurationData *data)
 {
-    if (m_meterageConfigurationData) {
-        disconnect(m_meterageConfigurationData, &DeviceData::stateChanged, this,
-            &ConfigurationWidget::onMeterageConfigurationStateChanged);
-    }
-    m_meterageConfigurationData = data;
-    if (data) {
-        connect(data, &DeviceData::stateChanged, this,
-            &ConfigurationWidget::onMeterageConfigurationStateChanged);
+    attachBlock(m_meterageConfigurationData, data, this,
+        &ConfigurationWidget::onMeterageConfigurationStateChanged);
+    if (data)
         m_session->addSourceBlock(data);
-    }
-    showMeterageConfiguration();
 }
 
 void ConfigurationWidget::setProtectionConfigurationData(ProtectionConfigurationData *data)
 {
-    if (m_protectionConfigurationData) {
-        disconnect(m_protectionConfigurationData, &DeviceData::stateChanged, this,
-            &ConfigurationWidget::onProtectionConfigurationStateChanged);
-    }
-    m_protectionConfigurationData = data;
-    if (data) {
-        connect(data, &DeviceData::stateChanged, this,
-            &ConfigurationWidget::onProtectionConfigurationStateChanged);
+    attachBlock(m_protectionConfigurationData, data, this,
+        &ConfigurationWidget::onProtectionConfigurationStateChanged);
+    if (data)
         m_session->addSourceBlock(data);
-    }
-    showProtectionConfiguration();
 }
 
 void ConfigurationWidget::setModulesData(ModulesData *data)
 {
-    if (m_modulesData) {
-        disconnect(m_modulesData, &DeviceData::stateChanged, this,
-            &ConfigurationWidget::onModulesStateChanged);
-    }
-    m_modulesData = data;
-    if (data) {
-        connect(data, &DeviceData::stateChanged, this, &ConfigurationWidget::onModulesStateChanged);
+    attachBlock(m_modulesData, data, this, &ConfigurationWidget::onModulesStateChanged);
+    if (data)
         m_session->addSourceBlock(data);
-        onModulesStateChanged(data->state());
-    }
 }
 
 bool ConfigurationWidget::isEditMode() const
@@ -112,27 +81,13 @@ void ConfigurationWidget::on_setButton_clicked()
 {
     if (!m_meterageConfigurationData || !m_protectionConfigurationData || !m_session->acceptsSet())
         return;
-
     // What the relay reported last, with the editors' values on top: a field
-    // without an editor in use (Kt0 without an earth-fault module) is written
-    // back as read, also when a failed write is tried again.
-    MeterageConfiguration meterage = m_meterageConfigurationData->configuration();
-    takeSelectedCode(meterage.currentRange, ui->currentRangeEnumIndicatorEditor);
-    takeSelectedSteps(meterage.currentTransFactor, ui->currentTransFactorIndicatorEditor,
-        ValueRanges::currentTransFactor.step);
-    if (m_znzInstalled) {
-        takeSelectedSteps(meterage.zeroCurrentTransFactor,
-            ui->zeroCurrentTransFactorIndicatorEditor, ValueRanges::zeroCurrentTransFactor.step);
-    }
-    m_meterageConfigurationData->setNewConfiguration(meterage);
-
-    ProtectionConfiguration protection = m_protectionConfigurationData->configuration();
-    takeSelectedCode(protection.diBlockToMode, ui->diBlockToModeEnumIndicatorEditor);
-    takeSelectedCode(protection.mtzInstantResetMode, ui->mtzInstantResetModeEnumIndicatorEditor);
-    takeSelectedSteps(protection.mtzInstantResettingTime,
-        ui->mtzInstantResettingTimeIndicatorEditor, ValueRanges::mtzInstantResettingTime.step);
-    m_protectionConfigurationData->setNewConfiguration(protection);
-
+    // not in use (Kt0 without an earth-fault module) is written back as read,
+    // also when a failed write is tried again.
+    m_meterageConfigurationData->setNewConfiguration(
+        m_meterageEditors->taken(m_meterageConfigurationData->configuration()));
+    m_protectionConfigurationData->setNewConfiguration(
+        m_protectionEditors->taken(m_protectionConfigurationData->configuration()));
     m_session->watchWrite({ m_meterageConfigurationData, m_protectionConfigurationData });
     emit write();
 }
@@ -157,39 +112,22 @@ void ConfigurationWidget::onModulesStateChanged(DeviceData::State state)
 {
     if (state != DeviceData::Inactive || !m_modulesData)
         return;
-    const DataValue modules = m_modulesData->modules();
-    m_znzInstalled = modules.status != NoData && (modules.value & (ModuleZnz3I0 | ModuleZnz3U0));
-
-    ui->zeroCurrentTransFactorLabel->setEnabled(m_znzInstalled);
-    ui->zeroCurrentTransFactorIndicatorEditor->setEnabled(m_znzInstalled);
+    m_meterageEditors->setModules(m_modulesData->modules());
     // Drawn before the editor may enter edit mode, which loads it from the indicator.
     showMeterageConfiguration();
-    m_session->setEditorsAvailable({ ui->zeroCurrentTransFactorIndicatorEditor }, m_znzInstalled);
+    m_meterageEditors->updateAvailability(m_session);
 }
 
 void ConfigurationWidget::showMeterageConfiguration()
 {
-    MeterageConfiguration configuration = m_meterageConfigurationData
-        ? m_meterageConfigurationData->configuration()
-        : MeterageConfiguration();
-    if (!m_znzInstalled)
-        configuration.zeroCurrentTransFactor = DataValue();
-
-    ui->currentRangeEnumIndicatorEditor->setValue(configuration.currentRange);
-    ui->currentTransFactorIndicatorEditor->setValue(
-        shownValue(configuration.currentTransFactor, ValueRanges::currentTransFactor.step));
-    ui->zeroCurrentTransFactorIndicatorEditor->setValue(
-        shownValue(configuration.zeroCurrentTransFactor, ValueRanges::zeroCurrentTransFactor.step));
+    m_meterageEditors->show(m_meterageConfigurationData
+            ? m_meterageConfigurationData->configuration()
+            : MeterageConfiguration());
 }
 
 void ConfigurationWidget::showProtectionConfiguration()
 {
-    const ProtectionConfiguration configuration = m_protectionConfigurationData
-        ? m_protectionConfigurationData->configuration()
-        : ProtectionConfiguration();
-
-    ui->diBlockToModeEnumIndicatorEditor->setValue(configuration.diBlockToMode);
-    ui->mtzInstantResetModeEnumIndicatorEditor->setValue(configuration.mtzInstantResetMode);
-    ui->mtzInstantResettingTimeIndicatorEditor->setValue(shownValue(
-        configuration.mtzInstantResettingTime, ValueRanges::mtzInstantResettingTime.step));
+    m_protectionEditors->show(m_protectionConfigurationData
+            ? m_protectionConfigurationData->configuration()
+            : ProtectionConfiguration());
 }

@@ -5,9 +5,12 @@
 #include "devicedata/devicedata.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "ui/fieldeditors.h"
 
 #include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 class EditSession;
 class ModulesData;
@@ -59,10 +62,11 @@ private:
 
     Ui::ConfigurationWidget *ui;
     EditSession *m_session;
+    std::unique_ptr<FieldEditors<MeterageConfiguration>> m_meterageEditors;
+    std::unique_ptr<FieldEditors<ProtectionConfiguration>> m_protectionEditors;
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
-    bool m_znzInstalled = false;
 };
 
 #endif // CONFIGURATIONWIDGET_H

@@ -40,8 +40,6 @@ void CrashLogWidget::setClearCrashLogData(ClearCrashLogData *clearCrashLogData)
 void CrashLogWidget::setCrashCountData(CrashCountData *crashCountData)
 {
     attachBlock(m_crashCountData, crashCountData, this, &CrashLogWidget::onCrashCountStateChanged);
-    if (crashCountData)
-        onCrashCountStateChanged(crashCountData->state());
 }
 
 void CrashLogWidget::setCrashLogData(CrashLogData *crashLogData)
@@ -55,8 +53,6 @@ void CrashLogWidget::setCrashLogData(CrashLogData *crashLogData)
     }
     updateExportButton();
     attachBlock(m_crashLogData, crashLogData, this, &CrashLogWidget::onCrashLogStateChanged);
-    if (crashLogData)
-        onCrashLogStateChanged(crashLogData->state());
 }
 
 void CrashLogWidget::ui_setCurrentDeviceAvailable(bool available)

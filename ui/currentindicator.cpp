@@ -4,7 +4,7 @@
 namespace {
 
 // What a unit without a range of its own covers.
-constexpr UnitRange defaultUnitRange { 0, 1000 };
+constexpr UnitRange DefaultUnitRange { 0, 1000 };
 
 } // namespace
 
@@ -36,7 +36,7 @@ void CurrentIndicator::setUnitRange(int unit, const UnitRange &range)
 void CurrentIndicator::setValue(const DoubleValue &value)
 {
     // A missing value (0) takes part too, so a reset display returns to amperes.
-    if (!m_unitRanges.value(m_unit, defaultUnitRange).contains(value.value)) {
+    if (!m_unitRanges.value(m_unit, DefaultUnitRange).contains(value.value)) {
         for (auto it = m_unitRanges.cbegin(); it != m_unitRanges.cend(); ++it) {
             if (it.key() != m_unit && it.value().contains(value.value)) {
                 setUnit(it.key());

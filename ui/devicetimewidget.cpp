@@ -16,7 +16,7 @@ DeviceTimeWidget::~DeviceTimeWidget() = default;
 
 void DeviceTimeWidget::setDeviceTimeData(DeviceTimeData *data)
 {
-    attachBlock(deviceTimeData, data, this, &DeviceTimeWidget::onDeviceTimeStateChanged);
+    attachBlock(m_deviceTimeData, data, this, &DeviceTimeWidget::onDeviceTimeStateChanged);
 }
 
 void DeviceTimeWidget::showDeviceTime(
@@ -34,6 +34,6 @@ void DeviceTimeWidget::showDeviceTime(
 
 void DeviceTimeWidget::onDeviceTimeStateChanged(DeviceData::State state)
 {
-    if (state == DeviceData::Inactive && deviceTimeData)
-        showDeviceTime(deviceTimeData->deviceTime(), ui->dateTimeLabel, ui->autoDstLabel);
+    if (state == DeviceData::Inactive && m_deviceTimeData)
+        showDeviceTime(m_deviceTimeData->deviceTime(), ui->dateTimeLabel, ui->autoDstLabel);
 }

@@ -36,7 +36,7 @@ public slots:
 
 private:
     QScopedPointer<Ui::DeviceTimeWidget> ui;
-    QPointer<DeviceTimeData> deviceTimeData;
+    QPointer<DeviceTimeData> m_deviceTimeData;
 };
 
 #endif // DEVICETIMEWIDGET_H

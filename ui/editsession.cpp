@@ -15,7 +15,7 @@ EditSession::EditSession(
     updateEditButton();
 }
 
-void EditSession::addEditors(std::initializer_list<BaseIndicatorEditor *> editors)
+void EditSession::addEditors(const QVector<BaseIndicatorEditor *> &editors)
 {
     for (BaseIndicatorEditor *editor : editors) {
         m_editors.append({ editor, true });
@@ -52,11 +52,10 @@ void EditSession::updateEditButton()
     m_editButton->setEnabled(m_deviceAvailable && haveData);
 }
 
-void EditSession::setEditorsAvailable(
-    std::initializer_list<BaseIndicatorEditor *> editors, bool available)
+void EditSession::setEditorsAvailable(const QVector<BaseIndicatorEditor *> &editors, bool available)
 {
     for (Editor &entry : m_editors) {
-        if (std::find(editors.begin(), editors.end(), entry.editor) != editors.end()) {
+        if (editors.contains(entry.editor)) {
             entry.available = available;
             entry.editor->setEditMode(m_editMode && available);
         }

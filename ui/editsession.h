@@ -32,12 +32,12 @@ public:
     EditSession(
         QWidget *editButton, QWidget *cancelButton, QWidget *setButton, QObject *parent = nullptr);
 
-    void addEditors(std::initializer_list<BaseIndicatorEditor *> editors);
+    void addEditors(const QVector<BaseIndicatorEditor *> &editors);
     // The blocks whose values the editors start from and Set writes back.
     void addSourceBlock(DeviceData *block);
     void setDeviceAvailable(bool available);
     // An unavailable editor stays in view mode whatever the session's mode.
-    void setEditorsAvailable(std::initializer_list<BaseIndicatorEditor *> editors, bool available);
+    void setEditorsAvailable(const QVector<BaseIndicatorEditor *> &editors, bool available);
 
     bool isEditMode() const { return m_editMode; }
     void setEditMode(bool on);

@@ -6,8 +6,8 @@
 
 namespace {
 
-const char neutralStyle[] = "QLabel { } QCheckBox { }";
-const char staleStyle[] = "QFrame { background: red }";
+const char NeutralStyle[] = "QLabel { } QCheckBox { }";
+const char StaleStyle[] = "QFrame { background: red }";
 
 } // namespace
 
@@ -22,26 +22,26 @@ ModulesWidget::~ModulesWidget() = default;
 
 void ModulesWidget::setModulesData(ModulesData *data)
 {
-    attachBlock(modulesData, data, this, &ModulesWidget::onModulesStateChanged);
+    attachBlock(m_modulesData, data, this, &ModulesWidget::onModulesStateChanged);
 }
 
 void ModulesWidget::onModulesStateChanged(DeviceData::State state)
 {
-    if (state != DeviceData::Inactive || !modulesData)
+    if (state != DeviceData::Inactive || !m_modulesData)
         return;
 
-    const DataValue &modules = modulesData->modules();
+    const DataValue &modules = m_modulesData->modules();
     qint64 flags = modules.value;
     QString style;
     switch (modules.status) {
     case Valid:
-        style = QLatin1String(neutralStyle);
+        style = QLatin1String(NeutralStyle);
         break;
     case Outdated:
-        style = QLatin1String(staleStyle);
+        style = QLatin1String(StaleStyle);
         break;
     case NoData:
-        style = QLatin1String(neutralStyle);
+        style = QLatin1String(NeutralStyle);
         flags = 0;
         break;
     }

@@ -29,7 +29,7 @@ public slots:
 
 private:
     QScopedPointer<Ui::ModulesWidget> ui;
-    QPointer<ModulesData> modulesData;
+    QPointer<ModulesData> m_modulesData;
 };
 
 #endif // MODULESWIDGET_H

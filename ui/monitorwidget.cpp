@@ -35,26 +35,28 @@ MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Moni
         ui->latestCrashTypeEnumIndicator->setItemText(code, crashTypeText(validValue(code)));
 
     for (CurrentIndicator *indicator : { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator }) {
-        indicator->setDecimals(2);
         indicator->setUnitRange(CurrentIndicator::Amperes, UnitRanges::livePhaseCurrentAmperes);
         indicator->setUnitRange(
             CurrentIndicator::Kiloamperes, UnitRanges::livePhaseCurrentKiloamperes);
     }
-    ui->zeroCurrentIndicator->setDecimals(3);
     ui->zeroCurrentIndicator->setUnitRange(
         CurrentIndicator::Amperes, UnitRanges::liveZeroCurrentAmperes);
     ui->zeroCurrentIndicator->setUnitRange(
         CurrentIndicator::Kiloamperes, UnitRanges::liveZeroCurrentKiloamperes);
-    ui->zeroVoltageNumberIndicator->setDecimals(1);
-    ui->zeroVoltageNumberIndicator->setSuffix(tr(" V"));
-    ui->zeroCurrentZeroVoltageAngleNumberIndicator->setSuffix(QStringLiteral(" \u00B0"));
-
+    // Decimals and units from the measurement table; the currents' units are
+    // the current indicators' own.
+    const QVector<NumberIndicator *> indicators = meterageIndicators();
+    int index = 0;
+    for (const Field<Meterage> &field : meterageFields()) {
+        NumberIndicator *indicator = indicators.at(index++);
+        indicator->setDecimals(field.description.range.decimals);
+        if (!field.description.unit.isNull())
+            indicator->setSuffix(field.description.unit.translated());
+    }
     // Nothing is known before the first read.
-    const QList<NumberIndicator *> numberIndicators { ui->phaseACurrentIndicator,
-        ui->phaseCCurrentIndicator, ui->zeroCurrentIndicator, ui->zeroVoltageNumberIndicator,
-        ui->zeroCurrentZeroVoltageAngleNumberIndicator, ui->crashCountNumberIndicator };
-    for (NumberIndicator *indicator : numberIndicators)
+    for (NumberIndicator *indicator : indicators)
         indicator->setValue({});
+    ui->crashCountNumberIndicator->setValue({});
     drawLatestCrash(CrashRecord());
 }
 
@@ -67,30 +69,22 @@ void MonitorWidget::setDiscreteInputsData(DiscreteInputsData *discreteInputsData
 {
     attachBlock(m_discreteInputsData, discreteInputsData, this,
         &MonitorWidget::onDiscreteInputsStateChanged);
-    if (discreteInputsData)
-        onDiscreteInputsStateChanged(discreteInputsData->state());
 }
 
 void MonitorWidget::setCrashCountData(CrashCountData *crashCountData)
 {
     attachBlock(m_crashCountData, crashCountData, this, &MonitorWidget::onCrashCountStateChanged);
-    if (crashCountData)
-        onCrashCountStateChanged(crashCountData->state());
 }
 
 void MonitorWidget::setLatestCrashData(CrashData *latestCrashData)
 {
     attachBlock(
         m_latestCrashData, latestCrashData, this, &MonitorWidget::onLatestCrashStateChanged);
-    if (latestCrashData)
-        onLatestCrashStateChanged(latestCrashData->state());
 }
 
 void MonitorWidget::setLedsData(LedsData *ledsData)
 {
     attachBlock(m_ledsData, ledsData, this, &MonitorWidget::onLedsStateChanged);
-    if (ledsData)
-        onLedsStateChanged(ledsData->state());
 }
 
 void MonitorWidget::setMeterageConfigurationData(
@@ -98,22 +92,16 @@ void MonitorWidget::setMeterageConfigurationData(
 {
     attachBlock(m_meterageConfigurationData, meterageConfigurationData, this,
         &MonitorWidget::onMeterageConfigurationStateChanged);
-    if (meterageConfigurationData)
-        onMeterageConfigurationStateChanged(meterageConfigurationData->state());
 }
 
 void MonitorWidget::setMeterageData(MeterageData *meterageData)
 {
     attachBlock(m_meterageData, meterageData, this, &MonitorWidget::onMeterageStateChanged);
-    if (meterageData)
-        onMeterageStateChanged(meterageData->state());
 }
 
 void MonitorWidget::setModulesData(ModulesData *modulesData)
 {
     attachBlock(m_modulesData, modulesData, this, &MonitorWidget::onModulesStateChanged);
-    if (modulesData)
-        onModulesStateChanged(modulesData->state());
 }
 
 void MonitorWidget::ui_setCurrentDeviceAvailable(bool available)
@@ -196,19 +184,8 @@ void MonitorWidget::onModulesStateChanged(DeviceData::State state)
 {
     if (state != DeviceData::Inactive || !m_modulesData)
         return;
-    const DataValue modules = m_modulesData->modules();
-    qint64 flags = 0;
-    switch (modules.status) {
-    case NoData:
-        break;
-    case Valid:
-    case Outdated:
-        flags = modules.value;
-        break;
-    default:
-        return;
-    }
-
+    m_modules = m_modulesData->modules();
+    const qint64 flags = m_modules.status == NoData ? 0 : m_modules.value;
     const bool apv = flags & ModuleApv;
     ui->discreteInputAChR->setEnabled(apv);
     ui->discreteInputRpv->setEnabled(apv);
@@ -217,35 +194,28 @@ void MonitorWidget::onModulesStateChanged(DeviceData::State state)
     ui->discreteInputSis->setEnabled(ind);
     ui->ledsGroupBox->setEnabled(ind);
     uncheckDisabledIndications();
-
-    m_znz3I0Installed = flags & ModuleZnz3I0;
-    m_znz3U0Installed = flags & ModuleZnz3U0;
-    const bool zeroCurrentMeasured = m_znz3I0Installed || m_znz3U0Installed;
-    ui->zeroCurrentLabel->setEnabled(zeroCurrentMeasured);
-    ui->zeroCurrentIndicator->setEnabled(zeroCurrentMeasured);
-    ui->zeroVoltageLabel->setEnabled(m_znz3U0Installed);
-    ui->zeroVoltageNumberIndicator->setEnabled(m_znz3U0Installed);
-    ui->zeroCurrentZeroVoltageAngleLabel->setEnabled(m_znz3U0Installed);
-    ui->zeroCurrentZeroVoltageAngleNumberIndicator->setEnabled(m_znz3U0Installed);
-    if (!m_znz3U0Installed) {
-        ui->zeroVoltageNumberIndicator->setValue({});
-        ui->zeroCurrentZeroVoltageAngleNumberIndicator->setValue({});
+    // Registers of a module the relay lacks carry no measurement.
+    const QVector<NumberIndicator *> indicators = meterageIndicators();
+    int index = 0;
+    for (const Field<Meterage> &field : meterageFields()) {
+        NumberIndicator *indicator = indicators.at(index++);
+        const bool installed = field.description.isInstalled(m_modules);
+        findChild<QWidget *>(QLatin1String(field.description.name) + QLatin1String("Label"))
+            ->setEnabled(installed);
+        indicator->setEnabled(installed);
+        if (!installed)
+            indicator->setValue({});
     }
-    if (!zeroCurrentMeasured)
-        ui->zeroCurrentIndicator->setValue({});
 }
 
 void MonitorWidget::drawMeterage()
 {
     if (!m_meterageData || !m_meterageConfigurationData)
         return;
-    // Registers of a module the relay lacks carry no measurement.
     Meterage meterage = m_meterageData->meterage();
-    if (!m_znz3U0Installed) {
-        meterage.zeroVoltage = {};
-        meterage.zeroCurrentZeroVoltageAngle = {};
-        if (!m_znz3I0Installed)
-            meterage.zeroCurrent = {};
+    for (const Field<Meterage> &field : meterageFields()) {
+        if (!field.description.isInstalled(m_modules))
+            meterage.*field.member = {};
     }
     const MeterageConfiguration &configuration = m_meterageConfigurationData->configuration();
     ui->phaseACurrentIndicator->setValue(phaseCurrent(
@@ -283,6 +253,12 @@ void MonitorWidget::uncheckDisabledIndications()
         if (!checkBox->isEnabled())
             checkBox->setChecked(false);
     }
+}
+
+QVector<NumberIndicator *> MonitorWidget::meterageIndicators() const
+{
+    return { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator, ui->zeroCurrentIndicator,
+        ui->zeroVoltageNumberIndicator, ui->zeroCurrentZeroVoltageAngleNumberIndicator };
 }
 
 QList<QCheckBox *> MonitorWidget::indicationCheckBoxes() const

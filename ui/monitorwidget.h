@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class NumberIndicator;
 class CrashCountData;
 class CrashData;
 class DiscreteInputsData;
@@ -61,6 +62,8 @@ private:
     void drawLatestCrash(const CrashRecord &crash);
     void uncheckDisabledIndications();
     QList<QCheckBox *> indicationCheckBoxes() const;
+    // In the order of the measurement table.
+    QVector<NumberIndicator *> meterageIndicators() const;
 
     Ui::MonitorWidget *ui;
     QPointer<DiscreteInputsData> m_discreteInputsData;
@@ -70,8 +73,7 @@ private:
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<MeterageData> m_meterageData;
     QPointer<ModulesData> m_modulesData;
-    bool m_znz3I0Installed = false;
-    bool m_znz3U0Installed = false;
+    DataValue m_modules;
     bool m_hasCrashes = false;
 };
 

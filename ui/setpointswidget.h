@@ -4,12 +4,14 @@
 
 #include "devicedata/devicedata.h"
 #include "devicedata/setpointsdata.h"
+#include "ui/fieldeditors.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class EditSession;
-class EnumIndicatorEditor;
 class MeterageConfigurationData;
 class ModulesData;
 
@@ -63,20 +65,13 @@ private:
     void applyPickupRanges();
     void showSetpoints();
     void applyModeRules();
-    void applyMtzToRule();
-    void applyZnzRule();
-    void applyApvRule();
 
     Ui::SetpointsWidget *ui;
     EditSession *m_session;
+    std::unique_ptr<FieldEditors<Setpoints>> m_editors;
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<SetpointsData> m_setpointsData;
     QPointer<ModulesData> m_modulesData;
-    bool m_apvInstalled = false;
-    bool m_znz3I0Installed = false;
-    bool m_znz3U0Installed = false;
-    // The range multiplier the pick-up current editors are set up for.
-    qint64 m_rangeMultiplier = -1;
 };
 
 #endif // SETPOINTSWIDGET_H

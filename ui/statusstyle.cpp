@@ -4,47 +4,39 @@
 #include <QAbstractButton>
 #include <QLabel>
 
-namespace {
-
-const char blackStyleSheet[]
-    = "QLabel[enabled=\"true\"] { color: black } QCheckBox { color: black } "
-      "QDoubleSpinBox { color: black }";
-const char redStyleSheet[] = "QLabel[enabled=\"true\"] { color: red } QCheckBox { color: red } "
-                             "QDoubleSpinBox { color: red }";
-
-} // namespace
+bool applyStatusStyle(QWidget *widget, DataStatus status, StatusStyleTarget target)
+{
+    if (status != NoData && status != Valid && status != Outdated)
+        return false;
+    const QString rule = status == Outdated ? QStringLiteral(" { color: red }")
+                                            : QStringLiteral(" { color: black }");
+    QString sheet = QLatin1String("QLabel[enabled=\"true\"]") + rule;
+    if (target == StatusStyleTarget::ValueWidget) {
+        sheet += QLatin1String(" QCheckBox") + rule + QLatin1String(" QDoubleSpinBox") + rule;
+    }
+    applyStyleSheet(widget, sheet);
+    return true;
+}
 
 void setLabelValue(
     QLabel *label, DataStatus status, const QString &text, const QString &undefinedText)
 {
-    switch (status) {
-    case NoData:
-        applyStyleSheet(label, QLatin1String(blackStyleSheet));
+    if (!applyStatusStyle(label, status, StatusStyleTarget::ValueWidget))
+        return;
+    if (status == NoData)
         label->setText(undefinedText.isNull() ? QStringLiteral("-") : undefinedText);
-        break;
-    case Valid:
-    case Outdated:
-        applyStyleSheet(label, QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
-        if (label->isEnabled())
-            label->setText(text);
-        break;
-    }
+    else if (label->isEnabled())
+        label->setText(text);
 }
 
 void setCheckValue(QAbstractButton *button, DataStatus status, bool on)
 {
-    switch (status) {
-    case NoData:
-        applyStyleSheet(button, QLatin1String(blackStyleSheet));
+    if (!applyStatusStyle(button, status, StatusStyleTarget::ValueWidget))
+        return;
+    if (status == NoData)
         button->setChecked(false);
-        break;
-    case Valid:
-    case Outdated:
-        applyStyleSheet(button, QLatin1String(status == Valid ? blackStyleSheet : redStyleSheet));
-        if (button->isEnabled())
-            button->setChecked(on);
-        break;
-    }
+    else if (button->isEnabled())
+        button->setChecked(on);
 }
 
 void applyStyleSheet(QWidget *widget, const QString &styleSheet)

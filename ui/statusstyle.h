@@ -15,6 +15,15 @@ class QWidget;
 // a second.
 void applyStyleSheet(QWidget *widget, const QString &styleSheet);
 
+// What a status sheet colours: an indicator's label, or any plain widget
+// that shows a value (labels, check boxes, spin boxes). The selector keeps a
+// disabled label in the platform's disabled colour.
+enum class StatusStyleTarget { Indicator, ValueWidget };
+
+// Black while a value is missing or valid, red once it is outdated; false,
+// leaving the widget as it is, for any other status.
+bool applyStatusStyle(QWidget *widget, DataStatus status, StatusStyleTarget target);
+
 // Status colouring for plain widgets, matching the indicators: black while a
 // value is missing or valid, red once it is outdated. A disabled widget keeps
 // what it showed, so a function switched off in the relay is not redrawn.

@@ -32,6 +32,30 @@ const FieldDescription *settableField(const QByteArray &name)
     return findField(setpoints.fields(), name);
 }
 
+// A record of every kind a register can hold, and one of flags on coils.
+struct Mixed
+{
+    DataValue angle;
+    DataValue serial;
+    DataValue flags;
+    DataValue plain;
+};
+
+const FlagPosition MixedBits[] = { { 2, 0x1 }, { 0, 0x4 } };
+const FlagPosition MixedCoils[] = { { 0x13, 0x1 }, { 0x10, 0x2 } };
+
+// 14 is read along and not decoded.
+const Field<Mixed> MixedFields[] = {
+    { &Mixed::angle, { 10, "angle", FieldDescription::Signed } },
+    { &Mixed::serial, { 11, "serial", FieldDescription::DoubleWord } },
+    { &Mixed::flags, flagSet(13, "flags", MixedBits) },
+    { &Mixed::plain, { 15, "plain" } },
+};
+
+const Field<Mixed> CoilFields[] = {
+    { &Mixed::flags, flagSet(0x10, "flags", MixedCoils) },
+};
+
 FieldContext contextOf(DataValue modules, const QHash<quint16, qint64> &values)
 {
     return { modules, [values](quint16 address) {
@@ -53,6 +77,9 @@ private slots:
     void fieldsInUseFollowModulesAndModes_data();
     void fieldsInUseFollowModulesAndModes();
     void namesAreUniqueAndAddressesAscend();
+    void registersDecodeByKind();
+    void flagSetsOnCoils();
+    void fieldsNeedOneOfTheirModules();
 };
 
 void TestFieldTable::rawValuesWithinTheirRow_data()
@@ -200,6 +227,65 @@ void TestFieldTable::namesAreUniqueAndAddressesAscend()
         previous = field.description.address;
     }
     QCOMPARE(names.size(), 18);
+}
+
+void TestFieldTable::registersDecodeByKind()
+{
+    const FieldList<Mixed> fields(MixedFields);
+    // The read reaches the double word's low half and the last field.
+    const ModbusRequest read = fieldsRead(fields, {});
+    QCOMPARE(read.function(), int(ModbusRequest::ReadHoldingRegisters));
+    QCOMPARE(read.startAddress(), quint16(10));
+    QCOMPARE(read.count(), quint16(6));
+
+    ModbusRegisters registers(10, 6);
+    registers.setValue(10, 0xFFD3); // -45
+    registers.setValue(11, 0x0012);
+    registers.setValue(12, 0xD687);
+    registers.setValue(13, 0b0101);
+    registers.setValue(15, 7);
+    const Mixed mixed = decodeFields(fields, registers);
+    QCOMPARE(mixed.angle, validValue(-45));
+    QCOMPARE(mixed.serial, validValue(0x12D687));
+    QCOMPARE(mixed.flags, validValue(0x1 | 0x4));
+    QCOMPARE(mixed.plain, validValue(7));
+
+    registers.setValue(13, 0b0100);
+    QCOMPARE(decodeFields(fields, registers).flags, validValue(0x1));
+
+    Mixed outdated = mixed;
+    outdated.plain = DataValue();
+    markFieldsOutdated(fields, outdated);
+    QCOMPARE(outdated.serial.status, Outdated);
+    QCOMPARE(outdated.plain.status, NoData);
+}
+
+void TestFieldTable::flagSetsOnCoils()
+{
+    const FieldList<Mixed> fields(CoilFields);
+    const ModbusRequest read = fieldsRead(fields, ModbusRequest::ReadCoils, {});
+    QCOMPARE(read.function(), int(ModbusRequest::ReadCoils));
+    QCOMPARE(read.startAddress(), quint16(0x10));
+    QCOMPARE(read.count(), quint16(4));
+
+    ModbusBits coils(0x10, 4);
+    coils.setValue(0x13, true);
+    QCOMPARE(decodeFields(fields, coils).flags, validValue(0x1));
+    coils.setValue(0x10, true);
+    coils.setValue(0x13, false);
+    QCOMPARE(decodeFields(fields, coils).flags, validValue(0x2));
+}
+
+void TestFieldTable::fieldsNeedOneOfTheirModules()
+{
+    FieldDescription earthFault;
+    earthFault.modules = ModuleZnz3I0 | ModuleZnz3U0;
+    QVERIFY(!earthFault.isInstalled(DataValue()));
+    QVERIFY(!earthFault.isInstalled(validValue(ModuleApv | ModuleInd)));
+    QVERIFY(earthFault.isInstalled(validValue(ModuleZnz3U0)));
+    QVERIFY(earthFault.isInstalled({ ModuleZnz3I0, Outdated }));
+    // A field of the relay itself needs no module, known or not.
+    QVERIFY(FieldDescription().isInstalled(DataValue()));
 }
 
 QTEST_GUILESS_MAIN(TestFieldTable)
