@@ -91,6 +91,9 @@ private:
         if (offered.isNull())
             offered = dialog->selectedFiles().value(0);
         if (dialog->selectedFiles().value(0) != m_path) {
+            // The dialog leaves its name field alone while it has the focus.
+            if (QWidget *focused = dialog->focusWidget())
+                focused->clearFocus();
             dialog->selectFile(m_path);
             return;
         }
