@@ -8,7 +8,8 @@
 //                    a full ring, and the memory taken by five rings' worth more records.
 //   --startup        runs the main window and an empty four-tab window as separate processes,
 //                    several times each, and compares their start-up to the first painted
-//                    window and their peak resident memory.
+//                    window and their peak resident memory, on the Qt platform the benchmark
+//                    runs on (--platform-label names it in the table, e.g. "Xvfb").
 //   --client-window  one such process: the window as the program starts it, painted, connected,
 //                    scanned and refreshed once; leaves its paint time and peak RSS in a file.
 //
@@ -19,6 +20,7 @@
 #include "firstpaintprobe.h"
 
 #include "app/settings.h"
+#include "app/xcbopengl.h"
 #include "devicedata/crashdata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/trafficmodel.h"
@@ -424,7 +426,7 @@ WindowRun runWindowProcess(const QString &program, QStringList arguments, const 
     return run;
 }
 
-int runStartup(const QString &port, int runs, int holdMs, Report &report)
+int runStartup(const QString &port, int runs, int holdMs, const QString &platform, Report &report)
 {
     QTemporaryDir directory;
     QDir::setCurrent(directory.path());
@@ -450,9 +452,10 @@ int runStartup(const QString &port, int runs, int holdMs, Report &report)
             empty = runWindowProcess(emptyWindow, emptyArguments, directory.path());
         }
         if (!client.ok || !empty.ok) {
-            report.note(QStringLiteral("startup: a window process failed (%1)")
-                            .arg(client.ok ? QStringLiteral("empty window")
-                                           : QStringLiteral("main window")));
+            report.note(QStringLiteral("startup (%1): a window process failed (%2)")
+                            .arg(platform,
+                                client.ok ? QStringLiteral("empty window")
+                                          : QStringLiteral("main window")));
             return 1;
         }
         if (i == 0)
@@ -470,7 +473,7 @@ int runStartup(const QString &port, int runs, int holdMs, Report &report)
     const Summary clientMemory = summarize(clientRss);
     const Summary emptyMemory = summarize(emptyRss);
     const double extra = clientMemory.median - emptyMemory.median;
-    report.row(QStringLiteral("6 peak RSS, main window on Monitor tab"),
+    report.row(QStringLiteral("6 peak RSS, main window on Monitor tab (%1)").arg(platform),
         describe(clientMemory, 1, QStringLiteral("MiB"))
             + QStringLiteral(" (+%1)").arg(number(extra, 1)),
         QStringLiteral("empty 4-tab window ") + describe(emptyMemory, 1, QStringLiteral("MiB")),
@@ -478,16 +481,17 @@ int runStartup(const QString &port, int runs, int holdMs, Report &report)
     const Summary clientTime = summarize(clientStartUp);
     const Summary emptyTime = summarize(emptyStartUp);
     const double ratio = clientTime.median / emptyTime.median;
-    report.ratioRow(QStringLiteral("6 start-up to first paint (offscreen)"),
+    report.ratioRow(QStringLiteral("6 start-up to first paint (%1)").arg(platform),
         describe(clientTime, 1, QStringLiteral("ms")),
         QStringLiteral("empty 4-tab window ") + describe(emptyTime, 1, QStringLiteral("ms")), ratio,
         QStringLiteral("<= 1.5x"), ratio <= 1.5);
     report.note(
-        QStringLiteral("6: %1 runs of each, separate processes, after one uncounted run; "
+        QStringLiteral("6 (%1): %2 runs of each, separate processes, after one uncounted run; "
                        "the main window process also connects, scans 1-3 and refreshes "
                        "once before its peak RSS is taken; start-up = loading to main() "
-                       "%2 ms (empty %3) + application and window built %4 ms (empty %5) "
+                       "%3 ms (empty %4) + application and window built %5 ms (empty %6) "
                        "+ shown and painted")
+            .arg(platform)
             .arg(runs)
             .arg(number(summarize(clientLoad).median, 1), number(summarize(emptyLoad).median, 1),
                 number(summarize(clientBuild).median, 1), number(summarize(emptyBuild).median, 1)));
@@ -508,6 +512,7 @@ int main(int argc, char *argv[])
     measured.mainEnteredNs = nowNs();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    skipXcbOpenGlIntegration(); // as app/main.cpp, for the window processes above all
     Q_INIT_RESOURCE(resources);
 
     QStringList arguments;
@@ -530,6 +535,8 @@ int main(int argc, char *argv[])
             qMax(
                 1, argumentAfter(arguments, QStringLiteral("--runs"), QStringLiteral("5")).toInt()),
             argumentAfter(arguments, QStringLiteral("--hold"), QStringLiteral("300")).toInt(),
+            argumentAfter(arguments, QStringLiteral("--platform-label"),
+                qEnvironmentVariable("QT_QPA_PLATFORM")),
             report);
     }
     StallMeter application(argc, argv);
