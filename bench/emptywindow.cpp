@@ -44,6 +44,7 @@ int main(int argc, char *argv[])
     QObject::connect(&probe, &FirstPaintProbe::painted, &application, [&] {
         QTimer::singleShot(holdMs, &application, [&] {
             measured.paintedNs = probe.paintedAtNs();
+            measured.cpuAtPaintNs = probe.cpuAtPaintNs();
             measured.peakRssKb = bench::peakRssKb();
             const bool written = writeWindowResult(result, measured);
             QApplication::exit(written ? 0 : 1);
