@@ -48,7 +48,7 @@ bool isCurrent(int quantity)
 // trend of a widget never shown at no more cost than their points.
 struct MeterageTrendWidget::Plot
 {
-    QChart *chart = nullptr; // built when first shown
+    QChart *chart = nullptr; // built once the widget has been drawn
     QDateTimeAxis *timeAxis = nullptr;
     QValueAxis *currentAxis = nullptr;
     QValueAxis *voltageAxis = nullptr;
@@ -139,10 +139,10 @@ MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
 
 MeterageTrendWidget::~MeterageTrendWidget() = default;
 
-// Qt Charts lays out and draws a whole graphics scene, a third of what the
-// window takes to come up: it is built only where the trend is seen, and
-// only once the frame around it is on screen, in the next pass of the event
-// loop.
+// Qt Charts lays out and draws a whole graphics scene, a quarter of what the
+// main window adds to Qt's own start-up: the chart is built only where the
+// trend is seen, and only once the frame around it is on screen, in the next
+// pass of the event loop.
 void MeterageTrendWidget::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
