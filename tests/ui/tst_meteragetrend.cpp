@@ -124,7 +124,10 @@ QList<QVector<QPointF>> drawnRuns(const QChartView *view)
     for (QAbstractSeries *series : all) {
         auto *line = qobject_cast<QLineSeries *>(series);
         if (line && line->count() > 0) {
-            runs.append(line->pointsVector());
+            QVector<QPointF> points;
+            for (int i = 0; i < line->count(); ++i)
+                points.append(line->at(i));
+            runs.append(points);
             if (line->attachedAxes().size() != 2)
                 return {}; // a line without its time and value axes is not drawn right
         }
