@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/xcbopengl.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -7,11 +8,7 @@
 int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(resources);
-    // Qt's xcb backend loads an OpenGL driver (Mesa, with LLVM) at start-up
-    // even for a program that draws only widgets: some 50 MB and a tenth of
-    // a second spent on nothing. A user who wants it can still set it.
-    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
-        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    skipXcbOpenGlIntegration();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
 

@@ -9,19 +9,40 @@
 #include <QTimer>
 #include <QWidget>
 
-FirstPaintProbe::FirstPaintProbe(QWidget *window) : m_window(window)
+namespace {
+
+constexpr int WindowResultFields = 6;
+
+} // namespace
+
+FirstPaintProbe::FirstPaintProbe(QWidget *window, const QString &partName)
+    : m_window(window), m_partName(partName)
 {
     qApp->installEventFilter(this);
+}
+
+bool FirstPaintProbe::isWatched(const QWidget *widget) const
+{
+    if (widget->window() != m_window)
+        return false;
+    if (m_partName.isEmpty())
+        return true;
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget->objectName() == m_partName)
+            return true;
+    }
+    return false;
 }
 
 bool FirstPaintProbe::eventFilter(QObject *watched, QEvent *event)
 {
     if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType()
-        && static_cast<QWidget *>(watched)->window() == m_window) {
+        && isWatched(static_cast<QWidget *>(watched))) {
         m_seen = true;
         qApp->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] {
             m_paintedAt = bench::nowNs();
+            m_cpuAtPaint = bench::cpuNs();
             emit painted();
         });
     }
@@ -34,7 +55,8 @@ bool writeWindowResult(const QString &path, const WindowResult &result)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
     QTextStream(&file) << result.mainEnteredNs << ' ' << result.builtNs << ' ' << result.paintedNs
-                       << ' ' << result.peakRssKb << '\n';
+                       << ' ' << result.cpuAtPaintNs << ' ' << result.partPaintedNs << ' '
+                       << result.peakRssKb << '\n';
     return true;
 }
 
@@ -44,11 +66,13 @@ bool readWindowResult(const QString &path, WindowResult *result)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QList<QByteArray> fields = file.readAll().simplified().split(' ');
-    if (fields.size() != 4)
+    if (fields.size() != WindowResultFields)
         return false;
     result->mainEnteredNs = fields.at(0).toLongLong();
     result->builtNs = fields.at(1).toLongLong();
     result->paintedNs = fields.at(2).toLongLong();
-    result->peakRssKb = fields.at(3).toLongLong();
+    result->cpuAtPaintNs = fields.at(3).toLongLong();
+    result->partPaintedNs = fields.at(4).toLongLong();
+    result->peakRssKb = fields.at(5).toLongLong();
     return result->paintedNs > 0;
 }

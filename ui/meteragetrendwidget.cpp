@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -43,10 +44,11 @@ bool isCurrent(int quantity)
 
 } // namespace
 
+// The series and axes are plain data until the chart is built: they hold the
+// trend of a widget never shown at no more cost than their points.
 struct MeterageTrendWidget::Plot
 {
-    QChart *chart = nullptr;
-    QChartView *view = nullptr;
+    QChart *chart = nullptr; // built once the widget has been drawn
     QDateTimeAxis *timeAxis = nullptr;
     QValueAxis *currentAxis = nullptr;
     QValueAxis *voltageAxis = nullptr;
@@ -55,33 +57,48 @@ struct MeterageTrendWidget::Plot
     QList<QLineSeries *> segments[QuantityCount];
     bool open[QuantityCount] = {};
 
-    QLineSeries *newSegment(int quantity)
+    QValueAxis *valueAxis(int quantity) const
     {
-        auto *series = new QLineSeries;
+        return isCurrent(quantity) ? currentAxis : voltageAxis;
+    }
+
+    QLineSeries *newSegment(int quantity, QObject *owner)
+    {
+        auto *series = new QLineSeries(owner);
         QPen pen(quantityColors[quantity]);
         pen.setWidth(0); // cosmetic, the cheapest to draw
         series->setPen(pen);
+        if (chart)
+            addToChart(series, quantity);
+        segments[quantity].append(series);
+        return series;
+    }
+
+    void addToChart(QLineSeries *series, int quantity)
+    {
         chart->addSeries(series);
         series->attachAxis(timeAxis);
-        series->attachAxis(isCurrent(quantity) ? currentAxis : voltageAxis);
+        series->attachAxis(valueAxis(quantity));
         // The legend names each quantity once, by its first (empty) series.
         const QList<QLegendMarker *> markers = chart->legend()->markers(series);
         for (QLegendMarker *marker : markers)
             marker->setVisible(false);
-        segments[quantity].append(series);
-        return series;
     }
 
     void removeSegment(int quantity, int index)
     {
         QLineSeries *series = segments[quantity].takeAt(index);
-        chart->removeSeries(series);
+        if (chart)
+            chart->removeSeries(series);
         delete series;
     }
 };
 
 MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
-    : QWidget(parent), m_plot(new Plot), m_windowBox(new QComboBox(this))
+    : QWidget(parent),
+      m_plot(new Plot),
+      m_windowBox(new QComboBox(this)),
+      m_chartArea(new QWidget(this))
 {
     m_windowBox->setObjectName(QStringLiteral("trendWindowComboBox"));
     for (int minutes : { 1, 10, 60 })
@@ -89,35 +106,20 @@ MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
     m_windowBox->setCurrentIndex(m_windowBox->findData(m_windowMinutes));
 
     Plot &plot = *m_plot;
-    plot.chart = new QChart;
-    plot.chart->setAnimationOptions(QChart::NoAnimation);
-    plot.chart->setDropShadowEnabled(false);
-    plot.chart->setMargins(QMargins(2, 2, 2, 2));
-    plot.chart->legend()->setAlignment(Qt::AlignTop);
-    plot.timeAxis = new QDateTimeAxis;
+    plot.timeAxis = new QDateTimeAxis(this);
     plot.timeAxis->setTickCount(6);
-    plot.currentAxis = new QValueAxis;
-    plot.voltageAxis = new QValueAxis;
+    plot.currentAxis = new QValueAxis(this);
+    plot.voltageAxis = new QValueAxis(this);
     plot.voltageAxis->setTitleText(tr("Voltage, V"));
     for (QValueAxis *axis : { plot.currentAxis, plot.voltageAxis }) {
         axis->setLabelFormat(QStringLiteral("%.4g"));
         axis->setRange(0, 1);
     }
-    plot.chart->addAxis(plot.timeAxis, Qt::AlignBottom);
-    plot.chart->addAxis(plot.currentAxis, Qt::AlignLeft);
-    plot.chart->addAxis(plot.voltageAxis, Qt::AlignRight);
-    for (int quantity = 0; quantity < QuantityCount; ++quantity) {
-        auto *legend = new QLineSeries;
-        legend->setName(tr(quantityNames[quantity]));
-        legend->setColor(quantityColors[quantity]);
-        plot.chart->addSeries(legend);
-        legend->attachAxis(plot.timeAxis);
-        legend->attachAxis(isCurrent(quantity) ? plot.currentAxis : plot.voltageAxis);
-    }
-    plot.view = new QChartView(plot.chart, this);
-    plot.view->setObjectName(QStringLiteral("trendChartView"));
-    plot.view->setRenderHint(QPainter::Antialiasing, false);
-    plot.view->setMinimumHeight(160);
+    // The chart's room is kept from the start: building it later moves
+    // nothing else on the tab.
+    m_chartArea->setMinimumHeight(160);
+    auto *chartLayout = new QVBoxLayout(m_chartArea);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
 
     auto *windowLabel = new QLabel(tr("Trend over:"), this);
     windowLabel->setBuddy(m_windowBox);
@@ -128,7 +130,7 @@ MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(controls);
-    layout->addWidget(plot.view, 1);
+    layout->addWidget(m_chartArea, 1);
 
     connect(m_windowBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         [this](int index) { setWindowMinutes(m_windowBox->itemData(index).toInt()); });
@@ -136,6 +138,49 @@ MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
 }
 
 MeterageTrendWidget::~MeterageTrendWidget() = default;
+
+// Qt Charts lays out and draws a whole graphics scene, a quarter of what the
+// main window adds to Qt's own start-up: the chart is built only where the
+// trend is seen, and only once the frame around it is on screen, in the next
+// pass of the event loop.
+void MeterageTrendWidget::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!m_plot->chart && !m_chartPending) {
+        m_chartPending = true;
+        QTimer::singleShot(0, this, &MeterageTrendWidget::buildChart);
+    }
+}
+
+void MeterageTrendWidget::buildChart()
+{
+    Plot &plot = *m_plot;
+    plot.chart = new QChart;
+    plot.chart->setAnimationOptions(QChart::NoAnimation);
+    plot.chart->setDropShadowEnabled(false);
+    plot.chart->setMargins(QMargins(2, 2, 2, 2));
+    plot.chart->legend()->setAlignment(Qt::AlignTop);
+    plot.chart->addAxis(plot.timeAxis, Qt::AlignBottom);
+    plot.chart->addAxis(plot.currentAxis, Qt::AlignLeft);
+    plot.chart->addAxis(plot.voltageAxis, Qt::AlignRight);
+    for (int quantity = 0; quantity < QuantityCount; ++quantity) {
+        auto *legend = new QLineSeries;
+        legend->setName(tr(quantityNames[quantity]));
+        legend->setColor(quantityColors[quantity]);
+        plot.chart->addSeries(legend);
+        legend->attachAxis(plot.timeAxis);
+        legend->attachAxis(plot.valueAxis(quantity));
+    }
+    for (int quantity = 0; quantity < QuantityCount; ++quantity) {
+        for (QLineSeries *series : qAsConst(plot.segments[quantity]))
+            plot.addToChart(series, quantity);
+    }
+    auto *view = new QChartView(plot.chart, m_chartArea);
+    view->setObjectName(QStringLiteral("trendChartView"));
+    view->setRenderHint(QPainter::Antialiasing, false);
+    m_chartArea->layout()->addWidget(view);
+    view->show(); // now, not once the layout gets round to it
+}
 
 void MeterageTrendWidget::addSample(qint64 timeMs, const Sample &values)
 {
@@ -190,8 +235,8 @@ void MeterageTrendWidget::appendToPlot(const Stored &sample)
             plot.open[quantity] = false;
             continue;
         }
-        QLineSeries *series
-            = plot.open[quantity] ? plot.segments[quantity].last() : plot.newSegment(quantity);
+        QLineSeries *series = plot.open[quantity] ? plot.segments[quantity].last()
+                                                  : plot.newSegment(quantity, this);
         plot.open[quantity] = true;
         const double scale = isCurrent(quantity) ? m_currentScale : 1;
         series->append(double(sample.timeMs), value.value / scale);

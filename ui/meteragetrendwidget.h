@@ -18,7 +18,8 @@ class QComboBox;
 // or 60 minutes, one sample per refresh pass, currents and voltage on axes of
 // their own in the units the indicators use. A value that was not read leaves
 // a gap: each unbroken run of samples is a line of its own, so no line ever
-// bridges an outage.
+// bridges an outage. The chart itself is built once the widget has first been
+// drawn.
 class MeterageTrendWidget : public QWidget
 {
     Q_OBJECT
@@ -44,6 +45,9 @@ public:
     // 1 for amperes, 1000 for kiloamperes.
     double currentScale() const { return m_currentScale; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     struct Plot;
     struct Stored
@@ -52,6 +56,7 @@ private:
         Sample values;
     };
 
+    void buildChart();
     void appendToPlot(const Stored &sample);
     void rebuild();
     void dropOutside(qint64 fromMs);
@@ -65,6 +70,8 @@ private:
     qint64 m_timeAxisEndMs = 0;
     double m_axisTop[2] = { 0, 0 };
     QComboBox *m_windowBox;
+    QWidget *m_chartArea;
+    bool m_chartPending = false;
     // The longest window's worth, so a wider window can be shown at once.
     std::deque<Stored> m_samples;
     int m_windowMinutes = 10;

@@ -13,7 +13,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QSettings>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
 #include <QtTest>
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+QT_CHARTS_USE_NAMESPACE
+#endif
 
 // The live trend: lines broken at every failed read, the chosen window, the
 // indicators' units; and over the simulated line, a relay that falls silent
@@ -27,6 +33,7 @@ private slots:
     void failedReadsBreakTheLine();
     void windowShowsItsMinutesOnly();
     void largeCurrentsInKiloamperes();
+    void chartBuiltOnceDrawn();
     void silentRelayLeavesAGap();
 
 private:
@@ -105,6 +112,75 @@ void MeterageTrendTest::largeCurrentsInKiloamperes()
     QCOMPARE(trend.currentScale(), 1000.0);
     const auto phaseA = trend.segments(MeterageTrendWidget::PhaseACurrent);
     QCOMPARE(phaseA.value(0), QVector<QPointF>({ { double(Start), 4 }, { Start + 1000.0, 12 } }));
+}
+
+namespace {
+
+// Every run of points the chart draws, whatever quantity it belongs to.
+QList<QVector<QPointF>> drawnRuns(const QChartView *view)
+{
+    QList<QVector<QPointF>> runs;
+    const QList<QAbstractSeries *> all = view->chart()->series();
+    for (QAbstractSeries *series : all) {
+        auto *line = qobject_cast<QLineSeries *>(series);
+        if (line && line->count() > 0) {
+            QVector<QPointF> points;
+            for (int i = 0; i < line->count(); ++i)
+                points.append(line->at(i));
+            runs.append(points);
+            if (line->attachedAxes().size() != 2)
+                return {}; // a line without its time and value axes is not drawn right
+        }
+    }
+    std::sort(runs.begin(), runs.end(), [](const QVector<QPointF> &a, const QVector<QPointF> &b) {
+        return std::make_pair(a.first().x(), a.first().y())
+            < std::make_pair(b.first().x(), b.first().y());
+    });
+    return runs;
+}
+
+QList<QVector<QPointF>> trendRuns(const MeterageTrendWidget &trend)
+{
+    QList<QVector<QPointF>> runs;
+    for (int quantity = 0; quantity < MeterageTrendWidget::QuantityCount; ++quantity)
+        runs += trend.segments(MeterageTrendWidget::Quantity(quantity));
+    std::sort(runs.begin(), runs.end(), [](const QVector<QPointF> &a, const QVector<QPointF> &b) {
+        return std::make_pair(a.first().x(), a.first().y())
+            < std::make_pair(b.first().x(), b.first().y());
+    });
+    return runs;
+}
+
+} // namespace
+
+// The chart costs the window's start-up most: it is built only once the trend
+// has been drawn, then shows what came before, takes what follows and moves
+// nothing else on the tab.
+void MeterageTrendTest::chartBuiltOnceDrawn()
+{
+    MeterageTrendWidget trend;
+    trend.resize(600, 300);
+    trend.addSample(Start, sample(10));
+    trend.addSample(Start + 1000, sample(0, Outdated));
+    trend.addSample(Start + 2000, sample(12));
+    QVERIFY(!trend.findChild<QChartView *>());
+    const QSize roomBefore = trend.minimumSizeHint();
+
+    trend.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&trend));
+    QChartView *view = nullptr;
+    QTRY_VERIFY((view = child<QChartView>(&trend, "trendChartView")));
+    QVERIFY(view->isVisible());
+    QCOMPARE(trend.minimumSizeHint(), roomBefore);
+    QCOMPARE(trendRuns(trend).size(), 6); // IA, IC and 3I0, each broken once
+    QCOMPARE(drawnRuns(view), trendRuns(trend));
+
+    trend.addSample(Start + 3000, sample(0, NoData));
+    trend.addSample(Start + 4000, sample(14));
+    QCOMPARE(trendRuns(trend).size(), 9);
+    QCOMPARE(drawnRuns(view), trendRuns(trend));
+    trend.setWindowMinutes(1);
+    QCOMPARE(drawnRuns(view), trendRuns(trend));
 }
 
 void MeterageTrendTest::silentRelayLeavesAGap()
