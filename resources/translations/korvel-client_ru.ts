@@ -528,6 +528,62 @@ Last answer: %5</source>
         <source>View</source>
         <translation>Вид</translation>
     </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
+    </message>
+    <message>
+        <source>Save settings…</source>
+        <translation>Сохранить настройки…</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Open settings…</source>
+        <translation>Открыть настройки…</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Compare with file…</source>
+        <translation>Сравнить с файлом…</translation>
+    </message>
+    <message>
+        <source>Print report…</source>
+        <translation>Печать протокола…</translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation>Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Export report as PDF…</source>
+        <translation>Экспорт протокола в PDF…</translation>
+    </message>
+    <message>
+        <source>Print report</source>
+        <translation>Печать протокола</translation>
+    </message>
+    <message>
+        <source>The report could not be printed on &quot;%1&quot;.</source>
+        <translation>Не удалось напечатать протокол на принтере &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Export report as PDF</source>
+        <translation>Экспорт протокола в PDF</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;. Check that the folder exists and that you may write to it.</source>
+        <translation>Не удалось записать протокол в файл &quot;%1&quot;. Проверьте, что папка существует и у вас есть право записи в неё.</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
@@ -697,6 +753,10 @@ Last answer: %5</source>
         <source> V</source>
         <translation> В</translation>
     </message>
+    <message>
+        <source> °</source>
+        <translation> °</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -769,6 +829,13 @@ Last answer: %5</source>
         <source>AChR</source>
         <comment>crash type</comment>
         <translation>АЧР</translation>
+    </message>
+</context>
+<context>
+    <name>ReportPages</name>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 из %2</translation>
     </message>
 </context>
 <context>
@@ -925,6 +992,395 @@ Last answer: %5</source>
     <message>
         <source>double</source>
         <translation>двукратное</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsComparisonDialog</name>
+    <message>
+        <source>Settings comparison</source>
+        <translation>Сравнение настроек</translation>
+    </message>
+    <message>
+        <source>Send differences</source>
+        <translation>Записать отличия</translation>
+    </message>
+    <message>
+        <source>Send all</source>
+        <translation>Записать все</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Файл: %1</translation>
+    </message>
+    <message>
+        <source>Device %1 is no longer the current device; open the file again to compare it with another.</source>
+        <translation>Устройство %1 больше не выбрано; откройте файл заново, чтобы сравнить его с другим устройством.</translation>
+    </message>
+    <message>
+        <source>The port was closed; connect and open the file again.</source>
+        <translation>Порт закрыт; откройте порт и откройте файл заново.</translation>
+    </message>
+    <message>
+        <source>Reading the settings of Device %1…</source>
+        <translation>Чтение настроек устройства %1…</translation>
+    </message>
+    <message>
+        <source>The file was saved from a device of type %1, this relay is of type %2: the file cannot be sent to it.</source>
+        <translation>Файл сохранён с устройства типа %1, а это реле типа %2: записать в него файл нельзя.</translation>
+    </message>
+    <message>
+        <source>The file was saved from serial number %1, this relay is serial number %2.</source>
+        <translation>Файл сохранён с устройства с серийным номером %1, а серийный номер этого реле %2.</translation>
+    </message>
+    <message>
+        <source>Device %1 holds the settings of the file.</source>
+        <translation>Настройки устройства %1 совпадают с файлом.</translation>
+    </message>
+    <message>
+        <source>Values that differ from the file: %1 (Device %2).</source>
+        <translation>Значений, отличающихся от файла: %1 (устройство %2).</translation>
+    </message>
+    <message>
+        <source>Write 1 value to Device %1, serial %2?</source>
+        <translation>Записать одно значение в устройство %1 (серийный номер %2)?</translation>
+    </message>
+    <message>
+        <source>Write %1 values to Device %2, serial %3?</source>
+        <translation>Записать значения (%1) в устройство %2 (серийный номер %3)?</translation>
+    </message>
+    <message>
+        <source>Send settings</source>
+        <translation>Запись настроек</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Записать</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Writing to Device %1 and reading it back…</source>
+        <translation>Запись в устройство %1 и контрольное чтение…</translation>
+    </message>
+    <message>
+        <source>Settings not written: Device %1 refused a value or did not answer.</source>
+        <translation>Настройки не записаны: устройство %1 отклонило значение или не ответило.</translation>
+    </message>
+    <message>
+        <source>Settings written but not verified: the read-back from Device %1 failed.</source>
+        <translation>Настройки записаны, но не проверены: не удалось прочитать их из устройства %1.</translation>
+    </message>
+    <message>
+        <source>Values that differ after writing: %1 (Device %2)</source>
+        <translation>Значений, отличающихся после записи: %1 (устройство %2)</translation>
+    </message>
+    <message>
+        <source>Settings written and verified (Device %1)</source>
+        <translation>Настройки записаны и проверены (устройство %1)</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsComparisonModel</name>
+    <message>
+        <source>Verified</source>
+        <translation>Проверено</translation>
+    </message>
+    <message>
+        <source>Different after writing</source>
+        <translation>Отличается после записи</translation>
+    </message>
+    <message>
+        <source>Differs, not in use</source>
+        <translation>Отличается, не используется</translation>
+    </message>
+    <message>
+        <source>Not in use</source>
+        <translation>Не используется</translation>
+    </message>
+    <message>
+        <source>Differs</source>
+        <translation>Отличается</translation>
+    </message>
+    <message>
+        <source>%1, register %2</source>
+        <translation>%1, регистр %2</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <comment>settings comparison column</comment>
+        <translation>Группа</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <comment>settings comparison column</comment>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Relay</source>
+        <comment>settings comparison column</comment>
+        <translation>Реле</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <comment>settings comparison column</comment>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <comment>settings comparison column</comment>
+        <translation>Ед. изм.</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <comment>settings comparison column</comment>
+        <translation>Состояние</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFile</name>
+    <message>
+        <source>%1 to %2%3</source>
+        <translation>от %1 до %2%3</translation>
+    </message>
+    <message>
+        <source>The file is larger than 1 MB.</source>
+        <translation>Файл больше 1 МБ.</translation>
+    </message>
+    <message>
+        <source>The file is not valid JSON: %1 at character %2.</source>
+        <translation>Файл не является корректным JSON: %1 (символ %2).</translation>
+    </message>
+    <message>
+        <source>The file is not a relay settings file.</source>
+        <translation>Файл не является файлом настроек реле.</translation>
+    </message>
+    <message>
+        <source>The file has format version %1, newer than this program reads (%2).</source>
+        <translation>Версия формата файла %1 новее той, которую читает эта программа (%2).</translation>
+    </message>
+    <message>
+        <source>The key &quot;%1&quot; appears more than once in one object.</source>
+        <translation>Ключ «%1» встречается в одном объекте более одного раза.</translation>
+    </message>
+    <message>
+        <source>The relay identity has no integer &quot;%1&quot;.</source>
+        <translation>В данных реле нет целого значения «%1».</translation>
+    </message>
+    <message>
+        <source>The file has no list of fields.</source>
+        <translation>В файле нет списка полей.</translation>
+    </message>
+    <message>
+        <source>Entry %1 of the field list has no name.</source>
+        <translation>У записи %1 списка полей нет имени.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: no such field.</source>
+        <translation>Поле «%1»: такого поля нет.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: listed more than once.</source>
+        <translation>Поле «%1»: указано более одного раза.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: the register is not %2.</source>
+        <translation>Поле «%1»: регистр не равен %2.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: the value is not an integer.</source>
+        <translation>Поле «%1»: значение не является целым числом.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: %2 is not one of its codes.</source>
+        <translation>Поле «%1»: %2 не входит в число допустимых кодов.</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: %2 is outside its range, %3.</source>
+        <translation>Поле «%1»: значение %2 вне допустимого диапазона (%3).</translation>
+    </message>
+    <message>
+        <source>Field &quot;%1&quot;: missing.</source>
+        <translation>Поле «%1»: отсутствует.</translation>
+    </message>
+    <message>
+        <source>Could not open the file: %1.</source>
+        <translation>Не удалось открыть файл: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFileActions</name>
+    <message>
+        <source>Relay settings (*.json);;All files (*)</source>
+        <translation>Настройки реле (*.json);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Save settings</source>
+        <translation>Сохранение настроек</translation>
+    </message>
+    <message>
+        <source>Reading the settings of Device %1…</source>
+        <translation>Чтение настроек устройства %1…</translation>
+    </message>
+    <message>
+        <source>Settings not saved</source>
+        <translation>Настройки не сохранены</translation>
+    </message>
+    <message>
+        <source>Could not write &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать «%1»: %2</translation>
+    </message>
+    <message>
+        <source>Settings of Device %1 saved to &quot;%2&quot;</source>
+        <translation>Настройки устройства %1 сохранены в «%2»</translation>
+    </message>
+    <message>
+        <source>Nothing was written to &quot;%1&quot;.</source>
+        <translation>В «%1» ничего не записано.</translation>
+    </message>
+    <message>
+        <source>Settings file refused</source>
+        <translation>Файл настроек отклонён</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be used; nothing is sent from it.</source>
+        <translation>Файл «%1» нельзя использовать; из него ничего не записывается.</translation>
+    </message>
+    <message>
+        <source>Open settings</source>
+        <translation>Открытие настроек</translation>
+    </message>
+    <message>
+        <source>Compare with file</source>
+        <translation>Сравнение с файлом</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsReport</name>
+    <message>
+        <source>(outdated)</source>
+        <translation>(устарело)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Значение</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Ед. изм.</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Примечание</translation>
+    </message>
+    <message>
+        <source>not used</source>
+        <translation>не используется</translation>
+    </message>
+    <message>
+        <source>Commissioning report</source>
+        <translation>Протокол наладки</translation>
+    </message>
+    <message>
+        <source>Commissioning report, serial number %1</source>
+        <translation>Протокол наладки, заводской номер %1</translation>
+    </message>
+    <message>
+        <source>Program: Korvel-client %1</source>
+        <translation>Программа: Korvel-client %1</translation>
+    </message>
+    <message>
+        <source>Made: %1</source>
+        <translation>Составлен: %1</translation>
+    </message>
+    <message>
+        <source>&quot;-&quot;: never read. &quot;(outdated)&quot;: the last value read; a later read of it failed. &quot;not used&quot;: the relay&apos;s modules or modes leave the setting unused.</source>
+        <translation>&quot;-&quot;: значение не считано. &quot;(устарело)&quot;: последнее считанное значение, более позднее чтение не удалось. &quot;не используется&quot;: параметр не задействован при установленных модулях или выбранных режимах реле.</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Устройство</translation>
+    </message>
+    <message>
+        <source>Device ID</source>
+        <translation>ID устройства</translation>
+    </message>
+    <message>
+        <source>Daylight saving time</source>
+        <translation>Переход на летнее время</translation>
+    </message>
+    <message>
+        <source>The crash records were not read.</source>
+        <translation>Записи аварий не считаны.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsTransfer</name>
+    <message>
+        <source>Device %1 did not answer in time; the operation was stopped.</source>
+        <translation>Устройство %1 не ответило вовремя; операция прервана.</translation>
+    </message>
+    <message>
+        <source>Device %1 is no longer the current device; the operation was stopped.</source>
+        <translation>Устройство %1 больше не выбрано; операция прервана.</translation>
+    </message>
+    <message>
+        <source>The port was closed; the operation with Device %1 was stopped.</source>
+        <translation>Порт закрыт; операция с устройством %1 прервана.</translation>
+    </message>
+    <message>
+        <source>A scan started; the operation with Device %1 was stopped.</source>
+        <translation>Начат поиск; операция с устройством %1 прервана.</translation>
+    </message>
+    <message>
+        <source>Another settings operation is still running.</source>
+        <translation>Другая операция с настройками ещё не завершена.</translation>
+    </message>
+    <message>
+        <source>No device to work with: connect and choose a device first.</source>
+        <translation>Нет устройства: сначала откройте порт и выберите устройство.</translation>
+    </message>
+    <message>
+        <source>the measurement configuration</source>
+        <translation>конфигурацию измерений</translation>
+    </message>
+    <message>
+        <source>the protection configuration</source>
+        <translation>конфигурацию защит</translation>
+    </message>
+    <message>
+        <source>the setpoints</source>
+        <translation>уставки</translation>
+    </message>
+    <message>
+        <source>the identity</source>
+        <translation>идентификационные данные</translation>
+    </message>
+    <message>
+        <source>the modules</source>
+        <translation>состав модулей</translation>
+    </message>
+    <message>
+        <source>Could not read from Device %1: %2.</source>
+        <translation>Не удалось прочитать из устройства %1: %2.</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -1131,6 +1587,21 @@ Last answer: %5</source>
     <message>
         <source>16 Write multiple registers</source>
         <translation>16 Запись регистров</translation>
+    </message>
+</context>
+<context>
+    <name>WriteReadBack</name>
+    <message>
+        <source>%1 (register %2): sent %3, holds %4</source>
+        <translation>%1 (регистр %2): записано %3, в реле %4</translation>
+    </message>
+    <message>
+        <source>Device %1 did not take every value: %2</source>
+        <translation>Устройство %1 приняло не все значения: %2</translation>
+    </message>
+    <message>
+        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
+        <translation>Не удалось прочитать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
     </message>
 </context>
 </TS>
