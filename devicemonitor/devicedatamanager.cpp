@@ -253,12 +253,17 @@ void DeviceDataManager::cancel(Operation op)
     DeviceData *canceledData = m_current;
     // The canceled transaction's reply may have been decoded already.
     canceledData->discardRepliesInFlight();
-    // A canceled write did not land; its requests must not keep the results
-    // of an earlier write that did.
+    // A canceled read or write did not finish; its requests must not keep the
+    // results of an earlier one that did. A read stopped is not a read failed:
+    // the values it did not reach keep their state.
     if (op == Write) {
         QVector<ModbusRequest> &requests = canceledData->writeRequests();
         for (int i = m_writeIndex; i < requests.size(); ++i)
             requests[i].setFailed(ModbusRequest::Error);
+    } else {
+        QVector<ModbusRequest> &requests = canceledData->readRequests();
+        for (int i = m_readIndex; i < requests.size(); ++i)
+            requests[i].forgetResult();
     }
     m_current = nullptr;
     canceledData->setState(DeviceData::Inactive);

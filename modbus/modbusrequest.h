@@ -60,6 +60,8 @@ public:
     void setBitsReply(const ModbusBits &bits);
     void setRegistersReply(const ModbusRegisters &registers);
     void setFailed(Result result);
+    // Not come back: neither an earlier result nor a reply stands for it.
+    void forgetResult() { m_result->store(NoResult); }
 
 private:
     ModbusRequest(int function, quint16 startAddress, quint16 count, DataType dataType);

@@ -9,6 +9,22 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
+namespace {
+
+// A read stopped on the way (a refresh was stopped) leaves requests that
+// never came back: it says nothing about what the relay holds.
+bool wasStopped(const DeviceData &block)
+{
+    const QVector<ModbusRequest> &requests = block.readRequests();
+    return std::any_of(requests.cbegin(), requests.cend(), [](const ModbusRequest &request) {
+        return request.isEnabled() && request.result() == ModbusRequest::NoResult;
+    });
+}
+
+} // namespace
+
 WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     MeterageConfigurationData *meterageConfiguration,
     ProtectionConfigurationData *protectionConfiguration, SetpointsData *setpoints, QObject *parent)
@@ -28,6 +44,11 @@ WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteReadBack::onWritten);
     connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, &WriteReadBack::clear);
     connect(monitor, &DeviceMonitor::connected, this, &WriteReadBack::clear);
+    // Stopping a refresh drops every read queued, a read-back too.
+    connect(monitor, &DeviceMonitor::stateChanged, this, [this](DeviceMonitor::State state) {
+        if (state == DeviceMonitor::Idle)
+            resumeLater();
+    });
 }
 
 void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
@@ -61,8 +82,12 @@ void WriteReadBack::onWritten(DeviceData *block, int slaveId)
 
 void WriteReadBack::onReadBack(DeviceData *block)
 {
-    if (!m_awaiting.contains(block))
+    if (!m_awaiting.contains(block) || block->state() == DeviceData::Reading)
         return;
+    if (wasStopped(*block)) {
+        resumeLater();
+        return;
+    }
     const SettingsValues sent = m_awaiting.take(block);
 
     SettingsValues held;
@@ -94,6 +119,30 @@ void WriteReadBack::onReadBack(DeviceData *block)
         emit mismatch(tr("Device %1 could not be read back after writing: whether it took "
                          "the values is not known.")
                           .arg(m_slaveId));
+}
+
+// Deferred, so that a change of device or port that stopped the reads has
+// been announced first.
+void WriteReadBack::resumeLater()
+{
+    if (!m_awaiting.isEmpty())
+        QTimer::singleShot(0, this, &WriteReadBack::resume);
+}
+
+// Asks again for the read-backs that were dropped or stopped. One still
+// queued is read twice, which costs a pass and judges nothing wrongly.
+void WriteReadBack::resume()
+{
+    if (m_awaiting.isEmpty())
+        return;
+    if (!m_monitor->isCurrentDeviceAvailable() || m_monitor->currentDeviceId() != m_slaveId) {
+        clear();
+        return;
+    }
+    for (auto entry = m_awaiting.cbegin(); entry != m_awaiting.cend(); ++entry) {
+        if (entry.key()->state() == DeviceData::Inactive)
+            m_monitor->readFromCurrentDevice({ entry.key() });
+    }
 }
 
 void WriteReadBack::clear()

@@ -39,6 +39,8 @@ private:
     void watch(DeviceData *block, const ValuesOf &valuesOf);
     void onWritten(DeviceData *block, int slaveId);
     void onReadBack(DeviceData *block);
+    void resumeLater();
+    void resume();
     void clear();
 
     DeviceMonitor *m_monitor;

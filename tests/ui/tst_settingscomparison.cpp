@@ -50,6 +50,7 @@ private slots:
     void sendAllWritesEveryField();
     void valueTheRelayDidNotTakeIsShown();
     void panelWriteIsReadBack();
+    void stoppedRefreshKeepsTheReadBack();
     void badFileIsRefused();
     void otherDeviceTypeAndSerial();
     void anotherRelayEndsTheComparison();
@@ -385,6 +386,40 @@ void SettingsComparisonTest::panelWriteIsReadBack()
         window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
 }
 
+// Stopping the refresh drops the reads queued behind a write, its read-back
+// too: the read-back is asked for again and still reports a clamped value.
+void SettingsComparisonTest::stoppedRefreshKeepsTheReadBack()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    MeterageConfigurationData *meterage
+        = window->findChild<MeterageConfigurationData *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(meterage);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+
+    MeterageConfiguration configuration = meterage->configuration();
+    configuration.currentTransFactor = validValue(1500);
+    meterage->setNewConfiguration(configuration);
+    bool stopped = false;
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this,
+        [this, monitor, meterage, &stopped](DeviceData *block) {
+            if (block != meterage)
+                return;
+            m_bus->setHoldingRegister(SlaveId, 26, 1000);
+            monitor->stopRefresh();
+            stopped = true;
+        });
+    monitor->writeToCurrentDevice({ meterage });
+    QTRY_VERIFY_WITH_TIMEOUT(stopped, LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    QCOMPARE(monitor->state(), DeviceMonitor::Idle);
+    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
+        QStringLiteral(
+            "Device 2 did not take every value: Kt (register 26): sent 1,500, holds 1,000"),
+        LineTimeoutMs);
+}
+
 void SettingsComparisonTest::badFileIsRefused()
 {
     MainWindow *window = openConnectedWindow();
@@ -395,10 +430,10 @@ void SettingsComparisonTest::badFileIsRefused()
     MessageBoxAnswer answer(QStringLiteral("OK"));
     QVERIFY(!actions(window)->open(edited, SettingsComparisonDialog::CompareAndSend));
     QVERIFY(answer.answered());
-    QVERIFY2(
-        answer.text().contains(QStringLiteral("nothing is sent from it")), qPrintable(answer.text()));
-    QVERIFY2(
-        answer.text().contains(QStringLiteral("\"currentTransFactor\"")), qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("nothing is sent from it")),
+        qPrintable(answer.text()));
+    QVERIFY2(answer.text().contains(QStringLiteral("\"currentTransFactor\"")),
+        qPrintable(answer.text()));
     QVERIFY2(answer.text().contains(QStringLiteral("\"toMode\"")), qPrintable(answer.text()));
     QVERIFY(!window->findChild<SettingsComparisonDialog *>());
 }
@@ -469,9 +504,10 @@ void SettingsComparisonTest::silentRelayIsNotSaved()
     QVERIFY(!save->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), LineTimeoutMs);
     QVERIFY2(answer.text().startsWith(QStringLiteral("Could not read from Device 2: the identity, "
-                                                   "the modules, the measurement configuration")),
+                                                     "the modules, the measurement configuration")),
         qPrintable(answer.text()));
-    QVERIFY2(answer.text().contains(QStringLiteral("Nothing was written")), qPrintable(answer.text()));
+    QVERIFY2(
+        answer.text().contains(QStringLiteral("Nothing was written")), qPrintable(answer.text()));
     QVERIFY(!QFile::exists(path));
     QVERIFY(save->isEnabled());
 }
