@@ -20,7 +20,7 @@
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
-#include "ui/reportpages.h"
+#include "ui/reportactions.h"
 #include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
 #include "ui/windowgeometry.h"
@@ -28,14 +28,10 @@
 
 #include <QCloseEvent>
 #include <QDebug>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
@@ -217,10 +213,6 @@ void MainWindow::attachPanels()
         &SetpointsWidget::ui_setCurrentDeviceAvailable);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->crashLogWidget,
         &CrashLogWidget::ui_setCurrentDeviceAvailable);
-    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->actionPrintReport,
-        &QAction::setEnabled);
-    connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, ui->actionExportReport,
-        &QAction::setEnabled);
     // Edits made for one tab or one device must not be written to another.
     connect(ui->tabWidget, &QTabWidget::currentChanged, ui->configurationWidget,
         &ConfigurationWidget::ui_cancelEditMode);
@@ -272,6 +264,14 @@ void MainWindow::setUpSettingsFiles()
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
     connect(settingsFileActions, &SettingsFileActions::busyChanged, this,
         &MainWindow::updateSettingsActions);
+    ReportSources windowSources;
+    windowSources.deviceTime = deviceTimeData;
+    windowSources.crashCount = crashCountData;
+    windowSources.crashLog = crashLogData;
+    reportActions = new ReportActions(deviceMonitor, windowSources, this);
+    connect(reportActions, &ReportActions::statusMessage, this,
+        [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+    connect(reportActions, &ReportActions::busyChanged, this, &MainWindow::updateSettingsActions);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceAvailable, this,
         &MainWindow::updateSettingsActions);
     // A scan leaves no device to work with until it ends.
@@ -290,6 +290,10 @@ void MainWindow::updateSettingsActions()
     ui->actionSaveSettings->setEnabled(enabled);
     ui->actionOpenSettings->setEnabled(enabled);
     ui->actionCompareSettings->setEnabled(enabled);
+    const bool reportEnabled
+        = deviceMonitor->isCurrentDeviceAvailable() && !reportActions->isBusy();
+    ui->actionPrintReport->setEnabled(reportEnabled);
+    ui->actionExportReport->setEnabled(reportEnabled);
 }
 
 void MainWindow::updateDeviceDataList()
@@ -356,52 +360,14 @@ void MainWindow::on_actionCompareSettings_triggered()
     settingsFileActions->askAndOpen(SettingsComparisonDialog::CompareOnly);
 }
 
-SettingsReport MainWindow::currentReport() const
-{
-    ReportSources sources;
-    sources.deviceId = deviceMonitor->currentDeviceId();
-    const DeviceListModel *model = deviceMonitor->deviceListModel();
-    const int row = model->rowOfDevice(sources.deviceId);
-    if (row >= 0)
-        sources.deviceInfo = *model->deviceInfoAt(row);
-    sources.modules = modulesData;
-    sources.deviceTime = deviceTimeData;
-    sources.meterageConfiguration = meterageConfigurationData;
-    sources.protectionConfiguration = protectionConfigurationData;
-    sources.setpoints = setpointsData;
-    sources.crashCount = crashCountData;
-    sources.crashLog = crashLogData;
-    return SettingsReport(sources);
-}
-
 void MainWindow::on_actionPrintReport_triggered()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const SettingsReport report = currentReport();
-    printer.setDocName(report.title());
-    if (!ReportPages::paint(report.html(), &printer)) {
-        QMessageBox::critical(this, tr("Print report"),
-            tr("The report could not be printed on \"%1\".").arg(printer.printerName()));
-    }
+    reportActions->askAndPrint();
 }
 
 void MainWindow::on_actionExportReport_triggered()
 {
-    const SettingsReport report = currentReport();
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export report as PDF"),
-        QDir(loadLastFolder()).filePath(report.defaultFileName()), tr("PDF files (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    saveLastFolder(QFileInfo(path).absolutePath());
-    if (!ReportPages::writePdf(report.html(), report.title(), path)) {
-        QMessageBox::critical(this, tr("Export report as PDF"),
-            tr("The report could not be written to \"%1\". Check that the folder exists and "
-               "that you may write to it.")
-                .arg(QDir::toNativeSeparators(path)));
-    }
+    reportActions->askAndExport();
 }
 
 void MainWindow::on_actionConnectionSettings_triggered()

@@ -5,7 +5,6 @@
 #include "devicedata/devicedata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "modbus/serialportsettings.h"
-#include "ui/settingsreport.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -33,6 +32,7 @@ class MeterageData;
 class ModulesData;
 class ProtectionConfigurationData;
 class SetpointsData;
+class ReportActions;
 class SettingsFileActions;
 
 // The program's one window. It owns the device monitor and every data block
@@ -97,8 +97,6 @@ private:
     void setUpSettingsFiles();
     void updateSettingsActions();
     QList<DeviceData *> blocks() const;
-    // The current device's report from the values the window holds for it.
-    SettingsReport currentReport() const;
 
     Ui::MainWindow *ui;
     InputEventFilter *inputEventFilter;
@@ -120,6 +118,7 @@ private:
     ProtectionConfigurationData *protectionConfigurationData;
     SetpointsData *setpointsData;
     SettingsFileActions *settingsFileActions = nullptr;
+    ReportActions *reportActions = nullptr;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.

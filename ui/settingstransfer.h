@@ -43,6 +43,18 @@ public:
 
     // The identity, the modules and the settings of the current device.
     void readCurrentDevice();
+    // The blocks the last read or read-back filled.
+    const DeviceInfoData *deviceInfoData() const { return m_deviceInfo; }
+    const ModulesData *modulesData() const { return m_modules; }
+    const MeterageConfigurationData *meterageConfigurationData() const
+    {
+        return m_meterageConfiguration;
+    }
+    const ProtectionConfigurationData *protectionConfigurationData() const
+    {
+        return m_protectionConfiguration;
+    }
+    const SetpointsData *setpointsData() const { return m_setpoints; }
     // Writes `values` to the relay `relay` stands for, which must still be
     // the current device: every block holding one of them, whole, its other
     // fields as `relay` holds them, the configuration before the setpoints.

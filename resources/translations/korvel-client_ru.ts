@@ -564,26 +564,6 @@ Last answer: %5</source>
         <source>Export report as PDF…</source>
         <translation>Экспорт протокола в PDF…</translation>
     </message>
-    <message>
-        <source>Print report</source>
-        <translation>Печать протокола</translation>
-    </message>
-    <message>
-        <source>The report could not be printed on &quot;%1&quot;.</source>
-        <translation>Не удалось напечатать протокол на принтере &quot;%1&quot;.</translation>
-    </message>
-    <message>
-        <source>Export report as PDF</source>
-        <translation>Экспорт протокола в PDF</translation>
-    </message>
-    <message>
-        <source>PDF files (*.pdf)</source>
-        <translation>Файлы PDF (*.pdf)</translation>
-    </message>
-    <message>
-        <source>The report could not be written to &quot;%1&quot;. Check that the folder exists and that you may write to it.</source>
-        <translation>Не удалось записать протокол в файл &quot;%1&quot;. Проверьте, что папка существует и у вас есть право записи в неё.</translation>
-    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
@@ -829,6 +809,41 @@ Last answer: %5</source>
         <source>AChR</source>
         <comment>crash type</comment>
         <translation>АЧР</translation>
+    </message>
+</context>
+<context>
+    <name>ReportActions</name>
+    <message>
+        <source>Export report as PDF</source>
+        <translation>Экспорт протокола в PDF</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Print report</source>
+        <translation>Печать протокола</translation>
+    </message>
+    <message>
+        <source>Reading the settings of Device %1…</source>
+        <translation>Чтение настроек устройства %1…</translation>
+    </message>
+    <message>
+        <source>The report could not be printed on &quot;%1&quot;.</source>
+        <translation>Не удалось напечатать протокол на принтере &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;. Check that the folder exists and that you may write to it.</source>
+        <translation>Не удалось записать протокол в файл &quot;%1&quot;. Проверьте, что папка существует и у вас есть право записи в неё.</translation>
+    </message>
+    <message>
+        <source>Report of Device %1 written to &quot;%2&quot;</source>
+        <translation>Протокол устройства %1 записан в «%2»</translation>
+    </message>
+    <message>
+        <source>No report was made.</source>
+        <translation>Протокол не составлен.</translation>
     </message>
 </context>
 <context>

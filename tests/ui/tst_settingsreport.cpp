@@ -26,6 +26,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,7 +50,9 @@ QString pdfText(const QString &path)
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         qWarning("pdftotext failed on %s: %s", qPrintable(path),
             process.readAllStandardError().constData());
-    return QString::fromUtf8(process.readAllStandardOutput());
+    // The PDF's fonts join "ff" and "fi" into ligatures; the checks read letters.
+    return QString::fromUtf8(process.readAllStandardOutput())
+        .normalized(QString::NormalizationForm_KC);
 }
 
 // The one line of `text` starting with `label` (after indentation), or a null string.
@@ -358,6 +361,12 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     const SetpointsData *setpoints = window->findChild<SetpointsData *>();
     QTRY_COMPARE_WITH_TIMEOUT(setpoints->setpoints().mtzPickupCurrent.status, Valid, 10000);
 
+    // The tab that showed the setpoints is left, and the relay changes one:
+    // the report reads the relay afresh rather than print what the tab held.
+    tabs->setCurrentWidget(child<QWidget>(window.data(), "monitorWidget"));
+    const bool mtzOn = setpoints->setpoints().mtzMode.value == 1;
+    QVERIFY(bus.setHoldingRegister(4, MtzModeRegister, mtzOn ? 0 : 1));
+
     const QString serial
         = serialNumberText(monitor->deviceListModel()->deviceInfoAt(0)->serialNumber);
     const QString path = QDir(exports).filePath(QStringLiteral("relay4.pdf"));
@@ -365,6 +374,9 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
         FileDialogAnswer answer(path);
         exportAction->trigger();
         QVERIFY(answer.answered);
+        QVERIFY(!exportAction->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(exportAction->isEnabled(), 10000);
+        QVERIFY(QFileInfo::exists(path));
         // Named after the relay and the day, in the folder last used.
         QCOMPARE(QFileInfo(answer.offered).absolutePath(), m_dir->path());
         QCOMPARE(QFileInfo(answer.offered).fileName(),
@@ -379,6 +391,10 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     QCOMPARE(lineOf(text, QStringLiteral("Device ID")), QStringLiteral("Device ID 4"));
     QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Pick-up current +[0-9.]+ +A\\s"))),
         qPrintable(text));
+    QCOMPARE(lineOf(text, QStringLiteral("MTZ mode")),
+        mtzOn ? QStringLiteral("MTZ mode off") : QStringLiteral("MTZ mode on"));
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("Report of Device 4 written to \"%1\"").arg(path));
 
     // A file that cannot be written says so, naming it. No one, root
     // included, creates files in /proc.
@@ -388,10 +404,24 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
         MessageBoxAnswer message(QStringLiteral("OK"));
         exportAction->trigger();
         QVERIFY(answer.answered);
-        QVERIFY(message.answered());
+        QTRY_VERIFY_WITH_TIMEOUT(message.answered(), 10000);
         QVERIFY2(message.text().contains(QStringLiteral("\"%1\"").arg(missing)),
             qPrintable(message.text()));
     }
+
+    // A relay that does not answer the fresh read gets no report.
+    bus.setRelayOnline(4, false);
+    const QString unread = QDir(exports).filePath(QStringLiteral("silent.pdf"));
+    {
+        FileDialogAnswer answer(unread);
+        MessageBoxAnswer message(QStringLiteral("OK"));
+        exportAction->trigger();
+        QVERIFY(answer.answered);
+        QTRY_VERIFY_WITH_TIMEOUT(message.answered(), 60000);
+        QVERIFY2(message.text().endsWith(QStringLiteral("No report was made.")),
+            qPrintable(message.text()));
+    }
+    QVERIFY(!QFileInfo::exists(unread));
 
     child<QAction>(window.data(), "actionDisconnect")->trigger();
     QVERIFY(!exportAction->isEnabled());
