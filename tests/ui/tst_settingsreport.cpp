@@ -396,9 +396,10 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     QCOMPARE(window->statusBar()->currentMessage(),
         QStringLiteral("Report of Device 4 written to \"%1\"").arg(path));
 
-    // A file that cannot be written says so, naming it. No one, root
-    // included, creates files in /proc.
-    const QString missing = QStringLiteral("/proc/relay4.pdf");
+    // A file that cannot be written says so, naming it. A folder of that
+    // name stops root too, and keeps the dialog in a folder it may list.
+    const QString missing = QDir(exports).filePath(QStringLiteral("occupied.pdf"));
+    QVERIFY(QDir().mkpath(missing));
     {
         FileDialogAnswer answer(missing);
         MessageBoxAnswer message(QStringLiteral("OK"));
