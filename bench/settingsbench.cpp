@@ -115,6 +115,12 @@ int main(int argc, char *argv[])
     QVector<double> handOverWriteMs;
     int unverified = 0;
     for (int i = 0; i < sends; ++i) {
+        // A user sends well after the line's last transaction; a send begun
+        // within its readiness delay would first wait out a delay that is
+        // not the send's own.
+        QEventLoop idle;
+        QTimer::singleShot(settings.readinessDelay, &idle, &QEventLoop::quit);
+        idle.exec();
         const qint64 start = nowNs();
         transfer.send(relay, relay.values);
         if (!waitFor(&transfer, &SettingsTransfer::sendFinished)) {
