@@ -10,6 +10,8 @@
 // file named on its command line. Standard output and standard error are left to the product
 // code, whose Modbus frame trace and debug lines go there.
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QVector>
 
@@ -49,6 +51,21 @@ struct Line
     {
         return (requestBytes + 3.5 + answerBytes) * characterMs();
     }
+};
+
+// The options of a program run against a paced simulator: its device, the baud rate it paces
+// at and the report file.
+struct PacedLineOptions
+{
+    QCommandLineOption port { QStringLiteral("port"),
+        QStringLiteral("Device of a paced simulator."), QStringLiteral("path") };
+    QCommandLineOption baud { QStringLiteral("baud"),
+        QStringLiteral("Baud rate the simulator paces at."), QStringLiteral("n"),
+        QStringLiteral("19200") };
+    QCommandLineOption out { QStringLiteral("out"), QStringLiteral("Report file."),
+        QStringLiteral("path") };
+
+    QList<QCommandLineOption> all() const { return { port, baud, out }; }
 };
 
 // Length of the normal answer to a read request (functions 1 to 4), address and CRC included.

@@ -90,11 +90,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption portOption(QStringLiteral("port"),
-        QStringLiteral("Device of a paced simulator."), QStringLiteral("path"));
-    const QCommandLineOption baudOption(QStringLiteral("baud"),
-        QStringLiteral("Baud rate the simulator paces at."), QStringLiteral("n"),
-        QStringLiteral("19200"));
+    const PacedLineOptions lineOptions;
     const QCommandLineOption passesOption(QStringLiteral("passes"),
         QStringLiteral("Refresh passes."), QStringLiteral("n"), QStringLiteral("10"));
     const QCommandLineOption scanLastOption(QStringLiteral("scan-last"),
@@ -102,15 +98,13 @@ int main(int argc, char *argv[])
         QStringLiteral("63"));
     const QCommandLineOption scansOption(QStringLiteral("scans"), QStringLiteral("Scans."),
         QStringLiteral("n"), QStringLiteral("3"));
-    const QCommandLineOption outOption(
-        QStringLiteral("out"), QStringLiteral("Report file."), QStringLiteral("path"));
-    parser.addOptions(
-        { portOption, baudOption, passesOption, scanLastOption, scansOption, outOption });
+    parser.addOptions(lineOptions.all());
+    parser.addOptions({ passesOption, scanLastOption, scansOption });
     parser.process(application);
 
-    Report report(parser.value(outOption));
+    Report report(parser.value(lineOptions.out));
     Line line;
-    line.baudRate = parser.value(baudOption).toInt();
+    line.baudRate = parser.value(lineOptions.baud).toInt();
     const int passes = qMax(1, parser.value(passesOption).toInt());
     const int scanLast = qBound(1, parser.value(scanLastOption).toInt(), 247);
     const int scans = qMax(1, parser.value(scansOption).toInt());
@@ -134,7 +128,7 @@ int main(int argc, char *argv[])
     monitor.setDeviceDataList(monitorTab);
 
     ConnectionSettings connection;
-    connection.portName = parser.value(portOption);
+    connection.portName = parser.value(lineOptions.port);
     if (!monitor.connectToPort(connection)) {
         std::fprintf(
             stderr, "korvel-bench-sequence: cannot open %s\n", qPrintable(connection.portName));

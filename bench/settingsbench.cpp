@@ -52,21 +52,16 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption portOption(QStringLiteral("port"),
-        QStringLiteral("Device of a paced simulator."), QStringLiteral("path"));
-    const QCommandLineOption baudOption(QStringLiteral("baud"),
-        QStringLiteral("Baud rate the simulator paces at."), QStringLiteral("n"),
-        QStringLiteral("19200"));
+    const PacedLineOptions lineOptions;
     const QCommandLineOption sendsOption(QStringLiteral("sends"),
         QStringLiteral("Sends of the whole file."), QStringLiteral("n"), QStringLiteral("5"));
-    const QCommandLineOption outOption(
-        QStringLiteral("out"), QStringLiteral("Report file."), QStringLiteral("path"));
-    parser.addOptions({ portOption, baudOption, sendsOption, outOption });
+    parser.addOptions(lineOptions.all());
+    parser.addOption(sendsOption);
     parser.process(application);
 
-    Report report(parser.value(outOption));
+    Report report(parser.value(lineOptions.out));
     Line line;
-    line.baudRate = parser.value(baudOption).toInt();
+    line.baudRate = parser.value(lineOptions.baud).toInt();
     const int sends = qMax(1, parser.value(sendsOption).toInt());
 
     const DeviceSettings settings; // the defaults a new installation runs with
@@ -74,7 +69,7 @@ int main(int argc, char *argv[])
     monitor.setAutoRefreshEnabled(false);
     monitor.setDeviceSettings(settings);
     ConnectionSettings connection;
-    connection.portName = parser.value(portOption);
+    connection.portName = parser.value(lineOptions.port);
     if (!monitor.connectToPort(connection)) {
         std::fprintf(
             stderr, "korvel-bench-settings: cannot open %s\n", qPrintable(connection.portName));
