@@ -41,6 +41,14 @@ bool DeviceData::isWriteSuccessful() const
     return allSucceeded(m_writeRequests);
 }
 
+bool DeviceData::isReadStopped() const
+{
+    return std::any_of(
+        m_readRequests.cbegin(), m_readRequests.cend(), [](const ModbusRequest &request) {
+            return request.isEnabled() && request.result() == ModbusRequest::NoResult;
+        });
+}
+
 void DeviceData::reset()
 {
     if (m_state != Inactive) {

@@ -45,6 +45,9 @@ public:
 
     bool isReadSuccessful() const;
     bool isWriteSuccessful() const;
+    // The last read was stopped on the way (a refresh was stopped, say): some
+    // of its requests never came back, so it says nothing about the relay.
+    bool isReadStopped() const;
 
     void reset();
     // Whether the block holds values read from the relay since its last reset.

@@ -23,7 +23,7 @@ public:
     {
         m_monitor->m_manager->read(slaveId, deviceData);
     }
-    void cancelReads() override { m_monitor->m_manager->cancelReads(); }
+    void cancelReads() override { m_monitor->cancelReads(); }
     void reportScanProgress(int deviceId) override { emit m_monitor->scanProgress(deviceId); }
 
 private:
@@ -236,8 +236,14 @@ void DeviceMonitor::stopReads()
         m_refresher->stop();
         m_pendingRefresh = false;
     } else if (m_state == Idle) {
-        m_manager->cancelReads();
+        cancelReads();
     }
+}
+
+void DeviceMonitor::cancelReads()
+{
+    m_manager->cancelReads();
+    emit readsStopped();
 }
 
 void DeviceMonitor::setState(State state)

@@ -80,6 +80,10 @@ signals:
     void deviceDataWritten(DeviceData *deviceData, int slaveId);
     // Every transaction on the line, as a record; connect to it queued.
     void transactionFinished(const ModbusTransaction &transaction);
+    // The reads queued or running were dropped: a refresh was stopped, or the
+    // current device, the port or a scan needs the line. A block that waited
+    // for one is read only if asked for again.
+    void readsStopped();
 
 private slots:
     void onAllDeviceDataProcessed();
@@ -92,6 +96,7 @@ private:
     void setState(State state);
     void write(int slaveId, const QList<DeviceData *> &list);
     void stopReads();
+    void cancelReads();
 
     DeviceDataManager *m_manager;
     DeviceListModel *m_model;

@@ -12,9 +12,9 @@
 
 namespace {
 
-// A block whose request the manager dropped (a refresh stopped, say) never
-// reports back; the operation gives up once nothing has moved for this many
-// answer times.
+// A read the monitor dropped is asked for again (readsStopped()); should a
+// block still never report back, the operation gives up once nothing has
+// moved for this many answer times.
 constexpr int StallTransactions = 50;
 constexpr int StallMarginMs = 5000;
 
@@ -42,8 +42,7 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
     connect(m_stallTimer, &QTimer::timeout, this, [this] {
         abort(tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
     });
-    const QList<DeviceData *> blocks = { m_deviceInfo, m_modules, m_meterageConfiguration,
-        m_protectionConfiguration, m_setpoints };
+    const QList<DeviceData *> blocks = allBlocks();
     for (DeviceData *block : blocks) {
         connect(block, &DeviceData::stateChanged, this,
             [this, block](DeviceData::State current, DeviceData::State previous) {
@@ -65,11 +64,20 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
         if (state == DeviceMonitor::Scanning)
             abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
     });
+    // Deferred, so that a change of device or port that stopped the reads has
+    // ended the operation first.
+    connect(monitor, &DeviceMonitor::readsStopped, this,
+        [this] { QTimer::singleShot(0, this, &SettingsTransfer::resumeReads); });
 }
 
 QList<DeviceData *> SettingsTransfer::settingsBlocks() const
 {
     return { m_meterageConfiguration, m_protectionConfiguration, m_setpoints };
+}
+
+QList<DeviceData *> SettingsTransfer::allBlocks() const
+{
+    return QList<DeviceData *> { m_deviceInfo, m_modules } + settingsBlocks();
 }
 
 bool SettingsTransfer::start(Operation operation, int slaveId)
@@ -94,8 +102,7 @@ void SettingsTransfer::readCurrentDevice()
 {
     if (!start(Reading, m_monitor->currentDeviceId()))
         return;
-    readBlocks({ m_deviceInfo, m_modules, m_meterageConfiguration, m_protectionConfiguration,
-        m_setpoints });
+    readBlocks(allBlocks());
 }
 
 void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
@@ -166,8 +173,10 @@ void SettingsTransfer::writeNextBlock()
 
 void SettingsTransfer::onBlockFinished(DeviceData *block, bool read)
 {
-    if (!m_pending.remove(block))
+    // A read stopped on the way stays pending: resumeReads() asks again.
+    if (!m_pending.contains(block) || (read && block->isReadStopped()))
         return;
+    m_pending.remove(block);
     m_stallTimer->start();
     if (m_operation == Writing && !read) {
         if (block->isWriteSuccessful()) {
@@ -194,6 +203,25 @@ void SettingsTransfer::onBlockFinished(DeviceData *block, bool read)
         else if (m_operation == ReadingBack)
             finishReadBack();
     });
+}
+
+// Stopping a refresh drops every read queued, this operation's too; those
+// that did not come back are asked for again. One still queued is read twice,
+// which costs a pass and judges nothing wrongly.
+void SettingsTransfer::resumeReads()
+{
+    if (m_operation != Reading && m_operation != ReadingBack)
+        return;
+    const QList<DeviceData *> blocks = allBlocks();
+    QList<DeviceData *> dropped;
+    for (DeviceData *block : blocks) {
+        if (m_pending.contains(block) && block->state() == DeviceData::Inactive)
+            dropped.append(block);
+    }
+    if (dropped.isEmpty())
+        return;
+    m_stallTimer->start();
+    m_monitor->readFromCurrentDevice(dropped);
 }
 
 void SettingsTransfer::finishWrite()

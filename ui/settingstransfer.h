@@ -73,6 +73,7 @@ private:
     void readBlocks(const QList<DeviceData *> &list);
     void writeNextBlock();
     void onBlockFinished(DeviceData *block, bool read);
+    void resumeReads();
     void finishRead();
     void finishWrite();
     void finishReadBack();
@@ -80,6 +81,8 @@ private:
     void end();
     RelaySettings settingsRead(QStringList *unread) const;
     QList<DeviceData *> settingsBlocks() const;
+    // The identity and the modules, then settingsBlocks().
+    QList<DeviceData *> allBlocks() const;
 
     DeviceMonitor *m_monitor;
     DeviceInfoData *m_deviceInfo;

@@ -9,22 +9,6 @@
 
 #include <QTimer>
 
-#include <algorithm>
-
-namespace {
-
-// A read stopped on the way (a refresh was stopped) leaves requests that
-// never came back: it says nothing about what the relay holds.
-bool wasStopped(const DeviceData &block)
-{
-    const QVector<ModbusRequest> &requests = block.readRequests();
-    return std::any_of(requests.cbegin(), requests.cend(), [](const ModbusRequest &request) {
-        return request.isEnabled() && request.result() == ModbusRequest::NoResult;
-    });
-}
-
-} // namespace
-
 WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     MeterageConfigurationData *meterageConfiguration,
     ProtectionConfigurationData *protectionConfiguration, SetpointsData *setpoints, QObject *parent)
@@ -45,10 +29,7 @@ WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, &WriteReadBack::clear);
     connect(monitor, &DeviceMonitor::connected, this, &WriteReadBack::clear);
     // Stopping a refresh drops every read queued, a read-back too.
-    connect(monitor, &DeviceMonitor::stateChanged, this, [this](DeviceMonitor::State state) {
-        if (state == DeviceMonitor::Idle)
-            resumeLater();
-    });
+    connect(monitor, &DeviceMonitor::readsStopped, this, &WriteReadBack::resumeLater);
 }
 
 void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
@@ -84,7 +65,7 @@ void WriteReadBack::onReadBack(DeviceData *block)
 {
     if (!m_awaiting.contains(block) || block->state() == DeviceData::Reading)
         return;
-    if (wasStopped(*block)) {
+    if (block->isReadStopped()) {
         resumeLater();
         return;
     }

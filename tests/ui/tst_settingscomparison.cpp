@@ -11,6 +11,7 @@
 #include "ui/settingscomparisondialog.h"
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingsfileactions.h"
+#include "ui/settingstransfer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -51,6 +52,7 @@ private slots:
     void valueTheRelayDidNotTakeIsShown();
     void panelWriteIsReadBack();
     void stoppedRefreshKeepsTheReadBack();
+    void stoppedRefreshKeepsTheSettingsRead();
     void badFileIsRefused();
     void otherDeviceTypeAndSerial();
     void anotherRelayEndsTheComparison();
@@ -418,6 +420,35 @@ void SettingsComparisonTest::stoppedRefreshKeepsTheReadBack()
         QStringLiteral(
             "Device 2 did not take every value: Kt (register 26): sent 1,500, holds 1,000"),
         LineTimeoutMs);
+}
+
+// Stopping the refresh drops the reads of a settings operation queued with
+// it: they are asked for again, and the operation ends with the relay's
+// settings instead of taking the relay for silent.
+void SettingsComparisonTest::stoppedRefreshKeepsTheSettingsRead()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->isCurrentDeviceAvailable(), LineTimeoutMs);
+    QCOMPARE(monitor->state(), DeviceMonitor::Refreshing);
+
+    SettingsTransfer transfer(monitor);
+    QList<RelaySettings> read;
+    QStringList failures;
+    connect(&transfer, &SettingsTransfer::relayRead, this,
+        [&read](const RelaySettings &relay) { read.append(relay); });
+    connect(&transfer, &SettingsTransfer::failed, this,
+        [&failures](const QString &message) { failures.append(message); });
+    QSignalSpy stopped(monitor, &DeviceMonitor::readsStopped);
+    transfer.readCurrentDevice();
+    monitor->stopRefresh();
+    QCOMPARE(stopped.count(), 1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!transfer.isBusy(), 6 * LineTimeoutMs);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.first().identity.slaveId, SlaveId);
+    QCOMPARE(read.first().values.value(MtzReactionDelayRegister), qint64(20));
 }
 
 void SettingsComparisonTest::badFileIsRefused()
