@@ -3,7 +3,6 @@
 #include "ui_configurationwidget.h"
 
 #include "devicedata/modulesdata.h"
-#include "ui/attachblock.h"
 #include "ui/editsession.h"
 
 ConfigurationWidget::ConfigurationWidget(QWidget *parent)
@@ -31,25 +30,19 @@ ConfigurationWidget::~ConfigurationWidget()
 
 void ConfigurationWidget::setMeterageConfigurationData(MeterageConfigurationData *data)
 {
-    attachBlock(m_meterageConfigurationData, data, this,
+    m_session->attachSource(m_meterageConfigurationData, data, this,
         &ConfigurationWidget::onMeterageConfigurationStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
 }
 
 void ConfigurationWidget::setProtectionConfigurationData(ProtectionConfigurationData *data)
 {
-    attachBlock(m_protectionConfigurationData, data, this,
+    m_session->attachSource(m_protectionConfigurationData, data, this,
         &ConfigurationWidget::onProtectionConfigurationStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
 }
 
 void ConfigurationWidget::setModulesData(ModulesData *data)
 {
-    attachBlock(m_modulesData, data, this, &ConfigurationWidget::onModulesStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
+    m_session->attachSource(m_modulesData, data, this, &ConfigurationWidget::onModulesStateChanged);
 }
 
 bool ConfigurationWidget::isEditMode() const

@@ -3,6 +3,7 @@
 #define EDITSESSION_H
 
 #include "devicedata/devicedata.h"
+#include "ui/attachblock.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,6 +36,14 @@ public:
     void addEditors(const QVector<BaseIndicatorEditor *> &editors);
     // The blocks whose values the editors start from and Set writes back.
     void addSourceBlock(DeviceData *block);
+    // attachBlock() for such a block.
+    template<typename Block, typename Receiver, typename Slot>
+    void attachSource(QPointer<Block> &held, Block *block, Receiver *receiver, Slot onStateChanged)
+    {
+        attachBlock(held, block, receiver, onStateChanged);
+        if (block)
+            addSourceBlock(block);
+    }
     void setDeviceAvailable(bool available);
     // An unavailable editor stays in view mode whatever the session's mode.
     void setEditorsAvailable(const QVector<BaseIndicatorEditor *> &editors, bool available);

@@ -5,7 +5,6 @@
 #include "devicedata/codeconversions.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
-#include "ui/attachblock.h"
 #include "ui/editsession.h"
 
 SetpointsWidget::SetpointsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::SetpointsWidget)
@@ -32,24 +31,18 @@ SetpointsWidget::~SetpointsWidget()
 
 void SetpointsWidget::setMeterageConfigurationData(MeterageConfigurationData *data)
 {
-    attachBlock(m_meterageConfigurationData, data, this,
+    m_session->attachSource(m_meterageConfigurationData, data, this,
         &SetpointsWidget::onMeterageConfigurationStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
 }
 
 void SetpointsWidget::setSetpointsData(SetpointsData *data)
 {
-    attachBlock(m_setpointsData, data, this, &SetpointsWidget::onSetpointsStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
+    m_session->attachSource(m_setpointsData, data, this, &SetpointsWidget::onSetpointsStateChanged);
 }
 
 void SetpointsWidget::setModulesData(ModulesData *data)
 {
-    attachBlock(m_modulesData, data, this, &SetpointsWidget::onModulesStateChanged);
-    if (data)
-        m_session->addSourceBlock(data);
+    m_session->attachSource(m_modulesData, data, this, &SetpointsWidget::onModulesStateChanged);
 }
 
 bool SetpointsWidget::isEditMode() const
