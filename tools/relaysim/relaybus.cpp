@@ -424,9 +424,11 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
         return false;
     }
 
+    // Counted before it goes out: a master that has read the answer must find it counted.
     // Nobody reads a full line: the answer is lost like on a real one.
-    if (::write(m_masterFd, reply.constData(), size_t(reply.size())) > 0)
-        ++m_answersSent;
+    ++m_answersSent;
+    if (::write(m_masterFd, reply.constData(), size_t(reply.size())) <= 0)
+        --m_answersSent;
     return true;
 }
 
