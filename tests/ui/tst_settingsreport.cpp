@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -103,6 +104,37 @@ private:
         m_timer.stop();
         answered = true;
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    }
+
+    QString m_path;
+    QTimer m_timer;
+};
+
+// Answers the next print dialog: print to the PDF file `path`. With no
+// printer installed, a file is the one destination the dialog offers.
+class PrintDialogAnswer : public QObject
+{
+public:
+    explicit PrintDialogAnswer(const QString &path) : m_path(path)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &PrintDialogAnswer::answer);
+        m_timer.start(20);
+    }
+
+    bool answered = false;
+
+private:
+    void answer()
+    {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        auto *fileName
+            = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("filename")) : nullptr;
+        if (!fileName || !fileName->isEnabled())
+            return;
+        m_timer.stop();
+        fileName->setText(m_path);
+        answered = true;
+        dialog->accept();
     }
 
     QString m_path;
@@ -409,6 +441,21 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
         QVERIFY2(message.text().contains(QStringLiteral("\"%1\"").arg(missing)),
             qPrintable(message.text()));
     }
+
+    // Printing reads afresh too, past the hidden tab's old mode, and paints the same pages.
+    const QString printed = QDir(exports).filePath(QStringLiteral("printed.pdf"));
+    {
+        PrintDialogAnswer answer(printed);
+        printAction->trigger();
+        QVERIFY(answer.answered);
+        QTRY_VERIFY_WITH_TIMEOUT(printAction->isEnabled(), 10000);
+    }
+    const QString printedText = pdfText(printed);
+    QCOMPARE(lineOf(printedText, QStringLiteral("Serial number")),
+        QStringLiteral("Serial number %1").arg(serial));
+    QCOMPARE(lineOf(printedText, QStringLiteral("MTZ mode")),
+        mtzOn ? QStringLiteral("MTZ mode off") : QStringLiteral("MTZ mode on"));
+    QVERIFY2(printedText.contains(QStringLiteral("Page 1 of ")), qPrintable(printedText));
 
     // A relay that does not answer the fresh read gets no report.
     bus.setRelayOnline(4, false);
