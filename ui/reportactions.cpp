@@ -99,26 +99,33 @@ void ReportActions::onRelayRead()
     sources.setpoints = m_transfer->setpointsData();
     const SettingsReport report(sources);
 
+    const QString title = actionTitle();
     const QScopedPointer<QPrinter> printer(m_printer.take());
-    const QString path = std::exchange(m_pdfPath, QString());
-    if (printer) {
+    // Printing to a file names the file rather than a printer.
+    const QString path = printer ? printer->outputFileName() : std::exchange(m_pdfPath, QString());
+    if (printer)
         printer->setDocName(report.title());
-        if (!ReportPages::paint(report.html(), printer.data())) {
-            QMessageBox::critical(m_window, tr("Print report"),
-                tr("The report could not be printed on \"%1\".").arg(printer->printerName()));
-        }
+    const bool made = printer ? ReportPages::paint(report.html(), printer.data())
+                              : ReportPages::writePdf(report.html(), report.title(), path);
+    if (!made) {
+        QMessageBox::critical(m_window, title,
+            path.isEmpty()
+                ? tr("The report could not be printed on \"%1\".").arg(printer->printerName())
+                : unwritableFileText(path));
         return;
     }
-    if (!ReportPages::writePdf(report.html(), report.title(), path)) {
-        QMessageBox::critical(m_window, tr("Export report as PDF"),
-            tr("The report could not be written to \"%1\". Check that the folder exists and "
-               "that you may write to it.")
-                .arg(QDir::toNativeSeparators(path)));
-        return;
+    if (!path.isEmpty()) {
+        emit statusMessage(tr("Report of Device %1 written to \"%2\"")
+                               .arg(sources.deviceId)
+                               .arg(QDir::toNativeSeparators(path)));
     }
-    emit statusMessage(tr("Report of Device %1 written to \"%2\"")
-                           .arg(sources.deviceId)
-                           .arg(QDir::toNativeSeparators(path)));
+}
+
+QString ReportActions::unwritableFileText(const QString &path)
+{
+    return tr("The report could not be written to \"%1\". Check that the folder exists and "
+              "that you may write to it.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 void ReportActions::onReadFailed(const QString &message)

@@ -42,6 +42,7 @@ private:
     ReportSources currentSources() const;
     // The title of the action the report is being made for.
     QString actionTitle() const;
+    static QString unwritableFileText(const QString &path);
 
     DeviceMonitor *m_monitor;
     QWidget *m_window;

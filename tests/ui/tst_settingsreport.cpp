@@ -456,6 +456,25 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     QCOMPARE(lineOf(printedText, QStringLiteral("MTZ mode")),
         mtzOn ? QStringLiteral("MTZ mode off") : QStringLiteral("MTZ mode on"));
     QVERIFY2(printedText.contains(QStringLiteral("Page 1 of ")), qPrintable(printedText));
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("Report of Device 4 written to \"%1\"").arg(printed));
+
+    // The dialog checks the file; a folder removed while the relay is read is
+    // named in the failure, not a printer without a name.
+    const QString gone = m_dir->filePath(QStringLiteral("gone"));
+    QVERIFY(QDir().mkpath(gone));
+    const QString unprinted = QDir(gone).filePath(QStringLiteral("printed.pdf"));
+    {
+        PrintDialogAnswer answer(unprinted);
+        MessageBoxAnswer message(QStringLiteral("OK"));
+        printAction->trigger();
+        QVERIFY(answer.answered);
+        QVERIFY(QDir(gone).removeRecursively());
+        QTRY_VERIFY_WITH_TIMEOUT(message.answered(), 10000);
+        QVERIFY2(message.text().startsWith(
+                     QStringLiteral("The report could not be written to \"%1\".").arg(unprinted)),
+            qPrintable(message.text()));
+    }
 
     // A relay that does not answer the fresh read gets no report.
     bus.setRelayOnline(4, false);
