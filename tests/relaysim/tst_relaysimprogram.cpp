@@ -3,6 +3,13 @@
 
 #include <QtTest>
 
+#include <modbus.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 const QString MbpollPath = QStringLiteral("/usr/bin/mbpoll");
@@ -41,6 +48,7 @@ private slots:
     void refusesBadOptions_data();
     void refusesBadOptions();
     void stopsCleanlyOnSigterm();
+    void servesOnLoopbackTcp();
 
 private:
     PollResult poll(const QStringList &arguments, const QStringList &values = {},
@@ -409,6 +417,10 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--off"), QStringLiteral("4") };
     QTest::newRow("negative crash count")
         << QStringList { QStringLiteral("--crashes"), QStringLiteral("-1") };
+    QTest::newRow("TCP port out of range")
+        << QStringList { QStringLiteral("--modbus-tcp"), QStringLiteral("65536") };
+    QTest::newRow("TCP port not a number")
+        << QStringList { QStringLiteral("--rtu-tcp"), QStringLiteral("any") };
 }
 
 void TestRelaysimProgram::refusesBadOptions()
@@ -437,4 +449,54 @@ void TestRelaysimProgram::stopsCleanlyOnSigterm()
 }
 
 QTEST_GUILESS_MAIN(TestRelaysimProgram)
+// Both TCP ports answer libmodbus's own frames: MBAP on the one, RTU frames
+// written to a plain TCP connection on the other.
+void TestRelaysimProgram::servesOnLoopbackTcp()
+{
+    QProcess program;
+    program.start(QStringLiteral(RELAYSIM_PROGRAM),
+        { QStringLiteral("--ids"), QStringLiteral("4"), QStringLiteral("--modbus-tcp"),
+            QStringLiteral("0"), QStringLiteral("--rtu-tcp"), QStringLiteral("0") });
+    QVERIFY(program.waitForStarted());
+    QString notes;
+    static const QRegularExpression noted(
+        QStringLiteral("Modbus TCP on 127\\.0\\.0\\.1:(\\d+)\\n.*"
+                       "RTU over TCP on 127\\.0\\.0\\.1:(\\d+)\\n"),
+        QRegularExpression::DotMatchesEverythingOption);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        noted.match(notes += QString::fromLocal8Bit(program.readAllStandardError())).hasMatch(),
+        5000);
+    const QRegularExpressionMatch ports = noted.match(notes);
+
+    uint16_t registers[10] = {};
+    modbus_t *tcp = modbus_new_tcp("127.0.0.1", ports.captured(1).toInt());
+    QVERIFY(tcp);
+    modbus_set_slave(tcp, 4);
+    const int tcpRead
+        = modbus_connect(tcp) == 0 ? modbus_read_registers(tcp, 0, 10, registers) : -1;
+    modbus_close(tcp);
+    modbus_free(tcp);
+    QCOMPARE(tcpRead, 10);
+    QCOMPARE(registers[0], uint16_t(0x8D90)); // the relay's type code
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(ports.captured(2).toUShort());
+    QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    modbus_t *rtu = modbus_new_rtu("/dev/null", 19200, 'N', 8, 1);
+    modbus_set_socket(rtu, fd);
+    modbus_set_slave(rtu, 4);
+    registers[0] = 0;
+    const int rtuRead = modbus_read_registers(rtu, 0, 10, registers);
+    modbus_free(rtu);
+    ::close(fd);
+    QCOMPARE(rtuRead, 10);
+    QCOMPARE(registers[0], uint16_t(0x8D90));
+
+    program.kill();
+    program.waitForFinished();
+}
+
 #include "tst_relaysimprogram.moc"

@@ -165,13 +165,21 @@ int main(int argc, char *argv[])
         QStringLiteral("Answer as a line at this baud rate would: request, 3.5-character gap and "
                        "answer on the wire (format 8N1 unless given, e.g. 19200:8E1; 0 is off)."),
         QStringLiteral("baud[:format]"), QStringLiteral("0"));
+    const QCommandLineOption modbusTcpOption(QStringLiteral("modbus-tcp"),
+        QStringLiteral("Also serve the relays as a Modbus TCP gateway on this port of 127.0.0.1 "
+                       "(0 picks a free one)."),
+        QStringLiteral("port"));
+    const QCommandLineOption rtuTcpOption(QStringLiteral("rtu-tcp"),
+        QStringLiteral("Also serve the relays as a serial device server passing RTU frames, on "
+                       "this port of 127.0.0.1 (0 picks a free one)."),
+        QStringLiteral("port"));
     const QCommandLineOption stillOption(
         QStringLiteral("still"), QStringLiteral("Hold the measurements still."));
     parser.addOptions(
         { idsOption, linkOption, crashesOption, foreignOption, modulesOption, offOption });
     for (const QCommandLineOption &option : faultOptions)
         parser.addOption(option);
-    parser.addOptions({ delayOption, paceOption, stillOption });
+    parser.addOptions({ delayOption, paceOption, modbusTcpOption, rtuTcpOption, stillOption });
     parser.process(app);
 
     QList<int> ids;
@@ -198,6 +206,19 @@ int main(int argc, char *argv[])
             QStringLiteral("--pace takes a baud rate, optionally with a format: 19200:8E1"));
 
     RelayBus bus(ids);
+    const std::pair<const QCommandLineOption *, TcpProtocol> tcpOptions[]
+        = { { &modbusTcpOption, TcpProtocol::ModbusTcp },
+              { &rtuTcpOption, TcpProtocol::RtuOverTcp } };
+    for (const auto &tcp : tcpOptions) {
+        if (!parser.isSet(*tcp.first))
+            continue;
+        bool portOk = false;
+        const quint16 port = parser.value(*tcp.first).toUShort(&portOk);
+        if (!portOk)
+            return fail(QStringLiteral("--%1 takes a TCP port, 0 to 65535")
+                            .arg(tcp.first->names().constFirst()));
+        bus.serveTcp(tcp.second, port);
+    }
     for (int id : std::as_const(ids))
         bus.setCrashCount(id, crashes);
     const QStringList foreignTypes = parser.values(foreignOption);
@@ -235,6 +256,11 @@ int main(int argc, char *argv[])
     const QString link = parser.value(linkOption);
     if (!link.isEmpty() && !bus.setLink(link))
         return fail(QStringLiteral("cannot create the link %1").arg(link));
+    // Before the device line: a script that has it finds the ports noted.
+    if (const quint16 port = bus.tcpPort(TcpProtocol::ModbusTcp))
+        note(QStringLiteral("Modbus TCP on 127.0.0.1:%1").arg(port));
+    if (const quint16 port = bus.tcpPort(TcpProtocol::RtuOverTcp))
+        note(QStringLiteral("RTU over TCP on 127.0.0.1:%1").arg(port));
     // Scripts wait for this line before they connect.
     std::printf("%s\n", qPrintable(bus.portPath()));
     std::fflush(stdout);

@@ -10,11 +10,15 @@
 
 #include <modbus.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
@@ -28,6 +32,10 @@ constexpr int SilenceMs = 5;
 
 // Silence that ends an RTU frame, in characters.
 constexpr double InterFrameGapCharacters = 3.5;
+
+// Transaction and protocol identifier, length, unit identifier.
+constexpr int MbapHeaderLength = 7;
+constexpr int MaxPduLength = 253;
 
 void closeFd(int &fd)
 {
@@ -43,7 +51,51 @@ void fail(QString *error, const char *what)
             QLatin1String(what), QString::fromLocal8Bit(strerror(errno)));
 }
 
+int index(TcpProtocol protocol)
+{
+    return protocol == TcpProtocol::ModbusTcp ? 0 : 1;
+}
+
+quint16 wordAt(const QByteArray &bytes, int at)
+{
+    return quint16(quint8(bytes.at(at)) << 8 | quint8(bytes.at(at + 1)));
+}
+
+// The RTU frame a Modbus TCP request stands for: unit identifier, PDU, CRC.
+QByteArray rtuFrameOf(const QByteArray &mbapFrame)
+{
+    QByteArray frame = mbapFrame.mid(MbapHeaderLength - 1);
+    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
+// The Modbus TCP answer to the request with this header; empty when the RTU answer arrived
+// corrupted, which TCP's own checks would never deliver.
+QByteArray mbapAnswerOf(const QByteArray &rtuAnswer, const QByteArray &requestHeader)
+{
+    if (rtuAnswer.size() < 4 || !RtuFramer::hasValidCrc(rtuAnswer))
+        return QByteArray();
+    const QByteArray unitAndPdu = rtuAnswer.left(rtuAnswer.size() - 2);
+    QByteArray answer = requestHeader.left(4); // transaction and protocol identifier
+    answer.append(char(unitAndPdu.size() >> 8));
+    answer.append(char(unitAndPdu.size() & 0xFF));
+    return answer + unitAndPdu;
+}
+
 } // namespace
+
+// One link the bus answers on: the pseudo-terminal, or a TCP connection.
+struct RelayBus::Connection
+{
+    int fd = -1;
+    bool tcp = false;
+    bool mbap = false; // Modbus TCP framing rather than RTU
+    RtuFramer framer;
+    QByteArray pending; // Modbus TCP bytes short of a whole request
+    std::chrono::steady_clock::time_point lastByte = std::chrono::steady_clock::now();
+};
 
 int LinePacing::bitsFor(int dataBits, char parity, int stopBits)
 {
@@ -106,6 +158,13 @@ bool RelayBus::start(QString *error)
         return abandon("Cannot create the internal channels");
     }
 
+    for (TcpProtocol protocol : { TcpProtocol::ModbusTcp, TcpProtocol::RtuOverTcp }) {
+        if (m_tcpServed[index(protocol)] && !listen(protocol, error)) {
+            stop();
+            return false;
+        }
+    }
+
     // A server context that never opens a device: libmodbus writes its answers into the socket
     // pair, and the bus passes them on to the line.
     m_context = modbus_new_rtu("/dev/null", 19200, 'N', 8, 1);
@@ -134,15 +193,63 @@ void RelayBus::stop()
         modbus_free(m_context);
         m_context = nullptr;
     }
-    for (int *fd :
-        { &m_masterFd, &m_slaveFd, &m_wakeFds[0], &m_wakeFds[1], &m_replyFds[0], &m_replyFds[1] })
+    for (int *fd : { &m_masterFd, &m_slaveFd, &m_wakeFds[0], &m_wakeFds[1], &m_replyFds[0],
+             &m_replyFds[1], &m_listenFds[0], &m_listenFds[1] })
         closeFd(*fd);
 
     std::lock_guard<std::mutex> locker(m_mutex);
+    for (int &fd : m_tcpClientFds)
+        closeFd(fd);
+    m_tcpClientFds.clear();
+    m_tcpPorts[0] = m_tcpPorts[1] = 0;
     if (!m_linkPath.isEmpty())
         QFile::remove(m_linkPath);
     m_linkPath.clear();
     m_portPath.clear();
+}
+
+void RelayBus::serveTcp(TcpProtocol protocol, quint16 port)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_tcpServed[index(protocol)] = true;
+    m_requestedTcpPorts[index(protocol)] = port;
+}
+
+quint16 RelayBus::tcpPort(TcpProtocol protocol) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_tcpPorts[index(protocol)];
+}
+
+void RelayBus::closeTcpConnections()
+{
+    // Shut down rather than closed: the serving thread may be polling them, and closes each once
+    // it sees the end.
+    std::lock_guard<std::mutex> locker(m_mutex);
+    for (int fd : m_tcpClientFds)
+        ::shutdown(fd, SHUT_RDWR);
+}
+
+bool RelayBus::listen(TcpProtocol protocol, QString *error)
+{
+    int &fd = m_listenFds[index(protocol)];
+    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int on = 1;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(m_requestedTcpPorts[index(protocol)]);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
+        || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::listen(fd, 4) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
+        fail(error, "Cannot listen on the TCP port");
+        return false;
+    }
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_tcpPorts[index(protocol)] = ntohs(address.sin_port);
+    return true;
 }
 
 QString RelayBus::portPath() const
@@ -353,47 +460,122 @@ RelayState *RelayBus::relay(int id) const
 
 void RelayBus::serve()
 {
-    RtuFramer framer;
-    auto lastByte = std::chrono::steady_clock::now();
+    std::vector<Connection> connections(1);
+    connections.front().fd = m_masterFd;
+    const TcpProtocol protocols[2] = { TcpProtocol::ModbusTcp, TcpProtocol::RtuOverTcp };
     for (;;) {
-        int timeout = -1; // nothing pending: sleep until a byte or the stop arrives
-        if (framer.hasPending()) {
-            const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - lastByte);
-            timeout = qMax(0, SilenceMs - int(quiet.count()));
+        // A partial RTU frame ends at a silence; nothing pending: sleep until a byte or the stop.
+        int timeout = -1;
+        const auto now = std::chrono::steady_clock::now();
+        for (Connection &connection : connections) {
+            if (!connection.framer.hasPending())
+                continue;
+            const auto quiet
+                = std::chrono::duration_cast<std::chrono::milliseconds>(now - connection.lastByte);
+            const int left = qMax(0, SilenceMs - int(quiet.count()));
+            if (left == 0) {
+                const QByteArray frame = connection.framer.silence();
+                if (!frame.isEmpty() && !handleFrame(frame, connection.lastByte, connection.fd))
+                    return;
+                continue;
+            }
+            timeout = timeout < 0 ? left : qMin(timeout, left);
         }
-        pollfd fds[2] = { { m_masterFd, POLLIN, 0 }, { m_wakeFds[0], POLLIN, 0 } };
-        const int ready = ::poll(fds, 2, timeout);
+
+        std::vector<pollfd> fds = { { m_wakeFds[0], POLLIN, 0 } };
+        for (int listenFd : m_listenFds)
+            fds.push_back({ listenFd, POLLIN, 0 }); // -1 is ignored by poll()
+        for (const Connection &connection : connections)
+            fds.push_back({ connection.fd, POLLIN, 0 });
+        const int ready = ::poll(fds.data(), nfds_t(fds.size()), timeout);
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready < 0 || fds[1].revents != 0)
+        if (ready < 0 || fds[0].revents != 0)
             return;
-        if (ready == 0) {
-            const QByteArray frame = framer.silence();
-            if (!frame.isEmpty() && !handleFrame(frame, lastByte))
-                return;
-            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[1 + i].revents & POLLIN)
+                accept(m_listenFds[i], protocols[i], &connections);
         }
-        if (!(fds[0].revents & POLLIN))
-            return; // the pseudo-terminal broke down
-
-        // One read per wake-up: whatever does not fit wakes the next poll at once.
-        char buffer[512];
-        const ssize_t size = ::read(m_masterFd, buffer, sizeof buffer);
-        if (size < 0 && errno != EAGAIN && errno != EINTR)
-            return;
-        if (size <= 0)
-            continue;
-        lastByte = std::chrono::steady_clock::now();
-        const QList<QByteArray> frames = framer.feed(QByteArray(buffer, int(size)));
-        for (const QByteArray &frame : frames) {
-            if (!handleFrame(frame, lastByte))
-                return;
+        // Back to front, so that a closed connection can go without disturbing the rest; new
+        // connections, past the polled ones, wait for the next round.
+        for (size_t i = fds.size() - 3; i-- > 0;) {
+            if (fds[3 + i].revents == 0)
+                continue;
+            if (receive(&connections[i]))
+                continue;
+            if (!connections[i].tcp)
+                return; // the pseudo-terminal broke down, or the bus stops
+            closeConnection(connections[i]);
+            connections.erase(connections.begin() + std::ptrdiff_t(i));
         }
     }
 }
 
-bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival)
+void RelayBus::accept(int listenFd, TcpProtocol protocol, std::vector<Connection> *connections)
+{
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    // Answers go out at once, not gathered for a while.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    Connection connection;
+    connection.fd = fd;
+    connection.tcp = true;
+    connection.mbap = protocol == TcpProtocol::ModbusTcp;
+    connections->push_back(connection);
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_tcpClientFds.push_back(fd);
+}
+
+void RelayBus::closeConnection(const Connection &connection)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_tcpClientFds.erase(std::remove(m_tcpClientFds.begin(), m_tcpClientFds.end(), connection.fd),
+        m_tcpClientFds.end());
+    ::close(connection.fd);
+}
+
+bool RelayBus::receive(Connection *connection)
+{
+    // One read per wake-up: whatever does not fit wakes the next poll at once.
+    char buffer[512];
+    const ssize_t size = connection->tcp
+        ? ::recv(connection->fd, buffer, sizeof buffer, MSG_DONTWAIT)
+        : ::read(connection->fd, buffer, sizeof buffer);
+    if (size < 0 && (errno == EAGAIN || errno == EINTR))
+        return true;
+    if (size <= 0)
+        return false; // an error, or the client closed its TCP connection
+    connection->lastByte = std::chrono::steady_clock::now();
+    const QByteArray bytes(buffer, int(size));
+    if (!connection->mbap) {
+        const QList<QByteArray> frames = connection->framer.feed(bytes);
+        for (const QByteArray &frame : frames) {
+            if (!handleFrame(frame, connection->lastByte, connection->fd))
+                return false;
+        }
+        return true;
+    }
+
+    connection->pending += bytes;
+    while (connection->pending.size() >= MbapHeaderLength) {
+        const int length = wordAt(connection->pending, 4); // unit identifier and PDU
+        if (wordAt(connection->pending, 2) != 0 || length < 2 || length > MaxPduLength + 1)
+            return false; // not Modbus TCP: a gateway drops such a client
+        if (connection->pending.size() < MbapHeaderLength - 1 + length)
+            break;
+        const QByteArray request = connection->pending.left(MbapHeaderLength - 1 + length);
+        connection->pending.remove(0, request.size());
+        if (!handleFrame(rtuFrameOf(request), connection->lastByte, connection->fd,
+                request.left(MbapHeaderLength)))
+            return false;
+    }
+    return true;
+}
+
+bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival,
+    int fd, const QByteArray &mbapHeader)
 {
     ++m_framesReceived;
     FaultSettings faults;
@@ -423,11 +605,19 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
     } else if (delayMs > 0 && waitForStop(delayMs)) {
         return false;
     }
+    if (!mbapHeader.isEmpty()) {
+        reply = mbapAnswerOf(reply, mbapHeader);
+        if (reply.isEmpty())
+            return true;
+    }
 
     // Counted before it goes out: a master that has read the answer must find it counted.
     // Nobody reads a full line: the answer is lost like on a real one.
     ++m_answersSent;
-    if (::write(m_masterFd, reply.constData(), size_t(reply.size())) <= 0)
+    const ssize_t written = fd == m_masterFd
+        ? ::write(fd, reply.constData(), size_t(reply.size()))
+        : ::send(fd, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (written <= 0)
         --m_answersSent;
     return true;
 }

@@ -19,6 +19,10 @@
 // 3.5-character gap that ends it, then the answer's time on the wire, all counted from the moment
 // the request came in.
 //
+// The same relays can be served on loopback TCP ports as well, as a gateway would: Modbus TCP (MBAP
+// header, the unit identifier naming the relay) or RTU frames passed through unchanged, as by a
+// serial device server. Each TCP connection is framed and answered like the line.
+//
 // Every public function is thread-safe: one mutex guards the relays, the fault settings and the
 // record of writes, so tests may change a relay while a client is talking to it.
 
@@ -33,6 +37,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <vector>
 
 class RelayState;
 typedef struct _modbus modbus_t; // NOLINT(bugprone-reserved-identifier): libmodbus's own tag
@@ -73,6 +78,8 @@ struct ReceivedWrite
     quint16 value;
 };
 
+enum class TcpProtocol { ModbusTcp, RtuOverTcp };
+
 class RelayBus
 {
 public:
@@ -84,6 +91,14 @@ public:
 
     bool start(QString *error = nullptr);
     void stop();
+
+    // Before start(): also serve the relays on 127.0.0.1:port with this protocol; port 0 lets the
+    // system pick a free one. Each protocol has its own port.
+    void serveTcp(TcpProtocol protocol, quint16 port = 0);
+    // While running: the port the protocol is served on, 0 when it is not.
+    quint16 tcpPort(TcpProtocol protocol) const;
+    // Closes every TCP connection at once, as a gateway that restarts; the ports keep listening.
+    void closeTcpConnections();
 
     QString portPath() const;
     // While running: makes path a symbolic link to the client side, removed again on stop().
@@ -132,10 +147,19 @@ public:
     quint64 answersSent() const;
 
 private:
+    struct Connection;
+
     RelayState *relay(int id) const;
+    bool listen(TcpProtocol protocol, QString *error);
     void serve();
-    // arrival: when the last byte of the frame came in. Returns false when the bus is stopping.
-    bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival);
+    void accept(int listenFd, TcpProtocol protocol, std::vector<Connection> *connections);
+    // False when the connection ended: a closed TCP connection, or a broken pseudo-terminal.
+    bool receive(Connection *connection);
+    void closeConnection(const Connection &connection);
+    // arrival: when the last byte of the frame came in; mbapHeader: the request's header on a
+    // Modbus TCP connection, empty on an RTU one. Returns false when the bus is stopping.
+    bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival, int fd,
+        const QByteArray &mbapHeader = QByteArray());
     QByteArray answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing);
     bool waitForStop(int ms) const;
     bool waitForStopUntil(std::chrono::steady_clock::time_point deadline) const;
@@ -155,6 +179,14 @@ private:
     int m_masterFd = -1;
     int m_slaveFd = -1;
     int m_wakeFds[2] = { -1, -1 };
+    // Indexed by TcpProtocol.
+    quint16 m_requestedTcpPorts[2] = { 0, 0 };
+    bool m_tcpServed[2] = { false, false };
+    int m_listenFds[2] = { -1, -1 };
+    quint16 m_tcpPorts[2] = { 0, 0 };
+    // The open TCP connections (guarded by m_mutex): the serving thread adds and closes them,
+    // closeTcpConnections() shuts them down from any thread.
+    std::vector<int> m_tcpClientFds;
     QString m_portPath;
     QString m_linkPath;
     std::thread m_thread;
