@@ -21,7 +21,7 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
 
 bool DeviceDataManager::openPort(const ConnectionSettings &settings)
 {
-    return m_modbus->openPort(settings.portName, settings.serialPortSettings);
+    return m_modbus->open(settings);
 }
 
 bool DeviceDataManager::closePort()

@@ -12,9 +12,17 @@ RtuModbus::~RtuModbus()
         closePort();
 }
 
+bool RtuModbus::open(const ConnectionSettings &settings)
+{
+    return m_d->open(settings);
+}
+
 bool RtuModbus::openPort(const QString &portName, const SerialPortSettings &settings)
 {
-    return m_d->openPort(portName, settings);
+    ConnectionSettings serial;
+    serial.portName = portName;
+    serial.serialPortSettings = settings;
+    return m_d->open(serial);
 }
 
 bool RtuModbus::closePort()

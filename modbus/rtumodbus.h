@@ -10,7 +10,9 @@
 
 class RtuModbusPrivate;
 
-// The program's one Modbus RTU endpoint on one serial port.
+// The program's one Modbus endpoint on one serial port, or on one network
+// connection: Modbus TCP to a gateway, or RTU frames through a serial device
+// server (modbusbackend.h makes the libmodbus context of each).
 //
 // RtuModbus lives on the GUI thread and runs one transaction at a time: request()
 // copies the ModbusRequest into RtuModbusPrivate, a QThread started afresh for
@@ -36,10 +38,13 @@ public:
     explicit RtuModbus(QObject *parent = nullptr);
     ~RtuModbus() override;
 
+    // Opens the serial port or connects to the network address of the settings.
+    bool open(const ConnectionSettings &settings);
     bool openPort(const QString &portName, const SerialPortSettings &settings);
     bool closePort();
     bool isOpen() const;
-    // Why the last openPort() failed, as the system puts it.
+    // Why the last open failed: a serial port's reason as the system puts it,
+    // a network connection's naming the address.
     QString openError() const;
     // Whether it failed because the user may not open the device.
     bool openPermissionDenied() const;

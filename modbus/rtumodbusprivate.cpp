@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtumodbusprivate.h"
 #include "common/threadhandover.h"
+#include "modbus/modbusbackend.h"
 #include "modbus/rtumodbus.h"
+#include "modbus/rtuovertcp.h"
 #include "modbus/workereventdispatcher.h"
 
 #include <QDateTime>
@@ -45,7 +47,7 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), m_q(q)
     m_clock.start();
 }
 
-bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSettings &settings)
+bool RtuModbusPrivate::open(const ConnectionSettings &settings)
 {
     if (m_context) {
         qDebug() << "Already opened";
@@ -53,24 +55,25 @@ bool RtuModbusPrivate::openPort(const QString &portName, const SerialPortSetting
     }
     m_lastOpenError.clear();
     m_lastOpenErrno = 0;
+    m_network = settings.isNetwork();
+    m_rtuOverTcp = m_network && settings.protocol == ConnectionSettings::RtuOverTcp;
+    m_connectionLost = false;
 
-    const QByteArray device = serialDevicePath(portName).toLatin1();
-    m_context = modbus_new_rtu(device.constData(), settings.baudRate(),
-        parityCharacter(settings.parity()), settings.dataBits(), settings.stopBits());
+    m_context = newModbusContext(settings, &m_lastOpenErrno);
     if (!m_context) {
-        m_lastOpenErrno = errno;
-        m_lastOpenError = QString::fromLocal8Bit(modbus_strerror(m_lastOpenErrno));
-        qDebug() << "Unable to create the libmodbus context " << errorString(errno);
+        m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
+        qDebug() << "Unable to create the libmodbus context " << m_lastOpenError;
         return false;
     }
 
     modbus_set_debug(m_context, TRUE);
+    // Also how long a network connection may take to be accepted.
     applyResponseTimeout();
 
     if (modbus_connect(m_context) == -1) {
         m_lastOpenErrno = errno;
-        m_lastOpenError = QString::fromLocal8Bit(modbus_strerror(m_lastOpenErrno));
-        qDebug() << "Connection failed " << errorString(errno);
+        m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
+        qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
         modbus_free(m_context);
         m_context = nullptr;
         return false;
@@ -220,12 +223,15 @@ void RtuModbusPrivate::run()
     setTerminationEnabled(false);
     const bool supported = preparePayload();
     setTerminationEnabled(true);
+    const int linkError = restoreLostConnection();
     waitForQuietLine();
     m_frameSentAt = m_clock.elapsed();
     m_sentAtMs = QDateTime::currentMSecsSinceEpoch();
     const auto sent = std::chrono::steady_clock::now();
-    const int rc = supported ? transfer() : 0;
-    const int error = supported ? errno : EMBXILFUN;
+    const int rc = supported && linkError == 0 ? transfer() : 0;
+    const int error = !supported ? EMBXILFUN : linkError != 0 ? linkError : errno;
+    // Still lost when connecting again failed: the next request tries once more.
+    m_connectionLost = m_network && rc <= 0 && (linkError != 0 || isLostConnection(error));
     const auto taken = std::chrono::steady_clock::now() - sent;
     m_transferNs = std::chrono::duration_cast<std::chrono::nanoseconds>(taken).count();
     setTerminationEnabled(false);
@@ -295,6 +301,20 @@ void RtuModbusPrivate::waitForQuietLine()
     modbus_flush(m_context);
 }
 
+// A gateway that closed the connection (restarted, say) is connected to
+// again before the next request, never in the middle of one: a write whose
+// answer was lost is not sent twice. Returns the errno of a failed attempt.
+int RtuModbusPrivate::restoreLostConnection()
+{
+    if (!m_connectionLost)
+        return 0;
+    modbus_close(m_context);
+    if (modbus_connect(m_context) == -1)
+        return errno;
+    m_connectionLost = false;
+    return 0;
+}
+
 // Sizes the buffer of the request's function and lets a write fill it.
 bool RtuModbusPrivate::preparePayload()
 {
@@ -330,6 +350,9 @@ int RtuModbusPrivate::transfer()
 {
     const quint16 start = m_currentRequest.startAddress();
     const quint16 count = m_currentRequest.count();
+    if (m_rtuOverTcp)
+        return RtuOverTcp::transfer(m_context, m_currentRequest.function(), start, count,
+            m_bits.data(), m_registers.data());
 
     switch (m_currentRequest.function()) {
     case ModbusRequest::ReadCoils:

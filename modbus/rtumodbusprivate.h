@@ -30,13 +30,13 @@ class RtuModbusPrivate : public QThread
 public:
     explicit RtuModbusPrivate(RtuModbus *q);
 
-    bool openPort(const QString &portName, const SerialPortSettings &settings);
+    bool open(const ConnectionSettings &settings);
     bool closePort();
     bool isOpen() const { return m_context != nullptr; }
     QString openError() const { return m_lastOpenError; }
     bool openPermissionDenied() const
     {
-        return m_lastOpenErrno == EACCES || m_lastOpenErrno == EPERM;
+        return !m_network && (m_lastOpenErrno == EACCES || m_lastOpenErrno == EPERM);
     }
 
     bool request(uint slaveId, const ModbusRequest &request);
@@ -55,6 +55,7 @@ private slots:
 private:
     bool preparePayload();
     int transfer();
+    int restoreLostConnection();
     bool isSentBroadcast(int error) const;
     void waitForQuietLine();
     void applyResponseTimeout();
@@ -74,6 +75,13 @@ private:
     // The system's reason the last openPort() failed, for the user.
     QString m_lastOpenError;
     int m_lastOpenErrno = 0;
+    // What the context is connected to: a network address, and whether RTU
+    // frames travel over it rather than Modbus TCP.
+    bool m_network = false;
+    bool m_rtuOverTcp = false;
+    // The last transfer found the network connection gone (worker's, set
+    // anew by open()).
+    bool m_connectionLost = false;
 
     // From request() until its finished notification has been handled.
     bool m_transactionOpen = false;

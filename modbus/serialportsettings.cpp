@@ -9,3 +9,12 @@ QString serialDevicePath(const QString &portName)
     return portName.contains(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
 #endif
 }
+
+QString ConnectionSettings::endpointName() const
+{
+    if (!isNetwork())
+        return portName;
+    const QString address
+        = host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
+    return QStringLiteral("%1:%2").arg(address, QString::number(tcpPort));
+}

@@ -28,10 +28,24 @@ private:
     int m_stopBits = 1;
 };
 
+// Where the relays are reached: a serial port, or the network address of a
+// Modbus TCP gateway or of a serial device server passing RTU frames through.
 struct ConnectionSettings
 {
+    enum Link { SerialLink = 0, NetworkLink = 1 };
+    enum NetworkProtocol { ModbusTcp = 0, RtuOverTcp = 1 };
+
+    Link link = SerialLink;
     QString portName = QStringLiteral("COM1");
     SerialPortSettings serialPortSettings;
+    QString host;
+    int tcpPort = 502;
+    NetworkProtocol protocol = ModbusTcp;
+
+    bool isNetwork() const { return link == NetworkLink; }
+    // How messages name the connection: the port, or host:port ([host]:port
+    // for an IPv6 address).
+    QString endpointName() const;
 };
 
 // The device a port name stands for. Windows names get the device namespace
