@@ -5,6 +5,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "relaybus.h"
+#include "simulatedline.h"
 #include "testtimeouts.h"
 
 #include <QColor>
@@ -101,6 +102,7 @@ void DeviceMonitorTest::initTestCase()
     previousHandler = qInstallMessageHandler(captureMessage);
     m_bus.reset(new RelayBus({ 2, 5, 17 }));
     QString error;
+    serveTestLink(*m_bus);
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_bus->setMeasurementsLive(false);
     m_bus->setDeviceTypeCode(17, 0x8D91);
@@ -133,9 +135,7 @@ void DeviceMonitorTest::cleanup()
 
 void DeviceMonitorTest::connectMonitor()
 {
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    QVERIFY(m_monitor->connectToPort(settings));
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
     QVERIFY(m_monitor->isConnected());
 }
 

@@ -4,6 +4,47 @@
 #include <QEventLoop>
 #include <QTimer>
 
+namespace {
+
+// The protocol KORVEL_TEST_LINK names; false for the pseudo-terminal.
+bool testLinkProtocol(TcpProtocol *protocol)
+{
+    const QByteArray link = qgetenv("KORVEL_TEST_LINK");
+    if (link == "modbus-tcp")
+        *protocol = TcpProtocol::ModbusTcp;
+    else if (link == "rtu-over-tcp")
+        *protocol = TcpProtocol::RtuOverTcp;
+    else if (link.isEmpty() || link == "serial")
+        return false;
+    else
+        qFatal("KORVEL_TEST_LINK names no link: %s", link.constData());
+    return true;
+}
+
+} // namespace
+
+void serveTestLink(RelayBus &bus)
+{
+    TcpProtocol protocol;
+    if (testLinkProtocol(&protocol))
+        bus.serveTcp(protocol);
+}
+
+ConnectionSettings testLinkSettings(const RelayBus &bus)
+{
+    ConnectionSettings settings;
+    settings.portName = bus.portPath();
+    TcpProtocol protocol;
+    if (testLinkProtocol(&protocol)) {
+        settings.link = ConnectionSettings::NetworkLink;
+        settings.host = QStringLiteral("127.0.0.1");
+        settings.tcpPort = bus.tcpPort(protocol);
+        settings.protocol = protocol == TcpProtocol::ModbusTcp ? ConnectionSettings::ModbusTcp
+                                                               : ConnectionSettings::RtuOverTcp;
+    }
+    return settings;
+}
+
 SimulatedLine::SimulatedLine(const QList<int> &ids)
     : m_bus(new RelayBus(ids)), m_manager(new DeviceDataManager)
 {
@@ -18,6 +59,7 @@ SimulatedLine::~SimulatedLine()
 bool SimulatedLine::start()
 {
     QString error;
+    serveTestLink(*m_bus);
     if (!m_bus->start(&error)) {
         qWarning("relay bus simulator: %s", qPrintable(error));
         return false;
@@ -30,9 +72,7 @@ bool SimulatedLine::start()
 
 ConnectionSettings SimulatedLine::connectionSettings() const
 {
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    return settings;
+    return testLinkSettings(*m_bus);
 }
 
 bool SimulatedLine::read(int slaveId, DeviceData *deviceData, int timeoutMs)

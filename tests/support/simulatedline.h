@@ -8,9 +8,16 @@
 
 #include <QScopedPointer>
 
+// The link end-to-end tests take to the simulator: its pseudo-terminal, or
+// when the environment variable KORVEL_TEST_LINK says "modbus-tcp" or
+// "rtu-over-tcp", its loopback TCP port of that protocol. CTest runs some
+// tests once for each link.
+void serveTestLink(RelayBus &bus); // before the bus starts
+ConnectionSettings testLinkSettings(const RelayBus &bus);
+
 // A relay bus simulator on a pseudo-terminal with a DeviceDataManager
 // connected to it: the fixture of every test that reads or writes blocks
-// over a real serial line.
+// over a real serial line (or the test link above).
 class SimulatedLine
 {
 public:
