@@ -59,6 +59,24 @@ void loadConnectionSettings(ConnectionSettings &settings)
         SerialPortSettings::NoParity));
     port.setStopBits(
         withinOr(file.readInt(QStringLiteral("connection_settings/stop_bits"), 1), 1, 2, 1));
+
+    // A file from before network connections, or with a link this program
+    // does not know, opens the serial port.
+    settings.link = file.readString(QStringLiteral("connection_settings/link"), QString())
+            == QLatin1String("network")
+        ? ConnectionSettings::NetworkLink
+        : ConnectionSettings::SerialLink;
+    settings.host
+        = file.readString(QStringLiteral("connection_settings/host"), QString()).trimmed();
+    if (hasControlCharacters(settings.host))
+        settings.host.clear();
+    settings.tcpPort = withinOr(
+        file.readInt(QStringLiteral("connection_settings/tcp_port"), 502), 1, 65535, 502);
+    settings.protocol
+        = file.readString(QStringLiteral("connection_settings/network_protocol"), QString())
+            == QLatin1String("rtu_over_tcp")
+        ? ConnectionSettings::RtuOverTcp
+        : ConnectionSettings::ModbusTcp;
 }
 
 void saveConnectionSettings(const ConnectionSettings &settings)
@@ -70,6 +88,13 @@ void saveConnectionSettings(const ConnectionSettings &settings)
     file.settings().setValue(QStringLiteral("connection_settings/data_bits"), port.dataBits());
     file.settings().setValue(QStringLiteral("connection_settings/parity"), port.parity());
     file.settings().setValue(QStringLiteral("connection_settings/stop_bits"), port.stopBits());
+    file.settings().setValue(QStringLiteral("connection_settings/link"),
+        settings.isNetwork() ? QStringLiteral("network") : QStringLiteral("serial"));
+    file.settings().setValue(QStringLiteral("connection_settings/host"), settings.host);
+    file.settings().setValue(QStringLiteral("connection_settings/tcp_port"), settings.tcpPort);
+    file.settings().setValue(QStringLiteral("connection_settings/network_protocol"),
+        settings.protocol == ConnectionSettings::RtuOverTcp ? QStringLiteral("rtu_over_tcp")
+                                                            : QStringLiteral("modbus_tcp"));
 }
 
 void loadDeviceSettings(DeviceSettings &settings)

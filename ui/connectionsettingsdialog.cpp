@@ -4,6 +4,8 @@
 #include "ui_connectionsettingsdialog.h"
 
 #include <QFileInfo>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -38,6 +40,7 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings,
     fillDataBits();
     fillParity();
     fillStopBits();
+    fillNetworkChoices();
 
     const SerialPortSettings &line = settings.serialPortSettings;
     selectPortName(settings.portName);
@@ -45,6 +48,11 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings,
     selectParity(line.parity());
     selectDataBits(line.dataBits());
     selectStopBits(line.stopBits());
+    ui->hostLineEdit->setText(settings.host);
+    ui->tcpPortSpinBox->setValue(settings.tcpPort);
+    selectData(ui->protocolComboBox, settings.protocol);
+    selectData(ui->linkComboBox, settings.link);
+    showLink();
 }
 
 ConnectionSettingsDialog::~ConnectionSettingsDialog() = default;
@@ -118,6 +126,37 @@ void ConnectionSettingsDialog::fillStopBits()
     ui->stopBitsComboBox->addItem(QStringLiteral("2"), 2);
 }
 
+void ConnectionSettingsDialog::fillNetworkChoices()
+{
+    ui->linkComboBox->addItem(tr("Serial port"), ConnectionSettings::SerialLink);
+    ui->linkComboBox->addItem(tr("Network"), ConnectionSettings::NetworkLink);
+    ui->protocolComboBox->addItem(tr("Modbus TCP"), ConnectionSettings::ModbusTcp);
+    ui->protocolComboBox->addItem(tr("RTU over TCP"), ConnectionSettings::RtuOverTcp);
+    ui->protocolComboBox->setToolTip(
+        tr("Modbus TCP for a Modbus gateway; RTU over TCP for a serial device server that "
+           "passes the line's bytes through unchanged"));
+    // A host name or an IPv4 or IPv6 address, nothing a resolver would choke on.
+    ui->hostLineEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z0-9._:-]{0,253}")), ui->hostLineEdit));
+}
+
+// Only the fields of the chosen link are shown, and a network link needs a
+// host before it can be saved.
+void ConnectionSettingsDialog::showLink()
+{
+    const bool network = ui->linkComboBox->currentData().toInt() == ConnectionSettings::NetworkLink;
+    const QList<QWidget *> serialWidgets = { ui->portNameLabel, ui->portNameComboBox,
+        ui->refreshPortNameListButton, ui->descriptionLabel, ui->descritptionValueLabel,
+        ui->manufacturerLabel, ui->manufacturerValueLabel, ui->baudRateLabel, ui->baudRateComboBox,
+        ui->parityLabel, ui->parityComboBox, ui->dataBitsLabel, ui->dataBitsComboBox,
+        ui->stopBitsLabel, ui->stopBitsComboBox };
+    for (QWidget *widget : serialWidgets)
+        widget->setVisible(!network);
+    ui->networkGroupBox->setVisible(network);
+    ui->saveButton->setEnabled(!network || !ui->hostLineEdit->text().trimmed().isEmpty());
+    adjustSize();
+}
+
 // "ttyUSB0" and "/dev/ttyUSB0" name the same port.
 int ConnectionSettingsDialog::findPortName(const QString &portName) const
 {
@@ -173,8 +212,25 @@ void ConnectionSettingsDialog::on_refreshPortNameListButton_clicked()
     selectPortName(selectedPortName);
 }
 
+void ConnectionSettingsDialog::on_linkComboBox_currentIndexChanged(int index)
+{
+    Q_UNUSED(index)
+    showLink();
+}
+
+void ConnectionSettingsDialog::on_hostLineEdit_textChanged(const QString &text)
+{
+    Q_UNUSED(text)
+    showLink();
+}
+
 void ConnectionSettingsDialog::onDialogAccepted()
 {
+    settings.link = ConnectionSettings::Link(ui->linkComboBox->currentData().toInt());
+    settings.host = ui->hostLineEdit->text().trimmed();
+    settings.tcpPort = ui->tcpPortSpinBox->value();
+    settings.protocol
+        = ConnectionSettings::NetworkProtocol(ui->protocolComboBox->currentData().toInt());
     settings.portName = ui->portNameComboBox->currentData().toString();
     SerialPortSettings &line = settings.serialPortSettings;
     line.setBaudRate(ui->baudRateComboBox->currentData().toInt());

@@ -11,8 +11,10 @@ namespace Ui {
 class ConnectionSettingsDialog;
 }
 
-// Lets the user choose the serial port and the line parameters of the next
-// connect. The record is written only when the dialog is accepted.
+// Lets the user choose how the next connect reaches the relays: a serial port
+// with its line parameters, or a network address (host, TCP port, protocol)
+// of a gateway or device server. The record is written only when the dialog
+// is accepted; the choice not taken keeps its values.
 class ConnectionSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -32,6 +34,8 @@ private slots:
     void on_portNameComboBox_activated(int index);
     void on_portNameComboBox_currentIndexChanged(int index);
     void on_refreshPortNameListButton_clicked();
+    void on_linkComboBox_currentIndexChanged(int index);
+    void on_hostLineEdit_textChanged(const QString &text);
     void onDialogAccepted();
 
 private:
@@ -40,6 +44,8 @@ private:
     void fillDataBits();
     void fillParity();
     void fillStopBits();
+    void fillNetworkChoices();
+    void showLink();
 
     int findPortName(const QString &portName) const;
     void selectPortName(const QString &portName);

@@ -322,7 +322,7 @@ void MainWindow::ui_setStateConnected(bool connected)
     if (connected) {
         ui->actionRefresh->setEnabled(!ui->actionAutoRefresh->isChecked());
         ui->scanButton->setEnabled(ui->scanRangeLineEdit->hasAcceptableInput());
-        connectionStateLabel->setText(tr("Connected (%1)").arg(connectionSettings.portName));
+        connectionStateLabel->setText(tr("Connected (%1)").arg(connectionSettings.endpointName()));
     } else {
         ui->actionRefresh->setEnabled(false);
         ui->scanButton->setEnabled(false);
@@ -381,9 +381,12 @@ void MainWindow::on_actionConnect_triggered()
 {
     if (deviceMonitor->connectToPort(connectionSettings))
         return;
-    QMessageBox::critical(this, tr("Connection error"),
-        tr("Couldn`t open port \"%1\"\n%2")
-            .arg(connectionSettings.portName, deviceMonitor->connectionError()));
+    // A network failure's reason names the address already.
+    const QString message = connectionSettings.isNetwork()
+        ? tr("Couldn`t connect to the relays\n%1").arg(deviceMonitor->connectionError())
+        : tr("Couldn`t open port \"%1\"\n%2")
+              .arg(connectionSettings.portName, deviceMonitor->connectionError());
+    QMessageBox::critical(this, tr("Connection error"), message);
 }
 
 void MainWindow::on_actionDisconnect_triggered()
@@ -391,7 +394,7 @@ void MainWindow::on_actionDisconnect_triggered()
     if (deviceMonitor->disconnectFromPort())
         return;
     QMessageBox::critical(this, tr("Connection error"),
-        tr("Couldn`t close port \"%1\"").arg(connectionSettings.portName));
+        tr("Couldn`t close port \"%1\"").arg(connectionSettings.endpointName()));
 }
 
 void MainWindow::on_actionRefresh_triggered()

@@ -28,6 +28,8 @@ private slots:
 
     void defaultsWithoutFile();
     void savedValuesLoadBack();
+    void networkConnectionLoadsBack();
+    void serialFileOpensAsSerial();
     void unconvertibleValuesLoadAsZero();
     void hostileValuesLoadWithinBounds_data();
     void hostileValuesLoadWithinBounds();
@@ -138,6 +140,50 @@ void SettingsTest::savedValuesLoadBack()
     for (const char *section : { "[connection_settings]", "[device_settings]", "[preferences]" })
         QVERIFY2(text.contains(section), section);
     QVERIFY(text.contains("readiness_delay=25"));
+}
+
+void SettingsTest::networkConnectionLoadsBack()
+{
+    ConnectionSettings connection;
+    connection.link = ConnectionSettings::NetworkLink;
+    connection.portName = QStringLiteral("/dev/ttyUSB1");
+    connection.host = QStringLiteral("gateway.substation");
+    connection.tcpPort = 4001;
+    connection.protocol = ConnectionSettings::RtuOverTcp;
+    saveConnectionSettings(connection);
+
+    ConnectionSettings loaded;
+    loadConnectionSettings(loaded);
+    QCOMPARE(loaded.link, ConnectionSettings::NetworkLink);
+    QCOMPARE(loaded.portName, connection.portName); // kept for switching back
+    QCOMPARE(loaded.host, connection.host);
+    QCOMPARE(loaded.tcpPort, 4001);
+    QCOMPARE(loaded.protocol, ConnectionSettings::RtuOverTcp);
+    QCOMPARE(loaded.endpointName(), QStringLiteral("gateway.substation:4001"));
+
+    // Damage falls back to what the program can connect with.
+    writeRaw(QStringLiteral("connection_settings/link"), QStringLiteral("carrier pigeon"));
+    writeRaw(QStringLiteral("connection_settings/tcp_port"), QStringLiteral("70000"));
+    writeRaw(QStringLiteral("connection_settings/network_protocol"), QStringLiteral("x"));
+    writeRaw(QStringLiteral("connection_settings/host"), QStringLiteral("a\tb"));
+    loadConnectionSettings(loaded);
+    QCOMPARE(loaded.link, ConnectionSettings::SerialLink);
+    QCOMPARE(loaded.tcpPort, 502);
+    QCOMPARE(loaded.protocol, ConnectionSettings::ModbusTcp);
+    QCOMPARE(loaded.host, QString());
+}
+
+// A file written before network connections existed keeps its serial port.
+void SettingsTest::serialFileOpensAsSerial()
+{
+    writeRaw(QStringLiteral("connection_settings/port_name"), QStringLiteral("ttyUSB0"));
+    writeRaw(QStringLiteral("connection_settings/baud_rate"), QStringLiteral("9600"));
+    ConnectionSettings loaded;
+    loaded.link = ConnectionSettings::NetworkLink;
+    loadConnectionSettings(loaded);
+    QCOMPARE(loaded.link, ConnectionSettings::SerialLink);
+    QCOMPARE(loaded.endpointName(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(loaded.serialPortSettings.baudRate(), 9600);
 }
 
 void SettingsTest::unconvertibleValuesLoadAsZero()

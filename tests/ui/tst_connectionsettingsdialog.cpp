@@ -4,9 +4,12 @@
 #include "ui/connectionsettingsdialog.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +66,7 @@ private slots:
     void saveWritesTheEdits();
     void cancelLeavesTheRecord_data();
     void cancelLeavesTheRecord();
+    void networkLinkSavesItsFields();
 
     void portItemText_data();
     void portItemText();
@@ -299,6 +303,47 @@ void ConnectionSettingsDialogTest::refreshKeepsTheChosenPort()
 
     child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(settings.portName, port);
+}
+
+// The network fields replace the serial ones on screen; the serial port is
+// kept for switching back, and a network link cannot be saved without a host.
+void ConnectionSettingsDialogTest::networkLinkSavesItsFields()
+{
+    ConnectionSettings settings = makeSettings(m_bus.portPath(), 9600, 2, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    dialog.show();
+    QComboBox *link = child<QComboBox>(&dialog, "linkComboBox");
+    QGroupBox *network = child<QGroupBox>(&dialog, "networkGroupBox");
+    QPushButton *save = child<QPushButton>(&dialog, "saveButton");
+    QLineEdit *host = child<QLineEdit>(&dialog, "hostLineEdit");
+    QVERIFY(!network->isVisible());
+    QVERIFY(child<QComboBox>(&dialog, "baudRateComboBox")->isVisible());
+
+    pick(link, ConnectionSettings::NetworkLink);
+    QVERIFY(network->isVisible());
+    QVERIFY(!child<QComboBox>(&dialog, "portNameComboBox")->isVisible());
+    QVERIFY(!child<QComboBox>(&dialog, "baudRateComboBox")->isVisible());
+    QVERIFY(!save->isEnabled());
+    QTest::keyClicks(host, QStringLiteral(" 10.0.0.7"));
+    QCOMPARE(host->text(), QStringLiteral("10.0.0.7")); // no spaces in a host
+    QVERIFY(save->isEnabled());
+    child<QSpinBox>(&dialog, "tcpPortSpinBox")->setValue(4001);
+    pick(child<QComboBox>(&dialog, "protocolComboBox"), ConnectionSettings::RtuOverTcp);
+    QTest::mouseClick(save, Qt::LeftButton);
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.link, ConnectionSettings::NetworkLink);
+    QCOMPARE(settings.endpointName(), QStringLiteral("10.0.0.7:4001"));
+    QCOMPARE(settings.protocol, ConnectionSettings::RtuOverTcp);
+    QCOMPARE(settings.portName, m_bus.portPath());
+    QCOMPARE(settings.serialPortSettings.baudRate(), 9600);
+
+    // Opened again, it shows the network link as saved.
+    ConnectionSettingsDialog again(settings);
+    QCOMPARE(child<QComboBox>(&again, "linkComboBox")->currentData().toInt(),
+        int(ConnectionSettings::NetworkLink));
+    QCOMPARE(child<QLineEdit>(&again, "hostLineEdit")->text(), QStringLiteral("10.0.0.7"));
+    QCOMPARE(child<QSpinBox>(&again, "tcpPortSpinBox")->value(), 4001);
 }
 
 QTEST_MAIN(ConnectionSettingsDialogTest)
