@@ -3,7 +3,8 @@
 // through the program's own path (DeviceDataManager and RtuModbus, readiness delay 0), through a
 // bare libmodbus loop (the floor: nothing but the library and the line), and through Qt's
 // QModbusRtuSerialMaster when it is available. The three take turns in rounds against the same
-// simulated line, so drift of the machine hits all of them alike.
+// simulated line, so drift of the machine hits all of them alike. Given the simulator's Modbus TCP
+// port, the program's path and a bare libmodbus TCP loop take turns over loopback as well.
 
 #include "benchsupport.h"
 
@@ -55,9 +56,9 @@ Round finish(const QVector<double> &latenciesUs, qint64 cpu, int failures)
     return round;
 }
 
-Round bareLibmodbus(const QString &port, int reads)
+// Takes the context, RTU or TCP, and frees it.
+Round bareLibmodbus(modbus_t *context, int reads)
 {
-    modbus_t *context = modbus_new_rtu(port.toLocal8Bit().constData(), 19200, 'N', 8, 1);
     if (!context)
         return Round();
     if (modbus_connect(context) != 0) {
@@ -139,13 +140,11 @@ private:
     qint64 m_cpu = 0;
 };
 
-Round throughManager(const QString &port, int reads)
+Round throughManager(const ConnectionSettings &settings, int reads)
 {
     DeviceDataManager manager;
     manager.setReadinessDelay(0);
     manager.setResponseTimeout(ResponseTimeoutMs);
-    ConnectionSettings settings;
-    settings.portName = port;
     if (!manager.openPort(settings))
         return Round();
 
@@ -221,9 +220,13 @@ int main(int argc, char *argv[])
         QStringLiteral("300"));
     const QCommandLineOption roundsOption(QStringLiteral("rounds"), QStringLiteral("Rounds."),
         QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption tcpPortOption(QStringLiteral("tcp-port"),
+        QStringLiteral("The simulator's Modbus TCP port on 127.0.0.1, for the TCP rows."),
+        QStringLiteral("port"));
     const QCommandLineOption outOption(
         QStringLiteral("out"), QStringLiteral("Report file."), QStringLiteral("path"));
-    parser.addOptions({ portOption, readsOption, qtReadsOption, roundsOption, outOption });
+    parser.addOptions(
+        { portOption, readsOption, qtReadsOption, roundsOption, tcpPortOption, outOption });
     parser.process(application);
 
     const QString port = parser.value(portOption);
@@ -231,21 +234,40 @@ int main(int argc, char *argv[])
     const int qtReads = qMax(1, parser.value(qtReadsOption).toInt());
     const int rounds = qMax(1, parser.value(roundsOption).toInt());
     Report report(parser.value(outOption));
+    ConnectionSettings serial;
+    serial.portName = port;
+    const int tcpPort = parser.value(tcpPortOption).toInt();
+    ConnectionSettings tcp;
+    tcp.link = ConnectionSettings::NetworkLink;
+    tcp.host = QStringLiteral("127.0.0.1");
+    tcp.tcpPort = tcpPort;
+    const auto cannotRead = [&report](const QString &where) {
+        std::fprintf(stderr, "korvel-bench-transport: cannot read from %s\n", qPrintable(where));
+        report.note(QStringLiteral("transport: cannot read from the simulator at %1").arg(where));
+        return 1;
+    };
 
     Series floor;
     Series manager;
+    Series tcpFloor;
+    Series tcpManager;
     Series qtMaster;
     for (int r = 0; r < rounds; ++r) {
-        const Round bare = bareLibmodbus(port, reads);
-        const Round own = throughManager(port, reads);
-        if (!bare.ok || !own.ok) {
-            std::fprintf(stderr, "korvel-bench-transport: cannot read from %s\n", qPrintable(port));
-            report.note(
-                QStringLiteral("transport: cannot read from the simulator at %1").arg(port));
-            return 1;
-        }
+        const Round bare = bareLibmodbus(
+            modbus_new_rtu(port.toLocal8Bit().constData(), 19200, 'N', 8, 1), reads);
+        const Round own = throughManager(serial, reads);
+        if (!bare.ok || !own.ok)
+            return cannotRead(port);
         floor.add(bare);
         manager.add(own);
+        if (tcpPort > 0) {
+            const Round bareTcp = bareLibmodbus(modbus_new_tcp("127.0.0.1", tcpPort), reads);
+            const Round ownTcp = throughManager(tcp, reads);
+            if (!bareTcp.ok || !ownTcp.ok)
+                return cannotRead(tcp.endpointName());
+            tcpFloor.add(bareTcp);
+            tcpManager.add(ownTcp);
+        }
 #ifdef KORVEL_BENCH_QT_MASTER
         const Round qt = throughQtMaster(port, qtReads);
         if (qt.ok)
@@ -274,6 +296,15 @@ int main(int argc, char *argv[])
     const double cpuRatio = ownCpu.median / floorCpu.median;
     report.ratioRow(QStringLiteral("1 read 10 regs, CPU per read"), describe(ownCpu, 1, us),
         floorText + describe(floorCpu, 1, us), cpuRatio, QStringLiteral("<= 6x"), cpuRatio <= 6);
+    if (tcpPort > 0) {
+        const Summary bareTcp = summarize(tcpFloor.median);
+        const Summary ownTcp = summarize(tcpManager.median);
+        const double tcpRatio = ownTcp.median / bareTcp.median;
+        report.ratioRow(QStringLiteral("1 read 10 regs over Modbus TCP, median (manager)"),
+            describe(ownTcp, 1, us),
+            QStringLiteral("bare libmodbus TCP ") + describe(bareTcp, 1, us), tcpRatio,
+            QStringLiteral("<= 2.5x"), tcpRatio <= 2.5);
+    }
     if (qtMaster.median.isEmpty()) {
 #ifdef KORVEL_BENCH_QT_MASTER
         report.skipped(QStringLiteral("1 read 10 regs vs Qt's master"),
@@ -292,12 +323,14 @@ int main(int argc, char *argv[])
     }
     report.note(QStringLiteral("1: %1 rounds of %2 reads (Qt's master %3); median of the round "
                                "figures [min-max over rounds]; failed reads: manager %4, "
-                               "bare %5, Qt %6")
+                               "bare %5, Qt %6; over TCP: manager %7, bare %8")
                     .arg(rounds)
                     .arg(reads)
                     .arg(qtReads)
                     .arg(manager.failures)
                     .arg(floor.failures)
-                    .arg(qtMaster.failures));
+                    .arg(qtMaster.failures)
+                    .arg(tcpManager.failures)
+                    .arg(tcpFloor.failures));
     return 0;
 }
