@@ -113,6 +113,46 @@
         <comment>parity</comment>
         <translation>Нечет</translation>
     </message>
+    <message>
+        <source>Connect through:</source>
+        <translation>Подключение через:</translation>
+    </message>
+    <message>
+        <source>Gateway or device server</source>
+        <translation>Шлюз или сервер последовательных портов</translation>
+    </message>
+    <message>
+        <source>Host:</source>
+        <translation>Адрес:</translation>
+    </message>
+    <message>
+        <source>TCP port:</source>
+        <translation>TCP-порт:</translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation>Протокол:</translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation>Последовательный порт</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Сеть</translation>
+    </message>
+    <message>
+        <source>Modbus TCP</source>
+        <translation>Modbus TCP</translation>
+    </message>
+    <message>
+        <source>RTU over TCP</source>
+        <translation>RTU поверх TCP</translation>
+    </message>
+    <message>
+        <source>Modbus TCP for a Modbus gateway; RTU over TCP for a serial device server that passes the line&apos;s bytes through unchanged</source>
+        <translation>Modbus TCP — для шлюза Modbus; RTU поверх TCP — для сервера последовательных портов, передающего байты линии без изменений</translation>
+    </message>
 </context>
 <context>
     <name>CrashListModel</name>
@@ -564,6 +604,12 @@ Last answer: %5</source>
         <source>Export report as PDF…</source>
         <translation>Экспорт протокола в PDF…</translation>
     </message>
+    <message>
+        <source>Couldn`t connect to the relays
+%1</source>
+        <translation>Не удалось подключиться к реле
+%1</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
@@ -602,6 +648,29 @@ Last answer: %5</source>
     <message>
         <source>Current, A</source>
         <translation>Ток, А</translation>
+    </message>
+</context>
+<context>
+    <name>ModbusBackend</name>
+    <message>
+        <source>The host %1 is unknown</source>
+        <translation>Узел %1 неизвестен</translation>
+    </message>
+    <message>
+        <source>Connection refused by %1</source>
+        <translation>%1 отклонил подключение</translation>
+    </message>
+    <message>
+        <source>%1 did not accept the connection in time</source>
+        <translation>%1 не принял подключение вовремя</translation>
+    </message>
+    <message>
+        <source>%1 cannot be reached from this computer</source>
+        <translation>%1 недоступен с этого компьютера</translation>
+    </message>
+    <message>
+        <source>Connecting to %1 failed: %2</source>
+        <translation>Не удалось подключиться к %1: %2</translation>
     </message>
 </context>
 <context>
