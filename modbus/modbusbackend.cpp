@@ -55,7 +55,7 @@ modbus_t *newModbusContext(const ConnectionSettings &settings, int *error)
 
 QString openErrorText(const ConnectionSettings &settings, int error)
 {
-    const QString reason = QString::fromLocal8Bit(modbus_strerror(error));
+    QString reason = QString::fromLocal8Bit(modbus_strerror(error));
     if (!settings.isNetwork())
         return reason;
     const QString address = settings.endpointName();
