@@ -13,11 +13,11 @@
     </message>
     <message>
         <source>Kt:</source>
-        <translation>Kт:</translation>
+        <translation>Kt:</translation>
     </message>
     <message>
         <source>Kt&lt;sub&gt;0&lt;/sub&gt;:</source>
-        <translation>Kт&lt;sub&gt;0&lt;/sub&gt;:</translation>
+        <translation>Kt&lt;sub&gt;0&lt;/sub&gt;:</translation>
     </message>
     <message>
         <source>Protection configuration</source>
@@ -137,12 +137,12 @@
     <message>
         <source> kA</source>
         <comment>kiloampere suffix</comment>
-        <translation> кА</translation>
+        <translation> kA</translation>
     </message>
     <message>
         <source> A</source>
         <comment>ampere suffix</comment>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
 </context>
 <context>
@@ -182,11 +182,11 @@
     <name>CurrentIndicator</name>
     <message>
         <source> A</source>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
     <message>
         <source> kA</source>
-        <translation> кА</translation>
+        <translation> kA</translation>
     </message>
 </context>
 <context>
@@ -581,7 +581,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source>3U0</source>
-        <translation>3I0 {3U?}</translation>
+        <translation>3U0</translation>
     </message>
     <message>
         <source>%1 min</source>
@@ -589,7 +589,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source>Voltage, V</source>
-        <translation>Напряжение, В</translation>
+        <translation>Напряжение, V</translation>
     </message>
     <message>
         <source>Trend over:</source>
@@ -597,11 +597,11 @@ Last answer: %5</source>
     </message>
     <message>
         <source>Current, kA</source>
-        <translation>Ток, кА</translation>
+        <translation>Ток, kA</translation>
     </message>
     <message>
         <source>Current, A</source>
-        <translation>Ток, А</translation>
+        <translation>Ток, A</translation>
     </message>
 </context>
 <context>
@@ -731,7 +731,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> V</source>
-        <translation> В</translation>
+        <translation> V</translation>
     </message>
     <message>
         <source> °</source>
@@ -954,7 +954,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> A</source>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
     <message>
         <source> sec</source>
@@ -962,7 +962,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> V</source>
-        <translation> В</translation>
+        <translation> V</translation>
     </message>
     <message>
         <source> °</source>
