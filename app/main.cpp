@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/translations.h"
 #include "app/xcbopengl.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -11,11 +11,7 @@ int main(int argc, char *argv[])
     skipXcbOpenGlIntegration();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
-
-    // Russian is the program's language whatever the system locale says.
-    QTranslator translator;
-    (void)translator.load(QStringLiteral(":/translations/korvel-client_ru.qm"));
-    QApplication::installTranslator(&translator);
+    installTranslations(&application);
 
     MainWindow window;
     window.show();

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/translations.h"
+
+#include <QDate>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTranslator>
@@ -93,6 +96,7 @@ private slots:
     void tokenCheck_data();
     void tokenCheck();
     void translationsKeepTheirTokens();
+    void qtTextsAndDatesInRussian();
 
 private:
     QTranslator m_translator;
@@ -249,6 +253,21 @@ void TranslationTest::translationsKeepTheirTokens()
     QVERIFY(!xml.hasError());
     QVERIFY2(faulty.isEmpty(), qPrintable(faulty.join(QLatin1Char('\n'))));
     QVERIFY(checked > 100);
+}
+
+// Qt's own texts come from Qt's catalogue, the program's from its own; dates
+// read the Russian way whatever the system locale.
+void TranslationTest::qtTextsAndDatesInRussian()
+{
+    installTranslations(QCoreApplication::instance());
+    QCOMPARE(QCoreApplication::translate("MainWindow", "Connect"), QStringLiteral("Открыть порт"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("Сохранить"));
+    QCOMPARE(
+        QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("&Имя файла:"));
+    QCOMPARE(
+        QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat), QStringLiteral("08.12.2026"));
+    QCOMPARE(QStringLiteral("%L1").arg(1234.5, 0, 'f', 2), QStringLiteral("1\u00a0234,50"));
 }
 
 QTEST_GUILESS_MAIN(TranslationTest)
