@@ -9,6 +9,12 @@ int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(resources);
     skipXcbOpenGlIntegration();
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // A laptop at 125 % to 200 %: widgets and pixmaps follow the screen's
+    // scale, as they do by default under Qt 6.
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     installTranslations(&application);
