@@ -18,6 +18,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "ui/connectionsettingsdialog.h"
+#include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
 #include "ui/reportactions.h"
@@ -33,28 +34,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
-#include <QScrollArea>
 #include <QTimer>
 
 namespace {
 
 // Long enough to be read, short enough not to stand for the state of now.
 constexpr int WriteMessageTimeout = 10000; // ms
-
-// Holds the window's content: it asks for the content's whole size, so that
-// the window opens showing all of it where the screen has the room, and
-// scrolls it where the screen has not (a 1366 x 768 laptop at large scaling).
-class ContentScrollArea : public QScrollArea
-{
-public:
-    using QScrollArea::QScrollArea;
-
-    QSize sizeHint() const override
-    {
-        const int frame = 2 * frameWidth();
-        return widget()->sizeHint() + QSize(frame, frame);
-    }
-};
 
 } // namespace
 
@@ -165,11 +150,8 @@ void MainWindow::resetBlocks()
 
 void MainWindow::setUpForm()
 {
-    auto *contentArea = new ContentScrollArea(this);
+    auto *contentArea = new ContentScrollArea(takeCentralWidget(), this);
     contentArea->setObjectName(QStringLiteral("contentScrollArea"));
-    contentArea->setFrameShape(QFrame::NoFrame);
-    contentArea->setWidgetResizable(true);
-    contentArea->setWidget(takeCentralWidget());
     setCentralWidget(contentArea);
 
     // The progress bar takes the range field's place during a scan.
