@@ -4,6 +4,7 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -18,6 +19,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     installTranslations(&application);
+    // The installed icon theme's first, else the one built in; drawn from
+    // SVG at whatever size and scale the desktop asks for.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("korvel-client"), QIcon(QStringLiteral(":/icons/korvel-client.svg"))));
 
     MainWindow window;
     window.show();

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGraphicsTextItem>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -88,6 +89,7 @@ private slots:
     void nothingIsCutOff();
     void trendNamesItsQuantities();
     void qtDialogsSpeakRussian();
+    void iconDrawnAtEveryScale();
 
 private:
     bool onLaptopScreen() const;
@@ -230,6 +232,15 @@ void RussianLaptopTest::qtDialogsSpeakRussian()
         QStringLiteral("&Имя файла:"));
     savePicture(&files, QStringLiteral("file-dialog"));
     files.close();
+}
+
+// The window icon is drawn from SVG: as large as a 200 % desktop asks, where
+// a bitmap would stop at its own size.
+void RussianLaptopTest::iconDrawnAtEveryScale()
+{
+    const QIcon icon(QStringLiteral(":/icons/korvel-client.svg"));
+    for (int side : { 16, 48, 256, 512 })
+        QCOMPARE(icon.pixmap(QSize(side, side)).size(), QSize(side, side));
 }
 
 QTEST_MAIN(RussianLaptopTest)
