@@ -18,6 +18,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "ui/connectionsettingsdialog.h"
+#include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
 #include "ui/reportactions.h"
@@ -149,6 +150,10 @@ void MainWindow::resetBlocks()
 
 void MainWindow::setUpForm()
 {
+    auto *contentArea = new ContentScrollArea(takeCentralWidget(), this);
+    contentArea->setObjectName(QStringLiteral("contentScrollArea"));
+    setCentralWidget(contentArea);
+
     // The progress bar takes the range field's place during a scan.
     const int rowHeight = ui->scanRangeLineEdit->sizeHint().height();
     ui->scanProgressBar->setMinimumHeight(rowHeight);

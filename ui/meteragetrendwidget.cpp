@@ -116,8 +116,13 @@ MeterageTrendWidget::MeterageTrendWidget(QWidget *parent)
         axis->setRange(0, 1);
     }
     // The chart's room is kept from the start: building it later moves
-    // nothing else on the tab.
-    m_chartArea->setMinimumHeight(160);
+    // nothing else on the tab. The axes' titles run along the plot, which
+    // shortens a title longer than itself to "..."; the chart's theme draws
+    // them in a font larger than the widget's.
+    const QFontMetrics metrics(font());
+    const int longestTitle = qMax(metrics.horizontalAdvance(plot.voltageAxis->titleText()),
+        metrics.horizontalAdvance(tr("Current, kA")));
+    m_chartArea->setMinimumHeight(qMax(160, longestTitle * 3 / 2 + 6 * metrics.height()));
     auto *chartLayout = new QVBoxLayout(m_chartArea);
     chartLayout->setContentsMargins(0, 0, 0, 0);
 

@@ -18,10 +18,24 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::MonitorWidget)
 {
-    ui->setupUi(this);
+    // The panel is taller than a 1366 x 768 laptop leaves it: its form
+    // scrolls, and the window's device info, modules and clock stay in view.
+    auto *form = new QWidget;
+    ui->setupUi(form);
+    form->setObjectName(QStringLiteral("monitorForm"));
+    auto *formArea = new QScrollArea(this);
+    formArea->setFrameShape(QFrame::NoFrame);
+    formArea->setWidgetResizable(true);
+    formArea->setWidget(form);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(formArea);
+    QMetaObject::connectSlotsByName(this);
 
     // The check boxes mirror the relay; the form also undoes any click that
     // slips through.

@@ -219,9 +219,7 @@ QString SettingsReport::headerHtml() const
             tr("Program: Korvel-client %1")
                 .arg(QCoreApplication::applicationVersion())
                 .toHtmlEscaped(),
-            tr("Made: %1")
-                .arg(QLocale::system().toString(m_madeAt, QLocale::ShortFormat))
-                .toHtmlEscaped(),
+            tr("Made: %1").arg(QLocale().toString(m_madeAt, QLocale::ShortFormat)).toHtmlEscaped(),
             tr("\"-\": never read. \"(outdated)\": the last value read; a later read of it "
                "failed. \"not used\": the relay's modules or modes leave the setting unused.")
                 .toHtmlEscaped());
@@ -245,7 +243,7 @@ QString SettingsReport::deviceHtml() const
         { panelText("ModulesWidget", "Modules"), modulesHtml(m_sources.modules->modules()) });
     html += rowHtml({ panelText("DeviceTimeWidget", "Device time"),
         trustedText(deviceTime.dateTime.status,
-            QLocale::system().toString(deviceTime.dateTime.value, QLocale::ShortFormat)) });
+            QLocale().toString(deviceTime.dateTime.value, QLocale::ShortFormat)) });
     html += rowHtml({ tr("Daylight saving time"),
         trustedText(deviceTime.autoDst.status, panelText("DeviceTimeWidget", dst)) });
     return html + QStringLiteral("</table>");

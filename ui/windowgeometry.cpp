@@ -27,6 +27,34 @@ bool isTitleBarReachable(const QPoint &position)
     });
 }
 
+// Room for the frame the window system adds around the window: a title bar
+// and thin borders. The frame is only known once the window is shown, and
+// by then a window too large for the screen has already been placed.
+const QMargins FrameAllowance(4, 32, 4, 4);
+
+// The part of the screen that shows the window, or of the primary screen.
+QRect availableArea(const QPoint &position)
+{
+    if (QScreen *screen = QGuiApplication::screenAt(position))
+        return screen->availableGeometry();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return {};
+}
+
+// Moves a window that runs past the right or bottom edge back onto the
+// screen, as far as its size allows; the top left corner is the one a user
+// grabs, so it is never pushed past the screen's top or left edge.
+void keepInside(QWidget *window, const QRect &area)
+{
+    const QRect inner = area.marginsRemoved(FrameAllowance);
+    QPoint position = window->pos();
+    position.setX(qMax(qMin(position.x(), inner.right() + 1 - window->width()), inner.left()));
+    position.setY(qMax(qMin(position.y(), inner.bottom() + 1 - window->height()), inner.top()));
+    if (position != window->pos())
+        window->move(position);
+}
+
 } // namespace
 
 void restoreWindowGeometry(QWidget *window)
@@ -40,14 +68,27 @@ void restoreWindowGeometry(QWidget *window)
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens)
         desktop |= screen->availableGeometry();
+    bool placed = false;
     if (settings.contains(QStringLiteral("ui/window_position"))) {
         const QPoint position = settings.value(QStringLiteral("ui/window_position")).toPoint();
-        if (desktop.isEmpty() || isTitleBarReachable(position))
+        if (desktop.isEmpty() || isTitleBarReachable(position)) {
             window->move(position);
+            placed = true;
+        }
     }
+    // The window, its frame included, must fit the screen it opens on: a
+    // small laptop screen, or a smaller one than the last time.
+    const QRect area = availableArea(placed ? window->pos() : QPoint());
+    const QSize room = area.marginsRemoved(FrameAllowance).size();
     if (settings.contains(QStringLiteral("ui/window_size"))) {
         const QSize size = settings.value(QStringLiteral("ui/window_size")).toSize();
-        window->resize(desktop.isEmpty() ? size : size.boundedTo(desktop.size()));
+        window->resize(area.isEmpty() ? size : size.boundedTo(room));
+        if (placed && !area.isEmpty())
+            keepInside(window, area);
+    } else if (window->sizeHint().isValid() && !area.isEmpty()) {
+        // The first start: as large as the window's content asks for, as far
+        // as the screen allows; the window system places it.
+        window->resize(window->sizeHint().expandedTo(window->size()).boundedTo(room));
     }
     if (file.readBool(QStringLiteral("ui/window_maximized"), false))
         window->setWindowState(window->windowState() | Qt::WindowMaximized);

@@ -13,11 +13,11 @@
     </message>
     <message>
         <source>Kt:</source>
-        <translation>Kт:</translation>
+        <translation>Kt:</translation>
     </message>
     <message>
         <source>Kt&lt;sub&gt;0&lt;/sub&gt;:</source>
-        <translation>Kт&lt;sub&gt;0&lt;/sub&gt;:</translation>
+        <translation>Kt&lt;sub&gt;0&lt;/sub&gt;:</translation>
     </message>
     <message>
         <source>Protection configuration</source>
@@ -177,12 +177,12 @@
     <message>
         <source> kA</source>
         <comment>kiloampere suffix</comment>
-        <translation> кА</translation>
+        <translation> kA</translation>
     </message>
     <message>
         <source> A</source>
         <comment>ampere suffix</comment>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
 </context>
 <context>
@@ -222,11 +222,11 @@
     <name>CurrentIndicator</name>
     <message>
         <source> A</source>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
     <message>
         <source> kA</source>
-        <translation> кА</translation>
+        <translation> kA</translation>
     </message>
 </context>
 <context>
@@ -627,7 +627,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source>3U0</source>
-        <translation>3I0 {3U?}</translation>
+        <translation>3U0</translation>
     </message>
     <message>
         <source>%1 min</source>
@@ -635,7 +635,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source>Voltage, V</source>
-        <translation>Напряжение, В</translation>
+        <translation>Напряжение, V</translation>
     </message>
     <message>
         <source>Trend over:</source>
@@ -643,11 +643,11 @@ Last answer: %5</source>
     </message>
     <message>
         <source>Current, kA</source>
-        <translation>Ток, кА</translation>
+        <translation>Ток, kA</translation>
     </message>
     <message>
         <source>Current, A</source>
-        <translation>Ток, А</translation>
+        <translation>Ток, A</translation>
     </message>
 </context>
 <context>
@@ -800,7 +800,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> V</source>
-        <translation> В</translation>
+        <translation> V</translation>
     </message>
     <message>
         <source> °</source>
@@ -1023,7 +1023,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> A</source>
-        <translation> А</translation>
+        <translation> A</translation>
     </message>
     <message>
         <source> sec</source>
@@ -1031,7 +1031,7 @@ Last answer: %5</source>
     </message>
     <message>
         <source> V</source>
-        <translation> В</translation>
+        <translation> V</translation>
     </message>
     <message>
         <source> °</source>

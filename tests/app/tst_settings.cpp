@@ -442,7 +442,22 @@ void SettingsTest::windowStaysOnTheDesktop()
     lost.move(desktop.topLeft() + QPoint(10, 20));
     restoreWindowGeometry(&lost);
     QCOMPARE(lost.pos(), desktop.topLeft() + QPoint(10, 20));
-    QCOMPARE(lost.size(), desktop.size());
+    // Cut down to the screen with room for the frame's title bar.
+    QVERIFY(lost.width() <= desktop.width() && lost.height() < desktop.height());
+    QVERIFY(lost.width() > desktop.width() / 2 && lost.height() > desktop.height() / 2);
+
+    // A window that runs past the bottom right comes back inside whole.
+    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\nwindow_size=@Size(%3 %4)\n")
+                  .arg(desktop.left() + desktop.width() * 3 / 4)
+                  .arg(desktop.top() + desktop.height() * 3 / 4)
+                  .arg(desktop.width() / 2)
+                  .arg(desktop.height() / 2)
+                  .toLatin1());
+    QWidget overhanging;
+    restoreWindowGeometry(&overhanging);
+    QCOMPARE(overhanging.size(), QSize(desktop.width() / 2, desktop.height() / 2));
+    QVERIFY2(desktop.contains(overhanging.geometry()),
+        qPrintable(QStringLiteral("%1,%2").arg(overhanging.x()).arg(overhanging.y())));
 
     // A frame may stick out a little past the desktop's corner.
     const QPoint corner = desktop.topLeft() - QPoint(7, 0);

@@ -32,7 +32,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-as_root dpkg -i "$DEB" >/dev/null
+# Through apt, as a user installs it: the packages it depends on come with it.
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$DEB" \
+    >"$WORK/apt.log" 2>&1 || fail "the package did not install: $(cat "$WORK/apt.log")"
+# Qt's own Russian texts (standard buttons and dialogs) come with the package.
+DEPENDS=$(dpkg-deb -f "$DEB" Depends)
+QT_TRANSLATIONS=
+for candidate in qttranslations5-l10n:/usr/share/qt5 qt6-translations-l10n:/usr/share/qt6; do
+    case ", $DEPENDS," in *", ${candidate%%:*}"[\ ,]*) QT_TRANSLATIONS=$candidate ;; esac
+done
+[ -n "$QT_TRANSLATIONS" ] || fail "the package does not depend on Qt's translations: $DEPENDS"
+dpkg-query -W -f='${Status}' "${QT_TRANSLATIONS%%:*}" 2>/dev/null | grep -q 'install ok installed' \
+    || fail "${QT_TRANSLATIONS%%:*} was not installed with the package"
+[ -e "${QT_TRANSLATIONS#*:}/translations/qtbase_ru.qm" ] \
+    || fail "${QT_TRANSLATIONS%%:*} brought no ${QT_TRANSLATIONS#*:}/translations/qtbase_ru.qm"
+echo "install test: ${QT_TRANSLATIONS%%:*} installed with the package"
 for file in /usr/bin/korvel-client /usr/bin/korvel-relaysim \
     /usr/share/applications/korvel-client.desktop \
     /usr/share/metainfo/org.korvel.client.metainfo.xml \
@@ -68,6 +82,7 @@ kill -0 "$CLIENT" 2>/dev/null || fail "korvel-client ended early: $(cat client.l
 kill "$CLIENT"
 wait "$CLIENT" 2>/dev/null || true
 CLIENT=
+! grep -q 'qtbase_ru.qm' client.log || fail "the installed client found no Qt translations: $(cat client.log)"
 
 as_root dpkg -r korvel-client >/dev/null
 [ ! -e /usr/bin/korvel-client ] || fail "removing the package left /usr/bin/korvel-client"
