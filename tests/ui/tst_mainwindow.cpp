@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,6 +304,10 @@ void MainWindowTest::wholeSession()
     QCOMPARE(window->findChildren<DeviceTimeDialog *>().size(), 1);
     auto *setTime = child<QAbstractButton>(dialog, "setButton");
     QTRY_VERIFY(setTime->isEnabled());
+    // Set waits for the relay's DST flag, which the refresh reads.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QCheckBox>(dialog, "autoDstCheckBox")->checkState() != Qt::PartiallyChecked,
+        StepWaitMs);
     setTime->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 4, StepWaitMs);
     QList<int> addresses;
@@ -314,7 +319,11 @@ void MainWindowTest::wholeSession()
     // The relay takes the last register before its answer is home; until then
     // the dialog refuses another write.
     QTRY_COMPARE(window->findChild<DeviceTimeData *>()->state(), DeviceData::Inactive);
-    child<QAbstractButton>(dialog, "setToAllButton")->click();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Set to All"));
+        child<QAbstractButton>(dialog, "setToAllButton")->click();
+        QVERIFY(answer.answered());
+    }
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 8, StepWaitMs);
     QCOMPARE(m_bus->receivedWrites().last().slaveId, 0);
     QTRY_COMPARE(statusText(window), QStringLiteral("Sent to all devices: device time"));
