@@ -41,6 +41,10 @@ signals:
     void write();
     // The end of that write; a failed one leaves the panel in edit mode.
     void writeFinished(bool successful);
+    // The end of a write that set another current range, whatever its
+    // outcome: the relay may hold the new range, and every pick-up current
+    // in amperes with it.
+    void currentRangeWritten();
 
 public slots:
     void ui_setCurrentDeviceAvailable(bool available);
@@ -57,6 +61,7 @@ private slots:
     void onModulesStateChanged(DeviceData::State state);
 
 private:
+    void onWriteFinished(bool successful);
     void showMeterageConfiguration();
     void showProtectionConfiguration();
 
@@ -67,6 +72,7 @@ private:
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
+    bool m_writingCurrentRange = false;
 };
 
 #endif // CONFIGURATIONWIDGET_H

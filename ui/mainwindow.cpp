@@ -222,6 +222,8 @@ void MainWindow::attachPanels()
         &ConfigurationWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
         &SetpointsWidget::ui_cancelEditMode);
+    connect(ui->configurationWidget, &ConfigurationWidget::currentRangeWritten, this,
+        &MainWindow::leaveEditModeAndReadAgain);
 }
 
 void MainWindow::loadSettings()
@@ -311,6 +313,15 @@ void MainWindow::updateDeviceDataList()
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }
+}
+
+// The current range scales every pick-up current: once a write may have
+// changed it, no setpoint may be edited on the old scale, and the panels
+// show what the relay holds now.
+void MainWindow::leaveEditModeAndReadAgain()
+{
+    ui->setpointsWidget->ui_cancelEditMode();
+    deviceMonitor->readFromCurrentDevice({ meterageConfigurationData, setpointsData });
 }
 
 void MainWindow::ui_setStateConnected(bool connected)

@@ -76,6 +76,14 @@ void SetpointsWidget::on_setButton_clicked()
 {
     if (!m_setpointsData || !m_session->acceptsSet())
         return;
+    // The pick-up editors convert at the range they were loaded with.
+    if (currentMultiplier().value != m_editors->rangeMultiplier()) {
+        QMessageBox::warning(this, tr("Setpoints"),
+            tr("The current range of the relay changed since Edit was pressed, and with it what "
+               "the pick-up currents mean. Nothing was written: press Cancel and edit the "
+               "setpoints again."));
+        return;
+    }
     // Set pressed with a value still being typed: what it became is shown
     // before anything is written.
     if (!m_editors->takeTypedValues()) {

@@ -137,6 +137,7 @@ private slots:
     void setWritesRegisterValues();
     void setWithUnknownCurrentRangeKeepsPickupCurrents();
     void pickupCurrentsHoldOnlyWhatTheRelayCan();
+    void setRefusedAfterTheCurrentRangeChanged();
     void onlyASuccessfulWriteEndsEditMode();
 
     void resetBlocksShowAsMissing();
@@ -682,6 +683,41 @@ void SetpointsWidgetTest::pickupCurrentsHoldOnlyWhatTheRelayCan()
     QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(124));
+}
+
+// Edited at m = 2, the pick-ups would go out off by the ratio of the ranges.
+void SetpointsWidgetTest::setRefusedAfterTheCurrentRangeChanged()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy writes(&panel.widget, &SetpointsWidget::write);
+    QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
+    click(w, "editButton");
+    applyEdit(w, "mtzPickupCurrentIndicatorEditor=6");
+
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 4); // m = 8
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
+    bus.clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        click(w, "setButton");
+        QVERIFY(answer.answered());
+        QVERIFY(answer.text().contains(QStringLiteral("current range")));
+    }
+    QTest::qWait(200);
+    QCOMPARE(writes.count(), 0);
+    QVERIFY(bus.receivedWrites().isEmpty());
+
+    // Edited again at the new range, Set goes through.
+    click(w, "cancelButton");
+    click(w, "editButton");
+    applyEdit(w, "mtzPickupCurrentIndicatorEditor=24");
+    click(w, "setButton");
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(300));
 }
 
 void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()
