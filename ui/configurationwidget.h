@@ -14,6 +14,7 @@
 
 class EditSession;
 class ModulesData;
+class SetpointsData;
 
 namespace Ui {
 class ConfigurationWidget;
@@ -33,6 +34,8 @@ public:
     void setMeterageConfigurationData(MeterageConfigurationData *data);
     void setProtectionConfigurationData(ProtectionConfigurationData *data);
     void setModulesData(ModulesData *data);
+    // The pick-up currents, to show what a new current range makes of them.
+    void setSetpointsData(SetpointsData *data);
 
     bool isEditMode() const;
 
@@ -59,11 +62,14 @@ private slots:
     void onProtectionConfigurationStateChanged(
         DeviceData::State currentState, DeviceData::State previousState);
     void onModulesStateChanged(DeviceData::State state);
+    void on_currentRangeEnumIndicatorEditor_selectedValueChanged();
+    void onSetpointsStateChanged(DeviceData::State state);
 
 private:
     void onWriteFinished(bool successful);
     void showMeterageConfiguration();
     void showProtectionConfiguration();
+    void showRangeEffect();
 
     Ui::ConfigurationWidget *ui;
     EditSession *m_session;
@@ -72,6 +78,7 @@ private:
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
+    QPointer<SetpointsData> m_setpointsData;
     bool m_writingCurrentRange = false;
 };
 

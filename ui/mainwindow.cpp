@@ -196,6 +196,7 @@ void MainWindow::attachPanels()
     ui->configurationWidget->setModulesData(modulesData);
     ui->configurationWidget->setMeterageConfigurationData(meterageConfigurationData);
     ui->configurationWidget->setProtectionConfigurationData(protectionConfigurationData);
+    ui->configurationWidget->setSetpointsData(setpointsData);
 
     ui->setpointsWidget->setModulesData(modulesData);
     ui->setpointsWidget->setMeterageConfigurationData(meterageConfigurationData);
