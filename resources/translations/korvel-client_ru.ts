@@ -1401,6 +1401,14 @@ Last answer: %5</source>
         <source>The crash records were not read.</source>
         <translation>Записи аварий не считаны.</translation>
     </message>
+    <message>
+        <source>Clock read at</source>
+        <translation>Часы прочитаны</translation>
+    </message>
+    <message>
+        <source>Crash records read at %1.</source>
+        <translation>Записи аварий прочитаны %1.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsTransfer</name>
