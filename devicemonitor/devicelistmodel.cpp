@@ -34,9 +34,8 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return tr("Device %1").arg(item.deviceId);
     case Qt::ForegroundRole:
-        return QColor(item.info.deviceTypeCode.value == OwnDeviceTypeCode
-                ? QStringLiteral("black")
-                : QStringLiteral("orange"));
+        return QColor(
+            isOfAnotherType(index.row()) ? QStringLiteral("orange") : QStringLiteral("black"));
     case Qt::ToolTipRole:
         return healthText(health(item.deviceId));
     case Qt::DecorationRole:
@@ -81,6 +80,11 @@ int DeviceListModel::rowOfDevice(int deviceId) const
 const DeviceInfo *DeviceListModel::deviceInfoAt(int row) const
 {
     return &m_items.at(size_t(row))->info;
+}
+
+bool DeviceListModel::isOfAnotherType(int row) const
+{
+    return m_items.at(size_t(row))->info.deviceTypeCode.value != OwnDeviceTypeCode;
 }
 
 RelayHealth DeviceListModel::health(int deviceId) const

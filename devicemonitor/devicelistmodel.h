@@ -32,6 +32,8 @@ public:
     int deviceIdAt(int row) const;
     int rowOfDevice(int deviceId) const;
     const DeviceInfo *deviceInfoAt(int row) const;
+    // A relay this program is not made for: listed in orange.
+    bool isOfAnotherType(int row) const;
 
     // Counted for every slave ID the line talked to since the last clear(),
     // listed or not; an ID never addressed reads as all zeros.

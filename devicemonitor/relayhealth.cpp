@@ -20,7 +20,20 @@ void RelayHealth::count(const ModbusTransaction &transaction)
     if (transaction.isAnswered()) {
         lastAnswerAt = transaction.startedAt + transaction.durationUs / 1000;
         unansweredInRow = 0;
-    } else if (transaction.outcome == ModbusTransaction::Timeout) {
+    } else if (isUnanswered(transaction.outcome)) {
         ++unansweredInRow;
+    }
+}
+
+bool RelayHealth::isUnanswered(ModbusTransaction::Outcome outcome)
+{
+    switch (outcome) {
+    case ModbusTransaction::Timeout:
+    case ModbusTransaction::InvalidCrc:
+    case ModbusTransaction::ForeignAnswer:
+    case ModbusTransaction::MalformedAnswer:
+        return true;
+    default:
+        return false;
     }
 }

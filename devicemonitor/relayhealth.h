@@ -9,7 +9,9 @@
 // How one relay has been answering: every transaction addressed to it is
 // either answered (with data), timed out, or an error (an exception, a
 // damaged or foreign answer), so requests = answers + timeouts + errors.
-// Canceled transactions are not counted: the relay had no say in them.
+// Canceled transactions are not counted: the relay had no say in them. An
+// answer that could not be used (a bad CRC, another slave's, malformed) is
+// no better than none for telling whether the relay still answers.
 struct RelayHealth
 {
     // A relay is taken to have stopped answering after this many requests in a
@@ -25,6 +27,9 @@ struct RelayHealth
 
     void count(const ModbusTransaction &transaction);
     bool hasStoppedAnswering() const { return unansweredInRow >= SilentAfter; }
+
+private:
+    static bool isUnanswered(ModbusTransaction::Outcome outcome);
 };
 
 #endif // RELAYHEALTH_H

@@ -14,6 +14,7 @@
 
 class EditSession;
 class ModulesData;
+class SetpointsData;
 
 namespace Ui {
 class ConfigurationWidget;
@@ -33,6 +34,8 @@ public:
     void setMeterageConfigurationData(MeterageConfigurationData *data);
     void setProtectionConfigurationData(ProtectionConfigurationData *data);
     void setModulesData(ModulesData *data);
+    // The pick-up currents, to show what a new current range makes of them.
+    void setSetpointsData(SetpointsData *data);
 
     bool isEditMode() const;
 
@@ -41,6 +44,10 @@ signals:
     void write();
     // The end of that write; a failed one leaves the panel in edit mode.
     void writeFinished(bool successful);
+    // The end of a write that set another current range, whatever its
+    // outcome: the relay may hold the new range, and every pick-up current
+    // in amperes with it.
+    void currentRangeWritten();
 
 public slots:
     void ui_setCurrentDeviceAvailable(bool available);
@@ -55,10 +62,14 @@ private slots:
     void onProtectionConfigurationStateChanged(
         DeviceData::State currentState, DeviceData::State previousState);
     void onModulesStateChanged(DeviceData::State state);
+    void on_currentRangeEnumIndicatorEditor_selectedValueChanged();
+    void onSetpointsStateChanged(DeviceData::State state);
 
 private:
+    void onWriteFinished(bool successful);
     void showMeterageConfiguration();
     void showProtectionConfiguration();
+    void showRangeEffect();
 
     Ui::ConfigurationWidget *ui;
     EditSession *m_session;
@@ -67,6 +78,8 @@ private:
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
+    QPointer<SetpointsData> m_setpointsData;
+    bool m_writingCurrentRange = false;
 };
 
 #endif // CONFIGURATIONWIDGET_H

@@ -19,6 +19,9 @@ class DeviceTimeDialog;
 // Sets the relay clock of the current device, or of every device on the line
 // at once through a broadcast. The new time is the computer's own clock unless
 // the user picks another; the relay shows it after the next read of the block.
+// The DST flag is written only once somebody chose it: the current relay's
+// flag as read, or the user's click; until then the box is partly checked and
+// neither button writes.
 class DeviceTimeDialog : public QDialog
 {
     Q_OBJECT
@@ -42,14 +45,22 @@ private slots:
 
 private:
     void applySystemTimeMode();
+    void onAutoDstStateChanged(int state);
+    void showAutoDstKnown();
+    void showAutoDstUnknown();
+    bool isAutoDstKnown() const;
+    bool confirmSetToAll();
     void write(int slaveId);
     void showWriteResult(int slaveId);
+    void showResult(const QString &text, bool failure);
 
     QScopedPointer<Ui::DeviceTimeDialog> ui;
     QPointer<DeviceTimeData> deviceTimeData;
     QPointer<DeviceMonitor> deviceMonitor;
     QTimer *timer;
     bool autoDstInitialized = false;
+    // The user set the box: a relay read no longer overrides it.
+    bool autoDstChosenByUser = false;
     // Slave IDs of the writes asked for and not yet finished, 0 for all devices.
     QList<int> pendingWrites;
     bool writing = false;

@@ -55,6 +55,17 @@ void FieldEditorsBase::applyRules() const
     }
 }
 
+bool FieldEditorsBase::takeTypedValues() const
+{
+    const FieldContext rules = context();
+    bool asTyped = true;
+    for (const Entry &entry : m_entries) {
+        if (entry.number && entry.description->isInUse(rules))
+            asTyped = entry.number->takeTypedValue() && asTyped;
+    }
+    return asTyped;
+}
+
 void FieldEditorsBase::setRangeMultiplier(qint64 multiplier)
 {
     if (multiplier == m_rangeMultiplier)

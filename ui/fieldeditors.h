@@ -32,6 +32,9 @@ public:
     // Keeps the editors of absent modules in view mode.
     void updateAvailability(EditSession *session) const;
     void applyRules() const;
+    // NumberIndicatorEditor::takeTypedValue() for every number editor in
+    // use; false if any now holds another value than the one typed.
+    bool takeTypedValues() const;
 
     // The multiplier the pick-up current editors are set up for; -1 before
     // the first call. Setting a range rewrites the spin box's text, so it is

@@ -201,6 +201,7 @@ void MainWindow::attachPanels()
     ui->configurationWidget->setModulesData(modulesData);
     ui->configurationWidget->setMeterageConfigurationData(meterageConfigurationData);
     ui->configurationWidget->setProtectionConfigurationData(protectionConfigurationData);
+    ui->configurationWidget->setSetpointsData(setpointsData);
 
     ui->setpointsWidget->setModulesData(modulesData);
     ui->setpointsWidget->setMeterageConfigurationData(meterageConfigurationData);
@@ -227,6 +228,8 @@ void MainWindow::attachPanels()
         &ConfigurationWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
         &SetpointsWidget::ui_cancelEditMode);
+    connect(ui->configurationWidget, &ConfigurationWidget::currentRangeWritten, this,
+        &MainWindow::leaveEditModeAndReadAgain);
 }
 
 void MainWindow::loadSettings()
@@ -316,6 +319,15 @@ void MainWindow::updateDeviceDataList()
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }
+}
+
+// The current range scales every pick-up current: once a write may have
+// changed it, no setpoint may be edited on the old scale, and the panels
+// show what the relay holds now.
+void MainWindow::leaveEditModeAndReadAgain()
+{
+    ui->setpointsWidget->ui_cancelEditMode();
+    deviceMonitor->readFromCurrentDevice({ meterageConfigurationData, setpointsData });
 }
 
 void MainWindow::ui_setStateConnected(bool connected)

@@ -91,6 +91,7 @@ private:
     void loadSettings();
     void setUpTrafficView();
     void updateDeviceDataList();
+    void leaveEditModeAndReadAgain();
     void setInputBlocked(bool blocked);
     void resetBlocks();
     void showCurrentDeviceHealth();

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/numberindicatoreditor.h"
 
-#include <QDoubleSpinBox>
+#include "ui/steppedspinbox.h"
 
 NumberIndicatorEditor::NumberIndicatorEditor(QWidget *parent)
     : BaseIndicatorEditor(parent),
       m_indicator(new NumberIndicator(this)),
-      m_spinBox(new QDoubleSpinBox(this))
+      m_spinBox(new SteppedSpinBox(this))
 {
     m_spinBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setWidgets(m_indicator, m_spinBox);
@@ -17,6 +17,11 @@ NumberIndicatorEditor::NumberIndicatorEditor(QWidget *parent)
 DoubleValue NumberIndicatorEditor::selectedValue() const
 {
     return { m_spinBox->value(), Valid };
+}
+
+bool NumberIndicatorEditor::takeTypedValue()
+{
+    return !isEditMode() || m_spinBox->takeTypedValue();
 }
 
 double NumberIndicatorEditor::minimum() const

@@ -6,10 +6,10 @@
 #include "ui/baseindicatoreditor.h"
 #include "ui/numberindicator.h"
 
-class QDoubleSpinBox;
+class SteppedSpinBox;
 
 // A number indicator over a spin box. The indicator keeps following the relay
-// while the spin box holds the user's choice.
+// while the spin box holds the user's choice, always a whole number of steps.
 class NumberIndicatorEditor : public BaseIndicatorEditor
 {
     Q_OBJECT
@@ -20,6 +20,8 @@ public:
     DoubleValue value() const { return m_indicator->value(); }
     void setValue(const DoubleValue &value) { m_indicator->setValue(value); }
     DoubleValue selectedValue() const;
+    // See SteppedSpinBox::takeTypedValue(); true outside edit mode.
+    bool takeTypedValue();
 
     double minimum() const;
     void setMinimum(double minimum);
@@ -42,7 +44,7 @@ protected:
 
 private:
     NumberIndicator *m_indicator;
-    QDoubleSpinBox *m_spinBox;
+    SteppedSpinBox *m_spinBox;
 };
 
 #endif // NUMBERINDICATOREDITOR_H

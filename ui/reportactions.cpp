@@ -2,7 +2,9 @@
 #include "ui/reportactions.h"
 
 #include "app/settings.h"
+#include "devicedata/crashlogdata.h"
 #include "devicedata/deviceinfodata.h"
+#include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "ui/reportpages.h"
@@ -28,6 +30,23 @@ ReportActions::ReportActions(
     setObjectName(QStringLiteral("reportActions"));
     connect(m_transfer, &SettingsTransfer::relayRead, this, &ReportActions::onRelayRead);
     connect(m_transfer, &SettingsTransfer::failed, this, &ReportActions::onReadFailed);
+    watchReads(windowSources.deviceTime, &ReportActions::m_deviceTimeReadAt);
+    watchReads(windowSources.crashLog, &ReportActions::m_crashLogReadAt);
+}
+
+void ReportActions::watchReads(const DeviceData *block, QDateTime ReportActions::*readAt)
+{
+    if (!block)
+        return;
+    connect(block, &DeviceData::stateChanged, this,
+        [this, block, readAt](DeviceData::State current, DeviceData::State previous) {
+            // A reset means another relay, or none: nothing of it was read.
+            if (current == DeviceData::Resetting)
+                this->*readAt = QDateTime();
+            else if (current == DeviceData::Inactive && previous == DeviceData::Reading
+                && block->isReadSuccessful())
+                this->*readAt = QDateTime::currentDateTime();
+        });
 }
 
 ReportActions::~ReportActions() = default;
@@ -42,6 +61,8 @@ ReportSources ReportActions::currentSources() const
 {
     ReportSources sources = m_windowSources;
     sources.deviceId = m_monitor->currentDeviceId();
+    sources.deviceTimeReadAt = m_deviceTimeReadAt;
+    sources.crashLogReadAt = m_crashLogReadAt;
     const DeviceListModel *model = m_monitor->deviceListModel();
     if (const DeviceInfo *info = model->deviceInfoAt(model->rowOfDevice(sources.deviceId)))
         sources.deviceInfo = *info;

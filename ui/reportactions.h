@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QScopedPointer>
 
+class DeviceData;
 class DeviceMonitor;
 class QPrinter;
 class SettingsTransfer;
@@ -14,7 +15,8 @@ class SettingsTransfer;
 // The File menu's report actions. The identity, the modules and the settings
 // are read afresh, so that the report vouches for what the relay holds now
 // and not for what a tab showed when it was last open; the clock and the
-// crash log are taken from the window, marked as they stand there.
+// crash log are taken from the window, marked as they stand there and with
+// the time the window last read them.
 class ReportActions : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,8 @@ signals:
     void busyChanged(bool busy);
 
 private:
+    // Keeps in `readAt` when `block` was last read in full.
+    void watchReads(const DeviceData *block, QDateTime ReportActions::*readAt);
     void readRelay();
     void onRelayRead();
     void onReadFailed(const QString &message);
@@ -48,6 +52,8 @@ private:
     QWidget *m_window;
     SettingsTransfer *m_transfer;
     ReportSources m_windowSources;
+    QDateTime m_deviceTimeReadAt;
+    QDateTime m_crashLogReadAt;
     // One of the two is set while a report is being made.
     QScopedPointer<QPrinter> m_printer;
     QString m_pdfPath;

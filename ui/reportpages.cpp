@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QTextDocument>
 
 namespace {
@@ -50,13 +51,22 @@ bool ReportPages::paint(const QString &html, QPagedPaintDevice *device)
     return painter.end();
 }
 
+// Written beside the target and renamed over it once complete: a failure
+// half-way leaves no torn file, and an earlier report at that path intact.
 bool ReportPages::writePdf(const QString &html, const QString &title, const QString &path)
 {
-    QPdfWriter writer(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QPdfWriter writer(&file);
     writer.setTitle(title);
     writer.setCreator(
         QStringLiteral("Korvel-client %1").arg(QCoreApplication::applicationVersion()));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
         QMarginsF(PageMargin, PageMargin, PageMargin, PageMargin), QPageLayout::Millimeter));
-    return paint(html, &writer);
+    if (!paint(html, &writer)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

@@ -7,6 +7,8 @@
 #include "devicedata/modulesdata.h"
 #include "ui/editsession.h"
 
+#include <QMessageBox>
+
 SetpointsWidget::SetpointsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::SetpointsWidget)
 {
     ui->setupUi(this);
@@ -74,6 +76,22 @@ void SetpointsWidget::on_setButton_clicked()
 {
     if (!m_setpointsData || !m_session->acceptsSet())
         return;
+    // The pick-up editors convert at the range they were loaded with.
+    if (currentMultiplier().value != m_editors->rangeMultiplier()) {
+        QMessageBox::warning(this, tr("Setpoints"),
+            tr("The current range of the relay changed since Edit was pressed, and with it what "
+               "the pick-up currents mean. Nothing was written: press Cancel and edit the "
+               "setpoints again."));
+        return;
+    }
+    // Set pressed with a value still being typed: what it became is shown
+    // before anything is written.
+    if (!m_editors->takeTypedValues()) {
+        QMessageBox::warning(this, tr("Setpoints"),
+            tr("A typed value is not one the relay can hold. The field now shows the value "
+               "that would be written; check it and press Set again."));
+        return;
+    }
     // What the relay reported last, with the editors' values on top. A field
     // not in use belongs to an absent module or to a protection that is
     // switched off: it keeps the value read, also when a failed write is

@@ -51,6 +51,13 @@ QString trustedText(DataStatus status, const QString &text)
     return trustedHtml(status, text.toHtmlEscaped());
 }
 
+// The computer's time of a read; "-" for none.
+QString readAtText(const QDateTime &readAt)
+{
+    return readAt.isValid() ? QLocale::system().toString(readAt, QLocale::ShortFormat)
+                            : QStringLiteral("-");
+}
+
 QString tableStart()
 {
     return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\" "
@@ -246,6 +253,9 @@ QString SettingsReport::deviceHtml() const
             QLocale().toString(deviceTime.dateTime.value, QLocale::ShortFormat)) });
     html += rowHtml({ tr("Daylight saving time"),
         trustedText(deviceTime.autoDst.status, panelText("DeviceTimeWidget", dst)) });
+    // The relay's clock runs on: its value stands for the moment it was read.
+    html
+        += rowHtml({ tr("Clock read at"), readAtText(m_sources.deviceTimeReadAt).toHtmlEscaped() });
     return html + QStringLiteral("</table>");
 }
 
@@ -276,6 +286,12 @@ QString SettingsReport::crashLogHtml() const
                        .arg(panelText("MainWindow", "Crash log"),
                            rowLabel(panelText("CrashLogWidget", "Total crash count:")),
                            trustedText(count.status, QString::number(count.value)));
+
+    if (m_sources.crashLogReadAt.isValid())
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(tr("Crash records read at %1.")
+                             .arg(readAtText(m_sources.crashLogReadAt))
+                             .toHtmlEscaped());
 
     const CrashListModel *model = m_sources.crashLog->crashListModel();
     if (model->rowCount() == 0) {

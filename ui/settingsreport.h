@@ -29,6 +29,10 @@ struct ReportSources
     const SetpointsData *setpoints = nullptr;
     const CrashCountData *crashCount = nullptr;
     const CrashLogData *crashLog = nullptr;
+    // When the window last read the clock and the crash records in full;
+    // invalid if it has not since the relay was chosen.
+    QDateTime deviceTimeReadAt;
+    QDateTime crashLogReadAt;
 };
 
 // The commissioning report of one relay as rich text: the program and the

@@ -51,6 +51,14 @@
         <source> sec</source>
         <translation> с</translation>
     </message>
+    <message>
+        <source>At range %1 every pick-up current in amperes changes by a factor of %2.</source>
+        <translation>В диапазоне %1 каждый ток срабатывания в амперах изменится в %2 раза.</translation>
+    </message>
+    <message>
+        <source>At range %1 the MTZ pick-up becomes %2 A (now %3 A) and the TO pick-up %4 A (now %5 A).</source>
+        <translation>В диапазоне %1 ток срабатывания МТЗ станет %2 A (сейчас %3 A), ТО — %4 A (сейчас %5 A).</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionSettingsDialog</name>
@@ -347,6 +355,46 @@ Last answer: %5</source>
     <message>
         <source>Device %1 did not confirm the new time.</source>
         <translation>Устройство %1 не подтвердило новое время.</translation>
+    </message>
+    <message>
+        <source>Auto adjust for DST (not read yet)</source>
+        <translation>Автопереход на летнее время (ещё не прочитан)</translation>
+    </message>
+    <message>
+        <source>Every device on the line, listed or not, will be set to %1 with auto adjust for DST enabled.</source>
+        <translation>Во всех устройствах на линии, в списке и вне его, будет установлено время %1 с включённым автопереходом на летнее время.</translation>
+    </message>
+    <message>
+        <source>Every device on the line, listed or not, will be set to %1 with auto adjust for DST disabled.</source>
+        <translation>Во всех устройствах на линии, в списке и вне его, будет установлено время %1 с выключенным автопереходом на летнее время.</translation>
+    </message>
+    <message>
+        <source>The computer&apos;s clock is sent as it is when you confirm.</source>
+        <translation>Будет отправлено время компьютера на момент подтверждения.</translation>
+    </message>
+    <message>
+        <source>Devices of another type receive it too: %1.</source>
+        <translation>Его получат и устройства другого типа: %1.</translation>
+    </message>
+    <message>
+        <source>Set the time of all devices?</source>
+        <translation>Записать время во все устройства?</translation>
+    </message>
+    <message>
+        <source>Set time of all devices</source>
+        <translation>Запись времени во все устройства</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>The relay&apos;s DST flag has not been read yet: choose &quot;Auto adjust for DST&quot; before setting the time.</source>
+        <translation>Признак перехода на летнее время ещё не прочитан из реле: выберите «Автопереход на летнее время», прежде чем записывать время.</translation>
+    </message>
+    <message>
+        <source>The new time could not be sent to all devices; they may hold part of it (the DST flag without the new time, say).</source>
+        <translation>Новое время не удалось отправить во все устройства; они могут содержать его часть (например, признак летнего времени без нового времени).</translation>
     </message>
 </context>
 <context>
@@ -1077,6 +1125,18 @@ Last answer: %5</source>
         <source>double</source>
         <translation>двукратное</translation>
     </message>
+    <message>
+        <source>Setpoints</source>
+        <translation>Уставки</translation>
+    </message>
+    <message>
+        <source>The current range of the relay changed since Edit was pressed, and with it what the pick-up currents mean. Nothing was written: press Cancel and edit the setpoints again.</source>
+        <translation>После нажатия «Изменить» диапазон тока реле изменился, а с ним и значение токов срабатывания. Ничего не записано: нажмите «Отмена» и измените уставки заново.</translation>
+    </message>
+    <message>
+        <source>A typed value is not one the relay can hold. The field now shows the value that would be written; check it and press Set again.</source>
+        <translation>Введённое значение реле хранить не может. В поле теперь показано значение, которое будет записано; проверьте его и снова нажмите «Записать».</translation>
+    </message>
 </context>
 <context>
     <name>SettingsComparisonDialog</name>
@@ -1409,6 +1469,14 @@ Last answer: %5</source>
     <message>
         <source>The crash records were not read.</source>
         <translation>Записи аварий не считаны.</translation>
+    </message>
+    <message>
+        <source>Clock read at</source>
+        <translation>Часы прочитаны</translation>
+    </message>
+    <message>
+        <source>Crash records read at %1.</source>
+        <translation>Записи аварий прочитаны %1.</translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,8 @@ private slots:
     void recordsFollowTheLineThroughFaults();
     void scanStartsTheCountsAfresh();
     void silentRelayIsMarkedUntilItAnswers();
+    void unusableAnswersCountAsUnanswered_data();
+    void unusableAnswersCountAsUnanswered();
 
 private:
     struct Issued
@@ -43,6 +45,9 @@ private:
     bool execute(RtuModbus &modbus, uint slaveId, quint16 address, quint16 count,
         ModbusRequest::Result *result = nullptr);
     bool refreshOnce(DeviceMonitor &monitor, int deviceId);
+    // Connects, scans relays 1 and 2 and waits for the refresh of relay 1 the
+    // scan leaves behind; a refresh reads three requests.
+    void scanTwoRelays(DeviceMonitor &monitor);
 
     QScopedPointer<RelayBus> m_bus;
 };
@@ -277,15 +282,13 @@ void TransactionRecordsTest::scanStartsTheCountsAfresh()
     }
 }
 
-void TransactionRecordsTest::silentRelayIsMarkedUntilItAnswers()
+void TransactionRecordsTest::scanTwoRelays(DeviceMonitor &monitor)
 {
-    DeviceMonitor monitor;
     monitor.setAutoRefreshEnabled(false);
     monitor.setDeviceSettings({ 0, 50 });
     ConnectionSettings settings;
     settings.portName = m_bus->portPath();
     QVERIFY(monitor.connectToPort(settings));
-    DeviceListModel *devices = monitor.deviceListModel();
     // Three reads of one request each make a pass.
     auto *block = new DeviceInfoData(&monitor);
     monitor.setDeviceDataList({ block, block, block });
@@ -300,6 +303,15 @@ void TransactionRecordsTest::silentRelayIsMarkedUntilItAnswers()
         20000));
     QCOMPARE(monitor.currentDeviceId(), 1);
     QTest::qWait(50);
+}
+
+void TransactionRecordsTest::silentRelayIsMarkedUntilItAnswers()
+{
+    DeviceMonitor monitor;
+    scanTwoRelays(monitor);
+    if (QTest::currentTestFailed())
+        return;
+    DeviceListModel *devices = monitor.deviceListModel();
 
     const QModelIndex relay2 = devices->index(devices->rowOfDevice(2));
     QVERIFY(!devices->data(relay2, Qt::DecorationRole).isValid());
@@ -322,6 +334,39 @@ void TransactionRecordsTest::silentRelayIsMarkedUntilItAnswers()
     QVERIFY(!devices->data(relay2, Qt::DecorationRole).isValid());
     QCOMPARE(changed.count(), 2);
     QCOMPARE(devices->health(2).answers, 4);
+}
+
+void TransactionRecordsTest::unusableAnswersCountAsUnanswered_data()
+{
+    QTest::addColumn<FaultSettings>("faults");
+    FaultSettings badCrc;
+    badCrc.badCrcProbability = 1;
+    FaultSettings foreign;
+    foreign.foreignSlaveProbability = 1;
+    FaultSettings shortFrame;
+    shortFrame.shortFrameProbability = 1;
+    QTest::newRow("bad CRC") << badCrc;
+    QTest::newRow("another slave's") << foreign;
+    QTest::newRow("cut short") << shortFrame;
+}
+
+void TransactionRecordsTest::unusableAnswersCountAsUnanswered()
+{
+    QFETCH(FaultSettings, faults);
+    DeviceMonitor monitor;
+    scanTwoRelays(monitor);
+    if (QTest::currentTestFailed())
+        return;
+    DeviceListModel *devices = monitor.deviceListModel();
+
+    m_bus->setFaults(faults);
+    QVERIFY(refreshOnce(monitor, 2));
+    QTest::qWait(50);
+    const RelayHealth health = devices->health(2);
+    QCOMPARE(health.errors + health.timeouts, 3);
+    QVERIFY(health.hasStoppedAnswering());
+    const QModelIndex relay2 = devices->index(devices->rowOfDevice(2));
+    QCOMPARE(devices->data(relay2, Qt::DecorationRole).value<QColor>(), QColor(Qt::red));
 }
 
 QTEST_GUILESS_MAIN(TransactionRecordsTest)

@@ -2,6 +2,7 @@
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
 #include "panelfixture.h"
 #include "ui/configurationwidget.h"
 
@@ -23,10 +24,12 @@ struct Panel
     MeterageConfigurationData meterageConfiguration;
     ProtectionConfigurationData protectionConfiguration;
     ModulesData modules;
+    SetpointsData setpoints;
     ConfigurationWidget widget;
 
     Panel()
     {
+        widget.setSetpointsData(&setpoints);
         widget.setMeterageConfigurationData(&meterageConfiguration);
         widget.setProtectionConfigurationData(&protectionConfiguration);
         widget.setModulesData(&modules);
@@ -59,6 +62,7 @@ private slots:
 
     void resetBlocksShowAsMissing();
     void losingTheDeviceEndsEditMode();
+    void newRangeShowsThePickupsInAmperes();
 
 private:
     // Reads the panel's blocks from the relay as a refresh of the tab does.
@@ -89,6 +93,42 @@ void ConfigurationWidgetTest::init()
     for (const auto &reg : registers)
         bus.setHoldingRegister(RelayId, reg.first, reg.second);
     bus.clearReceivedWrites();
+}
+
+// The pick-up registers stay as they are: a new range scales them.
+void ConfigurationWidgetTest::newRangeShowsThePickupsInAmperes()
+{
+    RelayBus &bus = m_line->bus();
+    bus.setHoldingRegister(RelayId, 34, 250);
+    bus.setHoldingRegister(RelayId, 37, 100);
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    const QLabel *effect = child<QLabel>(w, "rangeEffectLabel");
+    click(w, "editButton");
+    QCOMPARE(effect->text(), QString());
+
+    // Setpoints not read yet: only the factor is known.
+    chooseCode(w, "currentRangeEnumIndicatorEditor", 4);
+    QCOMPARE(effect->text(),
+        QStringLiteral(
+            "At range 8 - 328 every pick-up current in amperes changes by a factor of 4."));
+
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    QCOMPARE(effect->text(),
+        QStringLiteral("At range 8 - 328 the MTZ pick-up becomes 20.00 A (now 5.00 A) and the TO "
+                       "pick-up 80.0 A (now 20.0 A)."));
+    chooseCode(w, "currentRangeEnumIndicatorEditor", 1);
+    QCOMPARE(effect->text(),
+        QStringLiteral("At range 1 - 41 the MTZ pick-up becomes 2.50 A (now 5.00 A) and the TO "
+                       "pick-up 10.0 A (now 20.0 A)."));
+
+    chooseCode(w, "currentRangeEnumIndicatorEditor", 2);
+    QCOMPARE(effect->text(), QString());
+    chooseCode(w, "currentRangeEnumIndicatorEditor", 3);
+    QVERIFY(!effect->text().isEmpty());
+    click(w, "cancelButton");
+    QCOMPARE(effect->text(), QString());
 }
 
 bool ConfigurationWidgetTest::readAll(Panel &panel)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "relaybus.h"
 #include "ui/devicetimedialog.h"
@@ -15,6 +16,7 @@
 namespace {
 
 const QList<int> RelayIds = { 1, 2, 3 };
+const quint16 OwnTypeCode = 0x8D90;
 
 QString shortText(const QDateTime &dateTime)
 {
@@ -84,8 +86,11 @@ private slots:
     void dialogShowsTheCurrentTime();
     void setWritesToTheCurrentDevice();
     void setToAllBroadcasts();
+    void setToAllAsksFirst();
+    void cutShortBroadcastIsAFailure();
     void failedWriteIsReported();
     void dstCheckBoxFollowsTheRelayOnce();
+    void unknownDstIsNeverWritten();
     void systemTimeMode();
     void editLimits();
     void buttonsFollowTheMonitor();
@@ -123,8 +128,10 @@ void DeviceTimeTest::init()
 
 void DeviceTimeTest::cleanup()
 {
-    for (int id : RelayIds)
+    for (int id : RelayIds) {
         m_bus.setRelayOnline(id, true);
+        m_bus.setDeviceTypeCode(id, OwnTypeCode);
+    }
     m_monitor.reset();
     m_time.reset();
 }
@@ -251,8 +258,10 @@ void DeviceTimeTest::setToAllBroadcasts()
     const QDateTime chosen(QDate(2031, 11, 30), QTime(22, 45, 10));
     enterTime(dialog, chosen, true);
 
+    MessageBoxAnswer answer(QStringLiteral("Set to All"));
     QVERIFY(passes(
         m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setToAllButton")->click(); }));
+    QVERIFY(answer.answered());
     compareWrites(m_bus.receivedWrites(),
         { { 0, 15, 1 }, { 0, 14, 0x2D0A }, { 0, 13, 0x1E16 }, { 0, 12, 0x1F0B } });
     for (int id : RelayIds) {
@@ -263,6 +272,60 @@ void DeviceTimeTest::setToAllBroadcasts()
     QCOMPARE(result->text(),
         QStringLiteral("The new time was sent to all devices; a broadcast is not confirmed."));
     QVERIFY(!isShownInRed(result));
+}
+
+// Every relay on the line takes a broadcast, those of another type as well.
+void DeviceTimeTest::setToAllAsksFirst()
+{
+    m_bus.setDeviceTypeCode(2, 0x1234);
+    m_monitor->scan(1, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    m_bus.clearReceivedWrites();
+
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    const QDateTime chosen(QDate(2031, 11, 30), QTime(22, 45, 10));
+    enterTime(dialog, chosen, false);
+    QPushButton *setToAll = child<QPushButton>(&dialog, "setToAllButton");
+
+    MessageBoxAnswer cancel(QStringLiteral("Cancel"));
+    setToAll->click();
+    QVERIFY(cancel.answered());
+    QVERIFY(cancel.text().contains(
+        QStringLiteral("Every device on the line, listed or not, will be set to %1 with auto "
+                       "adjust for DST disabled.")
+            .arg(shortText(chosen))));
+    QVERIFY2(cancel.text().contains(QStringLiteral("Devices of another type receive it too: "
+                                                   "Device 2.")),
+        qPrintable(cancel.text()));
+    QTest::qWait(300);
+    QCOMPARE(m_bus.receivedWrites().size(), 0);
+    QCOMPARE(child<QLabel>(&dialog, "writeResultLabel")->text(), QString());
+
+    child<QCheckBox>(&dialog, "autoDstCheckBox")->click();
+    MessageBoxAnswer confirm(QStringLiteral("Set to All"));
+    QVERIFY(passes(m_time.data(), [setToAll] { setToAll->click(); }));
+    QVERIFY(confirm.text().contains(QStringLiteral("with auto adjust for DST enabled.")));
+    compareWrites(m_bus.receivedWrites(),
+        { { 0, 15, 1 }, { 0, 14, 0x2D0A }, { 0, 13, 0x1E16 }, { 0, 12, 0x1F0B } });
+}
+
+// A broadcast the line lost part-way may have left part of the time in every relay.
+void DeviceTimeTest::cutShortBroadcastIsAFailure()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    enterTime(dialog, QDateTime(QDate(2031, 11, 30), QTime(22, 45, 10)), true);
+    MessageBoxAnswer confirm(QStringLiteral("Set to All"));
+    child<QPushButton>(&dialog, "setToAllButton")->click();
+    QVERIFY(confirm.answered());
+    QTRY_COMPARE_WITH_TIMEOUT(m_time->state(), DeviceData::Writing, PassWaitMs);
+    QVERIFY(m_monitor->disconnectFromPort());
+
+    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(),
+        QStringLiteral("The new time could not be sent to all devices; they may hold part of it "
+                       "(the DST flag without the new time, say)."),
+        PassWaitMs);
+    QVERIFY(isShownInRed(result));
 }
 
 void DeviceTimeTest::failedWriteIsReported()
@@ -290,10 +353,10 @@ void DeviceTimeTest::dstCheckBoxFollowsTheRelayOnce()
     m_bus.setHoldingRegister(1, 15, 1);
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
     QCheckBox *autoDst = child<QCheckBox>(&dialog, "autoDstCheckBox");
-    QVERIFY(!autoDst->isChecked());
+    QCOMPARE(autoDst->checkState(), Qt::PartiallyChecked);
 
     QVERIFY(readTime());
-    QVERIFY(autoDst->isChecked());
+    QCOMPARE(autoDst->checkState(), Qt::Checked);
 
     // From now on the check box is the user's.
     autoDst->setChecked(false);
@@ -307,6 +370,52 @@ void DeviceTimeTest::dstCheckBoxFollowsTheRelayOnce()
     DeviceTimeDialog second(m_time.data(), m_monitor.data());
     QVERIFY(child<QCheckBox>(&second, "autoDstCheckBox")->isChecked());
     QVERIFY(isShownInRed(child<QLabel>(&second, "autoDstLabel")));
+}
+
+// Opened before the relay's flag was read, the dialog has no flag anybody chose.
+void DeviceTimeTest::unknownDstIsNeverWritten()
+{
+    m_bus.setHoldingRegister(1, 15, 1);
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    QCheckBox *autoDst = child<QCheckBox>(&dialog, "autoDstCheckBox");
+    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
+    QCOMPARE(autoDst->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(autoDst->text(), QStringLiteral("Auto adjust for DST (not read yet)"));
+
+    MessageBoxAnswer noQuestion(QStringLiteral("Set to All"));
+    child<QPushButton>(&dialog, "setButton")->click();
+    child<QPushButton>(&dialog, "setToAllButton")->click();
+    QTest::qWait(300);
+    QVERIFY(!noQuestion.answered());
+    QCOMPARE(m_bus.receivedWrites().size(), 0);
+    QCOMPARE(result->text(),
+        QStringLiteral("The relay's DST flag has not been read yet: choose \"Auto adjust for DST\" "
+                       "before setting the time."));
+    QVERIFY(isShownInRed(result));
+
+    // Read: the relay's own flag, which Set writes back as it is.
+    QVERIFY(readTime());
+    QCOMPARE(autoDst->checkState(), Qt::Checked);
+    QCOMPARE(autoDst->text(), QStringLiteral("Auto adjust for DST"));
+    QVERIFY(!autoDst->isTristate());
+    QVERIFY(
+        passes(m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setButton")->click(); }));
+    QCOMPARE(m_bus.receivedWrites().value(0).address, 15);
+    QCOMPARE(m_bus.receivedWrites().value(0).value, quint16(1));
+
+    // Another relay selected: the last one's flag is not its flag.
+    m_time->reset();
+    QCOMPARE(autoDst->checkState(), Qt::PartiallyChecked);
+
+    // The user's choice stands, through a read and a change of relay.
+    autoDst->click();
+    QCOMPARE(autoDst->checkState(), Qt::Checked);
+    autoDst->click();
+    QCOMPARE(autoDst->checkState(), Qt::Unchecked);
+    QVERIFY(readTime());
+    QCOMPARE(autoDst->checkState(), Qt::Unchecked);
+    m_time->reset();
+    QCOMPARE(autoDst->checkState(), Qt::Unchecked);
 }
 
 void DeviceTimeTest::systemTimeMode()

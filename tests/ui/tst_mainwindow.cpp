@@ -3,6 +3,7 @@
 #include "deniedport.h"
 #include "devicedata/datavalue.h"
 #include "devicedata/devicetimedata.h"
+#include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
@@ -13,6 +14,7 @@
 #include "ui/baseindicator.h"
 #include "ui/configurationwidget.h"
 #include "ui/devicetimedialog.h"
+#include "ui/enumindicatoreditor.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicatoreditor.h"
 #include "ui/setpointswidget.h"
@@ -20,6 +22,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +55,7 @@ private slots:
     void deniedPortNamesTheGroup();
     void wholeSession();
     void failedWriteStaysEditable();
+    void rangeWriteEndsSetpointEditing();
     void nothingOfThePreviousRelayRemains();
     void silentRelayIsReported();
     void refreshIsAlwaysReachable();
@@ -303,6 +308,10 @@ void MainWindowTest::wholeSession()
     QCOMPARE(window->findChildren<DeviceTimeDialog *>().size(), 1);
     auto *setTime = child<QAbstractButton>(dialog, "setButton");
     QTRY_VERIFY(setTime->isEnabled());
+    // Set waits for the relay's DST flag, which the refresh reads.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QCheckBox>(dialog, "autoDstCheckBox")->checkState() != Qt::PartiallyChecked,
+        StepWaitMs);
     setTime->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 4, StepWaitMs);
     QList<int> addresses;
@@ -314,7 +323,11 @@ void MainWindowTest::wholeSession()
     // The relay takes the last register before its answer is home; until then
     // the dialog refuses another write.
     QTRY_COMPARE(window->findChild<DeviceTimeData *>()->state(), DeviceData::Inactive);
-    child<QAbstractButton>(dialog, "setToAllButton")->click();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Set to All"));
+        child<QAbstractButton>(dialog, "setToAllButton")->click();
+        QVERIFY(answer.answered());
+    }
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->receivedWrites().size(), 8, StepWaitMs);
     QCOMPARE(m_bus->receivedWrites().last().slaveId, 0);
     QTRY_COMPARE(statusText(window), QStringLiteral("Sent to all devices: device time"));
@@ -369,6 +382,50 @@ void MainWindowTest::failedWriteStaysEditable()
     child<QAbstractButton>(configuration, "setButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), StepWaitMs);
     QVERIFY(m_bus->holdingRegister(3, 26) != before);
+    window->close();
+}
+
+// Setpoints edited at one current range must not be written at another.
+void MainWindowTest::rangeWriteEndsSetpointEditing()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    const quint16 rangeBefore = m_bus->holdingRegister(3, 25);
+    m_bus->setHoldingRegister(3, 25, 2); // m = 2
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
+    auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
+    tabs->setCurrentWidget(setpoints);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
+    tabs->setCurrentWidget(configuration);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
+
+    // The setpoints left in edit mode, as a write from elsewhere finds them.
+    child<QAbstractButton>(configuration, "editButton")->click();
+    child<QAbstractButton>(setpoints, "editButton")->click();
+    QVERIFY(setpoints->isEditMode());
+    auto *mtz = child<NumberIndicatorEditor>(setpoints, "mtzPickupCurrentIndicatorEditor");
+    QCOMPARE(mtz->maximum(), 9.0);
+    auto *range = child<EnumIndicatorEditor>(configuration, "currentRangeEnumIndicatorEditor")
+                      ->findChild<QComboBox *>();
+    range->setCurrentIndex(range->findData(4)); // m = 8
+    auto *setpointsData = window->findChild<SetpointsData *>();
+    QSignalSpy setpointStates(setpointsData, &DeviceData::stateChanged);
+    child<QAbstractButton>(configuration, "setButton")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), StepWaitMs);
+    QCOMPARE(m_bus->holdingRegister(3, 25), quint16(4));
+    QTRY_VERIFY_WITH_TIMEOUT(!setpoints->isEditMode(), StepWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(mtz->maximum(), 36.0, StepWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!setpointStates.isEmpty()
+            && setpointStates.last().at(1).value<DeviceData::State>() == DeviceData::Reading,
+        StepWaitMs);
+    m_bus->setHoldingRegister(3, 25, rangeBefore);
     window->close();
 }
 

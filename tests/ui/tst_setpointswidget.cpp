@@ -2,6 +2,7 @@
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/setpointsdata.h"
+#include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "ui/setpointswidget.h"
 
@@ -135,6 +136,8 @@ private slots:
     void setWritesRegisterValues_data();
     void setWritesRegisterValues();
     void setWithUnknownCurrentRangeKeepsPickupCurrents();
+    void pickupCurrentsHoldOnlyWhatTheRelayCan();
+    void setRefusedAfterTheCurrentRangeChanged();
     void onlyASuccessfulWriteEndsEditMode();
 
     void resetBlocksShowAsMissing();
@@ -632,6 +635,89 @@ void SetpointsWidgetTest::setWithUnknownCurrentRangeKeepsPickupCurrents()
     QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(250));
     QCOMPARE(bus.holdingRegister(RelayId, 37), quint16(100));
     QCOMPARE(bus.holdingRegister(RelayId, 35), quint16(20));
+}
+
+// At m = 8 the MTZ pick-up goes in steps of 0.08 A: 8.05 A cannot be
+// written, and is never rounded behind the user's back.
+void SetpointsWidgetTest::pickupCurrentsHoldOnlyWhatTheRelayCan()
+{
+    RelayBus &bus = m_line->bus();
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 4);
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy writes(&panel.widget, &SetpointsWidget::write);
+    QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
+    click(w, "editButton");
+    QDoubleSpinBox *mtz = spinBoxOf(w, "mtzPickupCurrentIndicatorEditor");
+    const QLineEdit *line = mtz->findChild<QLineEdit *>();
+    const auto type = [mtz](const QString &text) {
+        mtz->selectAll();
+        QTest::keyClicks(mtz, text);
+    };
+
+    // Typed and confirmed: the box shows the step the relay holds.
+    type(QStringLiteral("8.05"));
+    QTest::keyClick(mtz, Qt::Key_Return);
+    QCOMPARE(line->text(), QStringLiteral("8.08 A"));
+    QCOMPARE(mtz->value(), 8.08);
+    mtz->stepUp();
+    QCOMPARE(line->text(), QStringLiteral("8.16 A"));
+
+    // Typed and Set at once: refused, with the value it became in view.
+    type(QStringLiteral("9.99"));
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        click(w, "setButton");
+        QVERIFY(answer.answered());
+    }
+    QCOMPARE(writes.count(), 0);
+    QCOMPARE(line->text(), QStringLiteral("10.00 A"));
+    QVERIFY(panel.widget.isEditMode());
+
+    // A typed value the relay can hold goes out as it is.
+    type(QStringLiteral("9.92"));
+    bus.clearReceivedWrites();
+    click(w, "setButton");
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(124));
+}
+
+// Edited at m = 2, the pick-ups would go out off by the ratio of the ranges.
+void SetpointsWidgetTest::setRefusedAfterTheCurrentRangeChanged()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy writes(&panel.widget, &SetpointsWidget::write);
+    QSignalSpy finished(&panel.widget, &SetpointsWidget::writeFinished);
+    click(w, "editButton");
+    applyEdit(w, "mtzPickupCurrentIndicatorEditor=6");
+
+    bus.setHoldingRegister(RelayId, CurrentRangeRegister, 4); // m = 8
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
+    bus.clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        click(w, "setButton");
+        QVERIFY(answer.answered());
+        QVERIFY(answer.text().contains(QStringLiteral("current range")));
+    }
+    QTest::qWait(200);
+    QCOMPARE(writes.count(), 0);
+    QVERIFY(bus.receivedWrites().isEmpty());
+
+    // Edited again at the new range, Set goes through.
+    click(w, "cancelButton");
+    click(w, "editButton");
+    applyEdit(w, "mtzPickupCurrentIndicatorEditor=24");
+    click(w, "setButton");
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(bus.holdingRegister(RelayId, 34), quint16(300));
 }
 
 void SetpointsWidgetTest::onlyASuccessfulWriteEndsEditMode()

@@ -421,6 +421,12 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     QCOMPARE(lineOf(text, QStringLiteral("Serial number")),
         QStringLiteral("Serial number %1").arg(serial));
     QCOMPARE(lineOf(text, QStringLiteral("Device ID")), QStringLiteral("Device ID 4"));
+    // The clock comes from the window's last read, and says when that was;
+    // the crash records were never read.
+    const QString clockReadAt = lineOf(text, QStringLiteral("Clock read at"));
+    QVERIFY2(clockReadAt.contains(QRegularExpression(QStringLiteral("Clock read at .*\\d"))),
+        qPrintable(clockReadAt));
+    QVERIFY(!text.contains(QStringLiteral("Crash records read at")));
     QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Pick-up current +[0-9.]+ +A\\s"))),
         qPrintable(text));
     QCOMPARE(lineOf(text, QStringLiteral("MTZ mode")),
