@@ -150,19 +150,10 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 {
     m_model->setSendResult(result);
     const int slaveId = result.relay.identity.slaveId;
-    const int notTaken = m_model->notTakenCount();
-    QString text;
-    if (!result.written)
-        text
-            = tr("Settings not written: Device %1 refused a value or did not answer.").arg(slaveId);
-    else if (!result.readBack)
-        text = tr("Settings written but not verified: the read-back from Device %1 failed.")
-                   .arg(slaveId);
-    else if (notTaken > 0)
-        text = tr("Values that differ after writing: %1 (Device %2)").arg(notTaken).arg(slaveId);
-    else
-        text = tr("Settings written and verified (Device %1)").arg(slaveId);
-    const bool success = result.written && result.readBack && notTaken == 0;
+    // Counted from the rows, so that the headline and the table cannot disagree.
+    const SendSummary summary = m_model->sendSummary();
+    const QString text = summary.headline(slaveId);
+    const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
     updateButtons();

@@ -29,6 +29,7 @@ void SettingsComparisonModel::setSettings(const RelaySettings &relay, const Sett
     m_relay = relay;
     m_file = file;
     m_sent.clear();
+    m_writes.clear();
     fillRows();
     endResetModel();
 }
@@ -38,6 +39,7 @@ void SettingsComparisonModel::setSendResult(const SettingsSendResult &result)
     beginResetModel();
     m_relay.values = result.relay.values;
     m_sent = result.sent;
+    m_writes = result.writes;
     fillRows();
     endResetModel();
 }
@@ -54,10 +56,28 @@ void SettingsComparisonModel::fillRows()
     for (const SettingsField &field : settingsFields()) {
         const quint16 address = field.description.address;
         Row row { &field, relayValues.value(address), m_file.value(address),
-            field.description.isInUse(context), NotSent };
+            field.description.isInUse(context), NotSent, relayValues.contains(address),
+            m_writes.value(address) };
         const auto sent = m_sent.constFind(address);
-        if (sent != m_sent.cend())
-            row.verification = *sent == row.relay ? Verified : NotTaken;
+        if (sent != m_sent.cend()) {
+            switch (sendVerdict(row.write, *sent, relayValues, address)) {
+            case SendVerdict::Verified:
+                row.verification = Verified;
+                break;
+            case SendVerdict::Changed:
+                row.verification = NotTaken;
+                break;
+            case SendVerdict::Refused:
+                row.verification = Refused;
+                break;
+            case SendVerdict::NotSent:
+                row.verification = Stopped;
+                break;
+            case SendVerdict::Unknown:
+                row.verification = Unknown;
+                break;
+            }
+        }
         m_rows.append(row);
     }
 }
@@ -72,10 +92,31 @@ SettingsValues SettingsComparisonModel::differences() const
     return values;
 }
 
-int SettingsComparisonModel::notTakenCount() const
+SendSummary SettingsComparisonModel::sendSummary() const
 {
-    return int(std::count_if(m_rows.cbegin(), m_rows.cend(),
-        [](const Row &row) { return row.verification == NotTaken; }));
+    SendSummary summary;
+    for (const Row &row : m_rows) {
+        switch (row.verification) {
+        case NotSent:
+            break;
+        case Verified:
+            summary.add(SendVerdict::Verified);
+            break;
+        case NotTaken:
+            summary.add(SendVerdict::Changed);
+            break;
+        case Refused:
+            summary.add(SendVerdict::Refused);
+            break;
+        case Stopped:
+            summary.add(SendVerdict::NotSent);
+            break;
+        case Unknown:
+            summary.add(SendVerdict::Unknown);
+            break;
+        }
+    }
+    return summary;
 }
 
 int SettingsComparisonModel::rowCount(const QModelIndex &parent) const
@@ -104,7 +145,14 @@ QString SettingsComparisonModel::stateText(const Row &row) const
     case Verified:
         return tr("Verified");
     case NotTaken:
-        return tr("Different after writing");
+        return tr("Changed by the relay");
+    case Refused:
+        return row.write.refused ? tr("Refused by the relay: %1").arg(row.write.failure)
+                                 : tr("Not taken: %1").arg(row.write.failure);
+    case Stopped:
+        return tr("Not sent");
+    case Unknown:
+        return tr("Unknown: the read-back failed");
     case NotSent:
         break;
     }
@@ -127,6 +175,8 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         case FieldColumn:
             return plainLabel(field);
         case RelayColumn:
+            if (!row.relayKnown)
+                return QString();
             return valueText(field, row.relay, currentRangeMultiplier(m_relay.values));
         case FileColumn:
             return valueText(field, row.file, currentRangeMultiplier(m_file));
@@ -139,7 +189,8 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
     case Qt::BackgroundRole:
-        if (row.verification == NotTaken)
+        if (row.verification == NotTaken || row.verification == Refused
+            || row.verification == Stopped || row.verification == Unknown)
             return QBrush(NotTakenBackground);
         if (row.verification == Verified)
             return QBrush(VerifiedBackground);
@@ -151,7 +202,7 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         return row.inUse ? QVariant()
                          : QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::FontRole:
-        if (row.differs() || row.verification == NotTaken) {
+        if (row.differs() || (row.verification != NotSent && row.verification != Verified)) {
             QFont font;
             font.setBold(true);
             return font;

@@ -3,6 +3,7 @@
 #define SETTINGSCOMPARISONMODEL_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/sendverdict.h"
 
 #include <QAbstractTableModel>
 
@@ -17,7 +18,8 @@ class SettingsComparisonModel : public QAbstractTableModel
 
 public:
     enum Column { GroupColumn, FieldColumn, RelayColumn, FileColumn, UnitColumn, StateColumn };
-    enum Verification { NotSent, Verified, NotTaken };
+    // NotSent: not part of the last send. Stopped: part of it, but the send stopped before it.
+    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown };
     enum Role { DiffersRole = Qt::UserRole + 1, InUseRole, VerificationRole };
 
     explicit SettingsComparisonModel(QObject *parent = nullptr);
@@ -30,7 +32,8 @@ public:
     const RelaySettings &relay() const { return m_relay; }
     // The file's values of the rows that differ.
     SettingsValues differences() const;
-    int notTakenCount() const;
+    // The verdicts of the rows the last send meant to write.
+    SendSummary sendSummary() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -46,7 +49,9 @@ private:
         qint64 file;
         bool inUse;
         Verification verification;
-        bool differs() const { return relay != file; }
+        bool relayKnown; // a value the relay was not read for shows as nothing
+        RegisterWrite write; // for Refused: what the relay or the line said
+        bool differs() const { return !relayKnown || relay != file; }
     };
 
     QString valueText(const FieldDescription &field, qint64 raw, qint64 multiplier) const;
@@ -57,6 +62,7 @@ private:
     SettingsValues m_file;
     QVector<Row> m_rows;
     SettingsValues m_sent;
+    RegisterWrites m_writes;
 };
 
 #endif // SETTINGSCOMPARISONMODEL_H

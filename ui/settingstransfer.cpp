@@ -7,6 +7,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/trafficmodel.h"
 
 #include <QTimer>
 
@@ -64,6 +65,7 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
         if (state == DeviceMonitor::Scanning)
             abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
     });
+    connect(monitor, &DeviceMonitor::transactionFinished, this, &SettingsTransfer::noteFailedWrite);
     // Deferred, so that a change of device or port that stopped the reads has
     // ended the operation first.
     connect(monitor, &DeviceMonitor::readsStopped, this,
@@ -131,6 +133,7 @@ void SettingsTransfer::send(const RelaySettings &relay, const SettingsValues &va
 
     m_result = SettingsSendResult();
     m_result.written = true;
+    m_failedWrites.clear();
     m_toWrite.clear();
     const std::pair<SettingsBlock, DeviceData *> blocks[]
         = { { SettingsBlock::MeterageConfiguration, m_meterageConfiguration },
@@ -143,6 +146,15 @@ void SettingsTransfer::send(const RelaySettings &relay, const SettingsValues &va
                 m_toWrite.append(block.second);
                 break;
             }
+        }
+    }
+    // Every register meant to go out counts as not sent until the line says otherwise.
+    for (DeviceData *block : std::as_const(m_toWrite)) {
+        clearResults(block->writeRequests());
+        const SettingsValues planned = registersToWrite(*block);
+        for (auto value = planned.cbegin(); value != planned.cend(); ++value) {
+            m_result.sent.insert(value.key(), *value);
+            m_result.writes.insert(value.key(), RegisterWrite());
         }
     }
     writeNextBlock();
@@ -162,10 +174,6 @@ void SettingsTransfer::writeNextBlock()
         return;
     }
     DeviceData *block = m_toWrite.takeFirst();
-    clearResults(block->writeRequests());
-    const SettingsValues sent = registersToWrite(*block);
-    for (auto value = sent.cbegin(); value != sent.cend(); ++value)
-        m_result.sent.insert(value.key(), *value);
     m_pending.insert(block);
     m_stallTimer->start();
     m_monitor->writeToCurrentDevice({ block });
@@ -230,22 +238,69 @@ void SettingsTransfer::finishWrite()
     readBlocks(settingsBlocks());
 }
 
+// Only blocks read whole count: a value never read must not pass for one the relay holds.
 RelaySettings SettingsTransfer::settingsRead(QStringList *unread) const
 {
     RelaySettings relay;
     relay.identity.slaveId = m_slaveId;
-    if (!m_meterageConfiguration->isReadSuccessful()
-        || !collectFieldValues(m_meterageConfiguration->fields(),
-            m_meterageConfiguration->configuration(), relay.values))
-        unread->append(tr("the measurement configuration"));
-    if (!m_protectionConfiguration->isReadSuccessful()
-        || !collectFieldValues(m_protectionConfiguration->fields(),
-            m_protectionConfiguration->configuration(), relay.values))
-        unread->append(tr("the protection configuration"));
-    if (!m_setpoints->isReadSuccessful()
-        || !collectFieldValues(m_setpoints->fields(), m_setpoints->setpoints(), relay.values))
-        unread->append(tr("the setpoints"));
+    const auto collect
+        = [&relay, unread](bool read, const QString &name, auto fields, const auto &record) {
+              SettingsValues values;
+              if (read && collectFieldValues(fields, record, values))
+                  relay.values.insert(values);
+              else
+                  unread->append(name);
+          };
+    collect(m_meterageConfiguration->isReadSuccessful(), tr("the measurement configuration"),
+        m_meterageConfiguration->fields(), m_meterageConfiguration->configuration());
+    collect(m_protectionConfiguration->isReadSuccessful(), tr("the protection configuration"),
+        m_protectionConfiguration->fields(), m_protectionConfiguration->configuration());
+    collect(m_setpoints->isReadSuccessful(), tr("the setpoints"), m_setpoints->fields(),
+        m_setpoints->setpoints());
     return relay;
+}
+
+void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
+{
+    if (m_operation != Writing || int(transaction.slaveId) != m_slaveId
+        || transaction.function != ModbusRequest::WriteSingleRegister
+        || transaction.outcome == ModbusTransaction::Success)
+        return;
+    RegisterWrite &write = m_failedWrites[transaction.startAddress];
+    write.state = RegisterWrite::Failed;
+    write.failure = TrafficModel::resultText(transaction);
+    write.refused = transaction.outcome == ModbusTransaction::Exception;
+}
+
+// Each register's end as its write request recorded it.
+RegisterWrites SettingsTransfer::registerWrites() const
+{
+    RegisterWrites writes = m_result.writes;
+    const QList<DeviceData *> blocks = settingsBlocks();
+    for (DeviceData *block : blocks) {
+        for (const ModbusRequest &request : std::as_const(block->writeRequests())) {
+            const auto write = writes.find(request.startAddress());
+            if (write == writes.end())
+                continue;
+            switch (request.result()) {
+            case ModbusRequest::NoResult:
+                break;
+            case ModbusRequest::Success:
+                write->state = RegisterWrite::Acknowledged;
+                break;
+            case ModbusRequest::Timeout:
+            case ModbusRequest::Error:
+                *write = m_failedWrites.value(request.startAddress());
+                write->state = RegisterWrite::Failed;
+                if (write->failure.isEmpty())
+                    write->failure = request.result() == ModbusRequest::Timeout
+                        ? tr("No answer")
+                        : tr("The write failed");
+                break;
+            }
+        }
+    }
+    return writes;
 }
 
 void SettingsTransfer::finishRead()
@@ -277,6 +332,7 @@ void SettingsTransfer::finishReadBack()
 {
     QStringList unread;
     SettingsSendResult result = m_result;
+    result.writes = registerWrites();
     result.relay = settingsRead(&unread);
     result.readBack = unread.isEmpty();
     end();

@@ -3,7 +3,9 @@
 #define SETTINGSTRANSFER_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/sendverdict.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -16,14 +18,16 @@ class ModulesData;
 class ProtectionConfigurationData;
 class QTimer;
 class SetpointsData;
+struct ModbusTransaction;
 
 // What a send of settings came to.
 struct SettingsSendResult
 {
     bool written = false; // every write the relay acknowledged
     bool readBack = false; // the written blocks were read back
-    SettingsValues sent; // every register written, as sent
-    RelaySettings relay; // what the relay holds after the send
+    SettingsValues sent; // every register the send meant to write, as meant
+    RegisterWrites writes; // what became of each of them on the line
+    RelaySettings relay; // what the relay holds after the send: only what was read back
 };
 
 // Reads the settings of the current relay afresh and sends settings to it
@@ -77,6 +81,8 @@ private:
     void finishRead();
     void finishWrite();
     void finishReadBack();
+    void noteFailedWrite(const ModbusTransaction &transaction);
+    RegisterWrites registerWrites() const;
     void abort(const QString &message);
     void end();
     RelaySettings settingsRead(QStringList *unread) const;
@@ -97,6 +103,8 @@ private:
     QSet<DeviceData *> m_pending;
     QList<DeviceData *> m_toWrite;
     SettingsSendResult m_result;
+    // What the line said about each write that failed, by register.
+    QHash<quint16, RegisterWrite> m_failedWrites;
 };
 
 #endif // SETTINGSTRANSFER_H

@@ -50,6 +50,8 @@ private slots:
     void roundTrip();
     void sendAllWritesEveryField();
     void valueTheRelayDidNotTakeIsShown();
+    void refusalStopsTheSendAndEveryRowSaysWhy();
+    void lostLineLeavesUnreadCellsEmpty();
     void panelWriteIsReadBack();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
@@ -338,7 +340,9 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         QVERIFY(answer.answered());
     }
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
-        QStringLiteral("Values that differ after writing: 1 (Device 2)"), LineTimeoutMs);
+        QStringLiteral("Settings partly written (Device 2): 17 of 18 verified, 1 changed by the "
+                       "relay, 0 refused, 0 not sent, 0 unknown"),
+        LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
     const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
     const int row = rowOf(MtzReactionDelayRegister);
@@ -348,6 +352,97 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         QStringLiteral("30.0"));
     QCOMPARE(model->index(rowOf(34), 0).data(SettingsComparisonModel::VerificationRole).toInt(),
         int(SettingsComparisonModel::Verified));
+}
+
+namespace {
+
+QString rowState(const QAbstractItemModel *model, quint16 address)
+{
+    return model->index(rowOf(address), SettingsComparisonModel::StateColumn).data().toString();
+}
+
+int verification(const QAbstractItemModel *model, quint16 address)
+{
+    return model->index(rowOf(address), 0).data(SettingsComparisonModel::VerificationRole).toInt();
+}
+
+} // namespace
+
+// A refusal in the middle of the setpoints ends the send there: nothing after it reaches the
+// relay, the refused row names the exception, the rows after it say they were not sent.
+void SettingsComparisonTest::refusalStopsTheSendAndEveryRowSaysWhy()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->setRegisterRule(SlaveId, MtzReactionDelayRegister,
+        *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    const int total = settingsFields().size();
+    const int setpoints = 18; // 32 to 51 less the two reserved
+    const int landed = total - setpoints + 3; // 32, 33, 34 of the setpoints
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings partly written (Device 2): %1 of %2 verified, 0 changed by the "
+                       "relay, 1 refused, %3 not sent, 0 unknown")
+            .arg(landed)
+            .arg(total)
+            .arg(setpoints - 4),
+        LineTimeoutMs);
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        QVERIFY2(
+            write.address < MtzReactionDelayRegister, qPrintable(QString::number(write.address)));
+
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    QCOMPARE(verification(model, 34), int(SettingsComparisonModel::Verified));
+    QCOMPARE(verification(model, MtzReactionDelayRegister), int(SettingsComparisonModel::Refused));
+    QCOMPARE(rowState(model, MtzReactionDelayRegister),
+        QStringLiteral("Refused by the relay: Exception 3: illegal data value"));
+    QCOMPARE(verification(model, 49), int(SettingsComparisonModel::Stopped));
+    QCOMPARE(rowState(model, 49), QStringLiteral("Not sent"));
+    QCOMPARE(window->statusBar()->currentMessage(), stateText(dialog));
+}
+
+// The relay falls silent after the configuration went out: nothing is read back, so no relay
+// value is shown and nothing the relay acknowledged passes for verified.
+void SettingsComparisonTest::lostLineLeavesUnreadCellsEmpty()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this,
+        [this] { m_bus->setRelayOnline(SlaveId, false); });
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        stateText(dialog).startsWith(QStringLiteral("Settings partly written (Device 2): 0 of")),
+        LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(
+            model->index(row, SettingsComparisonModel::RelayColumn).data().toString(), QString());
+        const int state
+            = model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt();
+        QVERIFY2(
+            state == SettingsComparisonModel::Unknown || state == SettingsComparisonModel::Stopped,
+            qPrintable(QString::number(row)));
+    }
+    QCOMPARE(verification(model, 25), int(SettingsComparisonModel::Unknown));
+    QCOMPARE(rowState(model, 49), QStringLiteral("Not sent"));
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
