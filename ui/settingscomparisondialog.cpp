@@ -2,6 +2,8 @@
 #include "ui/settingscomparisondialog.h"
 #include "ui_settingscomparisondialog.h"
 
+#include "app/settings.h"
+#include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingstransfer.h"
@@ -16,6 +18,7 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
     const QString &fileName, Mode mode, QWidget *parent)
     : QDialog(parent),
       ui(new Ui::SettingsComparisonDialog),
+      m_monitor(monitor),
       m_transfer(new SettingsTransfer(monitor, this)),
       m_model(new SettingsComparisonModel(this)),
       m_file(file),
@@ -123,16 +126,16 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
 {
     if (!isReady() || m_otherType || values.isEmpty())
         return;
+    const SendPlan plan(m_model->relay(), values);
     const RelayIdentity &relay = m_model->relay().identity;
     const QString serial = serialNumberText(relay.serialNumber);
-    const QString question = values.size() == 1
+    const int count = plan.target().size();
+    const QString question = count == 1
         ? tr("Write 1 value to Device %1, serial %2?").arg(relay.slaveId).arg(serial)
-        : tr("Write %1 values to Device %2, serial %3?")
-              .arg(values.size())
-              .arg(relay.slaveId)
-              .arg(serial);
+        : tr("Write %1 values to Device %2, serial %3?").arg(count).arg(relay.slaveId).arg(serial);
     QMessageBox box(
         QMessageBox::Question, tr("Send settings"), question, QMessageBox::NoButton, this);
+    box.setInformativeText(planText(plan));
     QPushButton *writeButton = box.addButton(tr("Write"), QMessageBox::AcceptRole);
     QPushButton *cancelButton = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(cancelButton);
@@ -142,8 +145,27 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     if (box.clickedButton() != writeButton || !isReady())
         return;
     showState(tr("Writing to Device %1 and reading it back…").arg(relay.slaveId), false);
-    m_transfer->send(m_model->relay(), values);
+    m_transfer->send(plan);
     updateButtons();
+}
+
+QString SettingsComparisonDialog::planText(const SendPlan &plan) const
+{
+    ConnectionSettings connection;
+    loadConnectionSettings(connection);
+    QStringList lines = { tr("In this order:") };
+    lines += plan.describe(
+        connection.serialPortSettings.baudRate(), m_monitor->deviceSettings().readinessDelay);
+    if (!plan.skipped().isEmpty()) {
+        QStringList names;
+        for (quint16 address : plan.skipped()) {
+            const SettingsField *field = settingsFieldAt(address);
+            names.append(field ? plainLabel(field->description) : QString::number(address));
+        }
+        lines.append(tr("Not written, the relay lacks their modules: %1.")
+                         .arg(names.join(tr(", ", "list separator"))));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)

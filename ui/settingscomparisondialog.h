@@ -11,6 +11,7 @@ class SettingsComparisonDialog;
 }
 
 class DeviceMonitor;
+class SendPlan;
 class SettingsComparisonModel;
 class SettingsTransfer;
 struct SettingsSendResult;
@@ -54,10 +55,13 @@ private:
     void onFailed(const QString &message);
     void onRelayLost(const QString &message);
     void send(const SettingsValues &values);
+    // The order of the writes and what the relay protects with meanwhile, for the question.
+    QString planText(const SendPlan &plan) const;
     void updateButtons();
     void showState(const QString &text, bool problem);
 
     Ui::SettingsComparisonDialog *ui;
+    DeviceMonitor *m_monitor;
     SettingsTransfer *m_transfer;
     SettingsComparisonModel *m_model;
     SettingsFile m_file;

@@ -5,6 +5,7 @@
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/registersequencedata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/trafficmodel.h"
@@ -37,13 +38,14 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
       m_meterageConfiguration(new MeterageConfigurationData(this)),
       m_protectionConfiguration(new ProtectionConfigurationData(this)),
       m_setpoints(new SetpointsData(this)),
+      m_sequence(new RegisterSequenceData(this)),
       m_stallTimer(new QTimer(this))
 {
     m_stallTimer->setSingleShot(true);
     connect(m_stallTimer, &QTimer::timeout, this, [this] {
         abort(tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
     });
-    const QList<DeviceData *> blocks = allBlocks();
+    const QList<DeviceData *> blocks = allBlocks() << m_sequence;
     for (DeviceData *block : blocks) {
         connect(block, &DeviceData::stateChanged, this,
             [this, block](DeviceData::State current, DeviceData::State previous) {
@@ -118,45 +120,24 @@ void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
     m_monitor->readFromCurrentDevice(list);
 }
 
-void SettingsTransfer::send(const RelaySettings &relay, const SettingsValues &values)
+void SettingsTransfer::send(const SendPlan &plan)
 {
-    if (!start(Writing, relay.identity.slaveId))
+    if (!start(Writing, plan.relay().identity.slaveId))
         return;
-    SettingsValues target = relay.values;
-    for (auto value = values.cbegin(); value != values.cend(); ++value)
-        target.insert(value.key(), *value);
-    m_meterageConfiguration->setNewConfiguration(
-        recordWithValues(m_meterageConfiguration->fields(), target, MeterageConfiguration()));
-    m_protectionConfiguration->setNewConfiguration(
-        recordWithValues(m_protectionConfiguration->fields(), target, ProtectionConfiguration()));
-    m_setpoints->setNewSetpoints(recordWithValues(m_setpoints->fields(), target, Setpoints()));
+    m_steps = plan.steps();
+    QVector<RegisterSequenceData::Write> writes;
+    for (const SendPlan::Step &step : std::as_const(m_steps))
+        writes.append({ step.address, quint16(step.value) });
+    m_sequence->setWrites(writes);
 
     m_result = SettingsSendResult();
     m_result.written = true;
+    m_result.sent = plan.target();
+    // Every register counts as not sent until the line says otherwise.
+    for (auto value = m_result.sent.cbegin(); value != m_result.sent.cend(); ++value)
+        m_result.writes.insert(value.key(), RegisterWrite());
     m_failedWrites.clear();
-    m_toWrite.clear();
-    const std::pair<SettingsBlock, DeviceData *> blocks[]
-        = { { SettingsBlock::MeterageConfiguration, m_meterageConfiguration },
-              { SettingsBlock::ProtectionConfiguration, m_protectionConfiguration },
-              { SettingsBlock::Setpoints, m_setpoints } };
-    for (const auto &block : blocks) {
-        for (auto value = values.cbegin(); value != values.cend(); ++value) {
-            const SettingsField *field = settingsFieldAt(value.key());
-            if (field && field->block == block.first) {
-                m_toWrite.append(block.second);
-                break;
-            }
-        }
-    }
-    // Every register meant to go out counts as not sent until the line says otherwise.
-    for (DeviceData *block : std::as_const(m_toWrite)) {
-        clearResults(block->writeRequests());
-        const SettingsValues planned = registersToWrite(*block);
-        for (auto value = planned.cbegin(); value != planned.cend(); ++value) {
-            m_result.sent.insert(value.key(), *value);
-            m_result.writes.insert(value.key(), RegisterWrite());
-        }
-    }
+    m_toWrite = { m_sequence };
     writeNextBlock();
 }
 
@@ -272,32 +253,35 @@ void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
     write.refused = transaction.outcome == ModbusTransaction::Exception;
 }
 
-// Each register's end as its write request recorded it.
+// Each register's end as the request of its last step recorded it; a protection switched off for
+// a while counts by the write that switches it on again.
 RegisterWrites SettingsTransfer::registerWrites() const
 {
     RegisterWrites writes = m_result.writes;
-    const QList<DeviceData *> blocks = settingsBlocks();
-    for (DeviceData *block : blocks) {
-        for (const ModbusRequest &request : std::as_const(block->writeRequests())) {
-            const auto write = writes.find(request.startAddress());
-            if (write == writes.end())
-                continue;
-            switch (request.result()) {
-            case ModbusRequest::NoResult:
-                break;
-            case ModbusRequest::Success:
-                write->state = RegisterWrite::Acknowledged;
-                break;
-            case ModbusRequest::Timeout:
-            case ModbusRequest::Error:
-                *write = m_failedWrites.value(request.startAddress());
-                write->state = RegisterWrite::Failed;
-                if (write->failure.isEmpty())
-                    write->failure = request.result() == ModbusRequest::Timeout
-                        ? tr("No answer")
-                        : tr("The write failed");
-                break;
-            }
+    const QVector<ModbusRequest> &requests = m_sequence->writeRequests();
+    for (int i = 0; i < requests.size() && i < m_steps.size(); ++i) {
+        const ModbusRequest &request = requests.at(i);
+        const quint16 address = m_steps.at(i).address;
+        const auto write = writes.find(address);
+        const bool failed = request.result() == ModbusRequest::Timeout
+            || request.result() == ModbusRequest::Error;
+        if (write == writes.end() || (m_steps.at(i).role == SendPlan::Step::InterimOff && !failed))
+            continue;
+        switch (request.result()) {
+        case ModbusRequest::NoResult:
+            break;
+        case ModbusRequest::Success:
+            write->state = RegisterWrite::Acknowledged;
+            break;
+        case ModbusRequest::Timeout:
+        case ModbusRequest::Error:
+            *write = m_failedWrites.value(address);
+            write->state = RegisterWrite::Failed;
+            if (write->failure.isEmpty())
+                write->failure = request.result() == ModbusRequest::Timeout
+                    ? tr("No answer")
+                    : tr("The write failed");
+            break;
         }
     }
     return writes;

@@ -3,6 +3,7 @@
 #define SETTINGSTRANSFER_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/sendplan.h"
 #include "devicedata/sendverdict.h"
 
 #include <QHash>
@@ -17,6 +18,7 @@ class MeterageConfigurationData;
 class ModulesData;
 class ProtectionConfigurationData;
 class QTimer;
+class RegisterSequenceData;
 class SetpointsData;
 struct ModbusTransaction;
 
@@ -59,11 +61,10 @@ public:
         return m_protectionConfiguration;
     }
     const SetpointsData *setpointsData() const { return m_setpoints; }
-    // Writes `values` to the relay `relay` stands for, which must still be
-    // the current device: every block holding one of them, whole, its other
-    // fields as `relay` holds them, the configuration before the setpoints.
-    // Then reads the settings back.
-    void send(const RelaySettings &relay, const SettingsValues &values);
+    // Writes the plan's steps to the relay it was made for, which must still be the current
+    // device, one register at a time and in order, stopping at the first that fails; then reads
+    // the settings back.
+    void send(const SendPlan &plan);
 
 signals:
     void relayRead(const RelaySettings &relay);
@@ -96,6 +97,7 @@ private:
     MeterageConfigurationData *m_meterageConfiguration;
     ProtectionConfigurationData *m_protectionConfiguration;
     SetpointsData *m_setpoints;
+    RegisterSequenceData *m_sequence;
     QTimer *m_stallTimer;
 
     Operation m_operation = Idle;
@@ -103,6 +105,7 @@ private:
     QSet<DeviceData *> m_pending;
     QList<DeviceData *> m_toWrite;
     SettingsSendResult m_result;
+    QVector<SendPlan::Step> m_steps;
     // What the line said about each write that failed, by register.
     QHash<quint16, RegisterWrite> m_failedWrites;
 };

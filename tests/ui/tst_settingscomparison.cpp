@@ -52,6 +52,7 @@ private slots:
     void valueTheRelayDidNotTakeIsShown();
     void refusalStopsTheSendAndEveryRowSaysWhy();
     void lostLineLeavesUnreadCellsEmpty();
+    void rangeChangeSwitchesProtectionsOffFirst();
     void panelWriteIsReadBack();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
@@ -340,7 +341,7 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         QVERIFY(answer.answered());
     }
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
-        QStringLiteral("Settings partly written (Device 2): 17 of 18 verified, 1 changed by the "
+        QStringLiteral("Settings partly written (Device 2): 0 of 1 verified, 1 changed by the "
                        "relay, 0 refused, 0 not sent, 0 unknown"),
         LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
@@ -350,8 +351,9 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         int(SettingsComparisonModel::NotTaken));
     QCOMPARE(model->index(row, SettingsComparisonModel::RelayColumn).data().toString(),
         QStringLiteral("30.0"));
+    // Only the difference went out.
     QCOMPARE(model->index(rowOf(34), 0).data(SettingsComparisonModel::VerificationRole).toInt(),
-        int(SettingsComparisonModel::Verified));
+        int(SettingsComparisonModel::NotSent));
 }
 
 namespace {
@@ -420,8 +422,12 @@ void SettingsComparisonTest::lostLineLeavesUnreadCellsEmpty()
         = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
     QVERIFY(dialog);
     auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
-    connect(monitor, &DeviceMonitor::deviceDataWritten, this,
-        [this] { m_bus->setRelayOnline(SlaveId, false); });
+    int writes = 0;
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [this, &writes](const ModbusTransaction &transaction) {
+            if (transaction.function == ModbusRequest::WriteSingleRegister && ++writes == 3)
+                m_bus->setRelayOnline(SlaveId, false);
+        });
     {
         MessageBoxAnswer answer(QStringLiteral("Write"));
         child<QAbstractButton>(dialog, "sendAllButton")->click();
@@ -443,6 +449,53 @@ void SettingsComparisonTest::lostLineLeavesUnreadCellsEmpty()
     }
     QCOMPARE(verification(model, 25), int(SettingsComparisonModel::Unknown));
     QCOMPARE(rowState(model, 49), QStringLiteral("Not sent"));
+}
+
+// Range code 4 (x8) with MTZ and TO on, to a file at range code 1 (x1) with a new MTZ pick-up
+// and TO off: TO goes off first, MTZ is off from before the range changes until its pick-up is
+// written, and the question says so before anything is written.
+void SettingsComparisonTest::rangeChangeSwitchesProtectionsOffFirst()
+{
+    MainWindow *window = openConnectedWindow();
+    m_bus->setHoldingRegister(SlaveId, 25, 4);
+    m_bus->setHoldingRegister(SlaveId, 32, 1);
+    m_bus->setHoldingRegister(SlaveId, 34, 100);
+    m_bus->setHoldingRegister(SlaveId, 36, 1);
+    const QString edited = editedFile(savedFile(window), [](QJsonObject &root) {
+        setFieldRaw(root, QStringLiteral("currentRange"), 1);
+        setFieldRaw(root, QStringLiteral("mtzPickupCurrent"), 450);
+        setFieldRaw(root, QStringLiteral("toMode"), 0);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 4 values to Device 2, serial 1404746?"));
+        const QStringList lines = answer.informativeText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.at(1), QStringLiteral("1. MTZ-TO, TO mode: off (switched off first)"));
+        QCOMPARE(lines.at(2),
+            QStringLiteral("2. MTZ-TO, MTZ mode: off (switched off while the current range "
+                           "changes)"));
+        QCOMPARE(lines.at(5), QStringLiteral("5. MTZ-TO, MTZ mode: on (switched on last)"));
+        QVERIFY2(lines.at(6).startsWith(
+                     QStringLiteral("The current range changes: MTZ stay off for 3 writes, about")),
+            qPrintable(lines.at(6)));
+        QVERIFY2(lines.at(6).endsWith(QStringLiteral("Meanwhile the relay protects with: ZNZ.")),
+            qPrintable(lines.at(6)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<QPair<int, int>> order;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        order.append({ write.address, write.value });
+    const QList<QPair<int, int>> expected
+        = { { 36, 0 }, { 32, 0 }, { 25, 1 }, { 34, 450 }, { 32, 1 } };
+    QCOMPARE(order, expected);
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
