@@ -61,6 +61,36 @@ SettingsComparisonDialog::~SettingsComparisonDialog()
 
 void SettingsComparisonDialog::onRelayRead(const RelaySettings &relay)
 {
+    if (m_valuesToSend.isEmpty())
+        showComparison(relay);
+    else
+        sendIfUnchanged(relay);
+}
+
+void SettingsComparisonDialog::sendIfUnchanged(const RelaySettings &relay)
+{
+    const SettingsValues values = m_valuesToSend;
+    m_valuesToSend.clear();
+    const RelaySettings &compared = m_model->relay();
+    if (relay.values != compared.values || relay.identity.modules != compared.identity.modules
+        || relay.identity.serialNumber != compared.identity.serialNumber
+        || relay.identity.deviceTypeCode != compared.identity.deviceTypeCode
+        || relay.identity.softwareVersion != compared.identity.softwareVersion) {
+        showComparison(relay);
+        const QString text = tr("Device %1 changed since the comparison; nothing was written. "
+                                "Check the new comparison and send again.")
+                                 .arg(relay.identity.slaveId);
+        showState(text, true);
+        emit statusMessage(text);
+        return;
+    }
+    showState(tr("Writing to Device %1 and reading it back…").arg(relay.identity.slaveId), false);
+    m_transfer->send(SendPlan(m_model->relay(), values));
+    updateButtons();
+}
+
+void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
+{
     m_relayKnown = true;
     m_model->setSettings(relay, m_file.relay.values);
 
@@ -144,8 +174,10 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     // The relay may have gone while the question was open.
     if (box.clickedButton() != writeButton || !isReady())
         return;
-    showState(tr("Writing to Device %1 and reading it back…").arg(relay.slaveId), false);
-    m_transfer->send(plan);
+    // What the question named is written only if the relay still holds what it was based on.
+    showState(tr("Reading Device %1 again before writing…").arg(relay.slaveId), false);
+    m_valuesToSend = values;
+    m_transfer->readCurrentDevice();
     updateButtons();
 }
 
@@ -183,6 +215,7 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 
 void SettingsComparisonDialog::onFailed(const QString &message)
 {
+    m_valuesToSend.clear();
     showState(message, true);
     emit statusMessage(message);
     updateButtons();

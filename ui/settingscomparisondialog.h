@@ -51,6 +51,10 @@ private slots:
 
 private:
     void onRelayRead(const RelaySettings &relay);
+    void showComparison(const RelaySettings &relay);
+    // The relay read again just before a send: the send goes ahead only if it still holds what
+    // the comparison showed.
+    void sendIfUnchanged(const RelaySettings &relay);
     void onSendFinished(const SettingsSendResult &result);
     void onFailed(const QString &message);
     void onRelayLost(const QString &message);
@@ -70,6 +74,8 @@ private:
     bool m_relayLost = false;
     // A file of another device type is never sent.
     bool m_otherType = false;
+    // Asked for and waiting for the relay to be read again.
+    SettingsValues m_valuesToSend;
 };
 
 #endif // SETTINGSCOMPARISONDIALOG_H

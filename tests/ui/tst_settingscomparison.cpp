@@ -53,6 +53,7 @@ private slots:
     void refusalStopsTheSendAndEveryRowSaysWhy();
     void lostLineLeavesUnreadCellsEmpty();
     void rangeChangeSwitchesProtectionsOffFirst();
+    void relayChangedSinceTheComparisonIsNotWritten();
     void panelWriteIsReadBack();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
@@ -496,6 +497,48 @@ void SettingsComparisonTest::rangeChangeSwitchesProtectionsOffFirst()
     const QList<QPair<int, int>> expected
         = { { 36, 0 }, { 32, 0 }, { 25, 1 }, { 34, 450 }, { 32, 1 } };
     QCOMPARE(order, expected);
+}
+
+// A value changed at the relay after the comparison: the send stops before writing anything and
+// the new comparison shows the value the relay holds now.
+void SettingsComparisonTest::relayChangedSinceTheComparisonIsNotWritten()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window),
+        [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->setHoldingRegister(SlaveId, 49, 77);
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Device 2 changed since the comparison; nothing was written. Check the new "
+                       "comparison and send again."),
+        LineTimeoutMs);
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QCOMPARE(m_bus->holdingRegister(SlaveId, MtzReactionDelayRegister), quint16(20));
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    QCOMPARE(rowsThatDiffer(model), (QList<int> { rowOf(MtzReactionDelayRegister), rowOf(49) }));
+    QTRY_VERIFY(child<QAbstractButton>(dialog, "sendDifferencesButton")->isEnabled());
+
+    // Sent again, it writes the two differences and nothing else.
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<int> written;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        written.append(write.address);
+    QCOMPARE(written, (QList<int> { MtzReactionDelayRegister, 49 }));
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
