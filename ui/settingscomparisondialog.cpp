@@ -3,6 +3,7 @@
 #include "ui_settingscomparisondialog.h"
 
 #include "app/settings.h"
+#include "devicedata/modulesdata.h"
 #include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
 #include "ui/settingscomparisonmodel.h"
@@ -94,19 +95,8 @@ void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
     m_relayKnown = true;
     m_model->setSettings(relay, m_file.relay.values);
 
-    const RelayIdentity &fromFile = m_file.relay.identity;
-    QStringList warnings;
-    m_otherType = fromFile.deviceTypeCode != relay.identity.deviceTypeCode;
-    if (m_otherType)
-        warnings.append(tr("The file was saved from a device of type %1, this relay is of type "
-                           "%2: the file cannot be sent to it.")
-                            .arg(fromFile.deviceTypeCode)
-                            .arg(relay.identity.deviceTypeCode));
-    if (fromFile.serialNumber != relay.identity.serialNumber)
-        warnings.append(tr("The file was saved from serial number %1, this relay is serial "
-                           "number %2.")
-                            .arg(serialNumberText(fromFile.serialNumber),
-                                serialNumberText(relay.identity.serialNumber)));
+    m_otherType = m_file.relay.identity.deviceTypeCode != relay.identity.deviceTypeCode;
+    const QStringList warnings = identityDifferences(relay.identity);
     ui->warningLabel->setText(warnings.join(QLatin1Char('\n')));
     ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
     ui->warningLabel->setVisible(!warnings.isEmpty());
@@ -181,11 +171,62 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     updateButtons();
 }
 
+namespace {
+
+QString versionText(qint64 hundredths)
+{
+    return QStringLiteral("%1.%2")
+        .arg(hundredths / 100)
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+// The modules' own short names, the same in every language.
+QString modulesText(qint64 modules)
+{
+    static const std::pair<qint64, const char *> Names[] = { { ModuleApv, "APV" },
+        { ModuleInd, "IND" }, { ModuleZnz3I0, "3I0" }, { ModuleZnz3U0, "3U0" } };
+    QStringList names;
+    for (const auto &name : Names) {
+        if (modules & name.first)
+            names.append(QLatin1String(name.second));
+    }
+    return names.isEmpty() ? QStringLiteral("-") : names.join(QLatin1String(", "));
+}
+
+} // namespace
+
+QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &relay) const
+{
+    const RelayIdentity &fromFile = m_file.relay.identity;
+    QStringList differences;
+    if (fromFile.deviceTypeCode != relay.deviceTypeCode)
+        differences.append(tr("The file was saved from a device of type %1, this relay is of "
+                              "type %2: the file cannot be sent to it.")
+                               .arg(fromFile.deviceTypeCode)
+                               .arg(relay.deviceTypeCode));
+    if (fromFile.serialNumber != relay.serialNumber)
+        differences.append(tr("The file was saved from serial number %1, this relay is serial "
+                              "number %2.")
+                               .arg(serialNumberText(fromFile.serialNumber),
+                                   serialNumberText(relay.serialNumber)));
+    if (fromFile.softwareVersion != relay.softwareVersion)
+        differences.append(
+            tr("The file was saved from software version %1, this relay runs "
+               "version %2.")
+                .arg(versionText(fromFile.softwareVersion), versionText(relay.softwareVersion)));
+    if (fromFile.modules != relay.modules)
+        differences.append(tr("The file was saved from a relay with the modules %1, this relay "
+                              "has %2.")
+                               .arg(modulesText(fromFile.modules), modulesText(relay.modules)));
+    return differences;
+}
+
 QString SettingsComparisonDialog::planText(const SendPlan &plan) const
 {
     ConnectionSettings connection;
     loadConnectionSettings(connection);
-    QStringList lines = { tr("In this order:") };
+    QStringList lines = identityDifferences(plan.relay().identity);
+    lines.append(tr("In this order:"));
     lines += plan.describe(
         connection.serialPortSettings.baudRate(), m_monitor->deviceSettings().readinessDelay);
     if (!plan.skipped().isEmpty()) {

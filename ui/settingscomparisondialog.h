@@ -59,6 +59,8 @@ private:
     void onFailed(const QString &message);
     void onRelayLost(const QString &message);
     void send(const SettingsValues &values);
+    // Every way the relay the file was saved from differs from this one.
+    QStringList identityDifferences(const RelayIdentity &relay) const;
     // The order of the writes and what the relay protects with meanwhile, for the question.
     QString planText(const SendPlan &plan) const;
     void updateButtons();

@@ -54,6 +54,7 @@ private slots:
     void lostLineLeavesUnreadCellsEmpty();
     void rangeChangeSwitchesProtectionsOffFirst();
     void relayChangedSinceTheComparisonIsNotWritten();
+    void questionNamesEveryIdentityDifference();
     void panelWriteIsReadBack();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
@@ -71,6 +72,17 @@ private:
     SettingsComparisonDialog *openReady(
         MainWindow *window, const QString &path, SettingsComparisonDialog::Mode mode);
     QString stateText(SettingsComparisonDialog *dialog) const;
+    // Puts relay 2's registers back as they are now when the guard goes.
+    auto registersRestoredLater(const QList<int> &addresses)
+    {
+        QList<QPair<int, quint16>> saved;
+        for (int address : addresses)
+            saved.append({ address, m_bus->holdingRegister(SlaveId, address) });
+        return qScopeGuard([this, saved] {
+            for (const auto &value : saved)
+                m_bus->setHoldingRegister(SlaveId, value.first, value.second);
+        });
+    }
 
     QScopedPointer<RelayBus> m_bus;
     QScopedPointer<QTemporaryDir> m_dir;
@@ -458,6 +470,7 @@ void SettingsComparisonTest::lostLineLeavesUnreadCellsEmpty()
 void SettingsComparisonTest::rangeChangeSwitchesProtectionsOffFirst()
 {
     MainWindow *window = openConnectedWindow();
+    const auto restore = registersRestoredLater({ 25, 32, 34, 36 });
     m_bus->setHoldingRegister(SlaveId, 25, 4);
     m_bus->setHoldingRegister(SlaveId, 32, 1);
     m_bus->setHoldingRegister(SlaveId, 34, 100);
@@ -539,6 +552,50 @@ void SettingsComparisonTest::relayChangedSinceTheComparisonIsNotWritten()
     for (const ReceivedWrite &write : m_bus->receivedWrites())
         written.append(write.address);
     QCOMPARE(written, (QList<int> { MtzReactionDelayRegister, 49 }));
+}
+
+// A file from a relay with another serial, software and modules: the question names each
+// difference, and the auto-reclose settings this relay has no module for are not written.
+void SettingsComparisonTest::questionNamesEveryIdentityDifference()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    m_bus->setModules(SlaveId, 0x000E);
+    const auto restore = qScopeGuard([this] { m_bus->setModules(SlaveId, 0x000F); });
+    const QString edited = editedFile(path, [](QJsonObject &root) {
+        setIdentity(root, QStringLiteral("serialNumber"), 65555);
+        setIdentity(root, QStringLiteral("softwareVersion"), 104);
+        setFieldRaw(root, QStringLiteral("apvReadinessDelay"), 33);
+        setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    const QStringList differences
+        = { QStringLiteral("The file was saved from serial number 0065555, this relay is serial "
+                           "number 1404746."),
+              QStringLiteral(
+                  "The file was saved from software version 1.04, this relay runs version 1.05."),
+              QStringLiteral("The file was saved from a relay with the modules APV, IND, 3I0, "
+                             "3U0, this relay has IND, 3I0, 3U0.") };
+    QCOMPARE(child<QLabel>(dialog, "warningLabel")->text(), differences.join(QLatin1Char('\n')));
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+        const QStringList lines = answer.informativeText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.mid(0, 3), differences);
+        QCOMPARE(lines.last(),
+            QStringLiteral("Not written, the relay lacks their modules: Readiness time."));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<int> written;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        written.append(write.address);
+    QCOMPARE(written, QList<int> { MtzReactionDelayRegister });
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
