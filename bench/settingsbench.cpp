@@ -10,7 +10,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -17,6 +17,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/writereadback.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
 #include "ui/inputeventfilter.h"
@@ -24,7 +25,6 @@
 #include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
 #include "ui/windowgeometry.h"
-#include "ui/writereadback.h"
 
 #include <QCloseEvent>
 #include <QDebug>

@@ -5,8 +5,8 @@
 #include "devicedata/deviceinfodata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "ui/reportpages.h"
-#include "ui/settingstransfer.h"
 
 #include <QDir>
 #include <QFileDialog>

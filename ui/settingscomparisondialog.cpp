@@ -6,8 +6,8 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "ui/settingscomparisonmodel.h"
-#include "ui/settingstransfer.h"
 
 #include <QCloseEvent>
 #include <QDir>

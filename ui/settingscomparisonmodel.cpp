@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingscomparisonmodel.h"
 
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QBrush>
 #include <QColor>

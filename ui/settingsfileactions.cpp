@@ -4,7 +4,7 @@
 #include "app/settings.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -4,6 +4,7 @@
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "relaybus.h"
@@ -11,7 +12,6 @@
 #include "ui/settingscomparisondialog.h"
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingsfileactions.h"
-#include "ui/settingstransfer.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/meterageconfigurationdata.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/writereadback.h"
+#include "devicemonitor/writereadback.h"
 
 #include "devicedata/codeconversions.h"
 #include "devicedata/meterageconfigurationdata.h"
