@@ -56,6 +56,7 @@ private slots:
     void relayChangedSinceTheComparisonIsNotWritten();
     void questionNamesEveryIdentityDifference();
     void panelWriteIsReadBack();
+    void failedPanelWriteSaysWhatLanded();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
     void badFileIsRefused();
@@ -634,6 +635,36 @@ void SettingsComparisonTest::panelWriteIsReadBack()
     QTest::qWait(300);
     QCOMPARE(
         window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
+}
+
+// A panel write refused half-way is read back as well: the status bar names what landed and
+// what was never sent.
+void SettingsComparisonTest::failedPanelWriteSaysWhatLanded()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    MeterageConfigurationData *meterage
+        = window->findChild<MeterageConfigurationData *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(meterage);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+    m_bus->setRegisterRule(
+        SlaveId, 26, *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
+
+    MeterageConfiguration configuration = meterage->configuration();
+    configuration.currentTransFactor = validValue(1500);
+    meterage->setNewConfiguration(configuration);
+    monitor->writeToCurrentDevice({ meterage });
+    QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage().startsWith(
+                                 QStringLiteral("Device 2 did not take the whole write: ")),
+        LineTimeoutMs);
+    const QString message = window->statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("refused or unanswered: Kt (register 26); landed: ")),
+        qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("register 25)")), qPrintable(message));
+    QVERIFY2(
+        message.contains(QStringLiteral("; not sent: Kt0 (register 27)")), qPrintable(message));
 }
 
 // Stopping the refresh drops the reads queued behind a write, its read-back
