@@ -101,7 +101,7 @@ void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
     ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
     ui->warningLabel->setVisible(!warnings.isEmpty());
 
-    const int differences = m_model->differences().size();
+    const int differences = m_model->differenceCount();
     if (differences == 0)
         showState(
             tr("Device %1 holds the settings of the file.").arg(relay.identity.slaveId), false);

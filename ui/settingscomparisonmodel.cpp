@@ -53,11 +53,17 @@ void SettingsComparisonModel::fillRows()
             const auto value = relayValues.constFind(address);
             return value == relayValues.cend() ? DataValue() : validValue(*value);
         } };
+    const qint64 relayMultiplier = qMax(qint64(1), currentRangeMultiplier(relayValues));
+    const qint64 fileMultiplier = qMax(qint64(1), currentRangeMultiplier(m_file));
     for (const SettingsField &field : settingsFields()) {
         const quint16 address = field.description.address;
         Row row { &field, relayValues.value(address), m_file.value(address),
             field.description.isInUse(context), NotSent, relayValues.contains(address),
-            m_writes.value(address) };
+            m_writes.value(address), true };
+        // Both sides count in the same step times their own multiplier.
+        row.protectsAlike = field.description.scaledByCurrentRange
+            ? row.relay * relayMultiplier == row.file * fileMultiplier
+            : row.relay == row.file;
         const auto sent = m_sent.constFind(address);
         if (sent != m_sent.cend()) {
             switch (sendVerdict(row.write, *sent, relayValues, address)) {
@@ -90,6 +96,12 @@ SettingsValues SettingsComparisonModel::differences() const
             values.insert(row.field->description.address, row.file);
     }
     return values;
+}
+
+int SettingsComparisonModel::differenceCount() const
+{
+    return int(std::count_if(
+        m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.differsInEffect(); }));
 }
 
 SendSummary SettingsComparisonModel::sendSummary() const
@@ -157,8 +169,8 @@ QString SettingsComparisonModel::stateText(const Row &row) const
         break;
     }
     if (!row.inUse)
-        return row.differs() ? tr("Differs, not in use") : tr("Not in use");
-    return row.differs() ? tr("Differs") : QString();
+        return row.differsInEffect() ? tr("Differs, not in use") : tr("Not in use");
+    return row.differsInEffect() ? tr("Differs") : QString();
 }
 
 QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
@@ -194,22 +206,23 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
             return QBrush(NotTakenBackground);
         if (row.verification == Verified)
             return QBrush(VerifiedBackground);
-        return row.differs() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
+        return row.differsInEffect() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
     case Qt::ForegroundRole:
         // The background is always light where it is set.
-        if (row.differs() || row.verification != NotSent)
+        if (row.differsInEffect() || row.verification != NotSent)
             return QBrush(Qt::black);
         return row.inUse ? QVariant()
                          : QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::FontRole:
-        if (row.differs() || (row.verification != NotSent && row.verification != Verified)) {
+        if (row.differsInEffect()
+            || (row.verification != NotSent && row.verification != Verified)) {
             QFont font;
             font.setBold(true);
             return font;
         }
         return {};
     case DiffersRole:
-        return row.differs();
+        return row.differsInEffect();
     case InUseRole:
         return row.inUse;
     case VerificationRole:

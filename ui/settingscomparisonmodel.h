@@ -30,8 +30,12 @@ public:
     void setSendResult(const SettingsSendResult &result);
 
     const RelaySettings &relay() const { return m_relay; }
-    // The file's values of the rows that differ.
+    // The file's values of the rows whose registers differ: what a send of the differences
+    // writes.
     SettingsValues differences() const;
+    // The rows where the relay protects otherwise than the file: a pick-up compares in amperes,
+    // each side at its own current range.
+    int differenceCount() const;
     // The verdicts of the rows the last send meant to write.
     SendSummary sendSummary() const;
 
@@ -51,7 +55,11 @@ private:
         Verification verification;
         bool relayKnown; // a value the relay was not read for shows as nothing
         RegisterWrite write; // for Refused: what the relay or the line said
+        bool protectsAlike; // same raw value, or the same current at each side's own range
+        // Whether the file's register must be written to make the relay hold the file.
         bool differs() const { return !relayKnown || relay != file; }
+        // Whether the relay protects otherwise than the file: what is shown and counted.
+        bool differsInEffect() const { return !relayKnown || !protectsAlike; }
     };
 
     QString valueText(const FieldDescription &field, qint64 raw, qint64 multiplier) const;

@@ -55,6 +55,7 @@ private slots:
     void rangeChangeSwitchesProtectionsOffFirst();
     void relayChangedSinceTheComparisonIsNotWritten();
     void questionNamesEveryIdentityDifference();
+    void pickupsCompareInAmperes();
     void panelWriteIsReadBack();
     void failedPanelWriteSaysWhatLanded();
     void stoppedRefreshKeepsTheReadBack();
@@ -597,6 +598,31 @@ void SettingsComparisonTest::questionNamesEveryIdentityDifference()
     for (const ReceivedWrite &write : m_bus->receivedWrites())
         written.append(write.address);
     QCOMPARE(written, QList<int> { MtzReactionDelayRegister });
+}
+
+// A pick-up compares as the current it protects with, each side at its own range: the same raw
+// value at range codes 4 and 3 (8.00 A and 4.00 A) differs, TO at 160.0 A on both sides does not;
+// the send still writes every register whose raw value differs.
+void SettingsComparisonTest::pickupsCompareInAmperes()
+{
+    MainWindow *window = openConnectedWindow();
+    const auto restore = registersRestoredLater({ 25, 34, 37 });
+    m_bus->setHoldingRegister(SlaveId, 25, 4);
+    m_bus->setHoldingRegister(SlaveId, 34, 100);
+    m_bus->setHoldingRegister(SlaveId, 37, 200);
+    const QString edited = editedFile(savedFile(window), [](QJsonObject &root) {
+        setFieldRaw(root, QStringLiteral("currentRange"), 3);
+        setFieldRaw(root, QStringLiteral("toPickupCurrent"), 400);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareOnly);
+    QVERIFY(dialog);
+    const auto *model = dialog->comparisonModel();
+    // Range x8 to x4: MTZ 8.00 A becomes 4.00 A; TO stays at 160.0 A.
+    QCOMPARE(rowsThatDiffer(model), (QList<int> { rowOf(25), rowOf(34) }));
+    QCOMPARE(model->differenceCount(), 2);
+    QCOMPARE(stateText(dialog), QStringLiteral("Values that differ from the file: 2 (Device 2)."));
+    QCOMPARE(model->differences().keys(), (QList<quint16> { 25, 37 }));
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
