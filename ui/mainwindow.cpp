@@ -264,6 +264,8 @@ void MainWindow::setUpSettingsFiles()
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
     connect(settingsFileActions, &SettingsFileActions::busyChanged, this,
         &MainWindow::updateSettingsActions);
+    connect(settingsFileActions, &SettingsFileActions::relaySettingsWritten, this,
+        &MainWindow::followRelaySettings);
     ReportSources windowSources;
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
@@ -281,6 +283,16 @@ void MainWindow::setUpSettingsFiles()
         deviceMonitor, meterageConfigurationData, protectionConfigurationData, setpointsData, this);
     connect(readBack, &WriteReadBack::mismatch, this,
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+}
+
+// The relay's settings were written from elsewhere: edits begun on the panels started from values
+// (and a current range) the relay may no longer hold, so they end, and the panels read anew.
+void MainWindow::followRelaySettings()
+{
+    ui->configurationWidget->ui_cancelEditMode();
+    ui->setpointsWidget->ui_cancelEditMode();
+    deviceMonitor->readFromCurrentDevice(
+        { meterageConfigurationData, protectionConfigurationData, setpointsData });
 }
 
 void MainWindow::updateSettingsActions()

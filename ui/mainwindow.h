@@ -96,6 +96,7 @@ private:
     void showCurrentDeviceHealth();
     void setUpSettingsFiles();
     void updateSettingsActions();
+    void followRelaySettings();
     QList<DeviceData *> blocks() const;
 
     Ui::MainWindow *ui;

@@ -251,6 +251,7 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
+    emit relaySettingsWritten();
     updateButtons();
 }
 

@@ -43,6 +43,9 @@ protected:
 signals:
     // A result the main window's status bar should keep in view.
     void statusMessage(const QString &text);
+    // A send ended after writing to the relay, whatever came of it: what the panels show or
+    // are editing may no longer be what the relay holds.
+    void relaySettingsWritten();
 
 private slots:
     void on_sendDifferencesButton_clicked();

@@ -142,6 +142,8 @@ SettingsComparisonDialog *SettingsFileActions::open(
     m_dialog->setWindowModality(Qt::WindowModal);
     connect(m_dialog, &SettingsComparisonDialog::statusMessage, this,
         &SettingsFileActions::statusMessage);
+    connect(m_dialog, &SettingsComparisonDialog::relaySettingsWritten, this,
+        &SettingsFileActions::relaySettingsWritten);
     m_dialog->show();
     return m_dialog;
 }

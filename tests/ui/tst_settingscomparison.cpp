@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
@@ -9,6 +10,7 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
+#include "ui/setpointswidget.h"
 #include "ui/settingscomparisondialog.h"
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingsfileactions.h"
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,6 +58,7 @@ private slots:
     void rangeChangeSwitchesProtectionsOffFirst();
     void relayChangedSinceTheComparisonIsNotWritten();
     void questionNamesEveryIdentityDifference();
+    void sendEndsPanelEdits();
     void pickupsCompareInAmperes();
     void panelWriteIsReadBack();
     void failedPanelWriteSaysWhatLanded();
@@ -598,6 +602,35 @@ void SettingsComparisonTest::questionNamesEveryIdentityDifference()
     for (const ReceivedWrite &write : m_bus->receivedWrites())
         written.append(write.address);
     QCOMPARE(written, QList<int> { MtzReactionDelayRegister });
+}
+
+// An edit begun on the Setpoints tab before a send ends with it, and the tab shows what the
+// relay holds after it.
+void SettingsComparisonTest::sendEndsPanelEdits()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window),
+        [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 66); });
+    auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(setpoints);
+    auto *editButton = child<QAbstractButton>(setpoints, "editButton");
+    QTRY_VERIFY_WITH_TIMEOUT(editButton->isEnabled(), LineTimeoutMs);
+    editButton->click();
+    QVERIFY(setpoints->isEditMode());
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QVERIFY(!setpoints->isEditMode());
+    auto *block = window->findChild<SetpointsData *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(block);
+    QTRY_COMPARE_WITH_TIMEOUT(block->setpoints().mtzReactionDelay.value, qint64(66), LineTimeoutMs);
 }
 
 // A pick-up compares as the current it protects with, each side at its own range: the same raw
