@@ -146,7 +146,12 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
 {
     if (!isReady() || m_otherType || values.isEmpty())
         return;
-    const SendPlan plan(m_model->relay(), values);
+    SettingsValues toWrite = values;
+    for (quint16 address : std::as_const(m_file.unusedOutOfRange))
+        toWrite.remove(address);
+    if (toWrite.isEmpty())
+        return;
+    const SendPlan plan(m_model->relay(), toWrite);
     const RelayIdentity &relay = m_model->relay().identity;
     const QString serial = serialNumberText(relay.serialNumber);
     const int count = plan.target().size();
@@ -166,7 +171,7 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
         return;
     // What the question named is written only if the relay still holds what it was based on.
     showState(tr("Reading Device %1 again before writing…").arg(relay.slaveId), false);
-    m_valuesToSend = values;
+    m_valuesToSend = toWrite;
     m_transfer->readCurrentDevice();
     updateButtons();
 }
