@@ -1720,5 +1720,26 @@ Last answer: %5</source>
         <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
         <translation>Не удалось прочитать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
     </message>
+    <message>
+        <source>Device %1 did not take the whole write: %2</source>
+        <translation>Устройство %1 приняло запись не полностью: %2</translation>
+    </message>
+    <message>
+        <source>%1 (register %2)</source>
+        <translation>%1 (регистр %2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>refused or unanswered: %1; landed: %2; not sent: %3</source>
+        <translation>отклонено или без ответа: %1; записано: %2; не отправлено: %3</translation>
+    </message>
 </context>
 </TS>
