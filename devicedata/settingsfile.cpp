@@ -197,6 +197,11 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
             listed.insert(field->description.address, raw);
     }
     const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(listed));
+    const FieldContext context { validValue(file.relay.identity.modules),
+        [&listed](quint16 address) {
+            const auto value = listed.constFind(address);
+            return value == listed.cend() ? DataValue() : validValue(*value);
+        } };
 
     QSet<QString> seen;
     for (int i = 0; i < fields.size(); ++i) {
@@ -224,6 +229,9 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
         qint64 raw = 0;
         if (!integerOf(entry.value(RawKey), &raw)) {
             problems->append(tr("Field \"%1\": the value is not an integer.").arg(name));
+        } else if (!description.acceptsRaw(raw) && !description.isInUse(context)) {
+            file.relay.values.insert(description.address, raw);
+            file.unusedOutOfRange.insert(description.address);
         } else if (!description.acceptsRaw(raw)) {
             problems->append(description.kind == FieldDescription::Code
                     ? tr("Field \"%1\": %2 is not one of its codes.").arg(name).arg(raw)

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSet>
 #include <QStringList>
 
 // A relay's settings saved to a file: JSON, indented, keys in a fixed order,
@@ -22,6 +23,9 @@ public:
     static constexpr qint64 MaximumSize = qint64(1024) * 1024; // bytes
 
     RelaySettings relay;
+    // Fields the relay does not use whose value lies outside their range, as a relay holds them
+    // for a module it lacks or a protection switched off: kept as saved, never sent.
+    QSet<quint16> unusedOutOfRange;
     QDateTime savedAt;
     QString programVersion;
 

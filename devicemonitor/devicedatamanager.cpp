@@ -152,7 +152,13 @@ void DeviceDataManager::onModbusRequestFinished()
     if (m_current) {
         bool moreToCome = false;
         if (m_operation == Write) {
-            moreToCome = m_writeIndex + 1 < m_current->writeRequests().size();
+            // A write the relay refused or left unanswered ends the block: the writes after it
+            // were meant to land together with it, and stay unsent.
+            const QVector<ModbusRequest> &requests = m_current->writeRequests();
+            moreToCome = m_writeIndex + 1 < requests.size()
+                && requests.at(m_writeIndex).result() == ModbusRequest::Success;
+            if (!moreToCome)
+                forgetUnsentWrites(m_writeIndex + 1);
         } else {
             const QVector<ModbusRequest> &requests = m_current->readRequests();
             for (int i = m_readIndex + 1; i < requests.size() && !moreToCome; ++i)
@@ -208,6 +214,13 @@ void DeviceDataManager::abandonSequence(int from)
             requests[i].setFailed(ModbusRequest::Error);
     }
     finishCurrent();
+}
+
+void DeviceDataManager::forgetUnsentWrites(int from)
+{
+    QVector<ModbusRequest> &requests = m_current->writeRequests();
+    for (int i = from; i < requests.size(); ++i)
+        requests[i].forgetResult();
 }
 
 bool DeviceDataManager::startNextQueued()

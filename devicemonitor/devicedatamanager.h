@@ -19,8 +19,9 @@ class RtuModbus;
 // A block's requests go out in list order, one at a time, each followed by the
 // readiness delay, the pause a relay needs before it takes the next request.
 // Blocks asked for while a sequence runs wait in two queues; queued writes are
-// served before queued reads. deviceDataProcessed() reports each finished block
-// and allDeviceDataProcessed() the end of all queued work.
+// served before queued reads. A block's write stops at the first request that
+// fails; the requests after it are left without a result. deviceDataProcessed()
+// reports each finished block and allDeviceDataProcessed() the end of all queued work.
 class DeviceDataManager : public QObject
 {
     Q_OBJECT
@@ -72,6 +73,8 @@ private:
     void begin(int slaveId, DeviceData *deviceData, Operation operation, DeviceData::State state);
     bool continueSequence();
     void abandonSequence(int from);
+    // Requests of the current write from this index on did not go out: no result stands for them.
+    void forgetUnsentWrites(int from);
     void finishCurrent();
     bool startNextQueued();
     void cancel(Operation operation);

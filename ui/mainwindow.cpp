@@ -17,6 +17,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/writereadback.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
@@ -25,7 +26,6 @@
 #include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
 #include "ui/windowgeometry.h"
-#include "ui/writereadback.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -229,7 +229,7 @@ void MainWindow::attachPanels()
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
         &SetpointsWidget::ui_cancelEditMode);
     connect(ui->configurationWidget, &ConfigurationWidget::currentRangeWritten, this,
-        &MainWindow::leaveEditModeAndReadAgain);
+        &MainWindow::followRelaySettings);
 }
 
 void MainWindow::loadSettings()
@@ -272,6 +272,8 @@ void MainWindow::setUpSettingsFiles()
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
     connect(settingsFileActions, &SettingsFileActions::busyChanged, this,
         &MainWindow::updateSettingsActions);
+    connect(settingsFileActions, &SettingsFileActions::relaySettingsWritten, this,
+        &MainWindow::followRelaySettings);
     ReportSources windowSources;
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
@@ -289,6 +291,17 @@ void MainWindow::setUpSettingsFiles()
         deviceMonitor, meterageConfigurationData, protectionConfigurationData, setpointsData, this);
     connect(readBack, &WriteReadBack::mismatch, this,
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+}
+
+// The relay's settings were sent, or its current range written, which scales every pick-up current:
+// edits begun on the panels started from values (and a range) the relay may no longer hold, so they
+// end, and the panels read anew.
+void MainWindow::followRelaySettings()
+{
+    ui->configurationWidget->ui_cancelEditMode();
+    ui->setpointsWidget->ui_cancelEditMode();
+    deviceMonitor->readFromCurrentDevice(
+        { meterageConfigurationData, protectionConfigurationData, setpointsData });
 }
 
 void MainWindow::updateSettingsActions()
@@ -319,15 +332,6 @@ void MainWindow::updateDeviceDataList()
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }
-}
-
-// The current range scales every pick-up current: once a write may have
-// changed it, no setpoint may be edited on the old scale, and the panels
-// show what the relay holds now.
-void MainWindow::leaveEditModeAndReadAgain()
-{
-    ui->setpointsWidget->ui_cancelEditMode();
-    deviceMonitor->readFromCurrentDevice({ meterageConfigurationData, setpointsData });
 }
 
 void MainWindow::ui_setStateConnected(bool connected)

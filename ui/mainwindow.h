@@ -91,12 +91,12 @@ private:
     void loadSettings();
     void setUpTrafficView();
     void updateDeviceDataList();
-    void leaveEditModeAndReadAgain();
     void setInputBlocked(bool blocked);
     void resetBlocks();
     void showCurrentDeviceHealth();
     void setUpSettingsFiles();
     void updateSettingsActions();
+    void followRelaySettings();
     QList<DeviceData *> blocks() const;
 
     Ui::MainWindow *ui;

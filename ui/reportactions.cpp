@@ -7,8 +7,8 @@
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "ui/reportpages.h"
-#include "ui/settingstransfer.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -2,9 +2,12 @@
 #include "ui/settingscomparisondialog.h"
 #include "ui_settingscomparisondialog.h"
 
+#include "app/settings.h"
+#include "devicedata/modulesdata.h"
+#include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "ui/settingscomparisonmodel.h"
-#include "ui/settingstransfer.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -16,6 +19,7 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
     const QString &fileName, Mode mode, QWidget *parent)
     : QDialog(parent),
       ui(new Ui::SettingsComparisonDialog),
+      m_monitor(monitor),
       m_transfer(new SettingsTransfer(monitor, this)),
       m_model(new SettingsComparisonModel(this)),
       m_file(file),
@@ -58,27 +62,46 @@ SettingsComparisonDialog::~SettingsComparisonDialog()
 
 void SettingsComparisonDialog::onRelayRead(const RelaySettings &relay)
 {
+    if (m_valuesToSend.isEmpty())
+        showComparison(relay);
+    else
+        sendIfUnchanged(relay);
+}
+
+void SettingsComparisonDialog::sendIfUnchanged(const RelaySettings &relay)
+{
+    const SettingsValues values = m_valuesToSend;
+    m_valuesToSend.clear();
+    const RelaySettings &compared = m_model->relay();
+    if (relay.values != compared.values || relay.identity.modules != compared.identity.modules
+        || relay.identity.serialNumber != compared.identity.serialNumber
+        || relay.identity.deviceTypeCode != compared.identity.deviceTypeCode
+        || relay.identity.softwareVersion != compared.identity.softwareVersion) {
+        showComparison(relay);
+        const QString text = tr("Device %1 changed since the comparison; nothing was written. "
+                                "Check the new comparison and send again.")
+                                 .arg(relay.identity.slaveId);
+        showState(text, true);
+        emit statusMessage(text);
+        return;
+    }
+    showState(tr("Writing to Device %1 and reading it back…").arg(relay.identity.slaveId), false);
+    m_transfer->send(SendPlan(m_model->relay(), values));
+    updateButtons();
+}
+
+void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
+{
     m_relayKnown = true;
     m_model->setSettings(relay, m_file.relay.values);
 
-    const RelayIdentity &fromFile = m_file.relay.identity;
-    QStringList warnings;
-    m_otherType = fromFile.deviceTypeCode != relay.identity.deviceTypeCode;
-    if (m_otherType)
-        warnings.append(tr("The file was saved from a device of type %1, this relay is of type "
-                           "%2: the file cannot be sent to it.")
-                            .arg(fromFile.deviceTypeCode)
-                            .arg(relay.identity.deviceTypeCode));
-    if (fromFile.serialNumber != relay.identity.serialNumber)
-        warnings.append(tr("The file was saved from serial number %1, this relay is serial "
-                           "number %2.")
-                            .arg(serialNumberText(fromFile.serialNumber),
-                                serialNumberText(relay.identity.serialNumber)));
+    m_otherType = m_file.relay.identity.deviceTypeCode != relay.identity.deviceTypeCode;
+    const QStringList warnings = identityDifferences(relay.identity);
     ui->warningLabel->setText(warnings.join(QLatin1Char('\n')));
     ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
     ui->warningLabel->setVisible(!warnings.isEmpty());
 
-    const int differences = m_model->differences().size();
+    const int differences = m_model->differenceCount();
     if (differences == 0)
         showState(
             tr("Device %1 holds the settings of the file.").arg(relay.identity.slaveId), false);
@@ -123,16 +146,21 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
 {
     if (!isReady() || m_otherType || values.isEmpty())
         return;
+    SettingsValues toWrite = values;
+    for (quint16 address : std::as_const(m_file.unusedOutOfRange))
+        toWrite.remove(address);
+    if (toWrite.isEmpty())
+        return;
+    const SendPlan plan(m_model->relay(), toWrite);
     const RelayIdentity &relay = m_model->relay().identity;
     const QString serial = serialNumberText(relay.serialNumber);
-    const QString question = values.size() == 1
+    const int count = plan.target().size();
+    const QString question = count == 1
         ? tr("Write 1 value to Device %1, serial %2?").arg(relay.slaveId).arg(serial)
-        : tr("Write %1 values to Device %2, serial %3?")
-              .arg(values.size())
-              .arg(relay.slaveId)
-              .arg(serial);
+        : tr("Write %1 values to Device %2, serial %3?").arg(count).arg(relay.slaveId).arg(serial);
     QMessageBox box(
         QMessageBox::Question, tr("Send settings"), question, QMessageBox::NoButton, this);
+    box.setInformativeText(planText(plan));
     QPushButton *writeButton = box.addButton(tr("Write"), QMessageBox::AcceptRole);
     QPushButton *cancelButton = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(cancelButton);
@@ -141,35 +169,100 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     // The relay may have gone while the question was open.
     if (box.clickedButton() != writeButton || !isReady())
         return;
-    showState(tr("Writing to Device %1 and reading it back…").arg(relay.slaveId), false);
-    m_transfer->send(m_model->relay(), values);
+    // What the question named is written only if the relay still holds what it was based on.
+    showState(tr("Reading Device %1 again before writing…").arg(relay.slaveId), false);
+    m_valuesToSend = toWrite;
+    m_transfer->readCurrentDevice();
     updateButtons();
+}
+
+namespace {
+
+QString versionText(qint64 hundredths)
+{
+    return QStringLiteral("%1.%2")
+        .arg(hundredths / 100)
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+// The modules' own short names, the same in every language.
+QString modulesText(qint64 modules)
+{
+    static const std::pair<qint64, const char *> Names[] = { { ModuleApv, "APV" },
+        { ModuleInd, "IND" }, { ModuleZnz3I0, "3I0" }, { ModuleZnz3U0, "3U0" } };
+    QStringList names;
+    for (const auto &name : Names) {
+        if (modules & name.first)
+            names.append(QLatin1String(name.second));
+    }
+    return names.isEmpty() ? QStringLiteral("-") : names.join(QLatin1String(", "));
+}
+
+} // namespace
+
+QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &relay) const
+{
+    const RelayIdentity &fromFile = m_file.relay.identity;
+    QStringList differences;
+    if (fromFile.deviceTypeCode != relay.deviceTypeCode)
+        differences.append(tr("The file was saved from a device of type %1, this relay is of "
+                              "type %2: the file cannot be sent to it.")
+                               .arg(fromFile.deviceTypeCode)
+                               .arg(relay.deviceTypeCode));
+    if (fromFile.serialNumber != relay.serialNumber)
+        differences.append(tr("The file was saved from serial number %1, this relay is serial "
+                              "number %2.")
+                               .arg(serialNumberText(fromFile.serialNumber),
+                                   serialNumberText(relay.serialNumber)));
+    if (fromFile.softwareVersion != relay.softwareVersion)
+        differences.append(
+            tr("The file was saved from software version %1, this relay runs "
+               "version %2.")
+                .arg(versionText(fromFile.softwareVersion), versionText(relay.softwareVersion)));
+    if (fromFile.modules != relay.modules)
+        differences.append(tr("The file was saved from a relay with the modules %1, this relay "
+                              "has %2.")
+                               .arg(modulesText(fromFile.modules), modulesText(relay.modules)));
+    return differences;
+}
+
+QString SettingsComparisonDialog::planText(const SendPlan &plan) const
+{
+    ConnectionSettings connection;
+    loadConnectionSettings(connection);
+    QStringList lines = identityDifferences(plan.relay().identity);
+    lines.append(tr("In this order:"));
+    lines += plan.describe(
+        connection.serialPortSettings.baudRate(), m_monitor->deviceSettings().readinessDelay);
+    if (!plan.skipped().isEmpty()) {
+        QStringList names;
+        for (quint16 address : plan.skipped()) {
+            const SettingsField *field = settingsFieldAt(address);
+            names.append(field ? plainLabel(field->description) : QString::number(address));
+        }
+        lines.append(tr("Not written, the relay lacks their modules: %1.")
+                         .arg(names.join(tr(", ", "list separator"))));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 {
     m_model->setSendResult(result);
     const int slaveId = result.relay.identity.slaveId;
-    const int notTaken = m_model->notTakenCount();
-    QString text;
-    if (!result.written)
-        text
-            = tr("Settings not written: Device %1 refused a value or did not answer.").arg(slaveId);
-    else if (!result.readBack)
-        text = tr("Settings written but not verified: the read-back from Device %1 failed.")
-                   .arg(slaveId);
-    else if (notTaken > 0)
-        text = tr("Values that differ after writing: %1 (Device %2)").arg(notTaken).arg(slaveId);
-    else
-        text = tr("Settings written and verified (Device %1)").arg(slaveId);
-    const bool success = result.written && result.readBack && notTaken == 0;
+    // Counted from the rows, so that the headline and the table cannot disagree.
+    const SendSummary summary = m_model->sendSummary();
+    const QString text = summary.headline(slaveId);
+    const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
+    emit relaySettingsWritten();
     updateButtons();
 }
 
 void SettingsComparisonDialog::onFailed(const QString &message)
 {
+    m_valuesToSend.clear();
     showState(message, true);
     emit statusMessage(message);
     updateButtons();

@@ -11,6 +11,7 @@ class SettingsComparisonDialog;
 }
 
 class DeviceMonitor;
+class SendPlan;
 class SettingsComparisonModel;
 class SettingsTransfer;
 struct SettingsSendResult;
@@ -42,6 +43,9 @@ protected:
 signals:
     // A result the main window's status bar should keep in view.
     void statusMessage(const QString &text);
+    // A send ended after writing to the relay, whatever came of it: what the panels show or
+    // are editing may no longer be what the relay holds.
+    void relaySettingsWritten();
 
 private slots:
     void on_sendDifferencesButton_clicked();
@@ -50,14 +54,23 @@ private slots:
 
 private:
     void onRelayRead(const RelaySettings &relay);
+    void showComparison(const RelaySettings &relay);
+    // The relay read again just before a send: the send goes ahead only if it still holds what
+    // the comparison showed.
+    void sendIfUnchanged(const RelaySettings &relay);
     void onSendFinished(const SettingsSendResult &result);
     void onFailed(const QString &message);
     void onRelayLost(const QString &message);
     void send(const SettingsValues &values);
+    // Every way the relay the file was saved from differs from this one.
+    QStringList identityDifferences(const RelayIdentity &relay) const;
+    // The order of the writes and what the relay protects with meanwhile, for the question.
+    QString planText(const SendPlan &plan) const;
     void updateButtons();
     void showState(const QString &text, bool problem);
 
     Ui::SettingsComparisonDialog *ui;
+    DeviceMonitor *m_monitor;
     SettingsTransfer *m_transfer;
     SettingsComparisonModel *m_model;
     SettingsFile m_file;
@@ -66,6 +79,8 @@ private:
     bool m_relayLost = false;
     // A file of another device type is never sent.
     bool m_otherType = false;
+    // Asked for and waiting for the relay to be read again.
+    SettingsValues m_valuesToSend;
 };
 
 #endif // SETTINGSCOMPARISONDIALOG_H

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingscomparisonmodel.h"
 
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QBrush>
 #include <QColor>
@@ -29,6 +29,7 @@ void SettingsComparisonModel::setSettings(const RelaySettings &relay, const Sett
     m_relay = relay;
     m_file = file;
     m_sent.clear();
+    m_writes.clear();
     fillRows();
     endResetModel();
 }
@@ -38,6 +39,7 @@ void SettingsComparisonModel::setSendResult(const SettingsSendResult &result)
     beginResetModel();
     m_relay.values = result.relay.values;
     m_sent = result.sent;
+    m_writes = result.writes;
     fillRows();
     endResetModel();
 }
@@ -51,13 +53,37 @@ void SettingsComparisonModel::fillRows()
             const auto value = relayValues.constFind(address);
             return value == relayValues.cend() ? DataValue() : validValue(*value);
         } };
+    const qint64 relayMultiplier = qMax(qint64(1), currentRangeMultiplier(relayValues));
+    const qint64 fileMultiplier = qMax(qint64(1), currentRangeMultiplier(m_file));
     for (const SettingsField &field : settingsFields()) {
         const quint16 address = field.description.address;
         Row row { &field, relayValues.value(address), m_file.value(address),
-            field.description.isInUse(context), NotSent };
+            field.description.isInUse(context), NotSent, relayValues.contains(address),
+            m_writes.value(address), true };
+        // Both sides count in the same step times their own multiplier.
+        row.protectsAlike = field.description.scaledByCurrentRange
+            ? row.relay * relayMultiplier == row.file * fileMultiplier
+            : row.relay == row.file;
         const auto sent = m_sent.constFind(address);
-        if (sent != m_sent.cend())
-            row.verification = *sent == row.relay ? Verified : NotTaken;
+        if (sent != m_sent.cend()) {
+            switch (sendVerdict(row.write, *sent, relayValues, address)) {
+            case SendVerdict::Verified:
+                row.verification = Verified;
+                break;
+            case SendVerdict::Changed:
+                row.verification = NotTaken;
+                break;
+            case SendVerdict::Refused:
+                row.verification = Refused;
+                break;
+            case SendVerdict::NotSent:
+                row.verification = Stopped;
+                break;
+            case SendVerdict::Unknown:
+                row.verification = Unknown;
+                break;
+            }
+        }
         m_rows.append(row);
     }
 }
@@ -72,10 +98,37 @@ SettingsValues SettingsComparisonModel::differences() const
     return values;
 }
 
-int SettingsComparisonModel::notTakenCount() const
+int SettingsComparisonModel::differenceCount() const
 {
-    return int(std::count_if(m_rows.cbegin(), m_rows.cend(),
-        [](const Row &row) { return row.verification == NotTaken; }));
+    return int(std::count_if(
+        m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.differsInEffect(); }));
+}
+
+SendSummary SettingsComparisonModel::sendSummary() const
+{
+    SendSummary summary;
+    for (const Row &row : m_rows) {
+        switch (row.verification) {
+        case NotSent:
+            break;
+        case Verified:
+            summary.add(SendVerdict::Verified);
+            break;
+        case NotTaken:
+            summary.add(SendVerdict::Changed);
+            break;
+        case Refused:
+            summary.add(SendVerdict::Refused);
+            break;
+        case Stopped:
+            summary.add(SendVerdict::NotSent);
+            break;
+        case Unknown:
+            summary.add(SendVerdict::Unknown);
+            break;
+        }
+    }
+    return summary;
 }
 
 int SettingsComparisonModel::rowCount(const QModelIndex &parent) const
@@ -104,13 +157,20 @@ QString SettingsComparisonModel::stateText(const Row &row) const
     case Verified:
         return tr("Verified");
     case NotTaken:
-        return tr("Different after writing");
+        return tr("Changed by the relay");
+    case Refused:
+        return row.write.refused ? tr("Refused by the relay: %1").arg(row.write.failure)
+                                 : tr("Not taken: %1").arg(row.write.failure);
+    case Stopped:
+        return tr("Not sent");
+    case Unknown:
+        return tr("Unknown: the read-back failed");
     case NotSent:
         break;
     }
     if (!row.inUse)
-        return row.differs() ? tr("Differs, not in use") : tr("Not in use");
-    return row.differs() ? tr("Differs") : QString();
+        return row.differsInEffect() ? tr("Differs, not in use") : tr("Not in use");
+    return row.differsInEffect() ? tr("Differs") : QString();
 }
 
 QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
@@ -127,6 +187,8 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         case FieldColumn:
             return plainLabel(field);
         case RelayColumn:
+            if (!row.relayKnown)
+                return QString();
             return valueText(field, row.relay, currentRangeMultiplier(m_relay.values));
         case FileColumn:
             return valueText(field, row.file, currentRangeMultiplier(m_file));
@@ -139,26 +201,28 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
     case Qt::BackgroundRole:
-        if (row.verification == NotTaken)
+        if (row.verification == NotTaken || row.verification == Refused
+            || row.verification == Stopped || row.verification == Unknown)
             return QBrush(NotTakenBackground);
         if (row.verification == Verified)
             return QBrush(VerifiedBackground);
-        return row.differs() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
+        return row.differsInEffect() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
     case Qt::ForegroundRole:
         // The background is always light where it is set.
-        if (row.differs() || row.verification != NotSent)
+        if (row.differsInEffect() || row.verification != NotSent)
             return QBrush(Qt::black);
         return row.inUse ? QVariant()
                          : QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::FontRole:
-        if (row.differs() || row.verification == NotTaken) {
+        if (row.differsInEffect()
+            || (row.verification != NotSent && row.verification != Verified)) {
             QFont font;
             font.setBold(true);
             return font;
         }
         return {};
     case DiffersRole:
-        return row.differs();
+        return row.differsInEffect();
     case InUseRole:
         return row.inUse;
     case VerificationRole:

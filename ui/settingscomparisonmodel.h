@@ -3,6 +3,7 @@
 #define SETTINGSCOMPARISONMODEL_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/sendverdict.h"
 
 #include <QAbstractTableModel>
 
@@ -17,7 +18,8 @@ class SettingsComparisonModel : public QAbstractTableModel
 
 public:
     enum Column { GroupColumn, FieldColumn, RelayColumn, FileColumn, UnitColumn, StateColumn };
-    enum Verification { NotSent, Verified, NotTaken };
+    // NotSent: not part of the last send. Stopped: part of it, but the send stopped before it.
+    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown };
     enum Role { DiffersRole = Qt::UserRole + 1, InUseRole, VerificationRole };
 
     explicit SettingsComparisonModel(QObject *parent = nullptr);
@@ -28,9 +30,14 @@ public:
     void setSendResult(const SettingsSendResult &result);
 
     const RelaySettings &relay() const { return m_relay; }
-    // The file's values of the rows that differ.
+    // The file's values of the rows whose registers differ: what a send of the differences
+    // writes.
     SettingsValues differences() const;
-    int notTakenCount() const;
+    // The rows where the relay protects otherwise than the file: a pick-up compares in amperes,
+    // each side at its own current range.
+    int differenceCount() const;
+    // The verdicts of the rows the last send meant to write.
+    SendSummary sendSummary() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -46,7 +53,13 @@ private:
         qint64 file;
         bool inUse;
         Verification verification;
-        bool differs() const { return relay != file; }
+        bool relayKnown; // a value the relay was not read for shows as nothing
+        RegisterWrite write; // for Refused: what the relay or the line said
+        bool protectsAlike; // same raw value, or the same current at each side's own range
+        // Whether the file's register must be written to make the relay hold the file.
+        bool differs() const { return !relayKnown || relay != file; }
+        // Whether the relay protects otherwise than the file: what is shown and counted.
+        bool differsInEffect() const { return !relayKnown || !protectsAlike; }
     };
 
     QString valueText(const FieldDescription &field, qint64 raw, qint64 multiplier) const;
@@ -57,6 +70,7 @@ private:
     SettingsValues m_file;
     QVector<Row> m_rows;
     SettingsValues m_sent;
+    RegisterWrites m_writes;
 };
 
 #endif // SETTINGSCOMPARISONMODEL_H

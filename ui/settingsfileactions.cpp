@@ -4,7 +4,7 @@
 #include "app/settings.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -142,6 +142,8 @@ SettingsComparisonDialog *SettingsFileActions::open(
     m_dialog->setWindowModality(Qt::WindowModal);
     connect(m_dialog, &SettingsComparisonDialog::statusMessage, this,
         &SettingsFileActions::statusMessage);
+    connect(m_dialog, &SettingsComparisonDialog::relaySettingsWritten, this,
+        &SettingsFileActions::relaySettingsWritten);
     m_dialog->show();
     return m_dialog;
 }

@@ -39,6 +39,7 @@ public:
 signals:
     void statusMessage(const QString &text);
     void busyChanged(bool busy);
+    void relaySettingsWritten();
 
 private:
     void onRelayRead(const RelaySettings &relay);

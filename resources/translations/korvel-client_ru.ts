@@ -971,6 +971,71 @@ Last answer: %5</source>
     </message>
 </context>
 <context>
+    <name>SendPlan</name>
+    <message>
+        <source>register %1 = %2</source>
+        <translation>регистр %1 = %2</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <comment>value and unit</comment>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3</source>
+        <comment>group, field: value</comment>
+        <translation>%1, %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 (switched off first)</source>
+        <translation>%1 (отключается первой)</translation>
+    </message>
+    <message>
+        <source>%1 (switched off while the current range changes)</source>
+        <translation>%1 (отключается на время смены диапазона тока)</translation>
+    </message>
+    <message>
+        <source>%1 (switched on last)</source>
+        <translation>%1 (включается последней)</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
+    </message>
+    <message>
+        <source>The current range changes: %1 stay off for %2 writes, about %3 s at %4 baud. Meanwhile the relay protects with: %5.</source>
+        <translation>Меняется диапазон тока: %1 остаются отключены на %2 записей, около %3 с при %4 бод. Тем временем реле защищает: %5.</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>nothing</source>
+        <translation>ничем</translation>
+    </message>
+</context>
+<context>
+    <name>SendSummary</name>
+    <message>
+        <source>Settings written and verified (Device %1)</source>
+        <translation>Уставки записаны и проверены (устройство %1)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 verified, %3 changed by the relay, %4 refused, %5 not sent, %6 unknown</source>
+        <translation>проверено %1 из %2, изменено реле %3, отклонено %4, не отправлено %5, неизвестно %6</translation>
+    </message>
+    <message>
+        <source>Settings not written (Device %1): %2</source>
+        <translation>Уставки не записаны (устройство %1): %2</translation>
+    </message>
+    <message>
+        <source>Settings partly written (Device %1): %2</source>
+        <translation>Уставки записаны частично (устройство %1): %2</translation>
+    </message>
+</context>
+<context>
     <name>ServiceWidget</name>
     <message>
         <source>Service</source>
@@ -1213,20 +1278,33 @@ Last answer: %5</source>
         <translation>Запись в устройство %1 и контрольное чтение…</translation>
     </message>
     <message>
-        <source>Settings not written: Device %1 refused a value or did not answer.</source>
-        <translation>Настройки не записаны: устройство %1 отклонило значение или не ответило.</translation>
+        <source>Device %1 changed since the comparison; nothing was written. Check the new comparison and send again.</source>
+        <translation>Устройство %1 изменилось после сравнения; ничего не записано. Проверьте новое сравнение и отправьте снова.</translation>
     </message>
     <message>
-        <source>Settings written but not verified: the read-back from Device %1 failed.</source>
-        <translation>Настройки записаны, но не проверены: не удалось прочитать их из устройства %1.</translation>
+        <source>Reading Device %1 again before writing…</source>
+        <translation>Повторное чтение устройства %1 перед записью…</translation>
     </message>
     <message>
-        <source>Values that differ after writing: %1 (Device %2)</source>
-        <translation>Значений, отличающихся после записи: %1 (устройство %2)</translation>
+        <source>The file was saved from software version %1, this relay runs version %2.</source>
+        <translation>Файл сохранён с реле с версией ПО %1, у этого реле версия %2.</translation>
     </message>
     <message>
-        <source>Settings written and verified (Device %1)</source>
-        <translation>Настройки записаны и проверены (устройство %1)</translation>
+        <source>The file was saved from a relay with the modules %1, this relay has %2.</source>
+        <translation>Файл сохранён с реле с модулями %1, у этого реле модули %2.</translation>
+    </message>
+    <message>
+        <source>In this order:</source>
+        <translation>В таком порядке:</translation>
+    </message>
+    <message>
+        <source>Not written, the relay lacks their modules: %1.</source>
+        <translation>Не записываются, у реле нет их модулей: %1.</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
     </message>
 </context>
 <context>
@@ -1234,10 +1312,6 @@ Last answer: %5</source>
     <message>
         <source>Verified</source>
         <translation>Проверено</translation>
-    </message>
-    <message>
-        <source>Different after writing</source>
-        <translation>Отличается после записи</translation>
     </message>
     <message>
         <source>Differs, not in use</source>
@@ -1284,6 +1358,26 @@ Last answer: %5</source>
         <source>State</source>
         <comment>settings comparison column</comment>
         <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>Changed by the relay</source>
+        <translation>Изменено реле</translation>
+    </message>
+    <message>
+        <source>Refused by the relay: %1</source>
+        <translation>Отклонено реле: %1</translation>
+    </message>
+    <message>
+        <source>Not taken: %1</source>
+        <translation>Не принято: %1</translation>
+    </message>
+    <message>
+        <source>Not sent</source>
+        <translation>Не отправлено</translation>
+    </message>
+    <message>
+        <source>Unknown: the read-back failed</source>
+        <translation>Неизвестно: обратное чтение не удалось</translation>
     </message>
 </context>
 <context>
@@ -1534,6 +1628,14 @@ Last answer: %5</source>
         <comment>list separator</comment>
         <translation>, </translation>
     </message>
+    <message>
+        <source>No answer</source>
+        <translation>Нет ответа</translation>
+    </message>
+    <message>
+        <source>The write failed</source>
+        <translation>Запись не удалась</translation>
+    </message>
 </context>
 <context>
     <name>TrafficDockWidget</name>
@@ -1754,6 +1856,27 @@ Last answer: %5</source>
     <message>
         <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
         <translation>Не удалось прочитать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
+    </message>
+    <message>
+        <source>Device %1 did not take the whole write: %2</source>
+        <translation>Устройство %1 приняло запись не полностью: %2</translation>
+    </message>
+    <message>
+        <source>%1 (register %2)</source>
+        <translation>%1 (регистр %2)</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>refused or unanswered: %1; landed: %2; not sent: %3</source>
+        <translation>отклонено или без ответа: %1; записано: %2; не отправлено: %3</translation>
     </message>
 </context>
 </TS>

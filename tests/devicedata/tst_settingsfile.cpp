@@ -75,6 +75,7 @@ private slots:
     void documentIsStableAndReadable();
     void badFiles_data();
     void badFiles();
+    void unusedFieldOutOfRangeIsKept();
     void readRefusesLargeFileUnread();
     void writeLeavesNoPartialFile();
     void labelsAsPlainText();
@@ -194,6 +195,7 @@ void SettingsFileTest::badFiles_data()
         << QStringList { "\"mtzPickupCurrent\": 4.51 A is outside its range, 1.00 to 4.50 A" };
     QTest::newRow("pick-up current, range x8") << edited([](QJsonObject &root) {
         setRaw(QStringLiteral("currentRange"), 4)(root);
+        setRaw(QStringLiteral("toMode"), 1)(root); // in use, so its range holds
         setRaw(QStringLiteral("toPickupCurrent"), 19)(root);
     }) << QStringList { "\"toPickupCurrent\": 15.2 A is outside its range, 16.0 to 328.0 A" };
     QTest::newRow("code outside its table")
@@ -236,6 +238,28 @@ void SettingsFileTest::badFiles()
     QVERIFY2(problems.size() <= expected.size(), qPrintable(all));
     // Nothing of a bad file is kept to be sent.
     QVERIFY(file.relay.values.isEmpty());
+}
+
+// A relay without auto-reclose holds 0 in its APV times, below their range: its own backup must
+// open, with the value kept and marked; the same value where the module is there is refused.
+void SettingsFileTest::unusedFieldOutOfRangeIsKept()
+{
+    const QByteArray withoutApv = edited([](QJsonObject &root) {
+        QJsonObject device = root.value(QStringLiteral("device")).toObject();
+        device.insert(QStringLiteral("modules"), 0x0E);
+        root.insert(QStringLiteral("device"), device);
+        setRaw(QStringLiteral("apvReadinessDelay"), 0)(root);
+    });
+    QStringList problems;
+    const SettingsFile file = SettingsFile::fromJson(withoutApv, &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QCOMPARE(file.relay.values.value(49), qint64(0));
+    QCOMPARE(file.unusedOutOfRange, QSet<quint16> { 49 });
+
+    const SettingsFile withApv
+        = SettingsFile::fromJson(edited(setRaw(QStringLiteral("apvReadinessDelay"), 0)), &problems);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(withApv.relay.values.isEmpty());
 }
 
 void SettingsFileTest::readRefusesLargeFileUnread()

@@ -123,6 +123,7 @@ private slots:
     void closingThePortEndsARead_data();
     void closingThePortEndsARead();
     void closingThePortEndsAWrite();
+    void writeStopsAtTheFirstRefusal();
     void queuedWriteThatCannotStartIsReported();
     void negativeTimingsCountAsZero();
     void canceledWriteDoesNotLookWritten();
@@ -422,6 +423,30 @@ void DeviceDataManagerTest::closingThePortEndsAWrite()
     QCOMPARE(data.writeRequests().at(0).result(), ModbusRequest::Success);
     QCOMPARE(data.writeRequests().at(2).result(), ModbusRequest::Error);
     QCOMPARE(m_line->bus().receivedWrites().size(), 1);
+}
+
+// The writes after a refused one must not land: they were meant to go together with it.
+void DeviceDataManagerTest::writeStopsAtTheFirstRefusal()
+{
+    DeviceDataManager &manager = m_line->manager();
+    m_line->bus().setRegisterRule(1, 26, *RegisterRule::parse(QStringLiteral("refuse"), "3"));
+    ProbeData data(QStringLiteral("W"), { 25, 26, 27 });
+    data.pending = 3;
+    EventLog log(manager);
+    log.watch(data);
+
+    manager.write(1, &data);
+    QVERIFY(log.waitFor(QStringLiteral("all")));
+    QCOMPARE(log.lines, QStringList({ "writing W", "inactive W", "processed W", "all" }));
+    QVERIFY(!data.isWriteSuccessful());
+    QCOMPARE(data.writeRequests().at(0).result(), ModbusRequest::Success);
+    QCOMPARE(data.writeRequests().at(1).result(), ModbusRequest::Error);
+    QCOMPARE(data.writeRequests().at(2).result(), ModbusRequest::NoResult);
+    const QList<ReceivedWrite> writes = m_line->bus().receivedWrites();
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().address, 25);
+    QVERIFY(m_line->bus().holdingRegister(1, 27) != 3);
+    m_line->bus().clearRegisterRules();
 }
 
 void DeviceDataManagerTest::queuedWriteThatCannotStartIsReported()

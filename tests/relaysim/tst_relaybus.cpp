@@ -200,6 +200,7 @@ private slots:
     void lineNoiseIsSkipped();
     void writesReadBackAndAreRecorded();
     void refusedWritesChangeNothing();
+    void registerRulesRefuseAndClamp();
     void clockRunsAndIsSetRegisterByRegister();
     void commands();
     void broadcastReachesEveryOnlineRelaySilently();
@@ -491,6 +492,42 @@ void TestRelayBus::refusedWritesChangeNothing()
     QCOMPARE(m_master->readRegister(1, 45), quint16(5));
     QCOMPARE(m_master->readRegister(1, 24), quint16(0x000F));
     QVERIFY(m_bus->receivedWrites().isEmpty());
+}
+
+// A relay refuses a rule's register whole, clamps another to what it can hold and leaves the
+// registers and relays without a rule alone; the log shows what was written and what was kept.
+void TestRelayBus::registerRulesRefuseAndClamp()
+{
+    m_bus->setRegisterRule(2, 35, *RegisterRule::parse(QStringLiteral("refuse"), "4"));
+    m_bus->setRegisterRule(2, 34, *RegisterRule::parse(QStringLiteral("clamp"), "10-200"));
+    const quint16 timeBefore = m_bus->holdingRegister(2, 35);
+
+    QCOMPARE(m_master->writeRegister(2, 35, 77), EMBXSFAIL);
+    QCOMPARE(m_master->write(2, MODBUS_FC_WRITE_MULTIPLE_REGISTERS, 33, { 1, 150, 77 }), EMBXSFAIL);
+    QCOMPARE(m_master->readRegister(2, 35), timeBefore);
+    QCOMPARE(m_master->readRegister(2, 33), quint16(m_bus->holdingRegister(1, 33)));
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+
+    QCOMPARE(m_master->writeRegister(2, 34, 450), 0);
+    QCOMPARE(m_master->readRegister(2, 34), quint16(200));
+    QCOMPARE(m_master->writeRegister(2, 34, 120), 0);
+    QCOMPARE(m_master->readRegister(2, 34), quint16(120));
+    QCOMPARE(m_master->writeRegister(1, 35, 77), 0); // another relay, no rule
+    QCOMPARE(m_master->readRegister(1, 35), quint16(77));
+
+    const QList<ReceivedWrite> writes = m_bus->receivedWrites();
+    QCOMPARE(writes.size(), 3);
+    QCOMPARE(writeLogLine(writes.at(0)),
+        QStringLiteral("relay 2 register 34 = 450, kept 200 (function 6)"));
+    QCOMPARE(writeLogLine(writes.at(1)), QStringLiteral("relay 2 register 34 = 120 (function 6)"));
+    QCOMPARE(writeLogLine(writes.at(2)), QStringLiteral("relay 1 register 35 = 77 (function 6)"));
+
+    QVERIFY(m_bus->removeRegisterRule(2, 35));
+    QVERIFY(!m_bus->removeRegisterRule(2, 35));
+    QCOMPARE(m_master->writeRegister(2, 35, 77), 0);
+    QCOMPARE(m_bus->registerRules(),
+        QStringList { QStringLiteral("relay 2 register 34: clamp 10-200") });
+    m_bus->clearRegisterRules();
 }
 
 void TestRelayBus::clockRunsAndIsSetRegisterByRegister()

@@ -54,6 +54,7 @@ private slots:
     void setWritesARegister_data();
     void setWritesARegister();
     void status();
+    void registerRulesAndWrites();
     void helpListsEveryCommand();
     void badInputAnswersOneErrorAndChangesNothing_data();
     void badInputAnswersOneErrorAndChangesNothing();
@@ -293,6 +294,37 @@ void TestRelayConsole::setWritesARegister()
     QCOMPARE(int(m_bus->holdingRegister(id, address)), value);
 }
 
+void TestRelayConsole::registerRulesAndWrites()
+{
+    QCOMPARE(m_console->execute(QStringLiteral("refuse 2 35 3")),
+        QStringList { QStringLiteral("relay 2 register 35: refuse 3") });
+    QCOMPARE(m_console->execute(QStringLiteral("clamp 5 0x22 10-200")),
+        QStringList { QStringLiteral("relay 5 register 34: clamp 10-200") });
+    QCOMPARE(m_console->execute(QStringLiteral("rules")),
+        (QStringList { QStringLiteral("rules: 2"), QStringLiteral("relay 2 register 35: refuse 3"),
+            QStringLiteral("relay 5 register 34: clamp 10-200") }));
+    QCOMPARE(m_console->execute(QStringLiteral("accept 2 35")),
+        QStringList { QStringLiteral("relay 2 register 35: accepted") });
+    QCOMPARE(m_console->execute(QStringLiteral("accept 2 35")),
+        QStringList { QStringLiteral("error: relay 2 register 35 has no rule") });
+    QCOMPARE(m_bus->registerRules().size(), 1);
+
+    for (const QString &bad : { QStringLiteral("refuse 2 35 0"), QStringLiteral("refuse 2 35 12"),
+             QStringLiteral("clamp 2 34 200-10"), QStringLiteral("clamp 2 34 5"),
+             QStringLiteral("refuse 7 35 3"), QStringLiteral("refuse 2 0x5000 3") }) {
+        const QStringList answer = m_console->execute(bad);
+        QCOMPARE(answer.size(), 1);
+        QVERIFY2(answer.first().startsWith(QLatin1String("error: ")), qPrintable(bad));
+    }
+    QCOMPARE(m_bus->registerRules().size(), 1);
+
+    // The engine is not started: the writes list is empty and says so.
+    QCOMPARE(
+        m_console->execute(QStringLiteral("writes")), QStringList { QStringLiteral("writes: 0") });
+    QCOMPARE(m_console->execute(QStringLiteral("writes clear")),
+        QStringList { QStringLiteral("writes: 0 (was 0)") });
+}
+
 void TestRelayConsole::status()
 {
     m_bus->setDeviceTypeCode(2, 0x8D91);
@@ -336,10 +368,11 @@ void TestRelayConsole::helpListsEveryCommand()
         QVERIFY2(line.startsWith(QLatin1String("  ")), qPrintable(line));
         names.append(line.simplified().section(QLatin1Char(' '), 0, 0));
     }
-    QStringList expected
-        = { QStringLiteral("help"), QStringLiteral("status"), QStringLiteral("delay"),
-              QStringLiteral("no-faults"), QStringLiteral("off"), QStringLiteral("on"),
-              QStringLiteral("trip"), QStringLiteral("set"), QStringLiteral("quit") };
+    QStringList expected = { QStringLiteral("help"), QStringLiteral("status"),
+        QStringLiteral("delay"), QStringLiteral("no-faults"), QStringLiteral("off"),
+        QStringLiteral("on"), QStringLiteral("trip"), QStringLiteral("set"),
+        QStringLiteral("refuse"), QStringLiteral("clamp"), QStringLiteral("accept"),
+        QStringLiteral("rules"), QStringLiteral("writes"), QStringLiteral("quit") };
     for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults())
         expected.append(fault.name);
     names.sort();

@@ -40,6 +40,7 @@ private slots:
     void writesReadBack();
     void consoleDrivesTheLine();
     void faultOptionsReachTheEngine();
+    void registerRuleOptionsAndWriteLog();
     void answerFaultOptionsSpoilTheAnswers_data();
     void answerFaultOptionsSpoilTheAnswers();
     void servesOnWhenTheConsoleInputEnds_data();
@@ -292,6 +293,49 @@ void TestRelaysimProgram::faultOptionsReachTheEngine()
     QVERIFY(program.waitForFinished(5000));
 }
 
+// What a trainee practising a send sees: the refused register answers an exception, the clamped
+// one holds its bound, and the log file and the console list the writes in order.
+void TestRelaysimProgram::registerRuleOptionsAndWriteLog()
+{
+    QProcess program;
+    const auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished();
+    });
+    const QString link = m_directory.filePath(QStringLiteral("rules"));
+    const QString log = m_directory.filePath(QStringLiteral("writes.log"));
+    QVERIFY(start(&program,
+        { QStringLiteral("--ids"), QStringLiteral("1"), QStringLiteral("--refuse"),
+            QStringLiteral("1:35=3"), QStringLiteral("--clamp"), QStringLiteral("1:34=10-200"),
+            QStringLiteral("--write-log"), log },
+        link));
+    const auto at = [](int address) {
+        return QStringList { QStringLiteral("-a"), QStringLiteral("1"), QStringLiteral("-r"),
+            QString::number(address) };
+    };
+    const PollResult refused = poll(at(35), { QStringLiteral("90") }, link);
+    QVERIFY2(
+        refused.output.contains(QLatin1String("Illegal data value")), qPrintable(refused.output));
+    QVERIFY(poll(at(34), { QStringLiteral("450") }, link).finished);
+    QCOMPARE(poll(at(34), {}, link).values.value(34), quint16(200));
+    QVERIFY(poll(at(49), { QStringLiteral("95") }, link).finished);
+
+    const QStringList expected
+        = { QStringLiteral("relay 1 register 34 = 450, kept 200 (function 6)"),
+              QStringLiteral("relay 1 register 49 = 95 (function 6)") };
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+    QCOMPARE(command(&program, QStringLiteral("writes")), QStringLiteral("writes: 2"));
+    for (const QString &line : expected) {
+        QVERIFY(program.canReadLine() || program.waitForReadyRead(5000));
+        QCOMPARE(QString::fromLocal8Bit(program.readLine()).trimmed(), line);
+    }
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+}
+
 void TestRelaysimProgram::answerFaultOptionsSpoilTheAnswers_data()
 {
     QTest::addColumn<QString>("option");
@@ -415,6 +459,14 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--wrong-count"), QStringLiteral("2") };
     QTest::newRow("switching off a relay not on the line")
         << QStringList { QStringLiteral("--off"), QStringLiteral("4") };
+    QTest::newRow("refusal without a code")
+        << QStringList { QStringLiteral("--refuse"), QStringLiteral("1:35") };
+    QTest::newRow("refusal of a register the relay lacks")
+        << QStringList { QStringLiteral("--refuse"), QStringLiteral("1:0x5000=3") };
+    QTest::newRow("clamp upside down")
+        << QStringList { QStringLiteral("--clamp"), QStringLiteral("1:34=200-10") };
+    QTest::newRow("write log in a missing folder")
+        << QStringList { QStringLiteral("--write-log"), QStringLiteral("/nonexistent/w.log") };
     QTest::newRow("negative crash count")
         << QStringList { QStringLiteral("--crashes"), QStringLiteral("-1") };
     QTest::newRow("TCP port out of range")

@@ -19,6 +19,7 @@ public:
     }
 
     QString text() const { return m_text; }
+    QString informativeText() const { return m_informativeText; }
     bool answered() const { return m_answered; }
 
 private:
@@ -28,6 +29,7 @@ private:
         if (!box)
             return;
         m_text = box->text();
+        m_informativeText = box->informativeText();
         for (QAbstractButton *button : box->buttons()) {
             if (button->text().remove(QLatin1Char('&')) == m_buttonText) {
                 m_answered = true;
@@ -41,6 +43,7 @@ private:
     QString m_buttonText;
     QTimer m_timer;
     QString m_text;
+    QString m_informativeText;
     bool m_answered = false;
 };
 

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingstransfer.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
+#include "ui/setpointswidget.h"
 #include "ui/settingscomparisondialog.h"
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingsfileactions.h"
-#include "ui/settingstransfer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -50,7 +53,15 @@ private slots:
     void roundTrip();
     void sendAllWritesEveryField();
     void valueTheRelayDidNotTakeIsShown();
+    void refusalStopsTheSendAndEveryRowSaysWhy();
+    void lostLineLeavesUnreadCellsEmpty();
+    void rangeChangeSwitchesProtectionsOffFirst();
+    void relayChangedSinceTheComparisonIsNotWritten();
+    void questionNamesEveryIdentityDifference();
+    void sendEndsPanelEdits();
+    void pickupsCompareInAmperes();
     void panelWriteIsReadBack();
+    void failedPanelWriteSaysWhatLanded();
     void stoppedRefreshKeepsTheReadBack();
     void stoppedRefreshKeepsTheSettingsRead();
     void badFileIsRefused();
@@ -67,6 +78,17 @@ private:
     SettingsComparisonDialog *openReady(
         MainWindow *window, const QString &path, SettingsComparisonDialog::Mode mode);
     QString stateText(SettingsComparisonDialog *dialog) const;
+    // Puts relay 2's registers back as they are now when the guard goes.
+    auto registersRestoredLater(const QList<int> &addresses)
+    {
+        QList<QPair<int, quint16>> saved;
+        for (int address : addresses)
+            saved.append({ address, m_bus->holdingRegister(SlaveId, address) });
+        return qScopeGuard([this, saved] {
+            for (const auto &value : saved)
+                m_bus->setHoldingRegister(SlaveId, value.first, value.second);
+        });
+    }
 
     QScopedPointer<RelayBus> m_bus;
     QScopedPointer<QTemporaryDir> m_dir;
@@ -338,7 +360,9 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         QVERIFY(answer.answered());
     }
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
-        QStringLiteral("Values that differ after writing: 1 (Device 2)"), LineTimeoutMs);
+        QStringLiteral("Settings partly written (Device 2): 0 of 1 verified, 1 changed by the "
+                       "relay, 0 refused, 0 not sent, 0 unknown"),
+        LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
     const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
     const int row = rowOf(MtzReactionDelayRegister);
@@ -346,8 +370,292 @@ void SettingsComparisonTest::valueTheRelayDidNotTakeIsShown()
         int(SettingsComparisonModel::NotTaken));
     QCOMPARE(model->index(row, SettingsComparisonModel::RelayColumn).data().toString(),
         QStringLiteral("30.0"));
+    // Only the difference went out.
     QCOMPARE(model->index(rowOf(34), 0).data(SettingsComparisonModel::VerificationRole).toInt(),
-        int(SettingsComparisonModel::Verified));
+        int(SettingsComparisonModel::NotSent));
+}
+
+namespace {
+
+QString rowState(const QAbstractItemModel *model, quint16 address)
+{
+    return model->index(rowOf(address), SettingsComparisonModel::StateColumn).data().toString();
+}
+
+int verification(const QAbstractItemModel *model, quint16 address)
+{
+    return model->index(rowOf(address), 0).data(SettingsComparisonModel::VerificationRole).toInt();
+}
+
+} // namespace
+
+// A refusal in the middle of the setpoints ends the send there: nothing after it reaches the
+// relay, the refused row names the exception, the rows after it say they were not sent.
+void SettingsComparisonTest::refusalStopsTheSendAndEveryRowSaysWhy()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->setRegisterRule(SlaveId, MtzReactionDelayRegister,
+        *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    const int total = settingsFields().size();
+    const int setpoints = 18; // 32 to 51 less the two reserved
+    const int landed = total - setpoints + 3; // 32, 33, 34 of the setpoints
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings partly written (Device 2): %1 of %2 verified, 0 changed by the "
+                       "relay, 1 refused, %3 not sent, 0 unknown")
+            .arg(landed)
+            .arg(total)
+            .arg(setpoints - 4),
+        LineTimeoutMs);
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        QVERIFY2(
+            write.address < MtzReactionDelayRegister, qPrintable(QString::number(write.address)));
+
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    QCOMPARE(verification(model, 34), int(SettingsComparisonModel::Verified));
+    QCOMPARE(verification(model, MtzReactionDelayRegister), int(SettingsComparisonModel::Refused));
+    QCOMPARE(rowState(model, MtzReactionDelayRegister),
+        QStringLiteral("Refused by the relay: Exception 3: illegal data value"));
+    QCOMPARE(verification(model, 49), int(SettingsComparisonModel::Stopped));
+    QCOMPARE(rowState(model, 49), QStringLiteral("Not sent"));
+    QCOMPARE(window->statusBar()->currentMessage(), stateText(dialog));
+}
+
+// The relay falls silent after the configuration went out: nothing is read back, so no relay
+// value is shown and nothing the relay acknowledged passes for verified.
+void SettingsComparisonTest::lostLineLeavesUnreadCellsEmpty()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    int writes = 0;
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [this, &writes](const ModbusTransaction &transaction) {
+            if (transaction.function == ModbusRequest::WriteSingleRegister && ++writes == 3)
+                m_bus->setRelayOnline(SlaveId, false);
+        });
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        stateText(dialog).startsWith(QStringLiteral("Settings partly written (Device 2): 0 of")),
+        LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(
+            model->index(row, SettingsComparisonModel::RelayColumn).data().toString(), QString());
+        const int state
+            = model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt();
+        QVERIFY2(
+            state == SettingsComparisonModel::Unknown || state == SettingsComparisonModel::Stopped,
+            qPrintable(QString::number(row)));
+    }
+    QCOMPARE(verification(model, 25), int(SettingsComparisonModel::Unknown));
+    QCOMPARE(rowState(model, 49), QStringLiteral("Not sent"));
+}
+
+// Range code 4 (x8) with MTZ and TO on, to a file at range code 1 (x1) with a new MTZ pick-up
+// and TO off: TO goes off first, MTZ is off from before the range changes until its pick-up is
+// written, and the question says so before anything is written.
+void SettingsComparisonTest::rangeChangeSwitchesProtectionsOffFirst()
+{
+    MainWindow *window = openConnectedWindow();
+    const auto restore = registersRestoredLater({ 25, 32, 34, 36 });
+    m_bus->setHoldingRegister(SlaveId, 25, 4);
+    m_bus->setHoldingRegister(SlaveId, 32, 1);
+    m_bus->setHoldingRegister(SlaveId, 34, 100);
+    m_bus->setHoldingRegister(SlaveId, 36, 1);
+    const QString edited = editedFile(savedFile(window), [](QJsonObject &root) {
+        setFieldRaw(root, QStringLiteral("currentRange"), 1);
+        setFieldRaw(root, QStringLiteral("mtzPickupCurrent"), 450);
+        setFieldRaw(root, QStringLiteral("toMode"), 0);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 4 values to Device 2, serial 1404746?"));
+        const QStringList lines = answer.informativeText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.at(1), QStringLiteral("1. MTZ-TO, TO mode: off (switched off first)"));
+        QCOMPARE(lines.at(2),
+            QStringLiteral("2. MTZ-TO, MTZ mode: off (switched off while the current range "
+                           "changes)"));
+        QCOMPARE(lines.at(5), QStringLiteral("5. MTZ-TO, MTZ mode: on (switched on last)"));
+        QVERIFY2(lines.at(6).startsWith(
+                     QStringLiteral("The current range changes: MTZ stay off for 3 writes, about")),
+            qPrintable(lines.at(6)));
+        QVERIFY2(lines.at(6).endsWith(QStringLiteral("Meanwhile the relay protects with: ZNZ.")),
+            qPrintable(lines.at(6)));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<QPair<int, int>> order;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        order.append({ write.address, write.value });
+    const QList<QPair<int, int>> expected
+        = { { 36, 0 }, { 32, 0 }, { 25, 1 }, { 34, 450 }, { 32, 1 } };
+    QCOMPARE(order, expected);
+}
+
+// A value changed at the relay after the comparison: the send stops before writing anything and
+// the new comparison shows the value the relay holds now.
+void SettingsComparisonTest::relayChangedSinceTheComparisonIsNotWritten()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window),
+        [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->setHoldingRegister(SlaveId, 49, 77);
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Device 2 changed since the comparison; nothing was written. Check the new "
+                       "comparison and send again."),
+        LineTimeoutMs);
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QCOMPARE(m_bus->holdingRegister(SlaveId, MtzReactionDelayRegister), quint16(20));
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    QCOMPARE(rowsThatDiffer(model), (QList<int> { rowOf(MtzReactionDelayRegister), rowOf(49) }));
+    QTRY_VERIFY(child<QAbstractButton>(dialog, "sendDifferencesButton")->isEnabled());
+
+    // Sent again, it writes the two differences and nothing else.
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<int> written;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        written.append(write.address);
+    QCOMPARE(written, (QList<int> { MtzReactionDelayRegister, 49 }));
+}
+
+// A file from a relay with another serial, software and modules: the question names each
+// difference, and the auto-reclose settings this relay has no module for are not written.
+void SettingsComparisonTest::questionNamesEveryIdentityDifference()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    m_bus->setModules(SlaveId, 0x000E);
+    const auto restore = qScopeGuard([this] { m_bus->setModules(SlaveId, 0x000F); });
+    const QString edited = editedFile(path, [](QJsonObject &root) {
+        setIdentity(root, QStringLiteral("serialNumber"), 65555);
+        setIdentity(root, QStringLiteral("softwareVersion"), 104);
+        setFieldRaw(root, QStringLiteral("apvReadinessDelay"), 33);
+        setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    const QStringList differences
+        = { QStringLiteral("The file was saved from serial number 0065555, this relay is serial "
+                           "number 1404746."),
+              QStringLiteral(
+                  "The file was saved from software version 1.04, this relay runs version 1.05."),
+              QStringLiteral("The file was saved from a relay with the modules APV, IND, 3I0, "
+                             "3U0, this relay has IND, 3I0, 3U0.") };
+    QCOMPARE(child<QLabel>(dialog, "warningLabel")->text(), differences.join(QLatin1Char('\n')));
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.text(), QStringLiteral("Write 1 value to Device 2, serial 1404746?"));
+        const QStringList lines = answer.informativeText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.mid(0, 3), differences);
+        QCOMPARE(lines.last(),
+            QStringLiteral("Not written, the relay lacks their modules: Readiness time."));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QList<int> written;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        written.append(write.address);
+    QCOMPARE(written, QList<int> { MtzReactionDelayRegister });
+}
+
+// An edit begun on the Setpoints tab before a send ends with it, and the tab shows what the
+// relay holds after it.
+void SettingsComparisonTest::sendEndsPanelEdits()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString edited = editedFile(savedFile(window),
+        [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 66); });
+    auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(setpoints);
+    auto *editButton = child<QAbstractButton>(setpoints, "editButton");
+    QTRY_VERIFY_WITH_TIMEOUT(editButton->isEnabled(), LineTimeoutMs);
+    editButton->click();
+    QVERIFY(setpoints->isEditMode());
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendDifferencesButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
+    QVERIFY(!setpoints->isEditMode());
+    auto *block = window->findChild<SetpointsData *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(block);
+    QTRY_COMPARE_WITH_TIMEOUT(block->setpoints().mtzReactionDelay.value, qint64(66), LineTimeoutMs);
+}
+
+// A pick-up compares as the current it protects with, each side at its own range: the same raw
+// value at range codes 4 and 3 (8.00 A and 4.00 A) differs, TO at 160.0 A on both sides does not;
+// the send still writes every register whose raw value differs.
+void SettingsComparisonTest::pickupsCompareInAmperes()
+{
+    MainWindow *window = openConnectedWindow();
+    const auto restore = registersRestoredLater({ 25, 34, 37 });
+    m_bus->setHoldingRegister(SlaveId, 25, 4);
+    m_bus->setHoldingRegister(SlaveId, 34, 100);
+    m_bus->setHoldingRegister(SlaveId, 37, 200);
+    const QString edited = editedFile(savedFile(window), [](QJsonObject &root) {
+        setFieldRaw(root, QStringLiteral("currentRange"), 3);
+        setFieldRaw(root, QStringLiteral("toPickupCurrent"), 400);
+    });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareOnly);
+    QVERIFY(dialog);
+    const auto *model = dialog->comparisonModel();
+    // Range x8 to x4: MTZ 8.00 A becomes 4.00 A; TO stays at 160.0 A.
+    QCOMPARE(rowsThatDiffer(model), (QList<int> { rowOf(25), rowOf(34) }));
+    QCOMPARE(model->differenceCount(), 2);
+    QCOMPARE(stateText(dialog), QStringLiteral("Values that differ from the file: 2 (Device 2)."));
+    QCOMPARE(model->differences().keys(), (QList<quint16> { 25, 37 }));
 }
 
 // A configuration write from the panel's side: a clamped value is reported.
@@ -386,6 +694,36 @@ void SettingsComparisonTest::panelWriteIsReadBack()
     QTest::qWait(300);
     QCOMPARE(
         window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
+}
+
+// A panel write refused half-way is read back as well: the status bar names what landed and
+// what was never sent.
+void SettingsComparisonTest::failedPanelWriteSaysWhatLanded()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    MeterageConfigurationData *meterage
+        = window->findChild<MeterageConfigurationData *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(meterage);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+    m_bus->setRegisterRule(
+        SlaveId, 26, *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
+
+    MeterageConfiguration configuration = meterage->configuration();
+    configuration.currentTransFactor = validValue(1500);
+    meterage->setNewConfiguration(configuration);
+    monitor->writeToCurrentDevice({ meterage });
+    QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage().startsWith(
+                                 QStringLiteral("Device 2 did not take the whole write: ")),
+        LineTimeoutMs);
+    const QString message = window->statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("refused or unanswered: Kt (register 26); landed: ")),
+        qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("register 25)")), qPrintable(message));
+    QVERIFY2(
+        message.contains(QStringLiteral("; not sent: Kt0 (register 27)")), qPrintable(message));
 }
 
 // Stopping the refresh drops the reads queued behind a write, its read-back

@@ -78,6 +78,26 @@ bool parseAssignment(const QString &text, const RelayBus &bus, int *id, quint16 
     return parts.size() <= 2 && idOk && valueOk && bus.ids().contains(*id);
 }
 
+// "ID:REGISTER=RULE" for --refuse (RULE an exception code) and --clamp (RULE min-max).
+bool addRegisterRules(const QString &kind, const QStringList &texts, RelayBus *bus)
+{
+    for (const QString &text : texts) {
+        const QStringList parts = text.split(QLatin1Char('='));
+        const QStringList target = parts.first().split(QLatin1Char(':'));
+        bool idOk = false;
+        bool addressOk = false;
+        const int id = target.first().toInt(&idOk);
+        const int address = target.last().toInt(&addressOk, 0);
+        const std::optional<RegisterRule> rule
+            = parts.size() == 2 ? RegisterRule::parse(kind, parts.last()) : std::nullopt;
+        if (parts.size() != 2 || target.size() != 2 || !idOk || !addressOk || !rule
+            || !bus->ids().contains(id) || !RelayBus::hasHoldingRegister(address))
+            return false;
+        bus->setRegisterRule(id, address, *rule);
+    }
+    return true;
+}
+
 // Standard descriptors the caller left closed are opened on /dev/null before anything else is
 // opened: otherwise the pseudo-terminal would take their numbers, and the console would read the
 // line, or printf() write onto it. Returns whether standard input was open.
@@ -175,11 +195,23 @@ int main(int argc, char *argv[])
         QStringLiteral("port"));
     const QCommandLineOption stillOption(
         QStringLiteral("still"), QStringLiteral("Hold the measurements still."));
+    const QCommandLineOption refuseOption(QStringLiteral("refuse"),
+        QStringLiteral("A relay answers writes to a holding register with this Modbus exception "
+                       "(1-11), e.g. 2:35=3."),
+        QStringLiteral("id:register=code"));
+    const QCommandLineOption clampOption(QStringLiteral("clamp"),
+        QStringLiteral("A relay keeps values written to a holding register within bounds, "
+                       "e.g. 2:34=10-200."),
+        QStringLiteral("id:register=min-max"));
+    const QCommandLineOption writeLogOption(QStringLiteral("write-log"),
+        QStringLiteral("Append every write the relays take to this file, in order, one a line."),
+        QStringLiteral("file"));
     parser.addOptions(
         { idsOption, linkOption, crashesOption, foreignOption, modulesOption, offOption });
     for (const QCommandLineOption &option : faultOptions)
         parser.addOption(option);
-    parser.addOptions({ delayOption, paceOption, modbusTcpOption, rtuTcpOption, stillOption });
+    parser.addOptions({ delayOption, paceOption, modbusTcpOption, rtuTcpOption, stillOption,
+        refuseOption, clampOption, writeLogOption });
     parser.process(app);
 
     QList<int> ids;
@@ -246,6 +278,15 @@ int main(int argc, char *argv[])
         for (int id : qAsConst(offIds))
             bus.setRelayOnline(id, false);
     }
+    if (!addRegisterRules(QStringLiteral("refuse"), parser.values(refuseOption), &bus))
+        return fail(QStringLiteral("--refuse takes ID:REGISTER=CODE, a relay on the line, one of "
+                                   "its holding registers and an exception code 1-11"));
+    if (!addRegisterRules(QStringLiteral("clamp"), parser.values(clampOption), &bus))
+        return fail(QStringLiteral("--clamp takes ID:REGISTER=MIN-MAX, a relay on the line and "
+                                   "one of its holding registers"));
+    if (parser.isSet(writeLogOption) && !bus.setWriteLogFile(parser.value(writeLogOption)))
+        return fail(
+            QStringLiteral("cannot write the write log %1").arg(parser.value(writeLogOption)));
     bus.setFaults(faults);
     bus.setLinePacing(paceBaudRate, paceBits);
     bus.setMeasurementsLive(!parser.isSet(stillOption));

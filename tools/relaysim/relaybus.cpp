@@ -435,6 +435,43 @@ void RelayBus::clearReceivedWrites()
     m_writes.clear();
 }
 
+bool RelayBus::setWriteLogFile(const QString &path)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_writeLog.reset();
+    if (path.isEmpty())
+        return true;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return false;
+    m_writeLog = std::move(file);
+    return true;
+}
+
+void RelayBus::setRegisterRule(int id, int address, const RegisterRule &rule)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_rules.set(id, address, rule);
+}
+
+bool RelayBus::removeRegisterRule(int id, int address)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_rules.remove(id, address);
+}
+
+void RelayBus::clearRegisterRules()
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_rules.clear();
+}
+
+QStringList RelayBus::registerRules() const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    return m_rules.describe();
+}
+
 int RelayBus::checkbackCount(int id) const
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -632,23 +669,56 @@ QByteArray RelayBus::answer(const QByteArray &frame, FaultSettings *faults, Line
     if (slave == MODBUS_BROADCAST_ADDRESS) {
         for (const auto &relay : m_relays) {
             QList<ReceivedWrite> writes;
-            if (relay.second->isOnline() && relay.second->serve(m_context, frame, &writes)
-                && taken.isEmpty())
+            if (relay.second->isOnline()
+                && serveRelay(relay.first, relay.second.get(), frame, &writes) && taken.isEmpty())
                 taken = writes;
         }
-        m_writes += taken;
+        record(taken);
         return QByteArray();
     }
 
     RelayState *state = relay(slave);
     if (!state || !state->isOnline())
         return QByteArray();
-    state->serve(m_context, frame, &taken);
-    m_writes += taken;
+    serveRelay(slave, state, frame, &taken);
+    record(taken);
 
     char reply[MODBUS_RTU_MAX_ADU_LENGTH];
     const ssize_t size = ::recv(m_replyFds[1], reply, sizeof reply, 0);
     return size > 0 ? QByteArray(reply, int(size)) : QByteArray();
+}
+
+bool RelayBus::serveRelay(
+    int id, RelayState *state, const QByteArray &frame, QList<ReceivedWrite> *taken)
+{
+    if (const int exception = m_rules.exceptionFor(id, frame)) {
+        // Refused whole, before the relay changes anything; a broadcast is never answered.
+        if (static_cast<quint8>(frame.at(0)) != MODBUS_BROADCAST_ADDRESS) {
+            modbus_set_slave(m_context, id);
+            modbus_reply_exception(
+                m_context, reinterpret_cast<const uint8_t *>(frame.constData()), exception);
+        }
+        return false;
+    }
+    QList<ReceivedWrite> writes;
+    if (!state->serve(m_context, frame, &writes))
+        return false;
+    // The answer echoes what was asked; the relay holds what it can.
+    const QList<std::pair<int, quint16>> clamped = m_rules.clamp(id, &writes);
+    for (const auto &kept : clamped)
+        state->setHoldingRegister(kept.first, kept.second);
+    *taken = writes;
+    return true;
+}
+
+void RelayBus::record(const QList<ReceivedWrite> &writes)
+{
+    m_writes += writes;
+    if (!m_writeLog || writes.isEmpty())
+        return;
+    for (const ReceivedWrite &write : writes)
+        m_writeLog->write(writeLogLine(write).toUtf8() + '\n');
+    m_writeLog->flush();
 }
 
 bool RelayBus::waitForStop(int ms) const

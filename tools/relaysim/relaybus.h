@@ -26,6 +26,8 @@
 // Every public function is thread-safe: one mutex guards the relays, the fault settings and the
 // record of writes, so tests may change a relay while a client is talking to it.
 
+#include "registerrules.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -35,10 +37,12 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
 
+class QFile;
 class RelayState;
 typedef struct _modbus modbus_t; // NOLINT(bugprone-reserved-identifier): libmodbus's own tag
 
@@ -75,7 +79,8 @@ struct ReceivedWrite
     int slaveId;
     int function;
     int address;
-    quint16 value;
+    quint16 value; // as written
+    std::optional<quint16> kept = std::nullopt; // what a clamping relay holds instead
 };
 
 enum class TcpProtocol { ModbusTcp, RtuOverTcp };
@@ -140,6 +145,15 @@ public:
 
     QList<ReceivedWrite> receivedWrites() const;
     void clearReceivedWrites();
+    // Every write taken from now on also goes to this file, one writeLogLine() a line; an empty
+    // path stops that. False when the file cannot be opened for appending.
+    bool setWriteLogFile(const QString &path);
+
+    // Writes to a register of a relay that a rule refuses or clamps (registerrules.h).
+    void setRegisterRule(int id, int address, const RegisterRule &rule);
+    bool removeRegisterRule(int id, int address);
+    void clearRegisterRules();
+    QStringList registerRules() const;
     int checkbackCount(int id) const;
     // Requests with a valid CRC seen on the line, whatever slave they address.
     quint64 framesReceived() const;
@@ -161,6 +175,10 @@ private:
     bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival, int fd,
         const QByteArray &mbapHeader = QByteArray());
     QByteArray answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing);
+    // A relay's turn at a request under the register rules; whether it took a write.
+    bool serveRelay(
+        int id, RelayState *state, const QByteArray &frame, QList<ReceivedWrite> *taken);
+    void record(const QList<ReceivedWrite> &writes);
     bool waitForStop(int ms) const;
     bool waitForStopUntil(std::chrono::steady_clock::time_point deadline) const;
 
@@ -170,6 +188,8 @@ private:
     FaultSettings m_faults;
     LinePacing m_pacing;
     QList<ReceivedWrite> m_writes;
+    RegisterRules m_rules;
+    std::unique_ptr<QFile> m_writeLog;
 
     // Owned by the serving thread while it runs.
     modbus_t *m_context = nullptr;

@@ -144,6 +144,22 @@ const std::vector<RelayConsole::Command> &RelayConsole::commands()
             { QStringLiteral("set"), QStringLiteral("ID REGISTER VALUE"),
                 QStringLiteral("writes a holding register (numbers decimal or 0x hex)"),
                 &RelayConsole::setRegister },
+            { QStringLiteral("refuse"), QStringLiteral("ID REGISTER CODE"),
+                QStringLiteral("the relay answers writes to the register with exception CODE "
+                               "(1-11)"),
+                &RelayConsole::setRegisterRule },
+            { QStringLiteral("clamp"), QStringLiteral("ID REGISTER MIN-MAX"),
+                QStringLiteral("the relay keeps values written to the register within MIN-MAX"),
+                &RelayConsole::setRegisterRule },
+            { QStringLiteral("accept"), QStringLiteral("ID REGISTER"),
+                QStringLiteral("the relay takes writes to the register as they come again"),
+                &RelayConsole::acceptRegister },
+            { QStringLiteral("rules"), QString(),
+                QStringLiteral("lists the registers refused or clamped"),
+                &RelayConsole::listRules },
+            { QStringLiteral("writes"), QStringLiteral("[clear]"),
+                QStringLiteral("lists the writes the relays took, in order, or forgets them"),
+                &RelayConsole::listWrites },
             { QStringLiteral("quit"), QString(), QStringLiteral("stops the simulator"),
                 &RelayConsole::quit },
         };
@@ -397,6 +413,64 @@ QStringList RelayConsole::setRegister(const Command &, const QStringList &argume
                  .arg(address)
                  .arg(m_bus->holdingRegister(id, address))
                  .arg(before) };
+}
+
+QStringList RelayConsole::setRegisterRule(const Command &command, const QStringList &arguments)
+{
+    if (arguments.size() != 3)
+        return {};
+    int id = 0;
+    QStringList error;
+    if (!parseRelay(arguments.at(0), &id, &error))
+        return error;
+    int address = 0;
+    const std::optional<RegisterRule> rule = RegisterRule::parse(command.name, arguments.at(2));
+    if (!parseNumber(arguments.at(1), &address) || !rule)
+        return {};
+    if (!RelayBus::hasHoldingRegister(address))
+        return errorLine(QStringLiteral("relay %1 has no register %2").arg(id).arg(address));
+    m_bus->setRegisterRule(id, address, *rule);
+    return { QStringLiteral("relay %1 register %2: %3").arg(id).arg(address).arg(rule->text()) };
+}
+
+QStringList RelayConsole::acceptRegister(const Command &, const QStringList &arguments)
+{
+    if (arguments.size() != 2)
+        return {};
+    int id = 0;
+    QStringList error;
+    if (!parseRelay(arguments.at(0), &id, &error))
+        return error;
+    int address = 0;
+    if (!parseNumber(arguments.at(1), &address))
+        return {};
+    if (!m_bus->removeRegisterRule(id, address))
+        return errorLine(QStringLiteral("relay %1 register %2 has no rule").arg(id).arg(address));
+    return { QStringLiteral("relay %1 register %2: accepted").arg(id).arg(address) };
+}
+
+QStringList RelayConsole::listRules(const Command &, const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return {};
+    const QStringList rules = m_bus->registerRules();
+    return QStringList { QStringLiteral("rules: %1").arg(rules.size()) } + rules;
+}
+
+QStringList RelayConsole::listWrites(const Command &, const QStringList &arguments)
+{
+    if (arguments.size() == 1 && arguments.first() == QLatin1String("clear")) {
+        const int count = m_bus->receivedWrites().size();
+        m_bus->clearReceivedWrites();
+        return { QStringLiteral("writes: 0 (was %1)").arg(count) };
+    }
+    if (!arguments.isEmpty())
+        return {};
+    const QList<ReceivedWrite> writes = m_bus->receivedWrites();
+    QStringList lines = { QStringLiteral("writes: %1").arg(writes.size()) };
+    for (const ReceivedWrite &write : writes)
+        lines.append(QStringLiteral("  ") + writeLogLine(write));
+    return lines;
 }
 
 QStringList RelayConsole::quit(const Command &, const QStringList &arguments)

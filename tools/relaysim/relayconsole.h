@@ -8,8 +8,9 @@
 //
 // The answers are meant for people and for scripts alike, so their wording is fixed: every
 // command answers with one line, except help and status, which answer with several and end with a
-// line of their own ("  quit ..." and "line: ..."). A line that could not be carried out answers
-// with one line starting with "error: " and leaves the bus as it was.
+// line of their own ("  quit ..." and "line: ..."), and rules and writes, whose first line
+// ("rules: N", "writes: N") tells how many lines follow. A line that could not be carried out
+// answers with one line starting with "error: " and leaves the bus as it was.
 
 #include <QString>
 #include <QStringList>
@@ -55,6 +56,10 @@ private:
     QStringList switchRelay(const Command &command, const QStringList &arguments);
     QStringList trip(const Command &command, const QStringList &arguments);
     QStringList setRegister(const Command &command, const QStringList &arguments);
+    QStringList setRegisterRule(const Command &command, const QStringList &arguments);
+    QStringList acceptRegister(const Command &command, const QStringList &arguments);
+    QStringList listRules(const Command &command, const QStringList &arguments);
+    QStringList listWrites(const Command &command, const QStringList &arguments);
     QStringList quit(const Command &command, const QStringList &arguments);
 
     // The ID of a relay on the line, or an error line.

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/settingstransfer.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/registersequencedata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/trafficmodel.h"
 
 #include <QTimer>
 
@@ -36,13 +38,14 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
       m_meterageConfiguration(new MeterageConfigurationData(this)),
       m_protectionConfiguration(new ProtectionConfigurationData(this)),
       m_setpoints(new SetpointsData(this)),
+      m_sequence(new RegisterSequenceData(this)),
       m_stallTimer(new QTimer(this))
 {
     m_stallTimer->setSingleShot(true);
     connect(m_stallTimer, &QTimer::timeout, this, [this] {
         abort(tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
     });
-    const QList<DeviceData *> blocks = allBlocks();
+    const QList<DeviceData *> blocks = allBlocks() << m_sequence;
     for (DeviceData *block : blocks) {
         connect(block, &DeviceData::stateChanged, this,
             [this, block](DeviceData::State current, DeviceData::State previous) {
@@ -64,6 +67,7 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
         if (state == DeviceMonitor::Scanning)
             abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
     });
+    connect(monitor, &DeviceMonitor::transactionFinished, this, &SettingsTransfer::noteFailedWrite);
     // Deferred, so that a change of device or port that stopped the reads has
     // ended the operation first.
     connect(monitor, &DeviceMonitor::readsStopped, this,
@@ -116,35 +120,24 @@ void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
     m_monitor->readFromCurrentDevice(list);
 }
 
-void SettingsTransfer::send(const RelaySettings &relay, const SettingsValues &values)
+void SettingsTransfer::send(const SendPlan &plan)
 {
-    if (!start(Writing, relay.identity.slaveId))
+    if (!start(Writing, plan.relay().identity.slaveId))
         return;
-    SettingsValues target = relay.values;
-    for (auto value = values.cbegin(); value != values.cend(); ++value)
-        target.insert(value.key(), *value);
-    m_meterageConfiguration->setNewConfiguration(
-        recordWithValues(m_meterageConfiguration->fields(), target, MeterageConfiguration()));
-    m_protectionConfiguration->setNewConfiguration(
-        recordWithValues(m_protectionConfiguration->fields(), target, ProtectionConfiguration()));
-    m_setpoints->setNewSetpoints(recordWithValues(m_setpoints->fields(), target, Setpoints()));
+    m_steps = plan.steps();
+    QVector<RegisterSequenceData::Write> writes;
+    for (const SendPlan::Step &step : std::as_const(m_steps))
+        writes.append({ step.address, quint16(step.value) });
+    m_sequence->setWrites(writes);
 
     m_result = SettingsSendResult();
     m_result.written = true;
-    m_toWrite.clear();
-    const std::pair<SettingsBlock, DeviceData *> blocks[]
-        = { { SettingsBlock::MeterageConfiguration, m_meterageConfiguration },
-              { SettingsBlock::ProtectionConfiguration, m_protectionConfiguration },
-              { SettingsBlock::Setpoints, m_setpoints } };
-    for (const auto &block : blocks) {
-        for (auto value = values.cbegin(); value != values.cend(); ++value) {
-            const SettingsField *field = settingsFieldAt(value.key());
-            if (field && field->block == block.first) {
-                m_toWrite.append(block.second);
-                break;
-            }
-        }
-    }
+    m_result.sent = plan.target();
+    // Every register counts as not sent until the line says otherwise.
+    for (auto value = m_result.sent.cbegin(); value != m_result.sent.cend(); ++value)
+        m_result.writes.insert(value.key(), RegisterWrite());
+    m_failedWrites.clear();
+    m_toWrite = { m_sequence };
     writeNextBlock();
 }
 
@@ -162,10 +155,6 @@ void SettingsTransfer::writeNextBlock()
         return;
     }
     DeviceData *block = m_toWrite.takeFirst();
-    clearResults(block->writeRequests());
-    const SettingsValues sent = registersToWrite(*block);
-    for (auto value = sent.cbegin(); value != sent.cend(); ++value)
-        m_result.sent.insert(value.key(), *value);
     m_pending.insert(block);
     m_stallTimer->start();
     m_monitor->writeToCurrentDevice({ block });
@@ -230,22 +219,72 @@ void SettingsTransfer::finishWrite()
     readBlocks(settingsBlocks());
 }
 
+// Only blocks read whole count: a value never read must not pass for one the relay holds.
 RelaySettings SettingsTransfer::settingsRead(QStringList *unread) const
 {
     RelaySettings relay;
     relay.identity.slaveId = m_slaveId;
-    if (!m_meterageConfiguration->isReadSuccessful()
-        || !collectFieldValues(m_meterageConfiguration->fields(),
-            m_meterageConfiguration->configuration(), relay.values))
-        unread->append(tr("the measurement configuration"));
-    if (!m_protectionConfiguration->isReadSuccessful()
-        || !collectFieldValues(m_protectionConfiguration->fields(),
-            m_protectionConfiguration->configuration(), relay.values))
-        unread->append(tr("the protection configuration"));
-    if (!m_setpoints->isReadSuccessful()
-        || !collectFieldValues(m_setpoints->fields(), m_setpoints->setpoints(), relay.values))
-        unread->append(tr("the setpoints"));
+    const auto collect
+        = [&relay, unread](bool read, const QString &name, auto fields, const auto &record) {
+              SettingsValues values;
+              if (read && collectFieldValues(fields, record, values))
+                  relay.values.insert(values);
+              else
+                  unread->append(name);
+          };
+    collect(m_meterageConfiguration->isReadSuccessful(), tr("the measurement configuration"),
+        m_meterageConfiguration->fields(), m_meterageConfiguration->configuration());
+    collect(m_protectionConfiguration->isReadSuccessful(), tr("the protection configuration"),
+        m_protectionConfiguration->fields(), m_protectionConfiguration->configuration());
+    collect(m_setpoints->isReadSuccessful(), tr("the setpoints"), m_setpoints->fields(),
+        m_setpoints->setpoints());
     return relay;
+}
+
+void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
+{
+    if (m_operation != Writing || int(transaction.slaveId) != m_slaveId
+        || transaction.function != ModbusRequest::WriteSingleRegister
+        || transaction.outcome == ModbusTransaction::Success)
+        return;
+    RegisterWrite &write = m_failedWrites[transaction.startAddress];
+    write.state = RegisterWrite::Failed;
+    write.failure = TrafficModel::resultText(transaction);
+    write.refused = transaction.outcome == ModbusTransaction::Exception;
+}
+
+// Each register's end as the request of its last step recorded it; a protection switched off for
+// a while counts by the write that switches it on again.
+RegisterWrites SettingsTransfer::registerWrites() const
+{
+    RegisterWrites writes = m_result.writes;
+    const QVector<ModbusRequest> &requests = m_sequence->writeRequests();
+    for (int i = 0; i < requests.size() && i < m_steps.size(); ++i) {
+        const ModbusRequest &request = requests.at(i);
+        const quint16 address = m_steps.at(i).address;
+        const auto write = writes.find(address);
+        const bool failed = request.result() == ModbusRequest::Timeout
+            || request.result() == ModbusRequest::Error;
+        if (write == writes.end() || (m_steps.at(i).role == SendPlan::Step::InterimOff && !failed))
+            continue;
+        switch (request.result()) {
+        case ModbusRequest::NoResult:
+            break;
+        case ModbusRequest::Success:
+            write->state = RegisterWrite::Acknowledged;
+            break;
+        case ModbusRequest::Timeout:
+        case ModbusRequest::Error:
+            *write = m_failedWrites.value(address);
+            write->state = RegisterWrite::Failed;
+            if (write->failure.isEmpty())
+                write->failure = request.result() == ModbusRequest::Timeout
+                    ? tr("No answer")
+                    : tr("The write failed");
+            break;
+        }
+    }
+    return writes;
 }
 
 void SettingsTransfer::finishRead()
@@ -277,6 +316,7 @@ void SettingsTransfer::finishReadBack()
 {
     QStringList unread;
     SettingsSendResult result = m_result;
+    result.writes = registerWrites();
     result.relay = settingsRead(&unread);
     result.readBack = unread.isEmpty();
     end();

@@ -3,7 +3,10 @@
 #define SETTINGSTRANSFER_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/sendplan.h"
+#include "devicedata/sendverdict.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -15,15 +18,18 @@ class MeterageConfigurationData;
 class ModulesData;
 class ProtectionConfigurationData;
 class QTimer;
+class RegisterSequenceData;
 class SetpointsData;
+struct ModbusTransaction;
 
 // What a send of settings came to.
 struct SettingsSendResult
 {
     bool written = false; // every write the relay acknowledged
     bool readBack = false; // the written blocks were read back
-    SettingsValues sent; // every register written, as sent
-    RelaySettings relay; // what the relay holds after the send
+    SettingsValues sent; // every register the send meant to write, as meant
+    RegisterWrites writes; // what became of each of them on the line
+    RelaySettings relay; // what the relay holds after the send: only what was read back
 };
 
 // Reads the settings of the current relay afresh and sends settings to it
@@ -55,11 +61,10 @@ public:
         return m_protectionConfiguration;
     }
     const SetpointsData *setpointsData() const { return m_setpoints; }
-    // Writes `values` to the relay `relay` stands for, which must still be
-    // the current device: every block holding one of them, whole, its other
-    // fields as `relay` holds them, the configuration before the setpoints.
-    // Then reads the settings back.
-    void send(const RelaySettings &relay, const SettingsValues &values);
+    // Writes the plan's steps to the relay it was made for, which must still be the current
+    // device, one register at a time and in order, stopping at the first that fails; then reads
+    // the settings back.
+    void send(const SendPlan &plan);
 
 signals:
     void relayRead(const RelaySettings &relay);
@@ -77,6 +82,8 @@ private:
     void finishRead();
     void finishWrite();
     void finishReadBack();
+    void noteFailedWrite(const ModbusTransaction &transaction);
+    RegisterWrites registerWrites() const;
     void abort(const QString &message);
     void end();
     RelaySettings settingsRead(QStringList *unread) const;
@@ -90,6 +97,7 @@ private:
     MeterageConfigurationData *m_meterageConfiguration;
     ProtectionConfigurationData *m_protectionConfiguration;
     SetpointsData *m_setpoints;
+    RegisterSequenceData *m_sequence;
     QTimer *m_stallTimer;
 
     Operation m_operation = Idle;
@@ -97,6 +105,9 @@ private:
     QSet<DeviceData *> m_pending;
     QList<DeviceData *> m_toWrite;
     SettingsSendResult m_result;
+    QVector<SendPlan::Step> m_steps;
+    // What the line said about each write that failed, by register.
+    QHash<quint16, RegisterWrite> m_failedWrites;
 };
 
 #endif // SETTINGSTRANSFER_H

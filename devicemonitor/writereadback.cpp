@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/writereadback.h"
+#include "devicemonitor/writereadback.h"
 
 #include "devicedata/codeconversions.h"
 #include "devicedata/meterageconfigurationdata.h"
@@ -8,6 +8,8 @@
 #include "devicemonitor/devicemonitor.h"
 
 #include <QTimer>
+
+#include <algorithm>
 
 WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     MeterageConfigurationData *meterageConfiguration,
@@ -46,16 +48,19 @@ void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
 
 void WriteReadBack::onWritten(DeviceData *block, int slaveId)
 {
-    // A broadcast has no answer to check, a failed write has its own message.
-    if (!m_valuesOf.contains(block) || slaveId <= 0 || !block->isWriteSuccessful()
-        || slaveId != m_monitor->currentDeviceId())
+    // A broadcast has no answer to check. A failed write is read back too: the user must learn
+    // which of its values landed before it stopped.
+    if (!m_valuesOf.contains(block) || slaveId <= 0 || slaveId != m_monitor->currentDeviceId())
         return;
     if (m_awaiting.isEmpty()) {
         m_notTaken.clear();
+        m_stoppedTexts.clear();
         m_unread = false;
     }
     m_slaveId = slaveId;
     m_awaiting.insert(block, registersToWrite(*block));
+    if (!block->isWriteSuccessful())
+        m_stopped.insert(block, stoppedWrite(*block));
     // Any read of the block from now on shows what the relay took: the
     // manager runs one sequence at a time.
     m_monitor->readFromCurrentDevice({ block });
@@ -70,6 +75,9 @@ void WriteReadBack::onReadBack(DeviceData *block)
         return;
     }
     const SettingsValues sent = m_awaiting.take(block);
+    std::optional<StoppedWrite> stopped;
+    if (m_stopped.contains(block))
+        stopped = m_stopped.take(block);
 
     SettingsValues held;
     if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held)) {
@@ -77,10 +85,14 @@ void WriteReadBack::onReadBack(DeviceData *block)
     } else {
         const qint64 multiplier = qMax(qint64(1),
             rangeMultiplier(m_meterageConfiguration->configuration().currentRange).value);
+        // The values after the failure were never sent: they are named, not compared.
+        if (stopped)
+            describeStoppedWrite(*stopped, sent, held);
         for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
             const qint64 relayValue = held.value(value.key());
             const SettingsField *field = settingsFieldAt(value.key());
-            if (relayValue == *value || !field)
+            if (relayValue == *value || !field
+                || (stopped && !stopped->acknowledged.contains(value.key())))
                 continue;
             const FieldDescription &description = field->description;
             m_notTaken.append(tr("%1 (register %2): sent %3, holds %4")
@@ -92,7 +104,11 @@ void WriteReadBack::onReadBack(DeviceData *block)
     }
     if (!m_awaiting.isEmpty())
         return;
-    if (!m_notTaken.isEmpty())
+    if (!m_stoppedTexts.isEmpty())
+        emit mismatch(tr("Device %1 did not take the whole write: %2")
+                          .arg(m_slaveId)
+                          .arg((m_stoppedTexts + m_notTaken).join(QStringLiteral("; "))));
+    else if (!m_notTaken.isEmpty())
         emit mismatch(tr("Device %1 did not take every value: %2")
                           .arg(m_slaveId)
                           .arg(m_notTaken.join(QStringLiteral("; "))));
@@ -129,4 +145,44 @@ void WriteReadBack::resume()
 void WriteReadBack::clear()
 {
     m_awaiting.clear();
+    m_stopped.clear();
+}
+
+WriteReadBack::StoppedWrite WriteReadBack::stoppedWrite(DeviceData &block)
+{
+    StoppedWrite stopped;
+    for (const ModbusRequest &request : block.writeRequests()) {
+        if (request.result() == ModbusRequest::Success)
+            stopped.acknowledged.insert(request.startAddress());
+        else if (request.result() == ModbusRequest::NoResult)
+            stopped.notSent.append(request.startAddress());
+        else if (!stopped.failedAt)
+            stopped.failedAt = request.startAddress();
+    }
+    return stopped;
+}
+
+void WriteReadBack::describeStoppedWrite(
+    const StoppedWrite &stopped, const SettingsValues &sent, const SettingsValues &held)
+{
+    const auto names = [](const QList<quint16> &addresses) {
+        QStringList names;
+        for (quint16 address : addresses) {
+            const SettingsField *field = settingsFieldAt(address);
+            names.append(field
+                    ? tr("%1 (register %2)").arg(plainLabel(field->description)).arg(address)
+                    : QString::number(address));
+        }
+        return names.isEmpty() ? tr("none") : names.join(tr(", ", "list separator"));
+    };
+    QList<quint16> landed;
+    for (quint16 address : stopped.acknowledged) {
+        if (held.contains(address) && held.value(address) == sent.value(address))
+            landed.append(address);
+    }
+    std::sort(landed.begin(), landed.end());
+    const QList<quint16> failed
+        = stopped.failedAt ? QList<quint16> { *stopped.failedAt } : QList<quint16>();
+    m_stoppedTexts.append(tr("refused or unanswered: %1; landed: %2; not sent: %3")
+                              .arg(names(failed), names(landed), names(stopped.notSent)));
 }

@@ -6,9 +6,11 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class DeviceData;
 class DeviceMonitor;
@@ -36,6 +38,17 @@ signals:
 private:
     using ValuesOf = std::function<bool(SettingsValues &)>;
 
+    // A write that stopped at a refusal or a silence, by its requests' results.
+    struct StoppedWrite
+    {
+        QSet<quint16> acknowledged;
+        std::optional<quint16> failedAt;
+        QList<quint16> notSent;
+    };
+    static StoppedWrite stoppedWrite(DeviceData &block);
+    void describeStoppedWrite(
+        const StoppedWrite &stopped, const SettingsValues &sent, const SettingsValues &held);
+
     void watch(DeviceData *block, const ValuesOf &valuesOf);
     void onWritten(DeviceData *block, int slaveId);
     void onReadBack(DeviceData *block);
@@ -49,7 +62,9 @@ private:
     // Blocks written and not yet read back, with what was sent.
     QHash<DeviceData *, SettingsValues> m_awaiting;
     int m_slaveId = 0;
+    QHash<DeviceData *, StoppedWrite> m_stopped;
     QStringList m_notTaken;
+    QStringList m_stoppedTexts;
     bool m_unread = false;
 };
 
