@@ -55,6 +55,8 @@ private slots:
     void lineSettingsReachTheTerminal();
     void portNamesMapToDevicePaths_data();
     void portNamesMapToDevicePaths();
+    void windowsPortNamesMapToDeviceNamespace_data();
+    void windowsPortNamesMapToDeviceNamespace();
 
 private:
     bool open(RtuModbus &modbus, int parity = 0);
@@ -636,6 +638,36 @@ void RtuModbusTest::portNamesMapToDevicePaths()
     QFETCH(QString, portName);
     QFETCH(QString, path);
     QCOMPARE(serialDevicePath(portName), path);
+}
+
+void RtuModbusTest::windowsPortNamesMapToDeviceNamespace_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<QString>("device");
+
+    QTest::newRow("COM1") << "COM1"
+                          << R"(\\.\COM1)";
+    QTest::newRow("COM10") << "COM10"
+                           << R"(\\.\COM10)";
+    QTest::newRow("COM256") << "COM256"
+                            << R"(\\.\COM256)";
+    QTest::newRow("lower case") << "com12"
+                                << R"(\\.\com12)";
+    QTest::newRow("typed with the prefix") << R"(\\.\COM10)"
+                                           << R"(\\.\COM10)";
+    QTest::newRow("prefix with slashes") << "//./COM3"
+                                         << R"(\\.\COM3)";
+    QTest::newRow("spaces around") << " COM11 "
+                                   << R"(\\.\COM11)";
+}
+
+void RtuModbusTest::windowsPortNamesMapToDeviceNamespace()
+{
+    QFETCH(QString, portName);
+    QFETCH(QString, device);
+    QCOMPARE(windowsDevicePath(portName), device);
+    // Mapping twice changes nothing: a stored mapped name opens the same port.
+    QCOMPARE(windowsDevicePath(windowsDevicePath(portName)), device);
 }
 
 // libmodbus refuses a timeout of 0 and would keep the one it had (2 s here).
