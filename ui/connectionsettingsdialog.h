@@ -6,6 +6,9 @@
 
 #include <QDialog>
 #include <QScopedPointer>
+#include <QStringList>
+
+class QTimer;
 
 namespace Ui {
 class ConnectionSettingsDialog;
@@ -22,8 +25,10 @@ public:
     ~ConnectionSettingsDialog() override;
 
     // The port list's item text; a long description is cut so that the
-    // dialog keeps its width.
-    static QString portItemText(const QString &portName, const QString &description);
+    // dialog keeps its width. The serial number, when the adapter has one,
+    // follows whole: it tells the same adapter under a new name.
+    static QString portItemText(const QString &portName, const QString &description,
+        const QString &serialNumber = QString());
     // The port list's order: COM ports by number; a name without one counts
     // as port 0, and equal numbers go by name.
     static bool portNameLessThan(const QString &first, const QString &second);
@@ -33,9 +38,13 @@ private slots:
     void on_portNameComboBox_currentIndexChanged(int index);
     void on_refreshPortNameListButton_clicked();
     void onDialogAccepted();
+    void onPortWatchTimeout();
 
 private:
     void fillPortNames();
+    void refreshPortNames();
+    // What the port list shows, to notice adapters that come and go.
+    QStringList portListSignature() const;
     void fillBaudRates();
     void fillDataBits();
     void fillParity();
@@ -51,6 +60,10 @@ private:
     QScopedPointer<Ui::ConnectionSettingsDialog> ui;
     ConnectionSettings &settings;
     QString selectedPortName;
+    // The chosen adapter's, to find it again under another name.
+    QString selectedSerialNumber;
+    QTimer *portWatch;
+    QStringList shownPorts;
 };
 
 #endif // CONNECTIONSETTINGSDIALOG_H

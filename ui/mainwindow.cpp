@@ -16,6 +16,7 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
@@ -61,9 +62,14 @@ MainWindow::MainWindow(QWidget *parent)
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
     on_deviceMonitor_stateChanged(deviceMonitor->state());
     // Nothing of a relay may stay on screen once it is no longer the one in view.
+    // A lost line leaves them in view as outdated, for the user to see what was there.
     connect(deviceMonitor, &DeviceMonitor::connected, this, [this](bool connected) {
-        if (!connected)
+        if (connected)
+            return;
+        if (deviceMonitor->connectionLostReason().isEmpty())
             resetBlocks();
+        else
+            DeviceDataManager::markOutdated(blocks());
     });
     connect(deviceMonitor->deviceListModel(), &DeviceListModel::healthChanged, this,
         [this](int deviceId) {
@@ -319,6 +325,9 @@ void MainWindow::ui_setStateConnected(bool connected)
     ui->actionDisconnect->setEnabled(connected);
     ui->actionConnectionSettings->setEnabled(!connected);
     ui->actionAutoRefresh->setEnabled(connected);
+    const QString lostReason = deviceMonitor->connectionLostReason();
+    connectionStateLabel->setStyleSheet(
+        lostReason.isEmpty() ? QString() : QStringLiteral("QLabel { color: red; }"));
     if (connected) {
         ui->actionRefresh->setEnabled(!ui->actionAutoRefresh->isChecked());
         ui->scanButton->setEnabled(ui->scanRangeLineEdit->hasAcceptableInput());
@@ -326,7 +335,7 @@ void MainWindow::ui_setStateConnected(bool connected)
     } else {
         ui->actionRefresh->setEnabled(false);
         ui->scanButton->setEnabled(false);
-        connectionStateLabel->setText(tr("Disconnected"));
+        connectionStateLabel->setText(lostReason.isEmpty() ? tr("Disconnected") : lostReason);
         showCurrentDeviceHealth();
     }
 }

@@ -49,6 +49,7 @@ private slots:
     void lateAnswerAfterCancelIsNotTaken();
     void lateAnswerCountsFromTheFrameOnTheLine();
     void destroyingDuringTransaction();
+    void hungUpLineIsAPortFailure();
     void responseTimeoutUsesSecondsAndMicroseconds();
     void zeroResponseTimeoutBecomesOneMillisecond();
     void lineSettingsReachTheTerminal_data();
@@ -551,6 +552,42 @@ void RtuModbusTest::destroyingDuringTransaction()
     RtuModbus next;
     QVERIFY(open(next));
     QVERIFY(execute(next, 1, readRegisters(0, 10)));
+}
+
+// A relay that stays silent is not the port failing; the line hung up under
+// the endpoint (the other end of the pseudo-terminal closed, as when a USB
+// adapter is pulled out) is, and so is every request on it until it reopens.
+void RtuModbusTest::hungUpLineIsAPortFailure()
+{
+    RelayBus bus({ 1 });
+    QVERIFY(bus.start());
+    RtuModbus modbus;
+    QVERIFY(modbus.openPort(bus.portPath(), SerialPortSettings()));
+    QSignalSpy failed(&modbus, &RtuModbus::portFailed);
+    QSignalSpy records(&modbus, &RtuModbus::transactionFinished);
+
+    const ModbusRequest silent = readRegisters(0, 10);
+    QVERIFY(execute(modbus, AbsentSlave, silent));
+    QCOMPARE(silent.result(), ModbusRequest::Timeout);
+    QCOMPARE(failed.count(), 0);
+
+    bus.stop();
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const ModbusRequest read = readRegisters(0, 10);
+        QVERIFY(execute(modbus, 1, read));
+        QCOMPARE(read.result(), ModbusRequest::Error);
+        QCOMPARE(failed.count(), attempt);
+        const auto record = records.last().at(0).value<ModbusTransaction>();
+        QCOMPARE(record.outcome, ModbusTransaction::OtherError);
+        QVERIFY2(ModbusTransaction::isPortFailure(record.error),
+            qPrintable(QString::number(record.error)));
+    }
+
+    QVERIFY(bus.start());
+    QVERIFY(modbus.closePort());
+    QVERIFY(modbus.openPort(bus.portPath(), SerialPortSettings()));
+    QVERIFY(execute(modbus, 1, readRegisters(0, 10)));
+    QCOMPARE(failed.count(), 2);
 }
 
 void RtuModbusTest::responseTimeoutUsesSecondsAndMicroseconds()
