@@ -113,6 +113,10 @@
         <comment>parity</comment>
         <translation>Нечет</translation>
     </message>
+    <message>
+        <source>%1, serial number %2</source>
+        <translation>%1, серийный номер %2</translation>
+    </message>
 </context>
 <context>
     <name>CrashListModel</name>
@@ -252,6 +256,10 @@ Last answer: %5</source>
     <message>
         <source>You are not allowed to use this port. Ask your administrator to add your user to the &quot;dialout&quot; group, then log out and log in again.</source>
         <translation>Нет прав на работу с этим портом. Попросите администратора добавить вашего пользователя в группу &quot;dialout&quot;, затем выйдите из системы и войдите снова.</translation>
+    </message>
+    <message>
+        <source>The adapter on %1 was removed</source>
+        <translation>Адаптер %1 отключён</translation>
     </message>
 </context>
 <context>
