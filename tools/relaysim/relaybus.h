@@ -120,6 +120,10 @@ public:
     // A baud rate of 0 switches pacing off. Fault delays come on top of the paced time.
     void setLinePacing(int baudRate, int bitsPerCharacter = 10);
     LinePacing linePacing() const;
+    // The relays are set to this baud rate and parity ('N', 'E' or 'O'): a request the client
+    // sends at other settings (read from its side of the pseudo-terminal) reaches them as noise,
+    // and they stay silent, as on a real line. A baud rate of 0: they hear every request.
+    void setRelayLineSettings(int baudRate, char parity);
     void setClock(int id, const QDateTime &dateTime);
     QDateTime clock(int id) const;
 
@@ -137,6 +141,8 @@ private:
     // arrival: when the last byte of the frame came in. Returns false when the bus is stopping.
     bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival);
     QByteArray answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing);
+    // Whether the client's side of the line is set as the relays are.
+    bool clientLineMatches() const;
     bool waitForStop(int ms) const;
     bool waitForStopUntil(std::chrono::steady_clock::time_point deadline) const;
 
@@ -145,6 +151,8 @@ private:
     std::map<int, std::unique_ptr<RelayState>> m_relays;
     FaultSettings m_faults;
     LinePacing m_pacing;
+    int m_relayBaudRate = 0;
+    char m_relayParity = 'N';
     QList<ReceivedWrite> m_writes;
 
     // Owned by the serving thread while it runs.
