@@ -20,6 +20,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/devicetimedialog.h"
+#include "ui/findrelaysdialog.h"
 #include "ui/inputeventfilter.h"
 #include "ui/reportactions.h"
 #include "ui/settingsfileactions.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     attachPanels();
     loadSettings();
     setUpTrafficView();
+    setUpFindRelays();
     setUpSettingsFiles();
     updateDeviceDataList();
     ui_setStateConnected(false);
@@ -263,6 +265,22 @@ void MainWindow::setUpTrafficView()
     menuView->addAction(actionTraffic);
 }
 
+void MainWindow::setUpFindRelays()
+{
+    actionFindRelays = new QAction(tr("Find relays…"), this);
+    actionFindRelays->setObjectName(QStringLiteral("actionFindRelays"));
+    ui->menuMenu->insertAction(ui->actionConnectionSettings, actionFindRelays);
+    connect(actionFindRelays, &QAction::triggered, this, &MainWindow::findRelays);
+}
+
+// The search needs the port to itself: it is offered while disconnected.
+void MainWindow::findRelays()
+{
+    FindRelaysDialog dialog(connectionSettings, this);
+    if (dialog.exec() == QDialog::Accepted)
+        saveConnectionSettings(connectionSettings);
+}
+
 void MainWindow::setUpSettingsFiles()
 {
     settingsFileActions = new SettingsFileActions(deviceMonitor, this);
@@ -324,6 +342,7 @@ void MainWindow::ui_setStateConnected(bool connected)
     ui->actionConnect->setEnabled(!connected);
     ui->actionDisconnect->setEnabled(connected);
     ui->actionConnectionSettings->setEnabled(!connected);
+    actionFindRelays->setEnabled(!connected);
     ui->actionAutoRefresh->setEnabled(connected);
     const QString lostReason = deviceMonitor->connectionLostReason();
     connectionStateLabel->setStyleSheet(
