@@ -53,7 +53,7 @@ int RelayFinder::tryTimeoutMs(const SerialPortSettings &settings, int turnaround
     const int bitsPerCharacter = 1 + settings.dataBits() + parityBits + settings.stopBits();
     const double characters = RequestBytes + InterFrameGapCharacters + AnswerBytes;
     const double wireMs = characters * bitsPerCharacter * 1000.0 / qMax(1, settings.baudRate());
-    return int(std::ceil(wireMs)) + qMax(0, turnaroundMs);
+    return int(std::lround(wireMs)) + qMax(0, turnaroundMs);
 }
 
 int RelayFinder::tryCount() const

@@ -27,8 +27,8 @@ void RelayFinderTest::tryTimeoutFollowsTheLineSpeed_data()
     QTest::addColumn<int>("timeoutMs");
 
     // 18.5 characters on the wire: request, inter-frame gap, answer; 10 or 11 bits each.
-    QTest::newRow("9600 8N1") << 9600 << 0 << 20 + 20;
-    QTest::newRow("9600 8E1") << 9600 << 2 << 22 + 20;
+    QTest::newRow("9600 8N1") << 9600 << 0 << 19 + 20;
+    QTest::newRow("9600 8E1") << 9600 << 2 << 21 + 20;
     QTest::newRow("57600 8O1") << 57600 << 1 << 4 + 20;
     QTest::newRow("115200 8N1") << 115200 << 0 << 2 + 20;
 }

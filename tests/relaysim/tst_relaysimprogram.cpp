@@ -409,6 +409,10 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--off"), QStringLiteral("4") };
     QTest::newRow("negative crash count")
         << QStringList { QStringLiteral("--crashes"), QStringLiteral("-1") };
+    QTest::newRow("relay line without a parity")
+        << QStringList { QStringLiteral("--relay-line"), QStringLiteral("57600") };
+    QTest::newRow("relay line with an unknown parity")
+        << QStringList { QStringLiteral("--relay-line"), QStringLiteral("57600:X") };
 }
 
 void TestRelaysimProgram::refusesBadOptions()
