@@ -162,7 +162,11 @@ int ConnectionSettingsDialog::findPortName(const QString &portName) const
 void ConnectionSettingsDialog::selectPortName(const QString &portName)
 {
     selectedPortName = portName;
-    ui->portNameComboBox->setCurrentIndex(findPortName(portName));
+    const int index = findPortName(portName);
+    ui->portNameComboBox->setCurrentIndex(index);
+    // Kept while the port is away, to know it again by.
+    if (index >= 0)
+        selectedSerialNumber = ui->portNameComboBox->itemData(index, serialNumberRole).toString();
 }
 
 void ConnectionSettingsDialog::selectBaudRate(int baudRate)
@@ -188,13 +192,11 @@ void ConnectionSettingsDialog::selectStopBits(int stopBits)
 void ConnectionSettingsDialog::on_portNameComboBox_activated(int index)
 {
     selectedPortName = ui->portNameComboBox->itemData(index).toString();
+    selectedSerialNumber = ui->portNameComboBox->itemData(index, serialNumberRole).toString();
 }
 
 void ConnectionSettingsDialog::on_portNameComboBox_currentIndexChanged(int index)
 {
-    // Refilling the list empties it first; that is no choice of the user's.
-    if (index >= 0)
-        selectedSerialNumber = ui->portNameComboBox->itemData(index, serialNumberRole).toString();
     const QSerialPortInfo port(ui->portNameComboBox->itemData(index).toString());
     ui->descritptionValueLabel->setText(port.description());
     ui->manufacturerValueLabel->setText(port.manufacturer());
