@@ -15,6 +15,7 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
         m_modbus, &RtuModbus::requestFinished, this, &DeviceDataManager::onModbusRequestFinished);
     connect(
         m_modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
+    connect(m_modbus, &RtuModbus::portFailed, this, &DeviceDataManager::portFailed);
     connect(m_readinessTimer, &QTimer::timeout, this,
         &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
@@ -254,6 +255,23 @@ void DeviceDataManager::cancelReads()
 void DeviceDataManager::cancelWrites()
 {
     cancel(Write);
+}
+
+void DeviceDataManager::markOutdated(const QList<DeviceData *> &list)
+{
+    for (DeviceData *deviceData : list) {
+        // A block being written redraws when its write ends; an idle one
+        // passes through Reading, so that whatever shows it redraws it.
+        const bool idle = deviceData->state() == DeviceData::Inactive;
+        if (idle)
+            deviceData->setState(DeviceData::Reading);
+        for (ModbusRequest &request : deviceData->readRequests()) {
+            if (request.isEnabled())
+                request.setFailed(ModbusRequest::Error);
+        }
+        if (idle)
+            deviceData->setState(DeviceData::Inactive);
+    }
 }
 
 void DeviceDataManager::cancel(Operation op)

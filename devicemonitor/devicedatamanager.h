@@ -44,6 +44,9 @@ public:
     void write(int slaveId, DeviceData *deviceData);
     void cancelReads();
     void cancelWrites();
+    // The line is gone: every value the blocks hold turns Outdated, as after
+    // a read the relay did not answer.
+    static void markOutdated(const QList<DeviceData *> &list);
 
 signals:
     // Emitted right before deviceDataProcessed() for a finished write; slave
@@ -53,6 +56,8 @@ signals:
     void allDeviceDataProcessed();
     // The endpoint's record of every transaction; connect to it queued.
     void transactionFinished(const ModbusTransaction &transaction);
+    // The port itself failed (RtuModbus::portFailed()); it is still open.
+    void portFailed();
 
 private slots:
     void onModbusRequestFinished();

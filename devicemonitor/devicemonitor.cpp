@@ -7,6 +7,15 @@
 #include "devicemonitor/devicemonitorscanimpl.h"
 
 #include <QDebug>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+// Often enough that a pulled-out adapter shows within a second.
+constexpr int PortWatchIntervalMs = 400;
+
+} // namespace
 
 class DeviceMonitor::ActivityHost final : public DeviceMonitorActivityHost
 {
@@ -36,7 +45,8 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
       m_model(new DeviceListModel(this)),
       m_activityHost(std::make_unique<ActivityHost>(this)),
       m_refresher(new DeviceMonitorRefreshImpl(m_activityHost.get(), this)),
-      m_scanner(new DeviceMonitorScanImpl(m_activityHost.get(), this))
+      m_scanner(new DeviceMonitorScanImpl(m_activityHost.get(), this)),
+      m_portWatch(new QTimer(this))
 {
     qRegisterMetaType<DeviceMonitor::State>();
     setObjectName(QStringLiteral("deviceMonitor"));
@@ -51,6 +61,11 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     // The list counts from the scan that filled it (clear() starts afresh).
     connect(m_manager, &DeviceDataManager::transactionFinished, m_model,
         &DeviceListModel::countTransaction, Qt::QueuedConnection);
+    // Handled once the failed transaction's own end has been dealt with.
+    connect(m_manager, &DeviceDataManager::portFailed, this, &DeviceMonitor::onPortFailed,
+        Qt::QueuedConnection);
+    m_portWatch->setInterval(PortWatchIntervalMs);
+    connect(m_portWatch, &QTimer::timeout, this, &DeviceMonitor::checkPortPresent);
 }
 
 // Here, where ActivityHost is complete. The helpers, children of the monitor,
@@ -61,6 +76,12 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
 {
     if (!m_manager->openPort(settings))
         return false;
+    m_portName = settings.portName;
+    m_connectionLostReason.clear();
+#ifdef Q_OS_UNIX
+    if (!settings.isNetwork())
+        m_portWatch->start();
+#endif
     emit connected(true);
     if (m_currentDeviceId > 0) {
         emit currentDeviceAvailable(true);
@@ -71,23 +92,61 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
 
 bool DeviceMonitor::disconnectFromPort()
 {
+    m_connectionLostReason.clear();
+    // A write cut short must end now, not once the closed port fails it, so
+    // that its block can be reset with the rest.
+    const bool closed = closeLine(true);
+    if (closed) {
+        emit currentDeviceAvailable(false);
+        emit connected(false);
+    }
+    return closed;
+}
+
+// Ends what runs on the line and closes the port. A write still going is
+// canceled and the blocks reset when asked for; otherwise the write fails on
+// the closed port, and says so.
+bool DeviceMonitor::closeLine(bool cancelWrites)
+{
+    m_portWatch->stop();
     m_pendingRefresh = false;
     m_disconnecting = true;
     if (m_state == Scanning)
         m_scanner->cancel();
     else
         stopReads();
-    // A write cut short must end now, not once the closed port fails it, so
-    // that its block can be reset with the rest.
-    m_manager->cancelWrites();
-    reset();
+    if (cancelWrites) {
+        m_manager->cancelWrites();
+        reset();
+    }
     const bool closed = m_manager->closePort();
     m_disconnecting = false;
-    if (closed) {
-        emit currentDeviceAvailable(false);
-        emit connected(false);
-    }
     return closed;
+}
+
+// The adapter was pulled out, or the line hung up: nothing will answer
+// until the port is opened again, so nothing goes on trying. What the blocks
+// hold stays in view as outdated.
+void DeviceMonitor::onPortFailed()
+{
+    if (!isConnected() || m_disconnecting)
+        return;
+#ifdef Q_OS_WIN
+    const QString device = m_portName;
+#else
+    const QString device = serialDevicePath(m_portName);
+#endif
+    m_connectionLostReason = tr("The adapter on %1 was removed").arg(device);
+    closeLine(false);
+    DeviceDataManager::markOutdated(m_deviceDataList);
+    emit currentDeviceAvailable(false);
+    emit connected(false);
+}
+
+void DeviceMonitor::checkPortPresent()
+{
+    if (isConnected() && !QFileInfo::exists(serialDevicePath(m_portName)))
+        onPortFailed();
 }
 
 bool DeviceMonitor::isConnected() const

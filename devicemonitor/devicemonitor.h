@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QTimer;
 class DeviceDataManager;
 class DeviceListModel;
 class DeviceMonitorRefreshImpl;
@@ -44,6 +45,9 @@ public:
     // user may not open the port, what to do about it.
     QString connectionError() const;
     bool isCurrentDeviceAvailable() const;
+    // Why the connection was lost (the adapter was pulled out, say), until
+    // the next connect or disconnect; empty while nothing was lost.
+    QString connectionLostReason() const { return m_connectionLostReason; }
 
     void scan(int firstId, int lastId);
     void cancelScan();
@@ -88,6 +92,8 @@ signals:
 private slots:
     void onAllDeviceDataProcessed();
     void onDeviceDataProcessed(DeviceData *deviceData);
+    void onPortFailed();
+    void checkPortPresent();
 
 private:
     // The helpers' view of the monitor (devicemonitoractivityhost.h).
@@ -97,6 +103,7 @@ private:
     void write(int slaveId, const QList<DeviceData *> &list);
     void stopReads();
     void cancelReads();
+    bool closeLine(bool cancelWrites);
 
     DeviceDataManager *m_manager;
     DeviceListModel *m_model;
@@ -108,6 +115,10 @@ private:
     const std::unique_ptr<ActivityHost> m_activityHost;
     DeviceMonitorRefreshImpl *m_refresher;
     DeviceMonitorScanImpl *m_scanner;
+    QString m_portName;
+    QString m_connectionLostReason;
+    // Notices an adapter pulled out while the line is quiet.
+    QTimer *m_portWatch;
 };
 
 Q_DECLARE_METATYPE(DeviceMonitor::State)

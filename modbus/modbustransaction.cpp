@@ -25,3 +25,16 @@ ModbusTransaction::Outcome ModbusTransaction::outcomeOfError(int error)
         return OtherError;
     }
 }
+
+bool ModbusTransaction::isPortFailure(int error)
+{
+    switch (error) {
+    case EIO: // a hung-up line: a USB adapter pulled out, a pseudo-terminal closed
+    case ENXIO: // the device behind the open file is gone
+    case ENODEV:
+    case ECONNRESET: // libmodbus's word for a read that found the line hung up
+        return true;
+    default:
+        return false;
+    }
+}

@@ -36,6 +36,10 @@ struct ModbusTransaction
 
     // The one place that maps a libmodbus errno to an outcome.
     static ModbusTransaction::Outcome outcomeOfError(int error);
+    // Whether the errno says the port itself failed (the adapter was pulled
+    // out, the device went away) rather than a relay: no answer will come on
+    // it until it is opened again.
+    static bool isPortFailure(int error);
 };
 
 Q_DECLARE_METATYPE(ModbusTransaction)

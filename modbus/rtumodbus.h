@@ -59,6 +59,9 @@ public:
 signals:
     void requestFinished();
     void transactionFinished(const ModbusTransaction &transaction);
+    // The last transaction failed because the port itself did (see
+    // ModbusTransaction::isPortFailure()); emitted after its requestFinished().
+    void portFailed();
 
 private:
     friend class RtuModbusPrivate;

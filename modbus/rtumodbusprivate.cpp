@@ -211,8 +211,14 @@ void RtuModbusPrivate::onFinished()
     // from a slave it did not ask.
     if (m_currentRequest.result() != ModbusRequest::Success)
         m_relayQuietAt.insert(m_slaveId, m_clock.elapsed() + effectiveResponseTimeout());
+    // Judged before requestFinished(), whose receivers may start the next request. A network
+    // connection that broke is made again for the next request instead.
+    const bool portFailed = !m_network && m_currentRequest.result() != ModbusRequest::Success
+        && ModbusTransaction::isPortFailure(m_transferError);
     emit m_q->transactionFinished(transactionRecord(m_transferOutcome));
     emit m_q->requestFinished();
+    if (portFailed)
+        emit m_q->portFailed();
 }
 
 void RtuModbusPrivate::run()

@@ -53,4 +53,9 @@ struct ConnectionSettings
 // ttyUSB0 lives in /dev and a name that is already a path stays as it is.
 QString serialDevicePath(const QString &portName);
 
+// A Windows port name in the device namespace: "COM10" and "\\.\COM10" both
+// become "\\.\COM10", so that a name typed with the prefix does not get it
+// twice. Built on every platform so that the rule is tested everywhere.
+QString windowsDevicePath(const QString &portName);
+
 #endif // SERIALPORTSETTINGS_H

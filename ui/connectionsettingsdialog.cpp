@@ -7,12 +7,16 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSerialPortInfo>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
 const int maxPortItemLength = 40;
+// Adapters plugged in or pulled out show in the list within this time.
+const int portWatchIntervalMs = 1000;
+const int serialNumberRole = Qt::UserRole + 1;
 
 // "COM10" is port 10; a name without a number counts as port 0.
 int portNumber(QString portName)
@@ -30,10 +34,14 @@ void selectData(QComboBox *comboBox, const QVariant &data)
 ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint),
       ui(new Ui::ConnectionSettingsDialog),
-      settings(settings)
+      settings(settings),
+      portWatch(new QTimer(this))
 {
     ui->setupUi(this);
     connect(this, &QDialog::accepted, this, &ConnectionSettingsDialog::onDialogAccepted);
+    portWatch->setInterval(portWatchIntervalMs);
+    connect(portWatch, &QTimer::timeout, this, &ConnectionSettingsDialog::onPortWatchTimeout);
+    portWatch->start();
 
     fillPortNames();
     fillBaudRates();
@@ -57,12 +65,15 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings,
 
 ConnectionSettingsDialog::~ConnectionSettingsDialog() = default;
 
-QString ConnectionSettingsDialog::portItemText(const QString &portName, const QString &description)
+QString ConnectionSettingsDialog::portItemText(
+    const QString &portName, const QString &description, const QString &serialNumber)
 {
     QString text = QStringLiteral("%1 (%2)").arg(portName, description);
-    if (text.length() <= maxPortItemLength)
+    if (text.length() > maxPortItemLength)
+        text = text.left(maxPortItemLength - 4) + QStringLiteral(" ...)");
+    if (serialNumber.isEmpty())
         return text;
-    return text.left(maxPortItemLength - 4) + QStringLiteral(" ...)");
+    return tr("%1, serial number %2").arg(text, serialNumber);
 }
 
 bool ConnectionSettingsDialog::portNameLessThan(const QString &first, const QString &second)
@@ -81,9 +92,13 @@ void ConnectionSettingsDialog::fillPortNames()
     std::sort(ports.begin(), ports.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
         return portNameLessThan(a.portName(), b.portName());
     });
-    for (const QSerialPortInfo &port : qAsConst(ports))
+    for (const QSerialPortInfo &port : qAsConst(ports)) {
         ui->portNameComboBox->addItem(
-            portItemText(port.portName(), port.description()), port.portName());
+            portItemText(port.portName(), port.description(), port.serialNumber()),
+            port.portName());
+        ui->portNameComboBox->setItemData(
+            ui->portNameComboBox->count() - 1, port.serialNumber(), serialNumberRole);
+    }
 
 #ifdef Q_OS_UNIX
     // A pseudo-terminal (a simulator's, say) or a symbolic link to a port is
@@ -94,6 +109,21 @@ void ConnectionSettingsDialog::fillPortNames()
         && QFileInfo::exists(serialDevicePath(configured)))
         ui->portNameComboBox->addItem(configured, configured);
 #endif
+    shownPorts = portListSignature();
+}
+
+QStringList ConnectionSettingsDialog::portListSignature() const
+{
+    QStringList signature;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &port : ports)
+        signature << port.portName() + QLatin1Char('\n') + port.serialNumber();
+    signature.sort();
+#ifdef Q_OS_UNIX
+    if (QFileInfo::exists(serialDevicePath(settings.portName)))
+        signature << settings.portName;
+#endif
+    return signature;
 }
 
 void ConnectionSettingsDialog::fillBaudRates()
@@ -171,7 +201,11 @@ int ConnectionSettingsDialog::findPortName(const QString &portName) const
 void ConnectionSettingsDialog::selectPortName(const QString &portName)
 {
     selectedPortName = portName;
-    ui->portNameComboBox->setCurrentIndex(findPortName(portName));
+    const int index = findPortName(portName);
+    ui->portNameComboBox->setCurrentIndex(index);
+    // Kept while the port is away, to know it again by.
+    if (index >= 0)
+        selectedSerialNumber = ui->portNameComboBox->itemData(index, serialNumberRole).toString();
 }
 
 void ConnectionSettingsDialog::selectBaudRate(int baudRate)
@@ -197,6 +231,7 @@ void ConnectionSettingsDialog::selectStopBits(int stopBits)
 void ConnectionSettingsDialog::on_portNameComboBox_activated(int index)
 {
     selectedPortName = ui->portNameComboBox->itemData(index).toString();
+    selectedSerialNumber = ui->portNameComboBox->itemData(index, serialNumberRole).toString();
 }
 
 void ConnectionSettingsDialog::on_portNameComboBox_currentIndexChanged(int index)
@@ -208,7 +243,25 @@ void ConnectionSettingsDialog::on_portNameComboBox_currentIndexChanged(int index
 
 void ConnectionSettingsDialog::on_refreshPortNameListButton_clicked()
 {
+    refreshPortNames();
+}
+
+void ConnectionSettingsDialog::onPortWatchTimeout()
+{
+    if (portListSignature() != shownPorts)
+        refreshPortNames();
+}
+
+// Keeps the chosen port; an adapter that came back under another name is
+// found again by its serial number.
+void ConnectionSettingsDialog::refreshPortNames()
+{
     fillPortNames();
+    if (findPortName(selectedPortName) < 0 && !selectedSerialNumber.isEmpty()) {
+        const int index = ui->portNameComboBox->findData(selectedSerialNumber, serialNumberRole);
+        if (index >= 0)
+            selectedPortName = ui->portNameComboBox->itemData(index).toString();
+    }
     selectPortName(selectedPortName);
 }
 

@@ -6,6 +6,9 @@
 
 #include <QDialog>
 #include <QScopedPointer>
+#include <QStringList>
+
+class QTimer;
 
 namespace Ui {
 class ConnectionSettingsDialog;
@@ -24,8 +27,10 @@ public:
     ~ConnectionSettingsDialog() override;
 
     // The port list's item text; a long description is cut so that the
-    // dialog keeps its width.
-    static QString portItemText(const QString &portName, const QString &description);
+    // dialog keeps its width. The serial number, when the adapter has one,
+    // follows whole: it tells the same adapter under a new name.
+    static QString portItemText(const QString &portName, const QString &description,
+        const QString &serialNumber = QString());
     // The port list's order: COM ports by number; a name without one counts
     // as port 0, and equal numbers go by name.
     static bool portNameLessThan(const QString &first, const QString &second);
@@ -37,9 +42,13 @@ private slots:
     void on_linkComboBox_currentIndexChanged(int index);
     void on_hostLineEdit_textChanged(const QString &text);
     void onDialogAccepted();
+    void onPortWatchTimeout();
 
 private:
     void fillPortNames();
+    void refreshPortNames();
+    // What the port list shows, to notice adapters that come and go.
+    QStringList portListSignature() const;
     void fillBaudRates();
     void fillDataBits();
     void fillParity();
@@ -57,6 +66,10 @@ private:
     QScopedPointer<Ui::ConnectionSettingsDialog> ui;
     ConnectionSettings &settings;
     QString selectedPortName;
+    // The chosen adapter's, to find it again under another name.
+    QString selectedSerialNumber;
+    QTimer *portWatch;
+    QStringList shownPorts;
 };
 
 #endif // CONNECTIONSETTINGSDIALOG_H

@@ -16,11 +16,13 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/writereadback.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
+#include "ui/findrelaysdialog.h"
 #include "ui/inputeventfilter.h"
 #include "ui/reportactions.h"
 #include "ui/settingsfileactions.h"
@@ -56,15 +58,21 @@ MainWindow::MainWindow(QWidget *parent)
     attachPanels();
     loadSettings();
     setUpTrafficView();
+    setUpFindRelays();
     setUpSettingsFiles();
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
     on_deviceMonitor_stateChanged(deviceMonitor->state());
     // Nothing of a relay may stay on screen once it is no longer the one in view.
+    // A lost line leaves them in view as outdated, for the user to see what was there.
     connect(deviceMonitor, &DeviceMonitor::connected, this, [this](bool connected) {
-        if (!connected)
+        if (connected)
+            return;
+        if (deviceMonitor->connectionLostReason().isEmpty())
             resetBlocks();
+        else
+            DeviceDataManager::markOutdated(blocks());
     });
     connect(deviceMonitor->deviceListModel(), &DeviceListModel::healthChanged, this,
         [this](int deviceId) {
@@ -265,6 +273,22 @@ void MainWindow::setUpTrafficView()
     menuView->addAction(actionTraffic);
 }
 
+void MainWindow::setUpFindRelays()
+{
+    actionFindRelays = new QAction(tr("Find relays…"), this);
+    actionFindRelays->setObjectName(QStringLiteral("actionFindRelays"));
+    ui->menuMenu->insertAction(ui->actionConnectionSettings, actionFindRelays);
+    connect(actionFindRelays, &QAction::triggered, this, &MainWindow::findRelays);
+}
+
+// The search needs the port to itself: it is offered while disconnected.
+void MainWindow::findRelays()
+{
+    FindRelaysDialog dialog(connectionSettings, this);
+    if (dialog.exec() == QDialog::Accepted)
+        saveConnectionSettings(connectionSettings);
+}
+
 void MainWindow::setUpSettingsFiles()
 {
     settingsFileActions = new SettingsFileActions(deviceMonitor, this);
@@ -339,7 +363,11 @@ void MainWindow::ui_setStateConnected(bool connected)
     ui->actionConnect->setEnabled(!connected);
     ui->actionDisconnect->setEnabled(connected);
     ui->actionConnectionSettings->setEnabled(!connected);
+    actionFindRelays->setEnabled(!connected);
     ui->actionAutoRefresh->setEnabled(connected);
+    const QString lostReason = deviceMonitor->connectionLostReason();
+    connectionStateLabel->setStyleSheet(
+        lostReason.isEmpty() ? QString() : QStringLiteral("QLabel { color: red; }"));
     if (connected) {
         ui->actionRefresh->setEnabled(!ui->actionAutoRefresh->isChecked());
         ui->scanButton->setEnabled(ui->scanRangeLineEdit->hasAcceptableInput());
@@ -347,7 +375,7 @@ void MainWindow::ui_setStateConnected(bool connected)
     } else {
         ui->actionRefresh->setEnabled(false);
         ui->scanButton->setEnabled(false);
-        connectionStateLabel->setText(tr("Disconnected"));
+        connectionStateLabel->setText(lostReason.isEmpty() ? tr("Disconnected") : lostReason);
         showCurrentDeviceHealth();
     }
 }

@@ -90,6 +90,8 @@ private:
     void attachPanels();
     void loadSettings();
     void setUpTrafficView();
+    void setUpFindRelays();
+    void findRelays();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
     void resetBlocks();
@@ -120,6 +122,7 @@ private:
     SetpointsData *setpointsData;
     SettingsFileActions *settingsFileActions = nullptr;
     ReportActions *reportActions = nullptr;
+    QAction *actionFindRelays = nullptr;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.

@@ -160,6 +160,8 @@
     <message>
         <source>Modbus TCP for a Modbus gateway; RTU over TCP for a serial device server that passes the line&apos;s bytes through unchanged</source>
         <translation>Modbus TCP — для шлюза Modbus; RTU поверх TCP — для сервера последовательных портов, передающего байты линии без изменений</translation>
+        <source>%1, serial number %2</source>
+        <translation>%1, серийный номер %2</translation>
     </message>
 </context>
 <context>
@@ -301,6 +303,10 @@ Last answer: %5</source>
         <source>You are not allowed to use this port. Ask your administrator to add your user to the &quot;dialout&quot; group, then log out and log in again.</source>
         <translation>Нет прав на работу с этим портом. Попросите администратора добавить вашего пользователя в группу &quot;dialout&quot;, затем выйдите из системы и войдите снова.</translation>
     </message>
+    <message>
+        <source>The adapter on %1 was removed</source>
+        <translation>Адаптер %1 отключён</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeDialog</name>
@@ -418,6 +424,63 @@ Last answer: %5</source>
     <message>
         <source>Auto adjust for DST disabled</source>
         <translation>Автопереход на летнее время отключён</translation>
+    </message>
+</context>
+<context>
+    <name>FindRelaysDialog</name>
+    <message>
+        <source>Find</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Find relays on %1</source>
+        <translation>Поиск реле на %1</translation>
+    </message>
+    <message>
+        <source>First ID</source>
+        <translation>Первый ID</translation>
+    </message>
+    <message>
+        <source>Last ID</source>
+        <translation>Последний ID</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 baud, even parity</source>
+        <translation>Устройство %1: %2 бод, чётность</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 baud, odd parity</source>
+        <translation>Устройство %1: %2 бод, нечётность</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 baud, no parity</source>
+        <translation>Устройство %1: %2 бод, без контроля чётности</translation>
+    </message>
+    <message>
+        <source>Couldn`t open port &quot;%1&quot;
+%2</source>
+        <translation>Не удалось открыть порт &quot;%1&quot;
+%2</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Поиск…</translation>
+    </message>
+    <message>
+        <source>Connect at these line settings</source>
+        <translation>Подключаться с этими параметрами линии</translation>
+    </message>
+    <message>
+        <source>Search canceled</source>
+        <translation>Поиск отменён</translation>
+    </message>
+    <message>
+        <source>No relay answered at any of the usual line settings</source>
+        <translation>Ни одно реле не ответило ни при одних из обычных параметров линии</translation>
+    </message>
+    <message>
+        <source>Relays found: %1. Choose the line settings to connect at.</source>
+        <translation>Найдено реле: %1. Выберите параметры линии для подключения.</translation>
     </message>
 </context>
 <context>
@@ -657,6 +720,8 @@ Last answer: %5</source>
 %1</source>
         <translation>Не удалось подключиться к реле
 %1</translation>
+        <source>Find relays…</source>
+        <translation>Найти реле…</translation>
     </message>
 </context>
 <context>
@@ -926,6 +991,13 @@ Last answer: %5</source>
         <source>AChR</source>
         <comment>crash type</comment>
         <translation>АЧР</translation>
+    </message>
+</context>
+<context>
+    <name>RelayFinder</name>
+    <message>
+        <source>The adapter on %1 was removed</source>
+        <translation>Адаптер %1 отключён</translation>
     </message>
 </context>
 <context>

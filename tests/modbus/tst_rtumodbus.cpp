@@ -49,12 +49,15 @@ private slots:
     void lateAnswerAfterCancelIsNotTaken();
     void lateAnswerCountsFromTheFrameOnTheLine();
     void destroyingDuringTransaction();
+    void hungUpLineIsAPortFailure();
     void responseTimeoutUsesSecondsAndMicroseconds();
     void zeroResponseTimeoutBecomesOneMillisecond();
     void lineSettingsReachTheTerminal_data();
     void lineSettingsReachTheTerminal();
     void portNamesMapToDevicePaths_data();
     void portNamesMapToDevicePaths();
+    void windowsPortNamesMapToDeviceNamespace_data();
+    void windowsPortNamesMapToDeviceNamespace();
 
 private:
     bool open(RtuModbus &modbus, int parity = 0);
@@ -551,6 +554,42 @@ void RtuModbusTest::destroyingDuringTransaction()
     QVERIFY(execute(next, 1, readRegisters(0, 10)));
 }
 
+// A relay that stays silent is not the port failing; the line hung up under
+// the endpoint (the other end of the pseudo-terminal closed, as when a USB
+// adapter is pulled out) is, and so is every request on it until it reopens.
+void RtuModbusTest::hungUpLineIsAPortFailure()
+{
+    RelayBus bus({ 1 });
+    QVERIFY(bus.start());
+    RtuModbus modbus;
+    QVERIFY(modbus.openPort(bus.portPath(), SerialPortSettings()));
+    QSignalSpy failed(&modbus, &RtuModbus::portFailed);
+    QSignalSpy records(&modbus, &RtuModbus::transactionFinished);
+
+    const ModbusRequest silent = readRegisters(0, 10);
+    QVERIFY(execute(modbus, AbsentSlave, silent));
+    QCOMPARE(silent.result(), ModbusRequest::Timeout);
+    QCOMPARE(failed.count(), 0);
+
+    bus.stop();
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const ModbusRequest read = readRegisters(0, 10);
+        QVERIFY(execute(modbus, 1, read));
+        QCOMPARE(read.result(), ModbusRequest::Error);
+        QCOMPARE(failed.count(), attempt);
+        const auto record = records.last().at(0).value<ModbusTransaction>();
+        QCOMPARE(record.outcome, ModbusTransaction::OtherError);
+        QVERIFY2(ModbusTransaction::isPortFailure(record.error),
+            qPrintable(QString::number(record.error)));
+    }
+
+    QVERIFY(bus.start());
+    QVERIFY(modbus.closePort());
+    QVERIFY(modbus.openPort(bus.portPath(), SerialPortSettings()));
+    QVERIFY(execute(modbus, 1, readRegisters(0, 10)));
+    QCOMPARE(failed.count(), 2);
+}
+
 void RtuModbusTest::responseTimeoutUsesSecondsAndMicroseconds()
 {
     // 1200 ms must go to libmodbus as 1 s + 200000 us; as 1200000 us it would
@@ -636,6 +675,36 @@ void RtuModbusTest::portNamesMapToDevicePaths()
     QFETCH(QString, portName);
     QFETCH(QString, path);
     QCOMPARE(serialDevicePath(portName), path);
+}
+
+void RtuModbusTest::windowsPortNamesMapToDeviceNamespace_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<QString>("device");
+
+    QTest::newRow("COM1") << "COM1"
+                          << R"(\\.\COM1)";
+    QTest::newRow("COM10") << "COM10"
+                           << R"(\\.\COM10)";
+    QTest::newRow("COM256") << "COM256"
+                            << R"(\\.\COM256)";
+    QTest::newRow("lower case") << "com12"
+                                << R"(\\.\com12)";
+    QTest::newRow("typed with the prefix") << R"(\\.\COM10)"
+                                           << R"(\\.\COM10)";
+    QTest::newRow("prefix with slashes") << "//./COM3"
+                                         << R"(\\.\COM3)";
+    QTest::newRow("spaces around") << " COM11 "
+                                   << R"(\\.\COM11)";
+}
+
+void RtuModbusTest::windowsPortNamesMapToDeviceNamespace()
+{
+    QFETCH(QString, portName);
+    QFETCH(QString, device);
+    QCOMPARE(windowsDevicePath(portName), device);
+    // Mapping twice changes nothing: a stored mapped name opens the same port.
+    QCOMPARE(windowsDevicePath(windowsDevicePath(portName)), device);
 }
 
 // libmodbus refuses a timeout of 0 and would keep the one it had (2 s here).

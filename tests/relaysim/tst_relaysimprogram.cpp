@@ -473,6 +473,10 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--modbus-tcp"), QStringLiteral("65536") };
     QTest::newRow("TCP port not a number")
         << QStringList { QStringLiteral("--rtu-tcp"), QStringLiteral("any") };
+    QTest::newRow("relay line without a parity")
+        << QStringList { QStringLiteral("--relay-line"), QStringLiteral("57600") };
+    QTest::newRow("relay line with an unknown parity")
+        << QStringList { QStringLiteral("--relay-line"), QStringLiteral("57600:X") };
 }
 
 void TestRelaysimProgram::refusesBadOptions()

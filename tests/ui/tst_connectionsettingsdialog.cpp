@@ -77,6 +77,7 @@ private slots:
     void missingPathIsNotOffered();
     void portPathAndBareNameMatch();
     void refreshKeepsTheChosenPort();
+    void listFollowsPortsComingAndGoing();
 
 private:
     RelayBus m_bus { { 1 } };
@@ -190,29 +191,37 @@ void ConnectionSettingsDialogTest::portItemText_data()
 {
     QTest::addColumn<QString>("portName");
     QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("serialNumber");
     QTest::addColumn<QString>("text");
 
     QTest::newRow("short") << "COM1"
-                           << "Communications Port"
-                           << "COM1 (Communications Port)";
+                           << "Communications Port" << QString() << "COM1 (Communications Port)";
     QTest::newRow("40 characters kept")
-        << "COM3" << QString(33, 'x') << "COM3 (" + QString(33, 'x') + ")";
+        << "COM3" << QString(33, 'x') << QString() << "COM3 (" + QString(33, 'x') + ")";
     QTest::newRow("41 characters cut")
-        << "COM3" << QString(34, 'x') << "COM3 (" + QString(30, 'x') + " ...)";
+        << "COM3" << QString(34, 'x') << QString() << "COM3 (" + QString(30, 'x') + " ...)";
     QTest::newRow("long USB adapter") << "ttyUSB0"
-                                      << "USB-Serial Controller with a very long name"
+                                      << "USB-Serial Controller with a very long name" << QString()
                                       << "ttyUSB0 (USB-Serial Controller with  ...)";
+    QTest::newRow("serial number") << "ttyUSB1"
+                                   << "FT232R USB UART"
+                                   << "A10K5Z3B"
+                                   << "ttyUSB1 (FT232R USB UART), serial number A10K5Z3B";
+    QTest::newRow("serial number kept whole after a long description")
+        << "ttyUSB0"
+        << "USB-Serial Controller with a very long name"
+        << "0123456789ABCDEF"
+        << "ttyUSB0 (USB-Serial Controller with  ...), serial number 0123456789ABCDEF";
 }
 
 void ConnectionSettingsDialogTest::portItemText()
 {
     QFETCH(QString, portName);
     QFETCH(QString, description);
+    QFETCH(QString, serialNumber);
     QFETCH(QString, text);
 
-    const QString itemText = ConnectionSettingsDialog::portItemText(portName, description);
-    QCOMPARE(itemText, text);
-    QVERIFY(itemText.length() <= 41);
+    QCOMPARE(ConnectionSettingsDialog::portItemText(portName, description, serialNumber), text);
 }
 
 void ConnectionSettingsDialogTest::comPortsSortByNumber()
@@ -344,6 +353,30 @@ void ConnectionSettingsDialogTest::networkLinkSavesItsFields()
         int(ConnectionSettings::NetworkLink));
     QCOMPARE(child<QLineEdit>(&again, "hostLineEdit")->text(), QStringLiteral("10.0.0.7"));
     QCOMPARE(child<QSpinBox>(&again, "tcpPortSpinBox")->value(), 4001);
+}
+
+// An adapter plugged in while the dialog is open shows up without a click,
+// chosen again if it is the one configured, and goes when it is pulled out.
+void ConnectionSettingsDialogTest::listFollowsPortsComingAndGoing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath("ttyPlugged");
+    ConnectionSettings settings = makeSettings(link, 19200, 0, 8, 1);
+    ConnectionSettingsDialog dialog(settings);
+    QComboBox *ports = child<QComboBox>(&dialog, "portNameComboBox");
+    QCOMPARE(ports->findData(link), -1);
+
+    QVERIFY(m_bus.setLink(link));
+    QTRY_VERIFY_WITH_TIMEOUT(ports->findData(link) >= 0, 5000);
+    QCOMPARE(ports->currentData().toString(), link);
+
+    QVERIFY(QFile::remove(link));
+    QTRY_COMPARE_WITH_TIMEOUT(ports->findData(link), -1, 5000);
+    QVERIFY(m_bus.setLink(link));
+    QTRY_COMPARE_WITH_TIMEOUT(ports->currentData().toString(), link, 5000);
+    child<QPushButton>(&dialog, "saveButton")->click();
+    QCOMPARE(settings.portName, link);
 }
 
 QTEST_MAIN(ConnectionSettingsDialogTest)

@@ -66,6 +66,20 @@ bool parsePacing(const QString &text, int *baudRate, int *bitsPerCharacter)
     return parts.size() <= 2 && baudOk && *baudRate >= 0;
 }
 
+// "57600:E": a baud rate and a parity, N, E or O.
+bool parseRelayLine(const QString &text, int *baudRate, char *parity)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool baudOk = false;
+    *baudRate = parts.first().toInt(&baudOk);
+    const QString parityText = parts.last().toUpper();
+    if (parts.size() != 2 || !baudOk || *baudRate <= 0 || parityText.size() != 1
+        || !QStringLiteral("NEO").contains(parityText))
+        return false;
+    *parity = parityText.at(0).toLatin1();
+    return true;
+}
+
 // "ID=VALUE" (VALUE decimal or 0x hex), or just "ID" when the value has a default.
 bool parseAssignment(const QString &text, const RelayBus &bus, int *id, quint16 *value)
 {
@@ -193,6 +207,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Also serve the relays as a serial device server passing RTU frames, on "
                        "this port of 127.0.0.1 (0 picks a free one)."),
         QStringLiteral("port"));
+    const QCommandLineOption relayLineOption(QStringLiteral("relay-line"),
+        QStringLiteral("The relays' baud rate and parity (N, E or O): they hear only requests "
+                       "sent at these, e.g. 57600:E; any line settings by default."),
+        QStringLiteral("baud:parity"));
     const QCommandLineOption stillOption(
         QStringLiteral("still"), QStringLiteral("Hold the measurements still."));
     const QCommandLineOption refuseOption(QStringLiteral("refuse"),
@@ -210,8 +228,8 @@ int main(int argc, char *argv[])
         { idsOption, linkOption, crashesOption, foreignOption, modulesOption, offOption });
     for (const QCommandLineOption &option : faultOptions)
         parser.addOption(option);
-    parser.addOptions({ delayOption, paceOption, modbusTcpOption, rtuTcpOption, stillOption,
-        refuseOption, clampOption, writeLogOption });
+    parser.addOptions({ delayOption, paceOption, relayLineOption, modbusTcpOption, rtuTcpOption,
+        stillOption, refuseOption, clampOption, writeLogOption });
     parser.process(app);
 
     QList<int> ids;
@@ -237,7 +255,14 @@ int main(int argc, char *argv[])
         return fail(
             QStringLiteral("--pace takes a baud rate, optionally with a format: 19200:8E1"));
 
+    int relayBaudRate = 0;
+    char relayParity = 'N';
+    if (parser.isSet(relayLineOption)
+        && !parseRelayLine(parser.value(relayLineOption), &relayBaudRate, &relayParity))
+        return fail(QStringLiteral("--relay-line takes a baud rate and a parity: 57600:E"));
+
     RelayBus bus(ids);
+    bus.setRelayLineSettings(relayBaudRate, relayParity);
     const std::pair<const QCommandLineOption *, TcpProtocol> tcpOptions[]
         = { { &modbusTcpOption, TcpProtocol::ModbusTcp },
               { &rtuTcpOption, TcpProtocol::RtuOverTcp } };

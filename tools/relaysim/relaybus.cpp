@@ -84,6 +84,33 @@ QByteArray mbapAnswerOf(const QByteArray &rtuAnswer, const QByteArray &requestHe
     return answer + unitAndPdu;
 }
 
+// The baud rate a terminal speed stands for; 0 for one no relay uses.
+int speedOf(speed_t speed)
+{
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 // One link the bus answers on: the pseudo-terminal, or a TCP connection.
@@ -403,6 +430,34 @@ void RelayBus::setLinePacing(int baudRate, int bitsPerCharacter)
     m_pacing.bitsPerCharacter = qMax(1, bitsPerCharacter);
 }
 
+void RelayBus::setRelayLineSettings(int baudRate, char parity)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    m_relayBaudRate = qMax(0, baudRate);
+    m_relayParity = parity;
+}
+
+bool RelayBus::clientLineMatches() const
+{
+    int baudRate = 0;
+    char parity = 'N';
+    {
+        std::lock_guard<std::mutex> locker(m_mutex);
+        baudRate = m_relayBaudRate;
+        parity = m_relayParity;
+    }
+    if (baudRate == 0)
+        return true;
+    termios attributes {};
+    if (tcgetattr(m_slaveFd, &attributes) != 0)
+        return false;
+    // Linux's pseudo-terminal drops PARENB from what it is set to; a master that sends a parity
+    // bit also checks the one it receives (INPCK), and that flag is kept.
+    const bool parityOn = (attributes.c_cflag & PARENB) || (attributes.c_iflag & INPCK);
+    const char clientParity = !parityOn ? 'N' : (attributes.c_cflag & PARODD) ? 'O' : 'E';
+    return speedOf(cfgetospeed(&attributes)) == baudRate && clientParity == parity;
+}
+
 LinePacing RelayBus::linePacing() const
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -614,6 +669,9 @@ bool RelayBus::receive(Connection *connection)
 bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival,
     int fd, const QByteArray &mbapHeader)
 {
+    // Only the serial line has line settings to get wrong.
+    if (fd == m_masterFd && !clientLineMatches())
+        return true;
     ++m_framesReceived;
     FaultSettings faults;
     LinePacing pacing;

@@ -140,6 +140,10 @@ public:
     // A baud rate of 0 switches pacing off. Fault delays come on top of the paced time.
     void setLinePacing(int baudRate, int bitsPerCharacter = 10);
     LinePacing linePacing() const;
+    // The relays are set to this baud rate and parity ('N', 'E' or 'O'): a request the client
+    // sends at other settings (read from its side of the pseudo-terminal) reaches them as noise,
+    // and they stay silent, as on a real line. A baud rate of 0: they hear every request.
+    void setRelayLineSettings(int baudRate, char parity);
     void setClock(int id, const QDateTime &dateTime);
     QDateTime clock(int id) const;
 
@@ -179,6 +183,8 @@ private:
     bool serveRelay(
         int id, RelayState *state, const QByteArray &frame, QList<ReceivedWrite> *taken);
     void record(const QList<ReceivedWrite> &writes);
+    // Whether the client's side of the line is set as the relays are.
+    bool clientLineMatches() const;
     bool waitForStop(int ms) const;
     bool waitForStopUntil(std::chrono::steady_clock::time_point deadline) const;
 
@@ -187,6 +193,8 @@ private:
     std::map<int, std::unique_ptr<RelayState>> m_relays;
     FaultSettings m_faults;
     LinePacing m_pacing;
+    int m_relayBaudRate = 0;
+    char m_relayParity = 'N';
     QList<ReceivedWrite> m_writes;
     RegisterRules m_rules;
     std::unique_ptr<QFile> m_writeLog;
