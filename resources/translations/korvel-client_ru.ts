@@ -142,6 +142,10 @@
         <translation>Протокол:</translation>
     </message>
     <message>
+        <source>%1, serial number %2</source>
+        <translation>%1, серийный номер %2</translation>
+    </message>
+    <message>
         <source>Serial port</source>
         <translation>Последовательный порт</translation>
     </message>
@@ -160,8 +164,6 @@
     <message>
         <source>Modbus TCP for a Modbus gateway; RTU over TCP for a serial device server that passes the line&apos;s bytes through unchanged</source>
         <translation>Modbus TCP — для шлюза Modbus; RTU поверх TCP — для сервера последовательных портов, передающего байты линии без изменений</translation>
-        <source>%1, serial number %2</source>
-        <translation>%1, серийный номер %2</translation>
     </message>
 </context>
 <context>
@@ -716,12 +718,14 @@ Last answer: %5</source>
         <translation>Экспорт протокола в PDF…</translation>
     </message>
     <message>
+        <source>Find relays…</source>
+        <translation>Найти реле…</translation>
+    </message>
+    <message>
         <source>Couldn`t connect to the relays
 %1</source>
         <translation>Не удалось подключиться к реле
 %1</translation>
-        <source>Find relays…</source>
-        <translation>Найти реле…</translation>
     </message>
 </context>
 <context>
