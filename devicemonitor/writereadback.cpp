@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     MeterageConfigurationData *meterageConfiguration,
@@ -131,7 +132,7 @@ void WriteReadBack::clear()
 WriteReadBack::StoppedWrite WriteReadBack::stoppedWrite(DeviceData &block)
 {
     StoppedWrite stopped;
-    for (const ModbusRequest &request : block.writeRequests()) {
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
         if (request.result() == ModbusRequest::Success)
             stopped.acknowledged.insert(request.startAddress());
         else if (request.result() == ModbusRequest::NoResult)
