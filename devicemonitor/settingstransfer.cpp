@@ -8,13 +8,14 @@
 #include "devicedata/registersequencedata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/droppedreads.h"
 #include "devicemonitor/trafficmodel.h"
 
 #include <QTimer>
 
 namespace {
 
-// A read the monitor dropped is asked for again (readsStopped()); should a
+// A read the monitor dropped is asked for again (DroppedReads); should a
 // block still never report back, the operation gives up once nothing has
 // moved for this many answer times.
 constexpr int StallTransactions = 50;
@@ -54,10 +55,8 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
                     onBlockFinished(block, previous == DeviceData::Reading);
             });
     }
-    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, [this] {
-        abort(tr("Device %1 is no longer the current device; the operation was stopped.")
-                  .arg(m_slaveId));
-    });
+    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this,
+        &SettingsTransfer::abortNoLongerCurrent);
     connect(monitor, &DeviceMonitor::connected, this, [this](bool connected) {
         if (!connected)
             abort(tr("The port was closed; the operation with Device %1 was stopped.")
@@ -68,10 +67,10 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
             abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
     });
     connect(monitor, &DeviceMonitor::transactionFinished, this, &SettingsTransfer::noteFailedWrite);
-    // Deferred, so that a change of device or port that stopped the reads has
-    // ended the operation first.
-    connect(monitor, &DeviceMonitor::readsStopped, this,
-        [this] { QTimer::singleShot(0, this, &SettingsTransfer::resumeReads); });
+    auto *droppedReads = new DroppedReads(
+        monitor, [this] { return awaitedReads(); }, this);
+    connect(droppedReads, &DroppedReads::askedAgain, m_stallTimer, qOverload<>(&QTimer::start));
+    connect(droppedReads, &DroppedReads::deviceLost, this, &SettingsTransfer::abortNoLongerCurrent);
 }
 
 QList<DeviceData *> SettingsTransfer::settingsBlocks() const
@@ -150,8 +149,7 @@ void SettingsTransfer::writeNextBlock()
         return;
     }
     if (!m_monitor->isCurrentDeviceAvailable() || m_monitor->currentDeviceId() != m_slaveId) {
-        abort(tr("Device %1 is no longer the current device; the operation was stopped.")
-                  .arg(m_slaveId));
+        abortNoLongerCurrent();
         return;
     }
     DeviceData *block = m_toWrite.takeFirst();
@@ -162,7 +160,7 @@ void SettingsTransfer::writeNextBlock()
 
 void SettingsTransfer::onBlockFinished(DeviceData *block, bool read)
 {
-    // A read stopped on the way stays pending: resumeReads() asks again.
+    // A read stopped on the way stays pending: it is asked for again.
     if (!m_pending.contains(block) || (read && block->isReadStopped()))
         return;
     m_pending.remove(block);
@@ -194,23 +192,17 @@ void SettingsTransfer::onBlockFinished(DeviceData *block, bool read)
     });
 }
 
-// Stopping a refresh drops every read queued, this operation's too; those
-// that did not come back are asked for again. One still queued is read twice,
-// which costs a pass and judges nothing wrongly.
-void SettingsTransfer::resumeReads()
+QList<DeviceData *> SettingsTransfer::awaitedReads() const
 {
+    QList<DeviceData *> awaited;
     if (m_operation != Reading && m_operation != ReadingBack)
-        return;
+        return awaited;
     const QList<DeviceData *> blocks = allBlocks();
-    QList<DeviceData *> dropped;
     for (DeviceData *block : blocks) {
-        if (m_pending.contains(block) && block->state() == DeviceData::Inactive)
-            dropped.append(block);
+        if (m_pending.contains(block))
+            awaited.append(block);
     }
-    if (dropped.isEmpty())
-        return;
-    m_stallTimer->start();
-    m_monitor->readFromCurrentDevice(dropped);
+    return awaited;
 }
 
 void SettingsTransfer::finishWrite()
@@ -329,6 +321,12 @@ void SettingsTransfer::abort(const QString &message)
         return;
     end();
     emit failed(message);
+}
+
+void SettingsTransfer::abortNoLongerCurrent()
+{
+    abort(
+        tr("Device %1 is no longer the current device; the operation was stopped.").arg(m_slaveId));
 }
 
 void SettingsTransfer::end()

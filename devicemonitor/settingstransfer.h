@@ -78,13 +78,15 @@ private:
     void readBlocks(const QList<DeviceData *> &list);
     void writeNextBlock();
     void onBlockFinished(DeviceData *block, bool read);
-    void resumeReads();
+    // The reads of this operation that have not come back yet.
+    QList<DeviceData *> awaitedReads() const;
     void finishRead();
     void finishWrite();
     void finishReadBack();
     void noteFailedWrite(const ModbusTransaction &transaction);
     RegisterWrites registerWrites() const;
     void abort(const QString &message);
+    void abortNoLongerCurrent();
     void end();
     RelaySettings settingsRead(QStringList *unread) const;
     QList<DeviceData *> settingsBlocks() const;

@@ -6,15 +6,21 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/droppedreads.h"
 
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     MeterageConfigurationData *meterageConfiguration,
     ProtectionConfigurationData *protectionConfiguration, SetpointsData *setpoints, QObject *parent)
-    : QObject(parent), m_monitor(monitor), m_meterageConfiguration(meterageConfiguration)
+    : QObject(parent),
+      m_monitor(monitor),
+      m_meterageConfiguration(meterageConfiguration),
+      m_droppedReads(new DroppedReads(
+          monitor, [this] { return m_awaiting.keys(); }, this))
 {
     watch(meterageConfiguration, [meterageConfiguration](SettingsValues &values) {
         return collectFieldValues(
@@ -30,8 +36,7 @@ WriteReadBack::WriteReadBack(DeviceMonitor *monitor,
     connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteReadBack::onWritten);
     connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, &WriteReadBack::clear);
     connect(monitor, &DeviceMonitor::connected, this, &WriteReadBack::clear);
-    // Stopping a refresh drops every read queued, a read-back too.
-    connect(monitor, &DeviceMonitor::readsStopped, this, &WriteReadBack::resumeLater);
+    connect(m_droppedReads, &DroppedReads::deviceLost, this, &WriteReadBack::clear);
 }
 
 void WriteReadBack::watch(DeviceData *block, const ValuesOf &valuesOf)
@@ -71,7 +76,7 @@ void WriteReadBack::onReadBack(DeviceData *block)
     if (!m_awaiting.contains(block) || block->state() == DeviceData::Reading)
         return;
     if (block->isReadStopped()) {
-        resumeLater();
+        m_droppedReads->askAgainLater();
         return;
     }
     const SettingsValues sent = m_awaiting.take(block);
@@ -118,30 +123,6 @@ void WriteReadBack::onReadBack(DeviceData *block)
                           .arg(m_slaveId));
 }
 
-// Deferred, so that a change of device or port that stopped the reads has
-// been announced first.
-void WriteReadBack::resumeLater()
-{
-    if (!m_awaiting.isEmpty())
-        QTimer::singleShot(0, this, &WriteReadBack::resume);
-}
-
-// Asks again for the read-backs that were dropped or stopped. One still
-// queued is read twice, which costs a pass and judges nothing wrongly.
-void WriteReadBack::resume()
-{
-    if (m_awaiting.isEmpty())
-        return;
-    if (!m_monitor->isCurrentDeviceAvailable() || m_monitor->currentDeviceId() != m_slaveId) {
-        clear();
-        return;
-    }
-    for (auto entry = m_awaiting.cbegin(); entry != m_awaiting.cend(); ++entry) {
-        if (entry.key()->state() == DeviceData::Inactive)
-            m_monitor->readFromCurrentDevice({ entry.key() });
-    }
-}
-
 void WriteReadBack::clear()
 {
     m_awaiting.clear();
@@ -151,7 +132,7 @@ void WriteReadBack::clear()
 WriteReadBack::StoppedWrite WriteReadBack::stoppedWrite(DeviceData &block)
 {
     StoppedWrite stopped;
-    for (const ModbusRequest &request : block.writeRequests()) {
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
         if (request.result() == ModbusRequest::Success)
             stopped.acknowledged.insert(request.startAddress());
         else if (request.result() == ModbusRequest::NoResult)

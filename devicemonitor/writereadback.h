@@ -14,6 +14,7 @@
 
 class DeviceData;
 class DeviceMonitor;
+class DroppedReads;
 class MeterageConfigurationData;
 class ProtectionConfigurationData;
 class SetpointsData;
@@ -52,12 +53,11 @@ private:
     void watch(DeviceData *block, const ValuesOf &valuesOf);
     void onWritten(DeviceData *block, int slaveId);
     void onReadBack(DeviceData *block);
-    void resumeLater();
-    void resume();
     void clear();
 
     DeviceMonitor *m_monitor;
     MeterageConfigurationData *m_meterageConfiguration;
+    DroppedReads *m_droppedReads;
     QHash<DeviceData *, ValuesOf> m_valuesOf;
     // Blocks written and not yet read back, with what was sent.
     QHash<DeviceData *, SettingsValues> m_awaiting;

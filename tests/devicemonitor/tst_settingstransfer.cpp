@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/modulesdata.h"
 #include "devicedata/sendplan.h"
 #include "devicedata/sendverdict.h"
+#include "devicedata/settingsfile.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
 #include "relaybus.h"
@@ -9,6 +11,7 @@
 #include <QtTest>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -16,6 +19,15 @@ constexpr int SlaveId = 2;
 constexpr quint16 MtzPickup = 34;
 constexpr quint16 MtzReactionDelay = 35;
 constexpr quint16 ToReactionDelay = 38;
+constexpr quint16 ApvReadinessDelay = 49;
+constexpr quint16 ModulesRegister = 24;
+constexpr quint16 LastSettingRegister = 51;
+constexpr quint16 OwnDeviceType = 0x8D90;
+constexpr quint16 ForeignDeviceType = 0x8D91;
+// MTZ and TO off, earth fault on 3I0 alone, a single auto-reclose: the modes that leave the most
+// fields unused.
+const std::pair<const char *, quint16> PlainestModes[]
+    = { { "mtzMode", 0 }, { "toMode", 0 }, { "znzMode", 0 }, { "apvMode", 1 } };
 
 } // namespace
 
@@ -31,13 +43,20 @@ private slots:
 
     void verdictsFollowWhatTheRelayDid_data();
     void verdictsFollowWhatTheRelayDid();
+    void savedFileOfEveryRelayVariantOpens_data();
+    void savedFileOfEveryRelayVariantOpens();
 
 private:
     RelaySettings readRelay();
+    // Sets every settings field the relay does not use to 0.
+    void zeroUnusedFields(qint64 modules);
 
     QScopedPointer<RelayBus> m_bus;
     QScopedPointer<DeviceMonitor> m_monitor;
     QScopedPointer<SettingsTransfer> m_transfer;
+    // The relay's registers from the modules to the last setting as it started, restored
+    // after each test.
+    QMap<quint16, quint16> m_pristine;
 };
 
 void SettingsTransferTest::initTestCase()
@@ -46,6 +65,8 @@ void SettingsTransferTest::initTestCase()
     QString error;
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_bus->setMeasurementsLive(false);
+    for (quint16 address = ModulesRegister; address <= LastSettingRegister; ++address)
+        m_pristine.insert(address, m_bus->holdingRegister(SlaveId, address));
 }
 
 void SettingsTransferTest::init()
@@ -68,6 +89,12 @@ void SettingsTransferTest::cleanup()
     m_monitor.reset();
     m_bus->clearRegisterRules();
     m_bus->clearReceivedWrites();
+    m_bus->setDeviceTypeCode(SlaveId, OwnDeviceType);
+    m_bus->setModules(SlaveId, m_pristine.value(ModulesRegister));
+    for (auto value = m_pristine.cbegin(); value != m_pristine.cend(); ++value) {
+        if (value.key() != ModulesRegister)
+            m_bus->setHoldingRegister(SlaveId, value.key(), value.value());
+    }
 }
 
 RelaySettings SettingsTransferTest::readRelay()
@@ -130,6 +157,100 @@ void SettingsTransferTest::verdictsFollowWhatTheRelayDid()
             verdicts.at(i));
     }
     QCOMPARE(result.writes.value(MtzPickup).failure, failure);
+}
+
+void SettingsTransferTest::zeroUnusedFields(qint64 modules)
+{
+    const FieldContext context { validValue(modules),
+        [this](quint16 address) { return validValue(m_bus->holdingRegister(SlaveId, address)); } };
+    QSet<quint16> unused;
+    for (const SettingsField &field : settingsFields()) {
+        if (!field.description.isInUse(context))
+            unused.insert(field.description.address);
+    }
+    for (quint16 address : std::as_const(unused))
+        m_bus->setHoldingRegister(SlaveId, address, 0);
+}
+
+void SettingsTransferTest::savedFileOfEveryRelayVariantOpens_data()
+{
+    QTest::addColumn<int>("deviceType");
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<bool>("plainestModes");
+    QTest::addColumn<bool>("unusedZero");
+
+    // Every value of the four module bits, as the relay comes and as one that keeps 0 in what it
+    // does not use, with its protections as they come or in their plainest modes.
+    for (int modules = 0; modules <= 0x0F; ++modules) {
+        const QByteArray name = "modules 0x" + QByteArray::number(modules, 16);
+        QTest::newRow(name) << int(OwnDeviceType) << modules << false << false;
+        QTest::newRow(name + ", unused 0") << int(OwnDeviceType) << modules << false << true;
+        QTest::newRow(name + ", plainest modes, unused 0")
+            << int(OwnDeviceType) << modules << true << true;
+    }
+    QTest::newRow("another device type") << int(ForeignDeviceType) << 0x0F << false << false;
+    QTest::newRow("another device type, no modules, unused 0")
+        << int(ForeignDeviceType) << 0 << true << true;
+}
+
+// A backup is only worth what opening it gives back: whatever the relay holds, the file Save
+// writes from it opens again with the same values.
+void SettingsTransferTest::savedFileOfEveryRelayVariantOpens()
+{
+    QFETCH(int, deviceType);
+    QFETCH(int, modules);
+    QFETCH(bool, plainestModes);
+    QFETCH(bool, unusedZero);
+
+    m_bus->setDeviceTypeCode(SlaveId, quint16(deviceType));
+    m_bus->setModules(SlaveId, quint16(modules));
+    if (plainestModes) {
+        for (const auto &mode : PlainestModes)
+            QVERIFY(m_bus->setHoldingRegister(SlaveId,
+                settingsFieldNamed(QLatin1String(mode.first))->description.address, mode.second));
+    }
+    // What is in use follows the modules as the program reads them from the register.
+    const qint64 installed = readRelay().identity.modules;
+    if (unusedZero)
+        zeroUnusedFields(installed);
+
+    const RelaySettings relay = readRelay();
+    QCOMPARE(relay.identity.slaveId, SlaveId);
+    QCOMPARE(relay.identity.deviceTypeCode, qint64(deviceType));
+    QCOMPARE(relay.identity.modules, installed);
+    for (const SettingsField &field : settingsFields()) {
+        const quint16 address = field.description.address;
+        QCOMPARE(relay.values.value(address, -1), qint64(m_bus->holdingRegister(SlaveId, address)));
+    }
+
+    SettingsFile saved;
+    saved.relay = relay;
+    saved.savedAt = QDateTime::currentDateTimeUtc();
+    saved.programVersion = QStringLiteral("korvel-client test");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("relay.json"));
+    QString error;
+    QVERIFY2(saved.write(path, &error), qPrintable(error));
+
+    QStringList problems;
+    const SettingsFile opened = SettingsFile::read(path, &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QCOMPARE(opened.relay.identity.deviceTypeCode, relay.identity.deviceTypeCode);
+    QCOMPARE(opened.relay.identity.serialNumber, relay.identity.serialNumber);
+    QCOMPARE(opened.relay.identity.softwareVersion, relay.identity.softwareVersion);
+    QCOMPARE(opened.relay.identity.modules, relay.identity.modules);
+    QCOMPARE(opened.relay.values, relay.values);
+    // Kept as held, and marked so that they are never sent.
+    QSet<quint16> outOfRange;
+    for (auto value = relay.values.cbegin(); value != relay.values.cend(); ++value) {
+        if (!settingsFieldAt(value.key())->description.acceptsRaw(*value))
+            outOfRange.insert(value.key());
+    }
+    QCOMPARE(opened.unusedOutOfRange, outOfRange);
+    // The backup the program once refused: a relay without auto-reclose holding 0 in its delay.
+    if (unusedZero && !(installed & ModuleApv))
+        QVERIFY(outOfRange.contains(ApvReadinessDelay));
 }
 
 QTEST_GUILESS_MAIN(SettingsTransferTest)
