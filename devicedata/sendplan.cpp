@@ -101,8 +101,8 @@ QString SendPlan::stepText(const Step &step) const
             description.shownNumber(step.value, multiplier), 'f', description.range.decimals);
     if (!description.unitText().isEmpty())
         value = tr("%1 %2", "value and unit").arg(value, description.unitText());
-    const QString text = tr("%1, %2: %3", "group, field: value")
-                             .arg(description.group.translated(), plainLabel(description), value);
+    QString text = tr("%1, %2: %3", "group, field: value")
+                       .arg(description.group.translated(), plainLabel(description), value);
     switch (step.role) {
     case Step::SwitchOff:
         return tr("%1 (switched off first)").arg(text);

@@ -6,6 +6,7 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
 #include "relaybus.h"
+#include "simulatedline.h"
 #include "testtimeouts.h"
 
 #include <QtTest>
@@ -62,6 +63,7 @@ private:
 void SettingsTransferTest::initTestCase()
 {
     m_bus.reset(new RelayBus({ SlaveId }));
+    serveTestLink(*m_bus);
     QString error;
     QVERIFY2(m_bus->start(&error), qPrintable(error));
     m_bus->setMeasurementsLive(false);
@@ -74,9 +76,7 @@ void SettingsTransferTest::init()
     m_monitor.reset(new DeviceMonitor);
     m_monitor->setDeviceSettings({ 0, 60 });
     m_monitor->setAutoRefreshEnabled(false);
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    QVERIFY(m_monitor->connectToPort(settings));
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
     m_monitor->scan(SlaveId, SlaveId);
     QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
