@@ -20,6 +20,19 @@ const QVector<quint16> &fingerprintRegisters()
     return registers;
 }
 
+// The record's values into `values`; the status of the least trusted of them.
+template<typename Record>
+DataStatus collectHeldValues(FieldList<Record> fields, const Record &record, SettingsValues &values)
+{
+    DataStatus status = Valid;
+    for (const Field<Record> &field : fields) {
+        const DataValue &value = record.*field.member;
+        status = combinedStatus({ status, value.status });
+        values.insert(field.description.address, value.value);
+    }
+    return status;
+}
+
 } // namespace
 
 std::optional<quint32> settingsFingerprint(const SettingsValues &values)
@@ -37,6 +50,20 @@ std::optional<quint32> settingsFingerprint(const SettingsValues &values)
     uLong crc = crc32(0L, Z_NULL, 0);
     crc = crc32(crc, reinterpret_cast<const Bytef *>(words.constData()), uInt(words.size()));
     return quint32(crc);
+}
+
+DataValue heldSettingsFingerprint(const MeterageConfiguration &meterageConfiguration,
+    const ProtectionConfiguration &protectionConfiguration, const Setpoints &setpoints)
+{
+    SettingsValues values;
+    const DataStatus status = combinedStatus(
+        { collectHeldValues(meterageConfigurationFields(), meterageConfiguration, values),
+            collectHeldValues(protectionConfigurationFields(), protectionConfiguration, values),
+            collectHeldValues(setpointFields(), setpoints, values) });
+    const std::optional<quint32> fingerprint = settingsFingerprint(values);
+    if (status == NoData || !fingerprint)
+        return {};
+    return { qint64(*fingerprint), status };
 }
 
 QString fingerprintText(quint32 fingerprint)

@@ -7,6 +7,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicedata/valueranges.h"
 #include "ui/editsession.h"
+#include "ui/settingsfingerprintview.h"
 
 #include <QLocale>
 
@@ -15,6 +16,8 @@ ConfigurationWidget::ConfigurationWidget(QWidget *parent)
 {
     ui->setupUi(this);
     m_session = new EditSession(ui->editButton, ui->cancelButton, ui->setButton, this);
+    m_fingerprint = new SettingsFingerprintView(this);
+    ui->buttonsLayout->insertWidget(0, m_fingerprint);
     m_meterageEditors = std::make_unique<FieldEditors<MeterageConfiguration>>(
         this, meterageConfigurationFields());
     m_protectionEditors = std::make_unique<FieldEditors<ProtectionConfiguration>>(
@@ -38,12 +41,14 @@ void ConfigurationWidget::setMeterageConfigurationData(MeterageConfigurationData
 {
     m_session->attachSource(m_meterageConfigurationData, data, this,
         &ConfigurationWidget::onMeterageConfigurationStateChanged);
+    m_fingerprint->setMeterageConfigurationData(data);
 }
 
 void ConfigurationWidget::setProtectionConfigurationData(ProtectionConfigurationData *data)
 {
     m_session->attachSource(m_protectionConfigurationData, data, this,
         &ConfigurationWidget::onProtectionConfigurationStateChanged);
+    m_fingerprint->setProtectionConfigurationData(data);
 }
 
 void ConfigurationWidget::setModulesData(ModulesData *data)
@@ -54,6 +59,7 @@ void ConfigurationWidget::setModulesData(ModulesData *data)
 void ConfigurationWidget::setSetpointsData(SetpointsData *data)
 {
     attachBlock(m_setpointsData, data, this, &ConfigurationWidget::onSetpointsStateChanged);
+    m_fingerprint->setSetpointsData(data);
 }
 
 void ConfigurationWidget::onSetpointsStateChanged(DeviceData::State state)

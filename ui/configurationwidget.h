@@ -14,6 +14,7 @@
 
 class EditSession;
 class ModulesData;
+class SettingsFingerprintView;
 class SetpointsData;
 
 namespace Ui {
@@ -73,6 +74,7 @@ private:
 
     Ui::ConfigurationWidget *ui;
     EditSession *m_session;
+    SettingsFingerprintView *m_fingerprint;
     std::unique_ptr<FieldEditors<MeterageConfiguration>> m_meterageEditors;
     std::unique_ptr<FieldEditors<ProtectionConfiguration>> m_protectionEditors;
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;

@@ -214,6 +214,7 @@ void MainWindow::attachPanels()
     ui->setpointsWidget->setModulesData(modulesData);
     ui->setpointsWidget->setMeterageConfigurationData(meterageConfigurationData);
     ui->setpointsWidget->setSetpointsData(setpointsData);
+    ui->setpointsWidget->setProtectionConfigurationData(protectionConfigurationData);
 
     ui->crashLogWidget->setClearCrashLogData(clearCrashLogData);
     ui->crashLogWidget->setCrashCountData(crashCountData);

@@ -6,6 +6,7 @@
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "ui/editsession.h"
+#include "ui/settingsfingerprintview.h"
 
 #include <QMessageBox>
 
@@ -13,6 +14,8 @@ SetpointsWidget::SetpointsWidget(QWidget *parent) : QWidget(parent), ui(new Ui::
 {
     ui->setupUi(this);
     m_session = new EditSession(ui->editButton, ui->cancelButton, ui->setButton, this);
+    m_fingerprint = new SettingsFingerprintView(this);
+    ui->buttonsLayout->insertWidget(0, m_fingerprint);
     m_editors = std::make_unique<FieldEditors<Setpoints>>(this, setpointFields());
     connect(m_session, &EditSession::writeFinished, this, &SetpointsWidget::writeFinished);
     // Leaving edit mode, the rules go back to the modes the relay holds, and
@@ -35,16 +38,23 @@ void SetpointsWidget::setMeterageConfigurationData(MeterageConfigurationData *da
 {
     m_session->attachSource(m_meterageConfigurationData, data, this,
         &SetpointsWidget::onMeterageConfigurationStateChanged);
+    m_fingerprint->setMeterageConfigurationData(data);
 }
 
 void SetpointsWidget::setSetpointsData(SetpointsData *data)
 {
     m_session->attachSource(m_setpointsData, data, this, &SetpointsWidget::onSetpointsStateChanged);
+    m_fingerprint->setSetpointsData(data);
 }
 
 void SetpointsWidget::setModulesData(ModulesData *data)
 {
     m_session->attachSource(m_modulesData, data, this, &SetpointsWidget::onModulesStateChanged);
+}
+
+void SetpointsWidget::setProtectionConfigurationData(ProtectionConfigurationData *data)
+{
+    m_fingerprint->setProtectionConfigurationData(data);
 }
 
 bool SetpointsWidget::isEditMode() const

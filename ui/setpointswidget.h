@@ -14,6 +14,8 @@
 class EditSession;
 class MeterageConfigurationData;
 class ModulesData;
+class ProtectionConfigurationData;
+class SettingsFingerprintView;
 
 namespace Ui {
 class SetpointsWidget;
@@ -35,6 +37,8 @@ public:
     void setMeterageConfigurationData(MeterageConfigurationData *data);
     void setSetpointsData(SetpointsData *data);
     void setModulesData(ModulesData *data);
+    // For the settings fingerprint only.
+    void setProtectionConfigurationData(ProtectionConfigurationData *data);
 
     bool isEditMode() const;
 
@@ -68,6 +72,7 @@ private:
 
     Ui::SetpointsWidget *ui;
     EditSession *m_session;
+    SettingsFingerprintView *m_fingerprint;
     std::unique_ptr<FieldEditors<Setpoints>> m_editors;
     QPointer<MeterageConfigurationData> m_meterageConfigurationData;
     QPointer<SetpointsData> m_setpointsData;

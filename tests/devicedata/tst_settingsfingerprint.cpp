@@ -1,22 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/settingsfingerprint.h"
+#include "referencecrc32.h"
 
 #include <QtTest>
 
 namespace {
-
-// CRC-32 bit by bit, straight from its definition: reflected polynomial
-// 0xEDB88320, all ones in and out.
-quint32 referenceCrc32(const QByteArray &bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1u) ? (crc >> 1) ^ 0xedb88320u : crc >> 1;
-    }
-    return ~crc;
-}
 
 // A value for every settings register, unlike its neighbours'.
 SettingsValues everySettingsRegister()

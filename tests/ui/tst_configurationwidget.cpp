@@ -4,6 +4,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "panelfixture.h"
+#include "referencecrc32.h"
 #include "ui/configurationwidget.h"
 
 #include <QLabel>
@@ -63,6 +64,7 @@ private slots:
     void resetBlocksShowAsMissing();
     void losingTheDeviceEndsEditMode();
     void newRangeShowsThePickupsInAmperes();
+    void fingerprintIsTheRelays();
 
 private:
     // Reads the panel's blocks from the relay as a refresh of the tab does.
@@ -421,6 +423,34 @@ void ConfigurationWidgetTest::losingTheDeviceEndsEditMode()
     QVERIFY(!child<QPushButton>(w, "editButton")->isEnabled());
     QVERIFY(!editorAt(w, "currentRangeEnumIndicatorEditor")->isEditMode());
     QCOMPARE(writes.count(), 0);
+}
+
+// The relay's own registers, worked out here, against what the tab shows; missing until every
+// block was read, outdated once one of them could not be read again.
+void ConfigurationWidgetTest::fingerprintIsTheRelays()
+{
+    RelayBus &bus = m_line->bus();
+    bus.setHoldingRegister(RelayId, 34, 321);
+    Panel panel;
+    const QLabel *value = child<QLabel>(&panel.widget, "settingsFingerprintValueLabel");
+    QCOMPARE(value->text(), QStringLiteral("-"));
+    QVERIFY(readAll(panel));
+    QCOMPARE(value->text(), QStringLiteral("-"));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    const QString expected
+        = QStringLiteral("%1").arg(referenceFingerprint(bus, RelayId), 8, 16, QLatin1Char('0'));
+    QCOMPARE(value->text(), expected.toUpper());
+    QVERIFY(!isShownInRed(value));
+
+    // Another value in the relay, another fingerprint.
+    bus.setHoldingRegister(RelayId, 34, 322);
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    QVERIFY(value->text() != expected.toUpper());
+
+    m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
+    bus.setRelayOnline(RelayId, false);
+    QVERIFY(m_line->read(RelayId, &panel.protectionConfiguration));
+    QVERIFY(isShownInRed(value));
 }
 
 QTEST_MAIN(ConfigurationWidgetTest)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
+#include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "messageboxanswer.h"
 #include "panelfixture.h"
+#include "referencecrc32.h"
 #include "ui/setpointswidget.h"
 
 #include <QLabel>
@@ -141,6 +143,7 @@ private slots:
     void onlyASuccessfulWriteEndsEditMode();
 
     void resetBlocksShowAsMissing();
+    void fingerprintIsTheRelays();
 
 private:
     bool readAll(Panel &panel);
@@ -769,6 +772,22 @@ void SetpointsWidgetTest::resetBlocksShowAsMissing()
     QVERIFY(m_line->read(RelayId, &panel.setpoints));
     panel.meterageConfiguration.reset();
     QCOMPARE(indicatorText(w, "mtzPickupCurrentIndicatorEditor"), QString("-"));
+}
+
+// The same fingerprint as the Configuration tab, from the same three blocks.
+void SetpointsWidgetTest::fingerprintIsTheRelays()
+{
+    Panel panel;
+    ProtectionConfigurationData protectionConfiguration;
+    panel.widget.setProtectionConfigurationData(&protectionConfiguration);
+    const QLabel *value = child<QLabel>(&panel.widget, "settingsFingerprintValueLabel");
+    QVERIFY(readAll(panel));
+    QCOMPARE(value->text(), QStringLiteral("-"));
+    QVERIFY(m_line->read(RelayId, &protectionConfiguration));
+    QCOMPARE(value->text(),
+        QStringLiteral("%1")
+            .arg(referenceFingerprint(m_line->bus(), RelayId), 8, 16, QLatin1Char('0'))
+            .toUpper());
 }
 
 QTEST_MAIN(SetpointsWidgetTest)
