@@ -19,6 +19,8 @@ const QString FormatKey = QStringLiteral("format");
 const QString FormatVersionKey = QStringLiteral("formatVersion");
 const QString SavedAtKey = QStringLiteral("savedAt");
 const QString ProgramKey = QStringLiteral("program");
+const QString SavedByKey = QStringLiteral("savedBy");
+const QString FingerprintKey = QStringLiteral("fingerprint");
 const QString DeviceKey = QStringLiteral("device");
 const QString FieldsKey = QStringLiteral("fields");
 const QString NameKey = QStringLiteral("name");
@@ -128,10 +130,13 @@ QByteArray SettingsFile::toJson() const
             { ShownKey, description.shownText(raw, qMax(multiplier, qint64(1)), QLocale::c()) } });
     }
     // QJsonObject keeps its keys sorted: the order is the same in every file.
-    const QJsonObject root { { FormatKey, QLatin1String(FormatName) },
+    QJsonObject root { { FormatKey, QLatin1String(FormatName) },
         { FormatVersionKey, FormatVersion }, { SavedAtKey, savedAt.toUTC().toString(Qt::ISODate) },
-        { ProgramKey, programVersion }, { DeviceKey, identityObject(relay.identity) },
-        { FieldsKey, fields } };
+        { SavedByKey, savedBy }, { ProgramKey, programVersion },
+        { DeviceKey, identityObject(relay.identity) }, { FieldsKey, fields } };
+    // Of the values written, so that an edit of the file afterwards shows.
+    if (const std::optional<quint32> ownFingerprint = fingerprint())
+        root.insert(FingerprintKey, fingerprintText(*ownFingerprint));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -169,7 +174,10 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
 
     SettingsFile file;
     file.savedAt = QDateTime::fromString(root.value(SavedAtKey).toString(), Qt::ISODate);
+    file.savedBy = root.value(SavedByKey).toString();
     file.programVersion = root.value(ProgramKey).toString();
+    // Checked against the values once they are in: a mismatch is told, not refused.
+    file.savedFingerprint = root.value(FingerprintKey).toString().trimmed();
 
     const QJsonObject device = root.value(DeviceKey).toObject();
     RelayIdentity &identity = file.relay.identity;
@@ -248,6 +256,39 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
             problems->append(tr("Field \"%1\": missing.").arg(name));
     }
     return problems->isEmpty() ? file : SettingsFile();
+}
+
+std::optional<quint32> SettingsFile::fingerprint() const
+{
+    return settingsFingerprint(relay.values);
+}
+
+bool SettingsFile::isAlteredSinceSaved() const
+{
+    if (savedFingerprint.isEmpty())
+        return false;
+    const std::optional<quint32> own = fingerprint();
+    return !own || savedFingerprint.compare(fingerprintText(*own), Qt::CaseInsensitive) != 0;
+}
+
+QString SettingsFile::alterationWarning() const
+{
+    if (!isAlteredSinceSaved())
+        return {};
+    const std::optional<quint32> own = fingerprint();
+    return tr("The file's values do not match the fingerprint it was saved with (%1, the values "
+              "give %2): it was changed after it was saved.")
+        .arg(savedFingerprint, own ? fingerprintText(*own) : QStringLiteral("-"));
+}
+
+void SettingsFile::stamp()
+{
+    // To the second, as the file keeps it.
+    savedAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    // USER on Linux, USERNAME on Windows.
+    savedBy = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    programVersion = QStringLiteral("%1 %2").arg(
+        QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
 }
 
 SettingsFile SettingsFile::read(const QString &path, QStringList *problems)

@@ -3,6 +3,7 @@
 #define SETTINGSFILE_H
 
 #include "devicedata/relaysettings.h"
+#include "devicedata/settingsfingerprint.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -26,8 +27,25 @@ public:
     // Fields the relay does not use whose value lies outside their range, as a relay holds them
     // for a module it lacks or a protection switched off: kept as saved, never sent.
     QSet<quint16> unusedOutOfRange;
+    // The stamp of the save: when, by which operating-system user and with which program; the
+    // relay's serial number is its identity's.
     QDateTime savedAt;
+    QString savedBy;
     QString programVersion;
+    // The fingerprint the file was saved with, as written in it; empty in a file saved before
+    // fingerprints were kept.
+    QString savedFingerprint;
+
+    // The fingerprint of the values the file holds.
+    std::optional<quint32> fingerprint() const;
+    // Whether the values no longer match the fingerprint saved with them: the file was edited
+    // after it was saved. Such a file still opens, with alterationWarning() shown.
+    bool isAlteredSinceSaved() const;
+    QString alterationWarning() const;
+    // A file made without a relay holds no relay's serial number, software version or slave ID.
+    bool isPreparedWithoutRelay() const { return relay.identity.slaveId == 0; }
+    // Stamps the file as saved now by this user with this program.
+    void stamp();
 
     QByteArray toJson() const;
 

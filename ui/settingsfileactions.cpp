@@ -78,9 +78,7 @@ void SettingsFileActions::onRelayRead(const RelaySettings &relay)
     emit busyChanged(false);
     SettingsFile file;
     file.relay = relay;
-    file.savedAt = QDateTime::currentDateTimeUtc();
-    file.programVersion = QStringLiteral("%1 %2").arg(
-        QCoreApplication::applicationName(), QCoreApplication::applicationVersion());
+    file.stamp();
     QString error;
     if (!file.write(m_savePath, &error)) {
         emit statusMessage(QString());

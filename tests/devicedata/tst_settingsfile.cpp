@@ -29,6 +29,7 @@ SettingsFile sampleFile()
     file.relay.values.insert(26, 1234); // Kt
     file.savedAt = QDateTime::fromString(QStringLiteral("2026-12-08T07:30:00Z"), Qt::ISODate);
     file.programVersion = QStringLiteral("korvel-client 1.0.0");
+    file.savedBy = QStringLiteral("engineer");
     return file;
 }
 
@@ -78,6 +79,9 @@ private slots:
     void unusedFieldOutOfRangeIsKept();
     void readRefusesLargeFileUnread();
     void writeLeavesNoPartialFile();
+    void stampAndFingerprintAreKept();
+    void editedFileIsFlaggedAndStillOpens_data();
+    void editedFileIsFlaggedAndStillOpens();
     void labelsAsPlainText();
 };
 
@@ -303,6 +307,67 @@ void SettingsFileTest::labelsAsPlainText()
         QStringLiteral("IA, IC range"));
     QCOMPARE(plainLabel(settingsFieldNamed(QStringLiteral("mtzMode"))->description),
         QStringLiteral("MTZ mode"));
+}
+
+void SettingsFileTest::stampAndFingerprintAreKept()
+{
+    SettingsFile saved = sampleFile();
+    qputenv("USER", "relay-tester");
+    saved.stamp();
+    QCOMPARE(saved.savedBy, QStringLiteral("relay-tester"));
+    QVERIFY(saved.savedAt.secsTo(QDateTime::currentDateTimeUtc()) < 3600);
+
+    const QJsonObject root = QJsonDocument::fromJson(saved.toJson()).object();
+    QCOMPARE(root.value(QStringLiteral("savedBy")).toString(), QStringLiteral("relay-tester"));
+    QCOMPARE(root.value(QStringLiteral("fingerprint")).toString(),
+        fingerprintText(*settingsFingerprint(saved.relay.values)));
+
+    QStringList problems;
+    const SettingsFile read = SettingsFile::fromJson(saved.toJson(), &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QCOMPARE(read.savedBy, saved.savedBy);
+    QCOMPARE(read.savedAt, saved.savedAt.toUTC());
+    QCOMPARE(read.programVersion, saved.programVersion);
+    QCOMPARE(read.relay.identity.serialNumber, saved.relay.identity.serialNumber);
+    QCOMPARE(read.savedFingerprint, fingerprintText(*saved.fingerprint()));
+    QVERIFY(!read.isAlteredSinceSaved());
+    QCOMPARE(read.alterationWarning(), QString());
+}
+
+void SettingsFileTest::editedFileIsFlaggedAndStillOpens_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("altered");
+
+    QTest::newRow("value changed")
+        << edited(setRaw(QStringLiteral("currentTransFactor"), 1235)) << true;
+    QTest::newRow("fingerprint changed") << edited([](QJsonObject &root) {
+        root.insert(QStringLiteral("fingerprint"), QStringLiteral("0BADF00D"));
+    }) << true;
+    QTest::newRow("fingerprint not hexadecimal") << edited([](QJsonObject &root) {
+        root.insert(QStringLiteral("fingerprint"), QStringLiteral("nonsense"));
+    }) << true;
+    // Files saved before fingerprints were kept open as they always did.
+    QTest::newRow("no fingerprint") << edited([](QJsonObject &root) {
+        root.remove(QStringLiteral("fingerprint"));
+        root.remove(QStringLiteral("savedBy"));
+    }) << false;
+    QTest::newRow("fingerprint in lower case") << edited([](QJsonObject &root) {
+        root.insert(QStringLiteral("fingerprint"),
+            root.value(QStringLiteral("fingerprint")).toString().toLower());
+    }) << false;
+}
+
+void SettingsFileTest::editedFileIsFlaggedAndStillOpens()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, altered);
+    QStringList problems;
+    const SettingsFile read = SettingsFile::fromJson(json, &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    QCOMPARE(read.relay.values.size(), settingsFields().size());
+    QCOMPARE(read.isAlteredSinceSaved(), altered);
+    QCOMPARE(read.alterationWarning().isEmpty(), !altered);
 }
 
 QTEST_GUILESS_MAIN(SettingsFileTest)
