@@ -9,6 +9,7 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "devicedata/settingsfingerprint.h"
 #include "ui/deviceinfowidget.h"
 
 #include <QHash>
@@ -248,6 +249,11 @@ QString SettingsReport::deviceHtml() const
         trustedText(info.softwareVersion.status, softwareVersionText(info.softwareVersion)) });
     html += rowHtml(
         { panelText("ModulesWidget", "Modules"), modulesHtml(m_sources.modules->modules()) });
+    const DataValue fingerprint
+        = heldSettingsFingerprint(m_sources.meterageConfiguration->configuration(),
+            m_sources.protectionConfiguration->configuration(), m_sources.setpoints->setpoints());
+    html += rowHtml({ rowLabel(panelText("SettingsFingerprintView", "Settings fingerprint:")),
+        trustedText(fingerprint.status, fingerprintText(quint32(fingerprint.value))) });
     html += rowHtml({ panelText("DeviceTimeWidget", "Device time"),
         trustedText(deviceTime.dateTime.status,
             QLocale().toString(deviceTime.dateTime.value, QLocale::ShortFormat)) });

@@ -40,4 +40,12 @@ inline quint32 referenceFingerprint(const RelayBus &bus, int id)
     return referenceCrc32(bytes);
 }
 
+// As the program shows it: eight upper-case hexadecimal digits.
+inline QString referenceFingerprintText(const RelayBus &bus, int id)
+{
+    return QStringLiteral("%1")
+        .arg(referenceFingerprint(bus, id), 8, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
 #endif // REFERENCECRC32_H

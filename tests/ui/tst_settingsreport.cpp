@@ -12,6 +12,7 @@
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
+#include "referencecrc32.h"
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "ui/deviceinfowidget.h"
@@ -266,6 +267,8 @@ void SettingsReportTest::reportCarriesTheRelaysValues()
     QCOMPARE(lineOf(text, QStringLiteral("Serial number")),
         QStringLiteral("Serial number %1").arg(serial));
     QVERIFY(text.contains(QStringLiteral("Program: Korvel-client")));
+    QCOMPARE(lineOf(text, QStringLiteral("Settings fingerprint")),
+        QStringLiteral("Settings fingerprint %1").arg(referenceFingerprintText(bus, RelayId)));
 
     // MTZ's pick-up current is the first of three with that label.
     const QRegularExpression mtzPickup(QStringLiteral("Pick-up current +3\\.50 +A\\s"));
@@ -314,6 +317,8 @@ void SettingsReportTest::untrustedValuesAreMarked()
     QCOMPARE(lineOf(text, QStringLiteral("MTZ instant resetting time")),
         QStringLiteral("MTZ instant resetting time - sec"));
     QCOMPARE(lineOf(text, QStringLiteral("Device time")), QStringLiteral("Device time -"));
+    QCOMPARE(lineOf(text, QStringLiteral("Settings fingerprint")),
+        QStringLiteral("Settings fingerprint -"));
     QVERIFY(text.contains(QStringLiteral("The crash records were not read.")));
     // The legend tells what the marks mean.
     QVERIFY(text.simplified().contains(QStringLiteral("\"(outdated)\": the last value read")));
