@@ -30,7 +30,9 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
     ui->comparisonTableView->horizontalHeader()->setSectionResizeMode(
         QHeaderView::ResizeToContents);
     ui->fileLabel->setText(tr("File: %1").arg(QDir::toNativeSeparators(fileName)));
-    ui->warningLabel->hide();
+    // A file edited since it was saved is compared and sent all the same, but not unawares.
+    showWarnings(QStringList());
+    showFingerprints(nullptr);
     ui->sendDifferencesButton->setVisible(mode == CompareAndSend);
     ui->sendAllButton->setVisible(mode == CompareAndSend);
 
@@ -96,10 +98,8 @@ void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
     m_model->setSettings(relay, m_file.relay.values);
 
     m_otherType = m_file.relay.identity.deviceTypeCode != relay.identity.deviceTypeCode;
-    const QStringList warnings = identityDifferences(relay.identity);
-    ui->warningLabel->setText(warnings.join(QLatin1Char('\n')));
-    ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
-    ui->warningLabel->setVisible(!warnings.isEmpty());
+    showWarnings(identityDifferences(relay.identity));
+    showFingerprints(&relay);
 
     const int differences = m_model->differenceCount();
     if (differences == 0)
@@ -111,6 +111,35 @@ void SettingsComparisonDialog::showComparison(const RelaySettings &relay)
                       .arg(relay.identity.slaveId),
             false);
     updateButtons();
+}
+
+void SettingsComparisonDialog::showWarnings(QStringList warnings)
+{
+    const QString altered = m_file.alterationWarning();
+    if (!altered.isEmpty())
+        warnings.prepend(altered);
+    ui->warningLabel->setText(warnings.join(QLatin1Char('\n')));
+    ui->warningLabel->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    ui->warningLabel->setVisible(!warnings.isEmpty());
+}
+
+void SettingsComparisonDialog::showFingerprints(const RelaySettings *relay)
+{
+    const auto text = [](const std::optional<quint32> &fingerprint) {
+        return fingerprint ? fingerprintText(*fingerprint) : QStringLiteral("-");
+    };
+    const std::optional<quint32> file = m_file.fingerprint();
+    const std::optional<quint32> held
+        = relay ? settingsFingerprint(relay->values) : std::optional<quint32>();
+    if (file && held && *file == *held)
+        ui->fingerprintLabel->setText(
+            tr("Settings fingerprint: file %1, relay %2: identical").arg(text(file), text(held)));
+    else if (held)
+        ui->fingerprintLabel->setText(
+            tr("Settings fingerprint: file %1, relay %2: different").arg(text(file), text(held)));
+    else
+        ui->fingerprintLabel->setText(
+            tr("Settings fingerprint: file %1, relay %2").arg(text(file), text(held)));
 }
 
 void SettingsComparisonDialog::on_sendDifferencesButton_clicked()
@@ -249,6 +278,7 @@ QString SettingsComparisonDialog::planText(const SendPlan &plan) const
 void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 {
     m_model->setSendResult(result);
+    showFingerprints(&result.relay);
     const int slaveId = result.relay.identity.slaveId;
     // Counted from the rows, so that the headline and the table cannot disagree.
     const SendSummary summary = m_model->sendSummary();

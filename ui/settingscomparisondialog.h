@@ -66,6 +66,10 @@ private:
     QStringList identityDifferences(const RelayIdentity &relay) const;
     // The order of the writes and what the relay protects with meanwhile, for the question.
     QString planText(const SendPlan &plan) const;
+    // The file's own warnings above `warnings`.
+    void showWarnings(QStringList warnings);
+    // The file's fingerprint beside the relay's, once the relay was read.
+    void showFingerprints(const RelaySettings *relay);
     void updateButtons();
     void showState(const QString &text, bool problem);
 

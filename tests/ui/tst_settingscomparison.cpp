@@ -8,6 +8,7 @@
 #include "devicemonitor/settingstransfer.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
+#include "referencecrc32.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
 #include "ui/setpointswidget.h"
@@ -68,6 +69,7 @@ private slots:
     void otherDeviceTypeAndSerial();
     void anotherRelayEndsTheComparison();
     void silentRelayIsNotSaved();
+    void fingerprintsSideBySide();
 
 private:
     MainWindow *openConnectedWindow();
@@ -573,6 +575,8 @@ void SettingsComparisonTest::questionNamesEveryIdentityDifference()
         setIdentity(root, QStringLiteral("softwareVersion"), 104);
         setFieldRaw(root, QStringLiteral("apvReadinessDelay"), 33);
         setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55);
+        // As a file saved before fingerprints were kept: no warning of an edit.
+        root.remove(QStringLiteral("fingerprint"));
     });
     SettingsComparisonDialog *dialog
         = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
@@ -879,6 +883,43 @@ void SettingsComparisonTest::silentRelayIsNotSaved()
         answer.text().contains(QStringLiteral("Nothing was written")), qPrintable(answer.text()));
     QVERIFY(!QFile::exists(path));
     QVERIFY(save->isEnabled());
+}
+
+// The saved file carries the relay's fingerprint, worked out here from the relay's registers; a
+// file edited afterwards says so, and is compared all the same.
+void SettingsComparisonTest::fingerprintsSideBySide()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    const QString relayFingerprint = referenceFingerprintText(*m_bus, SlaveId);
+    QStringList problems;
+    const SettingsFile saved = SettingsFile::read(path, &problems);
+    QCOMPARE(saved.savedFingerprint, relayFingerprint);
+    QVERIFY(!saved.savedBy.isEmpty() || qEnvironmentVariableIsEmpty("USER"));
+
+    SettingsComparisonDialog *same = openReady(window, path, SettingsComparisonDialog::CompareOnly);
+    QVERIFY(same);
+    QCOMPARE(child<QLabel>(same, "fingerprintLabel")->text(),
+        QStringLiteral("Settings fingerprint: file %1, relay %1: identical").arg(relayFingerprint));
+    QVERIFY(child<QLabel>(same, "warningLabel")->isHidden());
+    child<QAbstractButton>(same, "closeButton")->click();
+
+    const QString edited = editedFile(
+        path, [](QJsonObject &root) { setFieldRaw(root, QStringLiteral("mtzReactionDelay"), 55); });
+    SettingsComparisonDialog *dialog
+        = openReady(window, edited, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    const QString fileFingerprint
+        = fingerprintText(*SettingsFile::read(edited, &problems).fingerprint());
+    QVERIFY(fileFingerprint != relayFingerprint);
+    QCOMPARE(child<QLabel>(dialog, "fingerprintLabel")->text(),
+        QStringLiteral("Settings fingerprint: file %1, relay %2: different")
+            .arg(fileFingerprint, relayFingerprint));
+    const QLabel *warning = child<QLabel>(dialog, "warningLabel");
+    QVERIFY(!warning->isHidden());
+    QVERIFY2(warning->text().contains(QStringLiteral("changed after it was saved")),
+        qPrintable(warning->text()));
+    QVERIFY(child<QAbstractButton>(dialog, "sendDifferencesButton")->isEnabled());
 }
 
 QTEST_MAIN(SettingsComparisonTest)
