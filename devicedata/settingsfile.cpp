@@ -258,6 +258,23 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
     return problems->isEmpty() ? file : SettingsFile();
 }
 
+SettingsFile SettingsFile::prepared(qint64 modules, qint64 currentRange)
+{
+    SettingsFile file;
+    file.relay.identity.deviceTypeCode = OwnDeviceTypeCode;
+    file.relay.identity.modules = modules;
+    for (const SettingsField &field : settingsFields()) {
+        const FieldDescription &description = field.description;
+        const qint64 lowest = description.kind == FieldDescription::Code
+            ? description.codes.codes().value(0)
+            : std::llround(description.range.minimum / description.range.step);
+        file.relay.values.insert(description.address, lowest);
+    }
+    file.relay.values.insert(
+        settingsFieldNamed(QStringLiteral("currentRange"))->description.address, currentRange);
+    return file;
+}
+
 std::optional<quint32> SettingsFile::fingerprint() const
 {
     return settingsFingerprint(relay.values);

@@ -22,6 +22,9 @@ public:
     static const char *const FormatName;
     static constexpr int FormatVersion = 1;
     static constexpr qint64 MaximumSize = qint64(1024) * 1024; // bytes
+    // The device type whose fields this program knows: the type of settings prepared without a
+    // relay.
+    static constexpr qint64 OwnDeviceTypeCode = 0x8D90;
 
     RelaySettings relay;
     // Fields the relay does not use whose value lies outside their range, as a relay holds them
@@ -48,6 +51,10 @@ public:
     void stamp();
 
     QByteArray toJson() const;
+
+    // Settings prepared without a relay, for one with `modules` (ModuleFlags) at the current
+    // range `currentRange`: every other field at its first code or its lowest value.
+    static SettingsFile prepared(qint64 modules, qint64 currentRange);
 
     // A file is taken whole or not at all: on any problem `problems` names
     // every one of them (each offending field by name) and the result is empty.

@@ -334,7 +334,8 @@ void MainWindow::updateSettingsActions()
     const bool enabled
         = deviceMonitor->isCurrentDeviceAvailable() && !settingsFileActions->isBusy();
     ui->actionSaveSettings->setEnabled(enabled);
-    ui->actionOpenSettings->setEnabled(enabled);
+    // Without a relay a file opens in an editor of its own.
+    ui->actionOpenSettings->setEnabled(!settingsFileActions->isBusy());
     ui->actionCompareSettings->setEnabled(enabled);
     const bool reportEnabled
         = deviceMonitor->isCurrentDeviceAvailable() && !reportActions->isBusy();
@@ -395,6 +396,11 @@ void MainWindow::on_actionAbout_triggered()
             .arg(windowTitle(), QCoreApplication::applicationVersion()));
 }
 
+void MainWindow::on_actionNewSettings_triggered()
+{
+    settingsFileActions->askAndPrepareNew();
+}
+
 void MainWindow::on_actionSaveSettings_triggered()
 {
     settingsFileActions->askAndSave();
@@ -402,7 +408,10 @@ void MainWindow::on_actionSaveSettings_triggered()
 
 void MainWindow::on_actionOpenSettings_triggered()
 {
-    settingsFileActions->askAndOpen(SettingsComparisonDialog::CompareAndSend);
+    if (deviceMonitor->isCurrentDeviceAvailable())
+        settingsFileActions->askAndOpen(SettingsComparisonDialog::CompareAndSend);
+    else
+        settingsFileActions->askAndOpenWithoutRelay();
 }
 
 void MainWindow::on_actionCompareSettings_triggered()

@@ -53,6 +53,7 @@ protected:
 private slots:
     void on_actionExit_triggered();
     void on_actionAbout_triggered();
+    void on_actionNewSettings_triggered();
     void on_actionSaveSettings_triggered();
     void on_actionOpenSettings_triggered();
     void on_actionCompareSettings_triggered();

@@ -238,12 +238,14 @@ QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &r
                               "type %2: the file cannot be sent to it.")
                                .arg(fromFile.deviceTypeCode)
                                .arg(relay.deviceTypeCode));
-    if (fromFile.serialNumber != relay.serialNumber)
+    // Settings prepared without a relay name no serial number or software version.
+    const bool fromRelay = !m_file.isPreparedWithoutRelay();
+    if (fromRelay && fromFile.serialNumber != relay.serialNumber)
         differences.append(tr("The file was saved from serial number %1, this relay is serial "
                               "number %2.")
                                .arg(serialNumberText(fromFile.serialNumber),
                                    serialNumberText(relay.serialNumber)));
-    if (fromFile.softwareVersion != relay.softwareVersion)
+    if (fromRelay && fromFile.softwareVersion != relay.softwareVersion)
         differences.append(
             tr("The file was saved from software version %1, this relay runs "
                "version %2.")

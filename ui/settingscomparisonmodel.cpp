@@ -44,10 +44,30 @@ void SettingsComparisonModel::setSendResult(const SettingsSendResult &result)
     endResetModel();
 }
 
+void SettingsComparisonModel::setPreparedSettings(
+    const RelayIdentity &identity, const SettingsValues &file)
+{
+    beginResetModel();
+    m_fileEditable = true;
+    m_relay = { identity, {} };
+    m_file = file;
+    m_sent.clear();
+    m_writes.clear();
+    fillRows();
+    endResetModel();
+}
+
+qint64 SettingsComparisonModel::fileRangeMultiplier() const
+{
+    return qMax(qint64(1), currentRangeMultiplier(m_file));
+}
+
 void SettingsComparisonModel::fillRows()
 {
     m_rows.clear();
-    const SettingsValues &relayValues = m_relay.values;
+    // Prepared settings stand beside themselves: nothing differs, and the
+    // file's own modes decide which fields are in use.
+    const SettingsValues &relayValues = m_fileEditable ? m_file : m_relay.values;
     const FieldContext context { validValue(m_relay.identity.modules),
         [&relayValues](quint16 address) {
             const auto value = relayValues.constFind(address);
@@ -198,6 +218,8 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
             return stateText(row);
         }
         return {};
+    case Qt::EditRole:
+        return index.column() == FileColumn ? QVariant(row.file) : QVariant();
     case Qt::ToolTipRole:
         return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
     case Qt::BackgroundRole:
@@ -229,6 +251,32 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         return row.verification;
     }
     return {};
+}
+
+Qt::ItemFlags SettingsComparisonModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (m_fileEditable && index.isValid() && index.column() == FileColumn
+        && m_rows.at(index.row()).inUse)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool SettingsComparisonModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    bool isNumber = false;
+    const qint64 raw = value.toLongLong(&isNumber);
+    const FieldDescription &field = fieldAt(index.row());
+    if (!isNumber || !field.acceptsRaw(raw))
+        return false;
+    m_file.insert(field.address, raw);
+    // A mode or the current range changes other rows: which are in use, what a pick-up is in
+    // amperes.
+    fillRows();
+    emit dataChanged(this->index(0, 0), this->index(rowCount() - 1, StateColumn));
+    return true;
 }
 
 QVariant SettingsComparisonModel::headerData(

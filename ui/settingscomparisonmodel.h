@@ -12,6 +12,10 @@ struct SettingsSendResult;
 // A relay's settings beside a file's, one row per settable field, in the
 // order of the panels. After a send each written row tells whether the relay
 // holds what was sent.
+//
+// Settings prepared without a relay are the file's side alone, editable: the
+// fields its modules and modes use take a value of their codes or range,
+// the others stay as they are.
 class SettingsComparisonModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -25,6 +29,13 @@ public:
     explicit SettingsComparisonModel(QObject *parent = nullptr);
 
     void setSettings(const RelaySettings &relay, const SettingsValues &file);
+    // The file's side alone and editable, for a relay of `identity`'s modules.
+    void setPreparedSettings(const RelayIdentity &identity, const SettingsValues &file);
+    bool isFileEditable() const { return m_fileEditable; }
+    const SettingsValues &fileValues() const { return m_file; }
+    const FieldDescription &fieldAt(int row) const { return m_rows.at(row).field->description; }
+    // The multiplier the file's pick-up currents are shown with, at least 1.
+    qint64 fileRangeMultiplier() const;
     // The relay as read back after a send; rows whose register was sent are
     // verified against what was sent.
     void setSendResult(const SettingsSendResult &result);
@@ -42,6 +53,10 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // The file column of a prepared row in use: its raw value as Qt::EditRole.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Takes a raw value only if the field accepts it.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant headerData(
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
@@ -68,6 +83,7 @@ private:
 
     RelaySettings m_relay;
     SettingsValues m_file;
+    bool m_fileEditable = false;
     QVector<Row> m_rows;
     SettingsValues m_sent;
     RegisterWrites m_writes;

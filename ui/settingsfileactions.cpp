@@ -5,6 +5,8 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
+#include "ui/newsettingsdialog.h"
+#include "ui/preparedsettingsdialog.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -113,14 +115,62 @@ void SettingsFileActions::refuse(const QString &path, const QStringList &problem
     box.exec();
 }
 
+QString SettingsFileActions::askForFile(const QString &title)
+{
+    return QFileDialog::getOpenFileName(m_window, title, loadLastFolder(), fileFilter());
+}
+
 void SettingsFileActions::askAndOpen(SettingsComparisonDialog::Mode mode)
 {
-    const QString path = QFileDialog::getOpenFileName(m_window,
-        mode == SettingsComparisonDialog::CompareAndSend ? tr("Open settings")
-                                                         : tr("Compare with file"),
-        loadLastFolder(), fileFilter());
+    const QString path
+        = askForFile(mode == SettingsComparisonDialog::CompareAndSend ? tr("Open settings")
+                                                                      : tr("Compare with file"));
     if (!path.isEmpty())
         open(path, mode);
+}
+
+void SettingsFileActions::askAndOpenWithoutRelay()
+{
+    const QString path = askForFile(tr("Open settings"));
+    if (!path.isEmpty())
+        openWithoutRelay(path);
+}
+
+PreparedSettingsDialog *SettingsFileActions::openWithoutRelay(const QString &path)
+{
+    saveLastFolder(QFileInfo(path).absolutePath());
+    QStringList problems;
+    const SettingsFile file = SettingsFile::read(path, &problems);
+    if (!problems.isEmpty()) {
+        refuse(path, problems);
+        return nullptr;
+    }
+    return showPrepared(file, path);
+}
+
+void SettingsFileActions::askAndPrepareNew()
+{
+    NewSettingsDialog dialog(m_window);
+    if (dialog.exec() == QDialog::Accepted)
+        prepareNew(dialog.modules(), dialog.currentRange());
+}
+
+PreparedSettingsDialog *SettingsFileActions::prepareNew(qint64 modules, qint64 currentRange)
+{
+    return showPrepared(SettingsFile::prepared(modules, currentRange), QString());
+}
+
+PreparedSettingsDialog *SettingsFileActions::showPrepared(
+    const SettingsFile &file, const QString &path)
+{
+    if (m_preparedDialog)
+        m_preparedDialog->close();
+    m_preparedDialog = new PreparedSettingsDialog(file, path, m_window);
+    m_preparedDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_preparedDialog, &PreparedSettingsDialog::statusMessage, this,
+        &SettingsFileActions::statusMessage);
+    m_preparedDialog->show();
+    return m_preparedDialog;
 }
 
 SettingsComparisonDialog *SettingsFileActions::open(

@@ -8,11 +8,13 @@
 #include <QPointer>
 
 class DeviceMonitor;
+class PreparedSettingsDialog;
 class SettingsTransfer;
 struct RelaySettings;
 
 // The File menu's settings actions: saving the current relay's settings,
-// read afresh, and opening a file to compare it with the relay or send it.
+// read afresh, opening a file to compare it with the relay or send it, and
+// preparing settings without a relay.
 class SettingsFileActions : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,15 @@ public:
     // that is not valid is refused with every problem named.
     SettingsComparisonDialog *open(const QString &path, SettingsComparisonDialog::Mode mode);
 
+    // Asks for the relay's modules and current range, then shows settings for it to edit.
+    void askAndPrepareNew();
+    PreparedSettingsDialog *prepareNew(qint64 modules, qint64 currentRange);
+    // Asks for a file, then openWithoutRelay().
+    void askAndOpenWithoutRelay();
+    // Shows a valid file to edit without a relay; a file that is not valid is refused as by
+    // open().
+    PreparedSettingsDialog *openWithoutRelay(const QString &path);
+
 signals:
     void statusMessage(const QString &text);
     void busyChanged(bool busy);
@@ -45,12 +56,15 @@ private:
     void onRelayRead(const RelaySettings &relay);
     void onReadFailed(const QString &message);
     void refuse(const QString &path, const QStringList &problems);
+    QString askForFile(const QString &title);
+    PreparedSettingsDialog *showPrepared(const SettingsFile &file, const QString &path);
 
     DeviceMonitor *m_monitor;
     QWidget *m_window;
     SettingsTransfer *m_transfer;
     QString m_savePath;
     QPointer<SettingsComparisonDialog> m_dialog;
+    QPointer<PreparedSettingsDialog> m_preparedDialog;
 };
 
 #endif // SETTINGSFILEACTIONS_H
