@@ -5,6 +5,7 @@
 #include "ui/settingscomparisonmodel.h"
 #include "ui/settingsfielddelegate.h"
 
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -56,8 +57,10 @@ PreparedSettingsDialog::PreparedSettingsDialog(
     buttons->addButton(QDialogButtonBox::Close)->setObjectName(QStringLiteral("closeButton"));
     connect(saveButton, &QPushButton::clicked, this, &PreparedSettingsDialog::askAndSave);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_model, &SettingsComparisonModel::dataChanged, this,
-        &PreparedSettingsDialog::showFingerprint);
+    connect(m_model, &SettingsComparisonModel::dataChanged, this, [this] {
+        m_edited = true;
+        showFingerprint();
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_fileLabel);
@@ -101,6 +104,7 @@ bool PreparedSettingsDialog::save(const QString &path)
         showFileName(path);
         // The file now holds these values with their own fingerprint.
         m_warningLabel->hide();
+        m_edited = false;
         emit statusMessage(tr("Settings saved to \"%1\"").arg(QDir::toNativeSeparators(path)));
         return true;
     }
@@ -110,6 +114,32 @@ bool PreparedSettingsDialog::save(const QString &path)
             + problems.join(QLatin1Char('\n'));
     QMessageBox::warning(this, tr("Settings not saved"), reason);
     return false;
+}
+
+bool PreparedSettingsDialog::mayDiscardEdits()
+{
+    return !m_edited
+        || QMessageBox::question(this, tr("Settings not saved"),
+               tr("The settings were changed and not saved. Close without saving?"),
+               QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel)
+        == QMessageBox::Discard;
+}
+
+void PreparedSettingsDialog::closeEvent(QCloseEvent *event)
+{
+    if (mayDiscardEdits())
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void PreparedSettingsDialog::reject()
+{
+    if (mayDiscardEdits()) {
+        // Asked once: the close that follows does not ask again.
+        m_edited = false;
+        QDialog::reject();
+    }
 }
 
 void PreparedSettingsDialog::showFingerprint()

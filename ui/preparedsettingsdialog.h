@@ -33,7 +33,13 @@ public:
 signals:
     void statusMessage(const QString &text);
 
+protected:
+    // Edits not saved are given up only when the user says so.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 private:
+    bool mayDiscardEdits();
     void askAndSave();
     void showFingerprint();
     void showFileName(const QString &fileName);
@@ -45,6 +51,7 @@ private:
     QLabel *m_fingerprintLabel;
     QLabel *m_warningLabel;
     QString m_fileName;
+    bool m_edited = false;
 };
 
 #endif // PREPAREDSETTINGSDIALOG_H

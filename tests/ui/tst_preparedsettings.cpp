@@ -180,6 +180,14 @@ void PreparedSettingsTest::newSaveOpenSendEndsWithEqualFingerprints()
     QCOMPARE(child<QLabel>(editor, "fingerprintLabel")->text(),
         QStringLiteral("Settings fingerprint: %1").arg(fingerprint));
 
+    // Edits are not given up unasked.
+    {
+        MessageBoxAnswer answer(QStringLiteral("Cancel"));
+        QVERIFY(!editor->close());
+        QVERIFY(answer.answered());
+        QVERIFY(editor->isVisible());
+    }
+
     const QString path = m_dir->filePath(QStringLiteral("prepared.json"));
     QVERIFY(editor->save(path));
     QStringList problems;
@@ -189,6 +197,8 @@ void PreparedSettingsTest::newSaveOpenSendEndsWithEqualFingerprints()
     QVERIFY(saved.isPreparedWithoutRelay());
     QCOMPARE(saved.relay.identity.modules, AllModules);
     QCOMPARE(saved.relay.identity.deviceTypeCode, SettingsFile::OwnDeviceTypeCode);
+    // Saved: it closes without a question.
+    QVERIFY(editor->close());
     offline->close();
 
     MainWindow *window = openWindow(true);
