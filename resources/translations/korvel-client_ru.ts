@@ -727,6 +727,10 @@ Last answer: %5</source>
         <translation>Не удалось подключиться к реле
 %1</translation>
     </message>
+    <message>
+        <source>New settings…</source>
+        <translation>Новые настройки…</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
@@ -922,6 +926,72 @@ Last answer: %5</source>
     <message>
         <source> °</source>
         <translation> °</translation>
+    </message>
+</context>
+<context>
+    <name>NewSettingsDialog</name>
+    <message>
+        <source>New settings</source>
+        <translation>Новые настройки</translation>
+    </message>
+    <message>
+        <source>Modules of the relay:</source>
+        <translation>Модули реле:</translation>
+    </message>
+    <message>
+        <source>Current range:</source>
+        <translation>Диапазон тока:</translation>
+    </message>
+</context>
+<context>
+    <name>PreparedSettingsDialog</name>
+    <message>
+        <source>Settings prepared without a relay</source>
+        <translation>Настройки, подготовленные без реле</translation>
+    </message>
+    <message>
+        <source>Save…</source>
+        <translation>Сохранить…</translation>
+    </message>
+    <message>
+        <source>Save settings</source>
+        <translation>Сохранение настроек</translation>
+    </message>
+    <message>
+        <source>Relay settings (*.json);;All files (*)</source>
+        <translation>Настройки реле (*.json);;Все файлы (*)</translation>
+    </message>
+    <message>
+        <source>Settings saved to &quot;%1&quot;</source>
+        <translation>Настройки сохранены в «%1»</translation>
+    </message>
+    <message>
+        <source>Could not write &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать «%1»: %2</translation>
+    </message>
+    <message>
+        <source>These values cannot be saved; nothing was written:</source>
+        <translation>Эти значения нельзя сохранить; ничего не записано:</translation>
+    </message>
+    <message>
+        <source>Settings not saved</source>
+        <translation>Настройки не сохранены</translation>
+    </message>
+    <message>
+        <source>The settings were changed and not saved. Close without saving?</source>
+        <translation>Настройки изменены и не сохранены. Закрыть без сохранения?</translation>
+    </message>
+    <message>
+        <source>Settings fingerprint: %1</source>
+        <translation>Контрольная сумма настроек: %1</translation>
+    </message>
+    <message>
+        <source>New settings, not saved yet</source>
+        <translation>Новые настройки, ещё не сохранены</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>Файл: %1</translation>
     </message>
 </context>
 <context>
@@ -1382,6 +1452,18 @@ Last answer: %5</source>
         <comment>list separator</comment>
         <translation>, </translation>
     </message>
+    <message>
+        <source>Settings fingerprint: file %1, relay %2: identical</source>
+        <translation>Контрольная сумма настроек: файл %1, реле %2: совпадают</translation>
+    </message>
+    <message>
+        <source>Settings fingerprint: file %1, relay %2: different</source>
+        <translation>Контрольная сумма настроек: файл %1, реле %2: различаются</translation>
+    </message>
+    <message>
+        <source>Settings fingerprint: file %1, relay %2</source>
+        <translation>Контрольная сумма настроек: файл %1, реле %2</translation>
+    </message>
 </context>
 <context>
     <name>SettingsComparisonModel</name>
@@ -1526,6 +1608,10 @@ Last answer: %5</source>
         <source>Could not open the file: %1.</source>
         <translation>Не удалось открыть файл: %1.</translation>
     </message>
+    <message>
+        <source>The file&apos;s values do not match the fingerprint it was saved with (%1, the values give %2): it was changed after it was saved.</source>
+        <translation>Значения в файле не соответствуют контрольной сумме, с которой он был сохранён (%1, по значениям %2): файл изменён после сохранения.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFileActions</name>
@@ -1572,6 +1658,17 @@ Last answer: %5</source>
     <message>
         <source>Compare with file</source>
         <translation>Сравнение с файлом</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFingerprintView</name>
+    <message>
+        <source>Settings fingerprint:</source>
+        <translation>Контрольная сумма настроек:</translation>
+    </message>
+    <message>
+        <source>CRC-32 of every settings register: equal fingerprints, equal settings.</source>
+        <translation>CRC-32 всех регистров настроек: равные контрольные суммы — равные настройки.</translation>
     </message>
 </context>
 <context>
