@@ -31,7 +31,8 @@ NewSettingsDialog::NewSettingsDialog(QWidget *parent)
         m_moduleBoxes.append(box);
     }
     m_currentRangeBox->setObjectName(QStringLiteral("currentRangeComboBox"));
-    for (qint64 code : currentRangeCodes())
+    const QVector<qint64> codes = currentRangeCodes();
+    for (qint64 code : codes)
         m_currentRangeBox->addItem(currentRangeText(validValue(code)), code);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
