@@ -8,7 +8,6 @@
 #include "ui/newsettingsdialog.h"
 #include "ui/preparedsettingsdialog.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
