@@ -7,6 +7,7 @@
 #include "referencecrc32.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
+#include "ui/newsettingsdialog.h"
 #include "ui/preparedsettingsdialog.h"
 #include "ui/settingscomparisondialog.h"
 #include "ui/settingscomparisonmodel.h"
@@ -16,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +87,7 @@ private slots:
     void init();
     void cleanup();
 
+    void newSettingsAskModulesAndRange();
     void newSaveOpenSendEndsWithEqualFingerprints();
     void valueOutsideItsRangeIsNotSaved();
     void editedFileOpensWithoutRelayFlagged();
@@ -147,6 +150,26 @@ MainWindow *PreparedSettingsTest::openWindow(bool connected)
 SettingsFileActions *PreparedSettingsTest::actions(MainWindow *window) const
 {
     return child<SettingsFileActions>(window, "settingsFileActions");
+}
+
+void PreparedSettingsTest::newSettingsAskModulesAndRange()
+{
+    NewSettingsDialog dialog;
+    QCOMPARE(dialog.modules(), qint64(0));
+    child<QCheckBox>(&dialog, "moduleAPVCheckBox")->setChecked(true);
+    child<QCheckBox>(&dialog, "module3U0CheckBox")->setChecked(true);
+    QCOMPARE(dialog.modules(), qint64(0x01 | 0x08));
+    auto *range = child<QComboBox>(&dialog, "currentRangeComboBox");
+    range->setCurrentIndex(range->findData(4));
+    QCOMPARE(dialog.currentRange(), qint64(4));
+
+    const SettingsFile file = SettingsFile::prepared(dialog.modules(), dialog.currentRange());
+    QCOMPARE(file.relay.values.value(25), qint64(4));
+    QCOMPARE(file.relay.values.size(), settingsFields().size());
+    // Every value one that opening the file accepts.
+    QStringList problems;
+    SettingsFile::fromJson(file.toJson(), &problems);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
 // New -> edit -> Save with no relay; Open with relay 2 -> Send all: the relay's registers, worked
