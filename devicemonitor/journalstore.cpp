@@ -300,28 +300,34 @@ QVector<JournalEntry> JournalStore::entries(qint64 serialNumber, const QDate &si
         entry.fingerprintAfter = query.value(10).toString();
         entries.append(entry);
     }
-    QSqlQuery regs(db);
-    regs.setForwardOnly(true);
-    regs.prepare(QStringLiteral(
+    for (JournalEntry &entry : entries)
+        entry.registers = registers(entry.id);
+    return entries;
+}
+
+QVector<JournalRegister> JournalStore::registers(qint64 id) const
+{
+    QVector<JournalRegister> registers;
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
         "SELECT address, field, has_old, old_raw, old_shown, new_raw, new_shown, outcome, detail "
         "FROM registers WHERE entry_id = ? ORDER BY position"));
-    for (JournalEntry &entry : entries) {
-        regs.addBindValue(entry.id);
-        if (!regs.exec())
-            continue;
-        while (regs.next()) {
-            JournalRegister r;
-            r.address = quint16(regs.value(0).toUInt());
-            r.field = regs.value(1).toString();
-            r.hasOld = regs.value(2).toBool();
-            r.oldRaw = regs.value(3).toLongLong();
-            r.oldShown = regs.value(4).toString();
-            r.newRaw = regs.value(5).toLongLong();
-            r.newShown = regs.value(6).toString();
-            r.outcome = JournalOutcome(regs.value(7).toInt());
-            r.detail = regs.value(8).toString();
-            entry.registers.append(r);
-        }
+    query.addBindValue(id);
+    if (!m_open || !query.exec())
+        return registers;
+    while (query.next()) {
+        JournalRegister r;
+        r.address = quint16(query.value(0).toUInt());
+        r.field = query.value(1).toString();
+        r.hasOld = query.value(2).toBool();
+        r.oldRaw = query.value(3).toLongLong();
+        r.oldShown = query.value(4).toString();
+        r.newRaw = query.value(5).toLongLong();
+        r.newShown = query.value(6).toString();
+        r.outcome = JournalOutcome(query.value(7).toInt());
+        r.detail = query.value(8).toString();
+        registers.append(r);
     }
-    return entries;
+    return registers;
 }

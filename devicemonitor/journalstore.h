@@ -58,6 +58,8 @@ public:
 
     // Entries newest first, with their registers; serialNumber < 0 means every relay.
     QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const;
+    // One entry's registers, in the order they were written.
+    QVector<JournalRegister> registers(qint64 id) const;
 
     Error error() const { return m_error; }
     QString errorText() const { return m_errorText; }

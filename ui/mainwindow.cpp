@@ -18,12 +18,15 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/journalstore.h"
+#include "devicemonitor/writejournal.h"
 #include "devicemonitor/writereadback.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
 #include "ui/findrelaysdialog.h"
 #include "ui/inputeventfilter.h"
+#include "ui/journaldialog.h"
 #include "ui/reportactions.h"
 #include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
@@ -58,6 +61,7 @@ MainWindow::MainWindow(QWidget *parent)
     attachPanels();
     loadSettings();
     setUpTrafficView();
+    setUpJournal();
     setUpFindRelays();
     setUpSettingsFiles();
     updateDeviceDataList();
@@ -271,6 +275,62 @@ void MainWindow::setUpTrafficView()
     QMenu *menuView = menuBar()->addMenu(tr("View"));
     menuView->setObjectName(QStringLiteral("menuView"));
     menuView->addAction(actionTraffic);
+}
+
+// Every write is journalled in journal.sqlite beside settings.ini before it goes out. A journal
+// that cannot be written stops the next write until the user says whether to write without one.
+void MainWindow::setUpJournal()
+{
+    auto store = std::make_unique<JournalStore>(JournalStore::defaultPath());
+    const bool opened = store->open();
+    const QString setAside = store->takeSetAsideNotice();
+    writeJournal = new WriteJournal(deviceMonitor, std::move(store), this);
+    writeJournal->setCurrentRangeSource(meterageConfigurationData);
+    writeJournal->setUnwritableHandler(
+        [this](const QString &reason) { return askToWriteWithoutJournal(reason); });
+    deviceMonitor->setWriteJournal(writeJournal);
+    connect(writeJournal, &WriteJournal::unwritable, this, [this](const QString &reason) {
+        ui->statusBar->showMessage(
+            tr("The journal cannot be written: %1").arg(reason), WriteMessageTimeout);
+    });
+    if (!opened)
+        ui->statusBar->showMessage(
+            tr("The journal cannot be written: %1").arg(writeJournal->store()->errorText()));
+    if (!setAside.isEmpty())
+        QTimer::singleShot(
+            0, this, [this, setAside] { QMessageBox::warning(this, tr("Journal"), setAside); });
+
+    auto *actionJournal = new QAction(tr("Journal…"), this);
+    actionJournal->setObjectName(QStringLiteral("actionJournal"));
+    if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
+        menuView->addAction(actionJournal);
+    connect(actionJournal, &QAction::triggered, this, &MainWindow::showJournal);
+}
+
+bool MainWindow::askToWriteWithoutJournal(const QString &reason)
+{
+    QMessageBox question(QMessageBox::Warning, tr("Journal"),
+        tr("The journal cannot record this write: %1\n\nWrite to the relay without a journal "
+           "for the rest of this session?")
+            .arg(reason),
+        QMessageBox::NoButton, this);
+    QPushButton *writeButton
+        = question.addButton(tr("Write without a journal"), QMessageBox::AcceptRole);
+    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    question.setDefaultButton(cancelButton);
+    question.setEscapeButton(cancelButton);
+    question.exec();
+    const bool without = question.clickedButton() == writeButton;
+    if (without)
+        ui->statusBar->showMessage(tr("Writing without a journal for the rest of this session"));
+    return without;
+}
+
+void MainWindow::showJournal()
+{
+    auto *dialog = new JournalDialog(writeJournal->store(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 void MainWindow::setUpFindRelays()

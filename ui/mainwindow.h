@@ -34,6 +34,7 @@ class ProtectionConfigurationData;
 class SetpointsData;
 class ReportActions;
 class SettingsFileActions;
+class WriteJournal;
 
 // The program's one window. It owns the device monitor and every data block
 // the panels show, hands each panel its blocks, picks the blocks a refresh
@@ -91,6 +92,9 @@ private:
     void loadSettings();
     void setUpTrafficView();
     void setUpFindRelays();
+    void setUpJournal();
+    bool askToWriteWithoutJournal(const QString &reason);
+    void showJournal();
     void findRelays();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
@@ -123,6 +127,7 @@ private:
     SettingsFileActions *settingsFileActions = nullptr;
     ReportActions *reportActions = nullptr;
     QAction *actionFindRelays = nullptr;
+    WriteJournal *writeJournal = nullptr;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.
