@@ -7,6 +7,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/settingstransfer.h"
 #include "devicemonitor/writejournal.h"
@@ -15,11 +16,13 @@
 #include "simulatedline.h"
 #include "testtimeouts.h"
 
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -83,6 +86,7 @@ private slots:
     void cleanup();
 
     void intentReadsUnknownUntilTheOutcomeIsRecorded();
+    void modelFetchesNewestFirstAsScrolled();
     void unreadableFileIsSetAsideAndToldOnce_data();
     void unreadableFileIsSetAsideAndToldOnce();
     void unwritableJournalAsksBeforeWriting_data();
@@ -92,6 +96,7 @@ private slots:
     void panelSetRecordsTheReadBack_data();
     void panelSetRecordsTheReadBack();
     void settingsSendIsOneEntryWithFingerprints();
+    void programKilledDuringASendLeavesUnknown();
 
 private:
     std::optional<JournalEntry> latestEntry() const;
@@ -178,6 +183,36 @@ void JournalTest::intentReadsUnknownUntilTheOutcomeIsRecorded()
     QCOMPARE(entries.first().registers.at(1).detail, QStringLiteral("holds 2.00 A"));
     QCOMPARE(entries.first().outcome(), JournalOutcome::Changed);
     QCOMPARE(entries.first().fingerprintAfter, QStringLiteral("0A1B2C3D"));
+}
+
+void JournalTest::modelFetchesNewestFirstAsScrolled()
+{
+    JournalStore store(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store.open());
+    constexpr int Entries = 700;
+    JournalEntry entry = sampleEntry();
+    for (int i = 0; i < Entries; ++i) {
+        entry.serialNumber = i % 2 ? 1111111 : 2222222;
+        entry.slaveId = i % 60 + 1;
+        QVERIFY(store.addEntry(entry));
+    }
+    JournalModel model(&store);
+    // Not all at once: a long journal opens as fast as a short one.
+    QVERIFY(model.rowCount() < Entries);
+    QVERIFY(model.canFetchMore());
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), Entries);
+    QCOMPARE(model.index(0, JournalModel::SlaveIdColumn).data().toInt(), (Entries - 1) % 60 + 1);
+    QCOMPARE(model.index(0, JournalModel::SerialNumberColumn).data().toString(),
+        QStringLiteral("1111111"));
+
+    model.setFilter(2222222, QDate(), QDate());
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), Entries / 2);
+    model.setFilter(-1, QDate::currentDate().addDays(-1), QDate::currentDate().addDays(-1));
+    QCOMPARE(model.rowCount(), 0);
 }
 
 void JournalTest::unreadableFileIsSetAsideAndToldOnce_data()
@@ -431,6 +466,37 @@ void JournalTest::settingsSendIsOneEntryWithFingerprints()
     QCOMPARE(outcomes.value(MtzPickup), JournalOutcome::Verified);
     QCOMPARE(outcomes.value(MtzReactionDelay), JournalOutcome::Refused);
     QCOMPARE(outcomes.value(ToReactionDelay), JournalOutcome::NotSent);
+}
+
+void JournalTest::programKilledDuringASendLeavesUnknown()
+{
+    if (qEnvironmentVariableIsSet("KORVEL_TEST_LINK"))
+        QSKIP("The helper speaks to the simulator's serial line only");
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QStringLiteral(JOURNAL_SEND_HELPER), { m_bus->portPath(), path });
+    QVERIFY2(helper.waitForStarted(), qPrintable(helper.errorString()));
+    const auto writeSeen = [this] {
+        const QList<ReceivedWrite> writes = m_bus->receivedWrites();
+        return std::any_of(writes.cbegin(), writes.cend(),
+            [](const ReceivedWrite &write) { return write.slaveId == SlaveId; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(writeSeen() || helper.state() == QProcess::NotRunning, PassWaitMs);
+    QCOMPARE(helper.state(), QProcess::Running);
+    helper.kill();
+    QVERIFY(helper.waitForFinished());
+    QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+
+    JournalStore store(path);
+    QVERIFY2(store.open(), qPrintable(store.errorText()));
+    QVERIFY(store.takeSetAsideNotice().isEmpty());
+    const QVector<JournalEntry> entries = store.entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().kind, JournalEntry::SettingsSend);
+    QCOMPARE(entries.first().registers.size(), 3);
+    for (const JournalRegister &reg : entries.first().registers)
+        QCOMPARE(reg.outcome, JournalOutcome::Unknown);
 }
 
 QTEST_GUILESS_MAIN(JournalTest)
