@@ -362,7 +362,13 @@ void MainWindow::setUpSettingsFiles()
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
     windowSources.crashLog = crashLogData;
+    windowSources.journal = writeJournal->store();
     reportActions = new ReportActions(deviceMonitor, windowSources, this);
+    auto *actionJournalSince = new QAction(tr("Journal in the report since…"), this);
+    actionJournalSince->setObjectName(QStringLiteral("actionJournalSince"));
+    ui->menuFile->insertAction(ui->actionExportReport, actionJournalSince);
+    connect(
+        actionJournalSince, &QAction::triggered, reportActions, &ReportActions::askJournalSince);
     connect(reportActions, &ReportActions::statusMessage, this,
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
     connect(reportActions, &ReportActions::busyChanged, this, &MainWindow::updateSettingsActions);
