@@ -21,10 +21,12 @@ const QColor DoubtBackground(255, 236, 179);
 const QColor NotTakenBackground(255, 205, 210);
 
 // The columns as the query gives them, in Column order, then the entry's id and identity flag.
+// Ordered as the indexes are, so that the newest rows come without sorting the whole journal.
 const char Select[]
     = "SELECT at_ms, user, port, slave_id, serial_number, kind, register_count, outcome, "
       "fingerprint_before, fingerprint_after, id, identity_known FROM entries "
-      "WHERE at_ms >= ? AND at_ms < ? AND (? < 0 OR serial_number = ?) ORDER BY id DESC";
+      "WHERE at_ms >= ? AND at_ms < ? %1 ORDER BY at_ms DESC, id DESC";
+const char SerialCondition[] = "AND serial_number = ?";
 constexpr int IdField = JournalModel::ColumnCount;
 constexpr int IdentityKnownField = JournalModel::ColumnCount + 1;
 
@@ -51,12 +53,13 @@ void JournalModel::reload()
         return;
     }
     QSqlQuery query(QSqlDatabase::database(m_store->connectionName(), false));
-    query.prepare(QString::fromLatin1(Select));
+    query.prepare(QString::fromLatin1(Select).arg(
+        m_serialNumber < 0 ? QString() : QString::fromLatin1(SerialCondition)));
     query.addBindValue(m_from.isValid() ? m_from.startOfDay().toMSecsSinceEpoch() : qint64(0));
     query.addBindValue(m_to.isValid() ? m_to.addDays(1).startOfDay().toMSecsSinceEpoch()
                                       : std::numeric_limits<qint64>::max());
-    query.addBindValue(m_serialNumber);
-    query.addBindValue(m_serialNumber);
+    if (m_serialNumber >= 0)
+        query.addBindValue(m_serialNumber);
     query.exec();
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     setQuery(std::move(query));

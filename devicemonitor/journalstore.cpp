@@ -276,13 +276,15 @@ QVector<JournalEntry> JournalStore::entries(qint64 serialNumber, const QDate &si
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    // Ordered as the indexes are: no sort of the whole journal.
     query.prepare(QStringLiteral(
         "SELECT id, at_ms, user, port, slave_id, identity_known, device_type, serial_number, "
-        "kind, fingerprint_before, fingerprint_after FROM entries "
-        "WHERE at_ms >= ? AND (? < 0 OR serial_number = ?) ORDER BY id DESC"));
+        "kind, fingerprint_before, fingerprint_after FROM entries WHERE at_ms >= ? %1 "
+        "ORDER BY at_ms DESC, id DESC")
+                      .arg(serialNumber < 0 ? QString() : QStringLiteral("AND serial_number = ?")));
     query.addBindValue(since.isValid() ? since.startOfDay().toMSecsSinceEpoch() : qint64(0));
-    query.addBindValue(serialNumber);
-    query.addBindValue(serialNumber);
+    if (serialNumber >= 0)
+        query.addBindValue(serialNumber);
     if (!query.exec())
         return entries;
     while (query.next()) {
