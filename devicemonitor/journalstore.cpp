@@ -78,14 +78,14 @@ bool JournalStore::open()
         if (!isDamaged(version.lastError()))
             return fail(CannotOpen, version.lastError().text());
         version.finish();
-        if (!setAside(tr("could not be read")) || !openFile())
+        if (!setAside(Damaged) || !openFile())
             return false;
         return createSchema();
     }
     const int fileVersion = version.value(0).toInt();
     version.finish();
     if (fileVersion > SchemaVersion) {
-        if (!setAside(tr("was written by a newer version of the program")) || !openFile())
+        if (!setAside(Newer) || !openFile())
             return false;
     }
     return fileVersion == SchemaVersion ? (m_open = true) : createSchema();
@@ -132,7 +132,7 @@ bool JournalStore::createSchema()
     return true;
 }
 
-bool JournalStore::setAside(const QString &why)
+bool JournalStore::setAside(SetAsideReason reason)
 {
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
@@ -140,19 +140,33 @@ bool JournalStore::setAside(const QString &why)
     }
     const QString stamp
         = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = QStringLiteral("%1.damaged-%2").arg(m_path, stamp);
+    const QString base
+        = QStringLiteral("%1.%2-%3")
+              .arg(m_path, reason == Damaged ? QStringLiteral("damaged") : QStringLiteral("newer"),
+                  stamp);
+    QString aside = base;
     for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = QStringLiteral("%1.damaged-%2-%3").arg(m_path, stamp).arg(n);
+        aside = QStringLiteral("%1-%2").arg(base).arg(n);
     if (!QFile::rename(m_path, aside))
         return fail(CannotOpen,
-            tr("The journal %1 %2, and it could not be renamed aside.").arg(m_path, why));
+            reason == Damaged
+                ? tr("The journal %1 could not be read, and it could not be renamed aside.")
+                      .arg(m_path)
+                : tr("The journal %1 was written by a newer version of the program, and it "
+                     "could not be renamed aside.")
+                      .arg(m_path));
     // Its write-ahead log belongs to it, not to the journal started in its place.
     for (const QString &suffix : { QStringLiteral("-wal"), QStringLiteral("-shm") }) {
         if (QFileInfo::exists(m_path + suffix))
             QFile::rename(m_path + suffix, aside + suffix);
     }
-    m_setAsideNotice = tr("The journal %1 %2. It was kept as %3 and a new journal was started.")
-                           .arg(m_path, why, aside);
+    m_setAsideNotice = reason == Damaged
+        ? tr("The journal %1 could not be read. It was kept as %2 and a new journal was "
+             "started.")
+              .arg(m_path, aside)
+        : tr("The journal %1 was written by a newer version of the program. It was kept as %2 "
+             "and a new journal was started.")
+              .arg(m_path, aside);
     return true;
 }
 

@@ -17,7 +17,7 @@
 // leaves the entry with outcomes Unknown, never no entry.
 //
 // A file of a newer schema or one SQLite cannot read is renamed aside, never
-// deleted, and a new journal started; setAsideNotice() tells of it once.
+// deleted, and a new journal started; takeSetAsideNotice() tells of it once.
 // Lives on one thread (Qt SQL's connections are per thread); every
 // transaction is a handful of rows, so it never holds up the GUI.
 class JournalStore
@@ -67,7 +67,8 @@ public:
 private:
     bool openFile();
     bool createSchema();
-    bool setAside(const QString &why);
+    enum SetAsideReason { Damaged, Newer };
+    bool setAside(SetAsideReason reason);
     bool fail(Error error, const QString &text);
 
     QString m_path;

@@ -64,12 +64,12 @@ QByteArray fileContents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The one file beside `path` whose name starts with its name and "damaged-".
-QString setAsidePath(const QString &path)
+// The one file beside `path` whose name starts with its name and the reason it was set aside.
+QString setAsidePath(const QString &path, const QString &reason)
 {
     const QFileInfo info(path);
-    const QStringList aside
-        = info.dir().entryList({ info.fileName() + QStringLiteral(".damaged-*") }, QDir::Files);
+    const QStringList aside = info.dir().entryList(
+        { QStringLiteral("%1.%2-*").arg(info.fileName(), reason) }, QDir::Files);
     return aside.size() == 1 ? info.dir().filePath(aside.first()) : QString();
 }
 
@@ -242,7 +242,8 @@ void JournalTest::unreadableFileIsSetAsideAndToldOnce()
 
     JournalStore store(path);
     QVERIFY2(store.open(), qPrintable(store.errorText()));
-    const QString aside = setAsidePath(path);
+    const QString aside
+        = setAsidePath(path, newer ? QStringLiteral("newer") : QStringLiteral("damaged"));
     QVERIFY2(!aside.isEmpty(), "the old journal was not kept beside the new one");
     QCOMPARE(fileContents(aside), before);
     const QString notice = store.takeSetAsideNotice();
