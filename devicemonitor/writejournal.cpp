@@ -31,8 +31,8 @@ SettingsValues validFieldValues(FieldList<Record> fields, const Record &record)
     return values;
 }
 
-// What a block's write puts on the line, by register or coil.
-SettingsValues writtenValues(DeviceData &block)
+// What a block's write puts on the line, by register or coil; the coils' addresses into `coils`.
+SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
 {
     SettingsValues values;
     for (const ModbusRequest &request : block.writeRequests()) {
@@ -42,6 +42,7 @@ SettingsValues writtenValues(DeviceData &block)
             for (int i = 0; i < request.count(); ++i) {
                 const quint16 address = quint16(request.startAddress() + i);
                 values.insert(address, bits.value(address) ? 1 : 0);
+                coils->insert(address);
             }
         } else if (request.dataType() == ModbusRequest::Registers) {
             ModbusRegisters registers(request.startAddress(), request.count());
@@ -164,8 +165,8 @@ SettingsValues WriteJournal::heldValues(const DeviceData *block) const
     return {};
 }
 
-void WriteJournal::addRegisters(
-    JournalEntry &entry, const SettingsValues &oldValues, const SettingsValues &newValues) const
+void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
+    const SettingsValues &newValues, const QSet<quint16> &coils) const
 {
     // Pick-up currents are shown at the range the values themselves name, else the panels'.
     SettingsValues range;
@@ -183,7 +184,12 @@ void WriteJournal::addRegisters(
         reg.address = value.key();
         reg.newRaw = *value;
         const SettingsField *field = settingsFieldAt(reg.address);
-        reg.field = field ? plainLabel(field->description) : tr("register %1").arg(reg.address);
+        if (field)
+            reg.field = plainLabel(field->description);
+        else if (coils.contains(reg.address))
+            reg.field = tr("coil %1").arg(reg.address);
+        else
+            reg.field = tr("register %1").arg(reg.address);
         reg.newShown
             = field ? field->description.shownText(*value, newMultiplier) : QString::number(*value);
         const auto old = oldValues.constFind(reg.address);
@@ -205,7 +211,9 @@ bool WriteJournal::recordWrite(int slaveId, const QList<DeviceData *> &list)
             continue;
         JournalEntry entry = newEntry(slaveId);
         entry.kind = kindOf(block, slaveId);
-        addRegisters(entry, heldValues(block), writtenValues(*block));
+        QSet<quint16> coils;
+        const SettingsValues written = writtenValues(*block, &coils);
+        addRegisters(entry, heldValues(block), written, coils);
         if (!add(block, entry)) {
             // The write does not go out: the blocks already recorded were not sent.
             for (const DeviceData *sibling : qAsConst(recorded)) {

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -74,7 +75,7 @@ private:
     JournalEntry::Kind kindOf(const DeviceData *block, int slaveId) const;
     SettingsValues heldValues(const DeviceData *block) const;
     void addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
-        const SettingsValues &newValues) const;
+        const SettingsValues &newValues, const QSet<quint16> &coils = {}) const;
     bool add(const DeviceData *block, const JournalEntry &entry);
     void finish(const DeviceData *block);
     void onWritten(DeviceData *block, int slaveId);

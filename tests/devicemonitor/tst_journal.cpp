@@ -339,6 +339,9 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
     QCOMPARE(entry->slaveId, SlaveId);
     QVERIFY(entry->identityKnown);
     QCOMPARE(entry->port, testLinkSettings(*m_bus).endpointName());
+    QCOMPARE(entry->registers.size(), 1);
+    QVERIFY2(entry->registers.first().field.startsWith(QLatin1String("coil")),
+        qPrintable(entry->registers.first().field));
 
     DeviceTimeData clock;
     DeviceTime time;
