@@ -2269,6 +2269,10 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>holds %1</source>
         <translation>хранит %1</translation>
     </message>
+    <message>
+        <source>coil %1</source>
+        <translation>катушка %1</translation>
+    </message>
 </context>
 <context>
     <name>WriteReadBack</name>
