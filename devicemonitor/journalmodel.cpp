@@ -77,7 +77,7 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.column() >= ColumnCount)
         return {};
-    const QVariant value = QSqlQueryModel::data(index, Qt::DisplayRole);
+    QVariant value = QSqlQueryModel::data(index, Qt::DisplayRole);
     const auto outcome = [this, &index] {
         return JournalOutcome(
             QSqlQueryModel::data(this->index(index.row(), OutcomeColumn)).toInt());

@@ -16,6 +16,8 @@
 
 #include <QSet>
 
+#include <utility>
+
 namespace {
 
 // The values of a block's fields that were read and still stand, by register.
@@ -35,7 +37,7 @@ SettingsValues validFieldValues(FieldList<Record> fields, const Record &record)
 SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
 {
     SettingsValues values;
-    for (const ModbusRequest &request : block.writeRequests()) {
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
         if (request.dataType() == ModbusRequest::Bits) {
             ModbusBits bits(request.startAddress(), request.count());
             request.fillBits(bits);
@@ -61,7 +63,7 @@ SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
 RegisterWrites lineWrites(DeviceData &block, QSet<quint16> *unanswered = nullptr)
 {
     RegisterWrites writes;
-    for (const ModbusRequest &request : block.writeRequests()) {
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
         RegisterWrite write;
         switch (request.result()) {
         case ModbusRequest::Success:
