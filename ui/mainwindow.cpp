@@ -18,6 +18,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/writejournal.h"
 #include "devicemonitor/writereadback.h"
@@ -89,6 +90,7 @@ MainWindow::~MainWindow()
 {
     // A write cut short by closing never reports its end.
     setInputBlocked(false);
+    delete journalDialog;
     delete ui;
 }
 
@@ -328,9 +330,16 @@ bool MainWindow::askToWriteWithoutJournal(const QString &reason)
 
 void MainWindow::showJournal()
 {
-    auto *dialog = new JournalDialog(writeJournal->store(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->show();
+    if (!journalDialog) {
+        journalDialog = new JournalDialog(writeJournal->store(), this);
+        journalDialog->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        // What was written since it opened.
+        journalDialog->model()->reload();
+    }
+    journalDialog->show();
+    journalDialog->raise();
+    journalDialog->activateWindow();
 }
 
 void MainWindow::setUpFindRelays()

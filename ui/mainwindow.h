@@ -24,6 +24,7 @@ class DeviceTimeData;
 class DeviceTimeDialog;
 class DiscreteInputsData;
 class InputEventFilter;
+class JournalDialog;
 class LedsData;
 class QLabel;
 class QTimer;
@@ -128,6 +129,8 @@ private:
     ReportActions *reportActions = nullptr;
     QAction *actionFindRelays = nullptr;
     WriteJournal *writeJournal = nullptr;
+    // Reads the journal's file: it goes before the journal does.
+    QPointer<JournalDialog> journalDialog;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.
