@@ -128,9 +128,10 @@ JournalEntry WriteJournal::newEntry(int slaveId) const
     entry.user = userName();
     entry.port = m_monitor->endpointName();
     entry.slaveId = slaveId;
+    // A relay written without a scan (the current ID set directly) is not in the list.
     const DeviceListModel *devices = m_monitor->deviceListModel();
-    const DeviceInfo *info
-        = slaveId > 0 ? devices->deviceInfoAt(devices->rowOfDevice(slaveId)) : nullptr;
+    const int row = slaveId > 0 ? devices->rowOfDevice(slaveId) : -1;
+    const DeviceInfo *info = row >= 0 ? devices->deviceInfoAt(row) : nullptr;
     if (info && info->serialNumber.status != NoData) {
         entry.identityKnown = true;
         entry.deviceType = info->deviceTypeCode.value;

@@ -93,6 +93,7 @@ private slots:
     void unwritableJournalAsksBeforeWriting();
 
     void commandsAndClockRecordTheLinesAnswer();
+    void relayOutsideTheListIsJournalledWithoutIdentity();
     void panelSetRecordsTheReadBack_data();
     void panelSetRecordsTheReadBack();
     void settingsSendIsOneEntryWithFingerprints();
@@ -365,6 +366,27 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
     QCOMPARE(entry->kind, JournalEntry::ClockSet);
     // Unanswered, it may have landed all the same.
     QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
+}
+
+// Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do.
+void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
+{
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->setCurrentDeviceId(SlaveId);
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+    CheckbackData checkback;
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    const std::optional<JournalEntry> entry = latestEntry();
+    QVERIFY(entry);
+    QCOMPARE(entry->slaveId, SlaveId);
+    QVERIFY(!entry->identityKnown);
+    QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
 }
 
 void JournalTest::panelSetRecordsTheReadBack_data()
