@@ -11,14 +11,18 @@
 #include "devicedata/sendplan.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalstore.h"
 #include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/writejournal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 using namespace bench;
 
@@ -134,6 +138,34 @@ int main(int argc, char *argv[])
             ++unverified;
     }
 
+    // The same send with the journal on and off, alternating so that both meet the same line.
+    QTemporaryDir journalFolder;
+    auto store
+        = std::make_unique<JournalStore>(journalFolder.filePath(QStringLiteral("journal.sqlite")));
+    if (!store->open()) {
+        report.note(QStringLiteral("settings: no journal: %1").arg(store->errorText()));
+        return 1;
+    }
+    WriteJournal journal(&monitor, std::move(store));
+    QVector<double> journalOffMs;
+    QVector<double> journalOnMs;
+    for (int i = 0; i < 2 * sends; ++i) {
+        const bool journalled = i % 2 == 1;
+        monitor.setWriteJournal(journalled ? &journal : nullptr);
+        QEventLoop idle;
+        QTimer::singleShot(settings.readinessDelay, &idle, &QEventLoop::quit);
+        idle.exec();
+        const qint64 start = nowNs();
+        transfer.send(SendPlan(relay, relay.values));
+        if (!waitFor(&transfer, &SettingsTransfer::sendFinished)) {
+            report.note(QStringLiteral("settings: a send never ended: %1").arg(failure));
+            return 1;
+        }
+        (journalled ? journalOnMs : journalOffMs).append((nowNs() - start) / 1e6);
+    }
+    monitor.setWriteJournal(nullptr);
+    const int journalEntries = journal.store()->entries(-1, QDate()).size();
+
     // Writes: one transaction per field with a readiness delay between two.
     const int writes = relay.values.size();
     const double writeIdeal
@@ -170,6 +202,14 @@ int main(int argc, char *argv[])
         QStringLiteral("one pass %1 ms (%2 x (delay + line))").arg(number(passIdeal, 1)).arg(reads),
         readBack.median / passIdeal, QStringLiteral("<= 1 pass + 2 %"),
         readBack.median / passIdeal <= 1.02);
+    const Summary journalOff = summarize(journalOffMs);
+    const Summary journalOn = summarize(journalOnMs);
+    report.ratioRow(
+        QStringLiteral("J1 send and read-back with the journal on, %1 baud").arg(line.baudRate),
+        describe(journalOn, 1, ms),
+        QStringLiteral("journal off %1").arg(describe(journalOff, 1, ms)),
+        journalOn.median / journalOff.median, QStringLiteral("<= 1.01x"),
+        journalOn.median / journalOff.median <= 1.01 && journalEntries == sends);
     report.note(
         QStringLiteral("S1-S2: readiness delay %1 ms; %2 sends, %3 not verified; one "
                        "write with its delay: %4 ms ideal")

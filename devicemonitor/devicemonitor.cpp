@@ -5,6 +5,7 @@
 #include "devicemonitor/devicemonitoractivityhost.h"
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicemonitorscanimpl.h"
+#include "devicemonitor/writejournal.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -77,6 +78,7 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
     if (!m_manager->openPort(settings))
         return false;
     m_portName = settings.portName;
+    m_endpointName = settings.endpointName();
     m_connectionLostReason.clear();
 #ifdef Q_OS_UNIX
     if (!settings.isNetwork())
@@ -256,25 +258,29 @@ void DeviceMonitor::readFromCurrentDevice(const QList<DeviceData *> &list)
         m_manager->read(m_currentDeviceId, deviceData);
 }
 
-void DeviceMonitor::writeToCurrentDevice(const QList<DeviceData *> &list)
+bool DeviceMonitor::writeToCurrentDevice(const QList<DeviceData *> &list)
 {
-    write(m_currentDeviceId, list);
+    return write(m_currentDeviceId, list);
 }
 
-void DeviceMonitor::writeToAllDevices(const QList<DeviceData *> &list)
+bool DeviceMonitor::writeToAllDevices(const QList<DeviceData *> &list)
 {
     // Slave 0 is the Modbus broadcast address: every relay acts, none answers.
-    write(0, list);
+    return write(0, list);
 }
 
-void DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
+bool DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
 {
     if (list.isEmpty()) {
         qDebug() << "!!! Cann`t write !!! DeviceData list is empty";
-        return;
+        return false;
     }
+    // The intent is on disk before the first frame goes out.
+    if (m_journal && !m_journal->recordWrite(slaveId, list))
+        return false;
     for (DeviceData *deviceData : list)
         m_manager->write(slaveId, deviceData);
+    return true;
 }
 
 void DeviceMonitor::reset()

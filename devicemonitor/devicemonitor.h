@@ -17,6 +17,7 @@ class DeviceDataManager;
 class DeviceListModel;
 class DeviceMonitorRefreshImpl;
 class DeviceMonitorScanImpl;
+class WriteJournal;
 
 // The one object through which the user interface talks to the relays.
 //
@@ -69,8 +70,15 @@ public:
 
     void setDeviceDataList(const QList<DeviceData *> &list);
     void readFromCurrentDevice(const QList<DeviceData *> &list);
-    void writeToCurrentDevice(const QList<DeviceData *> &list);
-    void writeToAllDevices(const QList<DeviceData *> &list);
+    // False when the write did not go out: the journal could not record it and the user
+    // chose not to write without one.
+    bool writeToCurrentDevice(const QList<DeviceData *> &list);
+    bool writeToAllDevices(const QList<DeviceData *> &list);
+    // Every write is recorded there before it goes out; none when null.
+    void setWriteJournal(WriteJournal *journal) { m_journal = journal; }
+    WriteJournal *writeJournal() const { return m_journal; }
+    // The port or the gateway's address of the connection, as messages name it.
+    QString endpointName() const { return m_endpointName; }
     void reset();
 
 signals:
@@ -100,7 +108,7 @@ private:
     class ActivityHost;
 
     void setState(State state);
-    void write(int slaveId, const QList<DeviceData *> &list);
+    bool write(int slaveId, const QList<DeviceData *> &list);
     void stopReads();
     void cancelReads();
     bool closeLine(bool cancelWrites);
@@ -116,6 +124,8 @@ private:
     DeviceMonitorRefreshImpl *m_refresher;
     DeviceMonitorScanImpl *m_scanner;
     QString m_portName;
+    QString m_endpointName;
+    WriteJournal *m_journal = nullptr;
     QString m_connectionLostReason;
     // Notices an adapter pulled out while the line is quiet.
     QTimer *m_portWatch;

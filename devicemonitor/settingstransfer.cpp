@@ -10,6 +10,7 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/droppedreads.h"
 #include "devicemonitor/trafficmodel.h"
+#include "devicemonitor/writejournal.h"
 
 #include <QTimer>
 
@@ -136,6 +137,13 @@ void SettingsTransfer::send(const SendPlan &plan)
     for (auto value = m_result.sent.cbegin(); value != m_result.sent.cend(); ++value)
         m_result.writes.insert(value.key(), RegisterWrite());
     m_failedWrites.clear();
+    // The intent is on disk before the first register goes out.
+    WriteJournal *journal = m_monitor->writeJournal();
+    if (journal && !journal->recordSend(plan, m_sequence)) {
+        abort(tr("Nothing was sent to device %1: the journal could not record the send.")
+                  .arg(m_slaveId));
+        return;
+    }
     m_toWrite = { m_sequence };
     writeNextBlock();
 }
@@ -312,6 +320,7 @@ void SettingsTransfer::finishReadBack()
     result.relay = settingsRead(&unread);
     result.readBack = unread.isEmpty();
     end();
+    journalSend(result);
     emit sendFinished(result);
 }
 
@@ -319,8 +328,20 @@ void SettingsTransfer::abort(const QString &message)
 {
     if (!isBusy())
         return;
+    const bool sending = m_operation == Writing || m_operation == ReadingBack;
+    // Nothing was read back: what was acknowledged may or may not have landed.
+    SettingsSendResult result = m_result;
+    result.writes = registerWrites();
     end();
+    if (sending)
+        journalSend(result);
     emit failed(message);
+}
+
+void SettingsTransfer::journalSend(const SettingsSendResult &result)
+{
+    if (WriteJournal *journal = m_monitor->writeJournal())
+        journal->recordSendResult(result);
 }
 
 void SettingsTransfer::abortNoLongerCurrent()

@@ -86,6 +86,7 @@ private:
     void noteFailedWrite(const ModbusTransaction &transaction);
     RegisterWrites registerWrites() const;
     void abort(const QString &message);
+    void journalSend(const SettingsSendResult &result);
     void abortNoLongerCurrent();
     void end();
     RelaySettings settingsRead(QStringList *unread) const;

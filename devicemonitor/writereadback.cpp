@@ -7,6 +7,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/droppedreads.h"
+#include "devicemonitor/writejournal.h"
 
 #include <QTimer>
 
@@ -85,7 +86,10 @@ void WriteReadBack::onReadBack(DeviceData *block)
         stopped = m_stopped.take(block);
 
     SettingsValues held;
-    if (!block->isReadSuccessful() || !m_valuesOf.value(block)(held)) {
+    const bool read = block->isReadSuccessful() && m_valuesOf.value(block)(held);
+    if (WriteJournal *journal = m_monitor->writeJournal())
+        journal->recordReadBack(block, read ? held : SettingsValues());
+    if (!read) {
         m_unread = true;
     } else {
         const qint64 multiplier = qMax(qint64(1),

@@ -9,6 +9,7 @@ PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
     libmodbus-dev mbpoll ccache libqt5charts5-dev zlib1g-dev
+    libqt5sql5-sqlite # the journal of writes
     qttranslations5-l10n # Qt's own Russian texts: standard buttons and dialogs
     libqt5svg5 # the icon, sharp at any scale
     poppler-utils # pdftotext, for the report tests
@@ -19,6 +20,7 @@ QT6_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libmodbus-dev mbpoll ccache qt6-charts-dev libqt6opengl6-dev zlib1g-dev
+    libqt6sql6-sqlite # the journal of writes
     qt6-translations-l10n # Qt's own Russian texts: standard buttons and dialogs
     libqt6svg6 # the icon, sharp at any scale
     poppler-utils # pdftotext, for the report tests

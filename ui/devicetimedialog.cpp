@@ -250,10 +250,11 @@ void DeviceTimeDialog::write(int slaveId)
 
     ui->writeResultLabel->clear();
     pendingWrites.append(slaveId);
-    if (slaveId == 0)
-        deviceMonitor->writeToAllDevices({ deviceTimeData.data() });
-    else
-        deviceMonitor->writeToCurrentDevice({ deviceTimeData.data() });
+    const bool sent = slaveId == 0 ? deviceMonitor->writeToAllDevices({ deviceTimeData.data() })
+                                   : deviceMonitor->writeToCurrentDevice({ deviceTimeData.data() });
+    // Not sent: the journal could not record it and the user kept it back.
+    if (!sent)
+        pendingWrites.removeLast();
 }
 
 void DeviceTimeDialog::showWriteResult(int slaveId)

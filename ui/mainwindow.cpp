@@ -18,12 +18,16 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/journalmodel.h"
+#include "devicemonitor/journalstore.h"
+#include "devicemonitor/writejournal.h"
 #include "devicemonitor/writereadback.h"
 #include "ui/connectionsettingsdialog.h"
 #include "ui/contentscrollarea.h"
 #include "ui/devicetimedialog.h"
 #include "ui/findrelaysdialog.h"
 #include "ui/inputeventfilter.h"
+#include "ui/journaldialog.h"
 #include "ui/reportactions.h"
 #include "ui/settingsfileactions.h"
 #include "ui/trafficdockwidget.h"
@@ -58,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent)
     attachPanels();
     loadSettings();
     setUpTrafficView();
+    setUpJournal();
     setUpFindRelays();
     setUpSettingsFiles();
     updateDeviceDataList();
@@ -85,6 +90,7 @@ MainWindow::~MainWindow()
 {
     // A write cut short by closing never reports its end.
     setInputBlocked(false);
+    delete journalDialog;
     delete ui;
 }
 
@@ -274,6 +280,69 @@ void MainWindow::setUpTrafficView()
     menuView->addAction(actionTraffic);
 }
 
+// Every write is journalled in journal.sqlite beside settings.ini before it goes out. A journal
+// that cannot be written stops the next write until the user says whether to write without one.
+void MainWindow::setUpJournal()
+{
+    auto store = std::make_unique<JournalStore>(JournalStore::defaultPath());
+    const bool opened = store->open();
+    const QString setAside = store->takeSetAsideNotice();
+    writeJournal = new WriteJournal(deviceMonitor, std::move(store), this);
+    writeJournal->setCurrentRangeSource(meterageConfigurationData);
+    writeJournal->setUnwritableHandler(
+        [this](const QString &reason) { return askToWriteWithoutJournal(reason); });
+    deviceMonitor->setWriteJournal(writeJournal);
+    connect(writeJournal, &WriteJournal::unwritable, this, [this](const QString &reason) {
+        ui->statusBar->showMessage(
+            tr("The journal cannot be written: %1").arg(reason), WriteMessageTimeout);
+    });
+    if (!opened)
+        ui->statusBar->showMessage(
+            tr("The journal cannot be written: %1").arg(writeJournal->store()->errorText()));
+    if (!setAside.isEmpty())
+        QTimer::singleShot(
+            0, this, [this, setAside] { QMessageBox::warning(this, tr("Journal"), setAside); });
+
+    auto *actionJournal = new QAction(tr("Journal…"), this);
+    actionJournal->setObjectName(QStringLiteral("actionJournal"));
+    if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
+        menuView->addAction(actionJournal);
+    connect(actionJournal, &QAction::triggered, this, &MainWindow::showJournal);
+}
+
+bool MainWindow::askToWriteWithoutJournal(const QString &reason)
+{
+    QMessageBox question(QMessageBox::Warning, tr("Journal"),
+        tr("The journal cannot record this write: %1\n\nWrite to the relay without a journal "
+           "for the rest of this session?")
+            .arg(reason),
+        QMessageBox::NoButton, this);
+    QPushButton *writeButton
+        = question.addButton(tr("Write without a journal"), QMessageBox::AcceptRole);
+    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    question.setDefaultButton(cancelButton);
+    question.setEscapeButton(cancelButton);
+    question.exec();
+    const bool without = question.clickedButton() == writeButton;
+    if (without)
+        ui->statusBar->showMessage(tr("Writing without a journal for the rest of this session"));
+    return without;
+}
+
+void MainWindow::showJournal()
+{
+    if (!journalDialog) {
+        journalDialog = new JournalDialog(writeJournal->store(), this);
+        journalDialog->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        // What was written since it opened.
+        journalDialog->model()->reload();
+    }
+    journalDialog->show();
+    journalDialog->raise();
+    journalDialog->activateWindow();
+}
+
 void MainWindow::setUpFindRelays()
 {
     actionFindRelays = new QAction(tr("Find relays…"), this);
@@ -303,7 +372,13 @@ void MainWindow::setUpSettingsFiles()
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
     windowSources.crashLog = crashLogData;
+    windowSources.journal = writeJournal->store();
     reportActions = new ReportActions(deviceMonitor, windowSources, this);
+    auto *actionJournalSince = new QAction(tr("Journal in the report since…"), this);
+    actionJournalSince->setObjectName(QStringLiteral("actionJournalSince"));
+    ui->menuFile->insertAction(ui->actionExportReport, actionJournalSince);
+    connect(
+        actionJournalSince, &QAction::triggered, reportActions, &ReportActions::askJournalSince);
     connect(reportActions, &ReportActions::statusMessage, this,
         [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
     connect(reportActions, &ReportActions::busyChanged, this, &MainWindow::updateSettingsActions);

@@ -24,6 +24,7 @@ class DeviceTimeData;
 class DeviceTimeDialog;
 class DiscreteInputsData;
 class InputEventFilter;
+class JournalDialog;
 class LedsData;
 class QLabel;
 class QTimer;
@@ -34,6 +35,7 @@ class ProtectionConfigurationData;
 class SetpointsData;
 class ReportActions;
 class SettingsFileActions;
+class WriteJournal;
 
 // The program's one window. It owns the device monitor and every data block
 // the panels show, hands each panel its blocks, picks the blocks a refresh
@@ -92,6 +94,9 @@ private:
     void loadSettings();
     void setUpTrafficView();
     void setUpFindRelays();
+    void setUpJournal();
+    bool askToWriteWithoutJournal(const QString &reason);
+    void showJournal();
     void findRelays();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
@@ -124,6 +129,9 @@ private:
     SettingsFileActions *settingsFileActions = nullptr;
     ReportActions *reportActions = nullptr;
     QAction *actionFindRelays = nullptr;
+    WriteJournal *writeJournal = nullptr;
+    // Reads the journal's file: it goes before the journal does.
+    QPointer<JournalDialog> journalDialog;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.

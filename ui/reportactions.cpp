@@ -10,12 +10,17 @@
 #include "devicemonitor/settingstransfer.h"
 #include "ui/reportpages.h"
 
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QVBoxLayout>
 
 #include <utility>
 
@@ -94,6 +99,25 @@ void ReportActions::askAndExport()
     saveLastFolder(QFileInfo(path).absolutePath());
     m_pdfPath = path;
     readRelay();
+}
+
+void ReportActions::askJournalSince()
+{
+    QDialog dialog(m_window);
+    dialog.setWindowTitle(tr("Journal in the report"));
+    auto *date = new QDateEdit(m_windowSources.journalSince.isValid() ? m_windowSources.journalSince
+                                                                      : QDate::currentDate(),
+        &dialog);
+    date->setCalendarPopup(true);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(tr("List the relay's journal entries since:"), &dialog));
+    layout->addWidget(date);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() == QDialog::Accepted)
+        m_windowSources.journalSince = date->date();
 }
 
 QString ReportActions::actionTitle() const

@@ -32,6 +32,8 @@ public:
     void askAndPrint();
     // Asks for a file name, reads the relay, then writes the PDF.
     void askAndExport();
+    // Asks from which day on the report lists the relay's journal (today unless chosen).
+    void askJournalSince();
 
 signals:
     void statusMessage(const QString &text);

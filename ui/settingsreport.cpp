@@ -10,6 +10,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
+#include "devicemonitor/journalstore.h"
 #include "ui/deviceinfowidget.h"
 
 #include <QHash>
@@ -217,7 +218,7 @@ QString SettingsReport::defaultFileName() const
 QString SettingsReport::html() const
 {
     return QStringLiteral("<html><body>") + headerHtml() + deviceHtml() + fieldsHtml()
-        + crashLogHtml() + QStringLiteral("</body></html>");
+        + crashLogHtml() + journalHtml() + QStringLiteral("</body></html>");
 }
 
 QString SettingsReport::headerHtml() const
@@ -322,6 +323,47 @@ QString SettingsReport::crashLogHtml() const
                     : trustedText(status == NoData ? NoData : Valid, text));
         }
         html += rowHtml(cells);
+    }
+    return html + QStringLiteral("</table>");
+}
+
+QString SettingsReport::journalHtml() const
+{
+    if (!m_sources.journal)
+        return QString();
+    const QDate since = m_sources.journalSince.isValid() ? m_sources.journalSince : m_madeAt.date();
+    QString html = QStringLiteral("<h2>%1</h2>")
+                       .arg(tr("Journal of writes since %1")
+                                .arg(QLocale().toString(since, QLocale::ShortFormat))
+                                .toHtmlEscaped());
+    const DataValue &serial = m_sources.deviceInfo.serialNumber;
+    if (serial.status == NoData)
+        return html
+            + QStringLiteral("<p>%1</p>")
+                  .arg(tr("The relay's serial number is not known: its journal entries cannot "
+                          "be told apart.")
+                           .toHtmlEscaped());
+    const QVector<JournalEntry> entries = m_sources.journal->entries(serial.value, since);
+    if (entries.isEmpty())
+        return html
+            + QStringLiteral("<p>%1</p>").arg(tr("No writes were recorded.").toHtmlEscaped());
+    html += tableStart()
+        + tableHeaderHtml({ tr("When").toHtmlEscaped(), tr("Write").toHtmlEscaped(),
+                              tr("Setting").toHtmlEscaped(), tr("Old value").toHtmlEscaped(),
+                              tr("New value").toHtmlEscaped(), tr("Outcome").toHtmlEscaped() },
+            { 17, 17, 22, 13, 13, 18 });
+    for (const JournalEntry &entry : entries) {
+        const QString when
+            = QLocale().toString(entry.when.toLocalTime(), QLocale::ShortFormat).toHtmlEscaped();
+        const QString kind = JournalEntry::kindText(entry.kind).toHtmlEscaped();
+        for (const JournalRegister &reg : entry.registers) {
+            const QString outcome = reg.detail.isEmpty()
+                ? journalOutcomeText(reg.outcome)
+                : tr("%1: %2").arg(journalOutcomeText(reg.outcome), reg.detail);
+            html += rowHtml({ when, kind, reg.field.toHtmlEscaped(),
+                reg.hasOld ? reg.oldShown.toHtmlEscaped() : QStringLiteral("-"),
+                reg.newShown.toHtmlEscaped(), outcome.toHtmlEscaped() });
+        }
     }
     return html + QStringLiteral("</table>");
 }

@@ -5,12 +5,14 @@
 #include "devicedata/deviceinfodata.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDateTime>
 #include <QString>
 
 class CrashCountData;
 class CrashLogData;
 class DeviceTimeData;
+class JournalStore;
 class MeterageConfigurationData;
 class ModulesData;
 class ProtectionConfigurationData;
@@ -33,6 +35,9 @@ struct ReportSources
     // invalid if it has not since the relay was chosen.
     QDateTime deviceTimeReadAt;
     QDateTime crashLogReadAt;
+    // The journal's entries for this relay since the day given; no section without a journal.
+    const JournalStore *journal = nullptr;
+    QDate journalSince;
 };
 
 // The commissioning report of one relay as rich text: the program and the
@@ -63,6 +68,7 @@ private:
     QString deviceHtml() const;
     QString fieldsHtml() const;
     QString crashLogHtml() const;
+    QString journalHtml() const;
 
     ReportSources m_sources;
     QDateTime m_madeAt;

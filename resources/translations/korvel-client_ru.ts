@@ -486,6 +486,254 @@ Last answer: %5</source>
     </message>
 </context>
 <context>
+    <name>JournalDialog</name>
+    <message>
+        <source>From</source>
+        <translation>С</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>По</translation>
+    </message>
+    <message>
+        <source>Export CSV…</source>
+        <translation>Экспорт в CSV…</translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <source>every relay</source>
+        <translation>все реле</translation>
+    </message>
+    <message>
+        <source>Serial number:</source>
+        <translation>Заводской номер:</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Old value</source>
+        <translation>Прежнее значение</translation>
+    </message>
+    <message>
+        <source>New value</source>
+        <translation>Новое значение</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+    <message>
+        <source>%1 (raw %2)</source>
+        <translation>%1 (код %2)</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Device type</source>
+        <translation>Тип устройства</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Fingerprint before</source>
+        <translation>Отпечаток до</translation>
+    </message>
+    <message>
+        <source>Fingerprint after</source>
+        <translation>Отпечаток после</translation>
+    </message>
+    <message>
+        <source>Old raw</source>
+        <translation>Прежний код</translation>
+    </message>
+    <message>
+        <source>New raw</source>
+        <translation>Новый код</translation>
+    </message>
+    <message>
+        <source>Export the journal</source>
+        <translation>Экспорт журнала</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>The journal could not be exported to %1: %2</source>
+        <translation>Не удалось экспортировать журнал в %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>JournalEntry</name>
+    <message>
+        <source>verified</source>
+        <translation>проверено</translation>
+    </message>
+    <message>
+        <source>changed by the relay</source>
+        <translation>изменено реле</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>отклонено</translation>
+    </message>
+    <message>
+        <source>not sent</source>
+        <translation>не отправлено</translation>
+    </message>
+    <message>
+        <source>acknowledged</source>
+        <translation>подтверждено</translation>
+    </message>
+    <message>
+        <source>sent, not confirmed</source>
+        <translation>отправлено, без подтверждения</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
+        <source>Set of the measurement configuration</source>
+        <translation>Запись конфигурации измерений</translation>
+    </message>
+    <message>
+        <source>Set of the protection configuration</source>
+        <translation>Запись конфигурации защит</translation>
+    </message>
+    <message>
+        <source>Set of the setpoints</source>
+        <translation>Запись уставок</translation>
+    </message>
+    <message>
+        <source>Settings send</source>
+        <translation>Запись настроек из файла</translation>
+    </message>
+    <message>
+        <source>Clock Set</source>
+        <translation>Запись времени</translation>
+    </message>
+    <message>
+        <source>Clock Set to All</source>
+        <translation>Запись времени во все устройства</translation>
+    </message>
+    <message>
+        <source>Checkback</source>
+        <translation>Квитирование</translation>
+    </message>
+    <message>
+        <source>Clearing of the crash log</source>
+        <translation>Очистка памяти аварий</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+</context>
+<context>
+    <name>JournalModel</name>
+    <message>
+        <source>all</source>
+        <translation>все</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Registers</source>
+        <translation>Регистров</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Fingerprint before</source>
+        <translation>Отпечаток до</translation>
+    </message>
+    <message>
+        <source>Fingerprint after</source>
+        <translation>Отпечаток после</translation>
+    </message>
+</context>
+<context>
+    <name>JournalStore</name>
+    <message>
+        <source>The journal %1 could not be read, and it could not be renamed aside.</source>
+        <translation>Не удалось прочитать журнал %1, и его не удалось переименовать.</translation>
+    </message>
+    <message>
+        <source>The journal %1 was written by a newer version of the program, and it could not be renamed aside.</source>
+        <translation>Журнал %1 записан более новой версией программы, и его не удалось переименовать.</translation>
+    </message>
+    <message>
+        <source>The journal %1 could not be read. It was kept as %2 and a new journal was started.</source>
+        <translation>Не удалось прочитать журнал %1. Он сохранён как %2, начат новый журнал.</translation>
+    </message>
+    <message>
+        <source>The journal %1 was written by a newer version of the program. It was kept as %2 and a new journal was started.</source>
+        <translation>Журнал %1 записан более новой версией программы. Он сохранён как %2, начат новый журнал.</translation>
+    </message>
+    <message>
+        <source>The journal is not open.</source>
+        <translation>Журнал не открыт.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Korvel-client</source>
@@ -730,6 +978,38 @@ Last answer: %5</source>
     <message>
         <source>New settings…</source>
         <translation>Новые настройки…</translation>
+    </message>
+    <message>
+        <source>The journal cannot be written: %1</source>
+        <translation>Журнал недоступен для записи: %1</translation>
+    </message>
+    <message>
+        <source>Journal</source>
+        <translation>Журнал</translation>
+    </message>
+    <message>
+        <source>Journal…</source>
+        <translation>Журнал…</translation>
+    </message>
+    <message>
+        <source>The journal cannot record this write: %1
+
+Write to the relay without a journal for the rest of this session?</source>
+        <translation>Журнал не может сохранить эту запись: %1
+
+Записывать в реле без журнала до конца сеанса?</translation>
+    </message>
+    <message>
+        <source>Write without a journal</source>
+        <translation>Записывать без журнала</translation>
+    </message>
+    <message>
+        <source>Writing without a journal for the rest of this session</source>
+        <translation>До конца сеанса запись идёт без журнала</translation>
+    </message>
+    <message>
+        <source>Journal in the report since…</source>
+        <translation>Журнал в протоколе начиная с…</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1387,14 @@ Last answer: %5</source>
     <message>
         <source>No report was made.</source>
         <translation>Протокол не составлен.</translation>
+    </message>
+    <message>
+        <source>Journal in the report</source>
+        <translation>Журнал в протоколе</translation>
+    </message>
+    <message>
+        <source>List the relay&apos;s journal entries since:</source>
+        <translation>Включить записи журнала реле начиная с:</translation>
     </message>
 </context>
 <context>
@@ -1745,6 +2033,42 @@ Last answer: %5</source>
         <source>Crash records read at %1.</source>
         <translation>Записи аварий прочитаны %1.</translation>
     </message>
+    <message>
+        <source>Journal of writes since %1</source>
+        <translation>Журнал записей начиная с %1</translation>
+    </message>
+    <message>
+        <source>The relay&apos;s serial number is not known: its journal entries cannot be told apart.</source>
+        <translation>Заводской номер реле неизвестен: его записи в журнале нельзя выделить.</translation>
+    </message>
+    <message>
+        <source>No writes were recorded.</source>
+        <translation>Записей нет.</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Old value</source>
+        <translation>Прежнее значение</translation>
+    </message>
+    <message>
+        <source>New value</source>
+        <translation>Новое значение</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>SettingsTransfer</name>
@@ -1808,6 +2132,10 @@ Last answer: %5</source>
     <message>
         <source>The write failed</source>
         <translation>Запись не удалась</translation>
+    </message>
+    <message>
+        <source>Nothing was sent to device %1: the journal could not record the send.</source>
+        <translation>В устройство %1 ничего не отправлено: журнал не смог сохранить запись.</translation>
     </message>
 </context>
 <context>
@@ -2014,6 +2342,33 @@ Last answer: %5</source>
     <message>
         <source>16 Write multiple registers</source>
         <translation>16 Запись регистров</translation>
+    </message>
+</context>
+<context>
+    <name>WriteJournal</name>
+    <message>
+        <source>no answer</source>
+        <translation>нет ответа</translation>
+    </message>
+    <message>
+        <source>the relay or the line reported an error</source>
+        <translation>реле или линия сообщили об ошибке</translation>
+    </message>
+    <message>
+        <source>coil %1</source>
+        <translation>катушка %1</translation>
+    </message>
+    <message>
+        <source>register %1</source>
+        <translation>регистр %1</translation>
+    </message>
+    <message>
+        <source>The journal could not be opened.</source>
+        <translation>Не удалось открыть журнал.</translation>
+    </message>
+    <message>
+        <source>holds %1</source>
+        <translation>хранит %1</translation>
     </message>
 </context>
 <context>

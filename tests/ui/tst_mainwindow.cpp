@@ -6,6 +6,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalmodel.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "relaybus.h"
@@ -15,6 +16,7 @@
 #include "ui/configurationwidget.h"
 #include "ui/devicetimedialog.h"
 #include "ui/enumindicatoreditor.h"
+#include "ui/journaldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/numberindicatoreditor.h"
 #include "ui/setpointswidget.h"
@@ -24,6 +26,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +64,9 @@ private slots:
     void refreshIsAlwaysReachable();
     void closingDuringActivity_data();
     void closingDuringActivity();
+    void unwritableJournalAsksBeforeTheWrite();
+    void damagedJournalIsSetAsideAndTold();
+    void journalViewShowsTheWrite();
 
 private:
     MainWindow *openWindow();
@@ -565,6 +571,104 @@ void MainWindowTest::closingDuringActivity()
     QVERIFY(QFile::exists(QStringLiteral("settings.ini")));
     QSettings saved(QStringLiteral("settings.ini"), QSettings::IniFormat);
     QCOMPARE(saved.value(QStringLiteral("device_settings/response_timeout")).toInt(), 1000);
+}
+
+// The journal's file is a folder here: even root cannot write it.
+void MainWindowTest::unwritableJournalAsksBeforeTheWrite()
+{
+    QVERIFY(QDir().mkdir(QStringLiteral("journal.sqlite")));
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    QVERIFY2(statusText(window).contains(QStringLiteral("The journal cannot be written")),
+        qPrintable(statusText(window)));
+    connectAndScan(window, QStringLiteral("3"));
+    const int checkbacks = m_bus->checkbackCount(3);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Cancel"));
+        QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+        QVERIFY(answer.answered());
+        QVERIFY2(
+            answer.text().contains(QStringLiteral("without a journal")), qPrintable(answer.text()));
+    }
+    QTest::qWait(200);
+    QCOMPARE(m_bus->checkbackCount(3), checkbacks);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write without a journal"));
+        QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 1, PassWaitMs);
+    // Asked once: the rest of the session writes without a journal.
+    MessageBoxAnswer unasked(QStringLiteral("Cancel"));
+    QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 2, PassWaitMs);
+    QVERIFY(!unasked.answered());
+    window->close();
+}
+
+void MainWindowTest::damagedJournalIsSetAsideAndTold()
+{
+    {
+        QFile damaged(QStringLiteral("journal.sqlite"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(4096, '\x5a'));
+    }
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    MainWindow *window = openWindow();
+    QTRY_VERIFY(answer.answered());
+    QVERIFY2(answer.text().contains(QStringLiteral("journal.sqlite.damaged-")),
+        qPrintable(answer.text()));
+    QCOMPARE(
+        QDir().entryList({ QStringLiteral("journal.sqlite.damaged-*") }, QDir::Files).size(), 1);
+    window->close();
+}
+
+void MainWindowTest::journalViewShowsTheWrite()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    const int checkbacks = m_bus->checkbackCount(3);
+    QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 1, PassWaitMs);
+    QTest::qWait(100);
+
+    child<QAction>(window, "actionJournal")->trigger();
+    auto *dialog = window->findChild<JournalDialog *>();
+    QVERIFY(dialog);
+    JournalModel *model = dialog->model();
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(
+        model->index(0, JournalModel::KindColumn).data().toString(), QStringLiteral("Checkback"));
+    QCOMPARE(model->index(0, JournalModel::OutcomeColumn).data().toString(),
+        QStringLiteral("acknowledged"));
+    QCOMPARE(model->index(0, JournalModel::SlaveIdColumn).data().toString(), QStringLiteral("3"));
+    QVERIFY(model->index(0, JournalModel::OutcomeColumn).data(Qt::BackgroundRole).isValid());
+
+    // Another relay's serial number filters it out.
+    child<QLineEdit>(dialog, "serialEdit")->setText(QStringLiteral("9999999"));
+    QCOMPARE(model->rowCount(), 0);
+    child<QLineEdit>(dialog, "serialEdit")->clear();
+    QCOMPARE(model->rowCount(), 1);
+    auto *from = child<QCheckBox>(dialog, "fromCheck");
+    child<QDateEdit>(dialog, "fromEdit")->setDate(QDate::currentDate().addDays(1));
+    from->setChecked(true);
+    QCOMPARE(model->rowCount(), 0);
+    from->setChecked(false);
+
+    const QString csv = m_folder->filePath(QStringLiteral("journal.csv"));
+    QString error;
+    QVERIFY2(dialog->exportTo(csv, &error), qPrintable(error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY2(text.contains(QStringLiteral("Checkback")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("acknowledged")), qPrintable(text));
+    window->close();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -10,6 +10,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalstore.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "referencecrc32.h"
@@ -160,6 +161,7 @@ private slots:
     void unusedSettingsAreMarked();
     void unwritableFileFails();
     void windowExportsTheCurrentRelay();
+    void journalSectionListsThisRelaysWritesSince();
 
 private:
     bool readAll();
@@ -505,6 +507,53 @@ void SettingsReportTest::windowExportsTheCurrentRelay()
     QVERIFY(!exportAction->isEnabled());
     QVERIFY(!printAction->isEnabled());
     window->close();
+}
+
+// Only this relay's entries, only since the day chosen, each register with its outcome.
+void SettingsReportTest::journalSectionListsThisRelaysWritesSince()
+{
+    QVERIFY(readAll());
+    const qint64 serial = m_deviceInfo->deviceInfo().serialNumber.value;
+    JournalStore journal(m_dir->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(journal.open());
+    const auto add = [&journal](qint64 serialNumber, int daysAgo, const QString &field,
+                         JournalOutcome outcome) {
+        JournalEntry entry;
+        entry.when = QDateTime::currentDateTimeUtc().addDays(-daysAgo);
+        entry.slaveId = RelayId;
+        entry.identityKnown = true;
+        entry.serialNumber = serialNumber;
+        entry.kind = JournalEntry::SetpointsSet;
+        JournalRegister reg;
+        reg.field = field;
+        reg.hasOld = true;
+        reg.oldShown = QStringLiteral("1.00 A");
+        reg.newShown = QStringLiteral("4.50 A");
+        reg.outcome = outcome;
+        reg.detail
+            = outcome == JournalOutcome::Changed ? QStringLiteral("holds 2.00 A") : QString();
+        entry.registers.append(reg);
+        return journal.addEntry(entry).has_value();
+    };
+    QVERIFY(add(serial, 0, QStringLiteral("Written today"), JournalOutcome::Changed));
+    QVERIFY(add(serial, 3, QStringLiteral("Written days ago"), JournalOutcome::Verified));
+    QVERIFY(add(serial + 1, 0, QStringLiteral("Another relay"), JournalOutcome::Verified));
+
+    ReportSources withJournal = sources();
+    withJournal.journal = &journal;
+    QString html = SettingsReport(withJournal).html();
+    QVERIFY2(html.contains(QStringLiteral("Journal of writes since")), qPrintable(html));
+    QVERIFY(html.contains(QStringLiteral("Written today")));
+    QVERIFY(html.contains(QStringLiteral("changed by the relay: holds 2.00 A")));
+    QVERIFY(!html.contains(QStringLiteral("Written days ago")));
+    QVERIFY(!html.contains(QStringLiteral("Another relay")));
+
+    withJournal.journalSince = QDate::currentDate().addDays(-7);
+    html = SettingsReport(withJournal).html();
+    QVERIFY(html.contains(QStringLiteral("Written days ago")));
+    QVERIFY(!html.contains(QStringLiteral("Another relay")));
+    // Without a journal, no section.
+    QVERIFY(!SettingsReport(sources()).html().contains(QStringLiteral("Journal of writes")));
 }
 
 QTEST_MAIN(SettingsReportTest)

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef JOURNALSTORE_H
+#define JOURNALSTORE_H
+
+#include "devicemonitor/journalentry.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// The journal of writes on disk: an SQLite file (journal.sqlite beside
+// settings.ini). A write's intent is committed on its own before the write
+// goes out and its outcomes after, so that a program killed in between
+// leaves the entry with outcomes Unknown, never no entry.
+//
+// A file of a newer schema or one SQLite cannot read is renamed aside, never
+// deleted, and a new journal started; takeSetAsideNotice() tells of it once.
+// Lives on one thread (Qt SQL's connections are per thread); every
+// transaction is a handful of rows, so it never holds up the GUI.
+class JournalStore
+{
+    Q_DECLARE_TR_FUNCTIONS(JournalStore)
+
+public:
+    enum Error {
+        NoError,
+        CannotOpen, // the file cannot be created or opened
+        CannotWrite, // a write failed: a read-only folder, a full disk, a lock
+    };
+
+    static constexpr int SchemaVersion = 1;
+
+    // journal.sqlite in the working folder, where settings.ini is.
+    static QString defaultPath();
+
+    explicit JournalStore(const QString &path);
+    ~JournalStore();
+    JournalStore(const JournalStore &) = delete;
+    JournalStore &operator=(const JournalStore &) = delete;
+
+    bool open();
+    bool isOpen() const { return m_open; }
+    QString path() const { return m_path; }
+    // The Qt SQL connection's name, for a model that reads the journal.
+    QString connectionName() const { return m_connectionName; }
+
+    // Non-empty once, after open() set a file aside: what happened and where the old file is.
+    QString takeSetAsideNotice();
+
+    // The entry with every register's outcome as given (Unknown for an intent); its id.
+    std::optional<qint64> addEntry(const JournalEntry &entry);
+    // Every register's outcome and detail by address, and a send's fingerprint after.
+    bool recordOutcomes(
+        qint64 id, const QVector<JournalRegister> &registers, const QString &fingerprintAfter);
+
+    // Entries newest first, with their registers; serialNumber < 0 means every relay.
+    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const;
+    // One entry's registers, in the order they were written.
+    QVector<JournalRegister> registers(qint64 id) const;
+
+    Error error() const { return m_error; }
+    QString errorText() const { return m_errorText; }
+
+private:
+    bool openFile();
+    bool createSchema();
+    enum SetAsideReason { Damaged, Newer };
+    bool setAside(SetAsideReason reason);
+    bool fail(Error error, const QString &text);
+
+    QString m_path;
+    QString m_connectionName;
+    bool m_open = false;
+    QString m_setAsideNotice;
+    Error m_error = NoError;
+    QString m_errorText;
+};
+
+#endif // JOURNALSTORE_H

@@ -1,0 +1,375 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicemonitor/writejournal.h"
+
+#include "devicedata/checkbackdata.h"
+#include "devicedata/clearcrashlogdata.h"
+#include "devicedata/devicetimedata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/sendplan.h"
+#include "devicedata/setpointsdata.h"
+#include "devicedata/settingsfingerprint.h"
+#include "devicemonitor/devicelistmodel.h"
+#include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalstore.h"
+#include "devicemonitor/settingstransfer.h"
+
+#include <QSet>
+
+#include <utility>
+
+namespace {
+
+// The values of a block's fields that were read and still stand, by register.
+template<typename Record>
+SettingsValues validFieldValues(FieldList<Record> fields, const Record &record)
+{
+    SettingsValues values;
+    for (const Field<Record> &field : fields) {
+        const DataValue &value = record.*field.member;
+        if (value.status == Valid)
+            values.insert(field.description.address, value.value);
+    }
+    return values;
+}
+
+// What a block's write puts on the line, by register or coil; the coils' addresses into `coils`.
+SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
+{
+    SettingsValues values;
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
+        if (request.dataType() == ModbusRequest::Bits) {
+            ModbusBits bits(request.startAddress(), request.count());
+            request.fillBits(bits);
+            for (int i = 0; i < request.count(); ++i) {
+                const quint16 address = quint16(request.startAddress() + i);
+                values.insert(address, bits.value(address) ? 1 : 0);
+                coils->insert(address);
+            }
+        } else if (request.dataType() == ModbusRequest::Registers) {
+            ModbusRegisters registers(request.startAddress(), request.count());
+            request.fillRegisters(registers);
+            for (int i = 0; i < request.count(); ++i) {
+                const quint16 address = quint16(request.startAddress() + i);
+                values.insert(address, registers.value(address));
+            }
+        }
+    }
+    return values;
+}
+
+// What the line said of each register or coil a block's write covered; those that went
+// unanswered, and so may have landed, into `unanswered`.
+RegisterWrites lineWrites(DeviceData &block, QSet<quint16> *unanswered = nullptr)
+{
+    RegisterWrites writes;
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
+        RegisterWrite write;
+        switch (request.result()) {
+        case ModbusRequest::Success:
+            write.state = RegisterWrite::Acknowledged;
+            break;
+        case ModbusRequest::NoResult:
+            write.state = RegisterWrite::NotSent;
+            break;
+        case ModbusRequest::Timeout:
+            write.state = RegisterWrite::Failed;
+            write.failure = WriteJournal::tr("no answer");
+            for (int i = 0; unanswered && i < request.count(); ++i)
+                unanswered->insert(quint16(request.startAddress() + i));
+            break;
+        case ModbusRequest::Error:
+            write.state = RegisterWrite::Failed;
+            write.failure = WriteJournal::tr("the relay or the line reported an error");
+            break;
+        }
+        for (int i = 0; i < request.count(); ++i)
+            writes.insert(quint16(request.startAddress() + i), write);
+    }
+    return writes;
+}
+
+QString userName()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
+    return user;
+}
+
+QString fingerprintOf(const SettingsValues &values)
+{
+    const std::optional<quint32> fingerprint = settingsFingerprint(values);
+    return fingerprint ? fingerprintText(*fingerprint) : QString();
+}
+
+bool isSettingsBlock(const DeviceData *block)
+{
+    return qobject_cast<const MeterageConfigurationData *>(block)
+        || qobject_cast<const ProtectionConfigurationData *>(block)
+        || qobject_cast<const SetpointsData *>(block);
+}
+
+} // namespace
+
+WriteJournal::WriteJournal(
+    DeviceMonitor *monitor, std::unique_ptr<JournalStore> store, QObject *parent)
+    : QObject(parent), m_monitor(monitor), m_store(std::move(store))
+{
+    connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteJournal::onWritten);
+}
+
+WriteJournal::~WriteJournal() = default;
+
+JournalEntry WriteJournal::newEntry(int slaveId) const
+{
+    JournalEntry entry;
+    entry.when = QDateTime::currentDateTimeUtc();
+    entry.user = userName();
+    entry.port = m_monitor->endpointName();
+    entry.slaveId = slaveId;
+    // A relay written without a scan (the current ID set directly) is not in the list.
+    const DeviceListModel *devices = m_monitor->deviceListModel();
+    const int row = slaveId > 0 ? devices->rowOfDevice(slaveId) : -1;
+    const DeviceInfo *info = row >= 0 ? devices->deviceInfoAt(row) : nullptr;
+    if (info && info->serialNumber.status != NoData) {
+        entry.identityKnown = true;
+        entry.deviceType = info->deviceTypeCode.value;
+        entry.serialNumber = info->serialNumber.value;
+    }
+    return entry;
+}
+
+JournalEntry::Kind WriteJournal::kindOf(const DeviceData *block, int slaveId) const
+{
+    if (qobject_cast<const MeterageConfigurationData *>(block))
+        return JournalEntry::MeterageConfigurationSet;
+    if (qobject_cast<const ProtectionConfigurationData *>(block))
+        return JournalEntry::ProtectionConfigurationSet;
+    if (qobject_cast<const SetpointsData *>(block))
+        return JournalEntry::SetpointsSet;
+    if (qobject_cast<const DeviceTimeData *>(block))
+        return slaveId == 0 ? JournalEntry::ClockSetToAll : JournalEntry::ClockSet;
+    if (qobject_cast<const CheckbackData *>(block))
+        return JournalEntry::Checkback;
+    if (qobject_cast<const ClearCrashLogData *>(block))
+        return JournalEntry::ClearCrashLog;
+    return JournalEntry::OtherWrite;
+}
+
+SettingsValues WriteJournal::heldValues(const DeviceData *block) const
+{
+    if (const auto *meterage = qobject_cast<const MeterageConfigurationData *>(block))
+        return validFieldValues(meterage->fields(), meterage->configuration());
+    if (const auto *protection = qobject_cast<const ProtectionConfigurationData *>(block))
+        return validFieldValues(protection->fields(), protection->configuration());
+    if (const auto *setpoints = qobject_cast<const SetpointsData *>(block))
+        return validFieldValues(setpoints->fields(), setpoints->setpoints());
+    return {};
+}
+
+void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
+    const SettingsValues &newValues, const QSet<quint16> &coils) const
+{
+    // Pick-up currents are shown at the range the values themselves name, else the panels'.
+    SettingsValues range;
+    if (m_rangeSource)
+        range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
+    SettingsValues oldRange = range;
+    oldRange.insert(oldValues);
+    SettingsValues newRange = oldRange;
+    newRange.insert(newValues);
+    const qint64 oldMultiplier = qMax(qint64(1), currentRangeMultiplier(oldRange));
+    const qint64 newMultiplier = qMax(qint64(1), currentRangeMultiplier(newRange));
+
+    for (auto value = newValues.cbegin(); value != newValues.cend(); ++value) {
+        JournalRegister reg;
+        reg.address = value.key();
+        reg.newRaw = *value;
+        const SettingsField *field = settingsFieldAt(reg.address);
+        if (field)
+            reg.field = plainLabel(field->description);
+        else if (coils.contains(reg.address))
+            reg.field = tr("coil %1").arg(reg.address);
+        else
+            reg.field = tr("register %1").arg(reg.address);
+        reg.newShown
+            = field ? field->description.shownText(*value, newMultiplier) : QString::number(*value);
+        const auto old = oldValues.constFind(reg.address);
+        if (old != oldValues.cend()) {
+            reg.hasOld = true;
+            reg.oldRaw = *old;
+            reg.oldShown
+                = field ? field->description.shownText(*old, oldMultiplier) : QString::number(*old);
+        }
+        entry.registers.append(reg);
+    }
+}
+
+bool WriteJournal::recordWrite(int slaveId, const QList<DeviceData *> &list)
+{
+    QList<const DeviceData *> recorded;
+    for (DeviceData *block : list) {
+        if (block == m_sendBlock)
+            continue;
+        JournalEntry entry = newEntry(slaveId);
+        entry.kind = kindOf(block, slaveId);
+        QSet<quint16> coils;
+        const SettingsValues written = writtenValues(*block, &coils);
+        addRegisters(entry, heldValues(block), written, coils);
+        if (!add(block, entry)) {
+            // The write does not go out: the blocks already recorded were not sent.
+            for (const DeviceData *sibling : qAsConst(recorded)) {
+                const auto pending = m_pending.find(sibling);
+                if (pending == m_pending.end())
+                    continue;
+                for (JournalRegister &reg : pending->entry.registers)
+                    reg.outcome = JournalOutcome::NotSent;
+                finish(sibling);
+            }
+            return false;
+        }
+        recorded.append(block);
+    }
+    return true;
+}
+
+bool WriteJournal::recordSend(const SendPlan &plan, const DeviceData *sequence)
+{
+    JournalEntry entry = newEntry(plan.relay().identity.slaveId);
+    entry.kind = JournalEntry::SettingsSend;
+    if (plan.relay().identity.serialNumber != 0) {
+        entry.identityKnown = true;
+        entry.deviceType = plan.relay().identity.deviceTypeCode;
+        entry.serialNumber = plan.relay().identity.serialNumber;
+    }
+    entry.fingerprintBefore = fingerprintOf(plan.relay().values);
+    addRegisters(entry, plan.relay().values, plan.target());
+    m_sendBlock = nullptr;
+    if (!add(sequence, entry))
+        return false;
+    m_sendBlock = sequence;
+    return true;
+}
+
+bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
+{
+    if (m_suspended)
+        return true;
+    // A block written again before its last write's outcome came: that outcome stays unknown.
+    m_pending.remove(block);
+    const std::optional<qint64> id = m_store ? m_store->addEntry(entry) : std::nullopt;
+    if (id) {
+        m_pending.insert(block, { *id, entry });
+        return true;
+    }
+    const QString reason = m_store && !m_store->errorText().isEmpty()
+        ? m_store->errorText()
+        : tr("The journal could not be opened.");
+    emit unwritable(reason);
+    if (m_unwritableHandler && m_unwritableHandler(reason)) {
+        m_suspended = true;
+        m_pending.clear();
+        return true;
+    }
+    return false;
+}
+
+void WriteJournal::finish(const DeviceData *block)
+{
+    const Pending pending = m_pending.take(block);
+    if (m_suspended || !m_store)
+        return;
+    if (!m_store->recordOutcomes(
+            pending.id, pending.entry.registers, pending.entry.fingerprintAfter))
+        emit unwritable(m_store->errorText());
+}
+
+void WriteJournal::onWritten(DeviceData *block, int slaveId)
+{
+    const auto pending = m_pending.find(block);
+    if (pending == m_pending.end())
+        return;
+    QSet<quint16> unanswered;
+    const RegisterWrites writes = lineWrites(*block, &unanswered);
+    // A panel's Set and a send are judged by their read-back; keep what the line said till then.
+    if (block == m_sendBlock || (slaveId > 0 && isSettingsBlock(block))) {
+        for (JournalRegister &reg : pending->entry.registers) {
+            const RegisterWrite write = writes.value(reg.address);
+            reg.detail = write.failure;
+        }
+        return;
+    }
+    for (JournalRegister &reg : pending->entry.registers) {
+        const RegisterWrite write = writes.value(reg.address);
+        switch (write.state) {
+        case RegisterWrite::Acknowledged:
+            reg.outcome = slaveId == 0 ? JournalOutcome::Unconfirmed : JournalOutcome::Acknowledged;
+            break;
+        case RegisterWrite::NotSent:
+            reg.outcome = JournalOutcome::NotSent;
+            break;
+        case RegisterWrite::Failed:
+            // Unanswered, it may still have landed.
+            reg.outcome = unanswered.contains(reg.address) ? JournalOutcome::Unknown
+                                                           : JournalOutcome::Refused;
+            reg.detail = write.failure;
+            break;
+        }
+    }
+    finish(block);
+}
+
+void WriteJournal::recordReadBack(DeviceData *block, const SettingsValues &held)
+{
+    const auto pending = m_pending.find(block);
+    if (pending == m_pending.end())
+        return;
+    const RegisterWrites writes = lineWrites(*block);
+    JournalEntry &entry = pending->entry;
+    SettingsValues range;
+    if (m_rangeSource)
+        range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
+    range.insert(held);
+    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(range));
+    for (JournalRegister &reg : entry.registers) {
+        const RegisterWrite write = writes.value(reg.address);
+        const SendVerdict verdict = sendVerdict(write, reg.newRaw, held, reg.address);
+        reg.outcome = journalOutcome(verdict);
+        if (verdict == SendVerdict::Changed) {
+            const SettingsField *field = settingsFieldAt(reg.address);
+            const qint64 value = held.value(reg.address);
+            reg.detail = tr("holds %1")
+                             .arg(field ? field->description.shownText(value, multiplier)
+                                        : QString::number(value));
+        }
+    }
+    finish(block);
+}
+
+void WriteJournal::recordSendResult(const SettingsSendResult &result)
+{
+    const auto pending = m_pending.find(m_sendBlock);
+    m_sendBlock = nullptr;
+    if (pending == m_pending.end())
+        return;
+    JournalEntry &entry = pending->entry;
+    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(result.relay.values));
+    for (JournalRegister &reg : entry.registers) {
+        const RegisterWrite write = result.writes.value(reg.address);
+        const SendVerdict verdict
+            = sendVerdict(write, result.sent.value(reg.address), result.relay.values, reg.address);
+        reg.outcome = journalOutcome(verdict);
+        if (verdict == SendVerdict::Changed) {
+            const SettingsField *field = settingsFieldAt(reg.address);
+            const qint64 value = result.relay.values.value(reg.address);
+            reg.detail = tr("holds %1")
+                             .arg(field ? field->description.shownText(value, multiplier)
+                                        : QString::number(value));
+        } else {
+            reg.detail = write.failure;
+        }
+    }
+    entry.fingerprintAfter = fingerprintOf(result.relay.values);
+    finish(pending.key());
+}

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef WRITEJOURNAL_H
+#define WRITEJOURNAL_H
+
+#include "devicedata/relaysettings.h"
+#include "devicedata/sendverdict.h"
+#include "devicemonitor/journalentry.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+
+#include <functional>
+#include <memory>
+
+class DeviceData;
+class DeviceMonitor;
+class JournalStore;
+class MeterageConfigurationData;
+class SendPlan;
+struct SettingsSendResult;
+
+// Records every write to a relay in the journal. The monitor asks it before
+// any write goes out (recordWrite()), so no write escapes it; a settings send
+// announces itself first (recordSend()) so that its many single-register
+// writes make one entry. Outcomes come from whoever learns them: the line's
+// answer for a command or the clock, the read-back for a panel's Set
+// (recordReadBack()), the send's result for a send (recordSendResult()).
+//
+// When the journal cannot take an entry the write waits for the user: the
+// handler says whether to write without a journal for the rest of the
+// session. Without a handler such a write is not made.
+class WriteJournal : public QObject
+{
+    Q_OBJECT
+
+public:
+    using UnwritableHandler = std::function<bool(const QString &reason)>;
+
+    // `store` may have failed to open: every write then asks the handler.
+    WriteJournal(
+        DeviceMonitor *monitor, std::unique_ptr<JournalStore> store, QObject *parent = nullptr);
+    ~WriteJournal() override;
+
+    JournalStore *store() const { return m_store.get(); }
+    void setUnwritableHandler(UnwritableHandler handler)
+    {
+        m_unwritableHandler = std::move(handler);
+    }
+    // The measurement configuration the panels show: its current range shows pick-up currents.
+    void setCurrentRangeSource(const MeterageConfigurationData *block) { m_rangeSource = block; }
+    // The user chose to write without a journal for the rest of the session.
+    bool isSuspended() const { return m_suspended; }
+
+    // The intent of each block's write; false when the write must not go out.
+    bool recordWrite(int slaveId, const QList<DeviceData *> &list);
+    // The intent of a whole settings send, written by `sequence`; false: do not send.
+    bool recordSend(const SendPlan &plan, const DeviceData *sequence);
+    void recordSendResult(const SettingsSendResult &result);
+    // A panel's write read back: what the relay holds, without the registers it could not read.
+    void recordReadBack(DeviceData *block, const SettingsValues &held);
+
+signals:
+    // The journal could not take an entry or an outcome; for the status bar.
+    void unwritable(const QString &reason);
+
+private:
+    struct Pending
+    {
+        qint64 id = 0;
+        JournalEntry entry;
+    };
+
+    JournalEntry newEntry(int slaveId) const;
+    JournalEntry::Kind kindOf(const DeviceData *block, int slaveId) const;
+    SettingsValues heldValues(const DeviceData *block) const;
+    void addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
+        const SettingsValues &newValues, const QSet<quint16> &coils = {}) const;
+    bool add(const DeviceData *block, const JournalEntry &entry);
+    void finish(const DeviceData *block);
+    void onWritten(DeviceData *block, int slaveId);
+
+    DeviceMonitor *m_monitor;
+    std::unique_ptr<JournalStore> m_store;
+    UnwritableHandler m_unwritableHandler;
+    const MeterageConfigurationData *m_rangeSource = nullptr;
+    bool m_suspended = false;
+    // Entries whose outcome is still to come, by the block that writes them.
+    QHash<const DeviceData *, Pending> m_pending;
+    // The block a settings send writes with: its writes are the send's entry.
+    const DeviceData *m_sendBlock = nullptr;
+};
+
+#endif // WRITEJOURNAL_H

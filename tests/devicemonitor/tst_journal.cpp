@@ -1,0 +1,529 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/checkbackdata.h"
+#include "devicedata/devicetimedata.h"
+#include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/sendplan.h"
+#include "devicedata/setpointsdata.h"
+#include "devicedata/settingsfingerprint.h"
+#include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalmodel.h"
+#include "devicemonitor/journalstore.h"
+#include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/writejournal.h"
+#include "devicemonitor/writereadback.h"
+#include "relaybus.h"
+#include "simulatedline.h"
+#include "testtimeouts.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr int SlaveId = 2;
+constexpr quint16 MtzPickup = 34;
+constexpr quint16 MtzReactionDelay = 35;
+constexpr quint16 ToReactionDelay = 38;
+
+JournalEntry sampleEntry()
+{
+    JournalEntry entry;
+    entry.when = QDateTime::currentDateTimeUtc();
+    entry.user = QStringLiteral("engineer");
+    entry.port = QStringLiteral("/dev/ttyUSB0");
+    entry.slaveId = SlaveId;
+    entry.identityKnown = true;
+    entry.deviceType = 0x8D90;
+    entry.serialNumber = 1234567;
+    entry.kind = JournalEntry::SettingsSend;
+    for (quint16 address : { MtzPickup, MtzReactionDelay }) {
+        JournalRegister reg;
+        reg.address = address;
+        reg.field = QStringLiteral("field %1").arg(address);
+        reg.hasOld = true;
+        reg.oldRaw = 100;
+        reg.oldShown = QStringLiteral("1.00 A");
+        reg.newRaw = 450;
+        reg.newShown = QStringLiteral("4.50 A");
+        entry.registers.append(reg);
+    }
+    return entry;
+}
+
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The one file beside `path` whose name starts with its name and the reason it was set aside.
+QString setAsidePath(const QString &path, const QString &reason)
+{
+    const QFileInfo info(path);
+    const QStringList aside = info.dir().entryList(
+        { QStringLiteral("%1.%2-*").arg(info.fileName(), reason) }, QDir::Files);
+    return aside.size() == 1 ? info.dir().filePath(aside.first()) : QString();
+}
+
+} // namespace
+
+// The journal of writes: its file, and an entry for every write the program makes over the line.
+class JournalTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void intentReadsUnknownUntilTheOutcomeIsRecorded();
+    void modelFetchesNewestFirstAsScrolled();
+    void unreadableFileIsSetAsideAndToldOnce_data();
+    void unreadableFileIsSetAsideAndToldOnce();
+    void unwritableJournalAsksBeforeWriting_data();
+    void unwritableJournalAsksBeforeWriting();
+
+    void commandsAndClockRecordTheLinesAnswer();
+    void relayOutsideTheListIsJournalledWithoutIdentity();
+    void panelSetRecordsTheReadBack_data();
+    void panelSetRecordsTheReadBack();
+    void settingsSendIsOneEntryWithFingerprints();
+    void programKilledDuringASendLeavesUnknown();
+
+private:
+    std::optional<JournalEntry> latestEntry() const;
+    void writeSetpoints(const QString &rule);
+
+    QScopedPointer<RelayBus> m_bus;
+    QScopedPointer<QTemporaryDir> m_folder;
+    QScopedPointer<DeviceMonitor> m_monitor;
+    WriteJournal *m_journal = nullptr;
+    QMap<quint16, quint16> m_pristine;
+};
+
+void JournalTest::initTestCase()
+{
+    m_bus.reset(new RelayBus({ SlaveId }));
+    serveTestLink(*m_bus);
+    QString error;
+    QVERIFY2(m_bus->start(&error), qPrintable(error));
+    m_bus->setMeasurementsLive(false);
+    for (quint16 address = 24; address <= 51; ++address)
+        m_pristine.insert(address, m_bus->holdingRegister(SlaveId, address));
+}
+
+void JournalTest::init()
+{
+    m_folder.reset(new QTemporaryDir);
+    QVERIFY(m_folder->isValid());
+    m_monitor.reset(new DeviceMonitor);
+    m_monitor->setDeviceSettings({ 0, 60 });
+    m_monitor->setAutoRefreshEnabled(false);
+}
+
+void JournalTest::cleanup()
+{
+    m_monitor.reset();
+    m_journal = nullptr;
+    m_folder.reset();
+    m_bus->clearRegisterRules();
+    m_bus->clearReceivedWrites();
+    for (auto value = m_pristine.cbegin(); value != m_pristine.cend(); ++value)
+        m_bus->setHoldingRegister(SlaveId, value.key(), value.value());
+}
+
+std::optional<JournalEntry> JournalTest::latestEntry() const
+{
+    const QVector<JournalEntry> entries = m_journal->store()->entries(-1, QDate());
+    if (entries.isEmpty())
+        return std::nullopt;
+    return entries.first();
+}
+
+void JournalTest::intentReadsUnknownUntilTheOutcomeIsRecorded()
+{
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    qint64 id = 0;
+    {
+        JournalStore store(path);
+        QVERIFY2(store.open(), qPrintable(store.errorText()));
+        const std::optional<qint64> added = store.addEntry(sampleEntry());
+        QVERIFY2(added, qPrintable(store.errorText()));
+        id = *added;
+    }
+    // As a program killed after the intent leaves it, read by the next one.
+    JournalStore reopened(path);
+    QVERIFY(reopened.open());
+    QVERIFY(reopened.takeSetAsideNotice().isEmpty());
+    QVector<JournalEntry> entries = reopened.entries(1234567, QDate::currentDate());
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().user, QStringLiteral("engineer"));
+    QCOMPARE(entries.first().registers.size(), 2);
+    QCOMPARE(entries.first().registers.at(0).oldShown, QStringLiteral("1.00 A"));
+    QCOMPARE(entries.first().registers.at(1).newRaw, qint64(450));
+    QCOMPARE(entries.first().outcome(), JournalOutcome::Unknown);
+    QVERIFY(reopened.entries(7654321, QDate()).isEmpty());
+    QVERIFY(reopened.entries(-1, QDate::currentDate().addDays(1)).isEmpty());
+
+    QVector<JournalRegister> outcomes = entries.first().registers;
+    outcomes[0].outcome = JournalOutcome::Verified;
+    outcomes[1].outcome = JournalOutcome::Changed;
+    outcomes[1].detail = QStringLiteral("holds 2.00 A");
+    QVERIFY(reopened.recordOutcomes(id, outcomes, QStringLiteral("0A1B2C3D")));
+    entries = reopened.entries(-1, QDate());
+    QCOMPARE(entries.first().registers.at(0).outcome, JournalOutcome::Verified);
+    QCOMPARE(entries.first().registers.at(1).detail, QStringLiteral("holds 2.00 A"));
+    QCOMPARE(entries.first().outcome(), JournalOutcome::Changed);
+    QCOMPARE(entries.first().fingerprintAfter, QStringLiteral("0A1B2C3D"));
+}
+
+void JournalTest::modelFetchesNewestFirstAsScrolled()
+{
+    JournalStore store(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store.open());
+    constexpr int Entries = 700;
+    JournalEntry entry = sampleEntry();
+    for (int i = 0; i < Entries; ++i) {
+        entry.serialNumber = i % 2 ? 1111111 : 2222222;
+        entry.slaveId = i % 60 + 1;
+        QVERIFY(store.addEntry(entry));
+    }
+    JournalModel model(&store);
+    // Not all at once: a long journal opens as fast as a short one.
+    QVERIFY(model.rowCount() < Entries);
+    QVERIFY(model.canFetchMore());
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), Entries);
+    QCOMPARE(model.index(0, JournalModel::SlaveIdColumn).data().toInt(), (Entries - 1) % 60 + 1);
+    QCOMPARE(model.index(0, JournalModel::SerialNumberColumn).data().toString(),
+        QStringLiteral("1111111"));
+
+    model.setFilter(2222222, QDate(), QDate());
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), Entries / 2);
+    model.setFilter(-1, QDate::currentDate().addDays(-1), QDate::currentDate().addDays(-1));
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void JournalTest::unreadableFileIsSetAsideAndToldOnce_data()
+{
+    QTest::addColumn<bool>("newer");
+    QTest::newRow("not a database") << false;
+    QTest::newRow("a newer schema") << true;
+}
+
+void JournalTest::unreadableFileIsSetAsideAndToldOnce()
+{
+    QFETCH(bool, newer);
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    if (newer) {
+        JournalStore store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.addEntry(sampleEntry()));
+        QSqlQuery query(QSqlDatabase::database(store.connectionName()));
+        QVERIFY(query.exec(
+            QStringLiteral("PRAGMA user_version=%1").arg(JournalStore::SchemaVersion + 1)));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'x'));
+    }
+    const QByteArray before = fileContents(path);
+
+    JournalStore store(path);
+    QVERIFY2(store.open(), qPrintable(store.errorText()));
+    const QString aside
+        = setAsidePath(path, newer ? QStringLiteral("newer") : QStringLiteral("damaged"));
+    QVERIFY2(!aside.isEmpty(), "the old journal was not kept beside the new one");
+    QCOMPARE(fileContents(aside), before);
+    const QString notice = store.takeSetAsideNotice();
+    QVERIFY2(notice.contains(aside), qPrintable(notice));
+    QVERIFY(store.takeSetAsideNotice().isEmpty());
+    QVERIFY(store.entries(-1, QDate()).isEmpty());
+    QVERIFY(store.addEntry(sampleEntry()));
+    QCOMPARE(store.entries(-1, QDate()).size(), 1);
+}
+
+void JournalTest::unwritableJournalAsksBeforeWriting_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<bool>("withoutJournal");
+    // Root writes through file permissions; these stop it too.
+    QTest::newRow("folder is a file, cancel") << QStringLiteral("file") << false;
+    QTest::newRow("folder is a file, go on") << QStringLiteral("file") << true;
+    QTest::newRow("journal is a folder, cancel") << QStringLiteral("folder") << false;
+}
+
+void JournalTest::unwritableJournalAsksBeforeWriting()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, withoutJournal);
+    QString path;
+    if (obstacle == QLatin1String("file")) {
+        QFile file(m_folder->filePath(QStringLiteral("folder")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        path = m_folder->filePath(QStringLiteral("folder/journal.sqlite"));
+    } else {
+        path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("journal.sqlite")));
+    }
+    auto store = std::make_unique<JournalStore>(path);
+    QVERIFY(!store->open());
+    QCOMPARE(store->error(), JournalStore::CannotOpen);
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    int asked = 0;
+    m_journal->setUnwritableHandler([&asked, withoutJournal](const QString &) {
+        ++asked;
+        return withoutJournal;
+    });
+    QSignalSpy told(m_journal, &WriteJournal::unwritable);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->scan(SlaveId, SlaveId);
+    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
+
+    CheckbackData checkback;
+    const int checkbacksBefore = m_bus->checkbackCount(SlaveId);
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+    QCOMPARE(m_monitor->writeToCurrentDevice({ &checkback }), withoutJournal);
+    QCOMPARE(asked, 1);
+    QCOMPARE(told.count(), 1);
+    if (!withoutJournal) {
+        // Nothing may reach the relay that the journal did not take.
+        QTest::qWait(PassWaitMs / 10);
+        QCOMPARE(written.count(), 0);
+        QCOMPARE(m_bus->checkbackCount(SlaveId), checkbacksBefore);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    QVERIFY(m_journal->isSuspended());
+    // The rest of the session writes without asking again.
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QCOMPARE(asked, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, PassWaitMs);
+}
+
+void JournalTest::commandsAndClockRecordTheLinesAnswer()
+{
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->scan(SlaveId, SlaveId);
+    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+
+    CheckbackData checkback;
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    // The intent is there before the answer.
+    std::optional<JournalEntry> entry = latestEntry();
+    QVERIFY(entry);
+    QCOMPARE(entry->kind, JournalEntry::Checkback);
+    QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    entry = latestEntry();
+    QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
+    QCOMPARE(entry->slaveId, SlaveId);
+    QVERIFY(entry->identityKnown);
+    QCOMPARE(entry->port, testLinkSettings(*m_bus).endpointName());
+    QCOMPARE(entry->registers.size(), 1);
+    QVERIFY2(entry->registers.first().field.startsWith(QLatin1String("coil")),
+        qPrintable(entry->registers.first().field));
+
+    DeviceTimeData clock;
+    DeviceTime time;
+    time.dateTime = validValue(QDateTime::currentDateTime());
+    time.autoDst = validValue(0);
+    clock.setNewDeviceTime(time);
+    QVERIFY(m_monitor->writeToAllDevices({ &clock }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, PassWaitMs);
+    entry = latestEntry();
+    QCOMPARE(entry->kind, JournalEntry::ClockSetToAll);
+    QCOMPARE(entry->slaveId, 0);
+    QVERIFY(!entry->identityKnown);
+    // A broadcast has no answer: it went out, and that is all that is known.
+    QCOMPARE(entry->outcome(), JournalOutcome::Unconfirmed);
+
+    m_bus->setRelayOnline(SlaveId, false);
+    QVERIFY(m_monitor->writeToCurrentDevice({ &clock }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 3, PassWaitMs);
+    m_bus->setRelayOnline(SlaveId, true);
+    entry = latestEntry();
+    QCOMPARE(entry->kind, JournalEntry::ClockSet);
+    // Unanswered, it may have landed all the same.
+    QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
+}
+
+// Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do.
+void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
+{
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->setCurrentDeviceId(SlaveId);
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+    CheckbackData checkback;
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    const std::optional<JournalEntry> entry = latestEntry();
+    QVERIFY(entry);
+    QCOMPARE(entry->slaveId, SlaveId);
+    QVERIFY(!entry->identityKnown);
+    QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
+}
+
+void JournalTest::panelSetRecordsTheReadBack_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("taken") << QString() << int(JournalOutcome::Verified);
+    QTest::newRow("clamped") << QStringLiteral("clamp 10-200") << int(JournalOutcome::Changed);
+    QTest::newRow("refused") << QStringLiteral("refuse 4") << int(JournalOutcome::Refused);
+}
+
+void JournalTest::panelSetRecordsTheReadBack()
+{
+    QFETCH(QString, rule);
+    QFETCH(int, outcome);
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    MeterageConfigurationData meterage;
+    ProtectionConfigurationData protection;
+    SetpointsData setpoints;
+    m_journal->setCurrentRangeSource(&meterage);
+    WriteReadBack readBack(m_monitor.data(), &meterage, &protection, &setpoints);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->scan(SlaveId, SlaveId);
+    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    m_monitor->readFromCurrentDevice({ &meterage, &setpoints });
+    QTRY_VERIFY_WITH_TIMEOUT(
+        meterage.hasData() && setpoints.hasData() && setpoints.state() == DeviceData::Inactive,
+        PassWaitMs);
+    const qint64 oldPickup = setpoints.setpoints().mtzPickupCurrent.value;
+    QVERIFY(oldPickup != 450);
+
+    if (!rule.isEmpty())
+        m_bus->setRegisterRule(SlaveId, MtzPickup,
+            *RegisterRule::parse(
+                rule.section(QLatin1Char(' '), 0, 0), rule.section(QLatin1Char(' '), 1, 1)));
+    Setpoints changed = setpoints.setpoints();
+    changed.mtzPickupCurrent = validValue(450);
+    setpoints.setNewSetpoints(changed);
+    QVERIFY(m_monitor->writeToCurrentDevice({ &setpoints }));
+    const auto pickup = [this]() -> std::optional<JournalRegister> {
+        const std::optional<JournalEntry> entry = latestEntry();
+        for (const JournalRegister &reg : entry ? entry->registers : QVector<JournalRegister>()) {
+            if (reg.address == MtzPickup)
+                return reg;
+        }
+        return std::nullopt;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pickup() && pickup()->outcome != JournalOutcome::Unknown, PassWaitMs);
+    const JournalRegister reg = *pickup();
+    QCOMPARE(latestEntry()->kind, JournalEntry::SetpointsSet);
+    QCOMPARE(int(reg.outcome), outcome);
+    QVERIFY(reg.hasOld);
+    QCOMPARE(reg.oldRaw, oldPickup);
+    QCOMPARE(reg.newRaw, qint64(450));
+    QVERIFY2(reg.newShown.contains(QLatin1String(" A")), qPrintable(reg.newShown));
+    if (outcome == int(JournalOutcome::Changed))
+        QVERIFY2(reg.detail.startsWith(QLatin1String("holds ")), qPrintable(reg.detail));
+}
+
+void JournalTest::settingsSendIsOneEntryWithFingerprints()
+{
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    m_monitor->scan(SlaveId, SlaveId);
+    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    SettingsTransfer transfer(m_monitor.data());
+    std::optional<RelaySettings> relay;
+    connect(&transfer, &SettingsTransfer::relayRead, this,
+        [&relay](const RelaySettings &read) { relay = read; });
+    transfer.readCurrentDevice();
+    QTRY_VERIFY_WITH_TIMEOUT(relay.has_value(), PassWaitMs);
+    QVERIFY(!latestEntry());
+
+    m_bus->setRegisterRule(SlaveId, MtzReactionDelay,
+        *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("4")));
+    std::optional<SettingsSendResult> finished;
+    connect(&transfer, &SettingsTransfer::sendFinished, this,
+        [&finished](const SettingsSendResult &result) { finished = result; });
+    transfer.send(SendPlan(
+        *relay, { { MtzPickup, 450 }, { MtzReactionDelay, 55 }, { ToReactionDelay, 12 } }));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.has_value(), PassWaitMs);
+
+    const QVector<JournalEntry> entries = m_journal->store()->entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    const JournalEntry &entry = entries.first();
+    QCOMPARE(entry.kind, JournalEntry::SettingsSend);
+    QCOMPARE(entry.serialNumber, relay->identity.serialNumber);
+    QCOMPARE(entry.fingerprintBefore, fingerprintText(*settingsFingerprint(relay->values)));
+    QCOMPARE(entry.fingerprintAfter, fingerprintText(*settingsFingerprint(finished->relay.values)));
+    QMap<quint16, JournalOutcome> outcomes;
+    for (const JournalRegister &reg : entry.registers)
+        outcomes.insert(reg.address, reg.outcome);
+    QCOMPARE(outcomes.value(MtzPickup), JournalOutcome::Verified);
+    QCOMPARE(outcomes.value(MtzReactionDelay), JournalOutcome::Refused);
+    QCOMPARE(outcomes.value(ToReactionDelay), JournalOutcome::NotSent);
+}
+
+void JournalTest::programKilledDuringASendLeavesUnknown()
+{
+    if (qEnvironmentVariableIsSet("KORVEL_TEST_LINK"))
+        QSKIP("The helper speaks to the simulator's serial line only");
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QStringLiteral(JOURNAL_SEND_HELPER), { m_bus->portPath(), path });
+    QVERIFY2(helper.waitForStarted(), qPrintable(helper.errorString()));
+    const auto writeSeen = [this] {
+        const QList<ReceivedWrite> writes = m_bus->receivedWrites();
+        return std::any_of(writes.cbegin(), writes.cend(),
+            [](const ReceivedWrite &write) { return write.slaveId == SlaveId; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(writeSeen() || helper.state() == QProcess::NotRunning, PassWaitMs);
+    QCOMPARE(helper.state(), QProcess::Running);
+    helper.kill();
+    QVERIFY(helper.waitForFinished());
+    QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+
+    JournalStore store(path);
+    QVERIFY2(store.open(), qPrintable(store.errorText()));
+    QVERIFY(store.takeSetAsideNotice().isEmpty());
+    const QVector<JournalEntry> entries = store.entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().kind, JournalEntry::SettingsSend);
+    QCOMPARE(entries.first().registers.size(), 3);
+    for (const JournalRegister &reg : entries.first().registers)
+        QCOMPARE(reg.outcome, JournalOutcome::Unknown);
+}
+
+QTEST_GUILESS_MAIN(JournalTest)
+#include "tst_journal.moc"

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef JOURNALDIALOG_H
+#define JOURNALDIALOG_H
+
+#include <QDialog>
+
+class JournalModel;
+class JournalStore;
+class QCheckBox;
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+
+// View → Journal: every write to a relay, newest first, filtered by relay and
+// by date, the registers of the entry picked, and the filtered entries as CSV.
+class JournalDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit JournalDialog(const JournalStore *store, QWidget *parent = nullptr);
+
+    JournalModel *model() const { return m_model; }
+    // The filtered entries, one line per register, as the export writes them.
+    QVector<QStringList> exportTable() const;
+    bool exportTo(const QString &path, QString *error) const;
+
+private:
+    void applyFilter();
+    void showRegisters();
+    void askAndExport();
+    qint64 serialFilter() const;
+
+    const JournalStore *m_store;
+    JournalModel *m_model;
+    QLineEdit *m_serialEdit;
+    QCheckBox *m_fromCheck;
+    QDateEdit *m_fromEdit;
+    QCheckBox *m_toCheck;
+    QDateEdit *m_toEdit;
+    QTableView *m_entriesView;
+    QTableWidget *m_registersTable;
+    QPushButton *m_exportButton;
+};
+
+#endif // JOURNALDIALOG_H
