@@ -118,39 +118,36 @@ struct FieldDescription
 
     constexpr FieldDescription inGroup(TranslatedText text) const
     {
-        FieldDescription field = *this;
-        field.group = text;
-        return field;
+        return with(&FieldDescription::group, text);
     }
     constexpr FieldDescription labelled(TranslatedText text) const
     {
-        FieldDescription field = *this;
-        field.label = text;
-        return field;
+        return with(&FieldDescription::label, text);
     }
     constexpr FieldDescription withUnit(TranslatedText text) const
     {
-        FieldDescription field = *this;
-        field.unit = text;
-        return field;
+        return with(&FieldDescription::unit, text);
     }
     constexpr FieldDescription scaledByRangeMultiplier() const
     {
-        FieldDescription field = *this;
-        field.scaledByCurrentRange = true;
-        return field;
+        return with(&FieldDescription::scaledByCurrentRange, true);
     }
     constexpr FieldDescription usedWhen(FieldRule rule) const
     {
-        FieldDescription field = *this;
-        field.inUse = rule;
-        return field;
+        return with(&FieldDescription::inUse, rule);
     }
     // `moduleFlags`: ModuleFlags, of which one must be installed.
     constexpr FieldDescription needsOneOf(qint64 moduleFlags) const
     {
+        return with(&FieldDescription::modules, moduleFlags);
+    }
+    // A copy with `member` set to `value`: what the named setters and the
+    // field functions below are made of.
+    template<typename Member>
+    constexpr FieldDescription with(Member FieldDescription::*member, Member value) const
+    {
         FieldDescription field = *this;
-        field.modules = moduleFlags;
+        field.*member = value;
         return field;
     }
 
@@ -216,34 +213,30 @@ constexpr FieldDescription doubleWordField(quint16 address, const char *name)
 // A number within `range`, whose step is what one register unit is worth.
 constexpr FieldDescription numberField(quint16 address, const char *name, ValueRange range)
 {
-    FieldDescription field { FieldDescription::Number, address, name };
-    field.range = range;
-    return field;
+    return FieldDescription(FieldDescription::Number, address, name)
+        .with(&FieldDescription::range, range);
 }
 
 // numberField() of a register read as a signed 16-bit number.
 constexpr FieldDescription signedField(quint16 address, const char *name, ValueRange range)
 {
-    FieldDescription field { FieldDescription::Signed, address, name };
-    field.range = range;
-    return field;
+    return FieldDescription(FieldDescription::Signed, address, name)
+        .with(&FieldDescription::range, range);
 }
 
 // One of the codes of `codes`.
 constexpr FieldDescription codeField(quint16 address, const char *name, CodeTable codes)
 {
-    FieldDescription field { FieldDescription::Code, address, name };
-    field.codes = codes;
-    return field;
+    return FieldDescription(FieldDescription::Code, address, name)
+        .with(&FieldDescription::codes, codes);
 }
 
 // A flag set kept at `address`: in the bits of that register, or on the coils
 // or discrete inputs from that address on, as `flags` says.
 constexpr FieldDescription flagSet(quint16 address, const char *name, FlagList flags)
 {
-    FieldDescription field { FieldDescription::Flags, address, name };
-    field.flags = flags;
-    return field;
+    return FieldDescription(FieldDescription::Flags, address, name)
+        .with(&FieldDescription::flags, flags);
 }
 
 // A field of a block's record: its description and the member holding its value.
