@@ -3,9 +3,10 @@
 
 namespace {
 
-const Field<CrashCountRecord> CrashCountFields[] = {
-    { &CrashCountRecord::crashCount, { 0x4000, "crashCount" } },
+constexpr Field<CrashCountRecord> CrashCountFields[] = {
+    { &CrashCountRecord::crashCount, registerField(0x4000, "crashCount") },
 };
+static_assert(isWellFormed(CrashCountFields));
 
 } // namespace
 

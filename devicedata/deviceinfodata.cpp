@@ -4,24 +4,20 @@
 namespace {
 
 // 4 to 7 are read along and carry nothing the program uses.
-const Field<DeviceInfo> DeviceInfoFields[] = {
-    { &DeviceInfo::deviceTypeCode, { 0, "deviceTypeCode" } },
-    { &DeviceInfo::softwareVersion, { 1, "softwareVersion" } },
-    { &DeviceInfo::serialNumber, { 2, "serialNumber", FieldDescription::DoubleWord } },
-    { &DeviceInfo::modbusId, { 8, "modbusId" } },
-    { &DeviceInfo::modbusBaudRate, { 9, "modbusBaudRate" } },
+constexpr Field<DeviceInfo> DeviceInfoFields[] = {
+    { &DeviceInfo::deviceTypeCode, registerField(0, "deviceTypeCode") },
+    { &DeviceInfo::softwareVersion, registerField(1, "softwareVersion") },
+    { &DeviceInfo::serialNumber, doubleWordField(2, "serialNumber") },
+    { &DeviceInfo::modbusId, registerField(8, "modbusId") },
+    { &DeviceInfo::modbusBaudRate, registerField(9, "modbusBaudRate") },
 };
+static_assert(isWellFormed(DeviceInfoFields));
 
 } // namespace
 
 FieldList<DeviceInfo> deviceInfoFields()
 {
     return DeviceInfoFields;
-}
-
-void markOutdated(DeviceInfo &info)
-{
-    markFieldsOutdated(deviceInfoFields(), info);
 }
 
 DeviceInfoData::DeviceInfoData(QObject *parent) : FieldBlock(DeviceInfoFields, parent, ReadOnly)

@@ -17,7 +17,6 @@ struct DeviceInfo
 };
 
 FieldList<DeviceInfo> deviceInfoFields();
-void markOutdated(DeviceInfo &info);
 
 Q_DECLARE_METATYPE(DeviceInfo)
 

@@ -3,10 +3,33 @@
 
 #include <cmath>
 
+bool CodeTable::contains(qint64 code) const
+{
+    return std::any_of(
+        begin(), end(), [code](const CodeText &entry) { return entry.code == code; });
+}
+
+QVector<qint64> CodeTable::codes() const
+{
+    QVector<qint64> all;
+    for (const CodeText &entry : *this)
+        all.append(entry.code);
+    return all;
+}
+
+QString CodeTable::text(const DataValue &code) const
+{
+    if (code.status != Valid && code.status != Outdated)
+        return QString();
+    const auto found = std::find_if(
+        begin(), end(), [&code](const CodeText &entry) { return entry.code == code.value; });
+    return found == end() ? QString() : found->text.translated();
+}
+
 bool FieldDescription::acceptsRaw(qint64 raw) const
 {
     if (kind == Code)
-        return codes.codes && codes.codes().contains(raw);
+        return codes.contains(raw);
     return raw >= std::llround(range.minimum / range.step)
         && raw <= std::llround(range.maximum / range.step);
 }
@@ -20,7 +43,7 @@ double FieldDescription::shownNumber(qint64 raw, qint64 rangeMultiplier) const
 QString FieldDescription::shownText(qint64 raw, qint64 rangeMultiplier, const QLocale &locale) const
 {
     if (kind == Code) {
-        const QString text = codes.text ? codes.text(validValue(raw)) : QString();
+        const QString text = codes.text(validValue(raw));
         return text.isEmpty() ? locale.toString(raw) : text;
     }
     return locale.toString(shownNumber(raw, rangeMultiplier), 'f', range.decimals)

@@ -34,11 +34,35 @@ struct TranslatedText
     }
 };
 
-// The codes a code field may hold and the text of each.
-struct CodeTable
+// A code a field may hold and what it means.
+struct CodeText
 {
-    QString (*text)(const DataValue &code) = nullptr;
-    QVector<qint64> (*codes)() = nullptr;
+    qint64 code = 0;
+    TranslatedText text = {};
+};
+
+// The codes a code field may hold, in ascending order, with the text of each:
+// the one list both the editors' choices and the shown texts come from.
+class CodeTable
+{
+public:
+    constexpr CodeTable() = default;
+    template<size_t N>
+    constexpr CodeTable(const CodeText (&entries)[N]) : m_first(entries), m_last(entries + N)
+    {
+    }
+
+    const CodeText *begin() const { return m_first; }
+    const CodeText *end() const { return m_last; }
+    bool contains(qint64 code) const;
+    QVector<qint64> codes() const;
+    // Empty for a value without data and for a code the table does not
+    // know: an unknown code is shown blank rather than as an error.
+    QString text(const DataValue &code) const;
+
+private:
+    const CodeText *m_first = nullptr;
+    const CodeText *m_last = nullptr;
 };
 
 // What a field's enabling rule may look at: the installed modules and the
@@ -70,12 +94,62 @@ struct FlagList
 };
 
 // Everything known of one register, or one flag set, besides where its value is kept.
+//
+// Tables build their rows with the field functions below and the named
+// setters, so that every value says which member it is for:
+//   numberField(34, "mtzPickupCurrent", ValueRanges::mtzPickupCurrent)
+//       .inGroup(MtzToGroup).labelled(PickupCurrentLabel).withUnit(Amperes)
+//       .scaledByRangeMultiplier()
+// The members keep their defaults where a row says nothing of them.
 struct FieldDescription
 {
     // Number: the register as it is. Signed: the register read as a signed
     // 16-bit number. DoubleWord: 32 bits, the high word first. Flags: a flag
     // set gathered from the positions in `flags`.
     enum Kind { Number, Code, Signed, DoubleWord, Flags };
+
+    // No positional initialiser: a member added or moved must not shift a
+    // table's values into the wrong field.
+    constexpr FieldDescription() = default;
+    constexpr FieldDescription(Kind kind, quint16 address, const char *name)
+        : address(address), name(name), kind(kind)
+    {
+    }
+
+    constexpr FieldDescription inGroup(TranslatedText text) const
+    {
+        return with(&FieldDescription::group, text);
+    }
+    constexpr FieldDescription labelled(TranslatedText text) const
+    {
+        return with(&FieldDescription::label, text);
+    }
+    constexpr FieldDescription withUnit(TranslatedText text) const
+    {
+        return with(&FieldDescription::unit, text);
+    }
+    constexpr FieldDescription scaledByRangeMultiplier() const
+    {
+        return with(&FieldDescription::scaledByCurrentRange, true);
+    }
+    constexpr FieldDescription usedWhen(FieldRule rule) const
+    {
+        return with(&FieldDescription::inUse, rule);
+    }
+    // `moduleFlags`: ModuleFlags, of which one must be installed.
+    constexpr FieldDescription needsOneOf(qint64 moduleFlags) const
+    {
+        return with(&FieldDescription::modules, moduleFlags);
+    }
+    // A copy with `member` set to `value`: what the named setters and the
+    // field functions below are made of.
+    template<typename Member>
+    constexpr FieldDescription with(Member FieldDescription::*member, Member value) const
+    {
+        FieldDescription field = *this;
+        field.*member = value;
+        return field;
+    }
 
     quint16 address = 0;
     // The record member's name; settings files know the field by it.
@@ -118,19 +192,51 @@ struct FieldDescription
         qint64 raw, qint64 rangeMultiplier = 1, const QLocale &locale = QLocale()) const;
     QString unitText() const { return unit.translated().trimmed(); }
     // How many registers a field of this kind occupies.
-    int width() const { return kind == DoubleWord ? 2 : 1; }
+    constexpr int width() const { return kind == DoubleWord ? 2 : 1; }
     // The field's value in a read of its registers, or of coils or discrete inputs.
     qint64 decode(const ModbusRegisters &registers) const;
     qint64 decode(const ModbusBits &bits) const;
 };
 
+// A register read as it is, with neither limits nor unit.
+constexpr FieldDescription registerField(quint16 address, const char *name)
+{
+    return { FieldDescription::Number, address, name };
+}
+
+// Two registers, the high word first.
+constexpr FieldDescription doubleWordField(quint16 address, const char *name)
+{
+    return { FieldDescription::DoubleWord, address, name };
+}
+
+// A number within `range`, whose step is what one register unit is worth.
+constexpr FieldDescription numberField(quint16 address, const char *name, ValueRange range)
+{
+    return FieldDescription(FieldDescription::Number, address, name)
+        .with(&FieldDescription::range, range);
+}
+
+// numberField() of a register read as a signed 16-bit number.
+constexpr FieldDescription signedField(quint16 address, const char *name, ValueRange range)
+{
+    return FieldDescription(FieldDescription::Signed, address, name)
+        .with(&FieldDescription::range, range);
+}
+
+// One of the codes of `codes`.
+constexpr FieldDescription codeField(quint16 address, const char *name, CodeTable codes)
+{
+    return FieldDescription(FieldDescription::Code, address, name)
+        .with(&FieldDescription::codes, codes);
+}
+
 // A flag set kept at `address`: in the bits of that register, or on the coils
 // or discrete inputs from that address on, as `flags` says.
 constexpr FieldDescription flagSet(quint16 address, const char *name, FlagList flags)
 {
-    FieldDescription description { address, name, FieldDescription::Flags };
-    description.flags = flags;
-    return description;
+    return FieldDescription(FieldDescription::Flags, address, name)
+        .with(&FieldDescription::flags, flags);
 }
 
 // A field of a block's record: its description and the member holding its value.
@@ -140,6 +246,41 @@ struct Field
     DataValue Record::*member;
     FieldDescription description;
 };
+
+namespace FieldTableDetail {
+
+constexpr bool sameName(const char *first, const char *second)
+{
+    while (*first && *first == *second) {
+        ++first;
+        ++second;
+    }
+    return *first == *second;
+}
+
+} // namespace FieldTableDetail
+
+// Whether a table is in register order, each field after the registers of
+// the one before, and names each field once. The tables assert it.
+template<typename Record, size_t N>
+constexpr bool isWellFormed(const Field<Record> (&fields)[N])
+{
+    for (size_t i = 0; i < N; ++i) {
+        const FieldDescription &field = fields[i].description;
+        if (!field.name)
+            return false;
+        for (size_t j = 0; j < i; ++j) {
+            if (FieldTableDetail::sameName(fields[j].description.name, field.name))
+                return false;
+        }
+        if (i > 0) {
+            const FieldDescription &previous = fields[i - 1].description;
+            if (field.address < previous.address + previous.width())
+                return false;
+        }
+    }
+    return true;
+}
 
 // A block's field table, in register order, as the block exposes it.
 template<typename Record>

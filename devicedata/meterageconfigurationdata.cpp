@@ -9,35 +9,32 @@ namespace {
 constexpr TranslatedText MeterageGroup { "ConfigurationWidget",
     { QT_TRANSLATE_NOOP("ConfigurationWidget", "Meterage configuration") } };
 
-const Field<MeterageConfiguration> MeterageConfigurationFields[] = {
+constexpr Field<MeterageConfiguration> MeterageConfigurationFields[] = {
     { &MeterageConfiguration::currentRange,
-        { 25, "currentRange", FieldDescription::Code, MeterageGroup,
-            { "ConfigurationWidget",
+        codeField(25, "currentRange", CodeTables::currentRange)
+            .inGroup(MeterageGroup)
+            .labelled({ "ConfigurationWidget",
                 { QT_TRANSLATE_NOOP(
-                    "ConfigurationWidget", "I<sub>A</sub>, I<sub>C</sub> range:") } },
-            {}, {}, false, { currentRangeText, currentRangeCodes }, nullptr } },
+                    "ConfigurationWidget", "I<sub>A</sub>, I<sub>C</sub> range:") } }) },
     { &MeterageConfiguration::currentTransFactor,
-        { 26, "currentTransFactor", FieldDescription::Number, MeterageGroup,
-            { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt:") } }, {},
-            ValueRanges::currentTransFactor, false, {}, nullptr } },
+        numberField(26, "currentTransFactor", ValueRanges::currentTransFactor)
+            .inGroup(MeterageGroup)
+            .labelled(
+                { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt:") } }) },
     { &MeterageConfiguration::zeroCurrentTransFactor,
-        { 27, "zeroCurrentTransFactor", FieldDescription::Number, MeterageGroup,
-            { "ConfigurationWidget",
-                { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt<sub>0</sub>:") } },
-            {}, ValueRanges::zeroCurrentTransFactor, false, {}, nullptr,
-            ModuleZnz3I0 | ModuleZnz3U0 } },
+        numberField(27, "zeroCurrentTransFactor", ValueRanges::zeroCurrentTransFactor)
+            .inGroup(MeterageGroup)
+            .labelled({ "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "Kt<sub>0</sub>:") } })
+            .needsOneOf(ModuleZnz3I0 | ModuleZnz3U0) },
 };
+static_assert(isWellFormed(MeterageConfigurationFields));
 
 } // namespace
 
 FieldList<MeterageConfiguration> meterageConfigurationFields()
 {
     return MeterageConfigurationFields;
-}
-
-void markOutdated(MeterageConfiguration &configuration)
-{
-    markFieldsOutdated(meterageConfigurationFields(), configuration);
 }
 
 MeterageConfigurationData::MeterageConfigurationData(QObject *parent)

@@ -13,7 +13,6 @@ struct MeterageConfiguration
 };
 
 FieldList<MeterageConfiguration> meterageConfigurationFields();
-void markOutdated(MeterageConfiguration &configuration);
 
 // Measurement configuration registers 25 to 27. Reads fill configuration();
 // a write sends the record last given to setNewConfiguration(), which neither

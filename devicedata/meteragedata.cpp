@@ -13,34 +13,27 @@ constexpr qint64 EarthFaultModules = ModuleZnz3I0 | ModuleZnz3U0;
 
 // 17 is read along and carries nothing the program uses. The currents' unit
 // is the current indicators' own.
-const Field<Meterage> MeterageFields[] = {
-    { &Meterage::phaseACurrent,
-        { 16, "phaseACurrent", FieldDescription::Number, {}, {}, {},
-            MeterageScales::PhaseCurrent } },
-    { &Meterage::phaseCCurrent,
-        { 18, "phaseCCurrent", FieldDescription::Number, {}, {}, {},
-            MeterageScales::PhaseCurrent } },
+constexpr Field<Meterage> MeterageFields[] = {
+    { &Meterage::phaseACurrent, numberField(16, "phaseACurrent", MeterageScales::PhaseCurrent) },
+    { &Meterage::phaseCCurrent, numberField(18, "phaseCCurrent", MeterageScales::PhaseCurrent) },
     { &Meterage::zeroCurrent,
-        { 19, "zeroCurrent", FieldDescription::Number, {}, {}, {}, MeterageScales::ZeroCurrent,
-            false, {}, nullptr, EarthFaultModules } },
+        numberField(19, "zeroCurrent", MeterageScales::ZeroCurrent).needsOneOf(EarthFaultModules) },
     { &Meterage::zeroVoltage,
-        { 20, "zeroVoltage", FieldDescription::Number, {}, {}, Volts, MeterageScales::ZeroVoltage,
-            false, {}, nullptr, ModuleZnz3U0 } },
+        numberField(20, "zeroVoltage", MeterageScales::ZeroVoltage)
+            .withUnit(Volts)
+            .needsOneOf(ModuleZnz3U0) },
     { &Meterage::zeroCurrentZeroVoltageAngle,
-        { 21, "zeroCurrentZeroVoltageAngle", FieldDescription::Signed, {}, {}, Degrees,
-            MeterageScales::Angle, false, {}, nullptr, ModuleZnz3U0 } },
+        signedField(21, "zeroCurrentZeroVoltageAngle", MeterageScales::Angle)
+            .withUnit(Degrees)
+            .needsOneOf(ModuleZnz3U0) },
 };
+static_assert(isWellFormed(MeterageFields));
 
 } // namespace
 
 FieldList<Meterage> meterageFields()
 {
     return MeterageFields;
-}
-
-void markOutdated(Meterage &meterage)
-{
-    markFieldsOutdated(meterageFields(), meterage);
 }
 
 MeterageData::MeterageData(QObject *parent) : FieldBlock(MeterageFields, parent, ReadOnly)

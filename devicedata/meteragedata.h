@@ -16,7 +16,6 @@ struct Meterage
 };
 
 FieldList<Meterage> meterageFields();
-void markOutdated(Meterage &meterage);
 
 // Measurement registers 16 to 21.
 class MeterageData : public FieldBlock<Meterage>

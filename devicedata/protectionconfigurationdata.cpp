@@ -9,35 +9,32 @@ constexpr TranslatedText ProtectionGroup { "ConfigurationWidget",
     { QT_TRANSLATE_NOOP("ConfigurationWidget", "Protection configuration") } };
 
 // 29 is read along, carries nothing the program uses and is never written.
-const Field<ProtectionConfiguration> ProtectionConfigurationFields[] = {
+constexpr Field<ProtectionConfiguration> ProtectionConfigurationFields[] = {
     { &ProtectionConfiguration::diBlockToMode,
-        { 28, "diBlockToMode", FieldDescription::Code, ProtectionGroup,
-            { "ConfigurationWidget",
-                { QT_TRANSLATE_NOOP("ConfigurationWidget", "DI Block TO mode:") } },
-            {}, {}, false, { diBlockToModeText, diBlockToModeCodes }, nullptr } },
+        codeField(28, "diBlockToMode", CodeTables::diBlockToMode)
+            .inGroup(ProtectionGroup)
+            .labelled({ "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "DI Block TO mode:") } }) },
     { &ProtectionConfiguration::mtzInstantResetMode,
-        { 30, "mtzInstantResetMode", FieldDescription::Code, ProtectionGroup,
-            { "ConfigurationWidget",
-                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant reset mode:") } },
-            {}, {}, false, { onOffText, onOffCodes }, nullptr } },
+        codeField(30, "mtzInstantResetMode", CodeTables::onOff)
+            .inGroup(ProtectionGroup)
+            .labelled({ "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant reset mode:") } }) },
     { &ProtectionConfiguration::mtzInstantResettingTime,
-        { 31, "mtzInstantResettingTime", FieldDescription::Number, ProtectionGroup,
-            { "ConfigurationWidget",
-                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant resetting time:") } },
-            { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", " sec") } },
-            ValueRanges::mtzInstantResettingTime, false, {}, nullptr } },
+        numberField(31, "mtzInstantResettingTime", ValueRanges::mtzInstantResettingTime)
+            .inGroup(ProtectionGroup)
+            .labelled({ "ConfigurationWidget",
+                { QT_TRANSLATE_NOOP("ConfigurationWidget", "MTZ instant resetting time:") } })
+            .withUnit(
+                { "ConfigurationWidget", { QT_TRANSLATE_NOOP("ConfigurationWidget", " sec") } }) },
 };
+static_assert(isWellFormed(ProtectionConfigurationFields));
 
 } // namespace
 
 FieldList<ProtectionConfiguration> protectionConfigurationFields()
 {
     return ProtectionConfigurationFields;
-}
-
-void markOutdated(ProtectionConfiguration &configuration)
-{
-    markFieldsOutdated(protectionConfigurationFields(), configuration);
 }
 
 ProtectionConfigurationData::ProtectionConfigurationData(QObject *parent)

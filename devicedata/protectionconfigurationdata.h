@@ -6,13 +6,12 @@
 
 struct ProtectionConfiguration
 {
-    DataValue diBlockToMode; // see diBlockToModeText()
-    DataValue mtzInstantResetMode; // see onOffText()
+    DataValue diBlockToMode; // see CodeTables::diBlockToMode
+    DataValue mtzInstantResetMode; // see CodeTables::onOff
     DataValue mtzInstantResettingTime; // tenths of a second
 };
 
 FieldList<ProtectionConfiguration> protectionConfigurationFields();
-void markOutdated(ProtectionConfiguration &configuration);
 
 // Protection configuration registers 28 to 31. Reads fill configuration(); a
 // write sends the record last given to setNewConfiguration(), which neither a

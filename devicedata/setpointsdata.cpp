@@ -77,90 +77,135 @@ bool apvDouble(const FieldContext &context)
 constexpr qint64 EarthFaultModules = ModuleZnz3I0 | ModuleZnz3U0;
 
 // Registers 46 and 47 are reserved: read with the rest, never decoded or written.
-const Field<Setpoints> SetpointFields[] = {
+constexpr Field<Setpoints> SetpointFields[] = {
     { &Setpoints::mtzMode,
-        { MtzModeRegister, "mtzMode", FieldDescription::Code, MtzToGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "MTZ mode:") } }, {}, {},
-            false, { onOffText, onOffCodes }, nullptr } },
+        codeField(MtzModeRegister, "mtzMode", CodeTables::onOff)
+            .inGroup(MtzToGroup)
+            .labelled(
+                { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "MTZ mode:") } }) },
     { &Setpoints::mtzPickupCharacteristic,
-        { 33, "mtzPickupCharacteristic", FieldDescription::Code, MtzToGroup,
-            { "SetpointsWidget",
-                { QT_TRANSLATE_NOOP("SetpointsWidget", "Characteristic time curve:") } },
-            {}, {}, false, { mtzPickupCharacteristicText, mtzPickupCharacteristicCodes }, mtzOn } },
+        codeField(33, "mtzPickupCharacteristic", CodeTables::mtzPickupCharacteristic)
+            .inGroup(MtzToGroup)
+            .labelled({ "SetpointsWidget",
+                { QT_TRANSLATE_NOOP("SetpointsWidget", "Characteristic time curve:") } })
+            .usedWhen(mtzOn) },
     { &Setpoints::mtzPickupCurrent,
-        { 34, "mtzPickupCurrent", FieldDescription::Number, MtzToGroup, PickupCurrentLabel, Amperes,
-            ValueRanges::mtzPickupCurrent, true, {}, nullptr } },
+        numberField(34, "mtzPickupCurrent", ValueRanges::mtzPickupCurrent)
+            .inGroup(MtzToGroup)
+            .labelled(PickupCurrentLabel)
+            .withUnit(Amperes)
+            .scaledByRangeMultiplier() },
     { &Setpoints::mtzReactionDelay,
-        { 35, "mtzReactionDelay", FieldDescription::Number, MtzToGroup, ReactionTimeLabel, Seconds,
-            ValueRanges::mtzReactionDelay, false, {}, mtzOn } },
+        numberField(35, "mtzReactionDelay", ValueRanges::mtzReactionDelay)
+            .inGroup(MtzToGroup)
+            .labelled(ReactionTimeLabel)
+            .withUnit(Seconds)
+            .usedWhen(mtzOn) },
     { &Setpoints::toMode,
-        { ToModeRegister, "toMode", FieldDescription::Code, MtzToGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "TO mode:") } }, {}, {},
-            false, { onOffText, onOffCodes }, nullptr } },
+        codeField(ToModeRegister, "toMode", CodeTables::onOff)
+            .inGroup(MtzToGroup)
+            .labelled(
+                { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "TO mode:") } }) },
     { &Setpoints::toPickupCurrent,
-        { 37, "toPickupCurrent", FieldDescription::Number, MtzToGroup, PickupCurrentLabel, Amperes,
-            ValueRanges::toPickupCurrent, true, {}, toOn } },
+        numberField(37, "toPickupCurrent", ValueRanges::toPickupCurrent)
+            .inGroup(MtzToGroup)
+            .labelled(PickupCurrentLabel)
+            .withUnit(Amperes)
+            .scaledByRangeMultiplier()
+            .usedWhen(toOn) },
     { &Setpoints::toReactionDelay,
-        { 38, "toReactionDelay", FieldDescription::Number, MtzToGroup, ReactionTimeLabel, Seconds,
-            ValueRanges::toReactionDelay, false, {}, toOn } },
+        numberField(38, "toReactionDelay", ValueRanges::toReactionDelay)
+            .inGroup(MtzToGroup)
+            .labelled(ReactionTimeLabel)
+            .withUnit(Seconds)
+            .usedWhen(toOn) },
     { &Setpoints::mtzToResettingDelay,
-        { 39, "mtzToResettingDelay", FieldDescription::Number, MtzToGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Resetting time:") } },
-            Seconds, ValueRanges::mtzToResettingDelay, false, {}, mtzOrToOn } },
+        numberField(39, "mtzToResettingDelay", ValueRanges::mtzToResettingDelay)
+            .inGroup(MtzToGroup)
+            .labelled(
+                { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Resetting time:") } })
+            .withUnit(Seconds)
+            .usedWhen(mtzOrToOn) },
     { &Setpoints::znzMode,
-        { ZnzModeRegister, "znzMode", FieldDescription::Code, ZnzGroup,
-            { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "ZNZ Mode") }, {},
-            {}, false, { znzModeText, znzModeCodes }, nullptr, ModuleZnz3U0 } },
+        codeField(ZnzModeRegister, "znzMode", CodeTables::znzMode)
+            .inGroup(ZnzGroup)
+            .labelled(
+                { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "ZNZ Mode") })
+            .needsOneOf(ModuleZnz3U0) },
     { &Setpoints::znz3I03U0FirstAngle,
-        { 41, "znz3I03U0FirstAngle", FieldDescription::Number, ZnzGroup,
-            { "SetpointsWidget",
+        numberField(41, "znz3I03U0FirstAngle", ValueRanges::znz3I03U0Angle)
+            .inGroup(ZnzGroup)
+            .labelled({ "SetpointsWidget",
                 { QT_TRANSLATE_NOOP(
-                    "SetpointsWidget", "First angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
-            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional, ModuleZnz3U0 } },
+                    "SetpointsWidget", "First angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } })
+            .withUnit(Degrees)
+            .usedWhen(znzDirectional)
+            .needsOneOf(ModuleZnz3U0) },
     { &Setpoints::znz3I03U0LastAngle,
-        { 42, "znz3I03U0LastAngle", FieldDescription::Number, ZnzGroup,
-            { "SetpointsWidget",
+        numberField(42, "znz3I03U0LastAngle", ValueRanges::znz3I03U0Angle)
+            .inGroup(ZnzGroup)
+            .labelled({ "SetpointsWidget",
                 { QT_TRANSLATE_NOOP(
-                    "SetpointsWidget", "Last angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } },
-            Degrees, ValueRanges::znz3I03U0Angle, false, {}, znzDirectional, ModuleZnz3U0 } },
+                    "SetpointsWidget", "Last angle ∠(3I<sub>0</sub>,3U<sub>0</sub>):") } })
+            .withUnit(Degrees)
+            .usedWhen(znzDirectional)
+            .needsOneOf(ModuleZnz3U0) },
     { &Setpoints::znzPickupCurrent,
-        { 43, "znzPickupCurrent", FieldDescription::Number, ZnzGroup, PickupCurrentLabel, Amperes,
-            ValueRanges::znzPickupCurrent, false, {}, nullptr, EarthFaultModules } },
+        numberField(43, "znzPickupCurrent", ValueRanges::znzPickupCurrent)
+            .inGroup(ZnzGroup)
+            .labelled(PickupCurrentLabel)
+            .withUnit(Amperes)
+            .needsOneOf(EarthFaultModules) },
     { &Setpoints::znzPickupVoltage,
-        { 44, "znzPickupVoltage", FieldDescription::Number, ZnzGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Pick-up voltage:") } },
-            Volts, ValueRanges::znzPickupVoltage, false, {}, znzWithVoltage, ModuleZnz3U0 } },
+        numberField(44, "znzPickupVoltage", ValueRanges::znzPickupVoltage)
+            .inGroup(ZnzGroup)
+            .labelled(
+                { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Pick-up voltage:") } })
+            .withUnit(Volts)
+            .usedWhen(znzWithVoltage)
+            .needsOneOf(ModuleZnz3U0) },
     { &Setpoints::znzReactionDelay,
-        { 45, "znzReactionDelay", FieldDescription::Number, ZnzGroup, ReactionTimeLabel, Seconds,
-            ValueRanges::znzReactionDelay, false, {}, nullptr, EarthFaultModules } },
+        numberField(45, "znzReactionDelay", ValueRanges::znzReactionDelay)
+            .inGroup(ZnzGroup)
+            .labelled(ReactionTimeLabel)
+            .withUnit(Seconds)
+            .needsOneOf(EarthFaultModules) },
     { &Setpoints::apvMode,
-        { ApvModeRegister, "apvMode", FieldDescription::Code, ApvGroup,
-            { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "APV Mode") }, {},
-            {}, false, { apvModeText, apvModeCodes }, nullptr, ModuleApv } },
+        codeField(ApvModeRegister, "apvMode", CodeTables::apvMode)
+            .inGroup(ApvGroup)
+            .labelled(
+                { "SetpointsWidget", QT_TRANSLATE_NOOP3("SetpointsWidget", "Mode:", "APV Mode") })
+            .needsOneOf(ModuleApv) },
     { &Setpoints::apvReadinessDelay,
-        { 49, "apvReadinessDelay", FieldDescription::Number, ApvGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Readiness time:") } },
-            Seconds, ValueRanges::apvReadinessDelay, false, {}, nullptr, ModuleApv } },
+        numberField(49, "apvReadinessDelay", ValueRanges::apvReadinessDelay)
+            .inGroup(ApvGroup)
+            .labelled(
+                { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Readiness time:") } })
+            .withUnit(Seconds)
+            .needsOneOf(ModuleApv) },
     { &Setpoints::apvReactionDelay1st,
-        { 50, "apvReactionDelay1st", FieldDescription::Number, ApvGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 1st:") } },
-            Seconds, ValueRanges::apvReactionDelay1st, false, {}, nullptr, ModuleApv } },
+        numberField(50, "apvReactionDelay1st", ValueRanges::apvReactionDelay1st)
+            .inGroup(ApvGroup)
+            .labelled({ "SetpointsWidget",
+                { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 1st:") } })
+            .withUnit(Seconds)
+            .needsOneOf(ModuleApv) },
     { &Setpoints::apvReactionDelay2nd,
-        { 51, "apvReactionDelay2nd", FieldDescription::Number, ApvGroup,
-            { "SetpointsWidget", { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 2nd:") } },
-            Seconds, ValueRanges::apvReactionDelay2nd, false, {}, apvDouble, ModuleApv } },
+        numberField(51, "apvReactionDelay2nd", ValueRanges::apvReactionDelay2nd)
+            .inGroup(ApvGroup)
+            .labelled({ "SetpointsWidget",
+                { QT_TRANSLATE_NOOP("SetpointsWidget", "Reaction time, 2nd:") } })
+            .withUnit(Seconds)
+            .usedWhen(apvDouble)
+            .needsOneOf(ModuleApv) },
 };
+static_assert(isWellFormed(SetpointFields));
 
 } // namespace
 
 FieldList<Setpoints> setpointFields()
 {
     return SetpointFields;
-}
-
-void markOutdated(Setpoints &setpoints)
-{
-    markFieldsOutdated(setpointFields(), setpoints);
 }
 
 SetpointsData::SetpointsData(QObject *parent) : FieldBlock(SetpointFields, parent)

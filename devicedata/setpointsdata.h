@@ -29,7 +29,6 @@ struct Setpoints
 };
 
 FieldList<Setpoints> setpointFields();
-void markOutdated(Setpoints &setpoints);
 
 // The setpoints of the MTZ, TO, ZNZ and APV protections: read in one request,
 // written back one register at a time.

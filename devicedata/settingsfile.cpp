@@ -327,7 +327,11 @@ SettingsFile SettingsFile::read(const QString &path, QStringList *problems)
 bool SettingsFile::write(const QString &path, QString *error) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toJson()) < 0 || !file.commit()) {
+    const QByteArray json = toJson();
+    // A disk that fills up half-way through is seen only by flush(): commit()
+    // would rename the truncated file into place and report success.
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.flush()
+        || !file.commit()) {
         *error = file.errorString();
         return false;
     }

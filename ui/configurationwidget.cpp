@@ -171,7 +171,7 @@ void ConfigurationWidget::showRangeEffect()
     if (setpoints.mtzPickupCurrent.status == NoData || setpoints.toPickupCurrent.status == NoData) {
         ui->rangeEffectLabel->setText(
             tr("At range %1 every pick-up current in amperes changes by a factor of %2.")
-                .arg(currentRangeText(chosen),
+                .arg(CodeTables::currentRange.text(chosen),
                     QLocale().toString(double(chosenMultiplier.value) / heldMultiplier.value)));
         return;
     }
@@ -180,7 +180,7 @@ void ConfigurationWidget::showRangeEffect()
     };
     ui->rangeEffectLabel->setText(tr(
         "At range %1 the MTZ pick-up becomes %2 A (now %3 A) and the TO pick-up %4 A (now %5 A).")
-                                      .arg(currentRangeText(chosen),
+                                      .arg(CodeTables::currentRange.text(chosen),
                                           amperes(setpoints.mtzPickupCurrent,
                                               ValueRanges::mtzPickupCurrent,
                                               chosenMultiplier.value),

@@ -36,8 +36,10 @@ bool saveCsv(const QString &path, const QVector<QStringList> &rows, QString *err
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(csvDocument(rows));
-        if (file.commit())
+        const QByteArray document = csvDocument(rows);
+        // A disk that fills up half-way is seen only by flush(): commit()
+        // would rename the truncated file into place and report success.
+        if (file.write(document) == document.size() && file.flush() && file.commit())
             return true;
     }
     if (error)

@@ -25,15 +25,27 @@ void EditSession::addEditors(const QVector<BaseIndicatorEditor *> &editors)
 
 void EditSession::addSourceBlock(DeviceData *block)
 {
-    m_sources.append(block);
-    connect(block, &DeviceData::stateChanged, this, [this](DeviceData::State state) {
-        if (state != DeviceData::Inactive)
-            return;
-        updateEditButton();
-        // A reset took away what the edit started from.
-        if (m_editMode && !m_editButton->isEnabled())
-            setEditMode(false);
-    });
+    const QMetaObject::Connection connection
+        = connect(block, &DeviceData::stateChanged, this, [this](DeviceData::State state) {
+              if (state != DeviceData::Inactive)
+                  return;
+              updateEditButton();
+              // A reset took away what the edit started from.
+              if (m_editMode && !m_editButton->isEnabled())
+                  setEditMode(false);
+          });
+    m_sources.append({ block, connection });
+    updateEditButton();
+}
+
+void EditSession::removeSourceBlock(DeviceData *block)
+{
+    for (int i = m_sources.size() - 1; i >= 0; --i) {
+        if (m_sources.at(i).block == block) {
+            disconnect(m_sources.at(i).connection);
+            m_sources.remove(i);
+        }
+    }
     updateEditButton();
 }
 
@@ -48,7 +60,7 @@ void EditSession::setDeviceAvailable(bool available)
 void EditSession::updateEditButton()
 {
     const bool haveData = std::all_of(m_sources.cbegin(), m_sources.cend(),
-        [](const QPointer<DeviceData> &block) { return block && block->hasData(); });
+        [](const Source &source) { return source.block && source.block->hasData(); });
     m_editButton->setEnabled(m_deviceAvailable && haveData);
 }
 

@@ -36,10 +36,14 @@ public:
     void addEditors(const QVector<BaseIndicatorEditor *> &editors);
     // The blocks whose values the editors start from and Set writes back.
     void addSourceBlock(DeviceData *block);
-    // attachBlock() for such a block.
+    // Edit no longer waits for `block`.
+    void removeSourceBlock(DeviceData *block);
+    // attachBlock() for such a block: the previous one is let go here too.
     template<typename Block, typename Receiver, typename Slot>
     void attachSource(QPointer<Block> &held, Block *block, Receiver *receiver, Slot onStateChanged)
     {
+        if (held)
+            removeSourceBlock(held);
         attachBlock(held, block, receiver, onStateChanged);
         if (block)
             addSourceBlock(block);
@@ -88,7 +92,13 @@ private:
     QVector<Editor> m_editors;
     bool m_editMode = false;
     bool m_deviceAvailable = false;
-    QVector<QPointer<DeviceData>> m_sources;
+    struct Source
+    {
+        QPointer<DeviceData> block;
+        QMetaObject::Connection connection;
+    };
+
+    QVector<Source> m_sources;
     QVector<WrittenBlock> m_written;
 };
 

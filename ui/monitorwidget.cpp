@@ -44,9 +44,10 @@ MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Moni
     for (QCheckBox *checkBox : checkBoxes)
         checkBox->installEventFilter(inputEventFilter);
 
-    const QVector<qint64> crashTypes = crashTypeCodes();
+    const QVector<qint64> crashTypes = CodeTables::crashType.codes();
     for (qint64 code : crashTypes)
-        ui->latestCrashTypeEnumIndicator->setItemText(code, crashTypeText(validValue(code)));
+        ui->latestCrashTypeEnumIndicator->setItemText(
+            code, CodeTables::crashType.text(validValue(code)));
 
     for (CurrentIndicator *indicator : { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator }) {
         indicator->setUnitRange(CurrentIndicator::Amperes, UnitRanges::livePhaseCurrentAmperes);

@@ -64,7 +64,9 @@ bool ReportPages::writePdf(const QString &html, const QString &title, const QStr
         QStringLiteral("Korvel-client %1").arg(QCoreApplication::applicationVersion()));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
         QMarginsF(PageMargin, PageMargin, PageMargin, PageMargin), QPageLayout::Millimeter));
-    if (!paint(html, &writer)) {
+    // A disk that fills up in the last buffered bytes is seen only by
+    // flush(): commit() would rename the truncated file into place.
+    if (!paint(html, &writer) || !file.flush()) {
         file.cancelWriting();
         return false;
     }

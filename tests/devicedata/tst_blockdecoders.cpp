@@ -187,7 +187,7 @@ void verifyCrashRecord(const CrashRecord &record)
     if (current.amperes.status == NoData)
         QCOMPARE(current.amperes.value, 0.0);
     QVERIFY(current.amperes.value >= 0);
-    crashTypeText(record.crashType);
+    CodeTables::crashType.text(record.crashType);
 }
 
 // A decoded date-time holds exactly what the relay sent.
@@ -273,7 +273,7 @@ void BlockDecodersTest::randomRepliesFollowTheReplyRule_data()
             const DataValue multiplier = rangeMultiplier(range);
             const bool known = range.value >= 1 && range.value <= 4;
             QCOMPARE(multiplier.status, known ? Valid : NoData);
-            QCOMPARE(currentRangeText(range).isEmpty(), !known);
+            QCOMPARE(CodeTables::currentRange.text(range).isEmpty(), !known);
         }) << 6u;
     QTest::newRow("ProtectionConfigurationData") << probe<ProtectionConfigurationData>(
         [](const ProtectionConfigurationData &b) {
@@ -284,8 +284,8 @@ void BlockDecodersTest::randomRepliesFollowTheReplyRule_data()
         [](const ProtectionConfigurationData &b, const ModbusRegisters &r) {
             const ProtectionConfiguration &c = b.configuration();
             QCOMPARE(c.mtzInstantResetMode.value, qint64(r.value(30)));
-            diBlockToModeText(c.diBlockToMode);
-            onOffText(c.mtzInstantResetMode);
+            CodeTables::diBlockToMode.text(c.diBlockToMode);
+            CodeTables::onOff.text(c.mtzInstantResetMode);
         }) << 7u;
     QTest::newRow("SetpointsData") << probe<SetpointsData>(
         [](const SetpointsData &b) {

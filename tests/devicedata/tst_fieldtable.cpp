@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/crashcountdata.h"
+#include "devicedata/deviceinfodata.h"
+#include "devicedata/discreteinputsdata.h"
+#include "devicedata/ledsdata.h"
 #include "devicedata/meterageconfigurationdata.h"
+#include "devicedata/meteragedata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/relaysettings.h"
 #include "devicedata/setpointsdata.h"
 
 #include <QHash>
@@ -46,15 +52,30 @@ const FlagPosition MixedCoils[] = { { 0x13, 0x1 }, { 0x10, 0x2 } };
 
 // 14 is read along and not decoded.
 const Field<Mixed> MixedFields[] = {
-    { &Mixed::angle, { 10, "angle", FieldDescription::Signed } },
-    { &Mixed::serial, { 11, "serial", FieldDescription::DoubleWord } },
+    { &Mixed::angle, signedField(10, "angle", {}) },
+    { &Mixed::serial, doubleWordField(11, "serial") },
     { &Mixed::flags, flagSet(13, "flags", MixedBits) },
-    { &Mixed::plain, { 15, "plain" } },
+    { &Mixed::plain, registerField(15, "plain") },
 };
 
 const Field<Mixed> CoilFields[] = {
     { &Mixed::flags, flagSet(0x10, "flags", MixedCoils) },
 };
+
+// A table's fields in order, each after the registers of the one before;
+// their names are added to `names`, where none may be yet.
+template<typename Record>
+void verifyTable(FieldList<Record> fields, QSet<QByteArray> &names)
+{
+    int next = 0;
+    for (const Field<Record> &field : fields) {
+        const FieldDescription &description = field.description;
+        QVERIFY2(description.address >= next, description.name);
+        QVERIFY2(!names.contains(description.name), description.name);
+        names.insert(description.name);
+        next = description.address + description.width();
+    }
+}
 
 FieldContext contextOf(DataValue modules, const QHash<quint16, qint64> &values)
 {
@@ -214,19 +235,32 @@ void TestFieldTable::fieldsInUseFollowModulesAndModes()
     QCOMPARE(field->isInUse(contextOf(modules, modes)), inUse);
 }
 
+// Settings files find fields by name, so a name may appear in one block only.
 void TestFieldTable::namesAreUniqueAndAddressesAscend()
 {
-    const SetpointsData setpoints;
     QSet<QByteArray> names;
+    verifyTable(deviceInfoFields(), names);
+    verifyTable(modulesFields(), names);
+    verifyTable(meterageFields(), names);
+    verifyTable(meterageConfigurationFields(), names);
+    verifyTable(protectionConfigurationFields(), names);
+    verifyTable(setpointFields(), names);
+    verifyTable(crashCountFields(), names);
+    verifyTable(ledsFields(), names);
+    verifyTable(discreteInputsFields(), names);
+    QCOMPARE(names.size(), 38);
+
+    // The settable fields are written in this order, and found by register.
+    // The comparison and the report name each by its group and label.
     int previous = -1;
-    for (const Field<Setpoints> &field : setpoints.fields()) {
-        QVERIFY2(field.description.address > previous, field.description.name);
-        QVERIFY2(!names.contains(field.description.name), field.description.name);
-        QVERIFY2(!field.description.label.translated().isEmpty(), field.description.name);
-        names.insert(field.description.name);
-        previous = field.description.address;
+    for (const SettingsField &field : settingsFields()) {
+        const FieldDescription &description = field.description;
+        QVERIFY2(description.address > previous, description.name);
+        QVERIFY2(!description.group.isNull(), description.name);
+        QVERIFY2(!plainLabel(description).isEmpty(), description.name);
+        previous = description.address;
     }
-    QCOMPARE(names.size(), 18);
+    QCOMPARE(settingsFields().size(), 24);
 }
 
 void TestFieldTable::registersDecodeByKind()

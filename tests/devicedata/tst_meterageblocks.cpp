@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-using TextConversion = QString (*)(const DataValue &);
+using TextConversion = const CodeTable *;
 using Writes = QVector<QPair<int, int>>;
 Q_DECLARE_METATYPE(TextConversion)
 Q_DECLARE_METATYPE(StatusValue<double>)
@@ -133,23 +133,26 @@ void MeterageBlocksTest::codeTexts_data()
     QTest::addColumn<DataValue>("code");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("range 1") << &currentRangeText << validValue(1) << QStringLiteral("1 - 41");
+    QTest::newRow("range 1") << &CodeTables::currentRange << validValue(1)
+                             << QStringLiteral("1 - 41");
     QTest::newRow("range 4 outdated")
-        << &currentRangeText << DataValue { 4, Outdated } << QStringLiteral("8 - 328");
-    QTest::newRow("range 0") << &currentRangeText << validValue(0) << QString();
-    QTest::newRow("DI mode 0") << &diBlockToModeText << validValue(0)
+        << &CodeTables::currentRange << DataValue { 4, Outdated } << QStringLiteral("8 - 328");
+    QTest::newRow("range 0") << &CodeTables::currentRange << validValue(0) << QString();
+    QTest::newRow("DI mode 0") << &CodeTables::diBlockToMode << validValue(0)
                                << QStringLiteral("continuously");
-    QTest::newRow("DI mode 20") << &diBlockToModeText << validValue(20) << QStringLiteral("2 sec");
-    QTest::newRow("DI mode 10") << &diBlockToModeText << validValue(10) << QString();
-    QTest::newRow("off") << &onOffText << validValue(0) << QStringLiteral("off");
-    QTest::newRow("on") << &onOffText << validValue(1) << QStringLiteral("on");
-    QTest::newRow("on without data") << &onOffText << DataValue { 1, NoData } << QString();
-    QTest::newRow("off without data") << &onOffText << DataValue() << QString();
-    QTest::newRow("crash 1 without data") << &crashTypeText << DataValue { 1, NoData } << QString();
-    QTest::newRow("crash 4") << &crashTypeText << validValue(4) << QStringLiteral("APV 1");
+    QTest::newRow("DI mode 20") << &CodeTables::diBlockToMode << validValue(20)
+                                << QStringLiteral("2 sec");
+    QTest::newRow("DI mode 10") << &CodeTables::diBlockToMode << validValue(10) << QString();
+    QTest::newRow("off") << &CodeTables::onOff << validValue(0) << QStringLiteral("off");
+    QTest::newRow("on") << &CodeTables::onOff << validValue(1) << QStringLiteral("on");
+    QTest::newRow("on without data") << &CodeTables::onOff << DataValue { 1, NoData } << QString();
+    QTest::newRow("off without data") << &CodeTables::onOff << DataValue() << QString();
+    QTest::newRow("crash 1 without data")
+        << &CodeTables::crashType << DataValue { 1, NoData } << QString();
+    QTest::newRow("crash 4") << &CodeTables::crashType << validValue(4) << QStringLiteral("APV 1");
     QTest::newRow("crash 6 outdated")
-        << &crashTypeText << DataValue { 6, Outdated } << QStringLiteral("AChR");
-    QTest::newRow("crash 7") << &crashTypeText << validValue(7) << QString();
+        << &CodeTables::crashType << DataValue { 6, Outdated } << QStringLiteral("AChR");
+    QTest::newRow("crash 7") << &CodeTables::crashType << validValue(7) << QString();
 }
 
 void MeterageBlocksTest::codeTexts()
@@ -157,30 +160,32 @@ void MeterageBlocksTest::codeTexts()
     QFETCH(TextConversion, conversion);
     QFETCH(DataValue, code);
     QFETCH(QString, text);
-    QCOMPARE(conversion(code), text);
+    QCOMPARE(conversion->text(code), text);
 }
 
 // Editors list the codes; each must show a text and a code just past the
 // list must not.
 void MeterageBlocksTest::everyListedCodeHasAText()
 {
-    const QVector<QPair<QVector<qint64>, TextConversion>> conversions {
-        { currentRangeCodes(), &currentRangeText },
-        { diBlockToModeCodes(), &diBlockToModeText },
-        { onOffCodes(), &onOffText },
-        { crashTypeCodes(), &crashTypeText },
-    };
-    for (const auto &conversion : conversions) {
-        const QVector<qint64> &codes = conversion.first;
+    const CodeTable tables[] = { CodeTables::currentRange, CodeTables::diBlockToMode,
+        CodeTables::onOff, CodeTables::crashType, CodeTables::mtzPickupCharacteristic,
+        CodeTables::znzMode, CodeTables::apvMode };
+    for (const CodeTable &table : tables) {
+        const QVector<qint64> codes = table.codes();
         QVERIFY(!codes.isEmpty());
         QVERIFY(std::is_sorted(codes.cbegin(), codes.cend()));
-        for (qint64 code : codes)
-            QVERIFY2(
-                !conversion.second(validValue(code)).isEmpty(), qPrintable(QString::number(code)));
-        QVERIFY(conversion.second(validValue(codes.last() + 1)).isEmpty());
+        for (qint64 code : codes) {
+            QVERIFY2(!table.text(validValue(code)).isEmpty(), qPrintable(QString::number(code)));
+            QVERIFY(table.contains(code));
+        }
+        QVERIFY(table.text(validValue(codes.last() + 1)).isEmpty());
+        QVERIFY(!table.contains(codes.last() + 1));
     }
-    QCOMPARE(currentRangeCodes(), (QVector<qint64> { 1, 2, 3, 4 }));
-    QCOMPARE(diBlockToModeCodes(), (QVector<qint64> { 0, 20 }));
+    QCOMPARE(CodeTables::currentRange.codes(), (QVector<qint64> { 1, 2, 3, 4 }));
+    QCOMPARE(CodeTables::diBlockToMode.codes(), (QVector<qint64> { 0, 20 }));
+    // A field without a table knows no code.
+    QVERIFY(CodeTable().codes().isEmpty());
+    QVERIFY(CodeTable().text(validValue(0)).isEmpty());
 }
 
 void MeterageBlocksTest::phaseCurrent_data()
@@ -291,11 +296,11 @@ void MeterageBlocksTest::scaledRanges()
 // panel names: "m - 41 m" for multiplier m.
 void MeterageBlocksTest::pickupCurrentsFollowTheRangeTexts()
 {
-    for (qint64 code : currentRangeCodes()) {
+    for (qint64 code : CodeTables::currentRange.codes()) {
         const DataValue multiplier = ::rangeMultiplier(validValue(code));
         const ValueRange pickup = ValueRanges::toPickupCurrent.scaled(multiplier.value);
         const QString text = QStringLiteral("%1 - %2").arg(multiplier.value).arg(pickup.maximum);
-        QCOMPARE(currentRangeText(validValue(code)), text);
+        QCOMPARE(CodeTables::currentRange.text(validValue(code)), text);
     }
 }
 
@@ -397,7 +402,7 @@ void MeterageBlocksTest::configurationDecoding()
     replyRegisters(protectionConfiguration, { 20, 0xBEEF, 1, 5 });
     const QVector<DataValue> protectionExpected { validValue(20), validValue(1), validValue(5) };
     QCOMPARE(protectionConfigurationValues(protectionConfiguration), protectionExpected);
-    QCOMPARE(diBlockToModeText(protectionConfiguration.configuration().diBlockToMode),
+    QCOMPARE(CodeTables::diBlockToMode.text(protectionConfiguration.configuration().diBlockToMode),
         QStringLiteral("2 sec"));
 }
 

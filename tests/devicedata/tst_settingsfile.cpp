@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/settingsfile.h"
+#include "filesizelimit.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -284,6 +285,8 @@ void SettingsFileTest::readRefusesLargeFileUnread()
         qPrintable(problems.first()));
 }
 
+// A write that fails half-way, as on a full disk, keeps the file that was
+// there and leaves nothing of its own behind.
 void SettingsFileTest::writeLeavesNoPartialFile()
 {
     QTemporaryDir dir;
@@ -293,10 +296,24 @@ void SettingsFileTest::writeLeavesNoPartialFile()
     QStringList problems;
     QCOMPARE(SettingsFile::read(path, &problems).relay.values, sampleFile().relay.values);
 
+    const QByteArray before = sampleFile().toJson();
+    SettingsFile other = sampleFile();
+    other.relay.identity.serialNumber = 70000;
+    {
+        const FileSizeLimit limit(before.size() / 2);
+        QVERIFY(limit.isSet());
+        QVERIFY(!other.write(path, &error));
+    }
+    QVERIFY(!error.isEmpty());
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList { QStringLiteral("relay.json") });
+
     const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/relay.json"));
     QVERIFY(!sampleFile().write(unwritable, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(!QFile::exists(unwritable));
 }
 
 void SettingsFileTest::labelsAsPlainText()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "filesizelimit.h"
 #include "ui/csvfile.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 class CsvFileTest : public QObject
@@ -11,6 +13,7 @@ private slots:
     void fieldsAreQuotedWhereNeeded_data();
     void fieldsAreQuotedWhereNeeded();
     void documentStartsWithAByteOrderMark();
+    void failedSaveKeepsTheFileThatWasThere();
 };
 
 void CsvFileTest::fieldsAreQuotedWhereNeeded_data()
@@ -41,6 +44,30 @@ void CsvFileTest::documentStartsWithAByteOrderMark()
     QCOMPARE(csvDocument({ { QStringLiteral("a"), QStringLiteral("b") }, { QStringLiteral("c") } }),
         QByteArray("\xEF\xBB\xBF"
                    "a,b\r\nc\r\n"));
+}
+
+// A disk that fills up half-way is a failure, and the file saved before stays whole.
+void CsvFileTest::failedSaveKeepsTheFileThatWasThere()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("crashes.csv"));
+    QString error;
+    QVERIFY2(saveCsv(path, { { QStringLiteral("before") } }, &error), qPrintable(error));
+
+    const QVector<QStringList> rows(100, { QStringLiteral("a longer row than the limit allows") });
+    {
+        const FileSizeLimit limit(64);
+        QVERIFY(limit.isSet());
+        QVERIFY(!saveCsv(path, rows, &error));
+    }
+    QVERIFY(!error.isEmpty());
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(),
+        QByteArray("\xEF\xBB\xBF"
+                   "before\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+        QStringList { QStringLiteral("crashes.csv") });
 }
 
 QTEST_GUILESS_MAIN(CsvFileTest)

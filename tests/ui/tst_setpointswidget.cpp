@@ -123,6 +123,7 @@ private slots:
     void init();
 
     void editWaitsForValuesOfThisRelay();
+    void editFollowsTheBlockAttachedLast();
     void setIsTakenOncePerEdit();
     void retryStartsFromTheRelaysValues();
     void pickupRangesStayWhileEditing();
@@ -233,6 +234,32 @@ void SetpointsWidgetTest::editWaitsForValuesOfThisRelay()
 
     // Without the current range the pick-up currents mean nothing.
     panel.meterageConfiguration.reset();
+    QVERIFY(!panel.widget.isEditMode());
+    QVERIFY(!editButton->isEnabled());
+}
+
+// A panel given another setpoints block stops waiting for the one before:
+// its reset neither disables Edit nor ends the edit, the new block's does.
+void SetpointsWidgetTest::editFollowsTheBlockAttachedLast()
+{
+    Panel panel;
+    const auto *editButton = child<QPushButton>(&panel.widget, "editButton");
+    QVERIFY(m_line->read(RelayId, &panel.modules));
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    SetpointsData replacement;
+    QVERIFY(m_line->read(RelayId, &replacement));
+    panel.widget.setSetpointsData(&replacement);
+    QVERIFY(editButton->isEnabled());
+
+    panel.setpoints.reset();
+    QVERIFY(editButton->isEnabled());
+    click(&panel.widget, "editButton");
+    QVERIFY(panel.widget.isEditMode());
+    panel.setpoints.reset();
+    QVERIFY(panel.widget.isEditMode());
+
+    replacement.reset();
     QVERIFY(!panel.widget.isEditMode());
     QVERIFY(!editButton->isEnabled());
 }

@@ -688,13 +688,25 @@ void SettingsComparisonTest::panelWriteIsReadBack()
         LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
 
-    // A value taken leaves the write's own message standing.
+    // A value taken leaves the write's own message standing, once read
+    // back. With refreshing off, only the read-back reads the block after
+    // the write, and only a read changes what the block holds.
+    child<QAction>(window, "actionAutoRefresh")->setChecked(false);
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Idle, LineTimeoutMs);
+    QSignalSpy states(meterage, &DeviceData::stateChanged);
     configuration.currentTransFactor = validValue(1600);
     meterage->setNewConfiguration(configuration);
     monitor->writeToCurrentDevice({ meterage });
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(SlaveId, 26), quint16(1600), LineTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(
         meterage->configuration().currentTransFactor.value, qint64(1600), LineTimeoutMs);
+    QStringList sequence;
+    for (const QList<QVariant> &change : qAsConst(states))
+        sequence.append(QString::fromLatin1(
+            QMetaEnum::fromType<DeviceData::State>().valueToKey(change.at(0).toInt())));
+    QVERIFY2(sequence.join(QLatin1Char(' '))
+                 .contains(QLatin1String("Writing Inactive Reading Inactive")),
+        qPrintable(sequence.join(QLatin1Char(' '))));
     QTest::qWait(300);
     QCOMPARE(
         window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
