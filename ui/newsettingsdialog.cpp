@@ -31,9 +31,8 @@ NewSettingsDialog::NewSettingsDialog(QWidget *parent)
         m_moduleBoxes.append(box);
     }
     m_currentRangeBox->setObjectName(QStringLiteral("currentRangeComboBox"));
-    const QVector<qint64> codes = currentRangeCodes();
-    for (qint64 code : codes)
-        m_currentRangeBox->addItem(currentRangeText(validValue(code)), code);
+    for (const CodeText &range : CodeTables::currentRange)
+        m_currentRangeBox->addItem(range.text.translated(), range.code);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

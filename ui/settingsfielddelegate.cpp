@@ -31,7 +31,7 @@ QWidget *SettingsFieldDelegate::createEditor(
     const FieldDescription &field = m_model->fieldAt(index.row());
     if (field.kind == FieldDescription::Code) {
         auto *combo = new QComboBox(parent);
-        const QVector<qint64> codes = field.codes.codes ? field.codes.codes() : QVector<qint64>();
+        const QVector<qint64> codes = field.codes.codes();
         for (qint64 code : codes)
             combo->addItem(field.shownText(code), code);
         return combo;
