@@ -16,6 +16,7 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
     connect(
         m_modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
     connect(m_modbus, &RtuModbus::portFailed, this, &DeviceDataManager::portFailed);
+    connect(m_modbus, &RtuModbus::openFinished, this, &DeviceDataManager::openFinished);
     connect(m_readinessTimer, &QTimer::timeout, this,
         &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
@@ -46,6 +47,11 @@ bool DeviceDataManager::closePort()
 bool DeviceDataManager::isOpen() const
 {
     return m_modbus->isOpen();
+}
+
+bool DeviceDataManager::isConnecting() const
+{
+    return m_modbus->isConnecting();
 }
 
 QString DeviceDataManager::openError() const

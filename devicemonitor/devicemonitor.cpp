@@ -64,6 +64,7 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     // Handled once the failed transaction's own end has been dealt with.
     connect(m_manager, &DeviceDataManager::portFailed, this, &DeviceMonitor::onPortFailed,
         Qt::QueuedConnection);
+    connect(m_manager, &DeviceDataManager::openFinished, this, &DeviceMonitor::onOpenFinished);
     m_portWatch->setInterval(PortWatchIntervalMs);
     connect(m_portWatch, &QTimer::timeout, this, &DeviceMonitor::checkPortPresent);
 }
@@ -78,16 +79,32 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
         return false;
     m_portName = settings.portName;
     m_connectionLostReason.clear();
+    if (m_manager->isConnecting()) {
+        emit connecting();
+        return true;
+    }
 #ifdef Q_OS_UNIX
-    if (!settings.isNetwork())
-        m_portWatch->start();
+    m_portWatch->start();
 #endif
+    startConnected();
+    return true;
+}
+
+void DeviceMonitor::onOpenFinished(bool opened)
+{
+    if (opened)
+        startConnected();
+    else
+        emit connectFailed();
+}
+
+void DeviceMonitor::startConnected()
+{
     emit connected(true);
     if (m_currentDeviceId > 0) {
         emit currentDeviceAvailable(true);
         m_refresher->refresh();
     }
-    return true;
 }
 
 bool DeviceMonitor::disconnectFromPort()
@@ -152,6 +169,11 @@ void DeviceMonitor::checkPortPresent()
 bool DeviceMonitor::isConnected() const
 {
     return m_manager->isOpen();
+}
+
+bool DeviceMonitor::isConnecting() const
+{
+    return m_manager->isConnecting();
 }
 
 QString DeviceMonitor::connectionError() const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtumodbusprivate.h"
 #include "common/threadhandover.h"
+#include "modbus/connectattempt.h"
 #include "modbus/modbusbackend.h"
 #include "modbus/rtumodbus.h"
 #include "modbus/rtuovertcp.h"
@@ -49,16 +50,30 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), m_q(q)
 
 bool RtuModbusPrivate::open(const ConnectionSettings &settings)
 {
-    if (m_context) {
+    if (m_context || m_connecting) {
         qDebug() << "Already opened";
         return false;
     }
     m_lastOpenError.clear();
     m_lastOpenErrno = 0;
+    m_openSettings = settings;
     m_network = settings.isNetwork();
     m_rtuOverTcp = m_network && settings.protocol == ConnectionSettings::RtuOverTcp;
     m_connectionLost = false;
+    if (!m_network)
+        return openSerial(settings);
 
+    // The host lookup and the connect run on a worker thread; the outcome
+    // comes with RtuModbus::openFinished().
+    m_connecting = new ConnectAttempt(settings, effectiveResponseTimeout(), this);
+    connect(m_connecting, &ConnectAttempt::done, this, &RtuModbusPrivate::onConnectAttemptDone);
+    m_connecting->start(QThread::NormalPriority);
+    return true;
+}
+
+// Opening a local device node is quick: it stays on the caller's thread.
+bool RtuModbusPrivate::openSerial(const ConnectionSettings &settings)
+{
     m_context = newModbusContext(settings, &m_lastOpenErrno);
     if (!m_context) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
@@ -67,11 +82,10 @@ bool RtuModbusPrivate::open(const ConnectionSettings &settings)
     }
 
     modbus_set_debug(m_context, TRUE);
-    // Also how long a network connection may take to be accepted.
     applyResponseTimeout();
 
-    if (modbus_connect(m_context) == -1) {
-        m_lastOpenErrno = errno;
+    m_lastOpenErrno = connectModbusContext(m_context);
+    if (m_lastOpenErrno != 0) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
         qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
         modbus_free(m_context);
@@ -81,8 +95,40 @@ bool RtuModbusPrivate::open(const ConnectionSettings &settings)
     return true;
 }
 
+void RtuModbusPrivate::onConnectAttemptDone()
+{
+    ConnectAttempt *attempt = m_connecting;
+    m_connecting = nullptr;
+    m_context = attempt->takeContext();
+    if (m_context) {
+        // The timeout may have changed while the attempt ran.
+        applyResponseTimeout();
+    } else {
+        m_lastOpenErrno = attempt->error();
+        m_lastOpenError = openErrorText(m_openSettings, m_lastOpenErrno);
+        if (attempt->contextMade())
+            qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
+        else
+            qDebug() << "Unable to create the libmodbus context " << m_lastOpenError;
+    }
+    attempt->deleteLater();
+    emit m_q->openFinished(m_context != nullptr);
+}
+
+// The attempt ends by itself and closes what it opened; nothing of it comes
+// back here.
+void RtuModbusPrivate::abandonConnectAttempt()
+{
+    m_connecting->abandon();
+    m_connecting = nullptr;
+}
+
 bool RtuModbusPrivate::closePort()
 {
+    if (m_connecting) {
+        abandonConnectAttempt();
+        return true;
+    }
     if (!m_context) {
         qDebug() << "Already closed";
         return false;
@@ -315,10 +361,9 @@ int RtuModbusPrivate::restoreLostConnection()
     if (!m_connectionLost)
         return 0;
     modbus_close(m_context);
-    if (modbus_connect(m_context) == -1)
-        return errno;
-    m_connectionLost = false;
-    return 0;
+    const int error = connectModbusContext(m_context);
+    m_connectionLost = error != 0;
+    return error;
 }
 
 // Sizes the buffer of the request's function and lets a write fill it.

@@ -63,6 +63,11 @@ MainWindow::MainWindow(QWidget *parent)
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
+    connect(deviceMonitor, &DeviceMonitor::connecting, this, &MainWindow::ui_setStateConnecting);
+    connect(deviceMonitor, &DeviceMonitor::connectFailed, this, [this] {
+        ui_setStateConnected(false);
+        showConnectError();
+    });
     on_deviceMonitor_stateChanged(deviceMonitor->state());
     // Nothing of a relay may stay on screen once it is no longer the one in view.
     // A lost line leaves them in view as outdated, for the user to see what was there.
@@ -380,6 +385,15 @@ void MainWindow::ui_setStateConnected(bool connected)
     }
 }
 
+// While a network connection is being made, Disconnect gives it up.
+void MainWindow::ui_setStateConnecting()
+{
+    ui_setStateConnected(false);
+    ui->actionConnect->setEnabled(false);
+    ui->actionDisconnect->setEnabled(true);
+    connectionStateLabel->setText(tr("Connecting to %1…").arg(connectionSettings.endpointName()));
+}
+
 void MainWindow::on_actionExit_triggered()
 {
     close();
@@ -428,8 +442,12 @@ void MainWindow::on_actionConnectionSettings_triggered()
 
 void MainWindow::on_actionConnect_triggered()
 {
-    if (deviceMonitor->connectToPort(connectionSettings))
-        return;
+    if (!deviceMonitor->connectToPort(connectionSettings))
+        showConnectError();
+}
+
+void MainWindow::showConnectError()
+{
     // A network failure's reason names the address already.
     const QString message = connectionSettings.isNetwork()
         ? tr("Couldn`t connect to the relays\n%1").arg(deviceMonitor->connectionError())
