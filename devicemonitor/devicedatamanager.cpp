@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicedatamanager.h"
+#include "common/logging.h"
 #include "modbus/rtumodbus.h"
 
-#include <QDebug>
 #include <QTimer>
 
 DeviceDataManager::DeviceDataManager(QObject *parent)
@@ -153,7 +153,7 @@ void DeviceDataManager::begin(
 
 void DeviceDataManager::onModbusRequestFinished()
 {
-    qDebug() << "Modbus request finished";
+    qCDebug(lcMonitor) << "Modbus request finished";
     m_inTransaction = false;
 
     if (m_current) {

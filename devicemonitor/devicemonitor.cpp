@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitor.h"
+#include "common/logging.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitoractivityhost.h"
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicemonitorscanimpl.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -271,7 +271,7 @@ void DeviceMonitor::setDeviceDataList(const QList<DeviceData *> &list)
 void DeviceMonitor::readFromCurrentDevice(const QList<DeviceData *> &list)
 {
     if (list.isEmpty()) {
-        qDebug() << "!!! Cann`t read !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t read !!! DeviceData list is empty";
         return;
     }
     for (DeviceData *deviceData : list)
@@ -292,7 +292,7 @@ void DeviceMonitor::writeToAllDevices(const QList<DeviceData *> &list)
 void DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
 {
     if (list.isEmpty()) {
-        qDebug() << "!!! Cann`t write !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t write !!! DeviceData list is empty";
         return;
     }
     for (DeviceData *deviceData : list)
@@ -302,7 +302,7 @@ void DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
 void DeviceMonitor::reset()
 {
     if (m_deviceDataList.isEmpty()) {
-        qDebug() << "!!! Cann`t reset !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t reset !!! DeviceData list is empty";
         return;
     }
     for (DeviceData *deviceData : qAsConst(m_deviceDataList))

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtumodbusprivate.h"
+#include "common/logging.h"
 #include "common/threadhandover.h"
 #include "modbus/connectattempt.h"
 #include "modbus/modbusbackend.h"
@@ -8,7 +9,6 @@
 #include "modbus/workereventdispatcher.h"
 
 #include <QDateTime>
-#include <QDebug>
 
 #include <cerrno>
 #include <chrono>
@@ -51,7 +51,7 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), m_q(q)
 bool RtuModbusPrivate::open(const ConnectionSettings &settings)
 {
     if (m_context || m_connecting) {
-        qDebug() << "Already opened";
+        qCDebug(lcModbus) << "Already opened";
         return false;
     }
     m_lastOpenError.clear();
@@ -77,7 +77,7 @@ bool RtuModbusPrivate::openSerial(const ConnectionSettings &settings)
     m_context = newModbusContext(settings, &m_lastOpenErrno);
     if (!m_context) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
-        qDebug() << "Unable to create the libmodbus context " << m_lastOpenError;
+        qCDebug(lcModbus) << "Unable to create the libmodbus context " << m_lastOpenError;
         return false;
     }
 
@@ -87,7 +87,7 @@ bool RtuModbusPrivate::openSerial(const ConnectionSettings &settings)
     m_lastOpenErrno = connectModbusContext(m_context);
     if (m_lastOpenErrno != 0) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
-        qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
+        qCDebug(lcModbus) << "Connection failed " << errorString(m_lastOpenErrno);
         modbus_free(m_context);
         m_context = nullptr;
         return false;
@@ -107,9 +107,9 @@ void RtuModbusPrivate::onConnectAttemptDone()
         m_lastOpenErrno = attempt->error();
         m_lastOpenError = openErrorText(m_openSettings, m_lastOpenErrno);
         if (attempt->contextMade())
-            qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
+            qCDebug(lcModbus) << "Connection failed " << errorString(m_lastOpenErrno);
         else
-            qDebug() << "Unable to create the libmodbus context " << m_lastOpenError;
+            qCDebug(lcModbus) << "Unable to create the libmodbus context " << m_lastOpenError;
     }
     attempt->deleteLater();
     emit m_q->openFinished(m_context != nullptr);
@@ -130,7 +130,7 @@ bool RtuModbusPrivate::closePort()
         return true;
     }
     if (!m_context) {
-        qDebug() << "Already closed";
+        qCDebug(lcModbus) << "Already closed";
         return false;
     }
     modbus_close(m_context);
@@ -158,7 +158,8 @@ void RtuModbusPrivate::applyResponseTimeout()
     if (modbus_set_response_timeout(
             m_context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
         == -1)
-        qDebug() << "!!! Response timeout not set !!!" << milliseconds << errorString(errno);
+        qCDebug(lcModbus) << "!!! Response timeout not set !!!" << milliseconds
+                          << errorString(errno);
 }
 
 int RtuModbusPrivate::effectiveResponseTimeout() const
@@ -169,19 +170,19 @@ int RtuModbusPrivate::effectiveResponseTimeout() const
 bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
 {
     if (m_transactionOpen) {
-        qDebug() << "Previous request pending";
+        qCDebug(lcModbus) << "Previous request pending";
         return false;
     }
     if (modbus_set_slave(m_context, int(slaveId)) == -1) {
-        qDebug() << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
+        qCDebug(lcModbus) << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
         return false;
     }
     if (!request.isEnabled()) {
-        qDebug() << "ModbusRequest is disabled";
+        qCDebug(lcModbus) << "ModbusRequest is disabled";
         return false;
     }
     if (!request.isValid()) {
-        qDebug() << "Invalid ModbusRequest";
+        qCDebug(lcModbus) << "Invalid ModbusRequest";
         return false;
     }
 
@@ -239,7 +240,7 @@ void RtuModbusPrivate::cancel()
 void RtuModbusPrivate::onFinished()
 {
     if (m_canceled > 0) {
-        qDebug() << "canceled";
+        qCDebug(lcModbus) << "canceled";
         --m_canceled;
         return;
     }
@@ -247,7 +248,7 @@ void RtuModbusPrivate::onFinished()
     // before the transaction is closed below.
     wait();
     ThreadHandOver::acquire(this);
-    qDebug() << "finished";
+    qCDebug(lcModbus) << "finished";
     m_transactionOpen = false;
     // A relay that did not answer in time may answer yet, and a wrong answer
     // may have been the late one to an earlier request, with this request's
@@ -291,8 +292,8 @@ void RtuModbusPrivate::run()
     m_transferOutcome = ModbusTransaction::Success;
 
     if (!supported)
-        qDebug() << "Modbus function" << m_currentRequest.function() << "is not supported";
-    qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
+        qCDebug(lcModbus) << "Modbus function" << m_currentRequest.function() << "is not supported";
+    qCDebug(lcModbus) << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
         m_transferOutcome = ModbusTransaction::outcomeOfError(error);

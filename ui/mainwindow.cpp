@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/settings.h"
+#include "common/logging.h"
 #include "devicedata/checkbackdata.h"
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
@@ -30,7 +31,6 @@
 #include "ui/windowgeometry.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -502,7 +502,7 @@ void MainWindow::on_cancelScanButton_clicked()
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
-    qDebug() << "current tab [" << index << "]";
+    qCDebug(lcUi) << "current tab [" << index << "]";
     updateDeviceDataList();
 }
 
