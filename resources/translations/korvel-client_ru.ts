@@ -727,6 +727,10 @@ Last answer: %5</source>
         <translation>Не удалось подключиться к реле
 %1</translation>
     </message>
+    <message>
+        <source>Connecting to %1…</source>
+        <translation>Подключение к %1…</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
