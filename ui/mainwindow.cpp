@@ -391,6 +391,8 @@ void MainWindow::ui_setStateConnecting()
     ui_setStateConnected(false);
     ui->actionConnect->setEnabled(false);
     ui->actionDisconnect->setEnabled(true);
+    ui->actionConnectionSettings->setEnabled(false);
+    actionFindRelays->setEnabled(false);
     connectionStateLabel->setText(tr("Connecting to %1…").arg(connectionSettings.endpointName()));
 }
 
