@@ -7,12 +7,13 @@
 ConnectAttempt::ConnectAttempt(const ConnectionSettings &settings, int timeoutMs, QObject *parent)
     : QThread(parent), m_settings(settings), m_timeoutMs(qMax(1, timeoutMs))
 {
-    // The last of this object the worker touches, after run().
+    // Queued: the attempt lives on the GUI thread. Connected first, so that
+    // posting it (which reads this object's meta-object) comes before the
+    // release below, the last of this object the worker touches.
+    connect(this, &QThread::finished, this, &ConnectAttempt::onFinished);
     connect(
         this, &QThread::finished, this, [this] { ThreadHandOver::release(this); },
         Qt::DirectConnection);
-    // Queued: the attempt lives on the GUI thread.
-    connect(this, &QThread::finished, this, &ConnectAttempt::onFinished);
     setEventDispatcher(new WorkerEventDispatcher);
 }
 
@@ -30,7 +31,6 @@ ConnectAttempt::~ConnectAttempt()
 
 modbus_t *ConnectAttempt::takeContext()
 {
-    ThreadHandOver::acquire(this);
     modbus_t *context = m_context;
     m_context = nullptr;
     return context;
@@ -46,6 +46,10 @@ void ConnectAttempt::abandon()
 
 void ConnectAttempt::onFinished()
 {
+    // Past run() and only winding down: what it made is complete once the
+    // worker is gone.
+    wait();
+    ThreadHandOver::acquire(this);
     if (m_abandoned)
         deleteLater();
     else

@@ -25,7 +25,7 @@ public:
     ConnectAttempt(const ConnectionSettings &settings, int timeoutMs, QObject *parent);
     ~ConnectAttempt() override;
 
-    // On the GUI thread, once finished() was delivered.
+    // On the GUI thread, once done() was emitted.
     // The connected context, now the caller's; null when the attempt failed.
     modbus_t *takeContext();
     // Why it failed: an errno, or UnknownHostError.
