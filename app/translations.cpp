@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/translations.h"
+#include "common/logging.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -36,6 +36,6 @@ void installTranslations(QCoreApplication *application)
     if (qt->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"), folder))
         QCoreApplication::installTranslator(qt);
     else
-        qWarning().noquote() << "Qt's Russian texts (qtbase_ru.qm) are not in" << folder
-                             << "- standard dialogs stay in English";
+        qCWarning(lcUi).noquote() << "Qt's Russian texts (qtbase_ru.qm) are not in" << folder
+                                  << "- standard dialogs stay in English";
 }

@@ -147,6 +147,14 @@ Round throughManager(const ConnectionSettings &settings, int reads)
     manager.setResponseTimeout(ResponseTimeoutMs);
     if (!manager.openPort(settings))
         return Round();
+    if (manager.isConnecting()) {
+        QEventLoop connecting;
+        QObject::connect(
+            &manager, &DeviceDataManager::openFinished, &connecting, &QEventLoop::quit);
+        connecting.exec();
+    }
+    if (!manager.isOpen())
+        return Round();
 
     DeviceInfoData identity;
     AsyncLoop loop(reads);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/devicedata.h"
+#include "common/logging.h"
 #include "common/threadhandover.h"
 
-#include <QDebug>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -52,7 +52,7 @@ bool DeviceData::isReadStopped() const
 void DeviceData::reset()
 {
     if (m_state != Inactive) {
-        qDebug() << "!!! Reset data only possible in Inactive state !!!";
+        qCDebug(lcDeviceData) << "!!! Reset data only possible in Inactive state !!!";
         return;
     }
     setState(Resetting);

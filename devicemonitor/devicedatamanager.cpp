@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicedatamanager.h"
+#include "common/logging.h"
 #include "modbus/rtumodbus.h"
 
-#include <QDebug>
 #include <QTimer>
 
 DeviceDataManager::DeviceDataManager(QObject *parent)
@@ -16,6 +16,7 @@ DeviceDataManager::DeviceDataManager(QObject *parent)
     connect(
         m_modbus, &RtuModbus::transactionFinished, this, &DeviceDataManager::transactionFinished);
     connect(m_modbus, &RtuModbus::portFailed, this, &DeviceDataManager::portFailed);
+    connect(m_modbus, &RtuModbus::openFinished, this, &DeviceDataManager::openFinished);
     connect(m_readinessTimer, &QTimer::timeout, this,
         &DeviceDataManager::onDeviceReadinessDelayExpired);
 }
@@ -46,6 +47,11 @@ bool DeviceDataManager::closePort()
 bool DeviceDataManager::isOpen() const
 {
     return m_modbus->isOpen();
+}
+
+bool DeviceDataManager::isConnecting() const
+{
+    return m_modbus->isConnecting();
 }
 
 QString DeviceDataManager::openError() const
@@ -147,7 +153,7 @@ void DeviceDataManager::begin(
 
 void DeviceDataManager::onModbusRequestFinished()
 {
-    qDebug() << "Modbus request finished";
+    qCDebug(lcMonitor) << "Modbus request finished";
     m_inTransaction = false;
 
     if (m_current) {

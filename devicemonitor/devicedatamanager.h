@@ -29,9 +29,11 @@ class DeviceDataManager : public QObject
 public:
     explicit DeviceDataManager(QObject *parent = nullptr);
 
+    // A network connection is made on a worker thread: see RtuModbus::open().
     bool openPort(const ConnectionSettings &settings);
     bool closePort();
     bool isOpen() const;
+    bool isConnecting() const;
     QString openError() const;
     bool openPermissionDenied() const;
 
@@ -49,6 +51,8 @@ public:
     static void markOutdated(const QList<DeviceData *> &list);
 
 signals:
+    // A network connection openPort() started was made, or failed.
+    void openFinished(bool opened);
     // Emitted right before deviceDataProcessed() for a finished write; slave
     // 0 is the broadcast address.
     void deviceDataWritten(DeviceData *deviceData, int slaveId);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitor.h"
+#include "common/logging.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitoractivityhost.h"
@@ -7,7 +8,6 @@
 #include "devicemonitor/devicemonitorscanimpl.h"
 #include "devicemonitor/writejournal.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -65,6 +65,7 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     // Handled once the failed transaction's own end has been dealt with.
     connect(m_manager, &DeviceDataManager::portFailed, this, &DeviceMonitor::onPortFailed,
         Qt::QueuedConnection);
+    connect(m_manager, &DeviceDataManager::openFinished, this, &DeviceMonitor::onOpenFinished);
     m_portWatch->setInterval(PortWatchIntervalMs);
     connect(m_portWatch, &QTimer::timeout, this, &DeviceMonitor::checkPortPresent);
 }
@@ -80,16 +81,32 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
     m_portName = settings.portName;
     m_endpointName = settings.endpointName();
     m_connectionLostReason.clear();
+    if (m_manager->isConnecting()) {
+        emit connecting();
+        return true;
+    }
 #ifdef Q_OS_UNIX
-    if (!settings.isNetwork())
-        m_portWatch->start();
+    m_portWatch->start();
 #endif
+    startConnected();
+    return true;
+}
+
+void DeviceMonitor::onOpenFinished(bool opened)
+{
+    if (opened)
+        startConnected();
+    else
+        emit connectFailed();
+}
+
+void DeviceMonitor::startConnected()
+{
     emit connected(true);
     if (m_currentDeviceId > 0) {
         emit currentDeviceAvailable(true);
         m_refresher->refresh();
     }
-    return true;
 }
 
 bool DeviceMonitor::disconnectFromPort()
@@ -154,6 +171,11 @@ void DeviceMonitor::checkPortPresent()
 bool DeviceMonitor::isConnected() const
 {
     return m_manager->isOpen();
+}
+
+bool DeviceMonitor::isConnecting() const
+{
+    return m_manager->isConnecting();
 }
 
 QString DeviceMonitor::connectionError() const
@@ -251,7 +273,7 @@ void DeviceMonitor::setDeviceDataList(const QList<DeviceData *> &list)
 void DeviceMonitor::readFromCurrentDevice(const QList<DeviceData *> &list)
 {
     if (list.isEmpty()) {
-        qDebug() << "!!! Cann`t read !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t read !!! DeviceData list is empty";
         return;
     }
     for (DeviceData *deviceData : list)
@@ -272,7 +294,7 @@ bool DeviceMonitor::writeToAllDevices(const QList<DeviceData *> &list)
 bool DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
 {
     if (list.isEmpty()) {
-        qDebug() << "!!! Cann`t write !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t write !!! DeviceData list is empty";
         return false;
     }
     // The intent is on disk before the first frame goes out.
@@ -286,7 +308,7 @@ bool DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
 void DeviceMonitor::reset()
 {
     if (m_deviceDataList.isEmpty()) {
-        qDebug() << "!!! Cann`t reset !!! DeviceData list is empty";
+        qCDebug(lcMonitor) << "!!! Cann`t reset !!! DeviceData list is empty";
         return;
     }
     for (DeviceData *deviceData : qAsConst(m_deviceDataList))

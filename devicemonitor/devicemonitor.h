@@ -39,9 +39,14 @@ public:
     explicit DeviceMonitor(QObject *parent = nullptr);
     ~DeviceMonitor() override;
 
+    // A serial port is connected, or not, on return. A network connection is
+    // made without holding up the caller: connecting() says so at once, then
+    // connected(true) or connectFailed() follows; disconnectFromPort() gives
+    // it up meanwhile.
     bool connectToPort(const ConnectionSettings &settings);
     bool disconnectFromPort();
     bool isConnected() const;
+    bool isConnecting() const;
     // Why the last connectToPort() failed: as the system puts it, or, when the
     // user may not open the port, what to do about it.
     QString connectionError() const;
@@ -82,6 +87,9 @@ public:
     void reset();
 
 signals:
+    void connecting();
+    // A network connection could not be made; connectionError() says why.
+    void connectFailed();
     void connected(bool connected);
     void currentDeviceAvailable(bool available);
     void stateChanged(DeviceMonitor::State state);
@@ -101,6 +109,7 @@ private slots:
     void onAllDeviceDataProcessed();
     void onDeviceDataProcessed(DeviceData *deviceData);
     void onPortFailed();
+    void onOpenFinished(bool opened);
     void checkPortPresent();
 
 private:
@@ -108,6 +117,7 @@ private:
     class ActivityHost;
 
     void setState(State state);
+    void startConnected();
     bool write(int slaveId, const QList<DeviceData *> &list);
     void stopReads();
     void cancelReads();

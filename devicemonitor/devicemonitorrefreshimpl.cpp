@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorrefreshimpl.h"
+#include "common/logging.h"
 #include "devicemonitor/devicemonitoractivityhost.h"
 
-#include <QDebug>
 #include <QTimer>
 
 DeviceMonitorRefreshImpl::DeviceMonitorRefreshImpl(
@@ -17,11 +17,11 @@ DeviceMonitorRefreshImpl::DeviceMonitorRefreshImpl(
 void DeviceMonitorRefreshImpl::refresh()
 {
     if (m_monitor->state() != DeviceMonitor::Idle) {
-        qDebug() << "Cann`t start refresh - DeviceMonitor is busy";
+        qCDebug(lcMonitor) << "Cann`t start refresh - DeviceMonitor is busy";
         return;
     }
     if (m_monitor->currentDeviceId() <= 0) {
-        qDebug() << "Wrong device ID";
+        qCDebug(lcMonitor) << "Wrong device ID";
         return;
     }
     m_monitor->setState(DeviceMonitor::Refreshing);
@@ -40,7 +40,7 @@ void DeviceMonitorRefreshImpl::readDeviceData()
         m_refreshInProgress = true;
         return;
     }
-    qDebug() << "Nothing to read - DeviceData list is empty";
+    qCDebug(lcMonitor) << "Nothing to read - DeviceData list is empty";
     // No pass will end to bring a single refresh back to Idle.
     if (!m_autoRefreshTimer->isActive())
         m_monitor->setState(DeviceMonitor::Idle);
@@ -74,7 +74,7 @@ int DeviceMonitorRefreshImpl::autoRefreshDelay() const
 void DeviceMonitorRefreshImpl::onAutoRefreshDelayExpired()
 {
     if (m_refreshInProgress) {
-        qDebug() << "!!! AutoRefresh skipped !!! Refresh already in progress.";
+        qCDebug(lcMonitor) << "!!! AutoRefresh skipped !!! Refresh already in progress.";
         return;
     }
     readDeviceData();

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorscanimpl.h"
+#include "common/logging.h"
 #include "devicedata/deviceinfodata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitoractivityhost.h"
-
-#include <QDebug>
 
 DeviceMonitorScanImpl::DeviceMonitorScanImpl(DeviceMonitorActivityHost *monitor, QObject *parent)
     : QObject(parent), m_monitor(monitor), m_probe(new DeviceInfoData(this))
@@ -14,11 +13,11 @@ DeviceMonitorScanImpl::DeviceMonitorScanImpl(DeviceMonitorActivityHost *monitor,
 void DeviceMonitorScanImpl::scan(int firstId, int lastId)
 {
     if (m_monitor->state() != DeviceMonitor::Idle) {
-        qDebug() << "Cann`t start scan - DeviceMonitor is busy";
+        qCDebug(lcMonitor) << "Cann`t start scan - DeviceMonitor is busy";
         return;
     }
     if (!(lastId >= firstId && firstId > 0)) {
-        qDebug() << "Wrong scan range";
+        qCDebug(lcMonitor) << "Wrong scan range";
         return;
     }
     m_monitor->setState(DeviceMonitor::Scanning);

@@ -53,6 +53,13 @@ modbus_t *newModbusContext(const ConnectionSettings &settings, int *error)
     return context;
 }
 
+int connectModbusContext(modbus_t *context)
+{
+    if (modbus_connect(context) != -1)
+        return 0;
+    return errno == EINPROGRESS ? ETIMEDOUT : errno;
+}
+
 QString openErrorText(const ConnectionSettings &settings, int error)
 {
     QString reason = QString::fromLocal8Bit(modbus_strerror(error));

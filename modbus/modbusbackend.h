@@ -20,6 +20,11 @@ constexpr int UnknownHostError = -2;
 // is told apart from a refused connection.
 modbus_t *newModbusContext(const ConnectionSettings &settings, int *error);
 
+// Connects the context; 0, or the errno of the failure. libmodbus gives up
+// on a network connection not accepted within the response timeout but leaves
+// EINPROGRESS behind: that is reported as the timeout it is.
+int connectModbusContext(modbus_t *context);
+
 // Why opening the connection failed, for the user. A serial port's reason is
 // the system's; a network failure names the address and what happened.
 QString openErrorText(const ConnectionSettings &settings, int error);

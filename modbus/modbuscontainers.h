@@ -2,7 +2,8 @@
 #ifndef MODBUSCONTAINERS_H
 #define MODBUSCONTAINERS_H
 
-#include <QDebug>
+#include "common/logging.h"
+
 #include <QVector>
 
 // A window of consecutive Modbus addresses with one value per address. It is
@@ -32,7 +33,7 @@ public:
     Value value(quint16 address) const
     {
         if (!contains(address)) {
-            qDebug() << "!!! Modbus address" << address << "is outside the window !!!";
+            qCDebug(lcModbus) << "!!! Modbus address" << address << "is outside the window !!!";
             return Value(0);
         }
         return Value(m_values.at(address - m_startAddress));
@@ -41,7 +42,7 @@ public:
     void setValue(quint16 address, Value value)
     {
         if (!contains(address)) {
-            qDebug() << "!!! Modbus address" << address << "is outside the window !!!";
+            qCDebug(lcModbus) << "!!! Modbus address" << address << "is outside the window !!!";
             return;
         }
         m_values[address - m_startAddress] = Stored(value);

@@ -8,7 +8,7 @@ RtuModbus::RtuModbus(QObject *parent) : QObject(parent), m_d(new RtuModbusPrivat
 
 RtuModbus::~RtuModbus()
 {
-    if (isOpen())
+    if (isOpen() || isConnecting())
         closePort();
 }
 
@@ -35,6 +35,11 @@ bool RtuModbus::closePort()
 bool RtuModbus::isOpen() const
 {
     return m_d->isOpen();
+}
+
+bool RtuModbus::isConnecting() const
+{
+    return m_d->isConnecting();
 }
 
 QString RtuModbus::openError() const

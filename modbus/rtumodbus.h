@@ -39,10 +39,15 @@ public:
     ~RtuModbus() override;
 
     // Opens the serial port or connects to the network address of the settings.
+    // A serial port is open, or not, on return. A network connection is made
+    // on a worker thread: true says the attempt started, openFinished() tells
+    // how it ended, and closePort() gives it up meanwhile.
     bool open(const ConnectionSettings &settings);
     bool openPort(const QString &portName, const SerialPortSettings &settings);
     bool closePort();
     bool isOpen() const;
+    // A network connection is being made (see open()).
+    bool isConnecting() const;
     // Why the last open failed: a serial port's reason as the system puts it,
     // a network connection's naming the address.
     QString openError() const;
@@ -57,6 +62,9 @@ public:
     void setResponseTimeout(int milliseconds);
 
 signals:
+    // A network connection open() started was made, or failed (openError());
+    // not emitted for a serial port nor for an attempt given up.
+    void openFinished(bool opened);
     void requestFinished();
     void transactionFinished(const ModbusTransaction &transaction);
     // The last transaction failed because the port itself did (see

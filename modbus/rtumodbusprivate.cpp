@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtumodbusprivate.h"
+#include "common/logging.h"
 #include "common/threadhandover.h"
+#include "modbus/connectattempt.h"
 #include "modbus/modbusbackend.h"
 #include "modbus/rtumodbus.h"
 #include "modbus/rtuovertcp.h"
 #include "modbus/workereventdispatcher.h"
 
 #include <QDateTime>
-#include <QDebug>
 
 #include <cerrno>
 #include <chrono>
@@ -49,31 +50,44 @@ RtuModbusPrivate::RtuModbusPrivate(RtuModbus *q) : QThread(q), m_q(q)
 
 bool RtuModbusPrivate::open(const ConnectionSettings &settings)
 {
-    if (m_context) {
-        qDebug() << "Already opened";
+    if (m_context || m_connecting) {
+        qCDebug(lcModbus) << "Already opened";
         return false;
     }
     m_lastOpenError.clear();
     m_lastOpenErrno = 0;
+    m_openSettings = settings;
     m_network = settings.isNetwork();
     m_rtuOverTcp = m_network && settings.protocol == ConnectionSettings::RtuOverTcp;
     m_connectionLost = false;
+    if (!m_network)
+        return openSerial(settings);
 
+    // The host lookup and the connect run on a worker thread; the outcome
+    // comes with RtuModbus::openFinished().
+    m_connecting = new ConnectAttempt(settings, effectiveResponseTimeout(), this);
+    connect(m_connecting, &ConnectAttempt::done, this, &RtuModbusPrivate::onConnectAttemptDone);
+    m_connecting->start(QThread::NormalPriority);
+    return true;
+}
+
+// Opening a local device node is quick: it stays on the caller's thread.
+bool RtuModbusPrivate::openSerial(const ConnectionSettings &settings)
+{
     m_context = newModbusContext(settings, &m_lastOpenErrno);
     if (!m_context) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
-        qDebug() << "Unable to create the libmodbus context " << m_lastOpenError;
+        qCDebug(lcModbus) << "Unable to create the libmodbus context " << m_lastOpenError;
         return false;
     }
 
     modbus_set_debug(m_context, TRUE);
-    // Also how long a network connection may take to be accepted.
     applyResponseTimeout();
 
-    if (modbus_connect(m_context) == -1) {
-        m_lastOpenErrno = errno;
+    m_lastOpenErrno = connectModbusContext(m_context);
+    if (m_lastOpenErrno != 0) {
         m_lastOpenError = openErrorText(settings, m_lastOpenErrno);
-        qDebug() << "Connection failed " << errorString(m_lastOpenErrno);
+        qCDebug(lcModbus) << "Connection failed " << errorString(m_lastOpenErrno);
         modbus_free(m_context);
         m_context = nullptr;
         return false;
@@ -81,10 +95,42 @@ bool RtuModbusPrivate::open(const ConnectionSettings &settings)
     return true;
 }
 
+void RtuModbusPrivate::onConnectAttemptDone()
+{
+    ConnectAttempt *attempt = m_connecting;
+    m_connecting = nullptr;
+    m_context = attempt->takeContext();
+    if (m_context) {
+        // The timeout may have changed while the attempt ran.
+        applyResponseTimeout();
+    } else {
+        m_lastOpenErrno = attempt->error();
+        m_lastOpenError = openErrorText(m_openSettings, m_lastOpenErrno);
+        if (attempt->contextMade())
+            qCDebug(lcModbus) << "Connection failed " << errorString(m_lastOpenErrno);
+        else
+            qCDebug(lcModbus) << "Unable to create the libmodbus context " << m_lastOpenError;
+    }
+    attempt->deleteLater();
+    emit m_q->openFinished(m_context != nullptr);
+}
+
+// The attempt ends by itself and closes what it opened; nothing of it comes
+// back here.
+void RtuModbusPrivate::abandonConnectAttempt()
+{
+    m_connecting->abandon();
+    m_connecting = nullptr;
+}
+
 bool RtuModbusPrivate::closePort()
 {
+    if (m_connecting) {
+        abandonConnectAttempt();
+        return true;
+    }
     if (!m_context) {
-        qDebug() << "Already closed";
+        qCDebug(lcModbus) << "Already closed";
         return false;
     }
     modbus_close(m_context);
@@ -112,7 +158,8 @@ void RtuModbusPrivate::applyResponseTimeout()
     if (modbus_set_response_timeout(
             m_context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
         == -1)
-        qDebug() << "!!! Response timeout not set !!!" << milliseconds << errorString(errno);
+        qCDebug(lcModbus) << "!!! Response timeout not set !!!" << milliseconds
+                          << errorString(errno);
 }
 
 int RtuModbusPrivate::effectiveResponseTimeout() const
@@ -123,19 +170,19 @@ int RtuModbusPrivate::effectiveResponseTimeout() const
 bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
 {
     if (m_transactionOpen) {
-        qDebug() << "Previous request pending";
+        qCDebug(lcModbus) << "Previous request pending";
         return false;
     }
     if (modbus_set_slave(m_context, int(slaveId)) == -1) {
-        qDebug() << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
+        qCDebug(lcModbus) << "Could`t set slave ID: " << slaveId << " " << errorString(errno);
         return false;
     }
     if (!request.isEnabled()) {
-        qDebug() << "ModbusRequest is disabled";
+        qCDebug(lcModbus) << "ModbusRequest is disabled";
         return false;
     }
     if (!request.isValid()) {
-        qDebug() << "Invalid ModbusRequest";
+        qCDebug(lcModbus) << "Invalid ModbusRequest";
         return false;
     }
 
@@ -193,7 +240,7 @@ void RtuModbusPrivate::cancel()
 void RtuModbusPrivate::onFinished()
 {
     if (m_canceled > 0) {
-        qDebug() << "canceled";
+        qCDebug(lcModbus) << "canceled";
         --m_canceled;
         return;
     }
@@ -201,7 +248,7 @@ void RtuModbusPrivate::onFinished()
     // before the transaction is closed below.
     wait();
     ThreadHandOver::acquire(this);
-    qDebug() << "finished";
+    qCDebug(lcModbus) << "finished";
     m_transactionOpen = false;
     // A relay that did not answer in time may answer yet, and a wrong answer
     // may have been the late one to an earlier request, with this request's
@@ -245,8 +292,8 @@ void RtuModbusPrivate::run()
     m_transferOutcome = ModbusTransaction::Success;
 
     if (!supported)
-        qDebug() << "Modbus function" << m_currentRequest.function() << "is not supported";
-    qDebug() << "libmodbus request result:" << rc << "error:" << errorString(error);
+        qCDebug(lcModbus) << "Modbus function" << m_currentRequest.function() << "is not supported";
+    qCDebug(lcModbus) << "libmodbus request result:" << rc << "error:" << errorString(error);
 
     if (rc <= 0 && !isSentBroadcast(error)) {
         m_transferOutcome = ModbusTransaction::outcomeOfError(error);
@@ -315,10 +362,9 @@ int RtuModbusPrivate::restoreLostConnection()
     if (!m_connectionLost)
         return 0;
     modbus_close(m_context);
-    if (modbus_connect(m_context) == -1)
-        return errno;
-    m_connectionLost = false;
-    return 0;
+    const int error = connectModbusContext(m_context);
+    m_connectionLost = error != 0;
+    return error;
 }
 
 // Sizes the buffer of the request's function and lets a write fill it.

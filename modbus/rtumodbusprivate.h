@@ -15,6 +15,7 @@
 
 #include <modbus.h>
 
+class ConnectAttempt;
 class RtuModbus;
 
 // libmodbus wants the parity as a character: 'O', 'E', or 'N' for anything else.
@@ -33,6 +34,7 @@ public:
     bool open(const ConnectionSettings &settings);
     bool closePort();
     bool isOpen() const { return m_context != nullptr; }
+    bool isConnecting() const { return m_connecting != nullptr; }
     QString openError() const { return m_lastOpenError; }
     bool openPermissionDenied() const
     {
@@ -53,6 +55,9 @@ private slots:
     void onFinished();
 
 private:
+    bool openSerial(const ConnectionSettings &settings);
+    void onConnectAttemptDone();
+    void abandonConnectAttempt();
     bool preparePayload();
     int transfer();
     int restoreLostConnection();
@@ -64,6 +69,9 @@ private:
 
     RtuModbus *const m_q;
     modbus_t *m_context = nullptr;
+    // A network connection being made, until its outcome is in.
+    ConnectAttempt *m_connecting = nullptr;
+    ConnectionSettings m_openSettings;
     // Finished notifications still to come from canceled transactions; they
     // are swallowed so a canceled transaction never reports requestFinished().
     int m_canceled = 0;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/workereventdispatcher.h"
-
-#include <QDebug>
+#include "common/logging.h"
 
 bool WorkerEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags)
 {
@@ -23,14 +22,14 @@ void WorkerEventDispatcher::registerTimer(int timerId, int, Qt::TimerType, QObje
 void WorkerEventDispatcher::registerTimer(int timerId, qint64, Qt::TimerType, QObject *object)
 #endif
 {
-    qWarning() << "!!! Timer" << timerId << "of" << object
-               << "never fires: the Modbus worker runs no event loop !!!";
+    qCWarning(lcModbus) << "!!! Timer" << timerId << "of" << object
+                        << "never fires: the Modbus worker runs no event loop !!!";
 }
 
 void WorkerEventDispatcher::registerSocketNotifier(QSocketNotifier *notifier)
 {
-    qWarning() << "!!! Socket notifier" << notifier
-               << "never fires: the Modbus worker runs no event loop !!!";
+    qCWarning(lcModbus) << "!!! Socket notifier" << notifier
+                        << "never fires: the Modbus worker runs no event loop !!!";
 }
 
 void WorkerEventDispatcher::unregisterSocketNotifier(QSocketNotifier *)

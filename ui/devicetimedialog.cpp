@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/devicetimedialog.h"
+#include "common/logging.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "ui/attachblock.h"
 #include "ui/devicetimewidget.h"
 #include "ui_devicetimedialog.h"
 
-#include <QDebug>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -239,7 +239,7 @@ void DeviceTimeDialog::write(int slaveId)
     }
     // The worker reads the new time while the block is being written.
     if (deviceTimeData->state() == DeviceData::Writing) {
-        qDebug() << "!!! Cann`t set time !!! The previous time is still being written";
+        qCDebug(lcUi) << "!!! Cann`t set time !!! The previous time is still being written";
         return;
     }
 

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/settings.h"
+#include "common/logging.h"
 #include "devicedata/checkbackdata.h"
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
@@ -34,7 +35,6 @@
 #include "ui/windowgeometry.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -68,6 +68,11 @@ MainWindow::MainWindow(QWidget *parent)
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
+    connect(deviceMonitor, &DeviceMonitor::connecting, this, &MainWindow::ui_setStateConnecting);
+    connect(deviceMonitor, &DeviceMonitor::connectFailed, this, [this] {
+        ui_setStateConnected(false);
+        showConnectError();
+    });
     on_deviceMonitor_stateChanged(deviceMonitor->state());
     // Nothing of a relay may stay on screen once it is no longer the one in view.
     // A lost line leaves them in view as outdated, for the user to see what was there.
@@ -457,6 +462,17 @@ void MainWindow::ui_setStateConnected(bool connected)
     }
 }
 
+// While a network connection is being made, Disconnect gives it up.
+void MainWindow::ui_setStateConnecting()
+{
+    ui_setStateConnected(false);
+    ui->actionConnect->setEnabled(false);
+    ui->actionDisconnect->setEnabled(true);
+    ui->actionConnectionSettings->setEnabled(false);
+    actionFindRelays->setEnabled(false);
+    connectionStateLabel->setText(tr("Connecting to %1…").arg(connectionSettings.endpointName()));
+}
+
 void MainWindow::on_actionExit_triggered()
 {
     close();
@@ -513,8 +529,12 @@ void MainWindow::on_actionConnectionSettings_triggered()
 
 void MainWindow::on_actionConnect_triggered()
 {
-    if (deviceMonitor->connectToPort(connectionSettings))
-        return;
+    if (!deviceMonitor->connectToPort(connectionSettings))
+        showConnectError();
+}
+
+void MainWindow::showConnectError()
+{
     // A network failure's reason names the address already.
     const QString message = connectionSettings.isNetwork()
         ? tr("Couldn`t connect to the relays\n%1").arg(deviceMonitor->connectionError())
@@ -569,7 +589,7 @@ void MainWindow::on_cancelScanButton_clicked()
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
-    qDebug() << "current tab [" << index << "]";
+    qCDebug(lcUi) << "current tab [" << index << "]";
     updateDeviceDataList();
 }
 

@@ -88,6 +88,8 @@ private slots:
     void ui_setStateConnected(bool connected);
 
 private:
+    void ui_setStateConnecting();
+    void showConnectError();
     void createBlocks();
     void setUpForm();
     void attachPanels();

@@ -1011,6 +1011,10 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>Journal in the report since…</source>
         <translation>Журнал в протоколе начиная с…</translation>
     </message>
+    <message>
+        <source>Connecting to %1…</source>
+        <translation>Подключение к %1…</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>

@@ -399,7 +399,7 @@ void DeviceDataManagerTest::closingThePortEndsARead()
     // Open again, and everything works as before.
     m_line->bus().setRelayOnline(1, true);
     manager.setResponseTimeout(100);
-    QVERIFY(manager.openPort(m_line->connectionSettings()));
+    QVERIFY(openAndWait(manager, m_line->connectionSettings()));
     QVERIFY(m_line->read(1, &data));
     QVERIFY(data.isReadSuccessful());
 }

@@ -7,6 +7,7 @@
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "testtimeouts.h"
+#include "unansweredport.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -76,6 +77,7 @@ private slots:
     void cancellingKeepsWhatWasFound();
     void disconnectingDuringAScan();
     void reconnectingRefreshesTheCurrentDevice();
+    void networkConnectionIsMadeInTheBackground();
     void singleRefreshReadsEachBlockOnce();
     void autoRefreshSkipsTicksWhileAPassRuns();
     void newListIsReadFromTheNextPass();
@@ -135,7 +137,7 @@ void DeviceMonitorTest::cleanup()
 
 void DeviceMonitorTest::connectMonitor()
 {
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    QVERIFY(connectAndWait(*m_monitor, testLinkSettings(*m_bus)));
     QVERIFY(m_monitor->isConnected());
 }
 
@@ -304,6 +306,53 @@ void DeviceMonitorTest::reconnectingRefreshesTheCurrentDevice()
     QSignalSpy stateSpy(m_monitor.data(), &DeviceMonitor::stateChanged);
     connectMonitor();
     QCOMPARE(m_monitor->state(), DeviceMonitor::Refreshing);
+    QVERIFY(waitForState(DeviceMonitor::Idle));
+    QCOMPARE(m_modules->modules(), validValue(ModuleApv));
+}
+
+// Connecting to a gateway shows as connecting; Disconnect gives it up, and a
+// refused connection says so by connectFailed() with the address.
+void DeviceMonitorTest::networkConnectionIsMadeInTheBackground()
+{
+    QVERIFY(m_monitor->disconnectFromPort());
+    UnansweredPort unanswered;
+    ConnectionSettings settings;
+    settings.link = ConnectionSettings::NetworkLink;
+    settings.host = QStringLiteral("127.0.0.1");
+    settings.tcpPort = unanswered.port();
+    m_monitor->setDeviceSettings({ 0, 2000 });
+
+    QStringList order;
+    connect(
+        m_monitor.data(), &DeviceMonitor::connecting, this, [&] { order.append("connecting"); });
+    connect(m_monitor.data(), &DeviceMonitor::connectFailed, this, [&] { order.append("failed"); });
+    connect(m_monitor.data(), &DeviceMonitor::connected, this,
+        [&](bool on) { order.append(on ? "connected" : "disconnected"); });
+    QVERIFY(m_monitor->connectToPort(settings));
+    QVERIFY(m_monitor->isConnecting());
+    QVERIFY(!m_monitor->isConnected());
+    QVERIFY(!m_monitor->isCurrentDeviceAvailable());
+    QTest::qWait(50);
+    QVERIFY(m_monitor->disconnectFromPort());
+    QVERIFY(!m_monitor->isConnecting());
+    QTest::qWait(100);
+    QCOMPARE(order, QStringList({ "connecting", "disconnected" }));
+
+    // Nothing listens any more: refused.
+    order.clear();
+    const quint16 closedPort = unanswered.port();
+    unanswered.close();
+    QVERIFY(m_monitor->connectToPort(settings));
+    QTRY_COMPARE_WITH_TIMEOUT(order, QStringList({ "connecting", "failed" }), PassWaitMs);
+    QVERIFY(!m_monitor->isConnected());
+    QCOMPARE(m_monitor->connectionError(),
+        QStringLiteral("Connection refused by 127.0.0.1:%1").arg(closedPort));
+
+    // The gateway itself: connected, and the current device is refreshed.
+    m_monitor->setCurrentDeviceId(2);
+    order.clear();
+    QVERIFY(connectAndWait(*m_monitor, testLinkSettings(*m_bus)));
+    QCOMPARE(order.last(), QStringLiteral("connected"));
     QVERIFY(waitForState(DeviceMonitor::Idle));
     QCOMPARE(m_modules->modules(), validValue(ModuleApv));
 }

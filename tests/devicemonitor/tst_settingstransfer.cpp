@@ -76,7 +76,7 @@ void SettingsTransferTest::init()
     m_monitor.reset(new DeviceMonitor);
     m_monitor->setDeviceSettings({ 0, 60 });
     m_monitor->setAutoRefreshEnabled(false);
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
+    QVERIFY(connectAndWait(*m_monitor, testLinkSettings(*m_bus)));
     m_monitor->scan(SlaveId, SlaveId);
     QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);

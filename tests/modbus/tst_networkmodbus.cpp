@@ -4,8 +4,11 @@
 #include "modbus/rtuovertcp.h"
 #include "relaybus.h"
 #include "testtimeouts.h"
+#include "unansweredport.h"
 
 #include <QtTest>
+
+#include <QDir>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -29,6 +32,22 @@ quint16 closedPort()
     return ntohs(address.sin_port);
 }
 
+int openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).count();
+}
+
+// A network connection is made on a worker thread: waits for its outcome.
+bool openAndWait(RtuModbus &modbus, const ConnectionSettings &settings)
+{
+    QSignalSpy finished(&modbus, &RtuModbus::openFinished);
+    if (!modbus.open(settings))
+        return false;
+    if (modbus.isConnecting() && !finished.wait(PassWaitMs))
+        return false;
+    return modbus.isOpen();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TcpProtocol)
@@ -49,6 +68,8 @@ private slots:
     void broadcastGoesToEveryRelay();
     void spoiledAnswersAreTold();
     void refusedConnectionNamesTheAddress();
+    void connectingLeavesTheEventLoopRunning();
+    void givenUpConnectLeavesNothingOpen();
     void lostConnectionIsOpenedAgainForTheNextRequest_data();
     void lostConnectionIsOpenedAgainForTheNextRequest();
     void requestFramesMatchLibmodbus_data();
@@ -121,7 +142,7 @@ void NetworkModbusTest::readsAndWritesReachTheRelays()
     QFETCH(TcpProtocol, protocol);
     RtuModbus modbus;
     modbus.setResponseTimeout(200);
-    QVERIFY2(modbus.open(settingsFor(protocol)), qPrintable(modbus.openError()));
+    QVERIFY2(openAndWait(modbus, settingsFor(protocol)), qPrintable(modbus.openError()));
 
     ModbusRegisters registers;
     const ModbusRequest read(ModbusRequest::ReadHoldingRegisters, 0, 10,
@@ -175,7 +196,7 @@ void NetworkModbusTest::broadcastGoesToEveryRelay()
     QFETCH(TcpProtocol, protocol);
     RtuModbus modbus;
     modbus.setResponseTimeout(100);
-    QVERIFY(modbus.open(settingsFor(protocol)));
+    QVERIFY(openAndWait(modbus, settingsFor(protocol)));
     const ModbusRequest write(ModbusRequest::WriteSingleRegister, 27, 1,
         [](ModbusRegisters &registers) { registers.setValue(27, 1999); });
     QCOMPARE(execute(modbus, MODBUS_BROADCAST_ADDRESS, write).outcome, ModbusTransaction::Success);
@@ -193,7 +214,7 @@ void NetworkModbusTest::spoiledAnswersAreTold()
 {
     RtuModbus modbus;
     modbus.setResponseTimeout(100);
-    QVERIFY(modbus.open(settingsFor(TcpProtocol::RtuOverTcp)));
+    QVERIFY(openAndWait(modbus, settingsFor(TcpProtocol::RtuOverTcp)));
     const ModbusRequest read(ModbusRequest::ReadHoldingRegisters, 0, 10,
         [](ModbusRequest::Result, const ModbusRegisters &) {});
 
@@ -221,12 +242,93 @@ void NetworkModbusTest::refusedConnectionNamesTheAddress()
     for (auto protocol : { ConnectionSettings::ModbusTcp, ConnectionSettings::RtuOverTcp }) {
         settings.protocol = protocol;
         RtuModbus modbus;
-        QVERIFY(!modbus.open(settings));
+        QSignalSpy finished(&modbus, &RtuModbus::openFinished);
+        QVERIFY(!openAndWait(modbus, settings));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
         QVERIFY(!modbus.isOpen());
+        QVERIFY(!modbus.isConnecting());
         QCOMPARE(modbus.openError(),
             QStringLiteral("Connection refused by 127.0.0.1:%1").arg(settings.tcpPort));
         QVERIFY(!modbus.openPermissionDenied());
     }
+}
+
+// The window stays responsive while a connection is not accepted, and a
+// connect that outlasts the response timeout fails saying so.
+void NetworkModbusTest::connectingLeavesTheEventLoopRunning()
+{
+    UnansweredPort unanswered;
+    ConnectionSettings settings = settingsFor(TcpProtocol::ModbusTcp);
+    settings.tcpPort = unanswered.port();
+    RtuModbus modbus;
+    modbus.setResponseTimeout(600);
+    QStringList order;
+    QTimer ticker;
+    ticker.setInterval(20);
+    connect(&ticker, &QTimer::timeout, this, [&] { order.append(QStringLiteral("tick")); });
+    connect(&modbus, &RtuModbus::openFinished, this,
+        [&](bool opened) { order.append(opened ? "opened" : "failed"); });
+    QElapsedTimer clock;
+    clock.start();
+    ticker.start();
+    QVERIFY(modbus.open(settings));
+    QVERIFY(modbus.isConnecting());
+    QVERIFY(!modbus.isOpen());
+    // Not open yet: a request is refused as on a closed port.
+    QVERIFY(!modbus.request(1,
+        ModbusRequest(ModbusRequest::ReadHoldingRegisters, 0, 1,
+            [](ModbusRequest::Result, const ModbusRegisters &) {})));
+
+    QTRY_VERIFY_WITH_TIMEOUT(order.contains(QStringLiteral("failed")), PassWaitMs);
+    QVERIFY(clock.elapsed() >= 500);
+    // Ticks came while the connect was waiting, and it ended once.
+    QVERIFY2(order.indexOf(QStringLiteral("failed")) >= 10, qPrintable(order.join(' ')));
+    QCOMPARE(order.count(QStringLiteral("failed")), 1);
+    QVERIFY(!modbus.isConnecting());
+    QVERIFY(!modbus.isOpen());
+    QCOMPARE(modbus.openError(),
+        QStringLiteral("127.0.0.1:%1 did not accept the connection in time")
+            .arg(unanswered.port()));
+}
+
+// Disconnect while connecting: nothing comes of the attempt, the socket it
+// made is closed once it ends, and connecting elsewhere works at once.
+void NetworkModbusTest::givenUpConnectLeavesNothingOpen()
+{
+    const int descriptorsBefore = openDescriptors();
+    {
+        UnansweredPort unanswered;
+        ConnectionSettings settings = settingsFor(TcpProtocol::ModbusTcp);
+        settings.tcpPort = unanswered.port();
+        RtuModbus modbus;
+        modbus.setResponseTimeout(400);
+        QSignalSpy finished(&modbus, &RtuModbus::openFinished);
+        QVERIFY(modbus.open(settings));
+        QTest::qWait(50);
+        QVERIFY(modbus.isConnecting());
+        QVERIFY(modbus.closePort());
+        QVERIFY(!modbus.isConnecting());
+        QVERIFY(!modbus.isOpen());
+
+        QVERIFY(openAndWait(modbus, settingsFor(TcpProtocol::ModbusTcp)));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(execute(modbus, 1,
+                     ModbusRequest(ModbusRequest::ReadHoldingRegisters, 0, 10,
+                         [](ModbusRequest::Result, const ModbusRegisters &) {}))
+                     .outcome,
+            ModbusTransaction::Success);
+        // The given-up attempt runs out its timeout unheard.
+        QTest::qWait(600);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(modbus.closePort());
+
+        // Given up and the endpoint deleted at once: the attempt still ends cleanly.
+        RtuModbus shortLived;
+        QVERIFY(shortLived.open(settings));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(openDescriptors(), descriptorsBefore, PassWaitMs);
 }
 
 void NetworkModbusTest::lostConnectionIsOpenedAgainForTheNextRequest_data()
@@ -239,7 +341,7 @@ void NetworkModbusTest::lostConnectionIsOpenedAgainForTheNextRequest()
     QFETCH(TcpProtocol, protocol);
     RtuModbus modbus;
     modbus.setResponseTimeout(150);
-    QVERIFY(modbus.open(settingsFor(protocol)));
+    QVERIFY(openAndWait(modbus, settingsFor(protocol)));
     const ModbusRequest read(ModbusRequest::ReadHoldingRegisters, 0, 10,
         [](ModbusRequest::Result, const ModbusRegisters &) {});
     QCOMPARE(execute(modbus, 1, read).outcome, ModbusTransaction::Success);

@@ -39,15 +39,16 @@ public:
     QuietTrace &operator=(const QuietTrace &) = delete;
 
 private:
-    // The rules in force (QT_LOGGING_RULES) decide first; qDebug() then stays off. Worker threads
-    // log too: a filter, unlike a message handler, is swapped under Qt's own lock.
+    // The rules in force (QT_LOGGING_RULES) decide first; the program's debug lines then stay off.
+    // Worker threads log too: a filter, unlike a message handler, is swapped under Qt's own lock.
     static void withoutDebug(QLoggingCategory *category)
     {
         // Not yet set while installFilter() applies this to the categories already there; their
         // settings are the previous filter's then.
         if (s_previousFilter)
             s_previousFilter(category);
-        if (qstrcmp(category->categoryName(), "default") == 0)
+        const char *name = category->categoryName();
+        if (qstrcmp(name, "default") == 0 || qstrncmp(name, "korvel.", 7) == 0)
             category->setEnabled(QtDebugMsg, false);
     }
 

@@ -2,6 +2,7 @@
 #include "simulatedline.h"
 
 #include <QEventLoop>
+#include <QSignalSpy>
 #include <QTimer>
 
 namespace {
@@ -45,6 +46,30 @@ ConnectionSettings testLinkSettings(const RelayBus &bus)
     return settings;
 }
 
+bool openAndWait(DeviceDataManager &manager, const ConnectionSettings &settings)
+{
+    QSignalSpy finished(&manager, &DeviceDataManager::openFinished);
+    if (!manager.openPort(settings))
+        return false;
+    if (manager.isConnecting() && !finished.wait(PassWaitMs))
+        return false;
+    return manager.isOpen();
+}
+
+bool connectAndWait(DeviceMonitor &monitor, const ConnectionSettings &settings)
+{
+    if (!monitor.connectToPort(settings))
+        return false;
+    if (monitor.isConnecting()) {
+        QEventLoop loop;
+        QObject::connect(&monitor, &DeviceMonitor::connected, &loop, &QEventLoop::quit);
+        QObject::connect(&monitor, &DeviceMonitor::connectFailed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(PassWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return monitor.isConnected();
+}
+
 SimulatedLine::SimulatedLine(const QList<int> &ids)
     : m_bus(new RelayBus(ids)), m_manager(new DeviceDataManager)
 {
@@ -67,7 +92,7 @@ bool SimulatedLine::start()
     m_bus->setMeasurementsLive(false);
     m_manager->setReadinessDelay(0);
     m_manager->setResponseTimeout(100);
-    return m_manager->openPort(connectionSettings());
+    return openAndWait(*m_manager, connectionSettings());
 }
 
 ConnectionSettings SimulatedLine::connectionSettings() const

@@ -3,6 +3,7 @@
 #define SIMULATEDLINE_H
 
 #include "devicemonitor/devicedatamanager.h"
+#include "devicemonitor/devicemonitor.h"
 #include "relaybus.h"
 #include "testtimeouts.h"
 
@@ -14,6 +15,12 @@
 // tests once for each link.
 void serveTestLink(RelayBus &bus); // before the bus starts
 ConnectionSettings testLinkSettings(const RelayBus &bus);
+
+// Opens the connection and, a network one being made on a worker thread,
+// returns once it is made (true) or failed (false). The monitor's returns
+// right at connected(true), before the event loop turns again.
+bool openAndWait(DeviceDataManager &manager, const ConnectionSettings &settings);
+bool connectAndWait(DeviceMonitor &monitor, const ConnectionSettings &settings);
 
 // A relay bus simulator on a pseudo-terminal with a DeviceDataManager
 // connected to it: the fixture of every test that reads or writes blocks
