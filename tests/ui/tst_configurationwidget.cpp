@@ -4,7 +4,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "panelfixture.h"
-#include "ui/configurationwidget.h"
+#include "ui/panels/configurationwidget.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "devicedata/setpointsdata.h"
 #include "messageboxanswer.h"
 #include "panelfixture.h"
-#include "ui/setpointswidget.h"
+#include "ui/panels/setpointswidget.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -10,10 +10,10 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
-#include "ui/setpointswidget.h"
-#include "ui/settingscomparisondialog.h"
-#include "ui/settingscomparisonmodel.h"
-#include "ui/settingsfileactions.h"
+#include "ui/panels/setpointswidget.h"
+#include "ui/settingsfiles/settingscomparisondialog.h"
+#include "ui/settingsfiles/settingscomparisonmodel.h"
+#include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -14,10 +14,10 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "simulatedline.h"
-#include "ui/deviceinfowidget.h"
 #include "ui/mainwindow.h"
-#include "ui/reportpages.h"
-#include "ui/settingsreport.h"
+#include "ui/panels/deviceinfowidget.h"
+#include "ui/settingsfiles/reportpages.h"
+#include "ui/settingsfiles/settingsreport.h"
 
 #include <QAbstractButton>
 #include <QAction>
