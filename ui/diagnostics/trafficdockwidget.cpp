@@ -3,10 +3,10 @@
 #include "ui_trafficdockwidget.h"
 
 #include "app/settings.h"
+#include "common/csvfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/trafficmodel.h"
-#include "ui/csvfile.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -2,10 +2,10 @@
 #include "ui/panels/crashlogwidget.h"
 
 #include "app/settings.h"
+#include "common/csvfile.h"
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
-#include "ui/csvfile.h"
 #include "ui/panels/attachblock.h"
 #include "ui_crashlogwidget.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/csvfile.h"
+#include "common/csvfile.h"
 
 #include <QSaveFile>
 
