@@ -4,6 +4,7 @@
 #include "devicedata/crashlogdata.h"
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/devicetimedata.h"
+#include "devicedata/identitytext.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
@@ -15,7 +16,6 @@
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "ui/mainwindow.h"
-#include "ui/panels/deviceinfowidget.h"
 #include "ui/settingsfiles/reportpages.h"
 #include "ui/settingsfiles/settingsreport.h"
 

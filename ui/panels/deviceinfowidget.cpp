@@ -3,17 +3,7 @@
 #include "ui/statusstyle.h"
 #include "ui_deviceinfowidget.h"
 
-QString serialNumberText(const DataValue &serialNumber)
-{
-    return QStringLiteral("%1").arg(quint32(serialNumber.value), 7, 10, QLatin1Char('0'));
-}
-
-// Hundredths, always with a "." whatever the locale: 105 is version 1.05.
-QString softwareVersionText(const DataValue &softwareVersion)
-{
-    const auto version = quint16(softwareVersion.value);
-    return QStringLiteral("%1.%2").arg(version / 100).arg(version % 100, 2, 10, QLatin1Char('0'));
-}
+#include "devicedata/identitytext.h"
 
 DeviceInfoWidget::DeviceInfoWidget(QWidget *parent)
     : QGroupBox(parent), ui(new Ui::DeviceInfoWidget)

@@ -11,12 +11,6 @@ namespace Ui {
 class DeviceInfoWidget;
 }
 
-// The identity values as the panel shows them, for every other place that
-// names the relay: the serial number with seven digits, the software version
-// from hundredths.
-QString serialNumberText(const DataValue &serialNumber);
-QString softwareVersionText(const DataValue &softwareVersion);
-
 // The identity of the current device, as the scan found it.
 class DeviceInfoWidget : public QGroupBox
 {

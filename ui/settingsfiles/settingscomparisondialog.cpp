@@ -3,6 +3,7 @@
 #include "ui_settingscomparisondialog.h"
 
 #include "app/settings.h"
+#include "devicedata/identitytext.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
@@ -178,13 +179,6 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
 
 namespace {
 
-QString versionText(qint64 hundredths)
-{
-    return QStringLiteral("%1.%2")
-        .arg(hundredths / 100)
-        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
-}
-
 // The modules' own short names, the same in every language.
 QString modulesText(qint64 modules)
 {
@@ -215,10 +209,10 @@ QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &r
                                .arg(serialNumberText(fromFile.serialNumber),
                                    serialNumberText(relay.serialNumber)));
     if (fromFile.softwareVersion != relay.softwareVersion)
-        differences.append(
-            tr("The file was saved from software version %1, this relay runs "
-               "version %2.")
-                .arg(versionText(fromFile.softwareVersion), versionText(relay.softwareVersion)));
+        differences.append(tr("The file was saved from software version %1, this relay runs "
+                              "version %2.")
+                               .arg(softwareVersionText(fromFile.softwareVersion),
+                                   softwareVersionText(relay.softwareVersion)));
     if (fromFile.modules != relay.modules)
         differences.append(tr("The file was saved from a relay with the modules %1, this relay "
                               "has %2.")

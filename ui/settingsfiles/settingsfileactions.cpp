@@ -2,6 +2,7 @@
 #include "ui/settingsfiles/settingsfileactions.h"
 
 #include "app/settings.h"
+#include "devicedata/identitytext.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"

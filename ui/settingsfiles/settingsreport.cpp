@@ -5,11 +5,11 @@
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
 #include "devicedata/devicetimedata.h"
+#include "devicedata/identitytext.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
-#include "ui/panels/deviceinfowidget.h"
 
 #include <QHash>
 #include <QLocale>
