@@ -9,6 +9,7 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "devicedata/settingsreport.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "messageboxanswer.h"
@@ -17,7 +18,6 @@
 #include "simulatedline.h"
 #include "ui/mainwindow.h"
 #include "ui/settingsfiles/reportpages.h"
-#include "ui/settingsfiles/settingsreport.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -2,7 +2,7 @@
 #ifndef REPORTACTIONS_H
 #define REPORTACTIONS_H
 
-#include "ui/settingsfiles/settingsreport.h"
+#include "devicedata/settingsreport.h"
 
 #include <QObject>
 #include <QScopedPointer>

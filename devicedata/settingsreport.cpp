@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/settingsfiles/settingsreport.h"
+#include "devicedata/settingsreport.h"
 
 #include "devicedata/codeconversions.h"
 #include "devicedata/crashcountdata.h"
