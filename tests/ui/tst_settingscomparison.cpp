@@ -5,6 +5,7 @@
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
@@ -12,7 +13,6 @@
 #include "ui/mainwindow.h"
 #include "ui/panels/setpointswidget.h"
 #include "ui/settingsfiles/settingscomparisondialog.h"
-#include "ui/settingsfiles/settingscomparisonmodel.h"
 #include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>

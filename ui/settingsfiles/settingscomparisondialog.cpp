@@ -7,8 +7,8 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
-#include "ui/settingsfiles/settingscomparisonmodel.h"
 
 #include <QCloseEvent>
 #include <QDir>

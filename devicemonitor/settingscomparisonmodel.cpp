@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/settingsfiles/settingscomparisonmodel.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 
 #include "devicemonitor/settingstransfer.h"
 
