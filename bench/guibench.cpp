@@ -24,8 +24,8 @@
 #include "devicedata/crashdata.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/trafficmodel.h"
+#include "ui/diagnostics/trafficdockwidget.h"
 #include "ui/mainwindow.h"
-#include "ui/trafficdockwidget.h"
 
 #include <QAbstractButton>
 #include <QAction>

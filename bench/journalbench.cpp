@@ -7,7 +7,7 @@
 #include "firstpaintprobe.h"
 
 #include "devicemonitor/journalstore.h"
-#include "ui/journaldialog.h"
+#include "ui/diagnostics/journaldialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,7 +3,9 @@
 #   cmake -DSOURCE_DIR=<checkout> -DWIDGETS_DIR=<the QtWidgets header folder> -P layering.cmake
 # Each directory of the core may include from the directories listed for it, and none of them
 # includes a Qt Widgets header: widgets belong to ui/ and to the program's entry point
-# (app/main.cpp), which are not part of the core.
+# (app/main.cpp), which are not part of the core. ui/ may include the core and itself, but
+# its folders (panels, dialogs, ...) do not include the main window that holds them. Each
+# directory is checked with its subfolders.
 cmake_minimum_required(VERSION 3.20)
 
 set(allowed_common common)
@@ -11,10 +13,11 @@ set(allowed_modbus common modbus)
 set(allowed_devicedata common modbus devicedata)
 set(allowed_devicemonitor common modbus devicedata devicemonitor)
 set(allowed_app common modbus app)
+set(allowed_ui common modbus devicedata devicemonitor app ui)
 
 set(violations "")
-foreach(dir common modbus devicedata devicemonitor app)
-    file(GLOB sources "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
+foreach(dir common modbus devicedata devicemonitor app ui)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
     list(REMOVE_ITEM sources "${SOURCE_DIR}/app/main.cpp")
     foreach(source IN LISTS sources)
         file(STRINGS "${source}" includes REGEX "^#include ")
@@ -22,8 +25,10 @@ foreach(dir common modbus devicedata devicemonitor app)
             if(line MATCHES "^#include \"([a-z]+)/")
                 if(NOT CMAKE_MATCH_1 IN_LIST allowed_${dir})
                     list(APPEND violations "${source}: ${line}")
+                elseif(line MATCHES "\"ui/mainwindow\\.h\"" AND source MATCHES "/ui/[a-z]+/")
+                    list(APPEND violations "${source}: ${line} (the main window)")
                 endif()
-            elseif(line MATCHES "^#include <([A-Za-z/]+)>")
+            elseif(line MATCHES "^#include <([A-Za-z/]+)>" AND NOT dir STREQUAL "ui")
                 if(EXISTS "${WIDGETS_DIR}/${CMAKE_MATCH_1}")
                     list(APPEND violations "${source}: ${line} (Qt Widgets)")
                 endif()

@@ -55,11 +55,6 @@ const SettingsField *settingsFieldAt(quint16 address)
     return found == all.cend() ? nullptr : &*found;
 }
 
-QString serialNumberText(qint64 serialNumber)
-{
-    return QStringLiteral("%1").arg(quint32(serialNumber), 7, 10, QLatin1Char('0'));
-}
-
 QString plainLabel(const FieldDescription &field)
 {
     static const QRegularExpression markup(QStringLiteral("<[^>]*>"));

@@ -7,9 +7,6 @@
 #include <QMap>
 #include <QVector>
 
-// A serial number as the device information shows it: seven digits.
-QString serialNumberText(qint64 serialNumber);
-
 // A relay's settings as one list: every settable field of the measurement
 // configuration, the protection configuration and the setpoints, in that
 // order, the order in which they are written.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/journalmodel.h"
 
+#include "devicedata/identitytext.h"
 #include "devicedata/relaysettings.h"
 #include "devicemonitor/journalentry.h"
 #include "devicemonitor/journalstore.h"

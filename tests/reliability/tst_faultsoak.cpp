@@ -12,9 +12,9 @@
 #include "relaybus.h"
 #include "settingsfolder.h"
 #include "testtimeouts.h"
+#include "ui/indicators/numberindicator.h"
+#include "ui/indicators/numberindicatoreditor.h"
 #include "ui/mainwindow.h"
-#include "ui/numberindicator.h"
-#include "ui/numberindicatoreditor.h"
 
 #include <QAbstractButton>
 #include <QAction>

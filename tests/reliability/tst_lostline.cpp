@@ -8,9 +8,9 @@
 #include "namedchild.h"
 #include "settingsfolder.h"
 #include "testtimeouts.h"
+#include "ui/indicators/numberindicator.h"
+#include "ui/indicators/numberindicatoreditor.h"
 #include "ui/mainwindow.h"
-#include "ui/numberindicator.h"
-#include "ui/numberindicatoreditor.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>

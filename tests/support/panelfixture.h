@@ -5,9 +5,9 @@
 #include "namedchild.h"
 #include "simulatedline.h"
 #include "testtimeouts.h"
-#include "ui/baseindicator.h"
-#include "ui/enumindicatoreditor.h"
-#include "ui/numberindicatoreditor.h"
+#include "ui/indicators/baseindicator.h"
+#include "ui/indicators/enumindicatoreditor.h"
+#include "ui/indicators/numberindicatoreditor.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -5,7 +5,7 @@
 #include "devicedata/setpointsdata.h"
 #include "panelfixture.h"
 #include "referencecrc32.h"
-#include "ui/configurationwidget.h"
+#include "ui/panels/configurationwidget.h"
 
 #include <QLabel>
 #include <QtTest>

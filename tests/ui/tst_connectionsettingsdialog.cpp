@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "namedchild.h"
 #include "relaybus.h"
-#include "ui/connectionsettingsdialog.h"
+#include "ui/dialogs/connectionsettingsdialog.h"
 
 #include <QComboBox>
 #include <QGroupBox>

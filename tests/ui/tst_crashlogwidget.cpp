@@ -3,8 +3,8 @@
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
 #include "panelfixture.h"
-#include "ui/crashlogwidget.h"
-#include "ui/numberindicator.h"
+#include "ui/indicators/numberindicator.h"
+#include "ui/panels/crashlogwidget.h"
 
 #include <QFile>
 #include <QHeaderView>

@@ -4,8 +4,8 @@
 #include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "relaybus.h"
-#include "ui/devicetimedialog.h"
-#include "ui/devicetimewidget.h"
+#include "ui/dialogs/devicetimedialog.h"
+#include "ui/panels/devicetimewidget.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>

@@ -2,7 +2,7 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "testtimeouts.h"
-#include "ui/findrelaysdialog.h"
+#include "ui/dialogs/findrelaysdialog.h"
 
 #include <QLabel>
 #include <QProgressBar>

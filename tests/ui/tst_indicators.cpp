@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/baseindicator.h"
-#include "ui/currentindicator.h"
-#include "ui/enumindicator.h"
-#include "ui/enumindicatoreditor.h"
-#include "ui/inputeventfilter.h"
-#include "ui/numberindicator.h"
-#include "ui/numberindicatoreditor.h"
+#include "ui/indicators/baseindicator.h"
+#include "ui/indicators/currentindicator.h"
+#include "ui/indicators/enumindicator.h"
+#include "ui/indicators/enumindicatoreditor.h"
+#include "ui/indicators/inputeventfilter.h"
+#include "ui/indicators/numberindicator.h"
+#include "ui/indicators/numberindicatoreditor.h"
 #include "ui/statusstyle.h"
 
 #include <QCheckBox>

@@ -2,9 +2,9 @@
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/modulesdata.h"
 #include "panelfixture.h"
-#include "ui/deviceinfowidget.h"
-#include "ui/moduleswidget.h"
-#include "ui/servicewidget.h"
+#include "ui/panels/deviceinfowidget.h"
+#include "ui/panels/moduleswidget.h"
+#include "ui/panels/servicewidget.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -12,14 +12,14 @@
 #include "relaybus.h"
 #include "settingsfolder.h"
 #include "testtimeouts.h"
-#include "ui/baseindicator.h"
-#include "ui/configurationwidget.h"
-#include "ui/devicetimedialog.h"
-#include "ui/enumindicatoreditor.h"
-#include "ui/journaldialog.h"
+#include "ui/diagnostics/journaldialog.h"
+#include "ui/dialogs/devicetimedialog.h"
+#include "ui/indicators/baseindicator.h"
+#include "ui/indicators/enumindicatoreditor.h"
+#include "ui/indicators/numberindicatoreditor.h"
 #include "ui/mainwindow.h"
-#include "ui/numberindicatoreditor.h"
-#include "ui/setpointswidget.h"
+#include "ui/panels/configurationwidget.h"
+#include "ui/panels/setpointswidget.h"
 
 #include <QAbstractButton>
 #include <QAction>

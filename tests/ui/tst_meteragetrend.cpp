@@ -5,9 +5,9 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "settingsfolder.h"
-#include "ui/currentindicator.h"
+#include "ui/indicators/currentindicator.h"
 #include "ui/mainwindow.h"
-#include "ui/meteragetrendwidget.h"
+#include "ui/panels/meteragetrendwidget.h"
 
 #include <QAbstractButton>
 #include <QAction>

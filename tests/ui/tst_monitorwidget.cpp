@@ -8,8 +8,8 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/relaydatetime.h"
 #include "panelfixture.h"
-#include "ui/monitorwidget.h"
-#include "ui/numberindicator.h"
+#include "ui/indicators/numberindicator.h"
+#include "ui/panels/monitorwidget.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

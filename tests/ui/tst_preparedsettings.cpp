@@ -2,17 +2,17 @@
 #include "app/settings.h"
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "referencecrc32.h"
 #include "relaybus.h"
+#include "ui/indicators/steppedspinbox.h"
 #include "ui/mainwindow.h"
-#include "ui/newsettingsdialog.h"
-#include "ui/preparedsettingsdialog.h"
-#include "ui/settingscomparisondialog.h"
-#include "ui/settingscomparisonmodel.h"
-#include "ui/settingsfileactions.h"
-#include "ui/steppedspinbox.h"
+#include "ui/settingsfiles/newsettingsdialog.h"
+#include "ui/settingsfiles/preparedsettingsdialog.h"
+#include "ui/settingsfiles/settingscomparisondialog.h"
+#include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>
 #include <QAction>

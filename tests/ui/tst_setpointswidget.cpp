@@ -6,7 +6,7 @@
 #include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "referencecrc32.h"
-#include "ui/setpointswidget.h"
+#include "ui/panels/setpointswidget.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -5,16 +5,16 @@
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "referencecrc32.h"
 #include "relaybus.h"
 #include "ui/mainwindow.h"
-#include "ui/setpointswidget.h"
-#include "ui/settingscomparisondialog.h"
-#include "ui/settingscomparisonmodel.h"
-#include "ui/settingsfileactions.h"
+#include "ui/panels/setpointswidget.h"
+#include "ui/settingsfiles/settingscomparisondialog.h"
+#include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -4,8 +4,8 @@
 #include "namedchild.h"
 #include "relaybus.h"
 #include "settingsfolder.h"
+#include "ui/diagnostics/trafficdockwidget.h"
 #include "ui/mainwindow.h"
-#include "ui/trafficdockwidget.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "namedchild.h"
 #include "settingsfolder.h"
 #include "testtimeouts.h"
-#include "ui/baseindicator.h"
+#include "ui/indicators/baseindicator.h"
 #include "ui/mainwindow.h"
 
 #include <QAbstractButton>

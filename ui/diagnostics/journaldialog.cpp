@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/diagnostics/journaldialog.h"
+
+#include "common/csvfile.h"
+#include "devicedata/identitytext.h"
+#include "devicedata/relaysettings.h"
+#include "devicemonitor/journalmodel.h"
+#include "devicemonitor/journalstore.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
+    : QDialog(parent),
+      m_store(store),
+      m_model(new JournalModel(store, this)),
+      m_serialEdit(new QLineEdit(this)),
+      m_fromCheck(new QCheckBox(tr("From"), this)),
+      m_fromEdit(new QDateEdit(QDate::currentDate(), this)),
+      m_toCheck(new QCheckBox(tr("To"), this)),
+      m_toEdit(new QDateEdit(QDate::currentDate(), this)),
+      m_entriesView(new QTableView(this)),
+      m_registersTable(new QTableWidget(0, 6, this)),
+      m_exportButton(new QPushButton(tr("Export CSV…"), this))
+{
+    setWindowTitle(tr("Journal"));
+    setObjectName(QStringLiteral("JournalDialog"));
+    m_serialEdit->setObjectName(QStringLiteral("serialEdit"));
+    m_serialEdit->setPlaceholderText(tr("every relay"));
+    m_serialEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,10}")), m_serialEdit));
+    for (QDateEdit *edit : { m_fromEdit, m_toEdit }) {
+        edit->setCalendarPopup(true);
+        edit->setEnabled(false);
+    }
+    m_fromEdit->setObjectName(QStringLiteral("fromEdit"));
+    m_toEdit->setObjectName(QStringLiteral("toEdit"));
+    m_fromCheck->setObjectName(QStringLiteral("fromCheck"));
+    m_toCheck->setObjectName(QStringLiteral("toCheck"));
+
+    auto *filter = new QHBoxLayout;
+    filter->addWidget(new QLabel(tr("Serial number:"), this));
+    filter->addWidget(m_serialEdit);
+    filter->addWidget(m_fromCheck);
+    filter->addWidget(m_fromEdit);
+    filter->addWidget(m_toCheck);
+    filter->addWidget(m_toEdit);
+    filter->addStretch();
+
+    m_entriesView->setObjectName(QStringLiteral("entriesView"));
+    m_entriesView->setModel(m_model);
+    m_entriesView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_entriesView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_entriesView->verticalHeader()->hide();
+    m_entriesView->horizontalHeader()->setStretchLastSection(true);
+    m_registersTable->setObjectName(QStringLiteral("registersTable"));
+    m_registersTable->setHorizontalHeaderLabels({ tr("Field"), tr("Register"), tr("Old value"),
+        tr("New value"), tr("Outcome"), tr("Details") });
+    m_registersTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_registersTable->verticalHeader()->hide();
+    m_registersTable->horizontalHeader()->setStretchLastSection(true);
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(m_entriesView);
+    splitter->addWidget(m_registersTable);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    m_exportButton->setObjectName(QStringLiteral("exportButton"));
+    buttons->addButton(m_exportButton, QDialogButtonBox::ActionRole);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filter);
+    layout->addWidget(splitter);
+    layout->addWidget(buttons);
+    resize(900, 600);
+
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_exportButton, &QPushButton::clicked, this, &JournalDialog::askAndExport);
+    connect(m_serialEdit, &QLineEdit::textChanged, this, &JournalDialog::applyFilter);
+    for (QCheckBox *check : { m_fromCheck, m_toCheck })
+        connect(check, &QCheckBox::toggled, this, &JournalDialog::applyFilter);
+    for (QDateEdit *edit : { m_fromEdit, m_toEdit })
+        connect(edit, &QDateEdit::dateChanged, this, &JournalDialog::applyFilter);
+    connect(m_entriesView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &JournalDialog::showRegisters);
+    // A new query replaces the selection model's rows: the details follow.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &JournalDialog::showRegisters);
+}
+
+qint64 JournalDialog::serialFilter() const
+{
+    bool ok = false;
+    const qint64 serial = m_serialEdit->text().toLongLong(&ok);
+    return ok ? serial : -1;
+}
+
+void JournalDialog::applyFilter()
+{
+    m_fromEdit->setEnabled(m_fromCheck->isChecked());
+    m_toEdit->setEnabled(m_toCheck->isChecked());
+    m_model->setFilter(serialFilter(), m_fromCheck->isChecked() ? m_fromEdit->date() : QDate(),
+        m_toCheck->isChecked() ? m_toEdit->date() : QDate());
+}
+
+void JournalDialog::showRegisters()
+{
+    const QModelIndex current = m_entriesView->currentIndex();
+    const QVector<JournalRegister> registers = current.isValid()
+        ? m_store->registers(m_model->entryId(current.row()))
+        : QVector<JournalRegister>();
+    m_registersTable->setRowCount(registers.size());
+    for (int row = 0; row < registers.size(); ++row) {
+        const JournalRegister &reg = registers.at(row);
+        const QStringList cells = { reg.field, QString::number(reg.address),
+            reg.hasOld ? tr("%1 (raw %2)").arg(reg.oldShown).arg(reg.oldRaw) : QString(),
+            tr("%1 (raw %2)").arg(reg.newShown).arg(reg.newRaw), journalOutcomeText(reg.outcome),
+            reg.detail };
+        for (int column = 0; column < cells.size(); ++column)
+            m_registersTable->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+    }
+}
+
+QVector<QStringList> JournalDialog::exportTable() const
+{
+    QVector<QStringList> rows;
+    rows.append({ tr("When"), tr("User"), tr("Port"), tr("ID"), tr("Device type"),
+        tr("Serial number"), tr("Write"), tr("Fingerprint before"), tr("Fingerprint after"),
+        tr("Field"), tr("Register"), tr("Old value"), tr("Old raw"), tr("New value"), tr("New raw"),
+        tr("Outcome"), tr("Details") });
+    const QDate to = m_toCheck->isChecked() ? m_toEdit->date() : QDate();
+    const QVector<JournalEntry> entries
+        = m_store->entries(serialFilter(), m_fromCheck->isChecked() ? m_fromEdit->date() : QDate());
+    for (const JournalEntry &entry : entries) {
+        const QDateTime local = entry.when.toLocalTime();
+        if (to.isValid() && local.date() > to)
+            continue;
+        const QStringList head = { local.toString(Qt::ISODate), entry.user, entry.port,
+            QString::number(entry.slaveId),
+            entry.identityKnown ? QString::number(entry.deviceType, 16).toUpper() : QString(),
+            entry.identityKnown ? serialNumberText(entry.serialNumber) : QString(),
+            JournalEntry::kindText(entry.kind), entry.fingerprintBefore, entry.fingerprintAfter };
+        for (const JournalRegister &reg : entry.registers) {
+            rows.append(head
+                + QStringList { reg.field, QString::number(reg.address), reg.oldShown,
+                    reg.hasOld ? QString::number(reg.oldRaw) : QString(), reg.newShown,
+                    QString::number(reg.newRaw), journalOutcomeText(reg.outcome), reg.detail });
+        }
+    }
+    return rows;
+}
+
+bool JournalDialog::exportTo(const QString &path, QString *error) const
+{
+    return saveCsv(path, exportTable(), error);
+}
+
+void JournalDialog::askAndExport()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export the journal"), QStringLiteral("journal.csv"), tr("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!exportTo(path, &error))
+        QMessageBox::warning(this, tr("Journal"),
+            tr("The journal could not be exported to %1: %2").arg(path, error));
+}

@@ -1,9 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/inputeventfilter.h"
-
-#include <QInputEvent>
-
-bool InputEventFilter::eventFilter(QObject *, QEvent *event)
-{
-    return dynamic_cast<QInputEvent *>(event) != nullptr;
-}

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/panels/editsession.h"
+
+#include "ui/indicators/baseindicatoreditor.h"
+
+#include <algorithm>
+
+EditSession::EditSession(
+    QWidget *editButton, QWidget *cancelButton, QWidget *setButton, QObject *parent)
+    : QObject(parent),
+      m_editButton(editButton),
+      m_cancelButton(cancelButton),
+      m_setButton(setButton)
+{
+    updateEditButton();
+}
+
+void EditSession::addEditors(const QVector<BaseIndicatorEditor *> &editors)
+{
+    for (BaseIndicatorEditor *editor : editors) {
+        m_editors.append({ editor, true });
+        editor->setEditMode(m_editMode);
+    }
+}
+
+void EditSession::addSourceBlock(DeviceData *block)
+{
+    const QMetaObject::Connection connection
+        = connect(block, &DeviceData::stateChanged, this, [this](DeviceData::State state) {
+              if (state != DeviceData::Inactive)
+                  return;
+              updateEditButton();
+              // A reset took away what the edit started from.
+              if (m_editMode && !m_editButton->isEnabled())
+                  setEditMode(false);
+          });
+    m_sources.append({ block, connection });
+    updateEditButton();
+}
+
+void EditSession::removeSourceBlock(DeviceData *block)
+{
+    for (int i = m_sources.size() - 1; i >= 0; --i) {
+        if (m_sources.at(i).block == block) {
+            disconnect(m_sources.at(i).connection);
+            m_sources.remove(i);
+        }
+    }
+    updateEditButton();
+}
+
+void EditSession::setDeviceAvailable(bool available)
+{
+    m_deviceAvailable = available;
+    updateEditButton();
+    if (!available)
+        setEditMode(false);
+}
+
+void EditSession::updateEditButton()
+{
+    const bool haveData = std::all_of(m_sources.cbegin(), m_sources.cend(),
+        [](const Source &source) { return source.block && source.block->hasData(); });
+    m_editButton->setEnabled(m_deviceAvailable && haveData);
+}
+
+void EditSession::setEditorsAvailable(const QVector<BaseIndicatorEditor *> &editors, bool available)
+{
+    for (Editor &entry : m_editors) {
+        if (editors.contains(entry.editor)) {
+            entry.available = available;
+            entry.editor->setEditMode(m_editMode && available);
+        }
+    }
+}
+
+void EditSession::setEditMode(bool on)
+{
+    const bool changed = on != m_editMode;
+    m_editMode = on;
+    for (const Editor &entry : qAsConst(m_editors))
+        entry.editor->setEditMode(on && entry.available);
+    m_editButton->setVisible(!on);
+    m_cancelButton->setVisible(on);
+    m_setButton->setVisible(on);
+    if (changed)
+        emit editModeChanged(on);
+}
+
+void EditSession::watchWrite(const QVector<DeviceData *> &blocks)
+{
+    forgetWrite();
+    for (int i = 0; i < blocks.size(); ++i) {
+        const auto connection = connect(blocks.at(i), &DeviceData::stateChanged, this,
+            [this, i](DeviceData::State currentState, DeviceData::State previousState) {
+                onWrittenBlockStateChanged(i, currentState, previousState);
+            });
+        m_written.append({ blocks.at(i), false, connection });
+    }
+}
+
+void EditSession::onWrittenBlockStateChanged(
+    int index, DeviceData::State currentState, DeviceData::State previousState)
+{
+    if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
+        return;
+    // Judged as each block ends: a later write of another block may not
+    // change what this one achieved.
+    m_written[index].successful = m_written.at(index).block->isWriteSuccessful();
+    if (index != m_written.size() - 1)
+        return;
+
+    bool successful = true;
+    for (const WrittenBlock &written : qAsConst(m_written))
+        successful = successful && written.block && written.successful;
+    forgetWrite();
+    if (successful)
+        setEditMode(false);
+    emit writeFinished(successful);
+}
+
+void EditSession::forgetWrite()
+{
+    for (const WrittenBlock &written : qAsConst(m_written))
+        disconnect(written.connection);
+    m_written.clear();
+}
