@@ -116,6 +116,16 @@ struct FieldDescription
     {
     }
 
+    // A copy with `member` set to `value`: what the named setters below and the
+    // field functions after this class are made of.
+    template<typename Member>
+    constexpr FieldDescription with(Member FieldDescription::*member, Member value) const
+    {
+        FieldDescription field = *this;
+        field.*member = value;
+        return field;
+    }
+
     constexpr FieldDescription inGroup(TranslatedText text) const
     {
         return with(&FieldDescription::group, text);
@@ -140,15 +150,6 @@ struct FieldDescription
     constexpr FieldDescription needsOneOf(qint64 moduleFlags) const
     {
         return with(&FieldDescription::modules, moduleFlags);
-    }
-    // A copy with `member` set to `value`: what the named setters and the
-    // field functions below are made of.
-    template<typename Member>
-    constexpr FieldDescription with(Member FieldDescription::*member, Member value) const
-    {
-        FieldDescription field = *this;
-        field.*member = value;
-        return field;
     }
 
     quint16 address = 0;
