@@ -378,6 +378,13 @@ void TestRelayConsole::helpListsEveryCommand()
     names.sort();
     expected.sort();
     QCOMPARE(names, expected);
+    // The arguments line up in a column before the description.
+    QVERIFY(help.contains(QStringLiteral("  off ID                   the relay falls silent")));
+    QVERIFY(help.contains(QStringLiteral(
+        "  drop P                   an answer is lost, with probability P (0 to 1)")));
+    QVERIFY(help.contains(
+        QStringLiteral("  writes [clear]           lists the writes the relays took, in order, or "
+                       "forgets them")));
 }
 
 void TestRelayConsole::badInputAnswersOneErrorAndChangesNothing_data()
@@ -443,6 +450,43 @@ void TestRelayConsole::badInputAnswersOneErrorAndChangesNothing_data()
                                              << "error: usage: status,";
     QTest::newRow("quit with an argument") << "quit now"
                                            << "error: usage: quit,";
+    // Every command's argument count, checked before the relay its ID names.
+    QTest::newRow("help with an argument") << "help me"
+                                           << "error: usage: help, lists the commands";
+    QTest::newRow("delay missing") << "delay"
+                                   << "error: usage: delay MS|MIN-MAX,";
+    QTest::newRow("two relays at once") << "off 3 4"
+                                        << "error: usage: off ID, the relay falls silent";
+    QTest::newRow("on with two relays") << "on 1 2"
+                                        << "error: usage: on ID, the relay answers again";
+    QTest::newRow("trip without a type") << "trip 9"
+                                         << "error: usage: trip ID TYPE CURRENT,";
+    QTest::newRow("trip with a word too many") << "trip 1 1 100 5"
+                                               << "error: usage: trip ID TYPE CURRENT,";
+    QTest::newRow("set of an absent relay") << "set 9 49 1"
+                                            << "error: no relay 9 on the line";
+    QTest::newRow("set with a hexadecimal relay ID") << "set 0x1 49 1"
+                                                     << "error: no relay 0x1 on the line";
+    QTest::newRow("refusal without a code") << "refuse 2 35"
+                                            << "error: usage: refuse ID REGISTER CODE,";
+    QTest::newRow("clamp with a word too many") << "clamp 2 34 10-200 5"
+                                                << "error: usage: clamp ID REGISTER MIN-MAX,";
+    QTest::newRow("clamp of an absent relay") << "clamp 4 34 10-200"
+                                              << "error: no relay 4 on the line";
+    QTest::newRow("accept without a register") << "accept 2"
+                                               << "error: usage: accept ID REGISTER,";
+    QTest::newRow("accept of a register not a number") << "accept 2 x"
+                                                       << "error: usage: accept ID REGISTER,";
+    QTest::newRow("accept of an absent relay") << "accept 9 35"
+                                               << "error: no relay 9 on the line";
+    QTest::newRow("rules with an argument") << "rules 2"
+                                            << "error: usage: rules,";
+    QTest::newRow("writes with another word")
+        << "writes all"
+        << "error: usage: writes [clear], lists the writes the relays took, in order, or forgets "
+           "them";
+    QTest::newRow("writes clear with a word more") << "writes clear now"
+                                                   << "error: usage: writes [clear],";
 }
 
 void TestRelayConsole::badInputAnswersOneErrorAndChangesNothing()

@@ -3,7 +3,9 @@
 
 #include "relaybus.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -77,16 +79,346 @@ QStringList errorLine(const QString &text)
     return { QStringLiteral("error: ") + text };
 }
 
-} // namespace
+QString onOff(bool online)
+{
+    return online ? QStringLiteral("on") : QStringLiteral("off");
+}
 
-struct RelayConsole::Command
+QStringList noRegister(int id, int address)
+{
+    return errorLine(QStringLiteral("relay %1 has no register %2").arg(id).arg(address));
+}
+
+// How many arguments a command takes, the relay ID included.
+struct Arity
+{
+    int min;
+    int max;
+};
+
+constexpr Arity exactly(int count)
+{
+    return { count, count };
+}
+
+constexpr Arity between(int min, int max)
+{
+    return { min, max };
+}
+
+struct Command;
+
+// What a command is handed: the arguments after its name, with the relay ID taken off the front
+// and checked for a command that names a relay.
+struct Call
+{
+    RelayBus &bus;
+    const Command &command;
+    QStringList arguments;
+    int relay;
+    bool quit; // the command stops the simulator
+};
+
+struct Command
 {
     QString name;
-    QString usage; // the arguments, as help shows them
+    QString usage; // the arguments, as help shows them; an "ID" first names a relay on the line
     QString description;
-    QStringList (RelayConsole::*run)(const Command &, const QStringList &);
-    double FaultSettings::*probability = nullptr;
+    Arity arity;
+    // The answer; an empty one means the arguments were wrong, and the usage is answered instead.
+    std::function<QStringList(Call &)> run;
+
+    bool takesRelay() const { return usage.section(QLatin1Char(' '), 0, 0) == QLatin1String("ID"); }
+    QString synopsis() const { return (name + QLatin1Char(' ') + usage).trimmed(); }
 };
+
+const std::vector<Command> &commands();
+
+QString faultsText(const FaultSettings &faults)
+{
+    QStringList active;
+    for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults()) {
+        if (faults.*fault.probability > 0)
+            active.append(QStringLiteral("%1 %2").arg(fault.name).arg(faults.*fault.probability));
+    }
+    if (faults.maxDelayMs > 0)
+        active.append(
+            QStringLiteral("delay %1").arg(delayText(faults.minDelayMs, faults.maxDelayMs)));
+    return QStringLiteral("faults: %1")
+        .arg(active.isEmpty() ? QStringLiteral("none") : active.join(QLatin1String(", ")));
+}
+
+QString relayStatus(const RelayBus &bus, int id)
+{
+    QStringList lit;
+    for (const Led &led : Leds) {
+        if (bus.coil(id, led.coil))
+            lit.append(QLatin1String(led.name));
+    }
+    return QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
+        .arg(QString::number(id), onOff(bus.isRelayOnline(id)), hex(bus.holdingRegister(id, 0)),
+            hex(bus.holdingRegister(id, ModulesRegister)),
+            QString::number(bus.holdingRegister(id, CrashCountRegister)),
+            lit.join(QLatin1String(", ")));
+}
+
+QStringList help(Call &)
+{
+    QStringList lines = { QStringLiteral("commands:") };
+    for (const Command &command : commands())
+        lines.append(
+            QStringLiteral("  %1 %2").arg(command.synopsis(), -24).arg(command.description));
+    return lines;
+}
+
+QStringList status(Call &call)
+{
+    QStringList lines;
+    const QList<int> ids = call.bus.ids();
+    for (int id : ids)
+        lines.append(relayStatus(call.bus, id));
+    lines.append(faultsText(call.bus.faults()));
+    const LinePacing pacing = call.bus.linePacing();
+    lines.append(QStringLiteral("line: %1 requests, %2 answers, %3")
+                     .arg(call.bus.framesReceived())
+                     .arg(call.bus.answersSent())
+                     .arg(pacing.isOn() ? QStringLiteral("paced at %1 baud").arg(pacing.baudRate)
+                                        : QStringLiteral("not paced")));
+    return lines;
+}
+
+QStringList setProbability(Call &call, double FaultSettings::*probability)
+{
+    FaultSettings faults = call.bus.faults();
+    double &value = faults.*probability;
+    const double before = value;
+    if (!RelayConsole::parseProbability(call.arguments.first(), &value))
+        return {};
+    call.bus.setFaults(faults);
+    return { QStringLiteral("%1 %2").arg(call.command.name).arg(value)
+        + was(QString::number(before)) };
+}
+
+QStringList setDelay(Call &call)
+{
+    FaultSettings faults = call.bus.faults();
+    const QString before = delayText(faults.minDelayMs, faults.maxDelayMs);
+    if (!RelayConsole::parseDelay(call.arguments.first(), &faults.minDelayMs, &faults.maxDelayMs))
+        return {};
+    call.bus.setFaults(faults);
+    return { QStringLiteral("%1 %2").arg(
+                 call.command.name, delayText(faults.minDelayMs, faults.maxDelayMs))
+        + was(before) };
+}
+
+QStringList clearFaults(Call &call)
+{
+    const QString before = faultsText(call.bus.faults()).mid(QStringLiteral("faults: ").size());
+    call.bus.setFaults(FaultSettings());
+    return { faultsText(FaultSettings()) + was(before) };
+}
+
+QStringList switchRelay(Call &call, bool online)
+{
+    const bool before = call.bus.isRelayOnline(call.relay);
+    call.bus.setRelayOnline(call.relay, online);
+    return { QStringLiteral("relay %1: %2").arg(call.relay).arg(onOff(online))
+        + was(onOff(before)) };
+}
+
+// TYPE [CURRENT]
+QStringList trip(Call &call)
+{
+    const int id = call.relay;
+    const int type = parseCrashType(call.arguments.at(0));
+    // Auto-reclose trips carry no current: one given for them is not recorded.
+    const bool hasCurrent = type >= 1 && type <= 3;
+    bool ok = true;
+    const double amperes = call.arguments.size() == 2 ? call.arguments.at(1).toDouble(&ok) : 0;
+    if (type == 0 || !ok || (hasCurrent && call.arguments.size() != 2))
+        return {};
+
+    const quint16 before = call.bus.holdingRegister(id, CrashCountRegister);
+    if (!call.bus.recordCrash(id, type, amperes))
+        return errorLine(QStringLiteral("relay %1 cannot record %2 A with its current range and "
+                                        "transformer factor")
+                             .arg(id)
+                             .arg(call.arguments.value(1)));
+    const CrashType &crash = CrashTypes[type - 1];
+    QString current;
+    if (hasCurrent) {
+        // As the client shows it: the recorded secondary current times the transformer factor,
+        // phase currents in units of the range.
+        const double raw = call.bus.holdingRegister(id, NewestCrashRegister + 5);
+        const double scale = call.bus.holdingRegister(id, NewestCrashRegister + 6);
+        const int range = call.bus.holdingRegister(id, NewestCrashRegister + 7);
+        const int multiplier = range >= 1 && range <= 4 ? 1 << (range - 1) : 0;
+        current = type == 3
+            ? QStringLiteral(" at %1 A").arg(raw * scale * 0.001, 0, 'f', 3)
+            : QStringLiteral(" at %1 A").arg(raw * scale * multiplier * 0.01, 0, 'f', 2);
+    }
+    const int ledIndex = crash.led - FirstLed;
+    return { QStringLiteral("relay %1: tripped %2%3, crash count %4 (was %5), LED %6 on")
+                 .arg(id)
+                 .arg(QLatin1String(crash.name), current)
+                 .arg(call.bus.holdingRegister(id, CrashCountRegister))
+                 .arg(before)
+                 .arg(QLatin1String(Leds[ledIndex].name)) };
+}
+
+// REGISTER VALUE
+QStringList setRegister(Call &call)
+{
+    const int id = call.relay;
+    int address = 0;
+    int value = 0;
+    if (!parseNumber(call.arguments.at(0), &address) || !parseNumber(call.arguments.at(1), &value)
+        || value < -32768 || value > 65535)
+        return {};
+    if (!RelayBus::hasHoldingRegister(address))
+        return noRegister(id, address);
+    if (address >= 16 && address <= 21 && call.bus.measurementsLive())
+        return errorLine(QStringLiteral("register %1 follows the live measurements (start the "
+                                        "simulator with --still to set it)")
+                             .arg(address));
+    const quint16 word = static_cast<quint16>(value);
+    const quint16 before = call.bus.holdingRegister(id, address);
+    if (address == ModulesRegister)
+        call.bus.setModules(id, word); // the APV ready LED follows the modules
+    else if (!call.bus.setHoldingRegister(id, address, word))
+        return errorLine(QStringLiteral("relay %1 refuses %2 in register %3 (not a valid time)")
+                             .arg(id)
+                             .arg(call.arguments.at(1))
+                             .arg(address));
+    return { QStringLiteral("relay %1: register %2 = %3 (was %4)")
+                 .arg(id)
+                 .arg(address)
+                 .arg(call.bus.holdingRegister(id, address))
+                 .arg(before) };
+}
+
+// REGISTER RULE, the rule of the command's kind: refuse or clamp.
+QStringList setRegisterRule(Call &call)
+{
+    int address = 0;
+    const std::optional<RegisterRule> rule
+        = RegisterRule::parse(call.command.name, call.arguments.at(1));
+    if (!parseNumber(call.arguments.at(0), &address) || !rule)
+        return {};
+    if (!RelayBus::hasHoldingRegister(address))
+        return noRegister(call.relay, address);
+    call.bus.setRegisterRule(call.relay, address, *rule);
+    return {
+        QStringLiteral("relay %1 register %2: %3").arg(call.relay).arg(address).arg(rule->text())
+    };
+}
+
+// REGISTER
+QStringList acceptRegister(Call &call)
+{
+    int address = 0;
+    if (!parseNumber(call.arguments.at(0), &address))
+        return {};
+    if (!call.bus.removeRegisterRule(call.relay, address))
+        return errorLine(
+            QStringLiteral("relay %1 register %2 has no rule").arg(call.relay).arg(address));
+    return { QStringLiteral("relay %1 register %2: accepted").arg(call.relay).arg(address) };
+}
+
+QStringList listRules(Call &call)
+{
+    const QStringList rules = call.bus.registerRules();
+    return QStringList { QStringLiteral("rules: %1").arg(rules.size()) } + rules;
+}
+
+// [clear]
+QStringList listWrites(Call &call)
+{
+    if (!call.arguments.isEmpty()) {
+        if (call.arguments.first() != QLatin1String("clear"))
+            return {};
+        const int count = call.bus.receivedWrites().size();
+        call.bus.clearReceivedWrites();
+        return { QStringLiteral("writes: 0 (was %1)").arg(count) };
+    }
+    const QList<ReceivedWrite> writes = call.bus.receivedWrites();
+    QStringList lines = { QStringLiteral("writes: %1").arg(writes.size()) };
+    for (const ReceivedWrite &write : writes)
+        lines.append(QStringLiteral("  ") + writeLogLine(write));
+    return lines;
+}
+
+QStringList quit(Call &call)
+{
+    call.quit = true;
+    return { QStringLiteral("stopping") };
+}
+
+// In the order help lists them.
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> Commands = [] {
+        std::vector<Command> commands = {
+            { QStringLiteral("help"), QString(), QStringLiteral("lists the commands"), exactly(0),
+                help },
+            { QStringLiteral("status"), QString(),
+                QStringLiteral("shows the relays, their state and the faults"), exactly(0),
+                status },
+        };
+        for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults()) {
+            double FaultSettings::*probability = fault.probability;
+            commands.push_back({ fault.name, QStringLiteral("P"),
+                QStringLiteral("%1, with probability P (0 to 1)").arg(fault.description),
+                exactly(1),
+                [probability](Call &call) { return setProbability(call, probability); } });
+        }
+        const std::vector<Command> rest = {
+            { QStringLiteral("delay"), QStringLiteral("MS|MIN-MAX"),
+                QStringLiteral("delays every answer, by MS or by a time drawn from MIN-MAX"),
+                exactly(1), setDelay },
+            { QStringLiteral("no-faults"), QString(), QStringLiteral("switches every fault off"),
+                exactly(0), clearFaults },
+            { QStringLiteral("off"), QStringLiteral("ID"), QStringLiteral("the relay falls silent"),
+                exactly(1), [](Call &call) { return switchRelay(call, false); } },
+            { QStringLiteral("on"), QStringLiteral("ID"), QStringLiteral("the relay answers again"),
+                exactly(1), [](Call &call) { return switchRelay(call, true); } },
+            { QStringLiteral("trip"), QStringLiteral("ID TYPE CURRENT"),
+                QStringLiteral("the relay records a crash: TYPE 1-6 or MTZ, TO, ZNZ, APV1, APV2, "
+                               "AChR, CURRENT in A"),
+                between(2, 3), trip },
+            { QStringLiteral("set"), QStringLiteral("ID REGISTER VALUE"),
+                QStringLiteral("writes a holding register (numbers decimal or 0x hex)"), exactly(3),
+                setRegister },
+            { QStringLiteral("refuse"), QStringLiteral("ID REGISTER CODE"),
+                QStringLiteral("the relay answers writes to the register with exception CODE "
+                               "(1-11)"),
+                exactly(3), setRegisterRule },
+            { QStringLiteral("clamp"), QStringLiteral("ID REGISTER MIN-MAX"),
+                QStringLiteral("the relay keeps values written to the register within MIN-MAX"),
+                exactly(3), setRegisterRule },
+            { QStringLiteral("accept"), QStringLiteral("ID REGISTER"),
+                QStringLiteral("the relay takes writes to the register as they come again"),
+                exactly(2), acceptRegister },
+            { QStringLiteral("rules"), QString(),
+                QStringLiteral("lists the registers refused or clamped"), exactly(0), listRules },
+            { QStringLiteral("writes"), QStringLiteral("[clear]"),
+                QStringLiteral("lists the writes the relays took, in order, or forgets them"),
+                between(0, 1), listWrites },
+            { QStringLiteral("quit"), QString(), QStringLiteral("stops the simulator"), exactly(0),
+                quit },
+        };
+        commands.insert(commands.end(), rest.begin(), rest.end());
+        return commands;
+    }();
+    return Commands;
+}
+
+QStringList usageError(const Command &command)
+{
+    return errorLine(QStringLiteral("usage: %1, %2").arg(command.synopsis(), command.description));
+}
+
+} // namespace
 
 const std::vector<RelayConsole::ProbabilityFault> &RelayConsole::probabilityFaults()
 {
@@ -111,62 +443,6 @@ const std::vector<RelayConsole::ProbabilityFault> &RelayConsole::probabilityFaul
             &FaultSettings::foreignSlaveProbability },
     };
     return Faults;
-}
-
-const std::vector<RelayConsole::Command> &RelayConsole::commands()
-{
-    static const std::vector<Command> Commands = [] {
-        std::vector<Command> commands = {
-            { QStringLiteral("help"), QString(), QStringLiteral("lists the commands"),
-                &RelayConsole::help },
-            { QStringLiteral("status"), QString(),
-                QStringLiteral("shows the relays, their state and the faults"),
-                &RelayConsole::status },
-        };
-        for (const ProbabilityFault &fault : probabilityFaults())
-            commands.push_back({ fault.name, QStringLiteral("P"),
-                QStringLiteral("%1, with probability P (0 to 1)").arg(fault.description),
-                &RelayConsole::setProbability, fault.probability });
-        const std::vector<Command> rest = {
-            { QStringLiteral("delay"), QStringLiteral("MS|MIN-MAX"),
-                QStringLiteral("delays every answer, by MS or by a time drawn from MIN-MAX"),
-                &RelayConsole::setDelay },
-            { QStringLiteral("no-faults"), QString(), QStringLiteral("switches every fault off"),
-                &RelayConsole::clearFaults },
-            { QStringLiteral("off"), QStringLiteral("ID"), QStringLiteral("the relay falls silent"),
-                &RelayConsole::switchRelay },
-            { QStringLiteral("on"), QStringLiteral("ID"), QStringLiteral("the relay answers again"),
-                &RelayConsole::switchRelay },
-            { QStringLiteral("trip"), QStringLiteral("ID TYPE CURRENT"),
-                QStringLiteral("the relay records a crash: TYPE 1-6 or MTZ, TO, ZNZ, APV1, APV2, "
-                               "AChR, CURRENT in A"),
-                &RelayConsole::trip },
-            { QStringLiteral("set"), QStringLiteral("ID REGISTER VALUE"),
-                QStringLiteral("writes a holding register (numbers decimal or 0x hex)"),
-                &RelayConsole::setRegister },
-            { QStringLiteral("refuse"), QStringLiteral("ID REGISTER CODE"),
-                QStringLiteral("the relay answers writes to the register with exception CODE "
-                               "(1-11)"),
-                &RelayConsole::setRegisterRule },
-            { QStringLiteral("clamp"), QStringLiteral("ID REGISTER MIN-MAX"),
-                QStringLiteral("the relay keeps values written to the register within MIN-MAX"),
-                &RelayConsole::setRegisterRule },
-            { QStringLiteral("accept"), QStringLiteral("ID REGISTER"),
-                QStringLiteral("the relay takes writes to the register as they come again"),
-                &RelayConsole::acceptRegister },
-            { QStringLiteral("rules"), QString(),
-                QStringLiteral("lists the registers refused or clamped"),
-                &RelayConsole::listRules },
-            { QStringLiteral("writes"), QStringLiteral("[clear]"),
-                QStringLiteral("lists the writes the relays took, in order, or forgets them"),
-                &RelayConsole::listWrites },
-            { QStringLiteral("quit"), QString(), QStringLiteral("stops the simulator"),
-                &RelayConsole::quit },
-        };
-        commands.insert(commands.end(), rest.begin(), rest.end());
-        return commands;
-    }();
-    return Commands;
 }
 
 bool RelayConsole::parseProbability(const QString &text, double *probability)
@@ -203,280 +479,24 @@ QStringList RelayConsole::execute(const QString &line)
     if (words.isEmpty() || words.first().startsWith(QLatin1Char('#')))
         return {};
     const QString name = words.first().toLower();
-    for (const Command &command : commands()) {
-        if (command.name != name)
-            continue;
-        QStringList answer = (this->*command.run)(command, words.mid(1));
-        if (!answer.isEmpty())
-            return answer;
-        return errorLine(QStringLiteral("usage: %1, %2")
-                             .arg((command.name + QLatin1Char(' ') + command.usage).trimmed(),
-                                 command.description));
+    const std::vector<Command> &all = commands();
+    const auto command = std::find_if(
+        all.begin(), all.end(), [&name](const Command &command) { return command.name == name; });
+    if (command == all.end())
+        return errorLine(
+            QStringLiteral("unknown command \"%1\" (help lists the commands)").arg(words.first()));
+
+    Call call { *m_bus, *command, words.mid(1), 0, false };
+    if (call.arguments.size() < command->arity.min || call.arguments.size() > command->arity.max)
+        return usageError(*command);
+    if (command->takesRelay()) {
+        const QString id = call.arguments.takeFirst();
+        bool ok = false;
+        call.relay = id.toInt(&ok);
+        if (!ok || !m_bus->ids().contains(call.relay))
+            return errorLine(QStringLiteral("no relay %1 on the line").arg(id));
     }
-    return errorLine(
-        QStringLiteral("unknown command \"%1\" (help lists the commands)").arg(words.first()));
-}
-
-QStringList RelayConsole::help(const Command &, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        return {};
-    QStringList lines = { QStringLiteral("commands:") };
-    for (const Command &command : commands())
-        lines.append(QStringLiteral("  %1 %2")
-                         .arg((command.name + QLatin1Char(' ') + command.usage).trimmed(), -24)
-                         .arg(command.description));
-    return lines;
-}
-
-QStringList RelayConsole::status(const Command &, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        return {};
-    QStringList lines;
-    const QList<int> ids = m_bus->ids();
-    for (int id : ids)
-        lines.append(relayStatus(id));
-    lines.append(faultsText(m_bus->faults()));
-    const LinePacing pacing = m_bus->linePacing();
-    lines.append(QStringLiteral("line: %1 requests, %2 answers, %3")
-                     .arg(m_bus->framesReceived())
-                     .arg(m_bus->answersSent())
-                     .arg(pacing.isOn() ? QStringLiteral("paced at %1 baud").arg(pacing.baudRate)
-                                        : QStringLiteral("not paced")));
-    return lines;
-}
-
-QString RelayConsole::relayStatus(int id) const
-{
-    QStringList lit;
-    for (const Led &led : Leds) {
-        if (m_bus->coil(id, led.coil))
-            lit.append(QLatin1String(led.name));
-    }
-    return QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
-        .arg(QString::number(id),
-            m_bus->isRelayOnline(id) ? QStringLiteral("on") : QStringLiteral("off"),
-            hex(m_bus->holdingRegister(id, 0)), hex(m_bus->holdingRegister(id, ModulesRegister)),
-            QString::number(m_bus->holdingRegister(id, CrashCountRegister)),
-            lit.join(QLatin1String(", ")));
-}
-
-QString RelayConsole::faultsText(const FaultSettings &faults)
-{
-    QStringList active;
-    for (const ProbabilityFault &fault : probabilityFaults()) {
-        if (faults.*fault.probability > 0)
-            active.append(QStringLiteral("%1 %2").arg(fault.name).arg(faults.*fault.probability));
-    }
-    if (faults.maxDelayMs > 0)
-        active.append(
-            QStringLiteral("delay %1").arg(delayText(faults.minDelayMs, faults.maxDelayMs)));
-    return QStringLiteral("faults: %1")
-        .arg(active.isEmpty() ? QStringLiteral("none") : active.join(QLatin1String(", ")));
-}
-
-QStringList RelayConsole::setProbability(const Command &command, const QStringList &arguments)
-{
-    FaultSettings faults = m_bus->faults();
-    double &probability = faults.*command.probability;
-    const double before = probability;
-    if (arguments.size() != 1 || !parseProbability(arguments.first(), &probability))
-        return {};
-    m_bus->setFaults(faults);
-    return { QStringLiteral("%1 %2").arg(command.name).arg(probability)
-        + was(QString::number(before)) };
-}
-
-QStringList RelayConsole::setDelay(const Command &command, const QStringList &arguments)
-{
-    FaultSettings faults = m_bus->faults();
-    const QString before = delayText(faults.minDelayMs, faults.maxDelayMs);
-    if (arguments.size() != 1
-        || !parseDelay(arguments.first(), &faults.minDelayMs, &faults.maxDelayMs))
-        return {};
-    m_bus->setFaults(faults);
-    return { QStringLiteral("%1 %2").arg(
-                 command.name, delayText(faults.minDelayMs, faults.maxDelayMs))
-        + was(before) };
-}
-
-QStringList RelayConsole::clearFaults(const Command &, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        return {};
-    const QString before = faultsText(m_bus->faults()).mid(QStringLiteral("faults: ").size());
-    m_bus->setFaults(FaultSettings());
-    return { faultsText(FaultSettings()) + was(before) };
-}
-
-bool RelayConsole::parseRelay(const QString &text, int *id, QStringList *error) const
-{
-    bool ok = false;
-    *id = text.toInt(&ok);
-    if (ok && m_bus->ids().contains(*id))
-        return true;
-    *error = errorLine(QStringLiteral("no relay %1 on the line").arg(text));
-    return false;
-}
-
-QStringList RelayConsole::switchRelay(const Command &command, const QStringList &arguments)
-{
-    if (arguments.size() != 1)
-        return {};
-    int id = 0;
-    QStringList error;
-    if (!parseRelay(arguments.first(), &id, &error))
-        return error;
-    const auto onOff
-        = [](bool online) { return online ? QStringLiteral("on") : QStringLiteral("off"); };
-    const bool before = m_bus->isRelayOnline(id);
-    const bool online = command.name == QLatin1String("on");
-    m_bus->setRelayOnline(id, online);
-    return { QStringLiteral("relay %1: %2").arg(id).arg(onOff(online)) + was(onOff(before)) };
-}
-
-QStringList RelayConsole::trip(const Command &, const QStringList &arguments)
-{
-    if (arguments.size() < 2 || arguments.size() > 3)
-        return {};
-    int id = 0;
-    QStringList error;
-    if (!parseRelay(arguments.at(0), &id, &error))
-        return error;
-    const int type = parseCrashType(arguments.at(1));
-    // Auto-reclose trips carry no current: one given for them is not recorded.
-    const bool hasCurrent = type >= 1 && type <= 3;
-    bool ok = true;
-    const double amperes = arguments.size() == 3 ? arguments.at(2).toDouble(&ok) : 0;
-    if (type == 0 || !ok || (hasCurrent && arguments.size() != 3))
-        return {};
-
-    const quint16 before = m_bus->holdingRegister(id, CrashCountRegister);
-    if (!m_bus->recordCrash(id, type, amperes))
-        return errorLine(QStringLiteral("relay %1 cannot record %2 A with its current range and "
-                                        "transformer factor")
-                             .arg(id)
-                             .arg(arguments.at(2)));
-    const CrashType &crash = CrashTypes[type - 1];
-    QString current;
-    if (hasCurrent) {
-        // As the client shows it: the recorded secondary current times the transformer factor,
-        // phase currents in units of the range.
-        const double raw = m_bus->holdingRegister(id, NewestCrashRegister + 5);
-        const double scale = m_bus->holdingRegister(id, NewestCrashRegister + 6);
-        const int range = m_bus->holdingRegister(id, NewestCrashRegister + 7);
-        const int multiplier = range >= 1 && range <= 4 ? 1 << (range - 1) : 0;
-        current = type == 3
-            ? QStringLiteral(" at %1 A").arg(raw * scale * 0.001, 0, 'f', 3)
-            : QStringLiteral(" at %1 A").arg(raw * scale * multiplier * 0.01, 0, 'f', 2);
-    }
-    const int ledIndex = crash.led - FirstLed;
-    return { QStringLiteral("relay %1: tripped %2%3, crash count %4 (was %5), LED %6 on")
-                 .arg(id)
-                 .arg(QLatin1String(crash.name), current)
-                 .arg(m_bus->holdingRegister(id, CrashCountRegister))
-                 .arg(before)
-                 .arg(QLatin1String(Leds[ledIndex].name)) };
-}
-
-QStringList RelayConsole::setRegister(const Command &, const QStringList &arguments)
-{
-    if (arguments.size() != 3)
-        return {};
-    int id = 0;
-    QStringList error;
-    if (!parseRelay(arguments.at(0), &id, &error))
-        return error;
-    int address = 0;
-    int value = 0;
-    if (!parseNumber(arguments.at(1), &address) || !parseNumber(arguments.at(2), &value)
-        || value < -32768 || value > 65535)
-        return {};
-    if (!RelayBus::hasHoldingRegister(address))
-        return errorLine(QStringLiteral("relay %1 has no register %2").arg(id).arg(address));
-    if (address >= 16 && address <= 21 && m_bus->measurementsLive())
-        return errorLine(QStringLiteral("register %1 follows the live measurements (start the "
-                                        "simulator with --still to set it)")
-                             .arg(address));
-    const quint16 word = static_cast<quint16>(value);
-    const quint16 before = m_bus->holdingRegister(id, address);
-    if (address == ModulesRegister)
-        m_bus->setModules(id, word); // the APV ready LED follows the modules
-    else if (!m_bus->setHoldingRegister(id, address, word))
-        return errorLine(QStringLiteral("relay %1 refuses %2 in register %3 (not a valid time)")
-                             .arg(id)
-                             .arg(arguments.at(2))
-                             .arg(address));
-    return { QStringLiteral("relay %1: register %2 = %3 (was %4)")
-                 .arg(id)
-                 .arg(address)
-                 .arg(m_bus->holdingRegister(id, address))
-                 .arg(before) };
-}
-
-QStringList RelayConsole::setRegisterRule(const Command &command, const QStringList &arguments)
-{
-    if (arguments.size() != 3)
-        return {};
-    int id = 0;
-    QStringList error;
-    if (!parseRelay(arguments.at(0), &id, &error))
-        return error;
-    int address = 0;
-    const std::optional<RegisterRule> rule = RegisterRule::parse(command.name, arguments.at(2));
-    if (!parseNumber(arguments.at(1), &address) || !rule)
-        return {};
-    if (!RelayBus::hasHoldingRegister(address))
-        return errorLine(QStringLiteral("relay %1 has no register %2").arg(id).arg(address));
-    m_bus->setRegisterRule(id, address, *rule);
-    return { QStringLiteral("relay %1 register %2: %3").arg(id).arg(address).arg(rule->text()) };
-}
-
-QStringList RelayConsole::acceptRegister(const Command &, const QStringList &arguments)
-{
-    if (arguments.size() != 2)
-        return {};
-    int id = 0;
-    QStringList error;
-    if (!parseRelay(arguments.at(0), &id, &error))
-        return error;
-    int address = 0;
-    if (!parseNumber(arguments.at(1), &address))
-        return {};
-    if (!m_bus->removeRegisterRule(id, address))
-        return errorLine(QStringLiteral("relay %1 register %2 has no rule").arg(id).arg(address));
-    return { QStringLiteral("relay %1 register %2: accepted").arg(id).arg(address) };
-}
-
-QStringList RelayConsole::listRules(const Command &, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        return {};
-    const QStringList rules = m_bus->registerRules();
-    return QStringList { QStringLiteral("rules: %1").arg(rules.size()) } + rules;
-}
-
-QStringList RelayConsole::listWrites(const Command &, const QStringList &arguments)
-{
-    if (arguments.size() == 1 && arguments.first() == QLatin1String("clear")) {
-        const int count = m_bus->receivedWrites().size();
-        m_bus->clearReceivedWrites();
-        return { QStringLiteral("writes: 0 (was %1)").arg(count) };
-    }
-    if (!arguments.isEmpty())
-        return {};
-    const QList<ReceivedWrite> writes = m_bus->receivedWrites();
-    QStringList lines = { QStringLiteral("writes: %1").arg(writes.size()) };
-    for (const ReceivedWrite &write : writes)
-        lines.append(QStringLiteral("  ") + writeLogLine(write));
-    return lines;
-}
-
-QStringList RelayConsole::quit(const Command &, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        return {};
-    m_quit = true;
-    return { QStringLiteral("stopping") };
+    const QStringList answer = command->run(call);
+    m_quit = m_quit || call.quit;
+    return answer.isEmpty() ? usageError(*command) : answer;
 }

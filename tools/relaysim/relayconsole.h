@@ -44,29 +44,6 @@ public:
     bool quitRequested() const { return m_quit; }
 
 private:
-    struct Command;
-    static const std::vector<Command> &commands();
-
-    // Each takes the command's arguments and returns its answer; a usage error is an empty list.
-    QStringList help(const Command &command, const QStringList &arguments);
-    QStringList status(const Command &command, const QStringList &arguments);
-    QStringList setProbability(const Command &command, const QStringList &arguments);
-    QStringList setDelay(const Command &command, const QStringList &arguments);
-    QStringList clearFaults(const Command &command, const QStringList &arguments);
-    QStringList switchRelay(const Command &command, const QStringList &arguments);
-    QStringList trip(const Command &command, const QStringList &arguments);
-    QStringList setRegister(const Command &command, const QStringList &arguments);
-    QStringList setRegisterRule(const Command &command, const QStringList &arguments);
-    QStringList acceptRegister(const Command &command, const QStringList &arguments);
-    QStringList listRules(const Command &command, const QStringList &arguments);
-    QStringList listWrites(const Command &command, const QStringList &arguments);
-    QStringList quit(const Command &command, const QStringList &arguments);
-
-    // The ID of a relay on the line, or an error line.
-    bool parseRelay(const QString &text, int *id, QStringList *error) const;
-    QString relayStatus(int id) const;
-    static QString faultsText(const FaultSettings &faults);
-
     RelayBus *m_bus;
     bool m_quit = false;
 };
