@@ -197,6 +197,7 @@ private slots:
     void malformedRequests_data();
     void malformedRequests();
     void absentIdsKeepFrameSync();
+    void idsNotOnTheBusReadAsNullAndChangeNothing();
     void lineNoiseIsSkipped();
     void writesReadBackAndAreRecorded();
     void refusedWritesChangeNothing();
@@ -416,6 +417,48 @@ void TestRelayBus::absentIdsKeepFrameSync()
 
     m_master->setTimeout(200);
     QCOMPARE(m_master->readRegister(2, 8), quint16(2));
+}
+
+// Tests and the console may name any ID; one not on the bus must not reach a relay that is.
+void TestRelayBus::idsNotOnTheBusReadAsNullAndChangeNothing()
+{
+    const int absent = 4;
+    QVERIFY(!RelayIds.contains(absent));
+    // What a relay on the bus reads, so that the nulls below come from the absence alone.
+    QVERIFY(m_bus->holdingRegister(1, 0) != 0);
+    QVERIFY(m_bus->coil(1, 0x100F));
+    QVERIFY(m_bus->isRelayOnline(1));
+    QVERIFY(m_bus->clock(1).isValid());
+
+    QCOMPARE(m_bus->holdingRegister(absent, 0), quint16(0));
+    QVERIFY(!m_bus->coil(absent, 0x100F));
+    QVERIFY(!m_bus->discreteInput(absent, 0x1000));
+    QVERIFY(!m_bus->isRelayOnline(absent));
+    QVERIFY(!m_bus->clock(absent).isValid());
+    QCOMPARE(m_bus->checkbackCount(absent), 0);
+    QVERIFY(!m_bus->setHoldingRegister(absent, 49, 95));
+    QVERIFY(!m_bus->recordCrash(absent, 1, 100));
+
+    const auto relays = [this] {
+        QList<quint16> state;
+        for (int id : RelayIds)
+            state << m_bus->holdingRegister(id, 0) << m_bus->holdingRegister(id, 24)
+                  << m_bus->holdingRegister(id, 0x4000) << m_bus->coil(id, 0x1008)
+                  << m_bus->discreteInput(id, 0x1000) << m_bus->isRelayOnline(id);
+        return state;
+    };
+    const QList<quint16> before = relays();
+    m_bus->setCoil(absent, 0x1008, !m_bus->coil(1, 0x1008));
+    m_bus->setDiscreteInput(absent, 0x1000, !m_bus->discreteInput(1, 0x1000));
+    m_bus->setModules(absent, 0);
+    m_bus->setCrashCount(absent, 0);
+    m_bus->setRelayOnline(absent, false);
+    m_bus->setClock(absent, QDateTime(QDate(2030, 1, 1), QTime(0, 0)));
+    m_bus->setDeviceTypeCode(absent, 0x8D91);
+    QCOMPARE(relays(), before);
+    for (int id : RelayIds)
+        QVERIFY(near(m_bus->clock(id), QDateTime::currentDateTime()));
+    QCOMPARE(m_bus->holdingRegister(absent, 0), quint16(0));
 }
 
 void TestRelayBus::lineNoiseIsSkipped()

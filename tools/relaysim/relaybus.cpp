@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -303,6 +304,20 @@ bool RelayBus::setLink(const QString &path)
     return true;
 }
 
+template<typename Access>
+auto RelayBus::withRelay(int id, Access access) const
+{
+    using Result = std::invoke_result_t<Access, RelayState &>;
+    std::lock_guard<std::mutex> locker(m_mutex);
+    RelayState *state = relay(id);
+    if constexpr (std::is_void_v<Result>) {
+        if (state)
+            access(*state);
+    } else {
+        return state ? access(*state) : Result();
+    }
+}
+
 QList<int> RelayBus::ids() const
 {
     QList<int> ids;
@@ -313,9 +328,7 @@ QList<int> RelayBus::ids() const
 
 quint16 RelayBus::holdingRegister(int id, int address) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state ? state->holdingRegister(address) : 0;
+    return withRelay(id, [&](const RelayState &state) { return state.holdingRegister(address); });
 }
 
 bool RelayBus::hasHoldingRegister(int address)
@@ -325,44 +338,33 @@ bool RelayBus::hasHoldingRegister(int address)
 
 bool RelayBus::setHoldingRegister(int id, int address, quint16 value)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    RelayState *state = relay(id);
-    return state && state->setHoldingRegister(address, value);
+    return withRelay(
+        id, [&](RelayState &state) { return state.setHoldingRegister(address, value); });
 }
 
 bool RelayBus::coil(int id, int address) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state && state->coil(address);
+    return withRelay(id, [&](const RelayState &state) { return state.coil(address); });
 }
 
 void RelayBus::setCoil(int id, int address, bool value)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setCoil(address, value);
+    withRelay(id, [&](RelayState &state) { state.setCoil(address, value); });
 }
 
 bool RelayBus::discreteInput(int id, int address) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state && state->discreteInput(address);
+    return withRelay(id, [&](const RelayState &state) { return state.discreteInput(address); });
 }
 
 void RelayBus::setDiscreteInput(int id, int address, bool value)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setDiscreteInput(address, value);
+    withRelay(id, [&](RelayState &state) { state.setDiscreteInput(address, value); });
 }
 
 void RelayBus::setModules(int id, quint16 register24)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setModules(register24);
+    withRelay(id, [&](RelayState &state) { state.setModules(register24); });
 }
 
 void RelayBus::setDeviceTypeCode(int id, quint16 code)
@@ -372,16 +374,12 @@ void RelayBus::setDeviceTypeCode(int id, quint16 code)
 
 void RelayBus::setCrashCount(int id, int count)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setCrashCount(count);
+    withRelay(id, [&](RelayState &state) { state.setCrashCount(count); });
 }
 
 bool RelayBus::recordCrash(int id, int type, double amperes)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    RelayState *state = relay(id);
-    return state && state->recordCrash(type, amperes);
+    return withRelay(id, [&](RelayState &state) { return state.recordCrash(type, amperes); });
 }
 
 void RelayBus::setMeasurementsLive(bool live)
@@ -399,16 +397,12 @@ bool RelayBus::measurementsLive() const
 
 void RelayBus::setRelayOnline(int id, bool online)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setOnline(online);
+    withRelay(id, [&](RelayState &state) { state.setOnline(online); });
 }
 
 bool RelayBus::isRelayOnline(int id) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state && state->isOnline();
+    return withRelay(id, [](const RelayState &state) { return state.isOnline(); });
 }
 
 void RelayBus::setFaults(const FaultSettings &faults)
@@ -466,16 +460,12 @@ LinePacing RelayBus::linePacing() const
 
 void RelayBus::setClock(int id, const QDateTime &dateTime)
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    if (RelayState *state = relay(id))
-        state->setClock(dateTime);
+    withRelay(id, [&](RelayState &state) { state.setClock(dateTime); });
 }
 
 QDateTime RelayBus::clock(int id) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state ? state->clock() : QDateTime();
+    return withRelay(id, [](const RelayState &state) { return state.clock(); });
 }
 
 QList<ReceivedWrite> RelayBus::receivedWrites() const
@@ -529,9 +519,7 @@ QStringList RelayBus::registerRules() const
 
 int RelayBus::checkbackCount(int id) const
 {
-    std::lock_guard<std::mutex> locker(m_mutex);
-    const RelayState *state = relay(id);
-    return state ? state->checkbackCount() : 0;
+    return withRelay(id, [](const RelayState &state) { return state.checkbackCount(); });
 }
 
 quint64 RelayBus::framesReceived() const

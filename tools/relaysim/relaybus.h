@@ -168,6 +168,10 @@ private:
     struct Connection;
 
     RelayState *relay(int id) const;
+    // access(relay) under the lock, for the relay with this ID; with no such relay on the bus,
+    // nothing is changed and a read gives its type's null value (0, false, a null time).
+    template<typename Access>
+    auto withRelay(int id, Access access) const;
     bool listen(TcpProtocol protocol, QString *error);
     void serve();
     void accept(int listenFd, TcpProtocol protocol, std::vector<Connection> *connections);
