@@ -39,7 +39,7 @@ private slots:
     void absentSlaveTimesOut();
     void writesReadBack();
     void consoleDrivesTheLine();
-    void faultOptionsReachTheEngine();
+    void relayAndFaultOptionsReachTheEngine();
     void registerRuleOptionsAndWriteLog();
     void answerFaultOptionsSpoilTheAnswers_data();
     void answerFaultOptionsSpoilTheAnswers();
@@ -262,7 +262,7 @@ void TestRelaysimProgram::consoleDrivesTheLine()
     QCOMPARE(rest.at(2), QStringLiteral("faults: none"));
 }
 
-void TestRelaysimProgram::faultOptionsReachTheEngine()
+void TestRelaysimProgram::relayAndFaultOptionsReachTheEngine()
 {
     QProcess program;
     const auto stop = qScopeGuard([&program] {
@@ -276,7 +276,8 @@ void TestRelaysimProgram::faultOptionsReachTheEngine()
             QStringLiteral("0.3"), QStringLiteral("--short-frame"), QStringLiteral("0.4"),
             QStringLiteral("--long-frame"), QStringLiteral("0.5"), QStringLiteral("--wrong-count"),
             QStringLiteral("0.6"), QStringLiteral("--foreign-slave"), QStringLiteral("0.7"),
-            QStringLiteral("--delay"), QStringLiteral("5-9") },
+            QStringLiteral("--delay"), QStringLiteral("5-9"), QStringLiteral("--foreign-type"),
+            QStringLiteral("2=0x1234"), QStringLiteral("--modules"), QStringLiteral("2=3") },
         m_directory.filePath(QStringLiteral("options"))));
     QCOMPARE(command(&program, QStringLiteral("status")).section(QLatin1Char(','), 0, 0),
         QStringLiteral("relay 1: on"));
@@ -285,7 +286,8 @@ void TestRelaysimProgram::faultOptionsReachTheEngine()
         QVERIFY(program.canReadLine() || program.waitForReadyRead(5000));
         rest.append(QString::fromLocal8Bit(program.readLine()).trimmed());
     }
-    QVERIFY2(rest.at(0).startsWith(QLatin1String("relay 2: off,")), qPrintable(rest.at(0)));
+    QVERIFY2(rest.at(0).startsWith(QLatin1String("relay 2: off, type 0x1234, modules 0x0003,")),
+        qPrintable(rest.at(0)));
     QCOMPARE(rest.at(1),
         QStringLiteral("faults: drop 0.1, bad-crc 0.2, exception 0.3, short-frame 0.4, "
                        "long-frame 0.5, wrong-count 0.6, foreign-slave 0.7, delay 5-9 ms"));
@@ -455,6 +457,12 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--delay"), QStringLiteral("50-10") };
     QTest::newRow("modules of a relay not on the line")
         << QStringList { QStringLiteral("--modules"), QStringLiteral("9=1") };
+    QTest::newRow("modules without a value")
+        << QStringList { QStringLiteral("--modules"), QStringLiteral("2") };
+    QTest::newRow("foreign type of a relay not on the line")
+        << QStringList { QStringLiteral("--foreign-type"), QStringLiteral("9") };
+    QTest::newRow("foreign type code beyond a word")
+        << QStringList { QStringLiteral("--foreign-type"), QStringLiteral("1=0x10000") };
     QTest::newRow("answer fault probability above 1")
         << QStringList { QStringLiteral("--wrong-count"), QStringLiteral("2") };
     QTest::newRow("switching off a relay not on the line")

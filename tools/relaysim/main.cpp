@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -80,16 +81,23 @@ bool parseRelayLine(const QString &text, int *baudRate, char *parity)
     return true;
 }
 
-// "ID=VALUE" (VALUE decimal or 0x hex), or just "ID" when the value has a default.
-bool parseAssignment(const QString &text, const RelayBus &bus, int *id, quint16 *value)
+// "ID=VALUE" for each text (VALUE decimal or 0x hex), or just "ID" where there is a fallback
+// value, set on a relay on the line.
+bool setEach(const QStringList &texts, std::optional<quint16> fallback,
+    void (RelayBus::*set)(int id, quint16 value), RelayBus *bus)
 {
-    const QStringList parts = text.split(QLatin1Char('='));
-    bool idOk = false;
-    bool valueOk = true;
-    *id = parts.first().toInt(&idOk);
-    if (parts.size() == 2)
-        *value = parts.last().toUShort(&valueOk, 0);
-    return parts.size() <= 2 && idOk && valueOk && bus.ids().contains(*id);
+    for (const QString &text : texts) {
+        const QStringList parts = text.split(QLatin1Char('='));
+        bool idOk = false;
+        bool valueOk = parts.size() == 2 || fallback.has_value();
+        const int id = parts.first().toInt(&idOk);
+        const quint16 value
+            = parts.size() == 2 ? parts.last().toUShort(&valueOk, 0) : fallback.value_or(0);
+        if (parts.size() > 2 || !idOk || !valueOk || !bus->ids().contains(id))
+            return false;
+        (bus->*set)(id, value);
+    }
+    return true;
 }
 
 // "ID:REGISTER=RULE" for --refuse (RULE an exception code) and --clamp (RULE min-max).
@@ -278,22 +286,10 @@ int main(int argc, char *argv[])
     }
     for (int id : std::as_const(ids))
         bus.setCrashCount(id, crashes);
-    const QStringList foreignTypes = parser.values(foreignOption);
-    for (const QString &text : foreignTypes) {
-        int id = 0;
-        quint16 code = ForeignTypeCode;
-        if (!parseAssignment(text, bus, &id, &code))
-            return fail(QStringLiteral("--foreign-type takes the ID of a relay on the line"));
-        bus.setDeviceTypeCode(id, code);
-    }
-    const QStringList modules = parser.values(modulesOption);
-    for (const QString &text : modules) {
-        int id = 0;
-        quint16 modules = 0;
-        if (!text.contains(QLatin1Char('=')) || !parseAssignment(text, bus, &id, &modules))
-            return fail(QStringLiteral("--modules takes ID=VALUE for a relay on the line"));
-        bus.setModules(id, modules);
-    }
+    if (!setEach(parser.values(foreignOption), ForeignTypeCode, &RelayBus::setDeviceTypeCode, &bus))
+        return fail(QStringLiteral("--foreign-type takes the ID of a relay on the line"));
+    if (!setEach(parser.values(modulesOption), std::nullopt, &RelayBus::setModules, &bus))
+        return fail(QStringLiteral("--modules takes ID=VALUE for a relay on the line"));
     if (parser.isSet(offOption)) {
         QList<int> offIds;
         if (!parseIds(parser.value(offOption), &offIds)
