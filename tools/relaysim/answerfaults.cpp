@@ -13,14 +13,6 @@ int randomInt(std::mt19937 &random, int low, int high)
     return std::uniform_int_distribution<int>(low, high)(random);
 }
 
-QByteArray withCrc(QByteArray frame)
-{
-    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
-
 bool isReadAnswer(const QByteArray &answer)
 {
     const int function = static_cast<quint8>(answer.at(1));
@@ -58,7 +50,7 @@ QByteArray spoilAnswer(const QByteArray &answer, AnswerFault fault, std::mt19937
         QByteArray frame = body.left(2);
         frame[1] = char(static_cast<quint8>(frame.at(1)) | 0x80);
         frame.append(ExceptionCodes[randomInt(random, 0, int(sizeof ExceptionCodes) - 1)]);
-        return withCrc(frame);
+        return RtuFramer::withCrc(frame);
     }
     case AnswerFault::ShortFrame:
         return answer.left(randomInt(random, 1, answer.size() - 1));
@@ -85,13 +77,13 @@ QByteArray spoilAnswer(const QByteArray &answer, AnswerFault fault, std::mt19937
         while (frame.size() < 3 + newCount)
             frame.append(char(randomInt(random, 0, 255)));
         frame[2] = char(newCount);
-        return withCrc(frame);
+        return RtuFramer::withCrc(frame);
     }
     case AnswerFault::ForeignSlave: {
         QByteArray frame = body;
         const int slave = static_cast<quint8>(frame.at(0));
         frame[0] = char(slave % 247 + 1); // another ID from 1 to 247, never the broadcast
-        return withCrc(frame);
+        return RtuFramer::withCrc(frame);
     }
     }
     return answer;

@@ -65,11 +65,7 @@ quint16 wordAt(const QByteArray &bytes, int at)
 // The RTU frame a Modbus TCP request stands for: unit identifier, PDU, CRC.
 QByteArray rtuFrameOf(const QByteArray &mbapFrame)
 {
-    QByteArray frame = mbapFrame.mid(MbapHeaderLength - 1);
-    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
+    return RtuFramer::withCrc(mbapFrame.mid(MbapHeaderLength - 1));
 }
 
 // The Modbus TCP answer to the request with this header; empty when the RTU answer arrived

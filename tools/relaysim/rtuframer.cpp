@@ -82,13 +82,20 @@ quint16 RtuFramer::crc16(const char *data, int size)
     return crc;
 }
 
+QByteArray RtuFramer::withCrc(QByteArray frame)
+{
+    const quint16 crc = crc16(frame.constData(), frame.size());
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
 bool RtuFramer::hasValidCrc(const QByteArray &frame)
 {
     if (frame.size() < MinFrameLength)
         return false;
     const int size = frame.size() - 2;
     const quint16 crc = crc16(frame.constData(), size);
-    // The CRC travels low byte first.
     return static_cast<quint8>(frame.at(size)) == (crc & 0xFF)
         && static_cast<quint8>(frame.at(size + 1)) == (crc >> 8);
 }

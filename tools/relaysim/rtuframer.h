@@ -20,7 +20,9 @@ public:
     QByteArray silence();
     bool hasPending() const;
 
+    // The CRC travels low byte first.
     static quint16 crc16(const char *data, int size);
+    static QByteArray withCrc(QByteArray frame);
     static bool hasValidCrc(const QByteArray &frame);
 
 private:
