@@ -7,14 +7,6 @@
 
 namespace {
 
-QByteArray withCrc(QByteArray frame)
-{
-    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
-
 quint8 byteAt(const QByteArray &frame, int index)
 {
     return static_cast<quint8>(frame.at(index));
@@ -39,10 +31,12 @@ void AnswerFaultsTest::spoiledAnswers_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("unit"); // bytes per value of a read answer, 0 for a write
 
-    QTest::newRow("holding registers") << withCrc(QByteArray::fromHex("0303040102abcd")) << 2;
-    QTest::newRow("coils") << withCrc(QByteArray::fromHex("05010113")) << 1;
-    QTest::newRow("no registers") << withCrc(QByteArray::fromHex("030300")) << 2;
-    QTest::newRow("single register write") << withCrc(QByteArray::fromHex("0306001a0bb8")) << 0;
+    QTest::newRow("holding registers")
+        << RtuFramer::withCrc(QByteArray::fromHex("0303040102abcd")) << 2;
+    QTest::newRow("coils") << RtuFramer::withCrc(QByteArray::fromHex("05010113")) << 1;
+    QTest::newRow("no registers") << RtuFramer::withCrc(QByteArray::fromHex("030300")) << 2;
+    QTest::newRow("single register write")
+        << RtuFramer::withCrc(QByteArray::fromHex("0306001a0bb8")) << 0;
 }
 
 void AnswerFaultsTest::spoiledAnswers()

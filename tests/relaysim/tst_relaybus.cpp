@@ -156,14 +156,6 @@ private:
     int m_fd;
 };
 
-QByteArray withCrc(QByteArray frame)
-{
-    const quint16 crc = RtuFramer::crc16(frame.constData(), frame.size());
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
-
 QList<quint16> zeros(int count)
 {
     return QVector<quint16>(count, 0).toList();
@@ -393,8 +385,8 @@ void TestRelayBus::malformedRequests()
 
     RawPort port(m_bus->portPath());
     QVERIFY(port.isOpen());
-    QVERIFY(port.send(withCrc(request)));
-    QCOMPARE(port.receive(), withCrc(answer));
+    QVERIFY(port.send(RtuFramer::withCrc(request)));
+    QCOMPARE(port.receive(), RtuFramer::withCrc(answer));
 }
 
 void TestRelayBus::absentIdsKeepFrameSync()
@@ -464,7 +456,7 @@ void TestRelayBus::idsNotOnTheBusReadAsNullAndChangeNothing()
 void TestRelayBus::lineNoiseIsSkipped()
 {
     RawPort port(m_bus->portPath());
-    const QByteArray request = withCrc(QByteArray::fromHex("0203000a0002"));
+    const QByteArray request = RtuFramer::withCrc(QByteArray::fromHex("0203000a0002"));
     QByteArray corrupted = request;
     corrupted[4] = char(corrupted.at(4) ^ 0x10);
     const quint64 frames = m_bus->framesReceived();
@@ -480,7 +472,7 @@ void TestRelayBus::lineNoiseIsSkipped()
     QCOMPARE(m_bus->framesReceived() - frames, quint64(1));
 
     // Two requests written at once are two requests.
-    QVERIFY(port.send(request + withCrc(QByteArray::fromHex("0503000a0002"))));
+    QVERIFY(port.send(request + RtuFramer::withCrc(QByteArray::fromHex("0503000a0002"))));
     const QByteArray answers = port.receive();
     QCOMPARE(answers.size(), 18);
     QCOMPARE(answers.mid(9, 3), QByteArray::fromHex("050304"));
