@@ -2,17 +2,14 @@
 #include "relayconsole.h"
 
 #include "relaybus.h"
+#include "relaymap.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 
 namespace {
-
-constexpr int ModulesRegister = 24;
-constexpr int CrashCountRegister = 0x4000;
-constexpr int NewestCrashRegister = 0x4010;
-constexpr int FirstLed = 0x1008;
 
 struct Led
 {
@@ -20,29 +17,35 @@ struct Led
     const char *name;
 };
 // In the order of the coils.
-const Led Leds[] = { { FirstLed, "MTZ" }, { FirstLed + 1, "TO" }, { FirstLed + 2, "ZNZ" },
-    { FirstLed + 3, "APV" }, { FirstLed + 4, "AChR" }, { FirstLed + 7, "APV ready" } };
+const Led Leds[] = { { LedMtz, "MTZ" }, { LedTo, "TO" }, { LedZnz, "ZNZ" }, { LedApv, "APV" },
+    { LedAChR, "AChR" }, { LedApvReady, "APV ready" } };
 
-// By crash type code 1 to 6: the name a trainer types, the name the client shows, the LED.
-struct CrashType
+const char *ledName(int coil)
+{
+    const auto led = std::find_if(
+        std::begin(Leds), std::end(Leds), [coil](const Led &led) { return led.coil == coil; });
+    return led == std::end(Leds) ? "" : led->name;
+}
+
+// By crash type code, from CrashMtz on: the name a trainer types, the name the client shows.
+struct CrashTypeName
 {
     const char *token;
     const char *name;
-    int led;
 };
-const CrashType CrashTypes[] = { { "MTZ", "MTZ", FirstLed }, { "TO", "TO", FirstLed + 1 },
-    { "ZNZ", "ZNZ", FirstLed + 2 }, { "APV1", "APV 1", FirstLed + 3 },
-    { "APV2", "APV 2", FirstLed + 3 }, { "AChR", "AChR", FirstLed + 4 } };
+const CrashTypeName CrashTypeNames[] = { { "MTZ", "MTZ" }, { "TO", "TO" }, { "ZNZ", "ZNZ" },
+    { "APV1", "APV 1" }, { "APV2", "APV 2" }, { "AChR", "AChR" } };
 
 int parseCrashType(const QString &text)
 {
     bool ok = false;
     const int code = text.toInt(&ok);
     if (ok)
-        return code >= 1 && code <= 6 ? code : 0;
-    for (int i = 0; i < 6; ++i) {
-        if (text.compare(QLatin1String(CrashTypes[i].token), Qt::CaseInsensitive) == 0)
-            return i + 1;
+        return code >= CrashMtz && code <= CrashAChR ? code : 0;
+    for (int type = CrashMtz; type <= CrashAChR; ++type) {
+        if (text.compare(QLatin1String(CrashTypeNames[type - CrashMtz].token), Qt::CaseInsensitive)
+            == 0)
+            return type;
     }
     return 0;
 }
@@ -232,7 +235,7 @@ QStringList trip(Call &call)
     const int id = call.relay;
     const int type = parseCrashType(call.arguments.at(0));
     // Auto-reclose trips carry no current: one given for them is not recorded.
-    const bool hasCurrent = type >= 1 && type <= 3;
+    const bool hasCurrent = type >= CrashMtz && type <= CrashZnz;
     bool ok = true;
     const double amperes = call.arguments.size() == 2 ? call.arguments.at(1).toDouble(&ok) : 0;
     if (type == 0 || !ok || (hasCurrent && call.arguments.size() != 2))
@@ -244,26 +247,24 @@ QStringList trip(Call &call)
                                         "transformer factor")
                              .arg(id)
                              .arg(call.arguments.value(1)));
-    const CrashType &crash = CrashTypes[type - 1];
     QString current;
     if (hasCurrent) {
         // As the client shows it: the recorded secondary current times the transformer factor,
         // phase currents in units of the range.
-        const double raw = call.bus.holdingRegister(id, NewestCrashRegister + 5);
-        const double scale = call.bus.holdingRegister(id, NewestCrashRegister + 6);
-        const int range = call.bus.holdingRegister(id, NewestCrashRegister + 7);
+        const double raw = call.bus.holdingRegister(id, FirstCrashRegister + 5);
+        const double scale = call.bus.holdingRegister(id, FirstCrashRegister + 6);
+        const int range = call.bus.holdingRegister(id, FirstCrashRegister + 7);
         const int multiplier = range >= 1 && range <= 4 ? 1 << (range - 1) : 0;
-        current = type == 3
+        current = type == CrashZnz
             ? QStringLiteral(" at %1 A").arg(raw * scale * 0.001, 0, 'f', 3)
             : QStringLiteral(" at %1 A").arg(raw * scale * multiplier * 0.01, 0, 'f', 2);
     }
-    const int ledIndex = crash.led - FirstLed;
     return { QStringLiteral("relay %1: tripped %2%3, crash count %4 (was %5), LED %6 on")
                  .arg(id)
-                 .arg(QLatin1String(crash.name), current)
+                 .arg(QLatin1String(CrashTypeNames[type - CrashMtz].name), current)
                  .arg(call.bus.holdingRegister(id, CrashCountRegister))
                  .arg(before)
-                 .arg(QLatin1String(Leds[ledIndex].name)) };
+                 .arg(QLatin1String(ledName(ledFor(type)))) };
 }
 
 // REGISTER VALUE
@@ -277,7 +278,8 @@ QStringList setRegister(Call &call)
         return {};
     if (!RelayBus::hasHoldingRegister(address))
         return noRegister(id, address);
-    if (address >= 16 && address <= 21 && call.bus.measurementsLive())
+    if (address >= PhaseARegister && address <= LastMeasurementRegister
+        && call.bus.measurementsLive())
         return errorLine(QStringLiteral("register %1 follows the live measurements (start the "
                                         "simulator with --still to set it)")
                              .arg(address));
