@@ -159,7 +159,8 @@ QString relayStatus(const RelayBus &bus, int id)
             lit.append(QLatin1String(led.name));
     }
     return QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
-        .arg(QString::number(id), onOff(bus.isRelayOnline(id)), hex(bus.holdingRegister(id, 0)),
+        .arg(QString::number(id), onOff(bus.isRelayOnline(id)),
+            hex(bus.holdingRegister(id, DeviceTypeRegister)),
             hex(bus.holdingRegister(id, ModulesRegister)),
             QString::number(bus.holdingRegister(id, CrashCountRegister)),
             lit.join(QLatin1String(", ")));
