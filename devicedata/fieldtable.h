@@ -214,15 +214,14 @@ constexpr FieldDescription doubleWordField(quint16 address, const char *name)
 // A number within `range`, whose step is what one register unit is worth.
 constexpr FieldDescription numberField(quint16 address, const char *name, ValueRange range)
 {
-    return FieldDescription(FieldDescription::Number, address, name)
-        .with(&FieldDescription::range, range);
+    return registerField(address, name).with(&FieldDescription::range, range);
 }
 
 // numberField() of a register read as a signed 16-bit number.
 constexpr FieldDescription signedField(quint16 address, const char *name, ValueRange range)
 {
-    return FieldDescription(FieldDescription::Signed, address, name)
-        .with(&FieldDescription::range, range);
+    return numberField(address, name, range)
+        .with(&FieldDescription::kind, FieldDescription::Signed);
 }
 
 // One of the codes of `codes`.

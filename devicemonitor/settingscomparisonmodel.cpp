@@ -19,6 +19,23 @@ const QColor VerifiedBackground(200, 230, 201);
 
 } // namespace
 
+SettingsComparisonModel::Verification SettingsComparisonModel::verificationOf(SendVerdict verdict)
+{
+    switch (verdict) {
+    case SendVerdict::Verified:
+        return Verified;
+    case SendVerdict::Changed:
+        return NotTaken;
+    case SendVerdict::Refused:
+        return Refused;
+    case SendVerdict::NotSent:
+        return Stopped;
+    case SendVerdict::Unknown:
+        break;
+    }
+    return Unknown;
+}
+
 SettingsComparisonModel::SettingsComparisonModel(QObject *parent) : QAbstractTableModel(parent)
 {
 }
@@ -78,32 +95,15 @@ void SettingsComparisonModel::fillRows()
     for (const SettingsField &field : settingsFields()) {
         const quint16 address = field.description.address;
         Row row { &field, relayValues.value(address), m_file.value(address),
-            field.description.isInUse(context), NotSent, relayValues.contains(address),
+            field.description.isInUse(context), relayValues.contains(address),
             m_writes.value(address), true };
         // Both sides count in the same step times their own multiplier.
         row.protectsAlike = field.description.scaledByCurrentRange
             ? row.relay * relayMultiplier == row.file * fileMultiplier
             : row.relay == row.file;
         const auto sent = m_sent.constFind(address);
-        if (sent != m_sent.cend()) {
-            switch (sendVerdict(row.write, *sent, relayValues, address)) {
-            case SendVerdict::Verified:
-                row.verification = Verified;
-                break;
-            case SendVerdict::Changed:
-                row.verification = NotTaken;
-                break;
-            case SendVerdict::Refused:
-                row.verification = Refused;
-                break;
-            case SendVerdict::NotSent:
-                row.verification = Stopped;
-                break;
-            case SendVerdict::Unknown:
-                row.verification = Unknown;
-                break;
-            }
-        }
+        if (sent != m_sent.cend())
+            row.verdict = sendVerdict(row.write, *sent, relayValues, address);
         m_rows.append(row);
     }
 }
@@ -128,25 +128,8 @@ SendSummary SettingsComparisonModel::sendSummary() const
 {
     SendSummary summary;
     for (const Row &row : m_rows) {
-        switch (row.verification) {
-        case NotSent:
-            break;
-        case Verified:
-            summary.add(SendVerdict::Verified);
-            break;
-        case NotTaken:
-            summary.add(SendVerdict::Changed);
-            break;
-        case Refused:
-            summary.add(SendVerdict::Refused);
-            break;
-        case Stopped:
-            summary.add(SendVerdict::NotSent);
-            break;
-        case Unknown:
-            summary.add(SendVerdict::Unknown);
-            break;
-        }
+        if (row.verdict)
+            summary.add(*row.verdict);
     }
     return summary;
 }
@@ -173,7 +156,7 @@ QString SettingsComparisonModel::valueText(
 
 QString SettingsComparisonModel::stateText(const Row &row) const
 {
-    switch (row.verification) {
+    switch (row.verification()) {
     case Verified:
         return tr("Verified");
     case NotTaken:
@@ -199,6 +182,7 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         return {};
     const Row &row = m_rows.at(index.row());
     const FieldDescription &field = row.field->description;
+    const Verification verification = row.verification();
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -223,21 +207,20 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
     case Qt::BackgroundRole:
-        if (row.verification == NotTaken || row.verification == Refused
-            || row.verification == Stopped || row.verification == Unknown)
+        if (verification == NotTaken || verification == Refused || verification == Stopped
+            || verification == Unknown)
             return QBrush(NotTakenBackground);
-        if (row.verification == Verified)
+        if (verification == Verified)
             return QBrush(VerifiedBackground);
         return row.differsInEffect() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
     case Qt::ForegroundRole:
         // The background is always light where it is set.
-        if (row.differsInEffect() || row.verification != NotSent)
+        if (row.differsInEffect() || verification != NotSent)
             return QBrush(Qt::black);
         return row.inUse ? QVariant()
                          : QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text));
     case Qt::FontRole:
-        if (row.differsInEffect()
-            || (row.verification != NotSent && row.verification != Verified)) {
+        if (row.differsInEffect() || (verification != NotSent && verification != Verified)) {
             QFont font;
             font.setBold(true);
             return font;
@@ -248,7 +231,7 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
     case InUseRole:
         return row.inUse;
     case VerificationRole:
-        return row.verification;
+        return verification;
     }
     return {};
 }

@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+
 struct SettingsSendResult;
 
 // A relay's settings beside a file's, one row per settable field, in the
@@ -61,16 +63,19 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    static Verification verificationOf(SendVerdict verdict);
+
     struct Row
     {
         const SettingsField *field;
         qint64 relay;
         qint64 file;
         bool inUse;
-        Verification verification;
         bool relayKnown; // a value the relay was not read for shows as nothing
         RegisterWrite write; // for Refused: what the relay or the line said
         bool protectsAlike; // same raw value, or the same current at each side's own range
+        std::optional<SendVerdict> verdict = {}; // none if the last send did not mean to write it
+        Verification verification() const { return verdict ? verificationOf(*verdict) : NotSent; }
         // Whether the file's register must be written to make the relay hold the file.
         bool differs() const { return !relayKnown || relay != file; }
         // Whether the relay protects otherwise than the file: what is shown and counted.

@@ -36,23 +36,16 @@ SettingsValues validFieldValues(FieldList<Record> fields, const Record &record)
 // What a block's write puts on the line, by register or coil; the coils' addresses into `coils`.
 SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
 {
-    SettingsValues values;
+    SettingsValues values = registersToWrite(block);
     for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
-        if (request.dataType() == ModbusRequest::Bits) {
-            ModbusBits bits(request.startAddress(), request.count());
-            request.fillBits(bits);
-            for (int i = 0; i < request.count(); ++i) {
-                const quint16 address = quint16(request.startAddress() + i);
-                values.insert(address, bits.value(address) ? 1 : 0);
-                coils->insert(address);
-            }
-        } else if (request.dataType() == ModbusRequest::Registers) {
-            ModbusRegisters registers(request.startAddress(), request.count());
-            request.fillRegisters(registers);
-            for (int i = 0; i < request.count(); ++i) {
-                const quint16 address = quint16(request.startAddress() + i);
-                values.insert(address, registers.value(address));
-            }
+        if (request.dataType() != ModbusRequest::Bits)
+            continue;
+        ModbusBits bits(request.startAddress(), request.count());
+        request.fillBits(bits);
+        for (int i = 0; i < request.count(); ++i) {
+            const quint16 address = quint16(request.startAddress() + i);
+            values.insert(address, bits.value(address) ? 1 : 0);
+            coils->insert(address);
         }
     }
     return values;

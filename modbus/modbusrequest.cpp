@@ -1,77 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/modbusrequest.h"
 
-ModbusRequest::ModbusRequest() : ModbusRequest(NoFunction, 0, 0, NoType)
+ModbusRequest::ModbusRequest() : ModbusRequest(NoFunction, 0, 0, NoType, {})
 {
 }
 
-ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count, DataType dataType)
+ModbusRequest::ModbusRequest(
+    int function, quint16 startAddress, quint16 count, DataType dataType, Callback callback)
     : m_function(function),
       m_startAddress(startAddress),
       m_count(count),
       m_dataType(dataType),
-      m_result(std::make_shared<std::atomic<Result>>(NoResult))
+      m_result(std::make_shared<std::atomic<Result>>(NoResult)),
+      m_callback(std::move(callback))
 {
 }
 
 ModbusRequest::ModbusRequest(
     int function, quint16 startAddress, quint16 count, BitsReplyHandler handler)
-    : ModbusRequest(function, startAddress, count, Bits)
+    : ModbusRequest(function, startAddress, count, Bits, std::move(handler))
 {
-    m_bitsReplyHandler = std::move(handler);
 }
 
 ModbusRequest::ModbusRequest(
     int function, quint16 startAddress, quint16 count, RegistersReplyHandler handler)
-    : ModbusRequest(function, startAddress, count, Registers)
+    : ModbusRequest(function, startAddress, count, Registers, std::move(handler))
 {
-    m_registersReplyHandler = std::move(handler);
 }
 
 ModbusRequest::ModbusRequest(int function, quint16 startAddress, quint16 count, BitsBuilder builder)
-    : ModbusRequest(function, startAddress, count, Bits)
+    : ModbusRequest(function, startAddress, count, Bits, std::move(builder))
 {
-    m_bitsBuilder = std::move(builder);
 }
 
 ModbusRequest::ModbusRequest(
     int function, quint16 startAddress, quint16 count, RegistersBuilder builder)
-    : ModbusRequest(function, startAddress, count, Registers)
+    : ModbusRequest(function, startAddress, count, Registers, std::move(builder))
 {
-    m_registersBuilder = std::move(builder);
 }
 
 void ModbusRequest::fillBits(ModbusBits &bits) const
 {
-    if (m_bitsBuilder)
-        m_bitsBuilder(bits);
+    if (const auto *builder = callback<BitsBuilder>())
+        (*builder)(bits);
 }
 
 void ModbusRequest::fillRegisters(ModbusRegisters &registers) const
 {
-    if (m_registersBuilder)
-        m_registersBuilder(registers);
+    if (const auto *builder = callback<RegistersBuilder>())
+        (*builder)(registers);
 }
 
 void ModbusRequest::setBitsReply(const ModbusBits &bits)
 {
     m_result->store(Success);
-    if (m_bitsReplyHandler)
-        m_bitsReplyHandler(Success, bits);
+    if (const auto *handler = callback<BitsReplyHandler>())
+        (*handler)(Success, bits);
 }
 
 void ModbusRequest::setRegistersReply(const ModbusRegisters &registers)
 {
     m_result->store(Success);
-    if (m_registersReplyHandler)
-        m_registersReplyHandler(Success, registers);
+    if (const auto *handler = callback<RegistersReplyHandler>())
+        (*handler)(Success, registers);
 }
 
 void ModbusRequest::setFailed(Result result)
 {
     m_result->store(result);
-    if (m_bitsReplyHandler)
-        m_bitsReplyHandler(result, ModbusBits());
-    if (m_registersReplyHandler)
-        m_registersReplyHandler(result, ModbusRegisters());
+    if (const auto *handler = callback<BitsReplyHandler>())
+        (*handler)(result, ModbusBits());
+    if (const auto *handler = callback<RegistersReplyHandler>())
+        (*handler)(result, ModbusRegisters());
 }

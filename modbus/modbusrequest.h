@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <variant>
 
 // One Modbus transaction against one slave: function, address window and the
 // callback that fills the payload of a write or receives the reply of a read.
@@ -64,17 +65,27 @@ public:
     void forgetResult() { m_result->store(NoResult); }
 
 private:
-    ModbusRequest(int function, quint16 startAddress, quint16 count, DataType dataType);
+    // A request holds one builder or one reply handler, never more.
+    using Callback = std::variant<std::monostate, BitsBuilder, RegistersBuilder, BitsReplyHandler,
+        RegistersReplyHandler>;
+
+    ModbusRequest(
+        int function, quint16 startAddress, quint16 count, DataType dataType, Callback callback);
+
+    // The callback of type `Wanted` if the request holds one that is set.
+    template<typename Wanted>
+    const Wanted *callback() const
+    {
+        const Wanted *wanted = std::get_if<Wanted>(&m_callback);
+        return wanted && *wanted ? wanted : nullptr;
+    }
 
     int m_function = NoFunction;
     quint16 m_startAddress = 0;
     quint16 m_count = 0;
     DataType m_dataType = NoType;
     std::shared_ptr<std::atomic<Result>> m_result;
-    BitsBuilder m_bitsBuilder;
-    RegistersBuilder m_registersBuilder;
-    BitsReplyHandler m_bitsReplyHandler;
-    RegistersReplyHandler m_registersReplyHandler;
+    Callback m_callback;
     bool m_enabled = true;
 };
 

@@ -15,6 +15,7 @@ private slots:
     void initTestCase();
     void differencesAreWhatASendWrites();
     void sentRowsFollowTheReadBack();
+    void stoppedAndUnreadRowsCountApart();
 
 private:
     int rowOf(quint16 address) const;
@@ -109,6 +110,37 @@ void SettingsComparisonModelTest::sentRowsFollowTheReadBack()
     QCOMPARE(summary.refused, 1);
     // After the send the relay is shown as read back.
     QCOMPARE(m_model.differences(), (SettingsValues { { m_unread, 0 } }));
+}
+
+// A row the send stopped before, and one whose register was written but not
+// read back, each count as what they are, and a row the send left alone not at all.
+void SettingsComparisonModelTest::stoppedAndUnreadRowsCountApart()
+{
+    m_model.setSettings(m_relay, m_file);
+    SettingsSendResult result;
+    result.sent = { { m_changed, 1 }, { m_unread, 0 }, { m_alike, 0 } };
+    RegisterWrite acknowledged;
+    acknowledged.state = RegisterWrite::Acknowledged;
+    result.writes
+        = { { m_changed, acknowledged }, { m_unread, RegisterWrite() }, { m_alike, acknowledged } };
+    result.relay.values = m_file;
+    result.relay.values.remove(m_changed); // its read-back did not come
+    m_model.setSendResult(result);
+
+    using Model = SettingsComparisonModel;
+    QCOMPARE(cell(rowOf(m_changed), 0, Model::VerificationRole).toInt(), int(Model::Unknown));
+    QCOMPARE(cell(rowOf(m_unread), 0, Model::VerificationRole).toInt(), int(Model::Stopped));
+    QCOMPARE(cell(rowOf(m_alike), 0, Model::VerificationRole).toInt(), int(Model::Verified));
+    int unsentRow = 0;
+    while (result.sent.contains(settingsFields().at(unsentRow).description.address))
+        ++unsentRow;
+    QCOMPARE(cell(unsentRow, 0, Model::VerificationRole).toInt(), int(Model::NotSent));
+    const SendSummary summary = m_model.sendSummary();
+    QCOMPARE(summary.planned, 3);
+    QCOMPARE(summary.verified, 1);
+    QCOMPARE(summary.notSent, 1);
+    QCOMPARE(summary.unknown, 1);
+    QCOMPARE(summary.changed + summary.refused, 0);
 }
 
 QTEST_MAIN(SettingsComparisonModelTest)
