@@ -131,6 +131,9 @@ void LostLineTest::killSimulator()
     m_simulator->kill();
     m_simulator->waitForFinished(StepWaitMs);
     m_simulator.reset();
+    // A killed simulator leaves its link behind, pointing at a terminal number the system may
+    // already have handed to another program's terminal: nothing must serve the path now.
+    QFile::remove(m_link);
 }
 
 // Connected and scanned: the relay is the current device, its tab refreshing. The caller checks.
