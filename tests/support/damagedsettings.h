@@ -36,8 +36,8 @@ inline QByteArray everyKey(const QByteArray &value)
 }
 
 // Whole files of damage as rows of the column "contents": every key holding text, nothing, huge
-// or negative numbers, serialized junk, and random bytes with the INI syntax characters mixed in.
-// The seed is fixed so that a failure repeats.
+// or negative numbers or serialized junk, a window far off the desktop, and random bytes with the
+// INI syntax characters mixed in. The seed is fixed so that a failure repeats.
 inline void addDamagedSettingsRows()
 {
     QTest::addColumn<QByteArray>("contents");
@@ -47,6 +47,8 @@ inline void addDamagedSettingsRows()
     QTest::newRow("negative") << everyKey("-2147483648");
     QTest::newRow("variant junk") << everyKey("@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)");
     QTest::newRow("unterminated quote") << everyKey("\"1-3");
+    QTest::newRow("window far off the desktop")
+        << QByteArray("[ui]\nwindow_position=@Point(-2147483648 2147483647)\n");
 
     std::mt19937 random(20240611);
     const char syntax[] = "[]=/\\\"@\n\r;,";
