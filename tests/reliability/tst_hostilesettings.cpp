@@ -2,6 +2,7 @@
 #include "app/settings.h"
 #include "damagedsettings.h"
 #include "devicemonitor/devicemonitor.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "settingsfolder.h"
@@ -66,11 +67,7 @@ void HostileSettingsTest::init()
 
 void HostileSettingsTest::cleanup()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeMainWindows();
     m_folder.reset();
 }
 
