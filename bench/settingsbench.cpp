@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace bench;
 
@@ -49,6 +50,22 @@ bool waitFor(Sender *sender, Signal signal)
     guard.start(TimeoutMs);
     loop.exec();
     return came;
+}
+
+// Sends the whole file as a user does, well after the line's last transaction: a send begun
+// within its readiness delay would first wait out a delay that is not the send's own. Returns
+// when the send began, or nothing when it never ended.
+std::optional<qint64> sendAfterQuietLine(
+    SettingsTransfer &transfer, const RelaySettings &relay, int readinessDelayMs)
+{
+    QEventLoop idle;
+    QTimer::singleShot(readinessDelayMs, &idle, &QEventLoop::quit);
+    idle.exec();
+    const qint64 start = nowNs();
+    transfer.send(SendPlan(relay, relay.values));
+    if (!waitFor(&transfer, &SettingsTransfer::sendFinished))
+        return std::nullopt;
+    return start;
 }
 
 } // namespace
@@ -112,15 +129,9 @@ int main(int argc, char *argv[])
     QVector<double> readBackMs;
     int unverified = 0;
     for (int i = 0; i < sends; ++i) {
-        // A user sends well after the line's last transaction; a send begun
-        // within its readiness delay would first wait out a delay that is
-        // not the send's own.
-        QEventLoop idle;
-        QTimer::singleShot(settings.readinessDelay, &idle, &QEventLoop::quit);
-        idle.exec();
-        const qint64 start = nowNs();
-        transfer.send(SendPlan(relay, relay.values));
-        if (!waitFor(&transfer, &SettingsTransfer::sendFinished)) {
+        const std::optional<qint64> start
+            = sendAfterQuietLine(transfer, relay, settings.readinessDelay);
+        if (!start) {
             report.note(QStringLiteral("settings: a send never ended: %1").arg(failure));
             return 1;
         }
@@ -131,7 +142,7 @@ int main(int argc, char *argv[])
             return 1;
         }
         const qint64 lastWriteAt = blocksWrittenAt.last();
-        writeMs.append((lastWriteAt - start) / 1e6);
+        writeMs.append((lastWriteAt - *start) / 1e6);
         readBackMs.append((end - lastWriteAt) / 1e6);
         blocksWrittenAt.clear();
         if (!result.written || !result.readBack || result.relay.values != relay.values)
@@ -152,16 +163,13 @@ int main(int argc, char *argv[])
     for (int i = 0; i < 2 * sends; ++i) {
         const bool journalled = i % 2 == 1;
         monitor.setWriteJournal(journalled ? &journal : nullptr);
-        QEventLoop idle;
-        QTimer::singleShot(settings.readinessDelay, &idle, &QEventLoop::quit);
-        idle.exec();
-        const qint64 start = nowNs();
-        transfer.send(SendPlan(relay, relay.values));
-        if (!waitFor(&transfer, &SettingsTransfer::sendFinished)) {
+        const std::optional<qint64> start
+            = sendAfterQuietLine(transfer, relay, settings.readinessDelay);
+        if (!start) {
             report.note(QStringLiteral("settings: a send never ended: %1").arg(failure));
             return 1;
         }
-        (journalled ? journalOnMs : journalOffMs).append((nowNs() - start) / 1e6);
+        (journalled ? journalOnMs : journalOffMs).append((nowNs() - *start) / 1e6);
     }
     monitor.setWriteJournal(nullptr);
     const int journalEntries = journal.store()->entries(-1, QDate()).size();

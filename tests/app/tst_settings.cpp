@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
+#include "damagedsettings.h"
 #include "settingsfolder.h"
-#include "ui/windowgeometry.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <QtTest>
 
 #include <optional>
-#include <random>
 
 // Every case runs in a fresh working directory, where the program looks for
 // its settings.ini.
@@ -35,14 +31,11 @@ private slots:
     void hostileValuesLoadWithinBounds();
     void damagedFileLoadsWithinBounds_data();
     void damagedFileLoadsWithinBounds();
-    void maximizedWindowKeepsNormalGeometry();
-    void windowStaysOnTheDesktop();
     void eachWorkingDirectoryHasItsOwnFile();
     void lastFolderMustStillExist();
 
 private:
     void writeRaw(const QString &key, const QString &text);
-    void writeFile(const QByteArray &contents);
 
     std::optional<SettingsFolder> m_folder;
 };
@@ -88,14 +81,6 @@ void SettingsTest::defaultsWithoutFile()
     QCOMPARE(preferences.autoRefreshEnabled, true);
     QCOMPARE(preferences.toolbarVisible, true);
     QCOMPARE(preferences.toolbarArea, int(Qt::TopToolBarArea));
-
-    QWidget window;
-    window.resize(321, 123);
-    window.move(11, 22);
-    restoreWindowGeometry(&window);
-    QCOMPARE(window.size(), QSize(321, 123));
-    QCOMPARE(window.pos(), QPoint(11, 22));
-    QVERIFY(!(window.windowState() & Qt::WindowMaximized));
 
     QVERIFY2(!QFile::exists(QStringLiteral("settings.ini")), "loading must not create the file");
 }
@@ -212,13 +197,6 @@ void SettingsTest::unconvertibleValuesLoadAsZero()
     QCOMPARE(preferences.toolbarVisible, true);
 }
 
-void SettingsTest::writeFile(const QByteArray &contents)
-{
-    QFile file(QStringLiteral("settings.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
-}
-
 namespace {
 
 // Every loaded value by its key, as the loaders left it.
@@ -307,7 +285,8 @@ void SettingsTest::hostileValuesLoadWithinBounds()
     QFETCH(QVariant, expected);
 
     const QStringList parts = key.split(QLatin1Char('/'));
-    writeFile("[" + parts.at(0).toLatin1() + "]\n" + parts.at(1).toLatin1() + "=" + stored + "\n");
+    writeSettingsFile(
+        "[" + parts.at(0).toLatin1() + "]\n" + parts.at(1).toLatin1() + "=" + stored + "\n");
     const QVariantMap loaded = loadEverything();
     QCOMPARE(loaded.value(key), expected);
 }
@@ -316,55 +295,13 @@ void SettingsTest::hostileValuesLoadWithinBounds()
 // program can run with.
 void SettingsTest::damagedFileLoadsWithinBounds_data()
 {
-    QTest::addColumn<QByteArray>("contents");
-
-    const QList<QByteArray> keys = { "connection_settings/port_name",
-        "connection_settings/baud_rate", "connection_settings/data_bits",
-        "connection_settings/parity", "connection_settings/stop_bits",
-        "device_settings/readiness_delay", "device_settings/response_timeout",
-        "preferences/scan_range", "preferences/auto_refresh_delay",
-        "preferences/auto_refresh_enabled", "preferences/toolbar_visible",
-        "preferences/toolbar_area", "ui/window_position", "ui/window_size", "ui/window_maximized" };
-    const auto everyKey = [&keys](const QByteArray &value) {
-        QByteArray contents;
-        QByteArray section;
-        for (const QByteArray &key : keys) {
-            const QList<QByteArray> parts = key.split('/');
-            if (parts.at(0) != section) {
-                section = parts.at(0);
-                contents += "[" + section + "]\n";
-            }
-            contents += parts.at(1) + "=" + value + "\n";
-        }
-        return contents;
-    };
-    QTest::newRow("text") << everyKey("seventeen");
-    QTest::newRow("empty") << everyKey("");
-    QTest::newRow("huge") << everyKey("99999999999999999999999999");
-    QTest::newRow("negative") << everyKey("-2147483648");
-    QTest::newRow("variant junk") << everyKey("@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)");
-    QTest::newRow("unterminated quote") << everyKey("\"1-3");
-
-    // Random bytes with the INI syntax characters mixed in; the seed is fixed
-    // so a failure repeats.
-    std::mt19937 random(20240611);
-    const char syntax[] = "[]=/\\\"@\n\r;,";
-    for (int file = 0; file < 8; ++file) {
-        QByteArray junk;
-        for (int i = 0; i < 2000; ++i) {
-            const bool special = std::bernoulli_distribution(0.2)(random);
-            junk += special
-                ? syntax[std::uniform_int_distribution<int>(0, int(sizeof syntax) - 2)(random)]
-                : char(std::uniform_int_distribution<int>(0, 255)(random));
-        }
-        QTest::newRow(qPrintable(QStringLiteral("binary %1").arg(file))) << everyKey("") + junk;
-    }
+    addDamagedSettingsRows();
 }
 
 void SettingsTest::damagedFileLoadsWithinBounds()
 {
     QFETCH(QByteArray, contents);
-    writeFile(contents);
+    writeSettingsFile(contents);
 
     ConnectionSettings connection;
     loadConnectionSettings(connection);
@@ -390,96 +327,6 @@ void SettingsTest::damagedFileLoadsWithinBounds()
     QVERIFY(preferences.autoRefreshDelay >= 50 && preferences.autoRefreshDelay <= 3600000);
     QVERIFY(preferences.toolbarArea == Qt::TopToolBarArea
         || preferences.toolbarArea == Qt::LeftToolBarArea);
-
-    QWidget window;
-    restoreWindowGeometry(&window);
-}
-
-void SettingsTest::maximizedWindowKeepsNormalGeometry()
-{
-    {
-        QWidget window;
-        window.setGeometry(40, 50, 300, 200);
-        saveWindowGeometry(&window);
-    }
-    QSettings before(QStringLiteral("settings.ini"), QSettings::IniFormat);
-    const QVariant position = before.value(QStringLiteral("ui/window_position"));
-    const QVariant size = before.value(QStringLiteral("ui/window_size"));
-    QCOMPARE(size.toSize(), QSize(300, 200));
-    QCOMPARE(before.value(QStringLiteral("ui/window_maximized")).toBool(), false);
-
-    {
-        QWidget window;
-        window.setGeometry(0, 0, 1000, 900);
-        window.setWindowState(Qt::WindowMaximized);
-        window.show();
-        QVERIFY(window.isMaximized());
-        saveWindowGeometry(&window);
-    }
-    QSettings after(QStringLiteral("settings.ini"), QSettings::IniFormat);
-    QCOMPARE(after.value(QStringLiteral("ui/window_maximized")).toBool(), true);
-    QCOMPARE(after.value(QStringLiteral("ui/window_position")), position);
-    QCOMPARE(after.value(QStringLiteral("ui/window_size")), size);
-
-    QWidget restored;
-    restoreWindowGeometry(&restored);
-    QCOMPARE(restored.size(), QSize(300, 200));
-    QCOMPARE(restored.pos(), position.toPoint());
-    QVERIFY(restored.windowState() & Qt::WindowMaximized);
-}
-
-// A position no screen shows is not applied, a size beyond the desktop is cut to it.
-void SettingsTest::windowStaysOnTheDesktop()
-{
-    QRect desktop;
-    for (const QScreen *screen : QGuiApplication::screens())
-        desktop |= screen->availableGeometry();
-    QVERIFY(!desktop.isEmpty());
-
-    writeFile("[ui]\nwindow_position=@Point(-2147483648 2147483647)\n"
-              "window_size=@Size(16777215 16777215)\n");
-    QWidget lost;
-    lost.move(desktop.topLeft() + QPoint(10, 20));
-    restoreWindowGeometry(&lost);
-    QCOMPARE(lost.pos(), desktop.topLeft() + QPoint(10, 20));
-    // Cut down to the screen with room for the frame's title bar.
-    QVERIFY(lost.width() <= desktop.width() && lost.height() < desktop.height());
-    QVERIFY(lost.width() > desktop.width() / 2 && lost.height() > desktop.height() / 2);
-
-    // A window that runs past the bottom right comes back inside whole.
-    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\nwindow_size=@Size(%3 %4)\n")
-                  .arg(desktop.left() + desktop.width() * 3 / 4)
-                  .arg(desktop.top() + desktop.height() * 3 / 4)
-                  .arg(desktop.width() / 2)
-                  .arg(desktop.height() / 2)
-                  .toLatin1());
-    QWidget overhanging;
-    restoreWindowGeometry(&overhanging);
-    QCOMPARE(overhanging.size(), QSize(desktop.width() / 2, desktop.height() / 2));
-    QVERIFY2(desktop.contains(overhanging.geometry()),
-        qPrintable(QStringLiteral("%1,%2").arg(overhanging.x()).arg(overhanging.y())));
-
-    // A frame may stick out a little past the desktop's corner.
-    const QPoint corner = desktop.topLeft() - QPoint(7, 0);
-    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\n")
-                  .arg(corner.x())
-                  .arg(corner.y())
-                  .toLatin1());
-    QWidget cornered;
-    restoreWindowGeometry(&cornered);
-    QCOMPARE(cornered.pos(), corner);
-
-    // A title bar below the bottom edge cannot be grabbed, though the frame's
-    // corner is on the desktop.
-    const QPoint sunk = QPoint(desktop.left() + 10, desktop.bottom() - 5);
-    writeFile(QStringLiteral("[ui]\nwindow_position=@Point(%1 %2)\n")
-                  .arg(sunk.x())
-                  .arg(sunk.y())
-                  .toLatin1());
-    QWidget unreachable;
-    unreachable.move(desktop.topLeft() + QPoint(30, 40));
-    restoreWindowGeometry(&unreachable);
-    QCOMPARE(unreachable.pos(), desktop.topLeft() + QPoint(30, 40));
 }
 
 void SettingsTest::lastFolderMustStillExist()

@@ -101,7 +101,9 @@ private slots:
 
 private:
     std::optional<JournalEntry> latestEntry() const;
-    void writeSetpoints(const QString &rule);
+    void journalInto(std::unique_ptr<JournalStore> store);
+    bool journalInFolder();
+    bool scanned();
 
     QScopedPointer<RelayBus> m_bus;
     QScopedPointer<QTemporaryDir> m_folder;
@@ -147,6 +149,38 @@ std::optional<JournalEntry> JournalTest::latestEntry() const
     if (entries.isEmpty())
         return std::nullopt;
     return entries.first();
+}
+
+// The monitor journals into `store` from now on, opened or not.
+void JournalTest::journalInto(std::unique_ptr<JournalStore> store)
+{
+    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(m_journal);
+}
+
+// The monitor journals into a file in the test's folder; false when the file does not open.
+bool JournalTest::journalInFolder()
+{
+    auto store
+        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    if (!store->open())
+        return false;
+    journalInto(std::move(store));
+    return true;
+}
+
+// Connected to the simulated line, relay 2 found by a scan and the monitor idle again.
+bool JournalTest::scanned()
+{
+    if (!m_monitor->connectToPort(testLinkSettings(*m_bus)))
+        return false;
+    m_monitor->scan(SlaveId, SlaveId);
+    return QTest::qWaitFor(
+        [this] {
+            return m_monitor->isCurrentDeviceAvailable()
+                && m_monitor->state() == DeviceMonitor::Idle;
+        },
+        PassWaitMs);
 }
 
 void JournalTest::intentReadsUnknownUntilTheOutcomeIsRecorded()
@@ -281,17 +315,14 @@ void JournalTest::unwritableJournalAsksBeforeWriting()
     auto store = std::make_unique<JournalStore>(path);
     QVERIFY(!store->open());
     QCOMPARE(store->error(), JournalStore::CannotOpen);
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
-    m_monitor->setWriteJournal(m_journal);
+    journalInto(std::move(store));
     int asked = 0;
     m_journal->setUnwritableHandler([&asked, withoutJournal](const QString &) {
         ++asked;
         return withoutJournal;
     });
     QSignalSpy told(m_journal, &WriteJournal::unwritable);
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
-    m_monitor->scan(SlaveId, SlaveId);
-    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
+    QVERIFY(scanned());
 
     CheckbackData checkback;
     const int checkbacksBefore = m_bus->checkbackCount(SlaveId);
@@ -316,15 +347,8 @@ void JournalTest::unwritableJournalAsksBeforeWriting()
 
 void JournalTest::commandsAndClockRecordTheLinesAnswer()
 {
-    auto store
-        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
-    QVERIFY(store->open());
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
-    m_monitor->setWriteJournal(m_journal);
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
-    m_monitor->scan(SlaveId, SlaveId);
-    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    QVERIFY(journalInFolder());
+    QVERIFY(scanned());
     QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
 
     CheckbackData checkback;
@@ -371,11 +395,7 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
 // Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do.
 void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
 {
-    auto store
-        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
-    QVERIFY(store->open());
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
-    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(journalInFolder());
     QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
     m_monitor->setCurrentDeviceId(SlaveId);
     QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
@@ -402,20 +422,13 @@ void JournalTest::panelSetRecordsTheReadBack()
 {
     QFETCH(QString, rule);
     QFETCH(int, outcome);
-    auto store
-        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
-    QVERIFY(store->open());
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
-    m_monitor->setWriteJournal(m_journal);
+    QVERIFY(journalInFolder());
     MeterageConfigurationData meterage;
     ProtectionConfigurationData protection;
     SetpointsData setpoints;
     m_journal->setCurrentRangeSource(&meterage);
     WriteReadBack readBack(m_monitor.data(), &meterage, &protection, &setpoints);
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
-    m_monitor->scan(SlaveId, SlaveId);
-    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    QVERIFY(scanned());
     m_monitor->readFromCurrentDevice({ &meterage, &setpoints });
     QTRY_VERIFY_WITH_TIMEOUT(
         meterage.hasData() && setpoints.hasData() && setpoints.state() == DeviceData::Inactive,
@@ -453,15 +466,8 @@ void JournalTest::panelSetRecordsTheReadBack()
 
 void JournalTest::settingsSendIsOneEntryWithFingerprints()
 {
-    auto store
-        = std::make_unique<JournalStore>(m_folder->filePath(QStringLiteral("journal.sqlite")));
-    QVERIFY(store->open());
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
-    m_monitor->setWriteJournal(m_journal);
-    QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
-    m_monitor->scan(SlaveId, SlaveId);
-    QTRY_VERIFY_WITH_TIMEOUT(m_monitor->isCurrentDeviceAvailable(), PassWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    QVERIFY(journalInFolder());
+    QVERIFY(scanned());
     SettingsTransfer transfer(m_monitor.data());
     std::optional<RelaySettings> relay;
     connect(&transfer, &SettingsTransfer::relayRead, this,

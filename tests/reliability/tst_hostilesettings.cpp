@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
+#include "damagedsettings.h"
 #include "devicemonitor/devicemonitor.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "settingsfolder.h"
@@ -24,28 +26,6 @@
 // file the next start reads without trouble.
 
 namespace {
-
-const QList<QByteArray> Keys = { "connection_settings/port_name", "connection_settings/baud_rate",
-    "connection_settings/data_bits", "connection_settings/parity", "connection_settings/stop_bits",
-    "device_settings/readiness_delay", "device_settings/response_timeout", "preferences/scan_range",
-    "preferences/auto_refresh_delay", "preferences/auto_refresh_enabled",
-    "preferences/toolbar_visible", "preferences/toolbar_area", "ui/window_position",
-    "ui/window_size", "ui/window_maximized" };
-
-QByteArray everyKey(const QByteArray &value)
-{
-    QByteArray contents;
-    QByteArray section;
-    for (const QByteArray &key : Keys) {
-        const QList<QByteArray> parts = key.split('/');
-        if (parts.at(0) != section) {
-            section = parts.at(0);
-            contents += "[" + section + "]\n";
-        }
-        contents += parts.at(1) + "=" + value + "\n";
-    }
-    return contents;
-}
 
 // Text the scan range field could hold: a range, or one still being typed.
 bool scanRangeFieldTakes(QLineEdit *field)
@@ -87,11 +67,7 @@ void HostileSettingsTest::init()
 
 void HostileSettingsTest::cleanup()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeMainWindows();
     m_folder.reset();
 }
 
@@ -124,11 +100,7 @@ void HostileSettingsTest::programStarts_data()
 void HostileSettingsTest::programStarts()
 {
     QFETCH(QByteArray, contents);
-    {
-        QFile file(QStringLiteral("settings.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-    }
+    writeSettingsFile(contents);
 
     auto *window = new MainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);

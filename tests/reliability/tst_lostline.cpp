@@ -4,6 +4,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "settingsfolder.h"
@@ -97,11 +98,7 @@ void LostLineTest::init()
 
 void LostLineTest::cleanup()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeMainWindows();
     killSimulator();
     m_folder.reset();
 }

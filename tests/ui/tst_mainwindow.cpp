@@ -7,6 +7,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalmodel.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "relaybus.h"
@@ -101,12 +102,7 @@ void MainWindowTest::init()
 
 void MainWindowTest::cleanup()
 {
-    // A failed case must not leave its window talking on the line.
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeMainWindows();
     m_folder.reset();
 }
 

@@ -1,29 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/settings.h"
 #include "devicedata/settingsfile.h"
-#include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingscomparisonmodel.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
-#include "namedchild.h"
 #include "referencecrc32.h"
-#include "relaybus.h"
+#include "settingsfolder.h"
 #include "ui/indicators/steppedspinbox.h"
-#include "ui/mainwindow.h"
 #include "ui/settingsfiles/newsettingsdialog.h"
 #include "ui/settingsfiles/preparedsettingsdialog.h"
 #include "ui/settingsfiles/settingscomparisondialog.h"
-#include "ui/settingsfiles/settingsfileactions.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QStatusBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -94,62 +84,38 @@ private slots:
 
 private:
     MainWindow *openWindow(bool connected);
-    SettingsFileActions *actions(MainWindow *window) const;
 
     QScopedPointer<RelayBus> m_bus;
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    QScopedPointer<SettingsFolder> m_dir;
 };
 
 void PreparedSettingsTest::initTestCase()
 {
-    Q_INIT_RESOURCE(resources);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    useProgramInEnglish();
     m_bus.reset(new RelayBus({ SlaveId }));
     QString error;
-    QVERIFY2(m_bus->start(&error), qPrintable(error));
-    m_bus->setMeasurementsLive(false);
-    m_previousDir = QDir::currentPath();
+    QVERIFY2(startStillBus(*m_bus, &error), qPrintable(error));
 }
 
 void PreparedSettingsTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    saveConnectionSettings(settings);
+    m_dir.reset(new SettingsFolder);
+    QVERIFY(m_dir->isEntered());
+    saveConnectionTo(*m_bus);
 }
 
 void PreparedSettingsTest::cleanup()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QDir::setCurrent(m_previousDir);
+    closeMainWindows();
     m_dir.reset();
 }
 
 MainWindow *PreparedSettingsTest::openWindow(bool connected)
 {
-    auto *window = new MainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    if (!connected)
-        return window;
-    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
-    child<QAction>(window, "actionConnect")->trigger();
-    child<QLineEdit>(window, "scanRangeLineEdit")->setText(QStringLiteral("2"));
-    child<QAbstractButton>(window, "scanButton")->click();
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, LineTimeoutMs); }();
+    MainWindow *window = openMainWindow();
+    if (connected)
+        connectAndScan(window, QStringLiteral("2"));
     return window;
-}
-
-SettingsFileActions *PreparedSettingsTest::actions(MainWindow *window) const
-{
-    return child<SettingsFileActions>(window, "settingsFileActions");
 }
 
 void PreparedSettingsTest::newSettingsAskModulesAndRange()
@@ -182,7 +148,7 @@ void PreparedSettingsTest::newSaveOpenSendEndsWithEqualFingerprints()
     QVERIFY(!child<QAction>(offline, "actionSaveSettings")->isEnabled());
 
     // Range code 2: the pick-up currents count steps of 0.02 A.
-    PreparedSettingsDialog *editor = actions(offline)->prepareNew(AllModules, 2);
+    PreparedSettingsDialog *editor = settingsFileActions(offline)->prepareNew(AllModules, 2);
     QVERIFY(editor);
     SettingsComparisonModel *model = editor->comparisonModel();
     auto *table = child<QTableView>(editor, "preparedTableView");
@@ -227,7 +193,7 @@ void PreparedSettingsTest::newSaveOpenSendEndsWithEqualFingerprints()
     MainWindow *window = openWindow(true);
     m_bus->clearReceivedWrites();
     SettingsComparisonDialog *dialog
-        = actions(window)->open(path, SettingsComparisonDialog::CompareAndSend);
+        = settingsFileActions(window)->open(path, SettingsComparisonDialog::CompareAndSend);
     QVERIFY(dialog);
     QTRY_VERIFY_WITH_TIMEOUT(dialog->isReady(), LineTimeoutMs);
     // No serial number or software version to differ in: the modules and type agree.
@@ -261,7 +227,7 @@ void PreparedSettingsTest::valueOutsideItsRangeIsNotSaved()
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 
     MainWindow *window = openWindow(false);
-    PreparedSettingsDialog *editor = actions(window)->openWithoutRelay(path);
+    PreparedSettingsDialog *editor = settingsFileActions(window)->openWithoutRelay(path);
     QVERIFY(editor);
     SettingsComparisonModel *model = editor->comparisonModel();
     const QModelIndex delay = fileCell(model, "mtzReactionDelay");
@@ -303,7 +269,7 @@ void PreparedSettingsTest::editedFileOpensWithoutRelayFlagged()
     edited.close();
 
     MainWindow *window = openWindow(false);
-    PreparedSettingsDialog *editor = actions(window)->openWithoutRelay(path);
+    PreparedSettingsDialog *editor = settingsFileActions(window)->openWithoutRelay(path);
     QVERIFY(editor);
     const QLabel *warning = child<QLabel>(editor, "warningLabel");
     QVERIFY(!warning->isHidden());

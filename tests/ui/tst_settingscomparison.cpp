@@ -7,10 +7,12 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
+#include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
 #include "referencecrc32.h"
 #include "relaybus.h"
+#include "settingsfolder.h"
 #include "ui/mainwindow.h"
 #include "ui/panels/setpointswidget.h"
 #include "ui/settingsfiles/settingscomparisondialog.h"
@@ -27,7 +29,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -93,61 +94,44 @@ private:
     }
 
     QScopedPointer<RelayBus> m_bus;
-    QScopedPointer<QTemporaryDir> m_dir;
-    QString m_previousDir;
+    QScopedPointer<SettingsFolder> m_dir;
     QList<ReceivedWrite> m_writesSeen;
 };
 
 void SettingsComparisonTest::initTestCase()
 {
-    Q_INIT_RESOURCE(resources);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    useProgramInEnglish();
     m_bus.reset(new RelayBus({ 2, 3 }));
     QString error;
-    QVERIFY2(m_bus->start(&error), qPrintable(error));
-    m_bus->setMeasurementsLive(false);
-    m_previousDir = QDir::currentPath();
+    QVERIFY2(startStillBus(*m_bus, &error), qPrintable(error));
 }
 
 void SettingsComparisonTest::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir.reset(new SettingsFolder);
+    QVERIFY(m_dir->isEntered());
     m_bus->clearReceivedWrites();
     m_bus->setRelayOnline(SlaveId, true);
     m_bus->setHoldingRegister(SlaveId, MtzReactionDelayRegister, 20);
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    saveConnectionSettings(settings);
+    saveConnectionTo(*m_bus);
 }
 
 void SettingsComparisonTest::cleanup()
 {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<MainWindow *>(widget))
-            widget->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QDir::setCurrent(m_previousDir);
+    closeMainWindows();
     m_dir.reset();
 }
 
 MainWindow *SettingsComparisonTest::openConnectedWindow()
 {
-    auto *window = new MainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
-    child<QAction>(window, "actionConnect")->trigger();
-    child<QLineEdit>(window, "scanRangeLineEdit")->setText(QStringLiteral("1-3"));
-    child<QAbstractButton>(window, "scanButton")->click();
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, LineTimeoutMs); }();
+    MainWindow *window = openMainWindow();
+    connectAndScan(window, QStringLiteral("1-3"));
     return window;
 }
 
 SettingsFileActions *SettingsComparisonTest::actions(MainWindow *window) const
 {
-    return child<SettingsFileActions>(window, "settingsFileActions");
+    return settingsFileActions(window);
 }
 
 QString SettingsComparisonTest::savedFile(MainWindow *window)
