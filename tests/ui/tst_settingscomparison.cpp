@@ -792,7 +792,7 @@ void SettingsComparisonTest::stoppedRefreshKeepsTheSettingsRead()
     connect(&transfer, &SettingsTransfer::relayRead, this,
         [&read](const RelaySettings &relay) { read.append(relay); });
     connect(&transfer, &SettingsTransfer::failed, this,
-        [&failures](const QString &message) { failures.append(message); });
+        [&failures](const SettingsTransferError &error) { failures.append(error.text); });
     QSignalSpy stopped(monitor, &DeviceMonitor::readsStopped);
     transfer.readCurrentDevice();
     monitor->stopRefresh();

@@ -173,12 +173,13 @@ QString ReportActions::unwritableFileText(const QString &path)
         .arg(QDir::toNativeSeparators(path));
 }
 
-void ReportActions::onReadFailed(const QString &message)
+void ReportActions::onReadFailed(const SettingsTransferError &error)
 {
     emit busyChanged(false);
     emit statusMessage(QString());
     const QString title = actionTitle();
     m_printer.reset();
     m_pdfPath.clear();
-    QMessageBox::warning(m_window, title, message + QLatin1Char('\n') + tr("No report was made."));
+    QMessageBox::warning(
+        m_window, title, error.text + QLatin1Char('\n') + tr("No report was made."));
 }
