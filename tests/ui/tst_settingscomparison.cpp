@@ -68,6 +68,8 @@ private slots:
     void badFileIsRefused();
     void otherDeviceTypeAndSerial();
     void anotherRelayEndsTheComparison();
+    void lostRelayEndsSendingForGood();
+    void failedReadBeforeSendingMayBeTriedAgain();
     void silentRelayIsNotSaved();
     void fingerprintsSideBySide();
 
@@ -875,6 +877,88 @@ void SettingsComparisonTest::anotherRelayEndsTheComparison()
     QTest::qWait(500);
     QVERIFY(!reading->isReady());
     QVERIFY(!child<QAbstractButton>(reading, "sendAllButton")->isEnabled());
+}
+
+// A relay lost halfway through a send or after the comparison: the status bar says what was
+// stopped, the dialog what is left to do, and nothing can be sent from it any more.
+void SettingsComparisonTest::lostRelayEndsSendingForGood()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [monitor](const ModbusTransaction &transaction) {
+            if (transaction.function == ModbusRequest::WriteSingleRegister)
+                monitor->setCurrentDeviceId(3);
+        });
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), 3, LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    QCOMPARE(stateText(dialog),
+        QStringLiteral("Device 2 is no longer the current device; open the file again to compare "
+                       "it with another."));
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("Device 2 is no longer the current device; the operation was stopped."));
+    QVERIFY(!dialog->isReady());
+    QVERIFY(child<QAbstractButton>(dialog, "closeButton")->isEnabled());
+    // Choosing the relay again does not make the old comparison stand again.
+    monitor->setCurrentDeviceId(SlaveId);
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    QVERIFY(!child<QAbstractButton>(dialog, "sendDifferencesButton")->isEnabled());
+    child<QAbstractButton>(dialog, "closeButton")->click();
+
+    dialog = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    window->statusBar()->clearMessage();
+    child<QAction>(window, "actionDisconnect")->trigger();
+    QCOMPARE(
+        stateText(dialog), QStringLiteral("The port was closed; connect and open the file again."));
+    QVERIFY(!dialog->isReady());
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    QVERIFY(child<QAbstractButton>(dialog, "closeButton")->isEnabled());
+    // Nothing ran: nothing was stopped.
+    QVERIFY(!window->statusBar()->currentMessage().contains(QStringLiteral("was stopped")));
+}
+
+// A relay that falls silent just before a send is not written to, and the comparison still
+// stands: once it answers again, the send can be tried again.
+void SettingsComparisonTest::failedReadBeforeSendingMayBeTriedAgain()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->clearReceivedWrites();
+    m_bus->setRelayOnline(SlaveId, false);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        stateText(dialog).startsWith(QStringLiteral("Could not read from Device 2: ")),
+        6 * LineTimeoutMs);
+    QCOMPARE(window->statusBar()->currentMessage(), stateText(dialog));
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QVERIFY(dialog->isReady());
+    QVERIFY(child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+
+    m_bus->setRelayOnline(SlaveId, true);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
 }
 
 void SettingsComparisonTest::silentRelayIsNotSaved()
