@@ -69,8 +69,10 @@ ReportSources ReportActions::currentSources() const
     sources.deviceTimeReadAt = m_deviceTimeReadAt;
     sources.crashLogReadAt = m_crashLogReadAt;
     const DeviceListModel *model = m_monitor->deviceListModel();
-    if (const DeviceInfo *info = model->deviceInfoAt(model->rowOfDevice(sources.deviceId)))
-        sources.deviceInfo = *info;
+    // A relay set without a scan, or after the list was cleared, is not in the list.
+    const int row = model->rowOfDevice(sources.deviceId);
+    if (row >= 0)
+        sources.deviceInfo = *model->deviceInfoAt(row);
     return sources;
 }
 
