@@ -85,13 +85,12 @@ QList<DeviceData *> SettingsTransfer::allBlocks() const
 bool SettingsTransfer::start(Operation operation, int slaveId)
 {
     if (isBusy()) {
-        emit failed(
-            { SettingsTransferError::Busy, tr("Another settings operation is still running.") });
+        fail(SettingsTransferError::Busy, tr("Another settings operation is still running."));
         return false;
     }
     if (!m_monitor->isCurrentDeviceAvailable() || slaveId != m_monitor->currentDeviceId()) {
-        emit failed({ SettingsTransferError::NoDevice,
-            tr("No device to work with: connect and choose a device first.") });
+        fail(SettingsTransferError::NoDevice,
+            tr("No device to work with: connect and choose a device first."));
         return false;
     }
     m_operation = operation;
@@ -140,7 +139,8 @@ void SettingsTransfer::send(const SendPlan &plan)
     // The intent is on disk before the first register goes out.
     WriteJournal *journal = m_monitor->writeJournal();
     if (journal && !journal->recordSend(plan, m_sequence)) {
-        abort(SettingsTransferError::JournalUnwritable,
+        end();
+        fail(SettingsTransferError::JournalUnwritable,
             tr("Nothing was sent to device %1: the journal could not record the send.")
                 .arg(m_slaveId));
         return;
@@ -301,10 +301,10 @@ void SettingsTransfer::finishRead()
     const int slaveId = m_slaveId;
     end();
     if (!unread.isEmpty()) {
-        emit failed({ SettingsTransferError::Unread,
+        fail(SettingsTransferError::Unread,
             tr("Could not read from Device %1: %2.")
                 .arg(slaveId)
-                .arg(unread.join(tr(", ", "list separator"))) });
+                .arg(unread.join(tr(", ", "list separator"))));
         return;
     }
     relay.identity.deviceTypeCode = info.deviceTypeCode.value;
@@ -335,9 +335,17 @@ void SettingsTransfer::abort(SettingsTransferError::Code code, const QString &te
     SettingsSendResult result = m_result;
     result.writes = registerWrites();
     end();
-    if (sending)
+    SettingsTransferError error { code, text, std::nullopt };
+    if (sending) {
         journalSend(result);
-    emit failed({ code, text });
+        error.stoppedSend = result;
+    }
+    emit failed(error);
+}
+
+void SettingsTransfer::fail(SettingsTransferError::Code code, const QString &text)
+{
+    emit failed({ code, text, std::nullopt });
 }
 
 void SettingsTransfer::journalSend(const SettingsSendResult &result)

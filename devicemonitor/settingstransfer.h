@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QSet>
 
+#include <optional>
+
 class DeviceData;
 class DeviceInfoData;
 class DeviceMonitor;
@@ -49,6 +51,9 @@ struct SettingsTransferError
 
     Code code = NoDevice;
     QString text;
+    // A send stopped after its writes began: what became of each register as far as the line
+    // told, with nothing read back. Any of them may have landed.
+    std::optional<SettingsSendResult> stoppedSend;
 
     // What was read from the relay no longer describes the device the monitor works with.
     bool isRelayLost() const { return code == NoLongerCurrent || code == PortClosed; }
@@ -112,6 +117,8 @@ private:
     void finishReadBack();
     void noteFailedWrite(const ModbusTransaction &transaction);
     RegisterWrites registerWrites() const;
+    // An end that wrote nothing: an operation refused, a read incomplete, a send never begun.
+    void fail(SettingsTransferError::Code code, const QString &text);
     void abort(SettingsTransferError::Code code, const QString &text);
     void journalSend(const SettingsSendResult &result);
     void onCurrentDeviceChanged(int deviceId);

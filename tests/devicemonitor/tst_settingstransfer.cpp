@@ -302,6 +302,8 @@ void SettingsTransferTest::failureCarriesItsCode()
     QFETCH(int, code);
     QFETCH(QString, text);
 
+    // What a send that began writing meant to write.
+    SettingsValues sent;
     QList<SettingsTransferError> failures;
     connect(m_transfer.data(), &SettingsTransfer::failed, this,
         [&failures](const SettingsTransferError &error) { failures.append(error); });
@@ -336,6 +338,7 @@ void SettingsTransferTest::failureCarriesItsCode()
                     m_monitor->setCurrentDeviceId(SlaveId + 1);
             });
         m_transfer->send(SendPlan(relay, { { MtzReactionDelay, 55 }, { ToReactionDelay, 12 } }));
+        sent = { { MtzReactionDelay, 55 }, { ToReactionDelay, 12 } };
     } else if (cause == QLatin1String("journal")) {
         const RelaySettings relay = readRelay();
         // A folder where the journal's file should be: the store cannot open.
@@ -364,6 +367,14 @@ void SettingsTransferTest::failureCarriesItsCode()
     QCOMPARE(lostTold, cause == QLatin1String("scan"));
     if (code == SettingsTransferError::JournalUnwritable)
         QVERIFY(m_bus->receivedWrites().isEmpty());
+    // Only a send stopped after its writes began tells what may have landed; nothing was read
+    // back, so no value passes for one the relay holds.
+    QCOMPARE(error.stoppedSend.has_value(), !sent.isEmpty());
+    if (error.stoppedSend) {
+        QCOMPARE(error.stoppedSend->sent, sent);
+        QVERIFY(!error.stoppedSend->readBack);
+        QVERIFY(error.stoppedSend->relay.values.isEmpty());
+    }
 }
 
 // Once a relay was read, choosing another or closing the port is told while nothing runs, so

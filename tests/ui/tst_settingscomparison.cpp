@@ -880,7 +880,8 @@ void SettingsComparisonTest::anotherRelayEndsTheComparison()
 }
 
 // A relay lost halfway through a send or after the comparison: the status bar says what was
-// stopped, the dialog what is left to do, and nothing can be sent from it any more.
+// stopped, the table what may have landed, the dialog what is left to do, and nothing can be
+// sent from it any more.
 void SettingsComparisonTest::lostRelayEndsSendingForGood()
 {
     MainWindow *window = openConnectedWindow();
@@ -894,6 +895,7 @@ void SettingsComparisonTest::lostRelayEndsSendingForGood()
             if (transaction.function == ModbusRequest::WriteSingleRegister)
                 monitor->setCurrentDeviceId(3);
         });
+    QSignalSpy written(dialog, &SettingsComparisonDialog::relaySettingsWritten);
     {
         MessageBoxAnswer answer(QStringLiteral("Write"));
         child<QAbstractButton>(dialog, "sendAllButton")->click();
@@ -901,6 +903,17 @@ void SettingsComparisonTest::lostRelayEndsSendingForGood()
     }
     QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), 3, LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
+    // The first write may have landed: no relay value from before the send is left standing, no
+    // row passes for verified, and the rest say they were not sent.
+    QCOMPARE(written.count(), 1);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(
+            model->index(row, SettingsComparisonModel::RelayColumn).data().toString(), QString());
+        QVERIFY(model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt()
+            != SettingsComparisonModel::Verified);
+    }
+    QCOMPARE(verification(model, 49), int(SettingsComparisonModel::Stopped));
     QCOMPARE(stateText(dialog),
         QStringLiteral("Device 2 is no longer the current device; open the file again to compare "
                        "it with another."));

@@ -282,6 +282,13 @@ void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
 {
     m_valuesToSend.clear();
     emit statusMessage(error.text);
+    // Whatever a stopped send wrote may have landed: no row passes for verified and no value
+    // for one the relay holds, and the panels read the relay anew.
+    if (error.stoppedSend) {
+        m_model->setSendResult(*error.stoppedSend);
+        showFingerprints(&error.stoppedSend->relay);
+        emit relaySettingsWritten();
+    }
     // The status bar says what was stopped; the dialog, what is left to do.
     if (error.isRelayLost()) {
         onRelayLost(error.code);
