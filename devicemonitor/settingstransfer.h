@@ -34,8 +34,8 @@ struct SettingsSendResult
     RelaySettings relay; // what the relay holds after the send: only what was read back
 };
 
-// Why a settings operation ended without its result, or why the relay it last worked with is
-// gone: the code to branch on, the text to show.
+// Why a settings operation ended without its result: the code to branch on, the text to show.
+// NoLongerCurrent and PortClosed also say why a relay was lost while nothing ran.
 struct SettingsTransferError
 {
     enum Code {
