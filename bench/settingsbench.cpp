@@ -106,7 +106,7 @@ int main(int argc, char *argv[])
     QObject::connect(&transfer, &SettingsTransfer::relayRead, &application,
         [&relay](const RelaySettings &read) { relay = read; });
     QObject::connect(&transfer, &SettingsTransfer::failed, &application,
-        [&failure](const QString &message) { failure = message; });
+        [&failure](const SettingsTransferError &error) { failure = error.text; });
     transfer.readCurrentDevice();
     if (!waitFor(&transfer, &SettingsTransfer::relayRead)) {
         report.note(QStringLiteral("settings: the relay could not be read: %1").arg(failure));

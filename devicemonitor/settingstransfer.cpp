@@ -45,7 +45,8 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
 {
     m_stallTimer->setSingleShot(true);
     connect(m_stallTimer, &QTimer::timeout, this, [this] {
-        abort(tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
+        abort(SettingsTransferError::NoAnswer,
+            tr("Device %1 did not answer in time; the operation was stopped.").arg(m_slaveId));
     });
     const QList<DeviceData *> blocks = allBlocks() << m_sequence;
     for (DeviceData *block : blocks) {
@@ -57,15 +58,12 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
             });
     }
     connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this,
-        &SettingsTransfer::abortNoLongerCurrent);
-    connect(monitor, &DeviceMonitor::connected, this, [this](bool connected) {
-        if (!connected)
-            abort(tr("The port was closed; the operation with Device %1 was stopped.")
-                      .arg(m_slaveId));
-    });
+        &SettingsTransfer::onCurrentDeviceChanged);
+    connect(monitor, &DeviceMonitor::connected, this, &SettingsTransfer::onConnected);
     connect(monitor, &DeviceMonitor::stateChanged, this, [this](DeviceMonitor::State state) {
         if (state == DeviceMonitor::Scanning)
-            abort(tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
+            abort(SettingsTransferError::ScanStarted,
+                tr("A scan started; the operation with Device %1 was stopped.").arg(m_slaveId));
     });
     connect(monitor, &DeviceMonitor::transactionFinished, this, &SettingsTransfer::noteFailedWrite);
     auto *droppedReads = new DroppedReads(
@@ -87,11 +85,12 @@ QList<DeviceData *> SettingsTransfer::allBlocks() const
 bool SettingsTransfer::start(Operation operation, int slaveId)
 {
     if (isBusy()) {
-        emit failed(tr("Another settings operation is still running."));
+        fail(SettingsTransferError::Busy, tr("Another settings operation is still running."));
         return false;
     }
     if (!m_monitor->isCurrentDeviceAvailable() || slaveId != m_monitor->currentDeviceId()) {
-        emit failed(tr("No device to work with: connect and choose a device first."));
+        fail(SettingsTransferError::NoDevice,
+            tr("No device to work with: connect and choose a device first."));
         return false;
     }
     m_operation = operation;
@@ -140,8 +139,10 @@ void SettingsTransfer::send(const SendPlan &plan)
     // The intent is on disk before the first register goes out.
     WriteJournal *journal = m_monitor->writeJournal();
     if (journal && !journal->recordSend(plan, m_sequence)) {
-        abort(tr("Nothing was sent to device %1: the journal could not record the send.")
-                  .arg(m_slaveId));
+        end();
+        fail(SettingsTransferError::JournalUnwritable,
+            tr("Nothing was sent to device %1: the journal could not record the send.")
+                .arg(m_slaveId));
         return;
     }
     m_toWrite = { m_sequence };
@@ -300,9 +301,10 @@ void SettingsTransfer::finishRead()
     const int slaveId = m_slaveId;
     end();
     if (!unread.isEmpty()) {
-        emit failed(tr("Could not read from Device %1: %2.")
-                        .arg(slaveId)
-                        .arg(unread.join(tr(", ", "list separator"))));
+        fail(SettingsTransferError::Unread,
+            tr("Could not read from Device %1: %2.")
+                .arg(slaveId)
+                .arg(unread.join(tr(", ", "list separator"))));
         return;
     }
     relay.identity.deviceTypeCode = info.deviceTypeCode.value;
@@ -324,7 +326,7 @@ void SettingsTransfer::finishReadBack()
     emit sendFinished(result);
 }
 
-void SettingsTransfer::abort(const QString &message)
+void SettingsTransfer::abort(SettingsTransferError::Code code, const QString &text)
 {
     if (!isBusy())
         return;
@@ -333,9 +335,17 @@ void SettingsTransfer::abort(const QString &message)
     SettingsSendResult result = m_result;
     result.writes = registerWrites();
     end();
-    if (sending)
+    SettingsTransferError error { code, text, std::nullopt };
+    if (sending) {
         journalSend(result);
-    emit failed(message);
+        error.stoppedSend = result;
+    }
+    emit failed(error);
+}
+
+void SettingsTransfer::fail(SettingsTransferError::Code code, const QString &text)
+{
+    emit failed({ code, text, std::nullopt });
 }
 
 void SettingsTransfer::journalSend(const SettingsSendResult &result)
@@ -344,9 +354,29 @@ void SettingsTransfer::journalSend(const SettingsSendResult &result)
         journal->recordSendResult(result);
 }
 
+// What was read belongs to one relay: losing it ends what runs, and is told while nothing does.
+void SettingsTransfer::onCurrentDeviceChanged(int deviceId)
+{
+    if (isBusy())
+        abortNoLongerCurrent();
+    else if (m_slaveId > 0 && deviceId != m_slaveId)
+        emit relayLost(SettingsTransferError::NoLongerCurrent);
+}
+
+void SettingsTransfer::onConnected(bool connected)
+{
+    if (connected)
+        return;
+    if (isBusy())
+        abort(SettingsTransferError::PortClosed,
+            tr("The port was closed; the operation with Device %1 was stopped.").arg(m_slaveId));
+    else if (m_slaveId > 0)
+        emit relayLost(SettingsTransferError::PortClosed);
+}
+
 void SettingsTransfer::abortNoLongerCurrent()
 {
-    abort(
+    abort(SettingsTransferError::NoLongerCurrent,
         tr("Device %1 is no longer the current device; the operation was stopped.").arg(m_slaveId));
 }
 

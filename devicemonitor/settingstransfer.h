@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QSet>
 
+#include <optional>
+
 class DeviceData;
 class DeviceInfoData;
 class DeviceMonitor;
@@ -32,11 +34,38 @@ struct SettingsSendResult
     RelaySettings relay; // what the relay holds after the send: only what was read back
 };
 
+// Why a settings operation ended without its result: the code to branch on, the text to show.
+// NoLongerCurrent and PortClosed also say why a relay was lost while nothing ran.
+struct SettingsTransferError
+{
+    enum Code {
+        Busy, // another operation of the same transfer is still running
+        NoDevice, // no current device, or not the one the operation is for
+        Unread, // the relay answered, but not every block could be read whole
+        NoAnswer, // nothing came back for too long
+        NoLongerCurrent, // the relay stopped being the current device
+        PortClosed,
+        ScanStarted,
+        JournalUnwritable, // the send's intent could not be recorded: nothing was sent
+    };
+
+    Code code = NoDevice;
+    QString text;
+    // A send stopped after its writes began: what became of each register as far as the line
+    // told, with nothing read back. Any of them may have landed.
+    std::optional<SettingsSendResult> stoppedSend;
+
+    // What was read from the relay no longer describes the device the monitor works with.
+    bool isRelayLost() const { return code == NoLongerCurrent || code == PortClosed; }
+};
+
 // Reads the settings of the current relay afresh and sends settings to it
 // followed by a read-back, with blocks of its own so that neither touches
 // what the panels show. Everything goes through the monitor's queue; the
 // operation reports its end by a signal. A relay that stops being current, a
-// closed port or a scan ends it with failed().
+// closed port or a scan ends it with failed(); a relay lost while nothing runs
+// is told by relayLost(), so that what was read is not taken for the current
+// device's.
 class SettingsTransfer : public QObject
 {
     Q_OBJECT
@@ -69,7 +98,10 @@ public:
 signals:
     void relayRead(const RelaySettings &relay);
     void sendFinished(const SettingsSendResult &result);
-    void failed(const QString &message);
+    void failed(const SettingsTransferError &error);
+    // The relay the transfer last worked with stopped being the current device, or the port
+    // closed, while no operation ran (a running one ends with failed() instead).
+    void relayLost(SettingsTransferError::Code code);
 
 private:
     enum Operation { Idle, Reading, Writing, ReadingBack };
@@ -85,8 +117,12 @@ private:
     void finishReadBack();
     void noteFailedWrite(const ModbusTransaction &transaction);
     RegisterWrites registerWrites() const;
-    void abort(const QString &message);
+    // An end that wrote nothing: an operation refused, a read incomplete, a send never begun.
+    void fail(SettingsTransferError::Code code, const QString &text);
+    void abort(SettingsTransferError::Code code, const QString &text);
     void journalSend(const SettingsSendResult &result);
+    void onCurrentDeviceChanged(int deviceId);
+    void onConnected(bool connected);
     void abortNoLongerCurrent();
     void end();
     RelaySettings settingsRead(QStringList *unread) const;

@@ -55,10 +55,11 @@ int main(int argc, char *argv[])
             transfer.send(SendPlan(relay, values));
         });
     QObject::connect(&transfer, &SettingsTransfer::sendFinished, &app, &QCoreApplication::quit);
-    QObject::connect(&transfer, &SettingsTransfer::failed, &app, [](const QString &message) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-        QCoreApplication::exit(1);
-    });
+    QObject::connect(
+        &transfer, &SettingsTransfer::failed, &app, [](const SettingsTransferError &error) {
+            std::fprintf(stderr, "%s\n", qPrintable(error.text));
+            QCoreApplication::exit(1);
+        });
     monitor.scan(SlaveId, SlaveId);
     return app.exec();
 }

@@ -4,13 +4,16 @@
 #include "devicedata/sendverdict.h"
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalstore.h"
 #include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/writejournal.h"
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "testtimeouts.h"
 
 #include <QtTest>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -46,6 +49,9 @@ private slots:
     void verdictsFollowWhatTheRelayDid();
     void savedFileOfEveryRelayVariantOpens_data();
     void savedFileOfEveryRelayVariantOpens();
+    void failureCarriesItsCode_data();
+    void failureCarriesItsCode();
+    void relayLostWhileIdleIsTold();
 
 private:
     RelaySettings readRelay();
@@ -89,6 +95,7 @@ void SettingsTransferTest::cleanup()
     m_monitor.reset();
     m_bus->clearRegisterRules();
     m_bus->clearReceivedWrites();
+    m_bus->setRelayOnline(SlaveId, true);
     m_bus->setDeviceTypeCode(SlaveId, OwnDeviceType);
     m_bus->setModules(SlaveId, m_pristine.value(ModulesRegister));
     for (auto value = m_pristine.cbegin(); value != m_pristine.cend(); ++value) {
@@ -251,6 +258,150 @@ void SettingsTransferTest::savedFileOfEveryRelayVariantOpens()
     // The backup the program once refused: a relay without auto-reclose holding 0 in its delay.
     if (unusedZero && !(installed & ModuleApv))
         QVERIFY(outOfRange.contains(ApvReadinessDelay));
+}
+
+void SettingsTransferTest::failureCarriesItsCode_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text"); // how the text begins
+
+    QTest::newRow("another operation running")
+        << QStringLiteral("read twice") << int(SettingsTransferError::Busy)
+        << QStringLiteral("Another settings operation is still running.");
+    QTest::newRow("no current device")
+        << QStringLiteral("no device") << int(SettingsTransferError::NoDevice)
+        << QStringLiteral("No device to work with: connect and choose a device first.");
+    QTest::newRow("relay silent") << QStringLiteral("silent") << int(SettingsTransferError::Unread)
+                                  << QStringLiteral("Could not read from Device 2: the identity, ");
+    QTest::newRow("another relay chosen while reading")
+        << QStringLiteral("another relay") << int(SettingsTransferError::NoLongerCurrent)
+        << QStringLiteral("Device 2 is no longer the current device; the operation was stopped.");
+    QTest::newRow("another relay chosen while writing")
+        << QStringLiteral("another relay while writing")
+        << int(SettingsTransferError::NoLongerCurrent)
+        << QStringLiteral("Device 2 is no longer the current device; the operation was stopped.");
+    QTest::newRow("port closed") << QStringLiteral("disconnect")
+                                 << int(SettingsTransferError::PortClosed)
+                                 << QStringLiteral(
+                                        "The port was closed; the operation with Device 2 was "
+                                        "stopped.");
+    QTest::newRow("scan started")
+        << QStringLiteral("scan") << int(SettingsTransferError::ScanStarted)
+        << QStringLiteral("A scan started; the operation with Device 2 was stopped.");
+    QTest::newRow("journal unwritable")
+        << QStringLiteral("journal") << int(SettingsTransferError::JournalUnwritable)
+        << QStringLiteral("Nothing was sent to device 2: the journal could not record the send.");
+}
+
+// Each way an operation ends without its result has a code of its own, with the text that says
+// so; only a relay that is gone counts as lost.
+void SettingsTransferTest::failureCarriesItsCode()
+{
+    QFETCH(QString, cause);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+
+    // What a send that began writing meant to write.
+    SettingsValues sent;
+    QList<SettingsTransferError> failures;
+    connect(m_transfer.data(), &SettingsTransfer::failed, this,
+        [&failures](const SettingsTransferError &error) { failures.append(error); });
+    bool lostTold = false;
+    connect(
+        m_transfer.data(), &SettingsTransfer::relayLost, this, [&lostTold] { lostTold = true; });
+
+    if (cause == QLatin1String("read twice")) {
+        m_transfer->readCurrentDevice();
+        m_transfer->readCurrentDevice();
+    } else if (cause == QLatin1String("no device")) {
+        m_monitor->setCurrentDeviceId(-1);
+        m_transfer->readCurrentDevice();
+    } else if (cause == QLatin1String("silent")) {
+        m_bus->setRelayOnline(SlaveId, false);
+        m_transfer->readCurrentDevice();
+    } else if (cause == QLatin1String("another relay")) {
+        m_transfer->readCurrentDevice();
+        m_monitor->setCurrentDeviceId(SlaveId + 1);
+    } else if (cause == QLatin1String("disconnect")) {
+        m_transfer->readCurrentDevice();
+        m_monitor->disconnectFromPort();
+    } else if (cause == QLatin1String("scan")) {
+        m_transfer->readCurrentDevice();
+        m_monitor->scan(SlaveId, SlaveId);
+        QCOMPARE(m_monitor->state(), DeviceMonitor::Scanning);
+    } else if (cause == QLatin1String("another relay while writing")) {
+        const RelaySettings relay = readRelay();
+        connect(m_monitor.data(), &DeviceMonitor::transactionFinished, this,
+            [this](const ModbusTransaction &transaction) {
+                if (transaction.function == ModbusRequest::WriteSingleRegister)
+                    m_monitor->setCurrentDeviceId(SlaveId + 1);
+            });
+        m_transfer->send(SendPlan(relay, { { MtzReactionDelay, 55 }, { ToReactionDelay, 12 } }));
+        sent = { { MtzReactionDelay, 55 }, { ToReactionDelay, 12 } };
+    } else if (cause == QLatin1String("journal")) {
+        const RelaySettings relay = readRelay();
+        // A folder where the journal's file should be: the store cannot open.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("journal.sqlite"));
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("journal.sqlite")));
+        auto store = std::make_unique<JournalStore>(path);
+        QVERIFY(!store->open());
+        m_monitor->setWriteJournal(
+            new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data()));
+        m_transfer->send(SendPlan(relay, { { MtzReactionDelay, 55 } }));
+    }
+
+    QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, PassWaitMs);
+    const SettingsTransferError &error = failures.first();
+    QCOMPARE(int(error.code), code);
+    QVERIFY2(error.text.startsWith(text), qPrintable(error.text));
+    QCOMPARE(error.isRelayLost(),
+        code == SettingsTransferError::NoLongerCurrent
+            || code == SettingsTransferError::PortClosed);
+    // The operation that failed tells it once; a scan then leaves no current device at all,
+    // which is a loss of its own.
+    QTest::qWait(200);
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(lostTold, cause == QLatin1String("scan"));
+    if (code == SettingsTransferError::JournalUnwritable)
+        QVERIFY(m_bus->receivedWrites().isEmpty());
+    // Only a send stopped after its writes began tells what may have landed; nothing was read
+    // back, so no value passes for one the relay holds.
+    QCOMPARE(error.stoppedSend.has_value(), !sent.isEmpty());
+    if (error.stoppedSend) {
+        QCOMPARE(error.stoppedSend->sent, sent);
+        QVERIFY(!error.stoppedSend->readBack);
+        QVERIFY(error.stoppedSend->relay.values.isEmpty());
+    }
+}
+
+// Once a relay was read, choosing another or closing the port is told while nothing runs, so
+// that what was read is not taken for the current device's; choosing it again is no loss.
+void SettingsTransferTest::relayLostWhileIdleIsTold()
+{
+    QList<int> lost;
+    connect(m_transfer.data(), &SettingsTransfer::relayLost, this,
+        [&lost](SettingsTransferError::Code code) { lost.append(int(code)); });
+    int failures = 0;
+    connect(m_transfer.data(), &SettingsTransfer::failed, this, [&failures] { ++failures; });
+
+    // Nothing read yet: nothing to lose.
+    m_monitor->setCurrentDeviceId(SlaveId + 1);
+    m_monitor->setCurrentDeviceId(SlaveId);
+    QVERIFY(lost.isEmpty());
+
+    QCOMPARE(readRelay().identity.slaveId, SlaveId);
+    m_monitor->setCurrentDeviceId(SlaveId + 1);
+    QCOMPARE(lost, QList<int> { int(SettingsTransferError::NoLongerCurrent) });
+    m_monitor->setCurrentDeviceId(SlaveId);
+    QCOMPARE(lost.size(), 1);
+    m_monitor->disconnectFromPort();
+    QCOMPARE(lost,
+        (QList<int> {
+            int(SettingsTransferError::NoLongerCurrent), int(SettingsTransferError::PortClosed) }));
+    QCOMPARE(failures, 0);
 }
 
 QTEST_GUILESS_MAIN(SettingsTransferTest)

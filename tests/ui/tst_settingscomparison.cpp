@@ -69,6 +69,8 @@ private slots:
     void badFileIsRefused();
     void otherDeviceTypeAndSerial();
     void anotherRelayEndsTheComparison();
+    void lostRelayEndsSendingForGood();
+    void failedReadBeforeSendingMayBeTriedAgain();
     void silentRelayIsNotSaved();
     void fingerprintsSideBySide();
 
@@ -776,7 +778,7 @@ void SettingsComparisonTest::stoppedRefreshKeepsTheSettingsRead()
     connect(&transfer, &SettingsTransfer::relayRead, this,
         [&read](const RelaySettings &relay) { read.append(relay); });
     connect(&transfer, &SettingsTransfer::failed, this,
-        [&failures](const QString &message) { failures.append(message); });
+        [&failures](const SettingsTransferError &error) { failures.append(error.text); });
     QSignalSpy stopped(monitor, &DeviceMonitor::readsStopped);
     transfer.readCurrentDevice();
     monitor->stopRefresh();
@@ -859,6 +861,101 @@ void SettingsComparisonTest::anotherRelayEndsTheComparison()
     QTest::qWait(500);
     QVERIFY(!reading->isReady());
     QVERIFY(!child<QAbstractButton>(reading, "sendAllButton")->isEnabled());
+}
+
+// A relay lost halfway through a send or after the comparison: the status bar says what was
+// stopped, the table what may have landed, the dialog what is left to do, and nothing can be
+// sent from it any more.
+void SettingsComparisonTest::lostRelayEndsSendingForGood()
+{
+    MainWindow *window = openConnectedWindow();
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [monitor](const ModbusTransaction &transaction) {
+            if (transaction.function == ModbusRequest::WriteSingleRegister)
+                monitor->setCurrentDeviceId(3);
+        });
+    QSignalSpy written(dialog, &SettingsComparisonDialog::relaySettingsWritten);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), 3, LineTimeoutMs);
+    disconnect(monitor, nullptr, this, nullptr);
+    // The first write may have landed: no relay value from before the send is left standing, no
+    // row passes for verified, and the rest say they were not sent.
+    QCOMPARE(written.count(), 1);
+    const QAbstractItemModel *model = child<QTableView>(dialog, "comparisonTableView")->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(
+            model->index(row, SettingsComparisonModel::RelayColumn).data().toString(), QString());
+        QVERIFY(model->index(row, 0).data(SettingsComparisonModel::VerificationRole).toInt()
+            != SettingsComparisonModel::Verified);
+    }
+    QCOMPARE(verification(model, 49), int(SettingsComparisonModel::Stopped));
+    QCOMPARE(stateText(dialog),
+        QStringLiteral("Device 2 is no longer the current device; open the file again to compare "
+                       "it with another."));
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("Device 2 is no longer the current device; the operation was stopped."));
+    QVERIFY(!dialog->isReady());
+    QVERIFY(child<QAbstractButton>(dialog, "closeButton")->isEnabled());
+    // Choosing the relay again does not make the old comparison stand again.
+    monitor->setCurrentDeviceId(SlaveId);
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    QVERIFY(!child<QAbstractButton>(dialog, "sendDifferencesButton")->isEnabled());
+    child<QAbstractButton>(dialog, "closeButton")->click();
+
+    dialog = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    window->statusBar()->clearMessage();
+    child<QAction>(window, "actionDisconnect")->trigger();
+    QCOMPARE(
+        stateText(dialog), QStringLiteral("The port was closed; connect and open the file again."));
+    QVERIFY(!dialog->isReady());
+    QVERIFY(!child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+    QVERIFY(child<QAbstractButton>(dialog, "closeButton")->isEnabled());
+    // Nothing ran: nothing was stopped.
+    QVERIFY(!window->statusBar()->currentMessage().contains(QStringLiteral("was stopped")));
+}
+
+// A relay that falls silent just before a send is not written to, and the comparison still
+// stands: once it answers again, the send can be tried again.
+void SettingsComparisonTest::failedReadBeforeSendingMayBeTriedAgain()
+{
+    MainWindow *window = openConnectedWindow();
+    const QString path = savedFile(window);
+    SettingsComparisonDialog *dialog
+        = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
+    QVERIFY(dialog);
+    m_bus->clearReceivedWrites();
+    m_bus->setRelayOnline(SlaveId, false);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        stateText(dialog).startsWith(QStringLiteral("Could not read from Device 2: ")),
+        6 * LineTimeoutMs);
+    QCOMPARE(window->statusBar()->currentMessage(), stateText(dialog));
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QVERIFY(dialog->isReady());
+    QVERIFY(child<QAbstractButton>(dialog, "sendAllButton")->isEnabled());
+
+    m_bus->setRelayOnline(SlaveId, true);
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(dialog, "sendAllButton")->click();
+        QVERIFY(answer.answered());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
+        QStringLiteral("Settings written and verified (Device 2)"), LineTimeoutMs);
 }
 
 void SettingsComparisonTest::silentRelayIsNotSaved()

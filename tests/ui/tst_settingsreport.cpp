@@ -21,6 +21,7 @@
 #include "simulatedline.h"
 #include "ui/mainwindow.h"
 #include "ui/settingsfiles/reportpages.h"
+#include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -170,10 +171,12 @@ private slots:
     void windowPrintsTheCurrentRelay();
     void windowPrintNamesAFolderGoneMeanwhile();
     void windowMakesNoReportOfASilentRelay();
+    void windowReportsARelayMissingFromTheList();
 
 private:
     bool readAll();
-    void openWindowOnRelay4();
+    // Relay 4 current, found by a scan or, unlisted, set without one.
+    void openWindowOnRelay4(bool scanned = true);
     ReportSources sources() const;
     QString writtenReportText();
 
@@ -416,7 +419,7 @@ void SettingsReportTest::unwritableFileFails()
 // the relay selected and its setpoints read once by their tab. The tab is
 // then left and the relay changes its MTZ mode: a report must read the
 // relay afresh rather than print what the tab held.
-void SettingsReportTest::openWindowOnRelay4()
+void SettingsReportTest::openWindowOnRelay4(bool scanned)
 {
     m_bus.reset(new RelayBus({ 4 }));
     QString error;
@@ -440,8 +443,13 @@ void SettingsReportTest::openWindowOnRelay4()
 
     auto *monitor = child<DeviceMonitor>(m_window.data(), "deviceMonitor");
     child<QAction>(m_window.data(), "actionConnect")->trigger();
-    child<QLineEdit>(m_window.data(), "scanRangeLineEdit")->setText(QStringLiteral("4"));
-    child<QAbstractButton>(m_window.data(), "scanButton")->click();
+    if (scanned) {
+        child<QLineEdit>(m_window.data(), "scanRangeLineEdit")->setText(QStringLiteral("4"));
+        child<QAbstractButton>(m_window.data(), "scanButton")->click();
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(monitor->isConnected(), 10000);
+        monitor->setCurrentDeviceId(4);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(monitor->currentDeviceId(), 4, 10000);
     QTRY_VERIFY(m_exportAction->isEnabled());
     QVERIFY(m_printAction->isEnabled());
@@ -584,6 +592,35 @@ void SettingsReportTest::windowMakesNoReportOfASilentRelay()
     QVERIFY2(
         message.text().endsWith(QStringLiteral("No report was made.")), qPrintable(message.text()));
     QVERIFY(!QFileInfo::exists(unread));
+}
+
+// A relay worked with that is not in the device list, set without a scan: its report and its
+// settings file are named by its ID until the fresh read names it, and the report is made.
+void SettingsReportTest::windowReportsARelayMissingFromTheList()
+{
+    openWindowOnRelay4(false);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(
+        child<DeviceMonitor>(m_window.data(), "deviceMonitor")->deviceListModel()->rowOfDevice(4),
+        -1);
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    QCOMPARE(
+        QFileInfo(
+            child<SettingsFileActions>(m_window.data(), "settingsFileActions")->defaultFileName())
+            .fileName(),
+        QStringLiteral("settings-4-%1.json").arg(today));
+
+    const QString path = QDir(m_exports).filePath(QStringLiteral("unlisted.pdf"));
+    FileDialogAnswer answer(path);
+    m_exportAction->trigger();
+    QVERIFY(answer.answered);
+    QTRY_VERIFY_WITH_TIMEOUT(m_exportAction->isEnabled(), 10000);
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(lineOf(pdfText(path), QStringLiteral("Serial number")),
+        QStringLiteral("Serial number 0042017"));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+        QStringLiteral("Report of Device 4 written to \"%1\"").arg(path));
 }
 
 // Only this relay's entries, only since the day chosen, each register with its outcome.

@@ -69,8 +69,10 @@ ReportSources ReportActions::currentSources() const
     sources.deviceTimeReadAt = m_deviceTimeReadAt;
     sources.crashLogReadAt = m_crashLogReadAt;
     const DeviceListModel *model = m_monitor->deviceListModel();
-    if (const DeviceInfo *info = model->deviceInfoAt(model->rowOfDevice(sources.deviceId)))
-        sources.deviceInfo = *info;
+    // A relay set without a scan, or after the list was cleared, is not in the list.
+    const int row = model->rowOfDevice(sources.deviceId);
+    if (row >= 0)
+        sources.deviceInfo = *model->deviceInfoAt(row);
     return sources;
 }
 
@@ -173,12 +175,13 @@ QString ReportActions::unwritableFileText(const QString &path)
         .arg(QDir::toNativeSeparators(path));
 }
 
-void ReportActions::onReadFailed(const QString &message)
+void ReportActions::onReadFailed(const SettingsTransferError &error)
 {
     emit busyChanged(false);
     emit statusMessage(QString());
     const QString title = actionTitle();
     m_printer.reset();
     m_pdfPath.clear();
-    QMessageBox::warning(m_window, title, message + QLatin1Char('\n') + tr("No report was made."));
+    QMessageBox::warning(
+        m_window, title, error.text + QLatin1Char('\n') + tr("No report was made."));
 }

@@ -11,6 +11,7 @@ class DeviceData;
 class DeviceMonitor;
 class QPrinter;
 class SettingsTransfer;
+struct SettingsTransferError;
 
 // The File menu's report actions. The identity, the modules and the settings
 // are read afresh, so that the report vouches for what the relay holds now
@@ -44,7 +45,7 @@ private:
     void watchReads(const DeviceData *block, QDateTime ReportActions::*readAt);
     void readRelay();
     void onRelayRead();
-    void onReadFailed(const QString &message);
+    void onReadFailed(const SettingsTransferError &error);
     ReportSources currentSources() const;
     // The title of the action the report is being made for.
     QString actionTitle() const;

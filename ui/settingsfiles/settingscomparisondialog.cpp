@@ -42,15 +42,7 @@ SettingsComparisonDialog::SettingsComparisonDialog(DeviceMonitor *monitor, const
         &SettingsComparisonDialog::onSendFinished);
     connect(m_transfer, &SettingsTransfer::failed, this, &SettingsComparisonDialog::onFailed);
     // What is shown belongs to one relay; it must not be sent to another.
-    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, [this] {
-        onRelayLost(tr("Device %1 is no longer the current device; open the file again to "
-                       "compare it with another.")
-                        .arg(m_transfer->slaveId()));
-    });
-    connect(monitor, &DeviceMonitor::connected, this, [this](bool connected) {
-        if (!connected)
-            onRelayLost(tr("The port was closed; connect and open the file again."));
-    });
+    connect(m_transfer, &SettingsTransfer::relayLost, this, &SettingsComparisonDialog::onRelayLost);
 
     const int slaveId = monitor->currentDeviceId();
     showState(tr("Reading the settings of Device %1…").arg(slaveId), false);
@@ -286,22 +278,38 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     updateButtons();
 }
 
-void SettingsComparisonDialog::onFailed(const QString &message)
+void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
 {
     m_valuesToSend.clear();
-    showState(message, true);
-    emit statusMessage(message);
+    emit statusMessage(error.text);
+    // Whatever a stopped send wrote may have landed: no row passes for verified and no value
+    // for one the relay holds, and the panels read the relay anew.
+    if (error.stoppedSend) {
+        m_model->setSendResult(*error.stoppedSend);
+        showFingerprints(&error.stoppedSend->relay);
+        emit relaySettingsWritten();
+    }
+    // The status bar says what was stopped; the dialog, what is left to do.
+    if (error.isRelayLost()) {
+        onRelayLost(error.code);
+        return;
+    }
+    // Anything else may be tried again.
+    showState(error.text, true);
     updateButtons();
 }
 
-void SettingsComparisonDialog::onRelayLost(const QString &message)
+void SettingsComparisonDialog::onRelayLost(SettingsTransferError::Code code)
 {
     if (m_relayLost)
         return;
     m_relayLost = true;
-    // A running operation reports its own end through onFailed().
-    if (!m_transfer->isBusy())
-        showState(message, true);
+    showState(code == SettingsTransferError::PortClosed
+            ? tr("The port was closed; connect and open the file again.")
+            : tr("Device %1 is no longer the current device; open the file again to "
+                 "compare it with another.")
+                  .arg(m_transfer->slaveId()),
+        true);
     updateButtons();
 }
 

@@ -3,6 +3,7 @@
 #define SETTINGSCOMPARISONDIALOG_H
 
 #include "devicedata/settingsfile.h"
+#include "devicemonitor/settingstransfer.h"
 
 #include <QDialog>
 
@@ -13,8 +14,6 @@ class SettingsComparisonDialog;
 class DeviceMonitor;
 class SendPlan;
 class SettingsComparisonModel;
-class SettingsTransfer;
-struct SettingsSendResult;
 
 // A settings file beside the current relay, read afresh. Opened for sending
 // it offers to write the differences or everything, asks first, and marks
@@ -59,8 +58,9 @@ private:
     // the comparison showed.
     void sendIfUnchanged(const RelaySettings &relay);
     void onSendFinished(const SettingsSendResult &result);
-    void onFailed(const QString &message);
-    void onRelayLost(const QString &message);
+    void onFailed(const SettingsTransferError &error);
+    // Sending is over for good: the comparison belongs to a relay no longer at hand.
+    void onRelayLost(SettingsTransferError::Code code);
     void send(const SettingsValues &values);
     // Every way the relay the file was saved from differs from this one.
     QStringList identityDifferences(const RelayIdentity &relay) const;

@@ -45,8 +45,9 @@ bool SettingsFileActions::isBusy() const
 QString SettingsFileActions::defaultFileName() const
 {
     const DeviceListModel *devices = m_monitor->deviceListModel();
-    const DeviceInfo *info
-        = devices->deviceInfoAt(devices->rowOfDevice(m_monitor->currentDeviceId()));
+    // A relay set without a scan, or after the list was cleared, is not in the list.
+    const int row = devices->rowOfDevice(m_monitor->currentDeviceId());
+    const DeviceInfo *info = row >= 0 ? devices->deviceInfoAt(row) : nullptr;
     const QString serial = info && info->serialNumber.status != NoData
         ? serialNumberText(info->serialNumber.value)
         : QStringLiteral("%1").arg(m_monitor->currentDeviceId());
@@ -93,12 +94,12 @@ void SettingsFileActions::onRelayRead(const RelaySettings &relay)
                            .arg(QDir::toNativeSeparators(m_savePath)));
 }
 
-void SettingsFileActions::onReadFailed(const QString &message)
+void SettingsFileActions::onReadFailed(const SettingsTransferError &error)
 {
     emit busyChanged(false);
     emit statusMessage(QString());
     QMessageBox::warning(m_window, tr("Settings not saved"),
-        message + QLatin1Char('\n')
+        error.text + QLatin1Char('\n')
             + tr("Nothing was written to \"%1\".").arg(QDir::toNativeSeparators(m_savePath)));
 }
 
@@ -113,6 +114,18 @@ void SettingsFileActions::refuse(const QString &path, const QStringList &problem
     if (problems.size() > ProblemsInView)
         box.setDetailedText(problems.join(QLatin1Char('\n')));
     box.exec();
+}
+
+std::optional<SettingsFile> SettingsFileActions::readOrRefuse(const QString &path)
+{
+    saveLastFolder(QFileInfo(path).absolutePath());
+    QStringList problems;
+    SettingsFile file = SettingsFile::read(path, &problems);
+    if (!problems.isEmpty()) {
+        refuse(path, problems);
+        return std::nullopt;
+    }
+    return file;
 }
 
 QString SettingsFileActions::askForFile(const QString &title)
@@ -138,14 +151,8 @@ void SettingsFileActions::askAndOpenWithoutRelay()
 
 PreparedSettingsDialog *SettingsFileActions::openWithoutRelay(const QString &path)
 {
-    saveLastFolder(QFileInfo(path).absolutePath());
-    QStringList problems;
-    const SettingsFile file = SettingsFile::read(path, &problems);
-    if (!problems.isEmpty()) {
-        refuse(path, problems);
-        return nullptr;
-    }
-    return showPrepared(file, path);
+    const std::optional<SettingsFile> file = readOrRefuse(path);
+    return file ? showPrepared(*file, path) : nullptr;
 }
 
 void SettingsFileActions::askAndPrepareNew()
@@ -176,16 +183,12 @@ PreparedSettingsDialog *SettingsFileActions::showPrepared(
 SettingsComparisonDialog *SettingsFileActions::open(
     const QString &path, SettingsComparisonDialog::Mode mode)
 {
-    saveLastFolder(QFileInfo(path).absolutePath());
-    QStringList problems;
-    const SettingsFile file = SettingsFile::read(path, &problems);
-    if (!problems.isEmpty()) {
-        refuse(path, problems);
+    const std::optional<SettingsFile> file = readOrRefuse(path);
+    if (!file)
         return nullptr;
-    }
     if (m_dialog)
         m_dialog->close();
-    m_dialog = new SettingsComparisonDialog(m_monitor, file, path, mode, m_window);
+    m_dialog = new SettingsComparisonDialog(m_monitor, *file, path, mode, m_window);
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_dialog->setWindowModality(Qt::WindowModal);
     connect(m_dialog, &SettingsComparisonDialog::statusMessage, this,

@@ -7,9 +7,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 class DeviceMonitor;
 class PreparedSettingsDialog;
 class SettingsTransfer;
+struct SettingsTransferError;
 struct RelaySettings;
 
 // The File menu's settings actions: saving the current relay's settings,
@@ -54,7 +57,9 @@ signals:
 
 private:
     void onRelayRead(const RelaySettings &relay);
-    void onReadFailed(const QString &message);
+    void onReadFailed(const SettingsTransferError &error);
+    // The file at `path` if it is valid; one that is not is refused with every problem named.
+    std::optional<SettingsFile> readOrRefuse(const QString &path);
     void refuse(const QString &path, const QStringList &problems);
     QString askForFile(const QString &title);
     PreparedSettingsDialog *showPrepared(const SettingsFile &file, const QString &path);
