@@ -59,6 +59,7 @@ private slots:
     void setHandsOverRegisterValues();
     void unknownCodeIsWrittenBackUnchanged();
     void typedValueTheRelayCannotHoldIsNotWritten();
+    void setClickedWithTheMouseSeesTheTypedValue();
     void cancelWritesNothing();
 
     void onlyASuccessfulWriteEndsEditMode_data();
@@ -342,6 +343,30 @@ void ConfigurationWidgetTest::typedValueTheRelayCannotHoldIsNotWritten()
     QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(bus.holdingRegister(RelayId, 26), quint16(75));
+}
+
+// A click moves the focus to Set before Set runs; the spin box must not turn
+// the typed text into another value on the way out.
+void ConfigurationWidgetTest::setClickedWithTheMouseSeesTheTypedValue()
+{
+    Panel panel;
+    QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    click(w, "editButton");
+    QDoubleSpinBox *kt = spinBoxOf(w, "currentTransFactorIndicatorEditor");
+    kt->setFocus();
+    kt->selectAll();
+    QTest::keyClicks(kt, QStringLiteral("0"));
+    QVERIFY(kt->hasFocus());
+
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    QTest::mouseClick(child<QPushButton>(w, "setButton"), Qt::LeftButton);
+    QTRY_VERIFY(answer.answered());
+    QCOMPARE(writes.count(), 0);
 }
 
 void ConfigurationWidgetTest::cancelWritesNothing()

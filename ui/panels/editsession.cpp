@@ -15,6 +15,9 @@ EditSession::EditSession(
       m_cancelButton(cancelButton),
       m_setButton(setButton)
 {
+    // A click that took the focus would make a spin box take what is being
+    // typed in it, rounded or put back, before Set could refuse it.
+    m_setButton->setFocusPolicy(Qt::TabFocus);
     updateEditButton();
 }
 
