@@ -115,22 +115,20 @@ void MainWindow::createBlocks()
     protectionConfigurationData = new ProtectionConfigurationData(this);
     setpointsData = new SetpointsData(this);
 
-    // A configuration write spans two blocks: the first marks its start, the
-    // second its end.
-    for (DeviceData *data :
-        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
-            static_cast<DeviceData *>(meterageConfigurationData),
-            static_cast<DeviceData *>(setpointsData),
-            static_cast<DeviceData *>(clearCrashLogData) })
+    // A write of one block starts and ends with that block; a configuration
+    // write spans two blocks: the first marks its start, the second its end.
+    const QList<DeviceData *> singleBlockWrites
+        = { deviceTimeData, checkbackData, setpointsData, clearCrashLogData };
+    for (DeviceData *data : singleBlockWrites) {
         connect(
             data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
-    for (DeviceData *data :
-        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
-            static_cast<DeviceData *>(protectionConfigurationData),
-            static_cast<DeviceData *>(setpointsData),
-            static_cast<DeviceData *>(clearCrashLogData) })
         connect(
             data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
+    }
+    connect(meterageConfigurationData, &DeviceData::stateChanged, this,
+        &MainWindow::onDeviceDataStateChanged_Writing);
+    connect(protectionConfigurationData, &DeviceData::stateChanged, this,
+        &MainWindow::onDeviceDataStateChanged_Inactive);
 
     const WriteMessages configuration = { tr("Written: configuration (Device %1)"),
         tr("Write failed: configuration (Device %1)"), {}, {} };
