@@ -65,6 +65,13 @@
     </message>
 </context>
 <context>
+    <name>Confirmation</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionSettingsDialog</name>
     <message>
         <source>Connection settings</source>
@@ -395,10 +402,6 @@ Last answer: %5</source>
     <message>
         <source>Set time of all devices</source>
         <translation>Запись времени во все устройства</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
     </message>
     <message>
         <source>The relay&apos;s DST flag has not been read yet: choose &quot;Auto adjust for DST&quot; before setting the time.</source>
