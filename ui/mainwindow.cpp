@@ -26,6 +26,7 @@
 #include "ui/contentscrollarea.h"
 #include "ui/diagnostics/journaldialog.h"
 #include "ui/diagnostics/trafficdockwidget.h"
+#include "ui/dialogs/confirmation.h"
 #include "ui/dialogs/connectionsettingsdialog.h"
 #include "ui/dialogs/devicetimedialog.h"
 #include "ui/dialogs/findrelaysdialog.h"
@@ -115,22 +116,20 @@ void MainWindow::createBlocks()
     protectionConfigurationData = new ProtectionConfigurationData(this);
     setpointsData = new SetpointsData(this);
 
-    // A configuration write spans two blocks: the first marks its start, the
-    // second its end.
-    for (DeviceData *data :
-        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
-            static_cast<DeviceData *>(meterageConfigurationData),
-            static_cast<DeviceData *>(setpointsData),
-            static_cast<DeviceData *>(clearCrashLogData) })
+    // A write of one block starts and ends with that block; a configuration
+    // write spans two blocks: the first marks its start, the second its end.
+    const QList<DeviceData *> singleBlockWrites
+        = { deviceTimeData, checkbackData, setpointsData, clearCrashLogData };
+    for (DeviceData *data : singleBlockWrites) {
         connect(
             data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
-    for (DeviceData *data :
-        { static_cast<DeviceData *>(deviceTimeData), static_cast<DeviceData *>(checkbackData),
-            static_cast<DeviceData *>(protectionConfigurationData),
-            static_cast<DeviceData *>(setpointsData),
-            static_cast<DeviceData *>(clearCrashLogData) })
         connect(
             data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
+    }
+    connect(meterageConfigurationData, &DeviceData::stateChanged, this,
+        &MainWindow::onDeviceDataStateChanged_Writing);
+    connect(protectionConfigurationData, &DeviceData::stateChanged, this,
+        &MainWindow::onDeviceDataStateChanged_Inactive);
 
     const WriteMessages configuration = { tr("Written: configuration (Device %1)"),
         tr("Write failed: configuration (Device %1)"), {}, {} };
@@ -317,18 +316,11 @@ void MainWindow::setUpJournal()
 
 bool MainWindow::askToWriteWithoutJournal(const QString &reason)
 {
-    QMessageBox question(QMessageBox::Warning, tr("Journal"),
+    const bool without = Confirmation::ask(this, QMessageBox::Warning, tr("Journal"),
         tr("The journal cannot record this write: %1\n\nWrite to the relay without a journal "
            "for the rest of this session?")
             .arg(reason),
-        QMessageBox::NoButton, this);
-    QPushButton *writeButton
-        = question.addButton(tr("Write without a journal"), QMessageBox::AcceptRole);
-    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    question.setDefaultButton(cancelButton);
-    question.setEscapeButton(cancelButton);
-    question.exec();
-    const bool without = question.clickedButton() == writeButton;
+        tr("Write without a journal"));
     if (without)
         ui->statusBar->showMessage(tr("Writing without a journal for the rest of this session"));
     return without;
@@ -629,14 +621,8 @@ void MainWindow::on_setpointsWidget_write()
 
 void MainWindow::on_crashLogWidget_clear()
 {
-    QMessageBox question(QMessageBox::Question, tr("Log clearing"),
-        tr("Are you sure to clear log?"), QMessageBox::NoButton, this);
-    QPushButton *clearButton = question.addButton(tr("Clear"), QMessageBox::AcceptRole);
-    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    question.setDefaultButton(cancelButton);
-    question.setEscapeButton(cancelButton);
-    question.exec();
-    if (question.clickedButton() == clearButton)
+    if (Confirmation::ask(this, QMessageBox::Question, tr("Log clearing"),
+            tr("Are you sure to clear log?"), tr("Clear")))
         deviceMonitor->writeToCurrentDevice({ clearCrashLogData });
 }
 

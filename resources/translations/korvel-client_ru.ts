@@ -59,6 +59,17 @@
         <source>At range %1 the MTZ pick-up becomes %2 A (now %3 A) and the TO pick-up %4 A (now %5 A).</source>
         <translation>В диапазоне %1 ток срабатывания МТЗ станет %2 A (сейчас %3 A), ТО — %4 A (сейчас %5 A).</translation>
     </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Конфигурация</translation>
+    </message>
+</context>
+<context>
+    <name>Confirmation</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionSettingsDialog</name>
@@ -393,10 +404,6 @@ Last answer: %5</source>
         <translation>Запись времени во все устройства</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
-    </message>
-    <message>
         <source>The relay&apos;s DST flag has not been read yet: choose &quot;Auto adjust for DST&quot; before setting the time.</source>
         <translation>Признак перехода на летнее время ещё не прочитан из реле: выберите «Автопереход на летнее время», прежде чем записывать время.</translation>
     </message>
@@ -426,6 +433,13 @@ Last answer: %5</source>
     <message>
         <source>Auto adjust for DST disabled</source>
         <translation>Автопереход на летнее время отключён</translation>
+    </message>
+</context>
+<context>
+    <name>EditSession</name>
+    <message>
+        <source>A typed value is not one the relay can hold. The field now shows the value that would be written; check it and press Set again.</source>
+        <translation>Введённое значение реле хранить не может. В поле теперь показано значение, которое будет записано; проверьте его и снова нажмите «Записать».</translation>
     </message>
 </context>
 <context>
@@ -1635,10 +1649,6 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>The current range of the relay changed since Edit was pressed, and with it what the pick-up currents mean. Nothing was written: press Cancel and edit the setpoints again.</source>
         <translation>После нажатия «Изменить» диапазон тока реле изменился, а с ним и значение токов срабатывания. Ничего не записано: нажмите «Отмена» и измените уставки заново.</translation>
-    </message>
-    <message>
-        <source>A typed value is not one the relay can hold. The field now shows the value that would be written; check it and press Set again.</source>
-        <translation>Введённое значение реле хранить не может. В поле теперь показано значение, которое будет записано; проверьте его и снова нажмите «Записать».</translation>
     </message>
 </context>
 <context>

@@ -3,11 +3,13 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "referencecrc32.h"
 #include "ui/panels/configurationwidget.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -56,6 +58,8 @@ private slots:
     void setHandsOverRegisterValues_data();
     void setHandsOverRegisterValues();
     void unknownCodeIsWrittenBackUnchanged();
+    void typedValueTheRelayCannotHoldIsNotWritten();
+    void setClickedWithTheMouseSeesTheTypedValue();
     void cancelWritesNothing();
 
     void onlyASuccessfulWriteEndsEditMode_data();
@@ -301,6 +305,68 @@ void ConfigurationWidgetTest::unknownCodeIsWrittenBackUnchanged()
     click(&panel.widget, "setButton");
     QVERIFY(finished.wait(PassWaitMs));
     QCOMPARE(m_line->bus().holdingRegister(RelayId, 25), quint16(7));
+}
+
+// Kt 0 cannot be held: Set pressed while it is still being typed must not
+// write the value the spin box held before, which the user no longer sees.
+void ConfigurationWidgetTest::typedValueTheRelayCannotHoldIsNotWritten()
+{
+    RelayBus &bus = m_line->bus();
+    Panel panel;
+    const QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    writeOnRequest(panel);
+    QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
+    QSignalSpy finished(&panel.widget, &ConfigurationWidget::writeFinished);
+    click(w, "editButton");
+    QDoubleSpinBox *kt = spinBoxOf(w, "currentTransFactorIndicatorEditor");
+    const QLineEdit *line = kt->findChild<QLineEdit *>();
+    const auto type = [kt](const QString &text) {
+        kt->selectAll();
+        QTest::keyClicks(kt, text);
+    };
+
+    type(QStringLiteral("0"));
+    QCOMPARE(line->text(), QStringLiteral("0"));
+    {
+        MessageBoxAnswer answer(QStringLiteral("OK"));
+        click(w, "setButton");
+        QVERIFY(answer.answered());
+    }
+    QCOMPARE(writes.count(), 0);
+    QCOMPARE(line->text(), QStringLiteral("60"));
+    QVERIFY(panel.widget.isEditMode());
+
+    // A typed value the relay can hold goes out as it is.
+    type(QStringLiteral("75"));
+    click(w, "setButton");
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(bus.holdingRegister(RelayId, 26), quint16(75));
+}
+
+// A click moves the focus to Set before Set runs; the spin box must not turn
+// the typed text into another value on the way out.
+void ConfigurationWidgetTest::setClickedWithTheMouseSeesTheTypedValue()
+{
+    Panel panel;
+    QWidget *w = &panel.widget;
+    QVERIFY(readAll(panel));
+    QSignalSpy writes(&panel.widget, &ConfigurationWidget::write);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    click(w, "editButton");
+    QDoubleSpinBox *kt = spinBoxOf(w, "currentTransFactorIndicatorEditor");
+    kt->setFocus();
+    kt->selectAll();
+    QTest::keyClicks(kt, QStringLiteral("0"));
+    QVERIFY(kt->hasFocus());
+
+    MessageBoxAnswer answer(QStringLiteral("OK"));
+    QTest::mouseClick(child<QPushButton>(w, "setButton"), Qt::LeftButton);
+    QTRY_VERIFY(answer.answered());
+    QCOMPARE(writes.count(), 0);
 }
 
 void ConfigurationWidgetTest::cancelWritesNothing()

@@ -3,13 +3,13 @@
 #include "common/logging.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "ui/dialogs/confirmation.h"
 #include "ui/panels/attachblock.h"
 #include "ui/panels/devicetimewidget.h"
 #include "ui_devicetimedialog.h"
 
 #include <QLocale>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -210,15 +210,8 @@ bool DeviceTimeDialog::confirmSetToAll()
                           .arg(others.join(QLatin1String(", ")));
     paragraphs << tr("Set the time of all devices?");
 
-    QMessageBox question(QMessageBox::Question, tr("Set time of all devices"),
-        paragraphs.join(QLatin1String("\n\n")), QMessageBox::NoButton, this);
-    question.setTextFormat(Qt::PlainText);
-    QPushButton *setButton = question.addButton(tr("Set to All"), QMessageBox::AcceptRole);
-    QPushButton *cancelButton = question.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    question.setDefaultButton(cancelButton);
-    question.setEscapeButton(cancelButton);
-    question.exec();
-    return question.clickedButton() == setButton;
+    return Confirmation::ask(this, QMessageBox::Question, tr("Set time of all devices"),
+        paragraphs.join(QLatin1String("\n\n")), tr("Set to All"));
 }
 
 void DeviceTimeDialog::write(int slaveId)

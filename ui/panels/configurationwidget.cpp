@@ -97,6 +97,9 @@ void ConfigurationWidget::on_setButton_clicked()
 {
     if (!m_meterageConfigurationData || !m_protectionConfigurationData || !m_session->acceptsSet())
         return;
+    if (!m_session->takeTypedValues(
+            { m_meterageEditors.get(), m_protectionEditors.get() }, tr("Configuration")))
+        return;
     // What the relay reported last, with the editors' values on top: a field
     // not in use (Kt0 without an earth-fault module) is written back as read,
     // also when a failed write is tried again.

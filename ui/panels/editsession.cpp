@@ -2,6 +2,9 @@
 #include "ui/panels/editsession.h"
 
 #include "ui/indicators/baseindicatoreditor.h"
+#include "ui/panels/fieldeditors.h"
+
+#include <QMessageBox>
 
 #include <algorithm>
 
@@ -12,6 +15,9 @@ EditSession::EditSession(
       m_cancelButton(cancelButton),
       m_setButton(setButton)
 {
+    // A click that took the focus would make a spin box take what is being
+    // typed in it, rounded or put back, before Set could refuse it.
+    m_setButton->setFocusPolicy(Qt::TabFocus);
     updateEditButton();
 }
 
@@ -85,6 +91,20 @@ void EditSession::setEditMode(bool on)
     m_setButton->setVisible(on);
     if (changed)
         emit editModeChanged(on);
+}
+
+bool EditSession::takeTypedValues(
+    const QVector<const FieldEditorsBase *> &editors, const QString &title) const
+{
+    bool asTyped = true;
+    for (const FieldEditorsBase *fields : editors)
+        asTyped = fields->takeTypedValues() && asTyped;
+    if (!asTyped) {
+        QMessageBox::warning(m_setButton, title,
+            tr("A typed value is not one the relay can hold. The field now shows the value "
+               "that would be written; check it and press Set again."));
+    }
+    return asTyped;
 }
 
 void EditSession::watchWrite(const QVector<DeviceData *> &blocks)

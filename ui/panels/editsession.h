@@ -10,6 +10,7 @@
 #include <QVector>
 
 class BaseIndicatorEditor;
+class FieldEditorsBase;
 class QWidget;
 
 // The edit mode of a panel whose values are written to the relay, from Edit
@@ -61,6 +62,12 @@ public:
     // Set starts a write only in edit mode, and only once: not again while
     // the write it asked for waits or runs.
     bool acceptsSet() const { return m_editMode && m_written.isEmpty(); }
+    // Set pressed with a value still being typed: FieldEditorsBase::takeTypedValues()
+    // for each of `editors`. If a typed value is not one the relay can hold,
+    // its field now shows what would be written, a message titled `title`
+    // says so, and false tells Set to write nothing.
+    bool takeTypedValues(
+        const QVector<const FieldEditorsBase *> &editors, const QString &title) const;
 
 signals:
     void editModeChanged(bool on);

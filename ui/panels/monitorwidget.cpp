@@ -131,13 +131,8 @@ void MonitorWidget::on_checkbackButton_clicked()
 
 void MonitorWidget::onDiscreteInputsStateChanged(DeviceData::State state)
 {
-    if (state != DeviceData::Inactive || !m_discreteInputsData)
-        return;
-    const DataValue inputs = m_discreteInputsData->discreteInputs();
-    setCheckValue(ui->discreteInputBlockTo, inputs.status, inputs.value & DiBlockTo);
-    setCheckValue(ui->discreteInputRpv, inputs.status, inputs.value & DiRpv);
-    setCheckValue(ui->discreteInputAChR, inputs.status, inputs.value & DiAChR);
-    setCheckValue(ui->discreteInputSis, inputs.status, inputs.value & DiSis);
+    if (state == DeviceData::Inactive && m_discreteInputsData)
+        showFlags(m_discreteInputsData->discreteInputs(), discreteInputCheckBoxes());
 }
 
 void MonitorWidget::onCrashCountStateChanged(DeviceData::State state)
@@ -163,15 +158,8 @@ void MonitorWidget::onLatestCrashStateChanged(DeviceData::State state)
 
 void MonitorWidget::onLedsStateChanged(DeviceData::State state)
 {
-    if (state != DeviceData::Inactive || !m_ledsData)
-        return;
-    const DataValue leds = m_ledsData->leds();
-    setCheckValue(ui->ledAChR, leds.status, leds.value & LedAChR);
-    setCheckValue(ui->ledApv, leds.status, leds.value & LedApv);
-    setCheckValue(ui->ledApvReady, leds.status, leds.value & LedApvReady);
-    setCheckValue(ui->ledMtz, leds.status, leds.value & LedMtz);
-    setCheckValue(ui->ledTo, leds.status, leds.value & LedTo);
-    setCheckValue(ui->ledZnz, leds.status, leds.value & LedZnz);
+    if (state == DeviceData::Inactive && m_ledsData)
+        showFlags(m_ledsData->leds(), ledCheckBoxes());
 }
 
 void MonitorWidget::onMeterageConfigurationStateChanged(DeviceData::State state)
@@ -276,9 +264,29 @@ QVector<NumberIndicator *> MonitorWidget::meterageIndicators() const
         ui->zeroVoltageNumberIndicator, ui->zeroCurrentZeroVoltageAngleNumberIndicator };
 }
 
+void MonitorWidget::showFlags(const DataValue &flags, const QVector<FlagCheckBox> &checkBoxes)
+{
+    for (const FlagCheckBox &entry : checkBoxes)
+        setCheckValue(entry.checkBox, flags.status, flags.value & entry.flag);
+}
+
+QVector<MonitorWidget::FlagCheckBox> MonitorWidget::discreteInputCheckBoxes() const
+{
+    return { { ui->discreteInputBlockTo, DiBlockTo }, { ui->discreteInputRpv, DiRpv },
+        { ui->discreteInputAChR, DiAChR }, { ui->discreteInputSis, DiSis } };
+}
+
+QVector<MonitorWidget::FlagCheckBox> MonitorWidget::ledCheckBoxes() const
+{
+    return { { ui->ledAChR, LedAChR }, { ui->ledApv, LedApv }, { ui->ledApvReady, LedApvReady },
+        { ui->ledMtz, LedMtz }, { ui->ledTo, LedTo }, { ui->ledZnz, LedZnz } };
+}
+
 QList<QCheckBox *> MonitorWidget::indicationCheckBoxes() const
 {
-    return { ui->discreteInputBlockTo, ui->discreteInputRpv, ui->discreteInputAChR,
-        ui->discreteInputSis, ui->ledApvReady, ui->ledMtz, ui->ledApv, ui->ledTo, ui->ledZnz,
-        ui->ledAChR };
+    const QVector<FlagCheckBox> all = discreteInputCheckBoxes() + ledCheckBoxes();
+    QList<QCheckBox *> checkBoxes;
+    for (const FlagCheckBox &entry : all)
+        checkBoxes.append(entry.checkBox);
+    return checkBoxes;
 }

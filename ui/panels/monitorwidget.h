@@ -58,9 +58,19 @@ private slots:
     void onModulesStateChanged(DeviceData::State state);
 
 private:
+    // A check box that mirrors one flag of a register.
+    struct FlagCheckBox
+    {
+        QCheckBox *checkBox;
+        qint64 flag;
+    };
+
     void drawMeterage();
     void drawLatestCrash(const CrashRecord &crash);
+    static void showFlags(const DataValue &flags, const QVector<FlagCheckBox> &checkBoxes);
     void uncheckDisabledIndications();
+    QVector<FlagCheckBox> discreteInputCheckBoxes() const;
+    QVector<FlagCheckBox> ledCheckBoxes() const;
     QList<QCheckBox *> indicationCheckBoxes() const;
     // In the order of the measurement table.
     QVector<NumberIndicator *> meterageIndicators() const;

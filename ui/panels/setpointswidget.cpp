@@ -94,14 +94,8 @@ void SetpointsWidget::on_setButton_clicked()
                "setpoints again."));
         return;
     }
-    // Set pressed with a value still being typed: what it became is shown
-    // before anything is written.
-    if (!m_editors->takeTypedValues()) {
-        QMessageBox::warning(this, tr("Setpoints"),
-            tr("A typed value is not one the relay can hold. The field now shows the value "
-               "that would be written; check it and press Set again."));
+    if (!m_session->takeTypedValues({ m_editors.get() }, tr("Setpoints")))
         return;
-    }
     // What the relay reported last, with the editors' values on top. A field
     // not in use belongs to an absent module or to a protection that is
     // switched off: it keeps the value read, also when a failed write is
