@@ -6,6 +6,9 @@
 
 #include <QMetaType>
 
+// The device type code of the relays this program is made for, whose fields it knows.
+inline constexpr qint64 OwnDeviceTypeCode = 0x8D90;
+
 // A relay's identity. Copied by value into the device list, one per relay found.
 struct DeviceInfo
 {

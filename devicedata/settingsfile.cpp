@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/settingsfile.h"
 
+#include "devicedata/deviceinfodata.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -261,6 +263,7 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
 SettingsFile SettingsFile::prepared(qint64 modules, qint64 currentRange)
 {
     SettingsFile file;
+    // Settings prepared without a relay are for a relay of the type whose fields we know.
     file.relay.identity.deviceTypeCode = OwnDeviceTypeCode;
     file.relay.identity.modules = modules;
     for (const SettingsField &field : settingsFields()) {

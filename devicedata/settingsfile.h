@@ -22,9 +22,6 @@ public:
     static const char *const FormatName;
     static constexpr int FormatVersion = 1;
     static constexpr qint64 MaximumSize = qint64(1024) * 1024; // bytes
-    // The device type whose fields this program knows: the type of settings prepared without a
-    // relay.
-    static constexpr qint64 OwnDeviceTypeCode = 0x8D90;
 
     RelaySettings relay;
     // Fields the relay does not use whose value lies outside their range, as a relay holds them

@@ -6,9 +6,6 @@
 
 namespace {
 
-// The type code of the relays this program is made for; anything else that
-// answers is listed, but stands out.
-constexpr qint64 OwnDeviceTypeCode = 0x8D90;
 // Writes to all relays go to slave 0; nobody answers them.
 constexpr uint BroadcastSlaveId = 0;
 
@@ -63,9 +60,15 @@ void DeviceListModel::clear()
     endResetModel();
 }
 
+const DeviceListModel::DeviceListItem *DeviceListModel::itemAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_items[size_t(row)].get() : nullptr;
+}
+
 int DeviceListModel::deviceIdAt(int row) const
 {
-    return m_items.at(size_t(row))->deviceId;
+    const DeviceListItem *item = itemAt(row);
+    return item ? item->deviceId : -1;
 }
 
 int DeviceListModel::rowOfDevice(int deviceId) const
@@ -79,12 +82,15 @@ int DeviceListModel::rowOfDevice(int deviceId) const
 
 const DeviceInfo *DeviceListModel::deviceInfoAt(int row) const
 {
-    return &m_items.at(size_t(row))->info;
+    const DeviceListItem *item = itemAt(row);
+    return item ? &item->info : nullptr;
 }
 
+// Anything that answers is listed, but a relay of another type stands out.
 bool DeviceListModel::isOfAnotherType(int row) const
 {
-    return m_items.at(size_t(row))->info.deviceTypeCode.value != OwnDeviceTypeCode;
+    const DeviceInfo *info = deviceInfoAt(row);
+    return info && info->deviceTypeCode.value != OwnDeviceTypeCode;
 }
 
 RelayHealth DeviceListModel::health(int deviceId) const

@@ -29,6 +29,9 @@ public:
     void addDevice(int deviceId, const DeviceInfo &info);
     void clear();
 
+    // The row accessors take any row, such as rowOfDevice()'s -1 or a row from before the list
+    // changed: a row outside the list has no slave ID (-1), no identity (nullptr) and is not of
+    // another type.
     int deviceIdAt(int row) const;
     int rowOfDevice(int deviceId) const;
     const DeviceInfo *deviceInfoAt(int row) const;
@@ -53,6 +56,8 @@ private:
         int deviceId;
         DeviceInfo info;
     };
+
+    const DeviceListItem *itemAt(int row) const;
 
     std::vector<std::unique_ptr<DeviceListItem>> m_items;
     QHash<int, RelayHealth> m_health;

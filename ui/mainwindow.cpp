@@ -648,12 +648,14 @@ void MainWindow::on_deviceMonitor_currentDeviceIdChanged(int deviceId)
     showCurrentDeviceHealth();
     const DeviceListModel *model = deviceMonitor->deviceListModel();
     const int row = model->rowOfDevice(deviceId);
-    if (row < 0) {
+    const DeviceInfo *info = model->deviceInfoAt(row);
+    // A relay set without a scan, or after the list was cleared, has no identity to show.
+    if (!info) {
         ui->deviceInfoWidget->setDeviceInfo(DeviceInfo());
         return;
     }
     ui->deviceListView->setCurrentIndex(model->index(row));
-    ui->deviceInfoWidget->setDeviceInfo(*model->deviceInfoAt(row));
+    ui->deviceInfoWidget->setDeviceInfo(*info);
 }
 
 void MainWindow::on_deviceMonitor_scanProgress(int deviceId)

@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <limits>
+
 namespace {
 
 // Debug lines the monitor wrote while a case ran. The monitor lives on the
@@ -72,6 +74,7 @@ private slots:
 
     void scanListsTheRelaysThatAnswer();
     void scanThatFindsNothing();
+    void rowsOutsideTheListHaveNoRelay();
     void refusedScans();
     void selectingDuringAScan();
     void cancellingKeepsWhatWasFound();
@@ -217,6 +220,32 @@ void DeviceMonitorTest::scanThatFindsNothing()
     QCOMPARE(states(stateSpy),
         QList<DeviceMonitor::State>({ DeviceMonitor::Scanning, DeviceMonitor::Idle }));
     QVERIFY(!intArguments(available).contains(1));
+}
+
+// Callers pass rows they got before the list changed, or rowOfDevice()'s -1.
+void DeviceMonitorTest::rowsOutsideTheListHaveNoRelay()
+{
+    DeviceListModel model;
+    DeviceInfo own;
+    own.deviceTypeCode = validValue(OwnDeviceTypeCode);
+    DeviceInfo other;
+    other.deviceTypeCode = validValue(0x1234);
+    model.addDevice(4, own);
+    model.addDevice(9, other);
+    QVERIFY(!model.isOfAnotherType(0));
+    QVERIFY(model.isOfAnotherType(1));
+
+    for (const int row : { -1, 2, std::numeric_limits<int>::max() }) {
+        QCOMPARE(model.deviceIdAt(row), -1);
+        QCOMPARE(model.deviceInfoAt(row), nullptr);
+        QVERIFY(!model.isOfAnotherType(row));
+    }
+    QCOMPARE(model.deviceInfoAt(model.rowOfDevice(5)), nullptr);
+
+    model.clear();
+    QCOMPARE(model.deviceIdAt(0), -1);
+    QCOMPARE(model.deviceInfoAt(0), nullptr);
+    QVERIFY(!model.isOfAnotherType(1));
 }
 
 void DeviceMonitorTest::refusedScans()

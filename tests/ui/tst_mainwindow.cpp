@@ -3,6 +3,7 @@
 #include "deniedport.h"
 #include "devicedata/datavalue.h"
 #include "devicedata/devicetimedata.h"
+#include "devicedata/identitytext.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
@@ -472,6 +473,14 @@ void MainWindowTest::nothingOfThePreviousRelayRemains()
     QVERIFY(!child<QAbstractButton>(configuration, "editButton")->isEnabled());
     QVERIFY(!child<QAbstractButton>(setpoints, "editButton")->isEnabled());
     QVERIFY(!refresh->isEnabled());
+
+    // The identity shown is the listed relay's; a relay set that is not in the list has none.
+    auto *serial = child<QLabel>(window, "serialNumberValueLabel");
+    QCOMPARE(serial->text(), serialNumberText(devices->deviceInfoAt(2)->serialNumber));
+    monitor->setCurrentDeviceId(9);
+    QCOMPARE(serial->text(), QStringLiteral("-"));
+    monitor->setCurrentDeviceId(5);
+    QCOMPARE(serial->text(), serialNumberText(devices->deviceInfoAt(2)->serialNumber));
 
     // Relay 5 read on its tab, then the line closed.
     tabs->setCurrentWidget(setpoints);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/deviceinfodata.h"
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/settingscomparisonmodel.h"
 #include "mainwindowfixture.h"
@@ -185,7 +186,7 @@ void PreparedSettingsTest::newSaveOpenSendEndsWithEqualFingerprints()
     QCOMPARE(saved.savedFingerprint, fingerprint);
     QVERIFY(saved.isPreparedWithoutRelay());
     QCOMPARE(saved.relay.identity.modules, AllModules);
-    QCOMPARE(saved.relay.identity.deviceTypeCode, SettingsFile::OwnDeviceTypeCode);
+    QCOMPARE(saved.relay.identity.deviceTypeCode, OwnDeviceTypeCode);
     // Saved: it closes without a question.
     QVERIFY(editor->close());
     offline->close();

@@ -70,9 +70,8 @@ ReportSources ReportActions::currentSources() const
     sources.crashLogReadAt = m_crashLogReadAt;
     const DeviceListModel *model = m_monitor->deviceListModel();
     // A relay set without a scan, or after the list was cleared, is not in the list.
-    const int row = model->rowOfDevice(sources.deviceId);
-    if (row >= 0)
-        sources.deviceInfo = *model->deviceInfoAt(row);
+    if (const DeviceInfo *info = model->deviceInfoAt(model->rowOfDevice(sources.deviceId)))
+        sources.deviceInfo = *info;
     return sources;
 }
 

@@ -46,8 +46,8 @@ QString SettingsFileActions::defaultFileName() const
 {
     const DeviceListModel *devices = m_monitor->deviceListModel();
     // A relay set without a scan, or after the list was cleared, is not in the list.
-    const int row = devices->rowOfDevice(m_monitor->currentDeviceId());
-    const DeviceInfo *info = row >= 0 ? devices->deviceInfoAt(row) : nullptr;
+    const DeviceInfo *info
+        = devices->deviceInfoAt(devices->rowOfDevice(m_monitor->currentDeviceId()));
     const QString serial = info && info->serialNumber.status != NoData
         ? serialNumberText(info->serialNumber.value)
         : QStringLiteral("%1").arg(m_monitor->currentDeviceId());
