@@ -18,17 +18,17 @@ void CrashListModel::clear()
 
 void CrashListModel::appendRecord(const CrashRecord &record)
 {
-    const int row = m_records.size();
+    const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
-    m_records.append(record);
+    m_records.push_back(record);
     endInsertRows();
 }
 
 void CrashListModel::setRecord(int row, const CrashRecord &record)
 {
-    if (row < 0 || row >= m_records.size())
+    if (row < 0 || row >= rowCount())
         return;
-    m_records[row] = record;
+    m_records[size_t(row)] = record;
     emit dataChanged(index(row, NumberColumn), index(row, CurrentColumn));
 }
 
@@ -64,7 +64,7 @@ QModelIndex CrashListModel::parent(const QModelIndex &) const
 
 int CrashListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_records.size();
+    return parent.isValid() ? 0 : int(m_records.size());
 }
 
 int CrashListModel::columnCount(const QModelIndex &parent) const
@@ -79,7 +79,7 @@ QVariant CrashListModel::data(const QModelIndex &index, int role) const
 
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(m_records.at(index.row()), index.column());
+        return displayText(m_records[size_t(index.row())], index.column());
     case Qt::TextAlignmentRole:
         return int(index.column() == TypeColumn ? Qt::AlignHCenter : Qt::AlignRight);
     default:

@@ -7,6 +7,8 @@
 #include <QAbstractItemModel>
 #include <QVector>
 
+#include <vector>
+
 // The stored crash records as a flat table: number, time, type and current.
 // Lives on the GUI thread; only CrashLogData changes it.
 class CrashListModel : public QAbstractItemModel
@@ -18,7 +20,7 @@ public:
 
     explicit CrashListModel(QObject *parent = nullptr);
 
-    const CrashRecord &record(int row) const { return m_records.at(row); }
+    const CrashRecord &record(int row) const { return m_records[size_t(row)]; }
 
     void clear();
     void appendRecord(const CrashRecord &record);
@@ -41,7 +43,9 @@ private:
     QVariant displayText(const CrashRecord &record, int column) const;
     QString currentText(const CrashRecord &record) const;
 
-    QVector<CrashRecord> m_records;
+    // Not a QVector: after its copy-on-write detach GCC cannot tell the rows from the shared empty
+    // header and, optimising, warns of writes past it (-Wstringop-overflow) in setRecord().
+    std::vector<CrashRecord> m_records;
 };
 
 #endif // CRASHLISTMODEL_H
