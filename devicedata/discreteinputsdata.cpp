@@ -3,16 +3,17 @@
 
 namespace {
 
-const FlagPosition InputAddresses[] = {
+constexpr FlagPosition InputAddresses[] = {
     { 0x1000, DiBlockTo },
     { 0x1001, DiRpv },
     { 0x1002, DiAChR },
     { 0x1003, DiSis },
 };
 
-const Field<DiscreteInputsRecord> DiscreteInputsFields[] = {
+constexpr Field<DiscreteInputsRecord> DiscreteInputsFields[] = {
     { &DiscreteInputsRecord::discreteInputs, flagSet(0x1000, "discreteInputs", InputAddresses) },
 };
+static_assert(isWellFormed(DiscreteInputsFields));
 
 } // namespace
 

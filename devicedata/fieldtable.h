@@ -258,10 +258,55 @@ constexpr bool sameName(const char *first, const char *second)
     return *first == *second;
 }
 
+// A flag set on coils or discrete inputs starts at its address with its
+// lowest one; a flag set in a register names bits 0 to 15 of it. (A register
+// set at an address below 16 that names that bit number is taken for coils,
+// which only reserves more addresses after it.)
+constexpr bool isOnCoils(const FieldDescription &field)
+{
+    int lowest = 0xFFFF;
+    for (const FlagPosition *flag = field.flags.first; flag != field.flags.last; ++flag)
+        lowest = std::min(lowest, flag->position);
+    return lowest == field.address;
+}
+
+// Each position and each flag (one bit, not 0) is named once: two flags on
+// one coil, or one flag from two, would read wrong without a sign.
+constexpr bool isWellFormedFlagSet(const FieldDescription &field)
+{
+    if (field.flags.first == field.flags.last)
+        return false;
+    const bool onCoils = isOnCoils(field);
+    for (const FlagPosition *flag = field.flags.first; flag != field.flags.last; ++flag) {
+        if (flag->flag <= 0 || (flag->flag & (flag->flag - 1)))
+            return false;
+        if (!onCoils && (flag->position < 0 || flag->position > 15))
+            return false;
+        for (const FlagPosition *other = field.flags.first; other != flag; ++other) {
+            if (other->position == flag->position || other->flag == flag->flag)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The first address after a field: a flag set on coils or discrete inputs
+// reaches past its highest one.
+constexpr int endAddress(const FieldDescription &field)
+{
+    int end = field.address + field.width();
+    if (field.kind == FieldDescription::Flags && isOnCoils(field)) {
+        for (const FlagPosition *flag = field.flags.first; flag != field.flags.last; ++flag)
+            end = std::max(end, flag->position + 1);
+    }
+    return end;
+}
+
 } // namespace FieldTableDetail
 
-// Whether a table is in register order, each field after the registers of
-// the one before, and names each field once. The tables assert it.
+// Whether a table is in register (or coil) order, each field after the
+// registers or coils of the one before, names each field once, and its flag
+// sets are sound. The tables assert it.
 template<typename Record, size_t N>
 constexpr bool isWellFormed(const Field<Record> (&fields)[N])
 {
@@ -269,15 +314,14 @@ constexpr bool isWellFormed(const Field<Record> (&fields)[N])
         const FieldDescription &field = fields[i].description;
         if (!field.name)
             return false;
+        if (field.kind == FieldDescription::Flags && !FieldTableDetail::isWellFormedFlagSet(field))
+            return false;
         for (size_t j = 0; j < i; ++j) {
             if (FieldTableDetail::sameName(fields[j].description.name, field.name))
                 return false;
         }
-        if (i > 0) {
-            const FieldDescription &previous = fields[i - 1].description;
-            if (field.address < previous.address + previous.width())
-                return false;
-        }
+        if (i > 0 && field.address < FieldTableDetail::endAddress(fields[i - 1].description))
+            return false;
     }
     return true;
 }

@@ -5,7 +5,7 @@ namespace {
 
 // The LEDs in flag order; coils 0x100D and 0x100E drive none but are read
 // along, from 0x1008 to 0x100F.
-const FlagPosition LedCoils[] = {
+constexpr FlagPosition LedCoils[] = {
     { 0x100C, LedAChR },
     { 0x100B, LedApv },
     { 0x100F, LedApvReady },
@@ -14,9 +14,10 @@ const FlagPosition LedCoils[] = {
     { 0x100A, LedZnz },
 };
 
-const Field<LedsRecord> LedsFields[] = {
+constexpr Field<LedsRecord> LedsFields[] = {
     { &LedsRecord::leds, flagSet(0x1008, "leds", LedCoils) },
 };
+static_assert(isWellFormed(LedsFields));
 
 } // namespace
 

@@ -4,16 +4,17 @@
 namespace {
 
 // Bit numbers in register 24; the others are not used.
-const FlagPosition ModuleBits[] = {
+constexpr FlagPosition ModuleBits[] = {
     { 0, ModuleApv },
     { 3, ModuleInd },
     { 1, ModuleZnz3I0 },
     { 2, ModuleZnz3U0 },
 };
 
-const Field<ModulesRecord> ModulesFields[] = {
+constexpr Field<ModulesRecord> ModulesFields[] = {
     { &ModulesRecord::modules, flagSet(24, "modules", ModuleBits) },
 };
+static_assert(isWellFormed(ModulesFields));
 
 } // namespace
 

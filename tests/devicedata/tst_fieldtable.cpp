@@ -62,6 +62,38 @@ const Field<Mixed> CoilFields[] = {
     { &Mixed::flags, flagSet(0x10, "flags", MixedCoils) },
 };
 
+// Flag sets a table must not hold, each beside a sound field.
+const FlagPosition CoilTwice[] = { { 0x10, 0x1 }, { 0x11, 0x2 }, { 0x10, 0x4 } };
+const FlagPosition FlagTwice[] = { { 0x10, 0x1 }, { 0x11, 0x1 } };
+const FlagPosition NoFlag[] = { { 0x10, 0x1 }, { 0x11, 0 } };
+const FlagPosition TwoFlagsInOne[] = { { 0x10, 0x1 }, { 0x11, 0x6 } };
+const FlagPosition BitPastTheRegister[] = { { 0, 0x1 }, { 16, 0x2 } };
+const FlagPosition BitTwice[] = { { 3, 0x1 }, { 3, 0x2 } };
+const FlagPosition LaterCoils[] = { { 0x13, 0x1 }, { 0x14, 0x2 } };
+
+const Field<Mixed> CoilTwiceFields[] = { { &Mixed::flags, flagSet(0x10, "flags", CoilTwice) } };
+const Field<Mixed> FlagTwiceFields[] = { { &Mixed::flags, flagSet(0x10, "flags", FlagTwice) } };
+const Field<Mixed> NoFlagFields[] = { { &Mixed::flags, flagSet(0x10, "flags", NoFlag) } };
+const Field<Mixed> TwoFlagsInOneFields[] = {
+    { &Mixed::flags, flagSet(0x10, "flags", TwoFlagsInOne) },
+};
+const Field<Mixed> BitPastTheRegisterFields[] = {
+    { &Mixed::plain, registerField(12, "plain") },
+    { &Mixed::flags, flagSet(13, "flags", BitPastTheRegister) },
+};
+const Field<Mixed> BitTwiceFields[] = { { &Mixed::flags, flagSet(13, "flags", BitTwice) } };
+const Field<Mixed> EmptyFlagSetFields[] = { { &Mixed::flags, flagSet(13, "flags", {}) } };
+// The first set reaches 0x13, where the second begins.
+const Field<Mixed> OverlappingCoilFields[] = {
+    { &Mixed::flags, flagSet(0x10, "flags", MixedCoils) },
+    { &Mixed::plain, flagSet(0x13, "plain", LaterCoils) },
+};
+// A register after a flag set of bits: the bit numbers reserve no registers.
+const Field<Mixed> RegisterAfterBitsFields[] = {
+    { &Mixed::flags, flagSet(13, "flags", MixedBits) },
+    { &Mixed::plain, registerField(14, "plain") },
+};
+
 // A table's fields in order, each after the registers of the one before;
 // their names are added to `names`, where none may be yet.
 template<typename Record>
@@ -100,6 +132,7 @@ private slots:
     void namesAreUniqueAndAddressesAscend();
     void registersDecodeByKind();
     void flagSetsOnCoils();
+    void unsoundFlagSetsAreRefused();
     void fieldsNeedOneOfTheirModules();
 };
 
@@ -308,6 +341,24 @@ void TestFieldTable::flagSetsOnCoils()
     coils.setValue(0x10, true);
     coils.setValue(0x13, false);
     QCOMPARE(decodeFields(fields, coils).flags, validValue(0x2));
+}
+
+// The tables assert isWellFormed() as they compile: the LEDs, the discrete
+// inputs and the modules among them.
+void TestFieldTable::unsoundFlagSetsAreRefused()
+{
+    QVERIFY(isWellFormed(MixedFields));
+    QVERIFY(isWellFormed(CoilFields));
+    QVERIFY(isWellFormed(RegisterAfterBitsFields));
+
+    QVERIFY(!isWellFormed(CoilTwiceFields));
+    QVERIFY(!isWellFormed(FlagTwiceFields));
+    QVERIFY(!isWellFormed(NoFlagFields));
+    QVERIFY(!isWellFormed(TwoFlagsInOneFields));
+    QVERIFY(!isWellFormed(BitPastTheRegisterFields));
+    QVERIFY(!isWellFormed(BitTwiceFields));
+    QVERIFY(!isWellFormed(EmptyFlagSetFields));
+    QVERIFY(!isWellFormed(OverlappingCoilFields));
 }
 
 void TestFieldTable::fieldsNeedOneOfTheirModules()
