@@ -272,7 +272,8 @@ void WriteJournal::noteFailedWrite(const ModbusTransaction &transaction)
 // What the line said of each register or coil a block's write covered: a refusal with the
 // relay's exception, any other failure with what happened on the line. Those that failed
 // without the relay's answer, and so may have landed, go into `unanswered`.
-RegisterWrites WriteJournal::lineWrites(DeviceData &block, int slaveId, QSet<quint16> *unanswered)
+RegisterWrites WriteJournal::lineWrites(
+    DeviceData &block, int slaveId, QSet<quint16> *unanswered) const
 {
     RegisterWrites writes;
     for (const ModbusRequest &request : std::as_const(block.writeRequests())) {

@@ -85,7 +85,7 @@ private:
     void finish(const DeviceData *block);
     void onWritten(DeviceData *block, int slaveId);
     void noteFailedWrite(const ModbusTransaction &transaction);
-    RegisterWrites lineWrites(DeviceData &block, int slaveId, QSet<quint16> *unanswered);
+    RegisterWrites lineWrites(DeviceData &block, int slaveId, QSet<quint16> *unanswered) const;
 
     DeviceMonitor *m_monitor;
     std::unique_ptr<JournalStore> m_store;
