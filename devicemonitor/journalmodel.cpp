@@ -74,6 +74,15 @@ qint64 JournalModel::entryId(int row) const
     return QSqlQueryModel::data(index(row, IdField)).toLongLong();
 }
 
+int JournalModel::rowOfEntry(qint64 id) const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (entryId(row) == id)
+            return row;
+    }
+    return -1;
+}
+
 QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.column() >= ColumnCount)

@@ -36,6 +36,8 @@ public:
     // Reads the journal again, keeping the filter.
     void reload();
     qint64 entryId(int row) const;
+    // The row of an entry among the rows fetched so far; -1 when it is not one of them.
+    int rowOfEntry(qint64 id) const;
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(

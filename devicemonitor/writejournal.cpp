@@ -13,9 +13,11 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/trafficmodel.h"
 
 #include <QSet>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -51,35 +53,12 @@ SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
     return values;
 }
 
-// What the line said of each register or coil a block's write covered; those that went
-// unanswered, and so may have landed, into `unanswered`.
-RegisterWrites lineWrites(DeviceData &block, QSet<quint16> *unanswered = nullptr)
+bool isWriteFunction(int function)
 {
-    RegisterWrites writes;
-    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
-        RegisterWrite write;
-        switch (request.result()) {
-        case ModbusRequest::Success:
-            write.state = RegisterWrite::Acknowledged;
-            break;
-        case ModbusRequest::NoResult:
-            write.state = RegisterWrite::NotSent;
-            break;
-        case ModbusRequest::Timeout:
-            write.state = RegisterWrite::Failed;
-            write.failure = WriteJournal::tr("no answer");
-            for (int i = 0; unanswered && i < request.count(); ++i)
-                unanswered->insert(quint16(request.startAddress() + i));
-            break;
-        case ModbusRequest::Error:
-            write.state = RegisterWrite::Failed;
-            write.failure = WriteJournal::tr("the relay or the line reported an error");
-            break;
-        }
-        for (int i = 0; i < request.count(); ++i)
-            writes.insert(quint16(request.startAddress() + i), write);
-    }
-    return writes;
+    return function == ModbusRequest::WriteSingleCoil
+        || function == ModbusRequest::WriteSingleRegister
+        || function == ModbusRequest::WriteMultipleCoils
+        || function == ModbusRequest::WriteMultipleRegisters;
 }
 
 QString userName()
@@ -110,6 +89,9 @@ WriteJournal::WriteJournal(
     : QObject(parent), m_monitor(monitor), m_store(std::move(store))
 {
     connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteJournal::onWritten);
+    // Direct, not queued: a transaction's record comes just before its block is written,
+    // and noting a failure is a small append.
+    connect(monitor, &DeviceMonitor::transactionFinished, this, &WriteJournal::noteFailedWrite);
 }
 
 WriteJournal::~WriteJournal() = default;
@@ -253,7 +235,8 @@ bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
     m_pending.remove(block);
     const std::optional<qint64> id = m_store ? m_store->addEntry(entry) : std::nullopt;
     if (id) {
-        m_pending.insert(block, { *id, entry });
+        m_pending.insert(block, { *id, entry, {} });
+        emit recorded();
         return true;
     }
     const QString reason = m_store && !m_store->errorText().isEmpty()
@@ -273,20 +256,80 @@ void WriteJournal::finish(const DeviceData *block)
     const Pending pending = m_pending.take(block);
     if (m_suspended || !m_store)
         return;
-    if (!m_store->recordOutcomes(
+    if (m_store->recordOutcomes(
             pending.id, pending.entry.registers, pending.entry.fingerprintAfter))
+        emit recorded();
+    else
         emit unwritable(m_store->errorText());
+}
+
+void WriteJournal::noteFailedWrite(const ModbusTransaction &transaction)
+{
+    if (transaction.outcome != ModbusTransaction::Success && isWriteFunction(transaction.function))
+        m_failedWrites.append(transaction);
+}
+
+// What the line said of each register or coil a block's write covered: a refusal with the
+// relay's exception, any other failure with what happened on the line. Those that failed
+// without the relay's answer, and so may have landed, go into `unanswered`.
+RegisterWrites WriteJournal::lineWrites(
+    DeviceData &block, int slaveId, QSet<quint16> *unanswered) const
+{
+    RegisterWrites writes;
+    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
+        RegisterWrite write;
+        bool answered = true;
+        switch (request.result()) {
+        case ModbusRequest::Success:
+            write.state = RegisterWrite::Acknowledged;
+            break;
+        case ModbusRequest::NoResult:
+            write.state = RegisterWrite::NotSent;
+            break;
+        case ModbusRequest::Timeout:
+        case ModbusRequest::Error: {
+            write.state = RegisterWrite::Failed;
+            const auto record = std::find_if(m_failedWrites.crbegin(), m_failedWrites.crend(),
+                [&request, slaveId](const ModbusTransaction &transaction) {
+                    return int(transaction.slaveId) == slaveId
+                        && transaction.function == request.function()
+                        && transaction.startAddress == request.startAddress();
+                });
+            if (record != m_failedWrites.crend()) {
+                write.failure = TrafficModel::resultText(*record);
+                write.refused = record->outcome == ModbusTransaction::Exception;
+            } else {
+                write.failure = request.result() == ModbusRequest::Timeout
+                    ? tr("no answer")
+                    : tr("the relay or the line reported an error");
+            }
+            // Only an exception says the relay did not take it; a garbled answer or none at all
+            // leaves it open.
+            answered = write.refused;
+            break;
+        }
+        }
+        for (int i = 0; i < request.count(); ++i) {
+            const quint16 address = quint16(request.startAddress() + i);
+            writes.insert(address, write);
+            if (!answered && unanswered)
+                unanswered->insert(address);
+        }
+    }
+    return writes;
 }
 
 void WriteJournal::onWritten(DeviceData *block, int slaveId)
 {
+    QSet<quint16> unanswered;
+    const RegisterWrites writes = lineWrites(*block, slaveId, &unanswered);
+    m_failedWrites.clear();
     const auto pending = m_pending.find(block);
     if (pending == m_pending.end())
         return;
-    QSet<quint16> unanswered;
-    const RegisterWrites writes = lineWrites(*block, &unanswered);
     // A panel's Set and a send are judged by their read-back; keep what the line said till then.
     if (block == m_sendBlock || (slaveId > 0 && isSettingsBlock(block))) {
+        pending->writes = writes;
         for (JournalRegister &reg : pending->entry.registers) {
             const RegisterWrite write = writes.value(reg.address);
             reg.detail = write.failure;
@@ -318,7 +361,7 @@ void WriteJournal::recordReadBack(DeviceData *block, const SettingsValues &held)
     const auto pending = m_pending.find(block);
     if (pending == m_pending.end())
         return;
-    const RegisterWrites writes = lineWrites(*block);
+    const RegisterWrites &writes = pending->writes;
     JournalEntry &entry = pending->entry;
     SettingsValues range;
     if (m_rangeSource)

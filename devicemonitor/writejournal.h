@@ -5,6 +5,7 @@
 #include "devicedata/relaysettings.h"
 #include "devicedata/sendverdict.h"
 #include "devicemonitor/journalentry.h"
+#include "modbus/modbustransaction.h"
 
 #include <QHash>
 #include <QObject>
@@ -61,6 +62,8 @@ public:
     void recordReadBack(DeviceData *block, const SettingsValues &held);
 
 signals:
+    // The journal took an entry or an outcome; for a view of it.
+    void recorded();
     // The journal could not take an entry or an outcome; for the status bar.
     void unwritable(const QString &reason);
 
@@ -69,6 +72,8 @@ private:
     {
         qint64 id = 0;
         JournalEntry entry;
+        // What the line said of each register, kept from the write till its read-back.
+        RegisterWrites writes;
     };
 
     JournalEntry newEntry(int slaveId) const;
@@ -79,6 +84,8 @@ private:
     bool add(const DeviceData *block, const JournalEntry &entry);
     void finish(const DeviceData *block);
     void onWritten(DeviceData *block, int slaveId);
+    void noteFailedWrite(const ModbusTransaction &transaction);
+    RegisterWrites lineWrites(DeviceData &block, int slaveId, QSet<quint16> *unanswered) const;
 
     DeviceMonitor *m_monitor;
     std::unique_ptr<JournalStore> m_store;
@@ -89,6 +96,9 @@ private:
     QHash<const DeviceData *, Pending> m_pending;
     // The block a settings send writes with: its writes are the send's entry.
     const DeviceData *m_sendBlock = nullptr;
+    // The write transactions that failed since the last block was written: what the relay
+    // answered, or what happened on the line.
+    QVector<ModbusTransaction> m_failedWrites;
 };
 
 #endif // WRITEJOURNAL_H

@@ -331,6 +331,8 @@ void MainWindow::showJournal()
     if (!journalDialog) {
         journalDialog = new JournalDialog(writeJournal->store(), this);
         journalDialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(writeJournal, &WriteJournal::recorded, journalDialog.data(),
+            &JournalDialog::journalChanged);
     } else {
         // What was written since it opened.
         journalDialog->model()->reload();

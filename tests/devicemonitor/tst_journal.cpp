@@ -32,6 +32,8 @@ constexpr int SlaveId = 2;
 constexpr quint16 MtzPickup = 34;
 constexpr quint16 MtzReactionDelay = 35;
 constexpr quint16 ToReactionDelay = 38;
+// The clock's first register written: the flag of the automatic daylight saving time.
+constexpr quint16 AutoDstRegister = 15;
 
 JournalEntry sampleEntry()
 {
@@ -93,6 +95,7 @@ private slots:
     void unwritableJournalAsksBeforeWriting();
 
     void commandsAndClockRecordTheLinesAnswer();
+    void refusedCommandsAndClockRecordTheRelaysAnswer();
     void relayOutsideTheListIsJournalledWithoutIdentity();
     void panelSetRecordsTheReadBack_data();
     void panelSetRecordsTheReadBack();
@@ -138,6 +141,7 @@ void JournalTest::cleanup()
     m_journal = nullptr;
     m_folder.reset();
     m_bus->clearRegisterRules();
+    m_bus->setFaults({});
     m_bus->clearReceivedWrites();
     for (auto value = m_pristine.cbegin(); value != m_pristine.cend(); ++value)
         m_bus->setHoldingRegister(SlaveId, value.key(), value.value());
@@ -392,6 +396,61 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
     QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
 }
 
+void JournalTest::refusedCommandsAndClockRecordTheRelaysAnswer()
+{
+    QVERIFY(journalInFolder());
+    QVERIFY(scanned());
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+
+    // The relay refuses the clock's first register: the rest is never sent.
+    m_bus->setRegisterRule(SlaveId, AutoDstRegister,
+        *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
+    DeviceTimeData clock;
+    DeviceTime time;
+    time.dateTime = validValue(QDateTime::currentDateTime());
+    time.autoDst = validValue(0);
+    clock.setNewDeviceTime(time);
+    QVERIFY(m_monitor->writeToCurrentDevice({ &clock }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    std::optional<JournalEntry> entry = latestEntry();
+    QVERIFY(entry);
+    QCOMPARE(entry->kind, JournalEntry::ClockSet);
+    QCOMPARE(entry->outcome(), JournalOutcome::Refused);
+    QCOMPARE(entry->registers.size(), 4);
+    for (const JournalRegister &reg : std::as_const(entry->registers)) {
+        if (reg.address == AutoDstRegister) {
+            QCOMPARE(reg.outcome, JournalOutcome::Refused);
+            QCOMPARE(reg.detail, QStringLiteral("Exception 3: illegal data value"));
+        } else {
+            QCOMPARE(reg.outcome, JournalOutcome::NotSent);
+        }
+    }
+    m_bus->clearRegisterRules();
+
+    // Every answer an exception, its code drawn by the simulator.
+    FaultSettings faults;
+    faults.exceptionProbability = 1;
+    m_bus->setFaults(faults);
+    CheckbackData checkback;
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, PassWaitMs);
+    entry = latestEntry();
+    QCOMPARE(entry->kind, JournalEntry::Checkback);
+    QCOMPARE(entry->outcome(), JournalOutcome::Refused);
+    QVERIFY2(entry->registers.first().detail.startsWith(QLatin1String("Exception ")),
+        qPrintable(entry->registers.first().detail));
+
+    // An answer spoilt on the line is no refusal: the relay may have acted on the command.
+    faults = {};
+    faults.badCrcProbability = 1;
+    m_bus->setFaults(faults);
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 3, PassWaitMs);
+    entry = latestEntry();
+    QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
+    QCOMPARE(entry->registers.first().detail, QStringLiteral("Invalid CRC"));
+}
+
 // Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do.
 void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
 {
@@ -413,15 +472,19 @@ void JournalTest::panelSetRecordsTheReadBack_data()
 {
     QTest::addColumn<QString>("rule");
     QTest::addColumn<int>("outcome");
-    QTest::newRow("taken") << QString() << int(JournalOutcome::Verified);
-    QTest::newRow("clamped") << QStringLiteral("clamp 10-200") << int(JournalOutcome::Changed);
-    QTest::newRow("refused") << QStringLiteral("refuse 4") << int(JournalOutcome::Refused);
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("taken") << QString() << int(JournalOutcome::Verified) << QString();
+    QTest::newRow("clamped") << QStringLiteral("clamp 10-200") << int(JournalOutcome::Changed)
+                             << QStringLiteral("holds 4.00 A");
+    QTest::newRow("refused") << QStringLiteral("refuse 4") << int(JournalOutcome::Refused)
+                             << QStringLiteral("Exception 4: slave device failure");
 }
 
 void JournalTest::panelSetRecordsTheReadBack()
 {
     QFETCH(QString, rule);
     QFETCH(int, outcome);
+    QFETCH(QString, detail);
     QVERIFY(journalInFolder());
     MeterageConfigurationData meterage;
     ProtectionConfigurationData protection;
@@ -460,8 +523,8 @@ void JournalTest::panelSetRecordsTheReadBack()
     QCOMPARE(reg.oldRaw, oldPickup);
     QCOMPARE(reg.newRaw, qint64(450));
     QVERIFY2(reg.newShown.contains(QLatin1String(" A")), qPrintable(reg.newShown));
-    if (outcome == int(JournalOutcome::Changed))
-        QVERIFY2(reg.detail.startsWith(QLatin1String("holds ")), qPrintable(reg.detail));
+    // What the relay answered or holds, not a word about the line in general.
+    QCOMPARE(reg.detail, detail);
 }
 
 void JournalTest::settingsSendIsOneEntryWithFingerprints()

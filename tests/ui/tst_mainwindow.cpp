@@ -38,6 +38,8 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -69,6 +71,7 @@ private slots:
     void unwritableJournalAsksBeforeTheWrite();
     void damagedJournalIsSetAsideAndTold();
     void journalViewShowsTheWrite();
+    void openJournalViewKeepsUpWithTheWrites();
 
 private:
     MainWindow *openWindow();
@@ -673,6 +676,58 @@ void MainWindowTest::journalViewShowsTheWrite()
     const QString text = QString::fromUtf8(file.readAll());
     QVERIFY2(text.contains(QStringLiteral("Checkback")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("acknowledged")), qPrintable(text));
+    window->close();
+}
+
+// A write made while the view is open shows in it, within the user's filter and with the entry
+// the user picked still picked.
+void MainWindowTest::openJournalViewKeepsUpWithTheWrites()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const int checkbacks = m_bus->checkbackCount(3);
+    QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 1, PassWaitMs);
+
+    child<QAction>(window, "actionJournal")->trigger();
+    auto *dialog = window->findChild<JournalDialog *>();
+    QVERIFY(dialog);
+    JournalModel *model = dialog->model();
+    QTRY_COMPARE_WITH_TIMEOUT(model->index(0, JournalModel::OutcomeColumn).data().toString(),
+        QStringLiteral("acknowledged"), PassWaitMs);
+    const DeviceListModel *devices = monitor->deviceListModel();
+    const qint64 serial = devices->deviceInfoAt(devices->rowOfDevice(3))->serialNumber.value;
+    child<QLineEdit>(dialog, "serialEdit")->setText(QString::number(serial));
+    QCOMPARE(model->rowCount(), 1);
+    auto *entries = child<QTableView>(dialog, "entriesView");
+    entries->setCurrentIndex(model->index(0, JournalModel::KindColumn));
+    const qint64 picked = model->entryId(0);
+
+    // A clock set to every relay names no serial number: the filter keeps it out.
+    DeviceTimeData clock;
+    DeviceTime time;
+    time.dateTime = validValue(QDateTime::currentDateTime());
+    time.autoDst = validValue(0);
+    clock.setNewDeviceTime(time);
+    QVERIFY(monitor->writeToAllDevices({ &clock }));
+    QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 2, PassWaitMs);
+
+    QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), 2, PassWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(model->index(0, JournalModel::OutcomeColumn).data().toString(),
+        QStringLiteral("acknowledged"), PassWaitMs);
+    QCOMPARE(
+        model->index(0, JournalModel::KindColumn).data().toString(), QStringLiteral("Checkback"));
+    QVERIFY(model->entryId(0) != picked);
+    QCOMPARE(entries->currentIndex().row(), 1);
+    QCOMPARE(model->entryId(1), picked);
+    QCOMPARE(child<QTableWidget>(dialog, "registersTable")->rowCount(), 1);
+    child<QLineEdit>(dialog, "serialEdit")->clear();
+    QCOMPARE(model->rowCount(), 3);
     window->close();
 }
 

@@ -18,10 +18,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int ReloadDelayMs = 200;
+
+} // namespace
 
 JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
     : QDialog(parent),
@@ -34,7 +42,8 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
       m_toEdit(new QDateEdit(QDate::currentDate(), this)),
       m_entriesView(new QTableView(this)),
       m_registersTable(new QTableWidget(0, 6, this)),
-      m_exportButton(new QPushButton(tr("Export CSV…"), this))
+      m_exportButton(new QPushButton(tr("Export CSV…"), this)),
+      m_reloadTimer(new QTimer(this))
 {
     setWindowTitle(tr("Journal"));
     setObjectName(QStringLiteral("JournalDialog"));
@@ -97,6 +106,44 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
         &JournalDialog::showRegisters);
     // A new query replaces the selection model's rows: the details follow.
     connect(m_model, &QAbstractItemModel::modelReset, this, &JournalDialog::showRegisters);
+    m_reloadTimer->setSingleShot(true);
+    m_reloadTimer->setInterval(ReloadDelayMs);
+    connect(m_reloadTimer, &QTimer::timeout, this, &JournalDialog::reload);
+}
+
+void JournalDialog::journalChanged()
+{
+    // Hidden, it reads the journal when shown again.
+    if (isVisible() && !m_reloadTimer->isActive())
+        m_reloadTimer->start();
+}
+
+void JournalDialog::reload()
+{
+    const QModelIndex current = m_entriesView->currentIndex();
+    const qint64 currentId = current.isValid() ? m_model->entryId(current.row()) : -1;
+    // Scrolled to the top, the newest entries stay in sight; scrolled down, the same entries do.
+    const int topRow
+        = m_entriesView->verticalScrollBar()->value() > 0 ? m_entriesView->rowAt(0) : -1;
+    const qint64 topId = topRow >= 0 ? m_model->entryId(topRow) : -1;
+    const int fetched = m_model->rowCount();
+    const int column = m_entriesView->horizontalScrollBar()->value();
+    m_model->reload();
+    // Fetched again as far as the user had scrolled, no further.
+    while (m_model->rowCount() < fetched && m_model->canFetchMore())
+        m_model->fetchMore();
+    const int currentRow = currentId >= 0 ? m_model->rowOfEntry(currentId) : -1;
+    if (currentRow >= 0) {
+        m_entriesView->selectionModel()->setCurrentIndex(
+            m_model->index(currentRow, current.column()),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    const int newTopRow = topId >= 0 ? m_model->rowOfEntry(topId) : -1;
+    if (newTopRow >= 0)
+        m_entriesView->scrollTo(m_model->index(newTopRow, 0), QAbstractItemView::PositionAtTop);
+    else
+        m_entriesView->scrollToTop();
+    m_entriesView->horizontalScrollBar()->setValue(column);
 }
 
 qint64 JournalDialog::serialFilter() const

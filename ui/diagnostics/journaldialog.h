@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTableWidget;
+class QTimer;
 
 // View → Journal: every write to a relay, newest first, filtered by relay and
 // by date, the registers of the entry picked, and the filtered entries as CSV.
@@ -23,12 +24,16 @@ public:
     explicit JournalDialog(const JournalStore *store, QWidget *parent = nullptr);
 
     JournalModel *model() const { return m_model; }
+    // The journal took an entry or an outcome: the view reads it again shortly, keeping the
+    // filter, the entry picked and the rows in sight.
+    void journalChanged();
     // The filtered entries, one line per register, as the export writes them.
     QVector<QStringList> exportTable() const;
     bool exportTo(const QString &path, QString *error) const;
 
 private:
     void applyFilter();
+    void reload();
     void showRegisters();
     void askAndExport();
     qint64 serialFilter() const;
@@ -43,6 +48,8 @@ private:
     QTableView *m_entriesView;
     QTableWidget *m_registersTable;
     QPushButton *m_exportButton;
+    // Gathers the entry and the outcome of a write, or a burst of writes, into one read.
+    QTimer *m_reloadTimer;
 };
 
 #endif // JOURNALDIALOG_H
