@@ -67,6 +67,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         return int(Qt::AlignRight | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole && index.column() == ResultColumn && !transaction.detail.isEmpty())
+        return transaction.detail;
     if (role != Qt::DisplayRole)
         return QVariant();
     switch (index.column()) {

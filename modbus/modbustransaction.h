@@ -3,6 +3,7 @@
 #define MODBUSTRANSACTION_H
 
 #include <QMetaType>
+#include <QString>
 #include <QtGlobal>
 
 // What became of one transaction on the line, as the endpoint saw it: a plain
@@ -30,6 +31,7 @@ struct ModbusTransaction
     Outcome outcome = Success;
     int exceptionCode = 0; // the relay's exception code, for Exception
     int error = 0; // the errno libmodbus left, for OtherError
+    QString detail; // what was wrong with a malformed answer, where the transport could tell
 
     // The relay sent a well-formed answer: its data, or an exception.
     bool isAnswered() const { return outcome == Success || outcome == Exception; }

@@ -290,6 +290,8 @@ void RtuModbusPrivate::run()
     setTerminationEnabled(false);
     m_transferError = error;
     m_transferOutcome = ModbusTransaction::Success;
+    if (!m_transferDetail.isEmpty())
+        qCWarning(lcModbus) << "Malformed answer from slave" << m_slaveId << ":" << m_transferDetail;
 
     if (!supported)
         qCDebug(lcModbus) << "Modbus function" << m_currentRequest.function() << "is not supported";
@@ -321,6 +323,7 @@ ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome
         record.exceptionCode = m_transferError - MODBUS_ENOBASE;
     if (outcome == ModbusTransaction::OtherError)
         record.error = m_transferError;
+    record.detail = m_transferDetail;
     return record;
 }
 
@@ -402,9 +405,10 @@ int RtuModbusPrivate::transfer()
 {
     const quint16 start = m_currentRequest.startAddress();
     const quint16 count = m_currentRequest.count();
+    m_transferDetail.clear();
     if (m_rtuOverTcp)
         return RtuOverTcp::transfer(m_context, m_currentRequest.function(), start, count,
-            m_bits.data(), m_registers.data());
+            m_bits.data(), m_registers.data(), &m_transferDetail);
 
     switch (m_currentRequest.function()) {
     case ModbusRequest::ReadCoils:

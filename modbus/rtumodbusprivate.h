@@ -112,6 +112,7 @@ private:
     qint64 m_transferNs = 0;
     ModbusTransaction::Outcome m_transferOutcome = ModbusTransaction::Success;
     int m_transferError = 0;
+    QString m_transferDetail; // what was wrong with a malformed answer, where the transport knows
 };
 
 #endif // RTUMODBUSPRIVATE_H

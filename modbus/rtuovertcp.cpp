@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "modbus/rtuovertcp.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/select.h>
@@ -78,7 +81,8 @@ bool receive(modbus_t *context, QByteArray *frame, int size)
             return false;
         }
         char buffer[MODBUS_RTU_MAX_ADU_LENGTH];
-        const ssize_t got = recv(socket, buffer, size_t(size - frame->size()), 0);
+        const size_t wanted = std::min(size_t(size - frame->size()), sizeof buffer);
+        const ssize_t got = recv(socket, buffer, wanted, 0);
         if (got < 0 && errno == EINTR)
             continue;
         if (got == 0)
@@ -90,21 +94,67 @@ bool receive(modbus_t *context, QByteArray *frame, int size)
     return true;
 }
 
-// The answer's whole length once its first bytes are in, from its function
-// code; 0 when that code answers nothing this request asked.
-int answerLength(const QByteArray &head, int function)
+QString byteCountMismatch(int function, int byteCount, int count)
+{
+    const char *text
+        = QT_TRANSLATE_NOOP("RtuOverTcp", "byte count %1 does not fit a read of %2 registers");
+    if (function == MODBUS_FC_READ_COILS)
+        text = QT_TRANSLATE_NOOP("RtuOverTcp", "byte count %1 does not fit a read of %2 coils");
+    else if (function == MODBUS_FC_READ_DISCRETE_INPUTS)
+        text = QT_TRANSLATE_NOOP("RtuOverTcp", "byte count %1 does not fit a read of %2 inputs");
+    return QCoreApplication::translate("RtuOverTcp", text).arg(byteCount).arg(count);
+}
+
+// The answer's whole length once its first bytes are in (a read's byte count
+// too), or 0 with the reason in detail when it cannot be the answer to this
+// request. A read's length comes from the request, never from the byte count
+// alone: whoever is on the network path may send any count.
+int answerLength(const QByteArray &head, int function, quint16 count, QString *detail)
 {
     const int answered = quint8(head.at(1));
     if (answered == (function | 0x80))
         return ExceptionLength;
-    if (answered != function)
+    if (answered != function) {
+        *detail = QCoreApplication::translate(
+            "RtuOverTcp", "function code %1 does not answer function %2")
+                      .arg(answered)
+                      .arg(function);
         return 0;
-    return isRead(function) ? 3 + quint8(head.at(2)) + 2 : WriteAnswerLength;
+    }
+    if (!isRead(function))
+        return WriteAnswerLength;
+    const int byteCount = quint8(head.at(2));
+    const int expected = readsBits(function) ? (count + 7) / 8 : count * 2;
+    if (byteCount != expected) {
+        *detail = byteCountMismatch(function, byteCount, count);
+        return 0;
+    }
+    return 3 + byteCount + 2;
+}
+
+// Sends the whole frame: a short send is followed by the rest, for half a
+// frame left in the device server would go out on the line. On failure errno
+// is send()'s own.
+bool sendAll(int socket, const QByteArray &frame)
+{
+    qsizetype sent = 0;
+    while (sent < frame.size()) {
+        const ssize_t now = ::send(socket, frame.constData() + sent, size_t(frame.size() - sent),
+            MSG_NOSIGNAL);
+        if (now < 0 && errno == EINTR)
+            continue;
+        if (now == 0)
+            errno = ECONNRESET;
+        if (now <= 0)
+            return false;
+        sent += now;
+    }
+    return true;
 }
 
 // The libmodbus result of a complete answer with a valid CRC.
 int takeAnswer(const QByteArray &answer, const QByteArray &request, quint16 count, quint8 *bits,
-    quint16 *registers)
+    quint16 *registers, QString *detail)
 {
     const int function = quint8(request.at(1));
     if (quint8(answer.at(1)) == (function | 0x80)) {
@@ -114,15 +164,15 @@ int takeAnswer(const QByteArray &answer, const QByteArray &request, quint16 coun
     }
     if (!isRead(function)) {
         // A write is answered with its address and its value or count.
-        if (answer.mid(2, 4) != request.mid(2, 4))
+        if (answer.mid(2, 4) != request.mid(2, 4)) {
+            *detail = QCoreApplication::translate(
+                "RtuOverTcp", "the answer does not repeat the written address and value");
             return fail(EMBBADDATA);
+        }
         const bool single = function == MODBUS_FC_WRITE_SINGLE_COIL
             || function == MODBUS_FC_WRITE_SINGLE_REGISTER;
         return single ? 1 : count;
     }
-    const int bytes = readsBits(function) ? (count + 7) / 8 : count * 2;
-    if (quint8(answer.at(2)) != bytes)
-        return fail(EMBBADDATA);
     for (int i = 0; i < count; ++i) {
         if (readsBits(function))
             bits[i] = (quint8(answer.at(3 + i / 8)) >> (i % 8)) & 1;
@@ -190,12 +240,12 @@ QByteArray requestFrame(int slave, int function, quint16 address, quint16 count,
 }
 
 int transfer(modbus_t *context, int function, quint16 address, quint16 count, quint8 *bits,
-    quint16 *registers)
+    quint16 *registers, QString *detail)
 {
+    detail->clear();
     const int slave = modbus_get_slave(context);
     const QByteArray request = requestFrame(slave, function, address, count, bits, registers);
-    if (send(modbus_get_socket(context), request.constData(), size_t(request.size()), MSG_NOSIGNAL)
-        != request.size())
+    if (!sendAll(modbus_get_socket(context), request))
         return -1;
 
     // Slave and function tell how long the rest is; a read's byte count too.
@@ -205,7 +255,7 @@ int transfer(modbus_t *context, int function, quint16 address, quint16 count, qu
     const bool exception = quint8(answer.at(1)) == (function | 0x80);
     if (isRead(function) && !exception && !receive(context, &answer, 3))
         return -1;
-    const int length = answerLength(answer, function);
+    const int length = answerLength(answer, function, count, detail);
     if (length == 0)
         return fail(EMBBADDATA); // the rest is flushed before the next request
     if (!receive(context, &answer, length))
@@ -218,7 +268,7 @@ int transfer(modbus_t *context, int function, quint16 address, quint16 count, qu
     const quint16 crc = crc16(body);
     if (quint8(answer.at(length - 2)) != (crc & 0xFF) || quint8(answer.at(length - 1)) != crc >> 8)
         return fail(EMBBADCRC);
-    return takeAnswer(answer, request, count, bits, registers);
+    return takeAnswer(answer, request, count, bits, registers, detail);
 }
 
 } // namespace RtuOverTcp

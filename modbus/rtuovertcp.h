@@ -3,6 +3,7 @@
 #define RTUOVERTCP_H
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <modbus.h>
@@ -26,9 +27,11 @@ QByteArray requestFrame(int slave, int function, quint16 address, quint16 count,
 
 // One transaction with the context's slave: returns what the libmodbus call
 // of the function returns (the count read or written, 1 for a single write,
-// -1 with errno set on failure). A read fills bits or registers.
+// -1 with errno set on failure). A read fills bits or registers. An answer
+// that cannot be this request's (EMBBADDATA) leaves what is wrong with it in
+// detail, which is empty otherwise.
 int transfer(modbus_t *context, int function, quint16 address, quint16 count, quint8 *bits,
-    quint16 *registers);
+    quint16 *registers, QString *detail);
 
 } // namespace RtuOverTcp
 

@@ -1423,6 +1423,29 @@ Write to the relay without a journal for the rest of this session?</source>
     </message>
 </context>
 <context>
+    <name>RtuOverTcp</name>
+    <message>
+        <source>byte count %1 does not fit a read of %2 registers</source>
+        <translation>число байтов %1 не соответствует чтению регистров: %2</translation>
+    </message>
+    <message>
+        <source>byte count %1 does not fit a read of %2 coils</source>
+        <translation>число байтов %1 не соответствует чтению дискретных выходов: %2</translation>
+    </message>
+    <message>
+        <source>byte count %1 does not fit a read of %2 inputs</source>
+        <translation>число байтов %1 не соответствует чтению дискретных входов: %2</translation>
+    </message>
+    <message>
+        <source>function code %1 does not answer function %2</source>
+        <translation>код функции %1 не является ответом на функцию %2</translation>
+    </message>
+    <message>
+        <source>the answer does not repeat the written address and value</source>
+        <translation>ответ не повторяет записанные адрес и значение</translation>
+    </message>
+</context>
+<context>
     <name>SendPlan</name>
     <message>
         <source>register %1 = %2</source>

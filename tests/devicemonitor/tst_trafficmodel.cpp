@@ -18,6 +18,7 @@ private slots:
     void pauseHoldsTheRowsAndLosesNothingItCanKeep();
     void clearForgetsRowsAndSlaves();
     void csvFieldsAreTheTableTexts();
+    void malformedAnswerTellsWhyInItsTooltip();
 };
 
 namespace {
@@ -145,6 +146,21 @@ void TrafficModelTest::csvFieldsAreTheTableTexts()
         = QDateTime::fromMSecsSinceEpoch(exception.startedAt).toString("yyyy-MM-dd hh:mm:ss.zzz");
     QCOMPARE(model.csvRow(0).join(QLatin1Char('|')),
         date + "|1|3 Read holding registers|16400|8|Exception 2: illegal data address|12.3");
+}
+
+void TrafficModelTest::malformedAnswerTellsWhyInItsTooltip()
+{
+    TrafficModel model;
+    ModbusTransaction malformed = record(0);
+    malformed.outcome = ModbusTransaction::MalformedAnswer;
+    malformed.detail = QStringLiteral("byte count 255 does not fit a read of 10 registers");
+    model.addTransaction(malformed);
+    model.addTransaction(record(1));
+    model.flush();
+    QCOMPARE(model.index(0, TrafficModel::ResultColumn).data(Qt::ToolTipRole).toString(),
+        malformed.detail);
+    QVERIFY(model.index(0, TrafficModel::TimeColumn).data(Qt::ToolTipRole).isNull());
+    QVERIFY(model.index(1, TrafficModel::ResultColumn).data(Qt::ToolTipRole).isNull());
 }
 
 QTEST_GUILESS_MAIN(TrafficModelTest)

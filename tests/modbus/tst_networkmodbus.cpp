@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -48,6 +50,38 @@ bool openAndWait(RtuModbus &modbus, const ConnectionSettings &settings)
     return modbus.isOpen();
 }
 
+// A serial device server on loopback whose line answers each request (one whole frame a
+// read) with the next of the frames given, byte for byte.
+class ScriptedDeviceServer : public QObject
+{
+public:
+    explicit ScriptedDeviceServer(QList<QByteArray> answers) : m_answers(std::move(answers))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *socket = m_server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                socket->readAll();
+                if (!m_answers.isEmpty())
+                    socket->write(m_answers.takeFirst());
+            });
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    QTcpServer m_server;
+    QList<QByteArray> m_answers;
+};
+
+QByteArray withCrc(QByteArray frame)
+{
+    const quint16 crc = RtuOverTcp::crc16(frame);
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TcpProtocol)
@@ -67,6 +101,7 @@ private slots:
     void broadcastGoesToEveryRelay_data();
     void broadcastGoesToEveryRelay();
     void spoiledAnswersAreTold();
+    void overlongAnswerIsRefusedAndTheNextRequestSucceeds();
     void refusedConnectionNamesTheAddress();
     void connectingLeavesTheEventLoopRunning();
     void givenUpConnectLeavesNothingOpen();
@@ -233,6 +268,38 @@ void NetworkModbusTest::spoiledAnswersAreTold()
     }
     m_bus->setFaults(FaultSettings());
     QCOMPARE(execute(modbus, 1, read).outcome, ModbusTransaction::Success);
+}
+
+// A byte count that the request cannot produce is never believed: the answer is not read past
+// what a read of that size can be, and the rest of it is flushed.
+void NetworkModbusTest::overlongAnswerIsRefusedAndTheNextRequestSucceeds()
+{
+    QByteArray overlong = QByteArray::fromHex("0103FF");
+    overlong.append(QByteArray(297, char(0x5A)));
+    QByteArray valid = QByteArray::fromHex("010314");
+    for (quint16 i = 0; i < 10; ++i)
+        valid.append(char(0)).append(char(i + 1));
+    ScriptedDeviceServer server({ overlong, withCrc(valid) });
+
+    ConnectionSettings settings = settingsFor(TcpProtocol::RtuOverTcp);
+    settings.tcpPort = server.port();
+    RtuModbus modbus;
+    modbus.setResponseTimeout(100);
+    QVERIFY(openAndWait(modbus, settings));
+    ModbusRegisters read;
+    const ModbusRequest request(ModbusRequest::ReadHoldingRegisters, 0, 10,
+        [&read](ModbusRequest::Result, const ModbusRegisters &registers) { read = registers; });
+
+    const ModbusTransaction refused = execute(modbus, 1, request);
+    QCOMPARE(refused.outcome, ModbusTransaction::MalformedAnswer);
+    QCOMPARE(refused.detail, QStringLiteral("byte count 255 does not fit a read of 10 registers"));
+    QCOMPARE(request.result(), ModbusRequest::Error);
+
+    const ModbusTransaction taken = execute(modbus, 1, request);
+    QCOMPARE(taken.outcome, ModbusTransaction::Success);
+    QVERIFY(taken.detail.isEmpty());
+    QCOMPARE(read.count(), 10);
+    QCOMPARE(read.value(9), quint16(10));
 }
 
 void NetworkModbusTest::refusedConnectionNamesTheAddress()
