@@ -73,22 +73,28 @@ bool JournalStore::open()
     if (!openFile())
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery version(db);
-    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
-        if (!isDamaged(version.lastError()))
+    std::optional<int> fileVersion;
+    {
+        QSqlQuery version(db);
+        if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next())
+            fileVersion = version.value(0).toInt();
+        else if (!isDamaged(version.lastError()))
             return fail(CannotOpen, version.lastError().text());
-        version.finish();
-        if (!setAside(Damaged) || !openFile())
-            return false;
-        return createSchema();
     }
-    const int fileVersion = version.value(0).toInt();
-    version.finish();
-    if (fileVersion > SchemaVersion) {
-        if (!setAside(Newer) || !openFile())
+    if (!fileVersion || *fileVersion > SchemaVersion) {
+        if (!setAside(fileVersion ? Newer : Damaged) || !openFile())
             return false;
+        fileVersion = 0;
     }
-    return fileVersion == SchemaVersion ? (m_open = true) : createSchema();
+    QSqlError failed;
+    // At every open, since a connection starts with SQLite's default. FULL syncs the log at
+    // every commit: NORMAL's commits survive a killed program, not a power cut.
+    if (!execAll(db, { QStringLiteral("PRAGMA synchronous=FULL") }, &failed))
+        return fail(CannotOpen, failed.text());
+    if (*fileVersion != SchemaVersion && !createSchema())
+        return false;
+    m_open = true;
+    return true;
 }
 
 bool JournalStore::openFile()
@@ -104,10 +110,9 @@ bool JournalStore::createSchema()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     QSqlError failed;
-    // WAL keeps a commit to one short append; NORMAL still survives the program being killed.
+    // WAL keeps a commit to one short append, and lets readers read while it is made.
     if (!execAll(db,
-            { QStringLiteral("PRAGMA journal_mode=WAL"),
-                QStringLiteral("PRAGMA synchronous=NORMAL"), QStringLiteral("BEGIN"),
+            { QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("BEGIN"),
                 QStringLiteral(
                     "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
                     "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
@@ -128,7 +133,6 @@ bool JournalStore::createSchema()
         db.rollback();
         return fail(CannotOpen, failed.text());
     }
-    m_open = true;
     return true;
 }
 

@@ -14,7 +14,9 @@
 // The journal of writes on disk: an SQLite file (journal.sqlite beside
 // settings.ini). A write's intent is committed on its own before the write
 // goes out and its outcomes after, so that a program killed in between
-// leaves the entry with outcomes Unknown, never no entry.
+// leaves the entry with outcomes Unknown, never no entry. A commit is on the
+// disk when it returns (synchronous=FULL): a power cut takes back no intent
+// whose frames went out.
 //
 // A file of a newer schema or one SQLite cannot read is renamed aside, never
 // deleted, and a new journal started; takeSetAsideNotice() tells of it once.

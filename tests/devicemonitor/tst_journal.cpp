@@ -66,6 +66,14 @@ QByteArray fileContents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What the store's connection sets PRAGMA synchronous to; -1 when it cannot be read.
+int synchronousMode(const JournalStore &store)
+{
+    QSqlQuery query(QSqlDatabase::database(store.connectionName()));
+    return query.exec(QStringLiteral("PRAGMA synchronous")) && query.next() ? query.value(0).toInt()
+                                                                            : -1;
+}
+
 // The one file beside `path` whose name starts with its name and the reason it was set aside.
 QString setAsidePath(const QString &path, const QString &reason)
 {
@@ -88,6 +96,8 @@ private slots:
     void cleanup();
 
     void intentReadsUnknownUntilTheOutcomeIsRecorded();
+    void everySessionSyncsEachCommit_data();
+    void everySessionSyncsEachCommit();
     void modelFetchesNewestFirstAsScrolled();
     void unreadableFileIsSetAsideAndToldOnce_data();
     void unreadableFileIsSetAsideAndToldOnce();
@@ -222,6 +232,35 @@ void JournalTest::intentReadsUnknownUntilTheOutcomeIsRecorded()
     QCOMPARE(entries.first().registers.at(1).detail, QStringLiteral("holds 2.00 A"));
     QCOMPARE(entries.first().outcome(), JournalOutcome::Changed);
     QCOMPARE(entries.first().fingerprintAfter, QStringLiteral("0A1B2C3D"));
+}
+
+// Only a commit synced whole survives a power cut, whichever session made the file.
+void JournalTest::everySessionSyncsEachCommit_data()
+{
+    QTest::addColumn<QString>("found");
+    QTest::newRow("creates the file") << QString();
+    QTest::newRow("a later session") << QStringLiteral("journal");
+    QTest::newRow("sets a damaged file aside") << QStringLiteral("damaged");
+}
+
+void JournalTest::everySessionSyncsEachCommit()
+{
+    constexpr int Full = 2;
+    QFETCH(QString, found);
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    if (found == QLatin1String("journal")) {
+        JournalStore earlier(path);
+        QVERIFY(earlier.open());
+        QVERIFY(earlier.addEntry(sampleEntry()));
+    } else if (found == QLatin1String("damaged")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'x'));
+    }
+    JournalStore store(path);
+    QVERIFY2(store.open(), qPrintable(store.errorText()));
+    QCOMPARE(store.takeSetAsideNotice().isEmpty(), found != QLatin1String("damaged"));
+    QCOMPARE(synchronousMode(store), Full);
 }
 
 void JournalTest::modelFetchesNewestFirstAsScrolled()
