@@ -2,17 +2,12 @@
 #include "devicemonitor/journalmodel.h"
 
 #include "devicedata/identitytext.h"
-#include "devicedata/relaysettings.h"
 #include "devicemonitor/journalentry.h"
 #include "devicemonitor/journalstore.h"
 
 #include <QColor>
 #include <QDateTime>
 #include <QLocale>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-
-#include <limits>
 
 namespace {
 
@@ -21,119 +16,138 @@ const QColor VerifiedBackground(200, 230, 201);
 const QColor DoubtBackground(255, 236, 179);
 const QColor NotTakenBackground(255, 205, 210);
 
-// The columns as the query gives them, in Column order, then the entry's id and identity flag.
-// Ordered as the indexes are, so that the newest rows come without sorting the whole journal.
-const char Select[]
-    = "SELECT at_ms, user, port, slave_id, serial_number, kind, register_count, outcome, "
-      "fingerprint_before, fingerprint_after, id, identity_known FROM entries "
-      "WHERE at_ms >= ? AND at_ms < ? %1 ORDER BY at_ms DESC, id DESC";
-const char SerialCondition[] = "AND serial_number = ?";
-constexpr int IdField = JournalModel::ColumnCount;
-constexpr int IdentityKnownField = JournalModel::ColumnCount + 1;
+QVariant outcomeBackground(JournalOutcome outcome)
+{
+    switch (outcome) {
+    case JournalOutcome::Verified:
+    case JournalOutcome::Acknowledged:
+        return VerifiedBackground;
+    case JournalOutcome::Refused:
+    case JournalOutcome::Changed:
+        return NotTakenBackground;
+    case JournalOutcome::Unknown:
+    case JournalOutcome::Unconfirmed:
+        return DoubtBackground;
+    case JournalOutcome::NotSent:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
 JournalModel::JournalModel(const JournalStore *store, QObject *parent)
-    : QSqlQueryModel(parent), m_store(store)
+    : QAbstractTableModel(parent), m_store(store), m_reader(store->path())
 {
     reload();
 }
 
 void JournalModel::setFilter(qint64 serialNumber, const QDate &from, const QDate &to)
 {
-    m_serialNumber = serialNumber;
-    m_from = from;
-    m_to = to;
+    m_filter = { serialNumber, from, to };
     reload();
 }
 
 void JournalModel::reload()
 {
-    if (!m_store->isOpen()) {
-        clear();
+    beginResetModel();
+    m_rows.clear();
+    m_complete = !m_store->isOpen();
+    if (!m_complete)
+        m_rows = nextPage();
+    endResetModel();
+}
+
+QVector<JournalSummary> JournalModel::nextPage()
+{
+    QVector<JournalSummary> page
+        = m_reader.summaries(m_filter, m_rows.isEmpty() ? nullptr : &m_rows.last(), PageSize);
+    m_complete = page.size() < PageSize;
+    return page;
+}
+
+bool JournalModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_complete;
+}
+
+void JournalModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
         return;
-    }
-    QSqlQuery query(QSqlDatabase::database(m_store->connectionName(), false));
-    query.prepare(QString::fromLatin1(Select).arg(
-        m_serialNumber < 0 ? QString() : QString::fromLatin1(SerialCondition)));
-    query.addBindValue(m_from.isValid() ? m_from.startOfDay().toMSecsSinceEpoch() : qint64(0));
-    query.addBindValue(m_to.isValid() ? m_to.addDays(1).startOfDay().toMSecsSinceEpoch()
-                                      : std::numeric_limits<qint64>::max());
-    if (m_serialNumber >= 0)
-        query.addBindValue(m_serialNumber);
-    query.exec();
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    setQuery(std::move(query));
-#else
-    setQuery(query);
-#endif
+    const QVector<JournalSummary> page = nextPage();
+    if (page.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), m_rows.size(), m_rows.size() + page.size() - 1);
+    m_rows += page;
+    endInsertRows();
 }
 
 qint64 JournalModel::entryId(int row) const
 {
-    return QSqlQueryModel::data(index(row, IdField)).toLongLong();
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).entry.id : -1;
 }
 
 int JournalModel::rowOfEntry(qint64 id) const
 {
-    for (int row = 0; row < rowCount(); ++row) {
-        if (entryId(row) == id)
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).entry.id == id)
             return row;
     }
     return -1;
 }
 
+int JournalModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows.size();
+}
+
+int JournalModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
 QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.column() >= ColumnCount)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    QVariant value = QSqlQueryModel::data(index, Qt::DisplayRole);
-    const auto outcome = [this, &index] {
-        return JournalOutcome(
-            QSqlQueryModel::data(this->index(index.row(), OutcomeColumn)).toInt());
-    };
-    if (role == Qt::BackgroundRole && index.column() == OutcomeColumn) {
-        switch (outcome()) {
-        case JournalOutcome::Verified:
-        case JournalOutcome::Acknowledged:
-            return VerifiedBackground;
-        case JournalOutcome::Refused:
-        case JournalOutcome::Changed:
-            return NotTakenBackground;
-        case JournalOutcome::Unknown:
-        case JournalOutcome::Unconfirmed:
-            return DoubtBackground;
-        case JournalOutcome::NotSent:
-            break;
-        }
-        return {};
-    }
+    const JournalSummary &summary = m_rows.at(index.row());
+    const JournalEntry &entry = summary.entry;
+    if (role == Qt::BackgroundRole && index.column() == OutcomeColumn)
+        return outcomeBackground(summary.outcome);
     if (role != Qt::DisplayRole)
         return {};
     switch (Column(index.column())) {
     case WhenColumn:
-        return QLocale().toString(
-            QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC).toLocalTime(),
-            QLocale::ShortFormat);
+        return QLocale().toString(entry.when.toLocalTime(), QLocale::ShortFormat);
+    case UserColumn:
+        return entry.user;
+    case PortColumn:
+        return entry.port;
     case SlaveIdColumn:
-        return value.toInt() == 0 ? tr("all") : value.toString();
+        return entry.slaveId == 0 ? tr("all") : QString::number(entry.slaveId);
     case SerialNumberColumn:
-        return QSqlQueryModel::data(this->index(index.row(), IdentityKnownField)).toBool()
-            ? serialNumberText(value.toLongLong())
-            : QString();
+        return entry.identityKnown ? serialNumberText(entry.serialNumber) : QString();
     case KindColumn:
-        return JournalEntry::kindText(JournalEntry::Kind(value.toInt()));
+        return JournalEntry::kindText(entry.kind);
+    case RegistersColumn:
+        return summary.registerCount;
     case OutcomeColumn:
-        return journalOutcomeText(outcome());
-    default:
-        return value;
+        return journalOutcomeText(summary.outcome);
+    case FingerprintBeforeColumn:
+        return entry.fingerprintBefore;
+    case FingerprintAfterColumn:
+        return entry.fingerprintAfter;
+    case ColumnCount:
+        break;
     }
+    return {};
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QSqlQueryModel::headerData(section, orientation, role);
+        return QAbstractTableModel::headerData(section, orientation, role);
     switch (Column(section)) {
     case WhenColumn:
         return tr("When");

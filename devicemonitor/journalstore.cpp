@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/journalstore.h"
 
-#include <QAtomicInt>
+#include "devicemonitor/journalreader.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -18,12 +19,6 @@ namespace {
 // SQLite's result codes for a file that is not a database, or a damaged one.
 const QString SqliteCorrupt = QStringLiteral("11");
 const QString SqliteNotADatabase = QStringLiteral("26");
-
-QString uniqueConnectionName()
-{
-    static QAtomicInt counter;
-    return QStringLiteral("korvel-journal-%1").arg(counter.fetchAndAddRelaxed(1));
-}
 
 bool isDamaged(const QSqlError &error)
 {
@@ -51,20 +46,11 @@ QString JournalStore::defaultPath()
     return QDir::current().filePath(QStringLiteral("journal.sqlite"));
 }
 
-JournalStore::JournalStore(const QString &path)
-    : m_path(path), m_connectionName(uniqueConnectionName())
+JournalStore::JournalStore(const QString &path) : m_path(path)
 {
-    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
 }
 
-JournalStore::~JournalStore()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connectionName);
-}
+JournalStore::~JournalStore() = default;
 
 bool JournalStore::open()
 {
@@ -72,10 +58,9 @@ bool JournalStore::open()
     m_errorText.clear();
     if (!openFile())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     std::optional<int> fileVersion;
     {
-        QSqlQuery version(db);
+        QSqlQuery version(m_connection.database());
         if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next())
             fileVersion = version.value(0).toInt();
         else if (!isDamaged(version.lastError()))
@@ -86,6 +71,7 @@ bool JournalStore::open()
             return false;
         fileVersion = 0;
     }
+    QSqlDatabase db = m_connection.database();
     QSqlError failed;
     // At every open, since a connection starts with SQLite's default. FULL syncs the log at
     // every commit: NORMAL's commits survive a killed program, not a power cut.
@@ -93,13 +79,16 @@ bool JournalStore::open()
         return fail(CannotOpen, failed.text());
     if (*fileVersion != SchemaVersion && !createSchema())
         return false;
+    m_reader = std::make_unique<JournalReader>(m_path);
     m_open = true;
     return true;
 }
 
 bool JournalStore::openFile()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    // Another program writing the same file holds its lock for a handful of rows: Qt's busy
+    // timeout of five seconds waits for it.
+    QSqlDatabase db = m_connection.database();
     db.setDatabaseName(m_path);
     if (!db.open())
         return fail(CannotOpen, db.lastError().text());
@@ -108,7 +97,7 @@ bool JournalStore::openFile()
 
 bool JournalStore::createSchema()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlDatabase db = m_connection.database();
     QSqlError failed;
     // WAL keeps a commit to one short append, and lets readers read while it is made.
     if (!execAll(db,
@@ -138,10 +127,7 @@ bool JournalStore::createSchema()
 
 bool JournalStore::setAside(SetAsideReason reason)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        db.close();
-    }
+    m_connection.database().close();
     const QString stamp
         = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString base
@@ -192,7 +178,7 @@ std::optional<qint64> JournalStore::addEntry(const JournalEntry &entry)
         fail(CannotWrite, m_errorText.isEmpty() ? tr("The journal is not open.") : m_errorText);
         return std::nullopt;
     }
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlDatabase db = m_connection.database();
     const auto failWith = [this, &db](const QSqlError &error) {
         db.rollback();
         fail(CannotWrite, error.text());
@@ -253,7 +239,7 @@ bool JournalStore::recordOutcomes(
     if (!m_open)
         return fail(
             CannotWrite, m_errorText.isEmpty() ? tr("The journal is not open.") : m_errorText);
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    QSqlDatabase db = m_connection.database();
     const auto failWith = [this, &db](const QSqlError &error) {
         db.rollback();
         return fail(CannotWrite, error.text());
@@ -288,66 +274,5 @@ bool JournalStore::recordOutcomes(
 
 QVector<JournalEntry> JournalStore::entries(qint64 serialNumber, const QDate &since) const
 {
-    QVector<JournalEntry> entries;
-    if (!m_open)
-        return entries;
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    // Ordered as the indexes are: no sort of the whole journal.
-    query.prepare(QStringLiteral(
-        "SELECT id, at_ms, user, port, slave_id, identity_known, device_type, serial_number, "
-        "kind, fingerprint_before, fingerprint_after FROM entries WHERE at_ms >= ? %1 "
-        "ORDER BY at_ms DESC, id DESC")
-                      .arg(serialNumber < 0 ? QString() : QStringLiteral("AND serial_number = ?")));
-    query.addBindValue(since.isValid() ? since.startOfDay().toMSecsSinceEpoch() : qint64(0));
-    if (serialNumber >= 0)
-        query.addBindValue(serialNumber);
-    if (!query.exec())
-        return entries;
-    while (query.next()) {
-        JournalEntry entry;
-        entry.id = query.value(0).toLongLong();
-        entry.when = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
-        entry.user = query.value(2).toString();
-        entry.port = query.value(3).toString();
-        entry.slaveId = query.value(4).toInt();
-        entry.identityKnown = query.value(5).toBool();
-        entry.deviceType = query.value(6).toLongLong();
-        entry.serialNumber = query.value(7).toLongLong();
-        entry.kind = JournalEntry::Kind(query.value(8).toInt());
-        entry.fingerprintBefore = query.value(9).toString();
-        entry.fingerprintAfter = query.value(10).toString();
-        entries.append(entry);
-    }
-    for (JournalEntry &entry : entries)
-        entry.registers = registers(entry.id);
-    return entries;
-}
-
-QVector<JournalRegister> JournalStore::registers(qint64 id) const
-{
-    QVector<JournalRegister> registers;
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT address, field, has_old, old_raw, old_shown, new_raw, new_shown, outcome, detail "
-        "FROM registers WHERE entry_id = ? ORDER BY position"));
-    query.addBindValue(id);
-    if (!m_open || !query.exec())
-        return registers;
-    while (query.next()) {
-        JournalRegister r;
-        r.address = quint16(query.value(0).toUInt());
-        r.field = query.value(1).toString();
-        r.hasOld = query.value(2).toBool();
-        r.oldRaw = query.value(3).toLongLong();
-        r.oldShown = query.value(4).toString();
-        r.newRaw = query.value(5).toLongLong();
-        r.newShown = query.value(6).toString();
-        r.outcome = JournalOutcome(query.value(7).toInt());
-        r.detail = query.value(8).toString();
-        registers.append(r);
-    }
-    return registers;
+    return m_open ? m_reader->entries({ serialNumber, since, QDate() }) : QVector<JournalEntry>();
 }

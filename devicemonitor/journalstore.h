@@ -2,6 +2,7 @@
 #ifndef JOURNALSTORE_H
 #define JOURNALSTORE_H
 
+#include "devicemonitor/journalconnection.h"
 #include "devicemonitor/journalentry.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,10 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
 #include <optional>
+
+class JournalReader;
 
 // The journal of writes on disk: an SQLite file (journal.sqlite beside
 // settings.ini). A write's intent is committed on its own before the write
@@ -20,6 +24,9 @@
 //
 // A file of a newer schema or one SQLite cannot read is renamed aside, never
 // deleted, and a new journal started; takeSetAsideNotice() tells of it once.
+// A second instance of the program may write the same file: each write waits
+// for the other's to end. Its writing connection never holds a read open:
+// the store reads through a JournalReader, and a view through one of its own.
 // Lives on one thread (Qt SQL's connections are per thread); every
 // transaction is a handful of rows, so it never holds up the GUI.
 class JournalStore
@@ -46,8 +53,8 @@ public:
     bool open();
     bool isOpen() const { return m_open; }
     QString path() const { return m_path; }
-    // The Qt SQL connection's name, for a model that reads the journal.
-    QString connectionName() const { return m_connectionName; }
+    // The writing connection's name, for a look into the file itself.
+    QString connectionName() const { return m_connection.name(); }
 
     // Non-empty once, after open() set a file aside: what happened and where the old file is.
     QString takeSetAsideNotice();
@@ -60,8 +67,6 @@ public:
 
     // Entries newest first, with their registers; serialNumber < 0 means every relay.
     QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const;
-    // One entry's registers, in the order they were written.
-    QVector<JournalRegister> registers(qint64 id) const;
 
     Error error() const { return m_error; }
     QString errorText() const { return m_errorText; }
@@ -74,7 +79,8 @@ private:
     bool fail(Error error, const QString &text);
 
     QString m_path;
-    QString m_connectionName;
+    JournalConnection m_connection;
+    std::unique_ptr<JournalReader> m_reader; // once open
     bool m_open = false;
     QString m_setAsideNotice;
     Error m_error = NoError;

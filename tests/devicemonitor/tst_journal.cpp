@@ -99,6 +99,7 @@ private slots:
     void everySessionSyncsEachCommit_data();
     void everySessionSyncsEachCommit();
     void modelFetchesNewestFirstAsScrolled();
+    void twoInstancesKeepEveryEntry();
     void unreadableFileIsSetAsideAndToldOnce_data();
     void unreadableFileIsSetAsideAndToldOnce();
     void unwritableJournalAsksBeforeWriting_data();
@@ -278,12 +279,32 @@ void JournalTest::modelFetchesNewestFirstAsScrolled()
     // Not all at once: a long journal opens as fast as a short one.
     QVERIFY(model.rowCount() < Entries);
     QVERIFY(model.canFetchMore());
+    // Between pages nothing is held open: a checkpoint that waits for every reader ends at once.
+    QSqlQuery checkpoint(QSqlDatabase::database(store.connectionName()));
+    QVERIFY(checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+    QVERIFY(checkpoint.next());
+    QCOMPARE(checkpoint.value(0).toInt(), 0);
+    checkpoint.finish();
+    // Entries written in between come before the rows fetched: the next pages neither repeat
+    // nor skip a row.
+    constexpr int WrittenMeanwhile = 3;
+    entry.serialNumber = 3333333;
+    for (int i = 0; i < WrittenMeanwhile; ++i)
+        QVERIFY(store.addEntry(entry));
     while (model.canFetchMore())
         model.fetchMore();
     QCOMPARE(model.rowCount(), Entries);
     QCOMPARE(model.index(0, JournalModel::SlaveIdColumn).data().toInt(), (Entries - 1) % 60 + 1);
     QCOMPARE(model.index(0, JournalModel::SerialNumberColumn).data().toString(),
         QStringLiteral("1111111"));
+    for (int row = 1; row < model.rowCount(); ++row)
+        QVERIFY(model.entryId(row) < model.entryId(row - 1));
+    model.reload();
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), Entries + WrittenMeanwhile);
+    QCOMPARE(model.index(0, JournalModel::SerialNumberColumn).data().toString(),
+        QStringLiteral("3333333"));
 
     model.setFilter(2222222, QDate(), QDate());
     while (model.canFetchMore())
@@ -291,6 +312,65 @@ void JournalTest::modelFetchesNewestFirstAsScrolled()
     QCOMPARE(model.rowCount(), Entries / 2);
     model.setFilter(-1, QDate::currentDate().addDays(-1), QDate::currentDate().addDays(-1));
     QCOMPARE(model.rowCount(), 0);
+}
+
+// Another instance of the program writes the same journal while this one shows a view of it
+// on more rows than a page: both keep every entry, whether this one writes after the other
+// or at the same time, reading the view again after each write as the open view does.
+void JournalTest::twoInstancesKeepEveryEntry()
+{
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    JournalStore store(path);
+    QVERIFY(store.open());
+    const JournalEntry entry = sampleEntry();
+    int written = 0;
+    for (; written < JournalModel::PageSize + 44; ++written)
+        QVERIFY(store.addEntry(entry));
+    JournalModel view(&store);
+    QVERIFY(view.canFetchMore());
+
+    constexpr int OtherWrites = 100;
+    const auto startOther = [&path](QProcess &other) {
+        other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        other.start(QStringLiteral(JOURNAL_WRITE_HELPER), { path, QString::number(OtherWrites) });
+        return other.waitForStarted();
+    };
+    const auto finishedWell = [](QProcess &other) {
+        return other.state() == QProcess::NotRunning && other.exitStatus() == QProcess::NormalExit
+            && other.exitCode() == 0;
+    };
+    {
+        QProcess other;
+        QVERIFY2(startOther(other), qPrintable(other.errorString()));
+        QVERIFY(other.waitForFinished(PassWaitMs));
+        QVERIFY(finishedWell(other));
+    }
+    QVERIFY2(store.addEntry(entry), qPrintable(store.errorText()));
+    ++written;
+    view.reload();
+
+    QProcess other;
+    QVERIFY2(startOther(other), qPrintable(other.errorString()));
+    QDeadlineTimer deadline(PassWaitMs);
+    while (other.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        QVERIFY2(store.addEntry(entry), qPrintable(store.errorText()));
+        ++written;
+        view.reload();
+        other.waitForFinished(5);
+    }
+    QVERIFY(finishedWell(other));
+
+    const QVector<JournalEntry> entries = store.entries(-1, QDate());
+    const auto byUser = [&entries](const QString &user) {
+        return int(std::count_if(entries.cbegin(), entries.cend(),
+            [&user](const JournalEntry &kept) { return kept.user == user; }));
+    };
+    QCOMPARE(byUser(entry.user), written);
+    QCOMPARE(byUser(QStringLiteral("second instance")), 2 * OtherWrites);
+    view.reload();
+    while (view.canFetchMore())
+        view.fetchMore();
+    QCOMPARE(view.rowCount(), written + 2 * OtherWrites);
 }
 
 void JournalTest::unreadableFileIsSetAsideAndToldOnce_data()

@@ -33,7 +33,6 @@ constexpr int ReloadDelayMs = 200;
 
 JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
     : QDialog(parent),
-      m_store(store),
       m_model(new JournalModel(store, this)),
       m_serialEdit(new QLineEdit(this)),
       m_fromCheck(new QCheckBox(tr("From"), this)),
@@ -165,7 +164,7 @@ void JournalDialog::showRegisters()
 {
     const QModelIndex current = m_entriesView->currentIndex();
     const QVector<JournalRegister> registers = current.isValid()
-        ? m_store->registers(m_model->entryId(current.row()))
+        ? m_model->reader().registers(m_model->entryId(current.row()))
         : QVector<JournalRegister>();
     m_registersTable->setRowCount(registers.size());
     for (int row = 0; row < registers.size(); ++row) {
@@ -186,13 +185,9 @@ QVector<QStringList> JournalDialog::exportTable() const
         tr("Serial number"), tr("Write"), tr("Fingerprint before"), tr("Fingerprint after"),
         tr("Field"), tr("Register"), tr("Old value"), tr("Old raw"), tr("New value"), tr("New raw"),
         tr("Outcome"), tr("Details") });
-    const QDate to = m_toCheck->isChecked() ? m_toEdit->date() : QDate();
-    const QVector<JournalEntry> entries
-        = m_store->entries(serialFilter(), m_fromCheck->isChecked() ? m_fromEdit->date() : QDate());
+    const QVector<JournalEntry> entries = m_model->reader().entries(m_model->filter());
     for (const JournalEntry &entry : entries) {
         const QDateTime local = entry.when.toLocalTime();
-        if (to.isValid() && local.date() > to)
-            continue;
         const QStringList head = { local.toString(Qt::ISODate), entry.user, entry.port,
             QString::number(entry.slaveId),
             entry.identityKnown ? QString::number(entry.deviceType, 16).toUpper() : QString(),

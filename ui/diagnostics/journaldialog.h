@@ -38,7 +38,6 @@ private:
     void askAndExport();
     qint64 serialFilter() const;
 
-    const JournalStore *m_store;
     JournalModel *m_model;
     QLineEdit *m_serialEdit;
     QCheckBox *m_fromCheck;

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicemonitor/journalreader.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <limits>
+
+namespace {
+
+constexpr qint64 NoBound = std::numeric_limits<qint64>::min();
+
+} // namespace
+
+JournalReader::JournalReader(const QString &path)
+{
+    QSqlDatabase db = m_connection.database();
+    db.setDatabaseName(path);
+    // It neither creates a journal where there is none nor ever takes the write lock.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    db.open();
+}
+
+QVector<JournalEntry> JournalReader::entries(const JournalFilter &filter) const
+{
+    const QVector<JournalSummary> found = summaries(filter, nullptr, -1);
+    QVector<JournalEntry> entries;
+    entries.reserve(found.size());
+    for (const JournalSummary &summary : found) {
+        entries.append(summary.entry);
+        entries.last().registers = registers(summary.entry.id);
+    }
+    return entries;
+}
+
+QVector<JournalSummary> JournalReader::summaries(
+    const JournalFilter &filter, const JournalSummary *after, int limit) const
+{
+    QVector<JournalSummary> summaries;
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    // Ordered as the indexes are, which end in the id: no sort of the whole journal, and a page
+    // starts where the last one ended without counting the rows before it.
+    query.prepare(
+        QStringLiteral(
+            "SELECT id, at_ms, user, port, slave_id, identity_known, device_type, serial_number, "
+            "kind, fingerprint_before, fingerprint_after, outcome, register_count FROM entries "
+            "WHERE at_ms >= ? AND (at_ms, id) < (?, ?) %1 ORDER BY at_ms DESC, id DESC LIMIT ?")
+            .arg(filter.serialNumber < 0 ? QString() : QStringLiteral("AND serial_number = ?")));
+    query.addBindValue(
+        filter.from.isValid() ? filter.from.startOfDay().toMSecsSinceEpoch() : NoBound);
+    if (after) {
+        query.addBindValue(after->entry.when.toMSecsSinceEpoch());
+        query.addBindValue(after->entry.id);
+    } else {
+        query.addBindValue(filter.to.isValid()
+                ? filter.to.addDays(1).startOfDay().toMSecsSinceEpoch()
+                : std::numeric_limits<qint64>::max());
+        query.addBindValue(NoBound);
+    }
+    if (filter.serialNumber >= 0)
+        query.addBindValue(filter.serialNumber);
+    query.addBindValue(limit);
+    if (!query.exec())
+        return summaries;
+    while (query.next()) {
+        JournalSummary summary;
+        JournalEntry &entry = summary.entry;
+        entry.id = query.value(0).toLongLong();
+        entry.when = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
+        entry.user = query.value(2).toString();
+        entry.port = query.value(3).toString();
+        entry.slaveId = query.value(4).toInt();
+        entry.identityKnown = query.value(5).toBool();
+        entry.deviceType = query.value(6).toLongLong();
+        entry.serialNumber = query.value(7).toLongLong();
+        entry.kind = JournalEntry::Kind(query.value(8).toInt());
+        entry.fingerprintBefore = query.value(9).toString();
+        entry.fingerprintAfter = query.value(10).toString();
+        summary.outcome = JournalOutcome(query.value(11).toInt());
+        summary.registerCount = query.value(12).toInt();
+        summaries.append(summary);
+    }
+    return summaries;
+}
+
+QVector<JournalRegister> JournalReader::registers(qint64 id) const
+{
+    QVector<JournalRegister> registers;
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
+        "SELECT address, field, has_old, old_raw, old_shown, new_raw, new_shown, outcome, detail "
+        "FROM registers WHERE entry_id = ? ORDER BY position"));
+    query.addBindValue(id);
+    if (!query.exec())
+        return registers;
+    while (query.next()) {
+        JournalRegister r;
+        r.address = quint16(query.value(0).toUInt());
+        r.field = query.value(1).toString();
+        r.hasOld = query.value(2).toBool();
+        r.oldRaw = query.value(3).toLongLong();
+        r.oldShown = query.value(4).toString();
+        r.newRaw = query.value(5).toLongLong();
+        r.newShown = query.value(6).toString();
+        r.outcome = JournalOutcome(query.value(7).toInt());
+        r.detail = query.value(8).toString();
+        registers.append(r);
+    }
+    return registers;
+}
