@@ -5,12 +5,19 @@
 
 namespace {
 
-QString csvField(const QString &text)
+// What a spreadsheet takes for the start of a formula: = + - @, and the tab and carriage
+// return that some of them skip before looking.
+bool startsAsFormula(const QString &text)
 {
-    const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+}
+
+QString quoted(const QString &text)
+{
+    const bool needsQuotes = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
         || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
         || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '));
-    if (!quoted)
+    if (!needsQuotes)
         return text;
     QString escaped = text;
     escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -19,20 +26,45 @@ QString csvField(const QString &text)
 
 } // namespace
 
-QByteArray csvDocument(const QVector<QStringList> &rows)
+QString CsvField::written() const
+{
+    switch (m_kind) {
+    case Code:
+        if (m_text.isEmpty())
+            return m_text;
+        return quoted(QStringLiteral("=\"%1\"").arg(
+            QString(m_text).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+    case Foreign:
+        return quoted(startsAsFormula(m_text) ? QLatin1Char('\'') + m_text : m_text);
+    case Own:
+        break;
+    }
+    return quoted(m_text);
+}
+
+QVector<CsvRow> ownFields(const QVector<QStringList> &rows)
+{
+    QVector<CsvRow> fields;
+    fields.reserve(rows.size());
+    for (const QStringList &row : rows)
+        fields.append(CsvRow(row.cbegin(), row.cend()));
+    return fields;
+}
+
+QByteArray csvDocument(const QVector<CsvRow> &rows)
 {
     QString text;
-    for (const QStringList &row : rows) {
+    for (const CsvRow &row : rows) {
         QStringList fields;
         fields.reserve(row.size());
-        for (const QString &field : row)
-            fields.append(csvField(field));
+        for (const CsvField &field : row)
+            fields.append(field.written());
         text += fields.join(QLatin1Char(',')) + QLatin1String("\r\n");
     }
     return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 
-bool saveCsv(const QString &path, const QVector<QStringList> &rows, QString *error)
+bool saveCsv(const QString &path, const QVector<CsvRow> &rows, QString *error)
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {

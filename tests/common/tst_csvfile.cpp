@@ -12,6 +12,8 @@ class CsvFileTest : public QObject
 private slots:
     void fieldsAreQuotedWhereNeeded_data();
     void fieldsAreQuotedWhereNeeded();
+    void fieldsKeepWhatASpreadsheetMakesOfThem_data();
+    void fieldsKeepWhatASpreadsheetMakesOfThem();
     void documentStartsWithAByteOrderMark();
     void failedSaveKeepsTheFileThatWasThere();
 };
@@ -38,6 +40,42 @@ void CsvFileTest::fieldsAreQuotedWhereNeeded()
     QCOMPARE(document.mid(3), QByteArray("x,") + written + "\r\n");
 }
 
+// Codes stay text, foreign text never runs as a formula, the program's own numbers stay numbers.
+void CsvFileTest::fieldsKeepWhatASpreadsheetMakesOfThem_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("written");
+
+    const int code = CsvField::Code;
+    const int foreign = CsvField::Foreign;
+    const int own = CsvField::Own;
+    QTest::newRow("fingerprint") << "00012E34" << code << QByteArray(R"("=""00012E34""")");
+    QTest::newRow("serial number") << "0042017" << code << QByteArray(R"("=""0042017""")");
+    QTest::newRow("type code") << "8D90" << code << QByteArray(R"("=""8D90""")");
+    QTest::newRow("code with a quote") << "1\"2" << code << QByteArray(R"("=""1""""2""")");
+    QTest::newRow("no code") << "" << code << QByteArray("");
+    QTest::newRow("formula") << "=HYPERLINK(\"http://x\",\"y\")" << foreign
+                             << QByteArray(R"csv("'=HYPERLINK(""http://x"",""y"")")csv");
+    QTest::newRow("plus") << "+7 900 000" << foreign << QByteArray("'+7 900 000");
+    QTest::newRow("minus") << "-2+3" << foreign << QByteArray("'-2+3");
+    QTest::newRow("at") << "@SUM(A1)" << foreign << QByteArray("'@SUM(A1)");
+    QTest::newRow("tab") << "\t=1" << foreign << QByteArray("'\t=1");
+    QTest::newRow("plain user") << "engineer" << foreign << QByteArray("engineer");
+    QTest::newRow("sign inside") << "a=b" << foreign << QByteArray("a=b");
+    QTest::newRow("negative number") << "-12" << own << QByteArray("-12");
+    QTest::newRow("signed value") << "-1,50 A" << own << QByteArray("\"-1,50 A\"");
+}
+
+void CsvFileTest::fieldsKeepWhatASpreadsheetMakesOfThem()
+{
+    QFETCH(QString, field);
+    QFETCH(int, kind);
+    QFETCH(QByteArray, written);
+    const QByteArray document = csvDocument({ { CsvField(field, CsvField::Kind(kind)) } });
+    QCOMPARE(document.mid(3), written + "\r\n");
+}
+
 void CsvFileTest::documentStartsWithAByteOrderMark()
 {
     QCOMPARE(csvDocument({}), QByteArray("\xEF\xBB\xBF"));
@@ -54,7 +92,7 @@ void CsvFileTest::failedSaveKeepsTheFileThatWasThere()
     QString error;
     QVERIFY2(saveCsv(path, { { QStringLiteral("before") } }, &error), qPrintable(error));
 
-    const QVector<QStringList> rows(100, { QStringLiteral("a longer row than the limit allows") });
+    const QVector<CsvRow> rows(100, { QStringLiteral("a longer row than the limit allows") });
     {
         const FileSizeLimit limit(64);
         QVERIFY(limit.isSet());

@@ -29,6 +29,13 @@ namespace {
 
 constexpr int ReloadDelayMs = 200;
 
+// The local time with its offset from UTC, so that the hour the clocks go back is told apart.
+QString isoTimeWithOffset(const QDateTime &when)
+{
+    const QDateTime local = when.toLocalTime();
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+}
+
 } // namespace
 
 JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
@@ -178,26 +185,28 @@ void JournalDialog::showRegisters()
     }
 }
 
-QVector<QStringList> JournalDialog::exportTable() const
+QVector<CsvRow> JournalDialog::exportTable() const
 {
-    QVector<QStringList> rows;
+    QVector<CsvRow> rows;
     rows.append({ tr("When"), tr("User"), tr("Port"), tr("ID"), tr("Device type"),
         tr("Serial number"), tr("Write"), tr("Fingerprint before"), tr("Fingerprint after"),
         tr("Field"), tr("Register"), tr("Old value"), tr("Old raw"), tr("New value"), tr("New raw"),
         tr("Outcome"), tr("Details") });
     const QVector<JournalEntry> entries = m_model->reader().entries(m_model->filter());
     for (const JournalEntry &entry : entries) {
-        const QDateTime local = entry.when.toLocalTime();
-        const QStringList head = { local.toString(Qt::ISODate), entry.user, entry.port,
-            QString::number(entry.slaveId),
-            entry.identityKnown ? QString::number(entry.deviceType, 16).toUpper() : QString(),
-            entry.identityKnown ? serialNumberText(entry.serialNumber) : QString(),
-            JournalEntry::kindText(entry.kind), entry.fingerprintBefore, entry.fingerprintAfter };
+        const CsvRow head = { isoTimeWithOffset(entry.when), CsvField::foreign(entry.user),
+            CsvField::foreign(entry.port), QString::number(entry.slaveId),
+            CsvField::code(
+                entry.identityKnown ? QString::number(entry.deviceType, 16).toUpper() : QString()),
+            CsvField::code(entry.identityKnown ? serialNumberText(entry.serialNumber) : QString()),
+            JournalEntry::kindText(entry.kind), CsvField::code(entry.fingerprintBefore),
+            CsvField::code(entry.fingerprintAfter) };
         for (const JournalRegister &reg : entry.registers) {
             rows.append(head
-                + QStringList { reg.field, QString::number(reg.address), reg.oldShown,
+                + CsvRow { CsvField::foreign(reg.field), QString::number(reg.address), reg.oldShown,
                     reg.hasOld ? QString::number(reg.oldRaw) : QString(), reg.newShown,
-                    QString::number(reg.newRaw), journalOutcomeText(reg.outcome), reg.detail });
+                    QString::number(reg.newRaw), journalOutcomeText(reg.outcome),
+                    CsvField::foreign(reg.detail) });
         }
     }
     return rows;

@@ -2,6 +2,8 @@
 #ifndef JOURNALDIALOG_H
 #define JOURNALDIALOG_H
 
+#include "common/csvfile.h"
+
 #include <QDialog>
 
 class JournalModel;
@@ -28,7 +30,7 @@ public:
     // filter, the entry picked and the rows in sight.
     void journalChanged();
     // The filtered entries, one line per register, as the export writes them.
-    QVector<QStringList> exportTable() const;
+    QVector<CsvRow> exportTable() const;
     bool exportTo(const QString &path, QString *error) const;
 
 private:

@@ -139,7 +139,7 @@ bool TrafficDockWidget::saveCsv(const QString &path, QString *error) const
             = shown == m_model ? row : m_filter->mapToSource(m_filter->index(row, 0)).row();
         rows.append(m_model->csvRow(modelRow));
     }
-    return ::saveCsv(path, rows, error);
+    return ::saveCsv(path, ownFields(rows), error);
 }
 
 void TrafficDockWidget::on_pauseTrafficButton_toggled(bool checked)

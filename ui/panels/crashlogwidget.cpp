@@ -91,7 +91,7 @@ bool CrashLogWidget::exportTo(const QString &path, QString *error) const
 {
     if (!m_crashLogData)
         return false;
-    return saveCsv(path, m_crashLogData->crashListModel()->exportTable(), error);
+    return saveCsv(path, ownFields(m_crashLogData->crashListModel()->exportTable()), error);
 }
 
 void CrashLogWidget::updateExportButton()
