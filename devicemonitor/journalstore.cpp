@@ -58,30 +58,36 @@ bool JournalStore::open()
     m_errorText.clear();
     if (!openFile())
         return false;
-    std::optional<int> fileVersion;
-    {
-        QSqlQuery version(m_connection.database());
-        if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next())
-            fileVersion = version.value(0).toInt();
-        else if (!isDamaged(version.lastError()))
-            return fail(CannotOpen, version.lastError().text());
-    }
+    QSqlError failed;
+    std::optional<int> fileVersion = prepareFile(&failed);
+    if (!fileVersion && !isDamaged(failed))
+        return fail(CannotOpen, failed.text());
     if (!fileVersion || *fileVersion > SchemaVersion) {
         if (!setAside(fileVersion ? Newer : Damaged) || !openFile())
             return false;
-        fileVersion = 0;
+        fileVersion = prepareFile(&failed);
+        if (!fileVersion)
+            return fail(CannotOpen, failed.text());
     }
-    QSqlDatabase db = m_connection.database();
-    QSqlError failed;
-    // At every open, since a connection starts with SQLite's default. FULL syncs the log at
-    // every commit: NORMAL's commits survive a killed program, not a power cut.
-    if (!execAll(db, { QStringLiteral("PRAGMA synchronous=FULL") }, &failed))
-        return fail(CannotOpen, failed.text());
     if (*fileVersion != SchemaVersion && !createSchema())
         return false;
     m_reader = std::make_unique<JournalReader>(m_path);
     m_open = true;
     return true;
+}
+
+std::optional<int> JournalStore::prepareFile(QSqlError *failed)
+{
+    QSqlQuery query(m_connection.database());
+    // At every open, since a connection starts with SQLite's default. FULL syncs the log at
+    // every commit: NORMAL's commits survive a killed program, not a power cut. It reads the
+    // schema, so a file damaged past its header fails here.
+    if (!query.exec(QStringLiteral("PRAGMA synchronous=FULL"))
+        || !query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        *failed = query.lastError();
+        return std::nullopt;
+    }
+    return query.value(0).toInt();
 }
 
 bool JournalStore::openFile()

@@ -14,6 +14,7 @@
 #include <optional>
 
 class JournalReader;
+class QSqlError;
 
 // The journal of writes on disk: an SQLite file (journal.sqlite beside
 // settings.ini). A write's intent is committed on its own before the write
@@ -73,6 +74,9 @@ public:
 
 private:
     bool openFile();
+    // Sets the connection up for writing and reads the file's schema version; none when the
+    // file cannot be read, and why in `failed`.
+    std::optional<int> prepareFile(QSqlError *failed);
     bool createSchema();
     enum SetAsideReason { Damaged, Newer };
     bool setAside(SetAsideReason reason);

@@ -375,26 +375,36 @@ void JournalTest::twoInstancesKeepEveryEntry()
 
 void JournalTest::unreadableFileIsSetAsideAndToldOnce_data()
 {
-    QTest::addColumn<bool>("newer");
-    QTest::newRow("not a database") << false;
-    QTest::newRow("a newer schema") << true;
+    QTest::addColumn<QString>("file");
+    QTest::newRow("not a database") << QStringLiteral("garbage");
+    // A sound header, with the version, before a schema that cannot be read.
+    QTest::newRow("a damaged schema") << QStringLiteral("damaged schema");
+    QTest::newRow("a newer schema") << QStringLiteral("newer");
 }
 
 void JournalTest::unreadableFileIsSetAsideAndToldOnce()
 {
-    QFETCH(bool, newer);
+    QFETCH(QString, file);
+    const bool newer = file == QLatin1String("newer");
     const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
-    if (newer) {
+    if (file == QLatin1String("garbage")) {
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+    } else {
         JournalStore store(path);
         QVERIFY(store.open());
         QVERIFY(store.addEntry(sampleEntry()));
         QSqlQuery query(QSqlDatabase::database(store.connectionName()));
-        QVERIFY(query.exec(
-            QStringLiteral("PRAGMA user_version=%1").arg(JournalStore::SchemaVersion + 1)));
-    } else {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(8192, 'x'));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version=%1")
+                               .arg(JournalStore::SchemaVersion + (newer ? 1 : 0))));
+    }
+    if (file == QLatin1String("damaged schema")) {
+        constexpr int HeaderSize = 100;
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        QVERIFY(damaged.seek(HeaderSize));
+        damaged.write(QByteArray(1000, '\xff'));
     }
     const QByteArray before = fileContents(path);
 
