@@ -5,6 +5,7 @@
 #include "devicemonitor/journalstore.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <cstdio>
 
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "write %d: %s\n", i, qPrintable(store.errorText()));
             return 1;
         }
+        // A pause, as between a program's writes, in which the other instance's writes get in.
+        QThread::msleep(5);
     }
     return 0;
 }
