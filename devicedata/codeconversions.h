@@ -13,6 +13,13 @@
 // unknown code.
 DataValue rangeMultiplier(const DataValue &currentRange);
 
+// The texts of the codes of the tables below, translated in the context
+// QObject: empty for a value without data and for a code the table lacks.
+QString currentRangeText(const DataValue &currentRange);
+QString diBlockToModeText(const DataValue &mode);
+QString onOffText(const DataValue &mode);
+QString crashTypeText(const DataValue &crashType);
+
 namespace CodeTexts {
 
 inline constexpr CodeText currentRange[] = {

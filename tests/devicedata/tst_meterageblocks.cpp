@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-using TextConversion = const CodeTable *;
+using TextConversion = QString (*)(const DataValue &);
 using Writes = QVector<QPair<int, int>>;
 Q_DECLARE_METATYPE(TextConversion)
 Q_DECLARE_METATYPE(StatusValue<double>)
@@ -133,26 +133,26 @@ void MeterageBlocksTest::codeTexts_data()
     QTest::addColumn<DataValue>("code");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("range 1") << &CodeTables::currentRange << validValue(1)
-                             << QStringLiteral("1 - 41");
-    QTest::newRow("range 4 outdated")
-        << &CodeTables::currentRange << DataValue { 4, Outdated } << QStringLiteral("8 - 328");
-    QTest::newRow("range 0") << &CodeTables::currentRange << validValue(0) << QString();
-    QTest::newRow("DI mode 0") << &CodeTables::diBlockToMode << validValue(0)
-                               << QStringLiteral("continuously");
-    QTest::newRow("DI mode 20") << &CodeTables::diBlockToMode << validValue(20)
-                                << QStringLiteral("2 sec");
-    QTest::newRow("DI mode 10") << &CodeTables::diBlockToMode << validValue(10) << QString();
-    QTest::newRow("off") << &CodeTables::onOff << validValue(0) << QStringLiteral("off");
-    QTest::newRow("on") << &CodeTables::onOff << validValue(1) << QStringLiteral("on");
-    QTest::newRow("on without data") << &CodeTables::onOff << DataValue { 1, NoData } << QString();
-    QTest::newRow("off without data") << &CodeTables::onOff << DataValue() << QString();
-    QTest::newRow("crash 1 without data")
-        << &CodeTables::crashType << DataValue { 1, NoData } << QString();
-    QTest::newRow("crash 4") << &CodeTables::crashType << validValue(4) << QStringLiteral("APV 1");
-    QTest::newRow("crash 6 outdated")
-        << &CodeTables::crashType << DataValue { 6, Outdated } << QStringLiteral("AChR");
-    QTest::newRow("crash 7") << &CodeTables::crashType << validValue(7) << QString();
+    const auto rows = [](const char *name, TextConversion conversion,
+                          const QVector<std::pair<qint64, const char *>> &texts, qint64 unknown) {
+        for (const auto &text : texts)
+            QTest::addRow("%s %lld", name, text.first)
+                << conversion << validValue(text.first) << QString::fromUtf8(text.second);
+        QTest::addRow("%s %lld outdated", name, texts.last().first)
+            << conversion << DataValue { texts.last().first, Outdated }
+            << QString::fromUtf8(texts.last().second);
+        QTest::addRow("%s unknown %lld", name, unknown)
+            << conversion << validValue(unknown) << QString();
+        QTest::addRow("%s %lld without data", name, texts.first().first)
+            << conversion << DataValue { texts.first().first, NoData } << QString();
+    };
+    rows("range", currentRangeText,
+        { { 1, "1 - 41" }, { 2, "2 - 82" }, { 3, "4 - 164" }, { 4, "8 - 328" } }, 0);
+    rows("DI Block TO mode", diBlockToModeText, { { 0, "continuously" }, { 20, "2 sec" } }, 10);
+    rows("on/off", onOffText, { { 0, "off" }, { 1, "on" } }, 2);
+    rows("crash type", crashTypeText,
+        { { 1, "MTZ" }, { 2, "TO" }, { 3, "ZNZ" }, { 4, "APV 1" }, { 5, "APV 2" }, { 6, "AChR" } },
+        7);
 }
 
 void MeterageBlocksTest::codeTexts()
@@ -160,7 +160,7 @@ void MeterageBlocksTest::codeTexts()
     QFETCH(TextConversion, conversion);
     QFETCH(DataValue, code);
     QFETCH(QString, text);
-    QCOMPARE(conversion->text(code), text);
+    QCOMPARE(conversion(code), text);
 }
 
 // Editors list the codes; each must show a text and a code just past the
