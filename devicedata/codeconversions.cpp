@@ -10,6 +10,11 @@ DataValue rangeMultiplier(const DataValue &currentRange)
     return { qint64(1) << (currentRange.value - 1), currentRange.status };
 }
 
+qint64 shownRangeMultiplier(const DataValue &currentRange)
+{
+    return qMax(qint64(1), rangeMultiplier(currentRange).value);
+}
+
 QString currentRangeText(const DataValue &currentRange)
 {
     return CodeTables::currentRange.text(currentRange);

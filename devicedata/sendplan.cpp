@@ -93,7 +93,7 @@ QString SendPlan::stepText(const Step &step) const
     const FieldDescription &description = field->description;
     SettingsValues after = m_relay.values;
     after.insert(m_target);
-    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(after));
+    const qint64 multiplier = shownRangeMultiplier(after);
     const QLocale locale;
     QString value = description.kind == FieldDescription::Code
         ? description.shownText(step.value, multiplier, locale)

@@ -7,6 +7,7 @@
 #include "devicedata/meterageconversions.h"
 #include "devicedata/meteragedata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/relaysettings.h"
 #include "devicedata/valueranges.h"
 
 #include <QtTest>
@@ -106,25 +107,33 @@ void MeterageBlocksTest::rangeMultiplier_data()
 {
     QTest::addColumn<DataValue>("range");
     QTest::addColumn<DataValue>("multiplier");
+    // What a pick-up is shown with: never 0, so that a raw value still reads as a number.
+    QTest::addColumn<qint64>("shown");
 
-    QTest::newRow("1 - 41") << validValue(1) << validValue(1);
-    QTest::newRow("2 - 82") << validValue(2) << validValue(2);
-    QTest::newRow("4 - 164") << validValue(3) << validValue(4);
-    QTest::newRow("8 - 328") << validValue(4) << validValue(8);
+    QTest::newRow("1 - 41") << validValue(1) << validValue(1) << qint64(1);
+    QTest::newRow("2 - 82") << validValue(2) << validValue(2) << qint64(2);
+    QTest::newRow("4 - 164") << validValue(3) << validValue(4) << qint64(4);
+    QTest::newRow("8 - 328") << validValue(4) << validValue(8) << qint64(8);
     QTest::newRow("outdated code stays outdated")
-        << DataValue { 3, Outdated } << DataValue { 4, Outdated };
-    QTest::newRow("code without data") << DataValue { 3, NoData } << DataValue();
-    QTest::newRow("code 0") << validValue(0) << DataValue();
-    QTest::newRow("code 5") << validValue(5) << DataValue();
-    QTest::newRow("outdated code 5") << DataValue { 5, Outdated } << DataValue();
-    QTest::newRow("negative code") << validValue(-1) << DataValue();
+        << DataValue { 3, Outdated } << DataValue { 4, Outdated } << qint64(4);
+    QTest::newRow("code without data") << DataValue { 3, NoData } << DataValue() << qint64(1);
+    QTest::newRow("code 0") << validValue(0) << DataValue() << qint64(1);
+    QTest::newRow("code 5") << validValue(5) << DataValue() << qint64(1);
+    QTest::newRow("outdated code 5") << DataValue { 5, Outdated } << DataValue() << qint64(1);
+    QTest::newRow("negative code") << validValue(-1) << DataValue() << qint64(1);
 }
 
 void MeterageBlocksTest::rangeMultiplier()
 {
     QFETCH(DataValue, range);
     QFETCH(DataValue, multiplier);
+    QFETCH(qint64, shown);
     QCOMPARE(::rangeMultiplier(range), multiplier);
+    QCOMPARE(shownRangeMultiplier(range), shown);
+    // A settings list holds the range as register 25, or lacks it.
+    if (range.status == Valid)
+        QCOMPARE(shownRangeMultiplier(SettingsValues { { 25, range.value } }), shown);
+    QCOMPARE(shownRangeMultiplier(SettingsValues()), qint64(1));
 }
 
 void MeterageBlocksTest::codeTexts_data()
