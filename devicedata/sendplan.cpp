@@ -290,10 +290,9 @@ QString SendPlan::stepText(const Step &step) const
     if (!field)
         return tr("register %1 = %2").arg(step.address).arg(step.value);
     const FieldDescription &description = field->description;
-    const QString text
-        = tr("%1, %2: %3", "group, field: value")
-              .arg(description.group.translated(), plainLabel(description),
-                  valueText(step.address, step.value, shownRangeMultiplier(after())));
+    QString text = tr("%1, %2: %3", "group, field: value")
+                       .arg(description.group.translated(), plainLabel(description),
+                           valueText(step.address, step.value, shownRangeMultiplier(after())));
     switch (step.role) {
     case Step::LessSensitive:
         return tr("%1 (less sensitive: written first)").arg(text);
