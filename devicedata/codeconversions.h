@@ -12,6 +12,17 @@
 // code: 1, 2, 4 or 8 with the code's status, {0, NoData} for no data or an
 // unknown code.
 DataValue rangeMultiplier(const DataValue &currentRange);
+// The factor a pick-up current is shown and compared with: rangeMultiplier()'s,
+// or 1 without data or for an unknown code, so that a raw value still reads as
+// a number.
+qint64 shownRangeMultiplier(const DataValue &currentRange);
+
+// The texts of the codes of the tables below, translated in the context
+// QObject: empty for a value without data and for a code the table lacks.
+QString currentRangeText(const DataValue &currentRange);
+QString diBlockToModeText(const DataValue &mode);
+QString onOffText(const DataValue &mode);
+QString crashTypeText(const DataValue &crashType);
 
 namespace CodeTexts {
 

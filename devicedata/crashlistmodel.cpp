@@ -113,7 +113,7 @@ QVariant CrashListModel::displayText(const CrashRecord &record, int column) cons
     case TimeColumn:
         return QLocale::system().toString(record.crashTime.value, QLocale::ShortFormat);
     case TypeColumn:
-        return CodeTables::crashType.text(record.crashType);
+        return crashTypeText(record.crashType);
     case CurrentColumn:
         return currentText(record);
     default:

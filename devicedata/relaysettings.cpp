@@ -66,12 +66,10 @@ QString plainLabel(const FieldDescription &field)
         .replace(QLatin1String("&amp;"), QLatin1String("&"));
 }
 
-qint64 currentRangeMultiplier(const SettingsValues &values)
+qint64 shownRangeMultiplier(const SettingsValues &values)
 {
     const auto range = values.constFind(CurrentRangeRegister);
-    if (range == values.cend())
-        return 0;
-    return rangeMultiplier(validValue(*range)).value;
+    return shownRangeMultiplier(range == values.cend() ? DataValue() : validValue(*range));
 }
 
 SettingsValues registersToWrite(DeviceData &block)

@@ -30,9 +30,9 @@ QString plainLabel(const FieldDescription &field);
 // Raw register values by register.
 using SettingsValues = QMap<quint16, qint64>;
 
-// The range multiplier the pick-up currents of `values` are shown with; 0
-// when the current range is missing or unknown.
-qint64 currentRangeMultiplier(const SettingsValues &values);
+// The range multiplier the pick-up currents of `values` are shown with:
+// shownRangeMultiplier() of their current range, 1 when it is missing.
+qint64 shownRangeMultiplier(const SettingsValues &values);
 
 // Who a settings file belongs to.
 struct RelayIdentity

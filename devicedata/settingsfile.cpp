@@ -122,14 +122,14 @@ QString rangeText(const FieldDescription &field, qint64 multiplier)
 
 QByteArray SettingsFile::toJson() const
 {
-    const qint64 multiplier = currentRangeMultiplier(relay.values);
+    const qint64 multiplier = shownRangeMultiplier(relay.values);
     QJsonArray fields;
     for (const SettingsField &field : settingsFields()) {
         const FieldDescription &description = field.description;
         const qint64 raw = relay.values.value(description.address);
         fields.append(QJsonObject { { NameKey, QLatin1String(description.name) },
             { RegisterKey, description.address }, { RawKey, double(raw) },
-            { ShownKey, description.shownText(raw, qMax(multiplier, qint64(1)), QLocale::c()) } });
+            { ShownKey, description.shownText(raw, multiplier, QLocale::c()) } });
     }
     // QJsonObject keeps its keys sorted: the order is the same in every file.
     QJsonObject root { { FormatKey, QLatin1String(FormatName) },
@@ -206,7 +206,7 @@ SettingsFile SettingsFile::fromJson(const QByteArray &json, QStringList *problem
         if (field && integerOf(entry.toObject().value(RawKey), &raw))
             listed.insert(field->description.address, raw);
     }
-    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(listed));
+    const qint64 multiplier = shownRangeMultiplier(listed);
     const FieldContext context { validValue(file.relay.identity.modules),
         [&listed](quint16 address) {
             const auto value = listed.constFind(address);

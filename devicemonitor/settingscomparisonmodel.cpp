@@ -76,7 +76,7 @@ void SettingsComparisonModel::setPreparedSettings(
 
 qint64 SettingsComparisonModel::fileRangeMultiplier() const
 {
-    return qMax(qint64(1), currentRangeMultiplier(m_file));
+    return shownRangeMultiplier(m_file);
 }
 
 void SettingsComparisonModel::fillRows()
@@ -90,8 +90,8 @@ void SettingsComparisonModel::fillRows()
             const auto value = relayValues.constFind(address);
             return value == relayValues.cend() ? DataValue() : validValue(*value);
         } };
-    const qint64 relayMultiplier = qMax(qint64(1), currentRangeMultiplier(relayValues));
-    const qint64 fileMultiplier = qMax(qint64(1), currentRangeMultiplier(m_file));
+    const qint64 relayMultiplier = shownRangeMultiplier(relayValues);
+    const qint64 fileMultiplier = shownRangeMultiplier(m_file);
     for (const SettingsField &field : settingsFields()) {
         const quint16 address = field.description.address;
         Row row { &field, relayValues.value(address), m_file.value(address),
@@ -150,8 +150,7 @@ QString SettingsComparisonModel::valueText(
     const QLocale locale;
     if (field.kind == FieldDescription::Code)
         return field.shownText(raw, multiplier, locale);
-    return locale.toString(
-        field.shownNumber(raw, qMax(qint64(1), multiplier)), 'f', field.range.decimals);
+    return locale.toString(field.shownNumber(raw, multiplier), 'f', field.range.decimals);
 }
 
 QString SettingsComparisonModel::stateText(const Row &row) const
@@ -193,9 +192,9 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         case RelayColumn:
             if (!row.relayKnown)
                 return QString();
-            return valueText(field, row.relay, currentRangeMultiplier(m_relay.values));
+            return valueText(field, row.relay, shownRangeMultiplier(m_relay.values));
         case FileColumn:
-            return valueText(field, row.file, currentRangeMultiplier(m_file));
+            return valueText(field, row.file, shownRangeMultiplier(m_file));
         case UnitColumn:
             return field.unitText();
         case StateColumn:

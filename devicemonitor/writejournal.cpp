@@ -154,8 +154,8 @@ void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldVa
     oldRange.insert(oldValues);
     SettingsValues newRange = oldRange;
     newRange.insert(newValues);
-    const qint64 oldMultiplier = qMax(qint64(1), currentRangeMultiplier(oldRange));
-    const qint64 newMultiplier = qMax(qint64(1), currentRangeMultiplier(newRange));
+    const qint64 oldMultiplier = shownRangeMultiplier(oldRange);
+    const qint64 newMultiplier = shownRangeMultiplier(newRange);
 
     for (auto value = newValues.cbegin(); value != newValues.cend(); ++value) {
         JournalRegister reg;
@@ -367,7 +367,7 @@ void WriteJournal::recordReadBack(DeviceData *block, const SettingsValues &held)
     if (m_rangeSource)
         range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
     range.insert(held);
-    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(range));
+    const qint64 multiplier = shownRangeMultiplier(range);
     for (JournalRegister &reg : entry.registers) {
         const RegisterWrite write = writes.value(reg.address);
         const SendVerdict verdict = sendVerdict(write, reg.newRaw, held, reg.address);
@@ -390,7 +390,7 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
     if (pending == m_pending.end())
         return;
     JournalEntry &entry = pending->entry;
-    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(result.relay.values));
+    const qint64 multiplier = shownRangeMultiplier(result.relay.values);
     for (JournalRegister &reg : entry.registers) {
         const RegisterWrite write = result.writes.value(reg.address);
         const SendVerdict verdict

@@ -92,8 +92,8 @@ void WriteReadBack::onReadBack(DeviceData *block)
     if (!read) {
         m_unread = true;
     } else {
-        const qint64 multiplier = qMax(qint64(1),
-            rangeMultiplier(m_meterageConfiguration->configuration().currentRange).value);
+        const qint64 multiplier
+            = shownRangeMultiplier(m_meterageConfiguration->configuration().currentRange);
         // The values after the failure were never sent: they are named, not compared.
         if (stopped)
             describeStoppedWrite(*stopped, sent, held);

@@ -1452,11 +1452,6 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>регистр %1 = %2</translation>
     </message>
     <message>
-        <source>%1 %2</source>
-        <comment>value and unit</comment>
-        <translation>%1 %2</translation>
-    </message>
-    <message>
         <source>%1, %2: %3</source>
         <comment>group, field: value</comment>
         <translation>%1, %2: %3</translation>
@@ -1489,6 +1484,68 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>nothing</source>
         <translation>ничем</translation>
+    </message>
+    <message>
+        <source>MTZ</source>
+        <comment>protection</comment>
+        <translation>МТЗ</translation>
+    </message>
+    <message>
+        <source>TO</source>
+        <comment>protection</comment>
+        <translation>ТО</translation>
+    </message>
+    <message>
+        <source>ZNZ</source>
+        <comment>protection</comment>
+        <translation>ЗНЗ</translation>
+    </message>
+    <message>
+        <source>APV</source>
+        <comment>protection</comment>
+        <translation>АПВ</translation>
+    </message>
+    <message>
+        <source>%1 is off, as the new settings have it.</source>
+        <translation>%1 отключена, как того требуют новые уставки.</translation>
+    </message>
+    <message>
+        <source>%1 is switched off and was not switched back on.</source>
+        <translation>%1 отключена и не включена обратно.</translation>
+    </message>
+    <message>
+        <source>%1 %2 (new)</source>
+        <comment>field, value</comment>
+        <translation>%1 %2 (новое)</translation>
+    </message>
+    <message>
+        <source>%1 %2 (old; %3 was not written)</source>
+        <comment>field, value, new value</comment>
+        <translation>%1 %2 (старое; %3 не записано)</translation>
+    </message>
+    <message>
+        <source>%1 stays in service with a mix of old and new settings: %2.</source>
+        <translation>%1 остаётся в работе со смесью старых и новых уставок: %2.</translation>
+    </message>
+    <message>
+        <source>%1 (less sensitive: written first)</source>
+        <translation>%1 (снижает чувствительность: записывается первым)</translation>
+    </message>
+    <message>
+        <source>%1 (more sensitive: written last)</source>
+        <translation>%1 (повышает чувствительность: записывается последним)</translation>
+    </message>
+    <message>
+        <source>%1 (switched off while its time-current curve changes)</source>
+        <translation>%1 (отключается на время смены времятоковой характеристики)</translation>
+    </message>
+    <message>
+        <source>The time-current curve of MTZ changes: MTZ stays off for %1 writes, about %2 s at %3 baud. Meanwhile the relay protects with: %4.</source>
+        <translation>Меняется времятоковая характеристика МТЗ: МТЗ остаётся отключена на %1 записей, около %2 с при %3 бод. Тем временем реле защищает: %4.</translation>
+    </message>
+    <message>
+        <source>%1 stays in service with intermediate settings from write %2 to write %3, about %4 s at %5 baud, never more sensitive than both its old and its new settings.</source>
+        <translation>%1 остаётся в работе с промежуточными уставками с записи %2 по запись %3, около %4 с при %5 бод, и ни в один момент не чувствительнее, чем со старыми и с новыми уставками.</translation>
     </message>
 </context>
 <context>

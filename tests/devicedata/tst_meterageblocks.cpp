@@ -7,13 +7,14 @@
 #include "devicedata/meterageconversions.h"
 #include "devicedata/meteragedata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/relaysettings.h"
 #include "devicedata/valueranges.h"
 
 #include <QtTest>
 
 #include <algorithm>
 
-using TextConversion = const CodeTable *;
+using TextConversion = QString (*)(const DataValue &);
 using Writes = QVector<QPair<int, int>>;
 Q_DECLARE_METATYPE(TextConversion)
 Q_DECLARE_METATYPE(StatusValue<double>)
@@ -106,25 +107,33 @@ void MeterageBlocksTest::rangeMultiplier_data()
 {
     QTest::addColumn<DataValue>("range");
     QTest::addColumn<DataValue>("multiplier");
+    // What a pick-up is shown with: never 0, so that a raw value still reads as a number.
+    QTest::addColumn<qint64>("shown");
 
-    QTest::newRow("1 - 41") << validValue(1) << validValue(1);
-    QTest::newRow("2 - 82") << validValue(2) << validValue(2);
-    QTest::newRow("4 - 164") << validValue(3) << validValue(4);
-    QTest::newRow("8 - 328") << validValue(4) << validValue(8);
+    QTest::newRow("1 - 41") << validValue(1) << validValue(1) << qint64(1);
+    QTest::newRow("2 - 82") << validValue(2) << validValue(2) << qint64(2);
+    QTest::newRow("4 - 164") << validValue(3) << validValue(4) << qint64(4);
+    QTest::newRow("8 - 328") << validValue(4) << validValue(8) << qint64(8);
     QTest::newRow("outdated code stays outdated")
-        << DataValue { 3, Outdated } << DataValue { 4, Outdated };
-    QTest::newRow("code without data") << DataValue { 3, NoData } << DataValue();
-    QTest::newRow("code 0") << validValue(0) << DataValue();
-    QTest::newRow("code 5") << validValue(5) << DataValue();
-    QTest::newRow("outdated code 5") << DataValue { 5, Outdated } << DataValue();
-    QTest::newRow("negative code") << validValue(-1) << DataValue();
+        << DataValue { 3, Outdated } << DataValue { 4, Outdated } << qint64(4);
+    QTest::newRow("code without data") << DataValue { 3, NoData } << DataValue() << qint64(1);
+    QTest::newRow("code 0") << validValue(0) << DataValue() << qint64(1);
+    QTest::newRow("code 5") << validValue(5) << DataValue() << qint64(1);
+    QTest::newRow("outdated code 5") << DataValue { 5, Outdated } << DataValue() << qint64(1);
+    QTest::newRow("negative code") << validValue(-1) << DataValue() << qint64(1);
 }
 
 void MeterageBlocksTest::rangeMultiplier()
 {
     QFETCH(DataValue, range);
     QFETCH(DataValue, multiplier);
+    QFETCH(qint64, shown);
     QCOMPARE(::rangeMultiplier(range), multiplier);
+    QCOMPARE(shownRangeMultiplier(range), shown);
+    // A settings list holds the range as register 25, or lacks it.
+    if (range.status == Valid)
+        QCOMPARE(shownRangeMultiplier(SettingsValues { { 25, range.value } }), shown);
+    QCOMPARE(shownRangeMultiplier(SettingsValues()), qint64(1));
 }
 
 void MeterageBlocksTest::codeTexts_data()
@@ -133,26 +142,26 @@ void MeterageBlocksTest::codeTexts_data()
     QTest::addColumn<DataValue>("code");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("range 1") << &CodeTables::currentRange << validValue(1)
-                             << QStringLiteral("1 - 41");
-    QTest::newRow("range 4 outdated")
-        << &CodeTables::currentRange << DataValue { 4, Outdated } << QStringLiteral("8 - 328");
-    QTest::newRow("range 0") << &CodeTables::currentRange << validValue(0) << QString();
-    QTest::newRow("DI mode 0") << &CodeTables::diBlockToMode << validValue(0)
-                               << QStringLiteral("continuously");
-    QTest::newRow("DI mode 20") << &CodeTables::diBlockToMode << validValue(20)
-                                << QStringLiteral("2 sec");
-    QTest::newRow("DI mode 10") << &CodeTables::diBlockToMode << validValue(10) << QString();
-    QTest::newRow("off") << &CodeTables::onOff << validValue(0) << QStringLiteral("off");
-    QTest::newRow("on") << &CodeTables::onOff << validValue(1) << QStringLiteral("on");
-    QTest::newRow("on without data") << &CodeTables::onOff << DataValue { 1, NoData } << QString();
-    QTest::newRow("off without data") << &CodeTables::onOff << DataValue() << QString();
-    QTest::newRow("crash 1 without data")
-        << &CodeTables::crashType << DataValue { 1, NoData } << QString();
-    QTest::newRow("crash 4") << &CodeTables::crashType << validValue(4) << QStringLiteral("APV 1");
-    QTest::newRow("crash 6 outdated")
-        << &CodeTables::crashType << DataValue { 6, Outdated } << QStringLiteral("AChR");
-    QTest::newRow("crash 7") << &CodeTables::crashType << validValue(7) << QString();
+    const auto rows = [](const char *name, TextConversion conversion,
+                          const QVector<std::pair<qint64, const char *>> &texts, qint64 unknown) {
+        for (const auto &text : texts)
+            QTest::addRow("%s %lld", name, text.first)
+                << conversion << validValue(text.first) << QString::fromUtf8(text.second);
+        QTest::addRow("%s %lld outdated", name, texts.last().first)
+            << conversion << DataValue { texts.last().first, Outdated }
+            << QString::fromUtf8(texts.last().second);
+        QTest::addRow("%s unknown %lld", name, unknown)
+            << conversion << validValue(unknown) << QString();
+        QTest::addRow("%s %lld without data", name, texts.first().first)
+            << conversion << DataValue { texts.first().first, NoData } << QString();
+    };
+    rows("range", currentRangeText,
+        { { 1, "1 - 41" }, { 2, "2 - 82" }, { 3, "4 - 164" }, { 4, "8 - 328" } }, 0);
+    rows("DI Block TO mode", diBlockToModeText, { { 0, "continuously" }, { 20, "2 sec" } }, 10);
+    rows("on/off", onOffText, { { 0, "off" }, { 1, "on" } }, 2);
+    rows("crash type", crashTypeText,
+        { { 1, "MTZ" }, { 2, "TO" }, { 3, "ZNZ" }, { 4, "APV 1" }, { 5, "APV 2" }, { 6, "AChR" } },
+        7);
 }
 
 void MeterageBlocksTest::codeTexts()
@@ -160,7 +169,7 @@ void MeterageBlocksTest::codeTexts()
     QFETCH(TextConversion, conversion);
     QFETCH(DataValue, code);
     QFETCH(QString, text);
-    QCOMPARE(conversion->text(code), text);
+    QCOMPARE(conversion(code), text);
 }
 
 // Editors list the codes; each must show a text and a code just past the

@@ -47,6 +47,7 @@ private slots:
 
     void verdictsFollowWhatTheRelayDid_data();
     void verdictsFollowWhatTheRelayDid();
+    void protectionsInServiceGetLessSensitiveFirst();
     void savedFileOfEveryRelayVariantOpens_data();
     void savedFileOfEveryRelayVariantOpens();
     void failureCarriesItsCode_data();
@@ -164,6 +165,32 @@ void SettingsTransferTest::verdictsFollowWhatTheRelayDid()
             verdicts.at(i));
     }
     QCOMPARE(result.writes.value(MtzPickup).failure, failure);
+}
+
+// A file that lowers MTZ's and ZNZ's pick-ups and lengthens their times while both stay in
+// service: the relay takes the longer times first, so that it is never more sensitive than both
+// its old and its new settings.
+void SettingsTransferTest::protectionsInServiceGetLessSensitiveFirst()
+{
+    const QList<QPair<int, int>> held
+        = { { 32, 1 }, { MtzPickup, 200 }, { MtzReactionDelay, 20 }, { 43, 50 }, { 45, 30 } };
+    for (const auto &value : held)
+        m_bus->setHoldingRegister(SlaveId, value.first, quint16(value.second));
+    const RelaySettings relay = readRelay();
+    m_bus->clearReceivedWrites();
+    std::optional<SettingsSendResult> finished;
+    connect(m_transfer.data(), &SettingsTransfer::sendFinished, this,
+        [&finished](const SettingsSendResult &result) { finished = result; });
+    m_transfer->send(
+        SendPlan(relay, { { MtzPickup, 150 }, { MtzReactionDelay, 40 }, { 43, 30 }, { 45, 60 } }));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.has_value(), PassWaitMs);
+
+    QList<QPair<int, int>> order;
+    for (const ReceivedWrite &write : m_bus->receivedWrites())
+        order.append({ write.address, write.value });
+    const QList<QPair<int, int>> expected
+        = { { MtzReactionDelay, 40 }, { 45, 60 }, { MtzPickup, 150 }, { 43, 30 } };
+    QCOMPARE(order, expected);
 }
 
 void SettingsTransferTest::zeroUnusedFields(qint64 modules)

@@ -194,6 +194,7 @@ private slots:
     void writesReadBackAndAreRecorded();
     void refusedWritesChangeNothing();
     void registerRulesRefuseAndClamp();
+    void takeRefuseRuleKeepsTheValueAndAnswersAnException();
     void clockRunsAndIsSetRegisterByRegister();
     void commands();
     void broadcastReachesEveryOnlineRelaySilently();
@@ -563,6 +564,49 @@ void TestRelayBus::registerRulesRefuseAndClamp()
     QCOMPARE(m_bus->registerRules(),
         QStringList { QStringLiteral("relay 2 register 34: clamp 10-200") });
     m_bus->clearRegisterRules();
+}
+
+// A relay that takes a write and still answers it with an exception: the values land, the
+// answer is the exception (and nothing else: the next request gets its own answer), the log
+// names it, and a broadcast is taken without an answer.
+void TestRelayBus::takeRefuseRuleKeepsTheValueAndAnswersAnException()
+{
+    m_bus->setRegisterRule(2, 35, *RegisterRule::parse(QStringLiteral("take-refuse"), "4"));
+    m_bus->setRegisterRule(2, 34, *RegisterRule::parse(QStringLiteral("clamp"), "10-200"));
+
+    QCOMPARE(m_master->writeRegister(2, 35, 77), EMBXSFAIL);
+    QCOMPARE(m_master->readRegister(2, 35), quint16(77));
+    QCOMPARE(m_master->write(2, MODBUS_FC_WRITE_MULTIPLE_REGISTERS, 33, { 2, 450, 88 }), EMBXSFAIL);
+    QList<quint16> values;
+    QCOMPARE(m_master->readRegisters(2, 33, 3, &values), 0);
+    QCOMPARE(values, (QList<quint16> { 2, 200, 88 }));
+    QCOMPARE(m_master->writeRegister(2, 34, 120), 0); // the rule is the register's, not the relay's
+    QCOMPARE(m_master->writeRegister(3, 35, 66), 0);
+
+    m_master->setTimeout(50);
+    QCOMPARE(m_master->writeRegister(MODBUS_BROADCAST_ADDRESS, 35, 55), ETIMEDOUT);
+    m_master->setTimeout(200);
+    QCOMPARE(m_master->readRegister(2, 35), quint16(55));
+
+    const QList<ReceivedWrite> writes = m_bus->receivedWrites();
+    QStringList lines;
+    for (const ReceivedWrite &write : writes)
+        lines.append(writeLogLine(write));
+    QCOMPARE(lines,
+        (QStringList {
+            QStringLiteral("relay 2 register 35 = 77, answered exception 4 (function 6)"),
+            QStringLiteral("relay 2 register 33 = 2, answered exception 4 (function 16)"),
+            QStringLiteral(
+                "relay 2 register 34 = 450, kept 200, answered exception 4 (function 16)"),
+            QStringLiteral("relay 2 register 35 = 88, answered exception 4 (function 16)"),
+            QStringLiteral("relay 2 register 34 = 120 (function 6)"),
+            QStringLiteral("relay 3 register 35 = 66 (function 6)"),
+            QStringLiteral("relay 0 register 35 = 55 (function 6)") }));
+    QCOMPARE(m_bus->registerRules(),
+        (QStringList { QStringLiteral("relay 2 register 34: clamp 10-200"),
+            QStringLiteral("relay 2 register 35: take-refuse 4") }));
+    m_bus->clearRegisterRules();
+    m_bus->clearReceivedWrites();
 }
 
 void TestRelayBus::clockRunsAndIsSetRegisterByRegister()

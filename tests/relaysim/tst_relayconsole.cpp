@@ -300,9 +300,14 @@ void TestRelayConsole::registerRulesAndWrites()
         QStringList { QStringLiteral("relay 2 register 35: refuse 3") });
     QCOMPARE(m_console->execute(QStringLiteral("clamp 5 0x22 10-200")),
         QStringList { QStringLiteral("relay 5 register 34: clamp 10-200") });
+    QCOMPARE(m_console->execute(QStringLiteral("take-refuse 5 35 4")),
+        QStringList { QStringLiteral("relay 5 register 35: take-refuse 4") });
     QCOMPARE(m_console->execute(QStringLiteral("rules")),
-        (QStringList { QStringLiteral("rules: 2"), QStringLiteral("relay 2 register 35: refuse 3"),
-            QStringLiteral("relay 5 register 34: clamp 10-200") }));
+        (QStringList { QStringLiteral("rules: 3"), QStringLiteral("relay 2 register 35: refuse 3"),
+            QStringLiteral("relay 5 register 34: clamp 10-200"),
+            QStringLiteral("relay 5 register 35: take-refuse 4") }));
+    QCOMPARE(m_console->execute(QStringLiteral("accept 5 35")),
+        QStringList { QStringLiteral("relay 5 register 35: accepted") });
     QCOMPARE(m_console->execute(QStringLiteral("accept 2 35")),
         QStringList { QStringLiteral("relay 2 register 35: accepted") });
     QCOMPARE(m_console->execute(QStringLiteral("accept 2 35")),
@@ -311,7 +316,8 @@ void TestRelayConsole::registerRulesAndWrites()
 
     for (const QString &bad : { QStringLiteral("refuse 2 35 0"), QStringLiteral("refuse 2 35 12"),
              QStringLiteral("clamp 2 34 200-10"), QStringLiteral("clamp 2 34 5"),
-             QStringLiteral("refuse 7 35 3"), QStringLiteral("refuse 2 0x5000 3") }) {
+             QStringLiteral("refuse 7 35 3"), QStringLiteral("refuse 2 0x5000 3"),
+             QStringLiteral("take-refuse 2 35 0"), QStringLiteral("take-refuse 2 35 10-20") }) {
         const QStringList answer = m_console->execute(bad);
         QCOMPARE(answer.size(), 1);
         QVERIFY2(answer.first().startsWith(QLatin1String("error: ")), qPrintable(bad));
@@ -368,11 +374,12 @@ void TestRelayConsole::helpListsEveryCommand()
         QVERIFY2(line.startsWith(QLatin1String("  ")), qPrintable(line));
         names.append(line.simplified().section(QLatin1Char(' '), 0, 0));
     }
-    QStringList expected = { QStringLiteral("help"), QStringLiteral("status"),
-        QStringLiteral("delay"), QStringLiteral("no-faults"), QStringLiteral("off"),
-        QStringLiteral("on"), QStringLiteral("trip"), QStringLiteral("set"),
-        QStringLiteral("refuse"), QStringLiteral("clamp"), QStringLiteral("accept"),
-        QStringLiteral("rules"), QStringLiteral("writes"), QStringLiteral("quit") };
+    QStringList expected
+        = { QStringLiteral("help"), QStringLiteral("status"), QStringLiteral("delay"),
+              QStringLiteral("no-faults"), QStringLiteral("off"), QStringLiteral("on"),
+              QStringLiteral("trip"), QStringLiteral("set"), QStringLiteral("refuse"),
+              QStringLiteral("clamp"), QStringLiteral("take-refuse"), QStringLiteral("accept"),
+              QStringLiteral("rules"), QStringLiteral("writes"), QStringLiteral("quit") };
     for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults())
         expected.append(fault.name);
     names.sort();

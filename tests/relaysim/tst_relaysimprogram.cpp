@@ -296,7 +296,8 @@ void TestRelaysimProgram::relayAndFaultOptionsReachTheEngine()
 }
 
 // What a trainee practising a send sees: the refused register answers an exception, the clamped
-// one holds its bound, and the log file and the console list the writes in order.
+// one holds its bound, the take-refuse one holds the value despite its exception, and the log
+// file and the console list the writes in order.
 void TestRelaysimProgram::registerRuleOptionsAndWriteLog()
 {
     QProcess program;
@@ -309,6 +310,7 @@ void TestRelaysimProgram::registerRuleOptionsAndWriteLog()
     QVERIFY(start(&program,
         { QStringLiteral("--ids"), QStringLiteral("1"), QStringLiteral("--refuse"),
             QStringLiteral("1:35=3"), QStringLiteral("--clamp"), QStringLiteral("1:34=10-200"),
+            QStringLiteral("--take-refuse"), QStringLiteral("1:38=4"),
             QStringLiteral("--write-log"), log },
         link));
     const auto at = [](int address) {
@@ -321,15 +323,20 @@ void TestRelaysimProgram::registerRuleOptionsAndWriteLog()
     QVERIFY(poll(at(34), { QStringLiteral("450") }, link).finished);
     QCOMPARE(poll(at(34), {}, link).values.value(34), quint16(200));
     QVERIFY(poll(at(49), { QStringLiteral("95") }, link).finished);
+    const PollResult taken = poll(at(38), { QStringLiteral("12") }, link);
+    QVERIFY2(taken.output.contains(QLatin1String("Slave device or server failure")),
+        qPrintable(taken.output));
+    QCOMPARE(poll(at(38), {}, link).values.value(38), quint16(12));
 
     const QStringList expected
         = { QStringLiteral("relay 1 register 34 = 450, kept 200 (function 6)"),
-              QStringLiteral("relay 1 register 49 = 95 (function 6)") };
+              QStringLiteral("relay 1 register 49 = 95 (function 6)"),
+              QStringLiteral("relay 1 register 38 = 12, answered exception 4 (function 6)") };
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     QCOMPARE(
         QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
-    QCOMPARE(command(&program, QStringLiteral("writes")), QStringLiteral("writes: 2"));
+    QCOMPARE(command(&program, QStringLiteral("writes")), QStringLiteral("writes: 3"));
     for (const QString &line : expected) {
         QVERIFY(program.canReadLine() || program.waitForReadyRead(5000));
         QCOMPARE(QString::fromLocal8Bit(program.readLine()).trimmed(), line);
@@ -471,6 +478,8 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--refuse"), QStringLiteral("1:35") };
     QTest::newRow("refusal of a register the relay lacks")
         << QStringList { QStringLiteral("--refuse"), QStringLiteral("1:0x5000=3") };
+    QTest::newRow("take-refuse with exception 12")
+        << QStringList { QStringLiteral("--take-refuse"), QStringLiteral("1:38=12") };
     QTest::newRow("clamp upside down")
         << QStringList { QStringLiteral("--clamp"), QStringLiteral("1:34=200-10") };
     QTest::newRow("write log in a missing folder")

@@ -100,7 +100,8 @@ bool setEach(const QStringList &texts, std::optional<quint16> fallback,
     return true;
 }
 
-// "ID:REGISTER=RULE" for --refuse (RULE an exception code) and --clamp (RULE min-max).
+// "ID:REGISTER=RULE" for --refuse and --take-refuse (RULE an exception code) and --clamp (RULE
+// min-max).
 bool addRegisterRules(const QString &kind, const QStringList &texts, RelayBus *bus)
 {
     for (const QString &text : texts) {
@@ -229,6 +230,10 @@ int main(int argc, char *argv[])
         QStringLiteral("A relay keeps values written to a holding register within bounds, "
                        "e.g. 2:34=10-200."),
         QStringLiteral("id:register=min-max"));
+    const QCommandLineOption takeRefuseOption(QStringLiteral("take-refuse"),
+        QStringLiteral("A relay takes writes to a holding register, yet answers them with this "
+                       "Modbus exception (1-11), e.g. 2:35=4."),
+        QStringLiteral("id:register=code"));
     const QCommandLineOption writeLogOption(QStringLiteral("write-log"),
         QStringLiteral("Append every write the relays take to this file, in order, one a line."),
         QStringLiteral("file"));
@@ -237,7 +242,7 @@ int main(int argc, char *argv[])
     for (const QCommandLineOption &option : faultOptions)
         parser.addOption(option);
     parser.addOptions({ delayOption, paceOption, relayLineOption, modbusTcpOption, rtuTcpOption,
-        stillOption, refuseOption, clampOption, writeLogOption });
+        stillOption, refuseOption, clampOption, takeRefuseOption, writeLogOption });
     parser.process(app);
 
     QList<int> ids;
@@ -305,6 +310,9 @@ int main(int argc, char *argv[])
     if (!addRegisterRules(QStringLiteral("clamp"), parser.values(clampOption), &bus))
         return fail(QStringLiteral("--clamp takes ID:REGISTER=MIN-MAX, a relay on the line and "
                                    "one of its holding registers"));
+    if (!addRegisterRules(QStringLiteral("take-refuse"), parser.values(takeRefuseOption), &bus))
+        return fail(QStringLiteral("--take-refuse takes ID:REGISTER=CODE, a relay on the line, "
+                                   "one of its holding registers and an exception code 1-11"));
     if (parser.isSet(writeLogOption) && !bus.setWriteLogFile(parser.value(writeLogOption)))
         return fail(
             QStringLiteral("cannot write the write log %1").arg(parser.value(writeLogOption)));

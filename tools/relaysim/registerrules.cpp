@@ -49,11 +49,12 @@ QList<int> writtenRegisters(const QByteArray &frame)
 std::optional<RegisterRule> RegisterRule::parse(const QString &kind, const QString &text)
 {
     RegisterRule rule;
-    if (kind == QLatin1String("refuse")) {
+    const bool takes = kind == QLatin1String("take-refuse");
+    if (takes || kind == QLatin1String("refuse")) {
         quint16 code = 0;
         if (!parseWord(text, &code) || code < 1 || code > MaxExceptionCode)
             return std::nullopt;
-        rule.kind = Refuse;
+        rule.kind = takes ? TakeRefuse : Refuse;
         rule.exceptionCode = code;
         return rule;
     }
@@ -68,8 +69,15 @@ std::optional<RegisterRule> RegisterRule::parse(const QString &kind, const QStri
 
 QString RegisterRule::text() const
 {
-    return kind == Refuse ? QStringLiteral("refuse %1").arg(exceptionCode)
-                          : QStringLiteral("clamp %1-%2").arg(low).arg(high);
+    switch (kind) {
+    case Refuse:
+        return QStringLiteral("refuse %1").arg(exceptionCode);
+    case TakeRefuse:
+        return QStringLiteral("take-refuse %1").arg(exceptionCode);
+    case Clamp:
+        break;
+    }
+    return QStringLiteral("clamp %1-%2").arg(low).arg(high);
 }
 
 void RegisterRules::set(int id, int address, const RegisterRule &rule)
@@ -95,10 +103,20 @@ QStringList RegisterRules::describe() const
 
 int RegisterRules::exceptionFor(int id, const QByteArray &frame) const
 {
+    return exceptionOf(RegisterRule::Refuse, id, frame);
+}
+
+int RegisterRules::exceptionAfterTaking(int id, const QByteArray &frame) const
+{
+    return exceptionOf(RegisterRule::TakeRefuse, id, frame);
+}
+
+int RegisterRules::exceptionOf(RegisterRule::Kind kind, int id, const QByteArray &frame) const
+{
     const QList<int> addresses = writtenRegisters(frame);
     for (int address : addresses) {
         const auto rule = m_rules.find({ id, address });
-        if (rule != m_rules.end() && rule->second.kind == RegisterRule::Refuse)
+        if (rule != m_rules.end() && rule->second.kind == kind)
             return rule->second.exceptionCode;
     }
     return 0;
@@ -136,5 +154,7 @@ QString writeLogLine(const ReceivedWrite &write)
                        .arg(write.value);
     if (write.kept)
         line += QStringLiteral(", kept %1").arg(*write.kept);
+    if (write.answeredException)
+        line += QStringLiteral(", answered exception %1").arg(write.answeredException);
     return line + QStringLiteral(" (function %1)").arg(write.function);
 }

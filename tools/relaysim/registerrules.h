@@ -3,10 +3,11 @@
 #define REGISTERRULES_H
 
 // How a simulated relay treats a write to one of its holding registers: a real relay refuses some
-// values with an exception and quietly clamps others into what it can hold. Each rule names a relay
-// and a register; a write that touches a refused register is refused whole and changes nothing,
-// and a clamped register keeps the nearest value within its bounds. Not thread-safe: RelayBus
-// guards it.
+// values with an exception and quietly clamps others into what it can hold, and a faulty one may
+// take a value and still answer with an exception. Each rule names a relay and a register; a write
+// that touches a refused register is refused whole and changes nothing, a clamped register keeps
+// the nearest value within its bounds, and a write that touches a take-refuse register is taken
+// whole and answered with the rule's exception. Not thread-safe: RelayBus guards it.
 
 #include <QByteArray>
 #include <QList>
@@ -21,13 +22,14 @@ struct ReceivedWrite;
 
 struct RegisterRule
 {
-    enum Kind { Refuse, Clamp };
+    enum Kind { Refuse, Clamp, TakeRefuse };
     Kind kind = Refuse;
-    int exceptionCode = 0; // for Refuse: 1 to 11
+    int exceptionCode = 0; // for Refuse and TakeRefuse: 1 to 11
     quint16 low = 0; // for Clamp: the bounds, low <= high
     quint16 high = 0;
 
-    // "CODE" refuses with that exception, "MIN-MAX" clamps; numbers decimal or 0x hex.
+    // The kind by its name, "refuse", "clamp" or "take-refuse", and its text: "CODE", the
+    // exception of a refusal, or "MIN-MAX", the bounds of a clamp; numbers decimal or 0x hex.
     static std::optional<RegisterRule> parse(const QString &kind, const QString &text);
     QString text() const;
 };
@@ -45,16 +47,23 @@ public:
 
     // The exception a relay answers a register write frame with, 0 when no rule refuses it.
     int exceptionFor(int id, const QByteArray &frame) const;
+    // The exception a relay answers a register write frame with once it has taken it, 0 when no
+    // rule has it do so.
+    int exceptionAfterTaking(int id, const QByteArray &frame) const;
     // Values of the writes a relay took that a rule keeps within bounds: the relay stores the
     // clamped value, noted in the write. Returns the registers to set.
     QList<std::pair<int, quint16>> clamp(int id, QList<ReceivedWrite> *writes) const;
 
 private:
+    // The code of the first rule of this kind the frame's registers have, 0 when none has one.
+    int exceptionOf(RegisterRule::Kind kind, int id, const QByteArray &frame) const;
+
     std::map<std::pair<int, int>, RegisterRule> m_rules;
 };
 
-// One line of the write log: "relay 2 register 34 = 450 (function 6)", with ", kept 300" when the
-// relay clamped it.
+// One line of the write log: "relay 2 register 34 = 450 (function 6)", with ", kept 300" before
+// the function when the relay clamped it and ", answered exception 4" when it answered the write
+// it took so.
 QString writeLogLine(const ReceivedWrite &write);
 
 #endif // REGISTERRULES_H

@@ -749,6 +749,19 @@ bool RelayBus::serveRelay(
     const QList<std::pair<int, quint16>> clamped = m_rules.clamp(id, &writes);
     for (const auto &kept : clamped)
         state->setHoldingRegister(kept.first, kept.second);
+    // The relay holds the values, yet its answer says it refused them; a broadcast has no
+    // answer to replace.
+    const int exception = m_rules.exceptionAfterTaking(id, frame);
+    if (exception && static_cast<quint8>(frame.at(0)) != MODBUS_BROADCAST_ADDRESS) {
+        char echo[MODBUS_RTU_MAX_ADU_LENGTH];
+        if (::recv(m_replyFds[1], echo, sizeof echo, MSG_DONTWAIT) < 0)
+            qWarning("The relay bus lost the answer it replaces: %s", strerror(errno));
+        modbus_set_slave(m_context, id);
+        modbus_reply_exception(
+            m_context, reinterpret_cast<const uint8_t *>(frame.constData()), exception);
+        for (ReceivedWrite &write : writes)
+            write.answeredException = exception;
+    }
     *taken = writes;
     return true;
 }

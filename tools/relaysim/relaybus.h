@@ -81,6 +81,7 @@ struct ReceivedWrite
     int address;
     quint16 value; // as written
     std::optional<quint16> kept = std::nullopt; // what a clamping relay holds instead
+    int answeredException = 0; // the exception a take-refuse rule answered the write with
 };
 
 enum class TcpProtocol { ModbusTcp, RtuOverTcp };
@@ -153,7 +154,8 @@ public:
     // path stops that. False when the file cannot be opened for appending.
     bool setWriteLogFile(const QString &path);
 
-    // Writes to a register of a relay that a rule refuses or clamps (registerrules.h).
+    // Writes to a register of a relay that a rule refuses, clamps, or takes and answers with an
+    // exception (registerrules.h).
     void setRegisterRule(int id, int address, const RegisterRule &rule);
     bool removeRegisterRule(int id, int address);
     void clearRegisterRules();

@@ -300,7 +300,7 @@ QStringList setRegister(Call &call)
                  .arg(before) };
 }
 
-// REGISTER RULE, the rule of the command's kind: refuse or clamp.
+// REGISTER RULE, the rule of the command's kind: refuse, clamp or take-refuse.
 QStringList setRegisterRule(Call &call)
 {
     int address = 0;
@@ -399,11 +399,15 @@ const std::vector<Command> &commands()
             { QStringLiteral("clamp"), QStringLiteral("ID REGISTER MIN-MAX"),
                 QStringLiteral("the relay keeps values written to the register within MIN-MAX"),
                 exactly(3), setRegisterRule },
+            { QStringLiteral("take-refuse"), QStringLiteral("ID REGISTER CODE"),
+                QStringLiteral("the relay takes writes to the register, yet answers them with "
+                               "exception CODE (1-11)"),
+                exactly(3), setRegisterRule },
             { QStringLiteral("accept"), QStringLiteral("ID REGISTER"),
                 QStringLiteral("the relay takes writes to the register as they come again"),
                 exactly(2), acceptRegister },
-            { QStringLiteral("rules"), QString(),
-                QStringLiteral("lists the registers refused or clamped"), exactly(0), listRules },
+            { QStringLiteral("rules"), QString(), QStringLiteral("lists the register rules"),
+                exactly(0), listRules },
             { QStringLiteral("writes"), QStringLiteral("[clear]"),
                 QStringLiteral("lists the writes the relays took, in order, or forgets them"),
                 between(0, 1), listWrites },

@@ -46,8 +46,7 @@ MonitorWidget::MonitorWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Moni
 
     const QVector<qint64> crashTypes = CodeTables::crashType.codes();
     for (qint64 code : crashTypes)
-        ui->latestCrashTypeEnumIndicator->setItemText(
-            code, CodeTables::crashType.text(validValue(code)));
+        ui->latestCrashTypeEnumIndicator->setItemText(code, crashTypeText(validValue(code)));
 
     for (CurrentIndicator *indicator : { ui->phaseACurrentIndicator, ui->phaseCCurrentIndicator }) {
         indicator->setUnitRange(CurrentIndicator::Amperes, UnitRanges::livePhaseCurrentAmperes);
