@@ -11,6 +11,7 @@ JournalOutcome journalOutcome(SendVerdict verdict)
     case SendVerdict::Refused:
         return JournalOutcome::Refused;
     case SendVerdict::NotSent:
+    case SendVerdict::SwitchedOff: // the write that was to switch it back on
         return JournalOutcome::NotSent;
     case SendVerdict::Unknown:
         break;

@@ -25,7 +25,7 @@ class SettingsComparisonModel : public QAbstractTableModel
 public:
     enum Column { GroupColumn, FieldColumn, RelayColumn, FileColumn, UnitColumn, StateColumn };
     // NotSent: not part of the last send. Stopped: part of it, but the send stopped before it.
-    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown };
+    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown, SwitchedOff };
     enum Role { DiffersRole = Qt::UserRole + 1, InUseRole, VerificationRole };
 
     explicit SettingsComparisonModel(QObject *parent = nullptr);
@@ -51,6 +51,8 @@ public:
     int differenceCount() const;
     // The verdicts of the rows the last send meant to write.
     SendSummary sendSummary() const;
+    // The fields of the protections the last send switched off and did not switch back on.
+    QStringList switchedOffFields() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

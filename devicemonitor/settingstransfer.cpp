@@ -14,6 +14,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // A read the monitor dropped is asked for again (DroppedReads); should a
@@ -31,6 +33,13 @@ void clearResults(QVector<ModbusRequest> &requests)
 }
 
 } // namespace
+
+const SentStep *SettingsSendResult::failedStep() const
+{
+    const auto failed = std::find_if(steps.cbegin(), steps.cend(),
+        [](const SentStep &sent) { return sent.write.state == RegisterWrite::Failed; });
+    return failed == steps.cend() ? nullptr : &*failed;
+}
 
 SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
     : QObject(parent),
@@ -130,6 +139,7 @@ void SettingsTransfer::send(const SendPlan &plan)
     m_sequence->setWrites(writes);
 
     m_result = SettingsSendResult();
+    m_result.relay.identity.slaveId = m_slaveId;
     m_result.written = true;
     m_result.sent = plan.target();
     // Every register counts as not sent until the line says otherwise.
@@ -254,38 +264,56 @@ void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
     write.refused = transaction.outcome == ModbusTransaction::Exception;
 }
 
-// Each register's end as the request of its last step recorded it; a protection switched off for
-// a while counts by the write that switches it on again.
-RegisterWrites SettingsTransfer::registerWrites() const
+// Each frame of the plan as its request recorded it.
+QVector<SentStep> SettingsTransfer::sentSteps() const
 {
-    RegisterWrites writes = m_result.writes;
+    QVector<SentStep> steps;
     const QVector<ModbusRequest> &requests = m_sequence->writeRequests();
-    for (int i = 0; i < requests.size() && i < m_steps.size(); ++i) {
-        const ModbusRequest &request = requests.at(i);
-        const quint16 address = m_steps.at(i).address;
-        const auto write = writes.find(address);
-        const bool failed = request.result() == ModbusRequest::Timeout
-            || request.result() == ModbusRequest::Error;
-        if (write == writes.end() || (m_steps.at(i).role == SendPlan::Step::InterimOff && !failed))
-            continue;
-        switch (request.result()) {
+    for (int i = 0; i < m_steps.size(); ++i) {
+        SentStep sent { m_steps.at(i), RegisterWrite() };
+        switch (i < requests.size() ? requests.at(i).result() : ModbusRequest::NoResult) {
         case ModbusRequest::NoResult:
             break;
         case ModbusRequest::Success:
-            write->state = RegisterWrite::Acknowledged;
+            sent.write.state = RegisterWrite::Acknowledged;
             break;
         case ModbusRequest::Timeout:
         case ModbusRequest::Error:
-            *write = m_failedWrites.value(address);
-            write->state = RegisterWrite::Failed;
-            if (write->failure.isEmpty())
-                write->failure = request.result() == ModbusRequest::Timeout
+            // The send stops at its first failure: the register names the frame.
+            sent.write = m_failedWrites.value(sent.step.address);
+            sent.write.state = RegisterWrite::Failed;
+            if (sent.write.failure.isEmpty())
+                sent.write.failure = requests.at(i).result() == ModbusRequest::Timeout
                     ? tr("No answer")
                     : tr("The write failed");
             break;
         }
+        steps.append(sent);
     }
-    return writes;
+    return steps;
+}
+
+// Each register's end is that of its last frame that reached the line. A protection switched off
+// for a while (or perhaps switched off, if that frame failed) is judged by the frame meant to
+// switch it back on, and says so when that frame did not land.
+SettingsSendResult SettingsTransfer::lineResult() const
+{
+    SettingsSendResult result = m_result;
+    result.steps = sentSteps();
+    for (const SentStep &sent : std::as_const(result.steps)) {
+        const auto write = result.writes.find(sent.step.address);
+        if (write == result.writes.end() || sent.write.state == RegisterWrite::NotSent)
+            continue;
+        if (sent.step.role == SendPlan::Step::InterimOff) {
+            *write = sent.write.state == RegisterWrite::Acknowledged ? RegisterWrite() : sent.write;
+            write->switchedOff = true;
+            continue;
+        }
+        const bool switchedOff = write->switchedOff;
+        *write = sent.write;
+        write->switchedOff = switchedOff;
+    }
+    return result;
 }
 
 void SettingsTransfer::finishRead()
@@ -317,8 +345,7 @@ void SettingsTransfer::finishRead()
 void SettingsTransfer::finishReadBack()
 {
     QStringList unread;
-    SettingsSendResult result = m_result;
-    result.writes = registerWrites();
+    SettingsSendResult result = lineResult();
     result.relay = settingsRead(&unread);
     result.readBack = unread.isEmpty();
     end();
@@ -332,8 +359,7 @@ void SettingsTransfer::abort(SettingsTransferError::Code code, const QString &te
         return;
     const bool sending = m_operation == Writing || m_operation == ReadingBack;
     // Nothing was read back: what was acknowledged may or may not have landed.
-    SettingsSendResult result = m_result;
-    result.writes = registerWrites();
+    const SettingsSendResult result = lineResult();
     end();
     SettingsTransferError error { code, text, std::nullopt };
     if (sending) {

@@ -24,6 +24,13 @@ class RegisterSequenceData;
 class SetpointsData;
 struct ModbusTransaction;
 
+// One frame of a send and what the line said of it.
+struct SentStep
+{
+    SendPlan::Step step;
+    RegisterWrite write;
+};
+
 // What a send of settings came to.
 struct SettingsSendResult
 {
@@ -31,7 +38,11 @@ struct SettingsSendResult
     bool readBack = false; // the written blocks were read back
     SettingsValues sent; // every register the send meant to write, as meant
     RegisterWrites writes; // what became of each of them on the line
+    QVector<SentStep> steps; // every frame of the plan, in its order, switch-offs included
     RelaySettings relay; // what the relay holds after the send: only what was read back
+
+    // The frame the send stopped at, null when none failed.
+    const SentStep *failedStep() const;
 };
 
 // Why a settings operation ended without its result: the code to branch on, the text to show.
@@ -116,7 +127,9 @@ private:
     void finishWrite();
     void finishReadBack();
     void noteFailedWrite(const ModbusTransaction &transaction);
-    RegisterWrites registerWrites() const;
+    QVector<SentStep> sentSteps() const;
+    // The send's result as far as the line told, before any read-back.
+    SettingsSendResult lineResult() const;
     // An end that wrote nothing: an operation refused, a read incomplete, a send never begun.
     void fail(SettingsTransferError::Code code, const QString &text);
     void abort(SettingsTransferError::Code code, const QString &text);

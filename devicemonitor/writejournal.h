@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DeviceData;
 class DeviceMonitor;
@@ -76,7 +77,17 @@ private:
         RegisterWrites writes;
     };
 
+    // The current range multipliers before and after a write, at least 1.
+    struct Multipliers
+    {
+        qint64 before = 1;
+        qint64 after = 1;
+    };
+
     JournalEntry newEntry(int slaveId) const;
+    Multipliers multipliers(const SettingsValues &oldValues, const SettingsValues &newValues) const;
+    JournalRegister journalRegister(quint16 address, std::optional<qint64> oldRaw, qint64 newRaw,
+        const Multipliers &multipliers, bool coil = false) const;
     JournalEntry::Kind kindOf(const DeviceData *block, int slaveId) const;
     SettingsValues heldValues(const DeviceData *block) const;
     void addRegisters(JournalEntry &entry, const SettingsValues &oldValues,

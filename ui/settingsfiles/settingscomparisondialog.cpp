@@ -270,7 +270,9 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     const int slaveId = result.relay.identity.slaveId;
     // Counted from the rows, so that the headline and the table cannot disagree.
     const SendSummary summary = m_model->sendSummary();
-    const QString text = summary.headline(slaveId);
+    const QString text = QStringList { summary.headline(slaveId), stoppedSendText(result) }
+                             .join(QLatin1Char(' '))
+                             .trimmed();
     const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
@@ -281,22 +283,47 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
 {
     m_valuesToSend.clear();
-    emit statusMessage(error.text);
+    QString text = error.text;
     // Whatever a stopped send wrote may have landed: no row passes for verified and no value
     // for one the relay holds, and the panels read the relay anew.
     if (error.stoppedSend) {
         m_model->setSendResult(*error.stoppedSend);
+        text = QStringList { text, stoppedSendText(*error.stoppedSend) }
+                   .join(QLatin1Char(' '))
+                   .trimmed();
         showFingerprints(&error.stoppedSend->relay);
         emit relaySettingsWritten();
     }
+    emit statusMessage(text);
     // The status bar says what was stopped; the dialog, what is left to do.
     if (error.isRelayLost()) {
         onRelayLost(error.code);
         return;
     }
     // Anything else may be tried again.
-    showState(error.text, true);
+    showState(text, true);
     updateButtons();
+}
+
+QString SettingsComparisonDialog::stoppedSendText(const SettingsSendResult &result) const
+{
+    QStringList sentences;
+    const int slaveId = result.relay.identity.slaveId;
+    if (const SentStep *failed = result.failedStep()) {
+        const SettingsField *field = settingsFieldAt(failed->step.address);
+        sentences.append(tr("The send to Device %1 stopped at %2 (register %3): %4.")
+                             .arg(slaveId)
+                             .arg(field ? plainLabel(field->description)
+                                        : QString::number(failed->step.address))
+                             .arg(failed->step.address)
+                             .arg(failed->write.failure));
+    }
+    const QStringList off = m_model->switchedOffFields();
+    if (!off.isEmpty())
+        sentences.append(tr("Switched off on Device %1 and not switched back on: %2.")
+                             .arg(slaveId)
+                             .arg(off.join(tr(", ", "list separator"))));
+    return sentences.join(QLatin1Char(' '));
 }
 
 void SettingsComparisonDialog::onRelayLost(SettingsTransferError::Code code)
