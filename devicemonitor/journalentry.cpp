@@ -87,6 +87,8 @@ QString JournalEntry::kindText(Kind kind)
         return tr("Set of the protection configuration");
     case SetpointsSet:
         return tr("Set of the setpoints");
+    case ConfigurationSet:
+        return tr("Set of the configuration");
     case SettingsSend:
         return tr("Settings send");
     case ClockSet:

@@ -136,16 +136,6 @@ SendSummary SettingsComparisonModel::sendSummary() const
     return summary;
 }
 
-QStringList SettingsComparisonModel::switchedOffFields() const
-{
-    QStringList fields;
-    for (const Row &row : m_rows) {
-        if (row.verification() == SwitchedOff)
-            fields.append(plainLabel(row.field->description));
-    }
-    return fields;
-}
-
 int SettingsComparisonModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows.size();
@@ -182,9 +172,8 @@ QString SettingsComparisonModel::stateText(const Row &row) const
     case Stopped:
         return tr("Not sent");
     case Unknown:
-        return row.write.state == RegisterWrite::Acknowledged
-            ? tr("Acknowledged, not read back")
-            : tr("Unknown: the read-back failed");
+        return row.write.state == RegisterWrite::Acknowledged ? tr("Acknowledged, not read back")
+                                                              : tr("Unknown: the read-back failed");
     case SwitchedOff:
         return tr("Switched off, not switched back on");
     case NotSent:

@@ -51,8 +51,6 @@ public:
     int differenceCount() const;
     // The verdicts of the rows the last send meant to write.
     SendSummary sendSummary() const;
-    // The fields of the protections the last send switched off and did not switch back on.
-    QStringList switchedOffFields() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -41,6 +41,82 @@ const SentStep *SettingsSendResult::failedStep() const
     return failed == steps.cend() ? nullptr : &*failed;
 }
 
+SendVerdict SettingsSendResult::verdictOf(quint16 address) const
+{
+    return sendVerdict(writes.value(address), sent.value(address), relay.values, address);
+}
+
+SendSummary SettingsSendResult::summary() const
+{
+    SendSummary summary;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value)
+        summary.add(verdictOf(value.key()));
+    return summary;
+}
+
+QString SettingsSendResult::stoppedText() const
+{
+    QStringList sentences;
+    const int slaveId = relay.identity.slaveId;
+    if (const SentStep *failed = failedStep()) {
+        sentences.append(
+            SettingsTransfer::tr("The write to Device %1 stopped at %2 (register %3): %4.")
+                .arg(slaveId)
+                .arg(settingsFieldName(failed->step.address))
+                .arg(failed->step.address)
+                .arg(failed->write.failure));
+    }
+    QStringList off;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
+        if (verdictOf(value.key()) == SendVerdict::SwitchedOff)
+            off.append(settingsFieldName(value.key()));
+    }
+    if (!off.isEmpty())
+        sentences.append(
+            SettingsTransfer::tr("Switched off on Device %1 and not switched back on: %2.")
+                .arg(slaveId)
+                .arg(off.join(SettingsTransfer::tr(", ", "list separator"))));
+    return sentences.join(QLatin1Char(' '));
+}
+
+QString SettingsSendResult::notTakenText() const
+{
+    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(relay.values));
+    QStringList values;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
+        const quint16 address = value.key();
+        const SettingsField *field = settingsFieldAt(address);
+        const auto shown = [field, multiplier](qint64 raw) {
+            return field ? field->description.shownText(raw, multiplier) : QString::number(raw);
+        };
+        switch (verdictOf(address)) {
+        case SendVerdict::Changed:
+            values.append(SettingsTransfer::tr("%1 (register %2): sent %3, holds %4")
+                              .arg(settingsFieldName(address))
+                              .arg(address)
+                              .arg(shown(*value), shown(relay.values.value(address))));
+            break;
+        case SendVerdict::Refused:
+            values.append(SettingsTransfer::tr("%1 (register %2): %3")
+                              .arg(settingsFieldName(address))
+                              .arg(address)
+                              .arg(writes.value(address).failure));
+            break;
+        default:
+            break;
+        }
+    }
+    if (!values.isEmpty())
+        return SettingsTransfer::tr("Device %1 did not take every value: %2")
+            .arg(relay.identity.slaveId)
+            .arg(values.join(QStringLiteral("; ")));
+    if (!readBack)
+        return SettingsTransfer::tr("Device %1 could not be read back after writing: whether it "
+                                    "took the values is not known.")
+            .arg(relay.identity.slaveId);
+    return QString();
+}
+
 SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
     : QObject(parent),
       m_monitor(monitor),
@@ -79,6 +155,11 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
         monitor, [this] { return awaitedReads(); }, this);
     connect(droppedReads, &DroppedReads::askedAgain, m_stallTimer, qOverload<>(&QTimer::start));
     connect(droppedReads, &DroppedReads::deviceLost, this, &SettingsTransfer::abortNoLongerCurrent);
+}
+
+DeviceData *SettingsTransfer::writingBlock() const
+{
+    return m_sequence;
 }
 
 QList<DeviceData *> SettingsTransfer::settingsBlocks() const
@@ -128,7 +209,7 @@ void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
     m_monitor->readFromCurrentDevice(list);
 }
 
-void SettingsTransfer::send(const SendPlan &plan)
+void SettingsTransfer::send(const SendPlan &plan, JournalEntry::Kind kind)
 {
     if (!start(Writing, plan.relay().identity.slaveId))
         return;
@@ -146,9 +227,14 @@ void SettingsTransfer::send(const SendPlan &plan)
     for (auto value = m_result.sent.cbegin(); value != m_result.sent.cend(); ++value)
         m_result.writes.insert(value.key(), RegisterWrite());
     m_failedWrites.clear();
+    // Nothing to write (every value belongs to a module the relay lacks): only the read-back.
+    if (m_steps.isEmpty()) {
+        finishWrite();
+        return;
+    }
     // The intent is on disk before the first register goes out.
     WriteJournal *journal = m_monitor->writeJournal();
-    if (journal && !journal->recordSend(plan, m_sequence)) {
+    if (journal && !journal->recordSend(plan, m_sequence, kind)) {
         end();
         fail(SettingsTransferError::JournalUnwritable,
             tr("Nothing was sent to device %1: the journal could not record the send.")

@@ -5,6 +5,7 @@
 #include "devicedata/relaysettings.h"
 #include "devicedata/sendplan.h"
 #include "devicedata/sendverdict.h"
+#include "devicemonitor/journalentry.h"
 
 #include <QHash>
 #include <QList>
@@ -43,6 +44,14 @@ struct SettingsSendResult
 
     // The frame the send stopped at, null when none failed.
     const SentStep *failedStep() const;
+    // Each register the send meant to write, judged.
+    SendVerdict verdictOf(quint16 address) const;
+    SendSummary summary() const;
+    // In words, each for the status bar or a dialog; empty when there is nothing to say. Where the
+    // write stopped and which protections it left switched off:
+    QString stoppedText() const;
+    // The values the relay refused or holds otherwise than sent, or that nothing was read back:
+    QString notTakenText() const;
 };
 
 // Why a settings operation ended without its result: the code to branch on, the text to show.
@@ -101,10 +110,12 @@ public:
         return m_protectionConfiguration;
     }
     const SetpointsData *setpointsData() const { return m_setpoints; }
+    // The block that carries a send's frames: it is Writing while they go out.
+    DeviceData *writingBlock() const;
     // Writes the plan's steps to the relay it was made for, which must still be the current
     // device, one register at a time and in order, stopping at the first that fails; then reads
-    // the settings back.
-    void send(const SendPlan &plan);
+    // the settings back. The journal records it as `kind`.
+    void send(const SendPlan &plan, JournalEntry::Kind kind = JournalEntry::SettingsSend);
 
 signals:
     void relayRead(const RelaySettings &relay);

@@ -89,13 +89,6 @@ JournalOutcome lineOutcome(const RegisterWrite &write)
     return write.refused ? JournalOutcome::Refused : JournalOutcome::Unknown;
 }
 
-bool isSettingsBlock(const DeviceData *block)
-{
-    return qobject_cast<const MeterageConfigurationData *>(block)
-        || qobject_cast<const ProtectionConfigurationData *>(block)
-        || qobject_cast<const SetpointsData *>(block);
-}
-
 } // namespace
 
 WriteJournal::WriteJournal(
@@ -193,7 +186,8 @@ WriteJournal::Multipliers WriteJournal::multipliers(
     oldRange.insert(oldValues);
     SettingsValues newRange = oldRange;
     newRange.insert(newValues);
-    return { qMax(qint64(1), currentRangeMultiplier(oldRange)), qMax(qint64(1), currentRangeMultiplier(newRange)) };
+    return { qMax(qint64(1), currentRangeMultiplier(oldRange)),
+        qMax(qint64(1), currentRangeMultiplier(newRange)) };
 }
 
 void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
@@ -236,10 +230,11 @@ bool WriteJournal::recordWrite(int slaveId, const QList<DeviceData *> &list)
     return true;
 }
 
-bool WriteJournal::recordSend(const SendPlan &plan, const DeviceData *sequence)
+bool WriteJournal::recordSend(
+    const SendPlan &plan, const DeviceData *sequence, JournalEntry::Kind kind)
 {
     JournalEntry entry = newEntry(plan.relay().identity.slaveId);
-    entry.kind = JournalEntry::SettingsSend;
+    entry.kind = kind;
     if (plan.relay().identity.serialNumber != 0) {
         entry.identityKnown = true;
         entry.deviceType = plan.relay().identity.deviceTypeCode;
@@ -271,7 +266,7 @@ bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
     m_pending.remove(block);
     const std::optional<qint64> id = m_store ? m_store->addEntry(entry) : std::nullopt;
     if (id) {
-        m_pending.insert(block, { *id, entry, {} });
+        m_pending.insert(block, { *id, entry });
         emit recorded();
         return true;
     }
@@ -363,15 +358,9 @@ void WriteJournal::onWritten(DeviceData *block, int slaveId)
     const auto pending = m_pending.find(block);
     if (pending == m_pending.end())
         return;
-    // A panel's Set and a send are judged by their read-back; keep what the line said till then.
-    if (block == m_sendBlock || (slaveId > 0 && isSettingsBlock(block))) {
-        pending->writes = writes;
-        for (JournalRegister &reg : pending->entry.registers) {
-            const RegisterWrite write = writes.value(reg.address);
-            reg.detail = write.failure;
-        }
+    // A send is judged by its read-back, in recordSendResult().
+    if (block == m_sendBlock)
         return;
-    }
     for (JournalRegister &reg : pending->entry.registers) {
         const RegisterWrite write = writes.value(reg.address);
         switch (write.state) {
@@ -392,33 +381,6 @@ void WriteJournal::onWritten(DeviceData *block, int slaveId)
     finish(block);
 }
 
-void WriteJournal::recordReadBack(DeviceData *block, const SettingsValues &held)
-{
-    const auto pending = m_pending.find(block);
-    if (pending == m_pending.end())
-        return;
-    const RegisterWrites &writes = pending->writes;
-    JournalEntry &entry = pending->entry;
-    SettingsValues range;
-    if (m_rangeSource)
-        range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
-    range.insert(held);
-    const qint64 multiplier = qMax(qint64(1), currentRangeMultiplier(range));
-    for (JournalRegister &reg : entry.registers) {
-        const RegisterWrite write = writes.value(reg.address);
-        const SendVerdict verdict = sendVerdict(write, reg.newRaw, held, reg.address);
-        reg.outcome = journalOutcome(verdict);
-        if (verdict == SendVerdict::Changed) {
-            const SettingsField *field = settingsFieldAt(reg.address);
-            const qint64 value = held.value(reg.address);
-            reg.detail = tr("holds %1")
-                             .arg(field ? field->description.shownText(value, multiplier)
-                                        : QString::number(value));
-        }
-    }
-    finish(block);
-}
-
 void WriteJournal::recordSendResult(const SettingsSendResult &result)
 {
     const auto pending = m_pending.find(m_sendBlock);
@@ -430,8 +392,8 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
     for (int i = 0; i < entry.registers.size() && i < result.steps.size(); ++i) {
         JournalRegister &reg = entry.registers[i];
         const SentStep &sent = result.steps.at(i);
-        const bool overwritten = std::any_of(result.steps.cbegin() + i + 1, result.steps.cend(),
-            [&sent](const SentStep &later) {
+        const bool overwritten = std::any_of(
+            result.steps.cbegin() + i + 1, result.steps.cend(), [&sent](const SentStep &later) {
                 return later.step.address == sent.step.address
                     && later.write.state != RegisterWrite::NotSent;
             });

@@ -9,6 +9,7 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
+#include "ui/settingsfiles/planquestion.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -174,23 +175,28 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     if (toWrite.isEmpty())
         return;
     const SendPlan plan(m_model->relay(), toWrite);
-    const RelayIdentity &relay = m_model->relay().identity;
-    const QString serial = serialNumberText(relay.serialNumber);
-    const int count = plan.target().size();
-    const QString question = count == 1
-        ? tr("Write 1 value to Device %1, serial %2?").arg(relay.slaveId).arg(serial)
-        : tr("Write %1 values to Device %2, serial %3?").arg(count).arg(relay.slaveId).arg(serial);
-    QMessageBox box(
-        QMessageBox::Question, tr("Send settings"), question, QMessageBox::NoButton, this);
-    box.setInformativeText(planText(plan));
-    QPushButton *writeButton = box.addButton(tr("Write"), QMessageBox::AcceptRole);
-    QPushButton *cancelButton = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancelButton);
-    box.setEscapeButton(cancelButton);
-    box.exec();
-    // The relay may have gone while the question was open.
-    if (box.clickedButton() != writeButton || !isReady())
+    QStringList skipped;
+    if (!plan.skipped().isEmpty()) {
+        QStringList names;
+        for (quint16 address : plan.skipped()) {
+            const SettingsField *field = settingsFieldAt(address);
+            names.append(field ? plainLabel(field->description) : QString::number(address));
+        }
+        skipped.append(tr("Not written, the relay lacks their modules: %1.")
+                           .arg(names.join(tr(", ", "list separator"))));
+    }
+    // Nothing would go out, and nothing would come back to end the send.
+    if (plan.steps().isEmpty()) {
+        showState(skipped.value(0), true);
         return;
+    }
+    const bool write = askToWritePlan(this, tr("Send settings"), plan,
+        identityDifferences(plan.relay().identity), skipped,
+        m_monitor->deviceSettings().readinessDelay);
+    // The relay may have gone while the question was open.
+    if (!write || !isReady())
+        return;
+    const RelayIdentity &relay = plan.relay().identity;
     // What the question named is written only if the relay still holds what it was based on.
     showState(tr("Reading Device %1 again before writing…").arg(relay.slaveId), false);
     m_valuesToSend = toWrite;
@@ -243,26 +249,6 @@ QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &r
     return differences;
 }
 
-QString SettingsComparisonDialog::planText(const SendPlan &plan) const
-{
-    ConnectionSettings connection;
-    loadConnectionSettings(connection);
-    QStringList lines = identityDifferences(plan.relay().identity);
-    lines.append(tr("In this order:"));
-    lines += plan.describe(
-        connection.serialPortSettings.baudRate(), m_monitor->deviceSettings().readinessDelay);
-    if (!plan.skipped().isEmpty()) {
-        QStringList names;
-        for (quint16 address : plan.skipped()) {
-            const SettingsField *field = settingsFieldAt(address);
-            names.append(field ? plainLabel(field->description) : QString::number(address));
-        }
-        lines.append(tr("Not written, the relay lacks their modules: %1.")
-                         .arg(names.join(tr(", ", "list separator"))));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
 void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 {
     m_model->setSendResult(result);
@@ -270,9 +256,9 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     const int slaveId = result.relay.identity.slaveId;
     // Counted from the rows, so that the headline and the table cannot disagree.
     const SendSummary summary = m_model->sendSummary();
-    const QString text = QStringList { summary.headline(slaveId), stoppedSendText(result) }
-                             .join(QLatin1Char(' '))
-                             .trimmed();
+    const QString stopped = result.stoppedText();
+    const QString text = stopped.isEmpty() ? summary.headline(slaveId)
+                                           : tr("%1. %2").arg(summary.headline(slaveId), stopped);
     const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
@@ -288,7 +274,7 @@ void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
     // for one the relay holds, and the panels read the relay anew.
     if (error.stoppedSend) {
         m_model->setSendResult(*error.stoppedSend);
-        text = QStringList { text, stoppedSendText(*error.stoppedSend) }
+        text = QStringList { text, error.stoppedSend->stoppedText() }
                    .join(QLatin1Char(' '))
                    .trimmed();
         showFingerprints(&error.stoppedSend->relay);
@@ -303,27 +289,6 @@ void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
     // Anything else may be tried again.
     showState(text, true);
     updateButtons();
-}
-
-QString SettingsComparisonDialog::stoppedSendText(const SettingsSendResult &result) const
-{
-    QStringList sentences;
-    const int slaveId = result.relay.identity.slaveId;
-    if (const SentStep *failed = result.failedStep()) {
-        const SettingsField *field = settingsFieldAt(failed->step.address);
-        sentences.append(tr("The send to Device %1 stopped at %2 (register %3): %4.")
-                             .arg(slaveId)
-                             .arg(field ? plainLabel(field->description)
-                                        : QString::number(failed->step.address))
-                             .arg(failed->step.address)
-                             .arg(failed->write.failure));
-    }
-    const QStringList off = m_model->switchedOffFields();
-    if (!off.isEmpty())
-        sentences.append(tr("Switched off on Device %1 and not switched back on: %2.")
-                             .arg(slaveId)
-                             .arg(off.join(tr(", ", "list separator"))));
-    return sentences.join(QLatin1Char(' '));
 }
 
 void SettingsComparisonDialog::onRelayLost(SettingsTransferError::Code code)
