@@ -411,6 +411,10 @@ Last answer: %5</source>
         <source>The new time could not be sent to all devices; they may hold part of it (the DST flag without the new time, say).</source>
         <translation>Новое время не удалось отправить во все устройства; они могут содержать его часть (например, признак летнего времени без нового времени).</translation>
     </message>
+    <message>
+        <source>The previous time is still being written; press Set again once it is.</source>
+        <translation>Предыдущее время ещё записывается; нажмите «Записать» ещё раз, когда запись закончится.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeWidget</name>
