@@ -6,6 +6,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -64,6 +65,15 @@ QString plainLabel(const FieldDescription &field)
     return text.replace(QLatin1String("&lt;"), QLatin1String("<"))
         .replace(QLatin1String("&gt;"), QLatin1String(">"))
         .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
+QString settingsFieldName(quint16 address)
+{
+    const SettingsField *field = settingsFieldAt(address);
+    if (!field)
+        return QString::number(address);
+    return QCoreApplication::translate("SettingsField", "%1, %2", "group, field")
+        .arg(field->description.group.translated(), plainLabel(field->description));
 }
 
 qint64 shownRangeMultiplier(const SettingsValues &values)

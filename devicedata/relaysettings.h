@@ -27,6 +27,10 @@ const SettingsField *settingsFieldAt(quint16 address);
 // markup of "Kt<sub>0</sub>:" and without the colon.
 QString plainLabel(const FieldDescription &field);
 
+// A settings register as a message names it: its group and its plain label ("MTZ-TO, Reaction
+// time"), as the comparison's rows show it; the bare number when it is no settings field.
+QString settingsFieldName(quint16 address);
+
 // Raw register values by register.
 using SettingsValues = QMap<quint16, qint64>;
 

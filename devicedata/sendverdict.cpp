@@ -4,15 +4,20 @@
 SendVerdict sendVerdict(
     const RegisterWrite &write, qint64 sent, const SettingsValues &held, quint16 address)
 {
+    const auto value = held.constFind(address);
+    const bool readBack = value != held.cend();
+    if (readBack && *value == sent && write.state != RegisterWrite::NotSent)
+        return SendVerdict::Verified;
+    // Not switched back on, or not as far as anyone can tell.
+    if (write.switchedOff && write.state != RegisterWrite::Acknowledged
+        && !(readBack && *value == sent))
+        return SendVerdict::SwitchedOff;
     if (write.state == RegisterWrite::NotSent)
         return SendVerdict::NotSent;
     if (write.refused)
         return SendVerdict::Refused;
-    const auto value = held.constFind(address);
-    if (value == held.cend())
+    if (!readBack)
         return SendVerdict::Unknown;
-    if (*value == sent)
-        return SendVerdict::Verified;
     return write.state == RegisterWrite::Acknowledged ? SendVerdict::Changed : SendVerdict::Refused;
 }
 
@@ -35,6 +40,9 @@ void SendSummary::add(SendVerdict verdict)
     case SendVerdict::Unknown:
         ++unknown;
         break;
+    case SendVerdict::SwitchedOff:
+        ++switchedOff;
+        break;
     }
 }
 
@@ -42,7 +50,7 @@ QString SendSummary::headline(int slaveId) const
 {
     if (isComplete())
         return tr("Settings written and verified (Device %1)").arg(slaveId);
-    const QString counts
+    QString counts
         = tr("%1 of %2 verified, %3 changed by the relay, %4 refused, %5 not sent, %6 unknown")
               .arg(verified)
               .arg(planned)
@@ -50,6 +58,8 @@ QString SendSummary::headline(int slaveId) const
               .arg(refused)
               .arg(notSent)
               .arg(unknown);
+    if (switchedOff > 0)
+        counts = tr("%1, %2 switched off and not switched back on").arg(counts).arg(switchedOff);
     if (verified == 0 && changed == 0 && unknown == 0)
         return tr("Settings not written (Device %1): %2").arg(slaveId).arg(counts);
     return tr("Settings partly written (Device %1): %2").arg(slaveId).arg(counts);

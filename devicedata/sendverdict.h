@@ -19,6 +19,9 @@ struct RegisterWrite
     State state = NotSent;
     QString failure; // for Failed: the relay's exception, or what happened on the line
     bool refused = false; // for Failed: the relay answered with an exception
+    // A protection switched off for a while: that switch-off landed, and this is the write
+    // meant to switch it back on.
+    bool switchedOff = false;
 };
 
 using RegisterWrites = QMap<quint16, RegisterWrite>;
@@ -30,9 +33,12 @@ enum class SendVerdict {
     Refused, // the relay refused it, or it went unanswered and did not land
     NotSent,
     Unknown, // it may have landed, but the read-back could not tell
+    SwitchedOff, // a protection the send switched off for a while, and did not switch back on
 };
 
-// held: what the read-back found, without the registers it could not read.
+// held: what the read-back found, without the registers it could not read. The one place that
+// judges a written register: what the relay holds outweighs what the line said, so a value that
+// landed despite an exception answer is verified.
 SendVerdict sendVerdict(
     const RegisterWrite &write, qint64 sent, const SettingsValues &held, quint16 address);
 
@@ -48,6 +54,7 @@ public:
     int refused = 0;
     int notSent = 0;
     int unknown = 0;
+    int switchedOff = 0;
 
     void add(SendVerdict verdict);
     // "written and verified" only when every planned register is; "not written" when none

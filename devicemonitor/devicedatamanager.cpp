@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 DeviceDataManager::DeviceDataManager(QObject *parent)
     : QObject(parent), m_modbus(new RtuModbus(this)), m_readinessTimer(new QTimer(this))
 {
@@ -211,14 +213,19 @@ bool DeviceDataManager::continueSequence()
 }
 
 // The rest of the sequence cannot go out (the port was closed, say). The block
-// must not stay Reading or Writing for good: its unsent requests count as
-// failed, so known values turn Outdated and its success check reports false.
+// must not stay Reading or Writing for good: its unread requests count as
+// failed, so known values turn Outdated; its unsent writes as not sent, which
+// its success check reports as false all the same.
 void DeviceDataManager::abandonSequence(int from)
 {
-    auto &requests = m_operation == Read ? m_current->readRequests() : m_current->writeRequests();
-    for (int i = from; i < requests.size(); ++i) {
-        if (requests.at(i).isEnabled())
-            requests[i].setFailed(ModbusRequest::Error);
+    if (m_operation == Write) {
+        forgetUnsentWrites(from);
+    } else {
+        QVector<ModbusRequest> &requests = m_current->readRequests();
+        for (int i = from; i < requests.size(); ++i) {
+            if (requests.at(i).isEnabled())
+                requests[i].setFailed(ModbusRequest::Error);
+        }
     }
     finishCurrent();
 }
@@ -282,9 +289,26 @@ void DeviceDataManager::markOutdated(const QList<DeviceData *> &list)
 
 void DeviceDataManager::cancel(Operation op)
 {
-    (op == Read ? m_readQueue : m_writeQueue).clear();
-    if (!m_current || m_operation != op)
+    QList<QueueEntry> &queue = op == Read ? m_readQueue : m_writeQueue;
+    const QList<QueueEntry> dropped = std::exchange(queue, {});
+    if (m_current && m_operation == op)
+        cancelCurrent();
+    // Writes that never began end as not sent, each told like any other write's end.
+    if (op != Write)
         return;
+    for (const QueueEntry &entry : dropped) {
+        if (!entry.deviceData)
+            continue;
+        for (ModbusRequest &request : entry.deviceData->writeRequests())
+            request.forgetResult();
+        emit deviceDataWritten(entry.deviceData, entry.slaveId);
+    }
+}
+
+void DeviceDataManager::cancelCurrent()
+{
+    // The write on the line may have landed; those after it never went out.
+    const bool inFlight = m_inTransaction;
     m_modbus->cancel();
     m_inTransaction = false;
     DeviceData *canceledData = m_current;
@@ -293,10 +317,14 @@ void DeviceDataManager::cancel(Operation op)
     // A canceled read or write did not finish; its requests must not keep the
     // results of an earlier one that did. A read stopped is not a read failed:
     // the values it did not reach keep their state.
-    if (op == Write) {
+    if (m_operation == Write) {
         QVector<ModbusRequest> &requests = canceledData->writeRequests();
-        for (int i = m_writeIndex; i < requests.size(); ++i)
-            requests[i].setFailed(ModbusRequest::Error);
+        for (int i = m_writeIndex; i < requests.size(); ++i) {
+            if (i == m_writeIndex && inFlight)
+                requests[i].setFailed(ModbusRequest::Error);
+            else
+                requests[i].forgetResult();
+        }
     } else {
         QVector<ModbusRequest> &requests = canceledData->readRequests();
         for (int i = m_readIndex; i < requests.size(); ++i)
@@ -306,4 +334,6 @@ void DeviceDataManager::cancel(Operation op)
     canceledData->setState(DeviceData::Inactive);
     m_canceled = true;
     m_readinessTimer->start();
+    if (m_operation == Write)
+        emit deviceDataWritten(canceledData, m_currentSlaveId);
 }

@@ -86,6 +86,7 @@ private:
     void forgetUnsentWrites(int from);
     void finishCurrent();
     bool startNextQueued();
+    void cancelCurrent();
     void cancel(Operation operation);
 
     RtuModbus *m_modbus;

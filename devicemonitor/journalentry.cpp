@@ -11,6 +11,7 @@ JournalOutcome journalOutcome(SendVerdict verdict)
     case SendVerdict::Refused:
         return JournalOutcome::Refused;
     case SendVerdict::NotSent:
+    case SendVerdict::SwitchedOff: // the write that was to switch it back on
         return JournalOutcome::NotSent;
     case SendVerdict::Unknown:
         break;
@@ -86,6 +87,8 @@ QString JournalEntry::kindText(Kind kind)
         return tr("Set of the protection configuration");
     case SetpointsSet:
         return tr("Set of the setpoints");
+    case ConfigurationSet:
+        return tr("Set of the configuration");
     case SettingsSend:
         return tr("Settings send");
     case ClockSet:

@@ -56,6 +56,7 @@ public:
         Checkback = 6,
         ClearCrashLog = 7,
         OtherWrite = 8,
+        ConfigurationSet = 9, // measurement and protection configuration in one Set
     };
 
     qint64 id = 0;

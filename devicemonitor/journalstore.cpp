@@ -254,14 +254,16 @@ bool JournalStore::recordOutcomes(
         return failWith(db.lastError());
     QSqlQuery reg(db);
     reg.prepare(QStringLiteral(
-        "UPDATE registers SET outcome = ?, detail = ? WHERE entry_id = ? AND address = ?"));
+        "UPDATE registers SET outcome = ?, detail = ? WHERE entry_id = ? AND position = ?"));
     JournalEntry summary;
     summary.registers = registers;
-    for (const JournalRegister &r : registers) {
+    // By position: a register written twice (switched off, then on again) has a row per frame.
+    for (int i = 0; i < registers.size(); ++i) {
+        const JournalRegister &r = registers.at(i);
         reg.addBindValue(int(r.outcome));
         reg.addBindValue(r.detail);
         reg.addBindValue(id);
-        reg.addBindValue(r.address);
+        reg.addBindValue(i);
         if (!reg.exec())
             return failWith(reg.lastError());
     }

@@ -30,6 +30,8 @@ SettingsComparisonModel::Verification SettingsComparisonModel::verificationOf(Se
         return Refused;
     case SendVerdict::NotSent:
         return Stopped;
+    case SendVerdict::SwitchedOff:
+        return SwitchedOff;
     case SendVerdict::Unknown:
         break;
     }
@@ -157,7 +159,10 @@ QString SettingsComparisonModel::stateText(const Row &row) const
 {
     switch (row.verification()) {
     case Verified:
-        return tr("Verified");
+        // It landed all the same: the answer is named, for the relay may be at fault.
+        return row.write.failure.isEmpty()
+            ? tr("Verified")
+            : tr("Verified, though the relay answered: %1").arg(row.write.failure);
     case NotTaken:
         return tr("Changed by the relay");
     case Refused:
@@ -166,7 +171,10 @@ QString SettingsComparisonModel::stateText(const Row &row) const
     case Stopped:
         return tr("Not sent");
     case Unknown:
-        return tr("Unknown: the read-back failed");
+        return row.write.state == RegisterWrite::Acknowledged ? tr("Acknowledged, not read back")
+                                                              : tr("Unknown: the read-back failed");
+    case SwitchedOff:
+        return tr("Switched off, not switched back on");
     case NotSent:
         break;
     }
@@ -207,7 +215,7 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
         return tr("%1, register %2").arg(QLatin1String(field.name)).arg(field.address);
     case Qt::BackgroundRole:
         if (verification == NotTaken || verification == Refused || verification == Stopped
-            || verification == Unknown)
+            || verification == Unknown || verification == SwitchedOff)
             return QBrush(NotTakenBackground);
         if (verification == Verified)
             return QBrush(VerifiedBackground);

@@ -25,7 +25,7 @@ class SettingsComparisonModel : public QAbstractTableModel
 public:
     enum Column { GroupColumn, FieldColumn, RelayColumn, FileColumn, UnitColumn, StateColumn };
     // NotSent: not part of the last send. Stopped: part of it, but the send stopped before it.
-    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown };
+    enum Verification { NotSent, Verified, NotTaken, Refused, Stopped, Unknown, SwitchedOff };
     enum Role { DiffersRole = Qt::UserRole + 1, InUseRole, VerificationRole };
 
     explicit SettingsComparisonModel(QObject *parent = nullptr);

@@ -14,6 +14,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // A read the monitor dropped is asked for again (DroppedReads); should a
@@ -31,6 +33,89 @@ void clearResults(QVector<ModbusRequest> &requests)
 }
 
 } // namespace
+
+const SentStep *SettingsSendResult::failedStep() const
+{
+    const auto failed = std::find_if(steps.cbegin(), steps.cend(),
+        [](const SentStep &sent) { return sent.write.state == RegisterWrite::Failed; });
+    return failed == steps.cend() ? nullptr : &*failed;
+}
+
+SendVerdict SettingsSendResult::verdictOf(quint16 address) const
+{
+    return sendVerdict(writes.value(address), sent.value(address), relay.values, address);
+}
+
+SendSummary SettingsSendResult::summary() const
+{
+    SendSummary summary;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value)
+        summary.add(verdictOf(value.key()));
+    return summary;
+}
+
+QString SettingsSendResult::stoppedText() const
+{
+    QStringList sentences;
+    const int slaveId = relay.identity.slaveId;
+    if (const SentStep *failed = failedStep()) {
+        sentences.append(
+            SettingsTransfer::tr("The write to Device %1 stopped at %2 (register %3): %4.")
+                .arg(slaveId)
+                .arg(settingsFieldName(failed->step.address))
+                .arg(failed->step.address)
+                .arg(failed->write.failure));
+    }
+    QStringList off;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
+        if (verdictOf(value.key()) == SendVerdict::SwitchedOff)
+            off.append(settingsFieldName(value.key()));
+    }
+    if (!off.isEmpty())
+        sentences.append(
+            SettingsTransfer::tr("Switched off on Device %1 and not switched back on: %2.")
+                .arg(slaveId)
+                .arg(off.join(SettingsTransfer::tr(", ", "list separator"))));
+    return sentences.join(QLatin1Char(' '));
+}
+
+QString SettingsSendResult::notTakenText() const
+{
+    const qint64 multiplier = shownRangeMultiplier(relay.values);
+    QStringList values;
+    for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
+        const quint16 address = value.key();
+        const SettingsField *field = settingsFieldAt(address);
+        const auto shown = [field, multiplier](qint64 raw) {
+            return field ? field->description.shownText(raw, multiplier) : QString::number(raw);
+        };
+        switch (verdictOf(address)) {
+        case SendVerdict::Changed:
+            values.append(SettingsTransfer::tr("%1 (register %2): sent %3, holds %4")
+                              .arg(settingsFieldName(address))
+                              .arg(address)
+                              .arg(shown(*value), shown(relay.values.value(address))));
+            break;
+        case SendVerdict::Refused:
+            values.append(SettingsTransfer::tr("%1 (register %2): %3")
+                              .arg(settingsFieldName(address))
+                              .arg(address)
+                              .arg(writes.value(address).failure));
+            break;
+        default:
+            break;
+        }
+    }
+    if (!values.isEmpty())
+        return SettingsTransfer::tr("Device %1 did not take every value: %2")
+            .arg(relay.identity.slaveId)
+            .arg(values.join(QStringLiteral("; ")));
+    if (!readBack)
+        return SettingsTransfer::tr("Device %1 could not be read back after writing: whether it "
+                                    "took the values is not known.")
+            .arg(relay.identity.slaveId);
+    return QString();
+}
 
 SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
     : QObject(parent),
@@ -70,6 +155,11 @@ SettingsTransfer::SettingsTransfer(DeviceMonitor *monitor, QObject *parent)
         monitor, [this] { return awaitedReads(); }, this);
     connect(droppedReads, &DroppedReads::askedAgain, m_stallTimer, qOverload<>(&QTimer::start));
     connect(droppedReads, &DroppedReads::deviceLost, this, &SettingsTransfer::abortNoLongerCurrent);
+}
+
+DeviceData *SettingsTransfer::writingBlock() const
+{
+    return m_sequence;
 }
 
 QList<DeviceData *> SettingsTransfer::settingsBlocks() const
@@ -119,7 +209,7 @@ void SettingsTransfer::readBlocks(const QList<DeviceData *> &list)
     m_monitor->readFromCurrentDevice(list);
 }
 
-void SettingsTransfer::send(const SendPlan &plan)
+void SettingsTransfer::send(const SendPlan &plan, JournalEntry::Kind kind)
 {
     if (!start(Writing, plan.relay().identity.slaveId))
         return;
@@ -130,15 +220,21 @@ void SettingsTransfer::send(const SendPlan &plan)
     m_sequence->setWrites(writes);
 
     m_result = SettingsSendResult();
+    m_result.relay.identity.slaveId = m_slaveId;
     m_result.written = true;
     m_result.sent = plan.target();
     // Every register counts as not sent until the line says otherwise.
     for (auto value = m_result.sent.cbegin(); value != m_result.sent.cend(); ++value)
         m_result.writes.insert(value.key(), RegisterWrite());
     m_failedWrites.clear();
+    // Nothing to write (every value belongs to a module the relay lacks): only the read-back.
+    if (m_steps.isEmpty()) {
+        finishWrite();
+        return;
+    }
     // The intent is on disk before the first register goes out.
     WriteJournal *journal = m_monitor->writeJournal();
-    if (journal && !journal->recordSend(plan, m_sequence)) {
+    if (journal && !journal->recordSend(plan, m_sequence, kind)) {
         end();
         fail(SettingsTransferError::JournalUnwritable,
             tr("Nothing was sent to device %1: the journal could not record the send.")
@@ -254,38 +350,56 @@ void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
     write.refused = transaction.outcome == ModbusTransaction::Exception;
 }
 
-// Each register's end as the request of its last step recorded it; a protection switched off for
-// a while counts by the write that switches it on again.
-RegisterWrites SettingsTransfer::registerWrites() const
+// Each frame of the plan as its request recorded it.
+QVector<SentStep> SettingsTransfer::sentSteps() const
 {
-    RegisterWrites writes = m_result.writes;
+    QVector<SentStep> steps;
     const QVector<ModbusRequest> &requests = m_sequence->writeRequests();
-    for (int i = 0; i < requests.size() && i < m_steps.size(); ++i) {
-        const ModbusRequest &request = requests.at(i);
-        const quint16 address = m_steps.at(i).address;
-        const auto write = writes.find(address);
-        const bool failed = request.result() == ModbusRequest::Timeout
-            || request.result() == ModbusRequest::Error;
-        if (write == writes.end() || (m_steps.at(i).role == SendPlan::Step::InterimOff && !failed))
-            continue;
-        switch (request.result()) {
+    for (int i = 0; i < m_steps.size(); ++i) {
+        SentStep sent { m_steps.at(i), RegisterWrite() };
+        switch (i < requests.size() ? requests.at(i).result() : ModbusRequest::NoResult) {
         case ModbusRequest::NoResult:
             break;
         case ModbusRequest::Success:
-            write->state = RegisterWrite::Acknowledged;
+            sent.write.state = RegisterWrite::Acknowledged;
             break;
         case ModbusRequest::Timeout:
         case ModbusRequest::Error:
-            *write = m_failedWrites.value(address);
-            write->state = RegisterWrite::Failed;
-            if (write->failure.isEmpty())
-                write->failure = request.result() == ModbusRequest::Timeout
+            // The send stops at its first failure: the register names the frame.
+            sent.write = m_failedWrites.value(sent.step.address);
+            sent.write.state = RegisterWrite::Failed;
+            if (sent.write.failure.isEmpty())
+                sent.write.failure = requests.at(i).result() == ModbusRequest::Timeout
                     ? tr("No answer")
                     : tr("The write failed");
             break;
         }
+        steps.append(sent);
     }
-    return writes;
+    return steps;
+}
+
+// Each register's end is that of its last frame that reached the line. A protection switched off
+// for a while (or perhaps switched off, if that frame failed) is judged by the frame meant to
+// switch it back on, and says so when that frame did not land.
+SettingsSendResult SettingsTransfer::lineResult() const
+{
+    SettingsSendResult result = m_result;
+    result.steps = sentSteps();
+    for (const SentStep &sent : std::as_const(result.steps)) {
+        const auto write = result.writes.find(sent.step.address);
+        if (write == result.writes.end() || sent.write.state == RegisterWrite::NotSent)
+            continue;
+        if (sent.step.role == SendPlan::Step::InterimOff) {
+            *write = sent.write.state == RegisterWrite::Acknowledged ? RegisterWrite() : sent.write;
+            write->switchedOff = true;
+            continue;
+        }
+        const bool switchedOff = write->switchedOff;
+        *write = sent.write;
+        write->switchedOff = switchedOff;
+    }
+    return result;
 }
 
 void SettingsTransfer::finishRead()
@@ -317,8 +431,7 @@ void SettingsTransfer::finishRead()
 void SettingsTransfer::finishReadBack()
 {
     QStringList unread;
-    SettingsSendResult result = m_result;
-    result.writes = registerWrites();
+    SettingsSendResult result = lineResult();
     result.relay = settingsRead(&unread);
     result.readBack = unread.isEmpty();
     end();
@@ -332,8 +445,7 @@ void SettingsTransfer::abort(SettingsTransferError::Code code, const QString &te
         return;
     const bool sending = m_operation == Writing || m_operation == ReadingBack;
     // Nothing was read back: what was acknowledged may or may not have landed.
-    SettingsSendResult result = m_result;
-    result.writes = registerWrites();
+    const SettingsSendResult result = lineResult();
     end();
     SettingsTransferError error { code, text, std::nullopt };
     if (sending) {

@@ -5,6 +5,7 @@
 #include "devicedata/relaysettings.h"
 #include "devicedata/sendplan.h"
 #include "devicedata/sendverdict.h"
+#include "devicemonitor/journalentry.h"
 
 #include <QHash>
 #include <QList>
@@ -24,6 +25,13 @@ class RegisterSequenceData;
 class SetpointsData;
 struct ModbusTransaction;
 
+// One frame of a send and what the line said of it.
+struct SentStep
+{
+    SendPlan::Step step;
+    RegisterWrite write;
+};
+
 // What a send of settings came to.
 struct SettingsSendResult
 {
@@ -31,7 +39,19 @@ struct SettingsSendResult
     bool readBack = false; // the written blocks were read back
     SettingsValues sent; // every register the send meant to write, as meant
     RegisterWrites writes; // what became of each of them on the line
+    QVector<SentStep> steps; // every frame of the plan, in its order, switch-offs included
     RelaySettings relay; // what the relay holds after the send: only what was read back
+
+    // The frame the send stopped at, null when none failed.
+    const SentStep *failedStep() const;
+    // Each register the send meant to write, judged.
+    SendVerdict verdictOf(quint16 address) const;
+    SendSummary summary() const;
+    // In words, each for the status bar or a dialog; empty when there is nothing to say. Where the
+    // write stopped and which protections it left switched off:
+    QString stoppedText() const;
+    // The values the relay refused or holds otherwise than sent, or that nothing was read back:
+    QString notTakenText() const;
 };
 
 // Why a settings operation ended without its result: the code to branch on, the text to show.
@@ -90,10 +110,12 @@ public:
         return m_protectionConfiguration;
     }
     const SetpointsData *setpointsData() const { return m_setpoints; }
+    // The block that carries a send's frames: it is Writing while they go out.
+    DeviceData *writingBlock() const;
     // Writes the plan's steps to the relay it was made for, which must still be the current
     // device, one register at a time and in order, stopping at the first that fails; then reads
-    // the settings back.
-    void send(const SendPlan &plan);
+    // the settings back. The journal records it as `kind`.
+    void send(const SendPlan &plan, JournalEntry::Kind kind = JournalEntry::SettingsSend);
 
 signals:
     void relayRead(const RelaySettings &relay);
@@ -116,7 +138,9 @@ private:
     void finishWrite();
     void finishReadBack();
     void noteFailedWrite(const ModbusTransaction &transaction);
-    RegisterWrites registerWrites() const;
+    QVector<SentStep> sentSteps() const;
+    // The send's result as far as the line told, before any read-back.
+    SettingsSendResult lineResult() const;
     // An end that wrote nothing: an operation refused, a read incomplete, a send never begun.
     void fail(SettingsTransferError::Code code, const QString &text);
     void abort(SettingsTransferError::Code code, const QString &text);

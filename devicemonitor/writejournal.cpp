@@ -75,11 +75,18 @@ QString fingerprintOf(const SettingsValues &values)
     return fingerprint ? fingerprintText(*fingerprint) : QString();
 }
 
-bool isSettingsBlock(const DeviceData *block)
+// What the line alone says of a frame.
+JournalOutcome lineOutcome(const RegisterWrite &write)
 {
-    return qobject_cast<const MeterageConfigurationData *>(block)
-        || qobject_cast<const ProtectionConfigurationData *>(block)
-        || qobject_cast<const SetpointsData *>(block);
+    switch (write.state) {
+    case RegisterWrite::Acknowledged:
+        return JournalOutcome::Acknowledged;
+    case RegisterWrite::NotSent:
+        return JournalOutcome::NotSent;
+    case RegisterWrite::Failed:
+        break;
+    }
+    return write.refused ? JournalOutcome::Refused : JournalOutcome::Unknown;
 }
 
 } // namespace
@@ -143,10 +150,35 @@ SettingsValues WriteJournal::heldValues(const DeviceData *block) const
     return {};
 }
 
-void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
-    const SettingsValues &newValues, const QSet<quint16> &coils) const
+JournalRegister WriteJournal::journalRegister(quint16 address, std::optional<qint64> oldRaw,
+    qint64 newRaw, const Multipliers &multipliers, bool coil) const
 {
-    // Pick-up currents are shown at the range the values themselves name, else the panels'.
+    JournalRegister reg;
+    reg.address = address;
+    reg.newRaw = newRaw;
+    const SettingsField *field = settingsFieldAt(address);
+    if (field)
+        reg.field = plainLabel(field->description);
+    else if (coil)
+        reg.field = tr("coil %1").arg(address);
+    else
+        reg.field = tr("register %1").arg(address);
+    const auto shown = [field](qint64 raw, qint64 multiplier) {
+        return field ? field->description.shownText(raw, multiplier) : QString::number(raw);
+    };
+    reg.newShown = shown(newRaw, multipliers.after);
+    if (oldRaw) {
+        reg.hasOld = true;
+        reg.oldRaw = *oldRaw;
+        reg.oldShown = shown(*oldRaw, multipliers.before);
+    }
+    return reg;
+}
+
+// Pick-up currents are shown at the range the values themselves name, else the panels'.
+WriteJournal::Multipliers WriteJournal::multipliers(
+    const SettingsValues &oldValues, const SettingsValues &newValues) const
+{
     SettingsValues range;
     if (m_rangeSource)
         range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
@@ -154,30 +186,18 @@ void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldVa
     oldRange.insert(oldValues);
     SettingsValues newRange = oldRange;
     newRange.insert(newValues);
-    const qint64 oldMultiplier = shownRangeMultiplier(oldRange);
-    const qint64 newMultiplier = shownRangeMultiplier(newRange);
+    return { shownRangeMultiplier(oldRange), shownRangeMultiplier(newRange) };
+}
 
+void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
+    const SettingsValues &newValues, const QSet<quint16> &coils) const
+{
+    const Multipliers scale = multipliers(oldValues, newValues);
     for (auto value = newValues.cbegin(); value != newValues.cend(); ++value) {
-        JournalRegister reg;
-        reg.address = value.key();
-        reg.newRaw = *value;
-        const SettingsField *field = settingsFieldAt(reg.address);
-        if (field)
-            reg.field = plainLabel(field->description);
-        else if (coils.contains(reg.address))
-            reg.field = tr("coil %1").arg(reg.address);
-        else
-            reg.field = tr("register %1").arg(reg.address);
-        reg.newShown
-            = field ? field->description.shownText(*value, newMultiplier) : QString::number(*value);
-        const auto old = oldValues.constFind(reg.address);
-        if (old != oldValues.cend()) {
-            reg.hasOld = true;
-            reg.oldRaw = *old;
-            reg.oldShown
-                = field ? field->description.shownText(*old, oldMultiplier) : QString::number(*old);
-        }
-        entry.registers.append(reg);
+        const auto old = oldValues.constFind(value.key());
+        entry.registers.append(journalRegister(value.key(),
+            old == oldValues.cend() ? std::nullopt : std::optional<qint64>(*old), *value, scale,
+            coils.contains(value.key())));
     }
 }
 
@@ -209,17 +229,27 @@ bool WriteJournal::recordWrite(int slaveId, const QList<DeviceData *> &list)
     return true;
 }
 
-bool WriteJournal::recordSend(const SendPlan &plan, const DeviceData *sequence)
+bool WriteJournal::recordSend(
+    const SendPlan &plan, const DeviceData *sequence, JournalEntry::Kind kind)
 {
     JournalEntry entry = newEntry(plan.relay().identity.slaveId);
-    entry.kind = JournalEntry::SettingsSend;
+    entry.kind = kind;
     if (plan.relay().identity.serialNumber != 0) {
         entry.identityKnown = true;
         entry.deviceType = plan.relay().identity.deviceTypeCode;
         entry.serialNumber = plan.relay().identity.serialNumber;
     }
     entry.fingerprintBefore = fingerprintOf(plan.relay().values);
-    addRegisters(entry, plan.relay().values, plan.target());
+    // A row per frame: a protection switched off for a while has its switch-off and its
+    // switch-on, each with the value it replaced.
+    const Multipliers scale = multipliers(plan.relay().values, plan.target());
+    SettingsValues held = plan.relay().values;
+    for (const SendPlan::Step &step : plan.steps()) {
+        const auto old = held.constFind(step.address);
+        entry.registers.append(journalRegister(step.address,
+            old == held.cend() ? std::nullopt : std::optional<qint64>(*old), step.value, scale));
+        held.insert(step.address, step.value);
+    }
     m_sendBlock = nullptr;
     if (!add(sequence, entry))
         return false;
@@ -235,7 +265,7 @@ bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
     m_pending.remove(block);
     const std::optional<qint64> id = m_store ? m_store->addEntry(entry) : std::nullopt;
     if (id) {
-        m_pending.insert(block, { *id, entry, {} });
+        m_pending.insert(block, { *id, entry });
         emit recorded();
         return true;
     }
@@ -327,15 +357,9 @@ void WriteJournal::onWritten(DeviceData *block, int slaveId)
     const auto pending = m_pending.find(block);
     if (pending == m_pending.end())
         return;
-    // A panel's Set and a send are judged by their read-back; keep what the line said till then.
-    if (block == m_sendBlock || (slaveId > 0 && isSettingsBlock(block))) {
-        pending->writes = writes;
-        for (JournalRegister &reg : pending->entry.registers) {
-            const RegisterWrite write = writes.value(reg.address);
-            reg.detail = write.failure;
-        }
+    // A send is judged by its read-back, in recordSendResult().
+    if (block == m_sendBlock)
         return;
-    }
     for (JournalRegister &reg : pending->entry.registers) {
         const RegisterWrite write = writes.value(reg.address);
         switch (write.state) {
@@ -356,33 +380,6 @@ void WriteJournal::onWritten(DeviceData *block, int slaveId)
     finish(block);
 }
 
-void WriteJournal::recordReadBack(DeviceData *block, const SettingsValues &held)
-{
-    const auto pending = m_pending.find(block);
-    if (pending == m_pending.end())
-        return;
-    const RegisterWrites &writes = pending->writes;
-    JournalEntry &entry = pending->entry;
-    SettingsValues range;
-    if (m_rangeSource)
-        range = validFieldValues(m_rangeSource->fields(), m_rangeSource->configuration());
-    range.insert(held);
-    const qint64 multiplier = shownRangeMultiplier(range);
-    for (JournalRegister &reg : entry.registers) {
-        const RegisterWrite write = writes.value(reg.address);
-        const SendVerdict verdict = sendVerdict(write, reg.newRaw, held, reg.address);
-        reg.outcome = journalOutcome(verdict);
-        if (verdict == SendVerdict::Changed) {
-            const SettingsField *field = settingsFieldAt(reg.address);
-            const qint64 value = held.value(reg.address);
-            reg.detail = tr("holds %1")
-                             .arg(field ? field->description.shownText(value, multiplier)
-                                        : QString::number(value));
-        }
-    }
-    finish(block);
-}
-
 void WriteJournal::recordSendResult(const SettingsSendResult &result)
 {
     const auto pending = m_pending.find(m_sendBlock);
@@ -391,10 +388,23 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
         return;
     JournalEntry &entry = pending->entry;
     const qint64 multiplier = shownRangeMultiplier(result.relay.values);
-    for (JournalRegister &reg : entry.registers) {
-        const RegisterWrite write = result.writes.value(reg.address);
+    for (int i = 0; i < entry.registers.size() && i < result.steps.size(); ++i) {
+        JournalRegister &reg = entry.registers[i];
+        const SentStep &sent = result.steps.at(i);
+        const bool overwritten = std::any_of(
+            result.steps.cbegin() + i + 1, result.steps.cend(), [&sent](const SentStep &later) {
+                return later.step.address == sent.step.address
+                    && later.write.state != RegisterWrite::NotSent;
+            });
+        reg.detail = sent.write.failure;
+        // A frame a later one overwrote is told by the line alone; the last that reached the
+        // relay, by what the relay holds.
+        if (overwritten) {
+            reg.outcome = lineOutcome(sent.write);
+            continue;
+        }
         const SendVerdict verdict
-            = sendVerdict(write, result.sent.value(reg.address), result.relay.values, reg.address);
+            = sendVerdict(sent.write, sent.step.value, result.relay.values, sent.step.address);
         reg.outcome = journalOutcome(verdict);
         if (verdict == SendVerdict::Changed) {
             const SettingsField *field = settingsFieldAt(reg.address);
@@ -402,9 +412,13 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
             reg.detail = tr("holds %1")
                              .arg(field ? field->description.shownText(value, multiplier)
                                         : QString::number(value));
-        } else {
-            reg.detail = write.failure;
         }
+        const RegisterWrite final = result.writes.value(sent.step.address);
+        if (sent.step.role == SendPlan::Step::InterimOff
+            && sendVerdict(final, result.sent.value(sent.step.address), result.relay.values,
+                   sent.step.address)
+                == SendVerdict::SwitchedOff)
+            reg.detail = tr("switched off, not switched back on");
     }
     entry.fingerprintAfter = fingerprintOf(result.relay.values);
     finish(pending.key());

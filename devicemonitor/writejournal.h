@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DeviceData;
 class DeviceMonitor;
@@ -23,10 +24,10 @@ struct SettingsSendResult;
 
 // Records every write to a relay in the journal. The monitor asks it before
 // any write goes out (recordWrite()), so no write escapes it; a settings send
-// announces itself first (recordSend()) so that its many single-register
-// writes make one entry. Outcomes come from whoever learns them: the line's
-// answer for a command or the clock, the read-back for a panel's Set
-// (recordReadBack()), the send's result for a send (recordSendResult()).
+// or a panel's Set announces itself first (recordSend()) so that its many
+// single-register writes make one entry. Outcomes come from whoever learns
+// them: the line's answer for a command or the clock, the send's result and
+// read-back for a send or a Set (recordSendResult()).
 //
 // When the journal cannot take an entry the write waits for the user: the
 // handler says whether to write without a journal for the rest of the
@@ -55,11 +56,10 @@ public:
 
     // The intent of each block's write; false when the write must not go out.
     bool recordWrite(int slaveId, const QList<DeviceData *> &list);
-    // The intent of a whole settings send, written by `sequence`; false: do not send.
-    bool recordSend(const SendPlan &plan, const DeviceData *sequence);
+    // The intent of a whole settings send or panel Set, written by `sequence`; false: do not
+    // send.
+    bool recordSend(const SendPlan &plan, const DeviceData *sequence, JournalEntry::Kind kind);
     void recordSendResult(const SettingsSendResult &result);
-    // A panel's write read back: what the relay holds, without the registers it could not read.
-    void recordReadBack(DeviceData *block, const SettingsValues &held);
 
 signals:
     // The journal took an entry or an outcome; for a view of it.
@@ -72,11 +72,19 @@ private:
     {
         qint64 id = 0;
         JournalEntry entry;
-        // What the line said of each register, kept from the write till its read-back.
-        RegisterWrites writes;
+    };
+
+    // The current range multipliers before and after a write, at least 1.
+    struct Multipliers
+    {
+        qint64 before = 1;
+        qint64 after = 1;
     };
 
     JournalEntry newEntry(int slaveId) const;
+    Multipliers multipliers(const SettingsValues &oldValues, const SettingsValues &newValues) const;
+    JournalRegister journalRegister(quint16 address, std::optional<qint64> oldRaw, qint64 newRaw,
+        const Multipliers &multipliers, bool coil = false) const;
     JournalEntry::Kind kindOf(const DeviceData *block, int slaveId) const;
     SettingsValues heldValues(const DeviceData *block) const;
     void addRegisters(JournalEntry &entry, const SettingsValues &oldValues,

@@ -21,8 +21,8 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/panelsettingsset.h"
 #include "devicemonitor/writejournal.h"
-#include "devicemonitor/writereadback.h"
 #include "ui/contentscrollarea.h"
 #include "ui/diagnostics/journaldialog.h"
 #include "ui/diagnostics/trafficdockwidget.h"
@@ -31,6 +31,7 @@
 #include "ui/dialogs/devicetimedialog.h"
 #include "ui/dialogs/findrelaysdialog.h"
 #include "ui/indicators/inputeventfilter.h"
+#include "ui/settingsfiles/planquestion.h"
 #include "ui/settingsfiles/reportactions.h"
 #include "ui/settingsfiles/settingsfileactions.h"
 #include "ui/windowgeometry.h"
@@ -47,6 +48,7 @@ namespace {
 
 // Long enough to be read, short enough not to stand for the state of now.
 constexpr int WriteMessageTimeout = 10000; // ms
+constexpr quint16 CurrentRangeRegister = 25;
 
 } // namespace
 
@@ -116,20 +118,12 @@ void MainWindow::createBlocks()
     protectionConfigurationData = new ProtectionConfigurationData(this);
     setpointsData = new SetpointsData(this);
 
-    // A write of one block starts and ends with that block; a configuration
-    // write spans two blocks: the first marks its start, the second its end.
+    // Each of these writes starts and ends with its block; the panels' Set goes out through the
+    // block of panelSettingsSet (setUpSettingsFiles()).
     const QList<DeviceData *> singleBlockWrites
-        = { deviceTimeData, checkbackData, setpointsData, clearCrashLogData };
-    for (DeviceData *data : singleBlockWrites) {
-        connect(
-            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
-        connect(
-            data, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
-    }
-    connect(meterageConfigurationData, &DeviceData::stateChanged, this,
-        &MainWindow::onDeviceDataStateChanged_Writing);
-    connect(protectionConfigurationData, &DeviceData::stateChanged, this,
-        &MainWindow::onDeviceDataStateChanged_Inactive);
+        = { deviceTimeData, checkbackData, clearCrashLogData };
+    for (DeviceData *data : singleBlockWrites)
+        blockInputWhileWriting(data);
 
     const WriteMessages configuration = { tr("Written: configuration (Device %1)"),
         tr("Write failed: configuration (Device %1)"), {}, {} };
@@ -247,8 +241,6 @@ void MainWindow::attachPanels()
         &ConfigurationWidget::ui_cancelEditMode);
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, ui->setpointsWidget,
         &SetpointsWidget::ui_cancelEditMode);
-    connect(ui->configurationWidget, &ConfigurationWidget::currentRangeWritten, this,
-        &MainWindow::followRelaySettings);
 }
 
 void MainWindow::loadSettings()
@@ -386,10 +378,19 @@ void MainWindow::setUpSettingsFiles()
     // A scan leaves no device to work with until it ends.
     connect(deviceMonitor, &DeviceMonitor::stateChanged, this, &MainWindow::updateSettingsActions);
 
-    auto *readBack = new WriteReadBack(
-        deviceMonitor, meterageConfigurationData, protectionConfigurationData, setpointsData, this);
-    connect(readBack, &WriteReadBack::mismatch, this,
-        [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+    panelSettingsSet = new PanelSettingsSet(deviceMonitor, this);
+    panelSettingsSet->setConfirmation([this](const SendPlan &plan) {
+        return askToWritePlan(
+            this, tr("Set"), plan, {}, {}, deviceMonitor->deviceSettings().readinessDelay);
+    });
+    blockInputWhileWriting(panelSettingsSet->writingBlock());
+    connect(panelSettingsSet, &PanelSettingsSet::finished, this, &MainWindow::onPanelSetFinished);
+}
+
+void MainWindow::blockInputWhileWriting(const DeviceData *block)
+{
+    connect(block, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Writing);
+    connect(block, &DeviceData::stateChanged, this, &MainWindow::onDeviceDataStateChanged_Inactive);
 }
 
 // The relay's settings were sent, or its current range written, which scales every pick-up current:
@@ -613,12 +614,54 @@ void MainWindow::on_monitorWidget_checkback()
 
 void MainWindow::on_configurationWidget_write()
 {
-    deviceMonitor->writeToCurrentDevice({ meterageConfigurationData, protectionConfigurationData });
+    SettingsValues shown;
+    collectFieldValues(
+        meterageConfigurationData->fields(), meterageConfigurationData->configuration(), shown);
+    collectFieldValues(
+        protectionConfigurationData->fields(), protectionConfigurationData->configuration(), shown);
+    SettingsValues wanted = registersToWrite(*meterageConfigurationData);
+    wanted.insert(registersToWrite(*protectionConfigurationData));
+    panelSetBlock = meterageConfigurationData;
+    panelSetChangesRange = wanted.value(CurrentRangeRegister) != shown.value(CurrentRangeRegister);
+    panelSettingsSet->start(JournalEntry::ConfigurationSet, shown, wanted);
 }
 
 void MainWindow::on_setpointsWidget_write()
 {
-    deviceMonitor->writeToCurrentDevice({ setpointsData });
+    SettingsValues shown;
+    collectFieldValues(setpointsData->fields(), setpointsData->setpoints(), shown);
+    panelSetBlock = setpointsData;
+    panelSetChangesRange = false;
+    panelSettingsSet->start(JournalEntry::SetpointsSet, shown, registersToWrite(*setpointsData));
+}
+
+// A panel's Set ended: the panel learns whether to leave edit mode, the status bar what came of
+// it, and the tabs read what the relay holds now.
+void MainWindow::onPanelSetFinished(PanelSettingsSet::Outcome outcome, const QString &text)
+{
+    const WriteMessages &messages = writeMessages[panelSetBlock];
+    const int slaveId = deviceMonitor->currentDeviceId();
+    QString message = text;
+    if (outcome == PanelSettingsSet::Failed)
+        message = text.isEmpty() ? messages.failed.arg(slaveId)
+                                 : tr("%1. %2").arg(messages.failed.arg(slaveId), text);
+    else if (outcome == PanelSettingsSet::Written && text.isEmpty())
+        message = messages.written.arg(slaveId);
+    ui->statusBar->showMessage(message, WriteMessageTimeout);
+    const bool written = outcome == PanelSettingsSet::Written;
+    if (panelSetBlock == setpointsData)
+        ui->setpointsWidget->endWrite(written);
+    else
+        ui->configurationWidget->endWrite(written);
+    if (outcome == PanelSettingsSet::Declined)
+        return;
+    // Whatever else its outcome, the relay may hold the new range, and every pick-up current
+    // in amperes with it.
+    if (panelSetChangesRange)
+        followRelaySettings();
+    else if (deviceMonitor->isCurrentDeviceAvailable())
+        deviceMonitor->readFromCurrentDevice(
+            { meterageConfigurationData, protectionConfigurationData, setpointsData });
 }
 
 void MainWindow::on_crashLogWidget_clear()

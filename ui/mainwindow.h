@@ -4,6 +4,7 @@
 
 #include "devicedata/devicedata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/panelsettingsset.h"
 #include "modbus/serialportsettings.h"
 
 #include <QHash>
@@ -75,6 +76,7 @@ private slots:
     void on_monitorWidget_checkback();
     void on_configurationWidget_write();
     void on_setpointsWidget_write();
+    void onPanelSetFinished(PanelSettingsSet::Outcome outcome, const QString &text);
     void on_crashLogWidget_clear();
     void on_crashLogWidget_refresh();
     void on_deviceMonitor_stateChanged(DeviceMonitor::State state);
@@ -98,6 +100,8 @@ private:
     void setUpFindRelays();
     void setUpJournal();
     bool askToWriteWithoutJournal(const QString &reason);
+    // Nothing the user does reaches any window while `block` is Writing.
+    void blockInputWhileWriting(const DeviceData *block);
     void showJournal();
     void findRelays();
     void updateDeviceDataList();
@@ -132,6 +136,10 @@ private:
     ReportActions *reportActions = nullptr;
     QAction *actionFindRelays = nullptr;
     WriteJournal *writeJournal = nullptr;
+    PanelSettingsSet *panelSettingsSet = nullptr;
+    // The block of the tab whose Set runs: it names the write in the status bar.
+    const DeviceData *panelSetBlock = nullptr;
+    bool panelSetChangesRange = false;
     // Reads the journal's file: it goes before the journal does.
     QPointer<JournalDialog> journalDialog;
 

@@ -411,6 +411,10 @@ Last answer: %5</source>
         <source>The new time could not be sent to all devices; they may hold part of it (the DST flag without the new time, say).</source>
         <translation>Новое время не удалось отправить во все устройства; они могут содержать его часть (например, признак летнего времени без нового времени).</translation>
     </message>
+    <message>
+        <source>The previous time is still being written; press Set again once it is.</source>
+        <translation>Предыдущее время ещё записывается; нажмите «Записать» ещё раз, когда запись закончится.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeWidget</name>
@@ -675,6 +679,10 @@ Last answer: %5</source>
     <message>
         <source>Write</source>
         <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Set of the configuration</source>
+        <translation>Запись конфигурации</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1037,14 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>Connecting to %1…</source>
         <translation>Подключение к %1…</translation>
     </message>
+    <message>
+        <source>Set</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>
@@ -1239,6 +1255,30 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>Current range:</source>
         <translation>Диапазон тока:</translation>
+    </message>
+</context>
+<context>
+    <name>PanelSettingsSet</name>
+    <message>
+        <source>Device %1 already holds these values; nothing was written.</source>
+        <translation>Устройство %1 уже содержит эти значения; ничего не записано.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
+        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 changed since its values were shown (%2). Press Cancel and edit again.</source>
+        <translation>Ничего не записано: значения устройства %1 изменились с момента их показа (%2). Нажмите «Отмена» и отредактируйте заново.</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>Nothing was written to Device %1.</source>
+        <translation>В устройство %1 ничего не записано.</translation>
     </message>
 </context>
 <context>
@@ -1566,6 +1606,10 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>Settings partly written (Device %1): %2</source>
         <translation>Уставки записаны частично (устройство %1): %2</translation>
     </message>
+    <message>
+        <source>%1, %2 switched off and not switched back on</source>
+        <translation>%1, отключено и не включено обратно: %2</translation>
+    </message>
 </context>
 <context>
     <name>ServiceWidget</name>
@@ -1782,24 +1826,8 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>Значений, отличающихся от файла: %1 (устройство %2).</translation>
     </message>
     <message>
-        <source>Write 1 value to Device %1, serial %2?</source>
-        <translation>Записать одно значение в устройство %1 (серийный номер %2)?</translation>
-    </message>
-    <message>
-        <source>Write %1 values to Device %2, serial %3?</source>
-        <translation>Записать значения (%1) в устройство %2 (серийный номер %3)?</translation>
-    </message>
-    <message>
         <source>Send settings</source>
         <translation>Запись настроек</translation>
-    </message>
-    <message>
-        <source>Write</source>
-        <translation>Записать</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Отмена</translation>
     </message>
     <message>
         <source>Writing to Device %1 and reading it back…</source>
@@ -1822,10 +1850,6 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>Файл сохранён с реле с модулями %1, у этого реле модули %2.</translation>
     </message>
     <message>
-        <source>In this order:</source>
-        <translation>В таком порядке:</translation>
-    </message>
-    <message>
         <source>Not written, the relay lacks their modules: %1.</source>
         <translation>Не записываются, у реле нет их модулей: %1.</translation>
     </message>
@@ -1845,6 +1869,30 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>Settings fingerprint: file %1, relay %2</source>
         <translation>Контрольная сумма настроек: файл %1, реле %2</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
+    </message>
+    <message>
+        <source>Write 1 value to Device %1, serial %2?</source>
+        <translation>Записать одно значение в устройство %1 (серийный номер %2)?</translation>
+    </message>
+    <message>
+        <source>Write %1 values to Device %2, serial %3?</source>
+        <translation>Записать значения (%1) в устройство %2 (серийный номер %3)?</translation>
+    </message>
+    <message>
+        <source>In this order:</source>
+        <translation>В таком порядке:</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Записать</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
     </message>
 </context>
 <context>
@@ -1918,6 +1966,26 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>Unknown: the read-back failed</source>
         <translation>Неизвестно: обратное чтение не удалось</translation>
+    </message>
+    <message>
+        <source>Verified, though the relay answered: %1</source>
+        <translation>Проверено, хотя реле ответило: %1</translation>
+    </message>
+    <message>
+        <source>Acknowledged, not read back</source>
+        <translation>Подтверждено, не считано обратно</translation>
+    </message>
+    <message>
+        <source>Switched off, not switched back on</source>
+        <translation>Отключено, не включено обратно</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsField</name>
+    <message>
+        <source>%1, %2</source>
+        <comment>group, field</comment>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>
@@ -2231,6 +2299,30 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>Nothing was sent to device %1: the journal could not record the send.</source>
         <translation>В устройство %1 ничего не отправлено: журнал не смог сохранить запись.</translation>
     </message>
+    <message>
+        <source>The write to Device %1 stopped at %2 (register %3): %4.</source>
+        <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
+    </message>
+    <message>
+        <source>Switched off on Device %1 and not switched back on: %2.</source>
+        <translation>Отключено в устройстве %1 и не включено обратно: %2.</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): sent %3, holds %4</source>
+        <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): %3</source>
+        <translation>%1 (регистр %2): %3</translation>
+    </message>
+    <message>
+        <source>Device %1 did not take every value: %2</source>
+        <translation>Устройство %1 приняло не все значения: %2</translation>
+    </message>
+    <message>
+        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
+        <translation>Не удалось считать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
+    </message>
 </context>
 <context>
     <name>TrafficDockWidget</name>
@@ -2464,41 +2556,9 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>holds %1</source>
         <translation>хранит %1</translation>
     </message>
-</context>
-<context>
-    <name>WriteReadBack</name>
     <message>
-        <source>%1 (register %2): sent %3, holds %4</source>
-        <translation>%1 (регистр %2): записано %3, в реле %4</translation>
-    </message>
-    <message>
-        <source>Device %1 did not take every value: %2</source>
-        <translation>Устройство %1 приняло не все значения: %2</translation>
-    </message>
-    <message>
-        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
-        <translation>Не удалось прочитать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
-    </message>
-    <message>
-        <source>Device %1 did not take the whole write: %2</source>
-        <translation>Устройство %1 приняло запись не полностью: %2</translation>
-    </message>
-    <message>
-        <source>%1 (register %2)</source>
-        <translation>%1 (регистр %2)</translation>
-    </message>
-    <message>
-        <source>none</source>
-        <translation>нет</translation>
-    </message>
-    <message>
-        <source>, </source>
-        <comment>list separator</comment>
-        <translation>, </translation>
-    </message>
-    <message>
-        <source>refused or unanswered: %1; landed: %2; not sent: %3</source>
-        <translation>отклонено или без ответа: %1; записано: %2; не отправлено: %3</translation>
+        <source>switched off, not switched back on</source>
+        <translation>отключено, не включено обратно</translation>
     </message>
 </context>
 </TS>

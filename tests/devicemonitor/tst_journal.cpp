@@ -9,9 +9,9 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/panelsettingsset.h"
 #include "devicemonitor/settingstransfer.h"
 #include "devicemonitor/writejournal.h"
-#include "devicemonitor/writereadback.h"
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "testtimeouts.h"
@@ -616,10 +616,9 @@ void JournalTest::panelSetRecordsTheReadBack()
     QFETCH(QString, detail);
     QVERIFY(journalInFolder());
     MeterageConfigurationData meterage;
-    ProtectionConfigurationData protection;
     SetpointsData setpoints;
     m_journal->setCurrentRangeSource(&meterage);
-    WriteReadBack readBack(m_monitor.data(), &meterage, &protection, &setpoints);
+    PanelSettingsSet set(m_monitor.data());
     QVERIFY(scanned());
     m_monitor->readFromCurrentDevice({ &meterage, &setpoints });
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -632,10 +631,13 @@ void JournalTest::panelSetRecordsTheReadBack()
         m_bus->setRegisterRule(SlaveId, MtzPickup,
             *RegisterRule::parse(
                 rule.section(QLatin1Char(' '), 0, 0), rule.section(QLatin1Char(' '), 1, 1)));
-    Setpoints changed = setpoints.setpoints();
-    changed.mtzPickupCurrent = validValue(450);
-    setpoints.setNewSetpoints(changed);
-    QVERIFY(m_monitor->writeToCurrentDevice({ &setpoints }));
+    SettingsValues shown;
+    collectFieldValues(setpoints.fields(), setpoints.setpoints(), shown);
+    SettingsValues wanted = shown;
+    wanted.insert(MtzPickup, 450);
+    QSignalSpy finished(&set, &PanelSettingsSet::finished);
+    set.start(JournalEntry::SetpointsSet, shown, wanted);
+    QVERIFY(finished.wait(PassWaitMs));
     const auto pickup = [this]() -> std::optional<JournalRegister> {
         const std::optional<JournalEntry> entry = latestEntry();
         for (const JournalRegister &reg : entry ? entry->registers : QVector<JournalRegister>()) {

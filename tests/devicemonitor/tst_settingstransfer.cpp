@@ -5,6 +5,7 @@
 #include "devicedata/settingsfile.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
 #include "devicemonitor/writejournal.h"
 #include "relaybus.h"
@@ -20,7 +21,10 @@
 namespace {
 
 constexpr int SlaveId = 2;
+constexpr quint16 CurrentRange = 25;
+constexpr quint16 MtzMode = 32;
 constexpr quint16 MtzPickup = 34;
+constexpr quint16 ToMode = 36;
 constexpr quint16 MtzReactionDelay = 35;
 constexpr quint16 ToReactionDelay = 38;
 constexpr quint16 ApvReadinessDelay = 49;
@@ -53,6 +57,7 @@ private slots:
     void failureCarriesItsCode_data();
     void failureCarriesItsCode();
     void relayLostWhileIdleIsTold();
+    void stoppedSendTellsWhatItSwitchedOff();
 
 private:
     RelaySettings readRelay();
@@ -429,6 +434,67 @@ void SettingsTransferTest::relayLostWhileIdleIsTold()
         (QList<int> {
             int(SettingsTransferError::NoLongerCurrent), int(SettingsTransferError::PortClosed) }));
     QCOMPARE(failures, 0);
+}
+
+// A change of range switches MTZ and TO off first; a refusal after that leaves them off, and
+// every account of the send says so: the verdicts, the headline and the journal's frames.
+void SettingsTransferTest::stoppedSendTellsWhatItSwitchedOff()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    auto store = std::make_unique<JournalStore>(folder.filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY(store->open());
+    auto *journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_monitor->setWriteJournal(journal);
+    m_bus->setHoldingRegister(SlaveId, CurrentRange, 3);
+    m_bus->setHoldingRegister(SlaveId, MtzMode, 1);
+    m_bus->setHoldingRegister(SlaveId, ToMode, 1);
+    const RelaySettings relay = readRelay();
+    m_bus->setRegisterRule(SlaveId, MtzPickup, *RegisterRule::parse("refuse", "3"));
+
+    std::optional<SettingsSendResult> finished;
+    connect(m_transfer.data(), &SettingsTransfer::sendFinished, this,
+        [&finished](const SettingsSendResult &result) { finished = result; });
+    const SendPlan plan(relay, { { CurrentRange, 1 }, { MtzMode, 1 }, { MtzPickup, 300 } });
+    m_transfer->send(plan);
+    QTRY_VERIFY_WITH_TIMEOUT(finished.has_value(), PassWaitMs);
+
+    QCOMPARE(m_bus->holdingRegister(SlaveId, MtzMode), quint16(0));
+    QCOMPARE(m_bus->holdingRegister(SlaveId, ToMode), quint16(0));
+    for (quint16 mode : { MtzMode, ToMode }) {
+        QCOMPARE(sendVerdict(finished->writes.value(mode), 1, finished->relay.values, mode),
+            SendVerdict::SwitchedOff);
+    }
+    QVERIFY(finished->failedStep());
+    QCOMPARE(finished->failedStep()->step.address, MtzPickup);
+    QCOMPARE(
+        finished->failedStep()->write.failure, QStringLiteral("Exception 3: illegal data value"));
+
+    SettingsComparisonModel model;
+    model.setSettings(relay, { { CurrentRange, 1 }, { MtzMode, 1 }, { MtzPickup, 300 } });
+    model.setSendResult(*finished);
+    QCOMPARE(model.sendSummary().switchedOff, 2);
+    QVERIFY2(model.sendSummary().headline(SlaveId).endsWith(
+                 QStringLiteral("2 switched off and not switched back on")),
+        qPrintable(model.sendSummary().headline(SlaveId)));
+    QCOMPARE(finished->summary().switchedOff, 2);
+    QVERIFY2(finished->stoppedText().contains(QStringLiteral("not switched back on")),
+        qPrintable(finished->stoppedText()));
+
+    // A row per frame: both switch-offs landed, neither switch-on went out.
+    const QVector<JournalEntry> entries = journal->store()->entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    const QVector<JournalRegister> &rows = entries.first().registers;
+    QCOMPARE(rows.size(), plan.steps().size());
+    QMap<quint16, QList<JournalOutcome>> outcomes;
+    for (const JournalRegister &row : rows) {
+        if (row.address == MtzMode || row.address == ToMode)
+            outcomes[row.address].append(row.outcome);
+    }
+    for (quint16 mode : { MtzMode, ToMode }) {
+        QCOMPARE(outcomes.value(mode),
+            (QList<JournalOutcome> { JournalOutcome::Verified, JournalOutcome::NotSent }));
+    }
 }
 
 QTEST_GUILESS_MAIN(SettingsTransferTest)

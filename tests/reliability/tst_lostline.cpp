@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "blockchecks.h"
-#include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/panelsettingsset.h"
 #include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
@@ -256,8 +256,9 @@ void LostLineTest::lostDuringWrite()
     auto *delay = child<NumberIndicatorEditor>(setpoints, "mtzReactionDelayIndicatorEditor");
     QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
 
-    // Eighteen registers, one transaction each: the line dies after the first few.
-    auto *block = window->findChild<SetpointsData *>();
+    // Two registers, one transaction each, with the readiness delay between them: the line dies
+    // after the first.
+    DeviceData *block = window->findChild<PanelSettingsSet *>()->writingBlock();
     int written = 0;
     connect(block, &DeviceData::stateChanged, this,
         [&written](DeviceData::State current) { written += current == DeviceData::Writing; });
@@ -265,14 +266,18 @@ void LostLineTest::lostDuringWrite()
         child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(setpoints, "editButton")->click();
     delay->findChild<QDoubleSpinBox *>()->setValue(delay->value().value == 2.0 ? 2.5 : 2.0);
+    auto *resetting = child<NumberIndicatorEditor>(setpoints, "mtzToResettingDelayIndicatorEditor");
+    resetting->findChild<QDoubleSpinBox *>()->setValue(resetting->value().value == 1.0 ? 1.5 : 1.0);
     child<QAbstractButton>(setpoints, "setButton")->click();
     QTRY_COMPARE_WITH_TIMEOUT(written, 1, StepWaitMs);
     QTest::qWait(30);
     killSimulator();
     recordReads(window);
 
-    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
-        QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId), PassWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window->statusBar()->currentMessage().startsWith(
+            QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId)),
+        PassWaitMs);
     QTRY_VERIFY(!QApplication::overrideCursor());
     QVERIFY(waitForLostLine(window));
     QCOMPARE(delay->value().status, Outdated);

@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <memory>
+
 // The panels' forms as a user meets them: widgets found by object name, values chosen in the
 // editors' input widgets, values drawn as outdated.
 
@@ -49,6 +52,28 @@ inline QString indicatorText(const QWidget *panel, const char *editor)
 inline void click(const QWidget *panel, const char *button)
 {
     child<QPushButton>(panel, button)->click();
+}
+
+// A panel's Set written the plain way, its blocks one after another, for the panel alone: the
+// end of the last is reported to `panel`'s endWrite(), successful when every block was written.
+template<typename Panel>
+void writeBlocksOnRequest(
+    SimulatedLine &line, int slaveId, Panel *panel, QList<DeviceData *> blocks)
+{
+    QObject::connect(panel, &Panel::write, panel, [&line, slaveId, panel, blocks] {
+        auto *last = blocks.last();
+        auto ending = std::make_shared<QMetaObject::Connection>();
+        *ending = QObject::connect(last, &DeviceData::stateChanged, panel,
+            [panel, blocks, ending](DeviceData::State current, DeviceData::State previous) {
+                if (current != DeviceData::Inactive || previous != DeviceData::Writing)
+                    return;
+                QObject::disconnect(*ending);
+                panel->endWrite(std::all_of(blocks.cbegin(), blocks.cend(),
+                    [](const DeviceData *block) { return block->isWriteSuccessful(); }));
+            });
+        for (DeviceData *block : blocks)
+            line.manager().write(slaveId, block);
+    });
 }
 
 inline bool isShown(const QWidget *panel, const char *button)

@@ -146,10 +146,8 @@ bool ConfigurationWidgetTest::readAll(Panel &panel)
 
 void ConfigurationWidgetTest::writeOnRequest(Panel &panel)
 {
-    connect(&panel.widget, &ConfigurationWidget::write, &panel.widget, [this, &panel] {
-        m_line->manager().write(RelayId, &panel.meterageConfiguration);
-        m_line->manager().write(RelayId, &panel.protectionConfiguration);
-    });
+    writeBlocksOnRequest(*m_line, RelayId, &panel.widget,
+        { &panel.meterageConfiguration, &panel.protectionConfiguration });
 }
 
 // Editors never start from defaults: Edit waits until every block the

@@ -85,6 +85,7 @@ private slots:
 
     void dialogShowsTheCurrentTime();
     void setWritesToTheCurrentDevice();
+    void setWaitsForThePreviousOne();
     void setToAllBroadcasts();
     void setToAllAsksFirst();
     void cutShortBroadcastIsAFailure();
@@ -249,6 +250,27 @@ void DeviceTimeTest::setWritesToTheCurrentDevice()
     QVERIFY(isAbout(m_time->deviceTime().dateTime.value, chosen));
     QCOMPARE(child<QLabel>(&dialog, "autoDstLabel")->text(),
         QStringLiteral("Auto adjust for DST disabled"));
+}
+
+// A Set while the previous one still waits its turn on the line is refused: the time that write
+// carries stays the one it was asked for.
+void DeviceTimeTest::setWaitsForThePreviousOne()
+{
+    DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
+    const QDateTime first(QDate(2024, 3, 5), QTime(8, 7, 6));
+    enterTime(dialog, first, false);
+    // A read on the line: the Set waits behind it.
+    m_monitor->readFromCurrentDevice({ m_time.data() });
+    child<QPushButton>(&dialog, "setButton")->click();
+    enterTime(dialog, first.addDays(100), false);
+    child<QPushButton>(&dialog, "setButton")->click();
+    QCOMPARE(child<QLabel>(&dialog, "writeResultLabel")->text(),
+        QStringLiteral("The previous time is still being written; press Set again once it is."));
+
+    QTRY_COMPARE(child<QLabel>(&dialog, "writeResultLabel")->text(),
+        QStringLiteral("Device 1 took the new time."));
+    QCOMPARE(m_bus.receivedWrites().size(), 4);
+    QVERIFY(isAbout(m_bus.clock(1), first));
 }
 
 // No relay answers a broadcast: it must not read as a failure.

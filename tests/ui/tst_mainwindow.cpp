@@ -376,11 +376,15 @@ void MainWindowTest::failedWriteStaysEditable()
     child<QAbstractButton>(configuration, "setButton")->click();
     QTRY_VERIFY_WITH_TIMEOUT(
         statusText(window).startsWith(QStringLiteral("Write failed")), StepWaitMs);
-    QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
+    // The relay is read afresh before any write: its silence stops the Set there.
+    const QString failed = statusText(window);
+    QVERIFY2(failed.startsWith(QStringLiteral(
+                 "Write failed: configuration (Device 3). Could not read from Device 3")),
+        qPrintable(failed));
     QVERIFY(configuration->isEditMode());
     QCOMPARE(m_bus->holdingRegister(3, 26), before);
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::overrideCursor(), StepWaitMs);
-    QCOMPARE(statusText(window), QStringLiteral("Write failed: configuration (Device 3)"));
+    QCOMPARE(statusText(window), failed);
     QVERIFY(configuration->isEditMode());
 
     // Once the relay answers again, Set retries with the same values.
@@ -398,7 +402,9 @@ void MainWindowTest::rangeWriteEndsSetpointEditing()
     settings.portName = m_bus->portPath();
     saveConnectionSettings(settings);
     const quint16 rangeBefore = m_bus->holdingRegister(3, 25);
+    const quint16 mtzBefore = m_bus->holdingRegister(3, 32);
     m_bus->setHoldingRegister(3, 25, 2); // m = 2
+    m_bus->setHoldingRegister(3, 32, 1); // MTZ on: the range change switches it off meanwhile
     MainWindow *window = openWindow();
     connectAndScan(window, QStringLiteral("3"));
     auto *tabs = child<QTabWidget>(window, "tabWidget");
@@ -422,16 +428,37 @@ void MainWindowTest::rangeWriteEndsSetpointEditing()
     range->setCurrentIndex(range->findData(4)); // m = 8
     auto *setpointsData = window->findChild<SetpointsData *>();
     QSignalSpy setpointStates(setpointsData, &DeviceData::stateChanged);
-    child<QAbstractButton>(configuration, "setButton")->click();
+    // A Set that switches a protection off asks first, with the order; declined, it writes
+    // nothing.
+    m_bus->clearReceivedWrites();
+    {
+        MessageBoxAnswer answer(QStringLiteral("Cancel"));
+        child<QAbstractButton>(configuration, "setButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), StepWaitMs);
+        QVERIFY2(answer.informativeText().contains(QStringLiteral("(switched off while the "
+                                                                  "current range changes)")),
+            qPrintable(answer.informativeText()));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(
+        statusText(window), QStringLiteral("Nothing was written to Device 3."), StepWaitMs);
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QVERIFY(configuration->isEditMode());
+    {
+        MessageBoxAnswer answer(QStringLiteral("Write"));
+        child<QAbstractButton>(configuration, "setButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), StepWaitMs);
+    }
 
     QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), StepWaitMs);
     QCOMPARE(m_bus->holdingRegister(3, 25), quint16(4));
+    QCOMPARE(m_bus->holdingRegister(3, 32), quint16(1));
     QTRY_VERIFY_WITH_TIMEOUT(!setpoints->isEditMode(), StepWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(mtz->maximum(), 36.0, StepWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!setpointStates.isEmpty()
             && setpointStates.last().at(1).value<DeviceData::State>() == DeviceData::Reading,
         StepWaitMs);
     m_bus->setHoldingRegister(3, 25, rangeBefore);
+    m_bus->setHoldingRegister(3, 32, mtzBefore);
     window->close();
 }
 

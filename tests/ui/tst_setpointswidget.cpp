@@ -183,8 +183,7 @@ bool SetpointsWidgetTest::readAll(Panel &panel)
 
 void SetpointsWidgetTest::writeOnRequest(Panel &panel)
 {
-    connect(&panel.widget, &SetpointsWidget::write, &panel.widget,
-        [this, &panel] { m_line->manager().write(RelayId, &panel.setpoints); });
+    writeBlocksOnRequest(*m_line, RelayId, &panel.widget, { &panel.setpoints });
 }
 
 QMap<int, quint16> SetpointsWidgetTest::relayRegisters() const

@@ -383,6 +383,8 @@ void SettingsComparisonTest::refusalStopsTheSendAndEveryRowSaysWhy()
 {
     MainWindow *window = openConnectedWindow();
     const QString path = savedFile(window);
+    // The file's value is not the relay's: a refusal keeps the relay's.
+    m_bus->setHoldingRegister(SlaveId, MtzReactionDelayRegister, 21);
     SettingsComparisonDialog *dialog
         = openReady(window, path, SettingsComparisonDialog::CompareAndSend);
     QVERIFY(dialog);
@@ -400,7 +402,8 @@ void SettingsComparisonTest::refusalStopsTheSendAndEveryRowSaysWhy()
     const int landed = total - setpoints + 3; // 32, 33, 34 of the setpoints
     QTRY_COMPARE_WITH_TIMEOUT(stateText(dialog),
         QStringLiteral("Settings partly written (Device 2): %1 of %2 verified, 0 changed by the "
-                       "relay, 1 refused, %3 not sent, 0 unknown")
+                       "relay, 1 refused, %3 not sent, 0 unknown. The write to Device 2 stopped "
+                       "at MTZ-TO, Reaction time (register 35): Exception 3: illegal data value.")
             .arg(landed)
             .arg(total)
             .arg(setpoints - 4),
@@ -648,7 +651,8 @@ void SettingsComparisonTest::pickupsCompareInAmperes()
     QCOMPARE(model->differences().keys(), (QList<quint16> { 25, 37 }));
 }
 
-// A configuration write from the panel's side: a clamped value is reported.
+// A configuration Set from the panel's side: a clamped value is reported, and a value taken
+// leaves the write's own message standing.
 void SettingsComparisonTest::panelWriteIsReadBack()
 {
     MainWindow *window = openConnectedWindow();
@@ -659,51 +663,42 @@ void SettingsComparisonTest::panelWriteIsReadBack()
     MeterageConfigurationData *meterage = blocks.first();
     QTRY_COMPARE_WITH_TIMEOUT(
         meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+    m_bus->setRegisterRule(
+        SlaveId, 26, *RegisterRule::parse(QStringLiteral("clamp"), QStringLiteral("1-1000")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
 
     MeterageConfiguration configuration = meterage->configuration();
     configuration.currentTransFactor = validValue(1500);
     meterage->setNewConfiguration(configuration);
-    connect(monitor, &DeviceMonitor::deviceDataWritten, this, [this, meterage](DeviceData *block) {
-        if (block == meterage)
-            m_bus->setHoldingRegister(SlaveId, 26, 1000);
-    });
-    monitor->writeToCurrentDevice({ meterage });
+    QMetaObject::invokeMethod(window, "on_configurationWidget_write");
     QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
-        QStringLiteral(
-            "Device 2 did not take every value: Kt (register 26): sent 1,500, holds 1,000"),
+        QStringLiteral("Device 2 did not take every value: Meterage configuration, Kt "
+                       "(register 26): sent 1,500, holds 1,000"),
         LineTimeoutMs);
-    disconnect(monitor, nullptr, this, nullptr);
+    m_bus->clearRegisterRules();
+    // The tab reads what the relay holds after the Set: the next Set starts from it.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        meterage->configuration().currentTransFactor.value, qint64(1000), LineTimeoutMs);
 
-    // A value taken leaves the write's own message standing, once read
-    // back. With refreshing off, only the read-back reads the block after
-    // the write, and only a read changes what the block holds.
     child<QAction>(window, "actionAutoRefresh")->setChecked(false);
     QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Idle, LineTimeoutMs);
-    QSignalSpy states(meterage, &DeviceData::stateChanged);
+    configuration = meterage->configuration();
     configuration.currentTransFactor = validValue(1600);
     meterage->setNewConfiguration(configuration);
-    monitor->writeToCurrentDevice({ meterage });
-    QTRY_COMPARE_WITH_TIMEOUT(m_bus->holdingRegister(SlaveId, 26), quint16(1600), LineTimeoutMs);
+    QMetaObject::invokeMethod(window, "on_configurationWidget_write");
+    QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
+        QStringLiteral("Written: configuration (Device 2)"), LineTimeoutMs);
+    QCOMPARE(m_bus->holdingRegister(SlaveId, 26), quint16(1600));
+    // The tab reads what the relay holds now.
     QTRY_COMPARE_WITH_TIMEOUT(
         meterage->configuration().currentTransFactor.value, qint64(1600), LineTimeoutMs);
-    QStringList sequence;
-    for (const QList<QVariant> &change : qAsConst(states))
-        sequence.append(QString::fromLatin1(
-            QMetaEnum::fromType<DeviceData::State>().valueToKey(change.at(0).toInt())));
-    QVERIFY2(sequence.join(QLatin1Char(' '))
-                 .contains(QLatin1String("Writing Inactive Reading Inactive")),
-        qPrintable(sequence.join(QLatin1Char(' '))));
-    QTest::qWait(300);
-    QCOMPARE(
-        window->statusBar()->currentMessage(), QStringLiteral("Written: configuration (Device 2)"));
 }
 
-// A panel write refused half-way is read back as well: the status bar names what landed and
-// what was never sent.
+// A Set refused at its first register writes nothing after it, and the status bar says where
+// it stopped.
 void SettingsComparisonTest::failedPanelWriteSaysWhatLanded()
 {
     MainWindow *window = openConnectedWindow();
-    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
     MeterageConfigurationData *meterage
         = window->findChild<MeterageConfigurationData *>(QString(), Qt::FindDirectChildrenOnly);
     QVERIFY(meterage);
@@ -712,24 +707,29 @@ void SettingsComparisonTest::failedPanelWriteSaysWhatLanded()
     m_bus->setRegisterRule(
         SlaveId, 26, *RegisterRule::parse(QStringLiteral("refuse"), QStringLiteral("3")));
     const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
+    m_bus->clearReceivedWrites();
 
     MeterageConfiguration configuration = meterage->configuration();
     configuration.currentTransFactor = validValue(1500);
+    configuration.zeroCurrentTransFactor
+        = validValue(configuration.zeroCurrentTransFactor.value == 40 ? 41 : 40);
+    const quint16 zeroBefore = m_bus->holdingRegister(SlaveId, 27);
     meterage->setNewConfiguration(configuration);
-    monitor->writeToCurrentDevice({ meterage });
+    QMetaObject::invokeMethod(window, "on_configurationWidget_write");
     QTRY_VERIFY_WITH_TIMEOUT(window->statusBar()->currentMessage().startsWith(
-                                 QStringLiteral("Device 2 did not take the whole write: ")),
+                                 QStringLiteral("Write failed: configuration (Device 2). ")),
         LineTimeoutMs);
     const QString message = window->statusBar()->currentMessage();
-    QVERIFY2(message.contains(QStringLiteral("refused or unanswered: Kt (register 26); landed: ")),
+    QVERIFY2(message.contains(QStringLiteral("The write to Device 2 stopped at Meterage "
+                                             "configuration, Kt (register 26): Exception 3")),
         qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("register 25)")), qPrintable(message));
-    QVERIFY2(
-        message.contains(QStringLiteral("; not sent: Kt0 (register 27)")), qPrintable(message));
+    // The relay took nothing: Kt was refused, Kt0 never sent.
+    QVERIFY(m_bus->receivedWrites().isEmpty());
+    QCOMPARE(m_bus->holdingRegister(SlaveId, 27), zeroBefore);
 }
 
-// Stopping the refresh drops the reads queued behind a write, its read-back
-// too: the read-back is asked for again and still reports a clamped value.
+// Stopping the refresh drops the reads queued behind a Set, its read-back too: the read-back is
+// asked for again and still reports a clamped value.
 void SettingsComparisonTest::stoppedRefreshKeepsTheReadBack()
 {
     MainWindow *window = openConnectedWindow();
@@ -739,26 +739,28 @@ void SettingsComparisonTest::stoppedRefreshKeepsTheReadBack()
     QVERIFY(meterage);
     QTRY_COMPARE_WITH_TIMEOUT(
         meterage->configuration().currentTransFactor.status, Valid, LineTimeoutMs);
+    m_bus->setRegisterRule(
+        SlaveId, 26, *RegisterRule::parse(QStringLiteral("clamp"), QStringLiteral("1-1000")));
+    const auto lift = qScopeGuard([this] { m_bus->clearRegisterRules(); });
 
     MeterageConfiguration configuration = meterage->configuration();
     configuration.currentTransFactor = validValue(1500);
     meterage->setNewConfiguration(configuration);
     bool stopped = false;
-    connect(monitor, &DeviceMonitor::deviceDataWritten, this,
-        [this, monitor, meterage, &stopped](DeviceData *block) {
-            if (block != meterage)
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [monitor, &stopped](const ModbusTransaction &transaction) {
+            if (stopped || transaction.function != ModbusRequest::WriteSingleRegister)
                 return;
-            m_bus->setHoldingRegister(SlaveId, 26, 1000);
             monitor->stopRefresh();
             stopped = true;
         });
-    monitor->writeToCurrentDevice({ meterage });
+    QMetaObject::invokeMethod(window, "on_configurationWidget_write");
     QTRY_VERIFY_WITH_TIMEOUT(stopped, LineTimeoutMs);
     disconnect(monitor, nullptr, this, nullptr);
     QCOMPARE(monitor->state(), DeviceMonitor::Idle);
     QTRY_COMPARE_WITH_TIMEOUT(window->statusBar()->currentMessage(),
-        QStringLiteral(
-            "Device 2 did not take every value: Kt (register 26): sent 1,500, holds 1,000"),
+        QStringLiteral("Device 2 did not take every value: Meterage configuration, Kt "
+                       "(register 26): sent 1,500, holds 1,000"),
         LineTimeoutMs);
 }
 

@@ -135,6 +135,11 @@ void DeviceTimeDialog::setCurrentDevice(int deviceId)
 void DeviceTimeDialog::ui_setStateConnected(bool connected)
 {
     ui->setToAllButton->setEnabled(connected);
+    // A write cut off by closing the port ends without going out.
+    if (!connected) {
+        pendingWrites.clear();
+        writing = false;
+    }
 }
 
 void DeviceTimeDialog::ui_setCurrentDeviceAvailable(bool available)
@@ -230,9 +235,12 @@ void DeviceTimeDialog::write(int slaveId)
         if (ui->systemTimeCheckBox->isChecked())
             updateDateTimeValue();
     }
-    // The worker reads the new time while the block is being written.
-    if (deviceTimeData->state() == DeviceData::Writing) {
+    // The worker reads the new time while the block is being written, also a write that still
+    // waits its turn: a second Set would change the time the first one carries.
+    if (!pendingWrites.isEmpty()) {
         qCDebug(lcUi) << "!!! Cann`t set time !!! The previous time is still being written";
+        showResult(
+            tr("The previous time is still being written; press Set again once it is."), true);
         return;
     }
 

@@ -22,7 +22,7 @@ ConfigurationWidget::ConfigurationWidget(QWidget *parent)
         this, meterageConfigurationFields());
     m_protectionEditors = std::make_unique<FieldEditors<ProtectionConfiguration>>(
         this, protectionConfigurationFields());
-    connect(m_session, &EditSession::writeFinished, this, &ConfigurationWidget::onWriteFinished);
+    connect(m_session, &EditSession::writeFinished, this, &ConfigurationWidget::writeFinished);
     connect(m_session, &EditSession::editModeChanged, this, &ConfigurationWidget::showRangeEffect);
 
     m_session->addEditors(m_meterageEditors->editors() + m_protectionEditors->editors());
@@ -93,6 +93,11 @@ void ConfigurationWidget::on_cancelButton_clicked()
     m_session->setEditMode(false);
 }
 
+void ConfigurationWidget::endWrite(bool successful)
+{
+    m_session->endWrite(successful);
+}
+
 void ConfigurationWidget::on_setButton_clicked()
 {
     if (!m_meterageConfigurationData || !m_protectionConfigurationData || !m_session->acceptsSet())
@@ -103,24 +108,12 @@ void ConfigurationWidget::on_setButton_clicked()
     // What the relay reported last, with the editors' values on top: a field
     // not in use (Kt0 without an earth-fault module) is written back as read,
     // also when a failed write is tried again.
-    const MeterageConfiguration meterage
-        = m_meterageEditors->taken(m_meterageConfigurationData->configuration());
-    m_writingCurrentRange = meterage.currentRange.value
-        != m_meterageConfigurationData->configuration().currentRange.value;
-    m_meterageConfigurationData->setNewConfiguration(meterage);
+    m_meterageConfigurationData->setNewConfiguration(
+        m_meterageEditors->taken(m_meterageConfigurationData->configuration()));
     m_protectionConfigurationData->setNewConfiguration(
         m_protectionEditors->taken(m_protectionConfigurationData->configuration()));
-    m_session->watchWrite({ m_meterageConfigurationData, m_protectionConfigurationData });
+    m_session->beginWrite();
     emit write();
-}
-
-void ConfigurationWidget::onWriteFinished(bool successful)
-{
-    emit writeFinished(successful);
-    if (m_writingCurrentRange) {
-        m_writingCurrentRange = false;
-        emit currentRangeWritten();
-    }
 }
 
 // Every return to Inactive redraws: after a reset the values are gone and

@@ -41,18 +41,17 @@ public:
     bool isEditMode() const;
 
 signals:
-    // The pending values are set in both configuration blocks.
+    // The pending values are set in both configuration blocks; endWrite() is to report the
+    // write's end.
     void write();
     // The end of that write; a failed one leaves the panel in edit mode.
     void writeFinished(bool successful);
-    // The end of a write that set another current range, whatever its
-    // outcome: the relay may hold the new range, and every pick-up current
-    // in amperes with it.
-    void currentRangeWritten();
 
 public slots:
     void ui_setCurrentDeviceAvailable(bool available);
     void ui_cancelEditMode();
+    // The write asked for by write() ended: only a successful one ends edit mode.
+    void endWrite(bool successful);
 
 private slots:
     void on_editButton_clicked();
@@ -67,7 +66,6 @@ private slots:
     void onSetpointsStateChanged(DeviceData::State state);
 
 private:
-    void onWriteFinished(bool successful);
     void showMeterageConfiguration();
     void showProtectionConfiguration();
     void showRangeEffect();
@@ -81,7 +79,6 @@ private:
     QPointer<ProtectionConfigurationData> m_protectionConfigurationData;
     QPointer<ModulesData> m_modulesData;
     QPointer<SetpointsData> m_setpointsData;
-    bool m_writingCurrentRange = false;
 };
 
 #endif // CONFIGURATIONWIDGET_H

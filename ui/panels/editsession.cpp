@@ -107,41 +107,12 @@ bool EditSession::takeTypedValues(
     return asTyped;
 }
 
-void EditSession::watchWrite(const QVector<DeviceData *> &blocks)
+void EditSession::endWrite(bool successful)
 {
-    forgetWrite();
-    for (int i = 0; i < blocks.size(); ++i) {
-        const auto connection = connect(blocks.at(i), &DeviceData::stateChanged, this,
-            [this, i](DeviceData::State currentState, DeviceData::State previousState) {
-                onWrittenBlockStateChanged(i, currentState, previousState);
-            });
-        m_written.append({ blocks.at(i), false, connection });
-    }
-}
-
-void EditSession::onWrittenBlockStateChanged(
-    int index, DeviceData::State currentState, DeviceData::State previousState)
-{
-    if (currentState != DeviceData::Inactive || previousState != DeviceData::Writing)
+    if (!m_writing)
         return;
-    // Judged as each block ends: a later write of another block may not
-    // change what this one achieved.
-    m_written[index].successful = m_written.at(index).block->isWriteSuccessful();
-    if (index != m_written.size() - 1)
-        return;
-
-    bool successful = true;
-    for (const WrittenBlock &written : qAsConst(m_written))
-        successful = successful && written.block && written.successful;
-    forgetWrite();
+    m_writing = false;
     if (successful)
         setEditMode(false);
     emit writeFinished(successful);
-}
-
-void EditSession::forgetWrite()
-{
-    for (const WrittenBlock &written : qAsConst(m_written))
-        disconnect(written.connection);
-    m_written.clear();
 }

@@ -17,10 +17,10 @@ class QWidget;
 // to the end of the write.
 //
 // Edit switches the panel's editors into edit mode together, except those of
-// a module the relay lacks; Cancel switches them back. Set hands the blocks
-// to be written to watchWrite() before asking for the write: edit mode ends
-// only when every one of them was written successfully, so after a failed
-// write the user still has the values to try again or to cancel.
+// a module the relay lacks; Cancel switches them back. Set calls beginWrite()
+// before asking for the write, and whoever carries the write out reports its
+// end to endWrite(): edit mode ends only when the write succeeded, so after a
+// failed write the user still has the values to try again or to cancel.
 //
 // Edit is offered only while the device is available and every block the
 // editors start from holds values read from it: editors never start from
@@ -56,12 +56,12 @@ public:
     bool isEditMode() const { return m_editMode; }
     void setEditMode(bool on);
 
-    // `blocks` in the order they go out; the write is judged when the last
-    // of them returns from Writing. A new call forgets an unfinished write.
-    void watchWrite(const QVector<DeviceData *> &blocks);
+    void beginWrite() { m_writing = true; }
+    // The write Set asked for ended; ignored when none was asked for.
+    void endWrite(bool successful);
     // Set starts a write only in edit mode, and only once: not again while
     // the write it asked for waits or runs.
-    bool acceptsSet() const { return m_editMode && m_written.isEmpty(); }
+    bool acceptsSet() const { return m_editMode && !m_writing; }
     // Set pressed with a value still being typed: FieldEditorsBase::takeTypedValues()
     // for each of `editors`. If a typed value is not one the relay can hold,
     // its field now shows what would be written, a message titled `title`
@@ -81,16 +81,6 @@ private:
         bool available;
     };
 
-    struct WrittenBlock
-    {
-        QPointer<DeviceData> block;
-        bool successful;
-        QMetaObject::Connection connection;
-    };
-
-    void onWrittenBlockStateChanged(
-        int index, DeviceData::State currentState, DeviceData::State previousState);
-    void forgetWrite();
     void updateEditButton();
 
     QWidget *m_editButton;
@@ -106,7 +96,7 @@ private:
     };
 
     QVector<Source> m_sources;
-    QVector<WrittenBlock> m_written;
+    bool m_writing = false;
 };
 
 #endif // EDITSESSION_H

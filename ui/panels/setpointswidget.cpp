@@ -82,6 +82,11 @@ void SetpointsWidget::on_cancelButton_clicked()
     m_session->setEditMode(false);
 }
 
+void SetpointsWidget::endWrite(bool successful)
+{
+    m_session->endWrite(successful);
+}
+
 void SetpointsWidget::on_setButton_clicked()
 {
     if (!m_setpointsData || !m_session->acceptsSet())
@@ -101,7 +106,7 @@ void SetpointsWidget::on_setButton_clicked()
     // switched off: it keeps the value read, also when a failed write is
     // tried again.
     m_setpointsData->setNewSetpoints(m_editors->taken(m_setpointsData->setpoints()));
-    m_session->watchWrite({ m_setpointsData });
+    m_session->beginWrite();
     emit write();
 }
 

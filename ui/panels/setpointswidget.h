@@ -43,7 +43,7 @@ public:
     bool isEditMode() const;
 
 signals:
-    // The pending setpoints are set in the block.
+    // The pending setpoints are set in the block; endWrite() is to report the write's end.
     void write();
     // The end of that write; a failed one leaves the panel in edit mode.
     void writeFinished(bool successful);
@@ -51,6 +51,8 @@ signals:
 public slots:
     void ui_setCurrentDeviceAvailable(bool available);
     void ui_cancelEditMode();
+    // The write asked for by write() ended: only a successful one ends edit mode.
+    void endWrite(bool successful);
 
 private slots:
     void on_editButton_clicked();

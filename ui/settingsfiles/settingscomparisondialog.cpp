@@ -9,6 +9,7 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingscomparisonmodel.h"
 #include "devicemonitor/settingstransfer.h"
+#include "ui/settingsfiles/planquestion.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -174,23 +175,28 @@ void SettingsComparisonDialog::send(const SettingsValues &values)
     if (toWrite.isEmpty())
         return;
     const SendPlan plan(m_model->relay(), toWrite);
-    const RelayIdentity &relay = m_model->relay().identity;
-    const QString serial = serialNumberText(relay.serialNumber);
-    const int count = plan.target().size();
-    const QString question = count == 1
-        ? tr("Write 1 value to Device %1, serial %2?").arg(relay.slaveId).arg(serial)
-        : tr("Write %1 values to Device %2, serial %3?").arg(count).arg(relay.slaveId).arg(serial);
-    QMessageBox box(
-        QMessageBox::Question, tr("Send settings"), question, QMessageBox::NoButton, this);
-    box.setInformativeText(planText(plan));
-    QPushButton *writeButton = box.addButton(tr("Write"), QMessageBox::AcceptRole);
-    QPushButton *cancelButton = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancelButton);
-    box.setEscapeButton(cancelButton);
-    box.exec();
-    // The relay may have gone while the question was open.
-    if (box.clickedButton() != writeButton || !isReady())
+    QStringList skipped;
+    if (!plan.skipped().isEmpty()) {
+        QStringList names;
+        for (quint16 address : plan.skipped()) {
+            const SettingsField *field = settingsFieldAt(address);
+            names.append(field ? plainLabel(field->description) : QString::number(address));
+        }
+        skipped.append(tr("Not written, the relay lacks their modules: %1.")
+                           .arg(names.join(tr(", ", "list separator"))));
+    }
+    // Nothing would go out, and nothing would come back to end the send.
+    if (plan.steps().isEmpty()) {
+        showState(skipped.value(0), true);
         return;
+    }
+    const bool write = askToWritePlan(this, tr("Send settings"), plan,
+        identityDifferences(plan.relay().identity), skipped,
+        m_monitor->deviceSettings().readinessDelay);
+    // The relay may have gone while the question was open.
+    if (!write || !isReady())
+        return;
+    const RelayIdentity &relay = plan.relay().identity;
     // What the question named is written only if the relay still holds what it was based on.
     showState(tr("Reading Device %1 again before writing…").arg(relay.slaveId), false);
     m_valuesToSend = toWrite;
@@ -243,26 +249,6 @@ QStringList SettingsComparisonDialog::identityDifferences(const RelayIdentity &r
     return differences;
 }
 
-QString SettingsComparisonDialog::planText(const SendPlan &plan) const
-{
-    ConnectionSettings connection;
-    loadConnectionSettings(connection);
-    QStringList lines = identityDifferences(plan.relay().identity);
-    lines.append(tr("In this order:"));
-    lines += plan.describe(
-        connection.serialPortSettings.baudRate(), m_monitor->deviceSettings().readinessDelay);
-    if (!plan.skipped().isEmpty()) {
-        QStringList names;
-        for (quint16 address : plan.skipped()) {
-            const SettingsField *field = settingsFieldAt(address);
-            names.append(field ? plainLabel(field->description) : QString::number(address));
-        }
-        lines.append(tr("Not written, the relay lacks their modules: %1.")
-                         .arg(names.join(tr(", ", "list separator"))));
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
 void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 {
     m_model->setSendResult(result);
@@ -270,7 +256,9 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     const int slaveId = result.relay.identity.slaveId;
     // Counted from the rows, so that the headline and the table cannot disagree.
     const SendSummary summary = m_model->sendSummary();
-    const QString text = summary.headline(slaveId);
+    const QString stopped = result.stoppedText();
+    const QString text = stopped.isEmpty() ? summary.headline(slaveId)
+                                           : tr("%1. %2").arg(summary.headline(slaveId), stopped);
     const bool success = summary.isComplete();
     showState(text, !success);
     emit statusMessage(text);
@@ -281,21 +269,25 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
 void SettingsComparisonDialog::onFailed(const SettingsTransferError &error)
 {
     m_valuesToSend.clear();
-    emit statusMessage(error.text);
+    QString text = error.text;
     // Whatever a stopped send wrote may have landed: no row passes for verified and no value
     // for one the relay holds, and the panels read the relay anew.
     if (error.stoppedSend) {
         m_model->setSendResult(*error.stoppedSend);
+        text = QStringList { text, error.stoppedSend->stoppedText() }
+                   .join(QLatin1Char(' '))
+                   .trimmed();
         showFingerprints(&error.stoppedSend->relay);
         emit relaySettingsWritten();
     }
+    emit statusMessage(text);
     // The status bar says what was stopped; the dialog, what is left to do.
     if (error.isRelayLost()) {
         onRelayLost(error.code);
         return;
     }
     // Anything else may be tried again.
-    showState(error.text, true);
+    showState(text, true);
     updateButtons();
 }
 

@@ -64,8 +64,6 @@ private:
     void send(const SettingsValues &values);
     // Every way the relay the file was saved from differs from this one.
     QStringList identityDifferences(const RelayIdentity &relay) const;
-    // The order of the writes and what the relay protects with meanwhile, for the question.
-    QString planText(const SendPlan &plan) const;
     // The file's own warnings above `warnings`.
     void showWarnings(QStringList warnings);
     // The file's fingerprint beside the relay's, once the relay was read.
