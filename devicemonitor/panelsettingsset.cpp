@@ -9,20 +9,11 @@
 
 #include <QSet>
 
-#include <algorithm>
-
 namespace {
 
 // Besides the fields written, what the plan's order depends on: the current range, the modes of
 // MTZ and TO and MTZ's time-current curve.
 constexpr quint16 OrderRegisters[] = { 25, 32, 33, 36 };
-
-bool switchesOff(const SendPlan &plan)
-{
-    return std::any_of(plan.steps().cbegin(), plan.steps().cend(), [](const SendPlan::Step &step) {
-        return step.role == SendPlan::Step::SwitchOff || step.role == SendPlan::Step::InterimOff;
-    });
-}
 
 } // namespace
 
@@ -108,7 +99,7 @@ void PanelSettingsSet::onRelayRead(const RelaySettings &relay)
         return;
     }
     const SendPlan plan(relay, m_edited);
-    if (switchesOff(plan) && !(m_confirmation && m_confirmation(plan))) {
+    if (plan.switchesProtectionOff() && !(m_confirmation && m_confirmation(plan))) {
         m_running = false;
         emit finished(
             Declined, tr("Nothing was written to Device %1.").arg(relay.identity.slaveId));

@@ -57,25 +57,15 @@ SendSummary SettingsSendResult::summary() const
 QString SettingsSendResult::stoppedText() const
 {
     QStringList sentences;
-    const int slaveId = relay.identity.slaveId;
     if (const SentStep *failed = failedStep()) {
         sentences.append(
             SettingsTransfer::tr("The write to Device %1 stopped at %2 (register %3): %4.")
-                .arg(slaveId)
+                .arg(relay.identity.slaveId)
                 .arg(settingsFieldName(failed->step.address))
                 .arg(failed->step.address)
                 .arg(failed->write.failure));
     }
-    QStringList off;
-    for (auto value = sent.cbegin(); value != sent.cend(); ++value) {
-        if (verdictOf(value.key()) == SendVerdict::SwitchedOff)
-            off.append(settingsFieldName(value.key()));
-    }
-    if (!off.isEmpty())
-        sentences.append(
-            SettingsTransfer::tr("Switched off on Device %1 and not switched back on: %2.")
-                .arg(slaveId)
-                .arg(off.join(SettingsTransfer::tr(", ", "list separator"))));
+    sentences += interim;
     return sentences.join(QLatin1Char(' '));
 }
 
@@ -213,9 +203,9 @@ void SettingsTransfer::send(const SendPlan &plan, JournalEntry::Kind kind)
 {
     if (!start(Writing, plan.relay().identity.slaveId))
         return;
-    m_steps = plan.steps();
+    m_plan = plan;
     QVector<RegisterSequenceData::Write> writes;
-    for (const SendPlan::Step &step : std::as_const(m_steps))
+    for (const SendPlan::Step &step : plan.steps())
         writes.append({ step.address, quint16(step.value) });
     m_sequence->setWrites(writes);
 
@@ -228,7 +218,7 @@ void SettingsTransfer::send(const SendPlan &plan, JournalEntry::Kind kind)
         m_result.writes.insert(value.key(), RegisterWrite());
     m_failedWrites.clear();
     // Nothing to write (every value belongs to a module the relay lacks): only the read-back.
-    if (m_steps.isEmpty()) {
+    if (plan.steps().isEmpty()) {
         finishWrite();
         return;
     }
@@ -354,9 +344,12 @@ void SettingsTransfer::noteFailedWrite(const ModbusTransaction &transaction)
 QVector<SentStep> SettingsTransfer::sentSteps() const
 {
     QVector<SentStep> steps;
+    if (!m_plan)
+        return steps;
+    const QVector<SendPlan::Step> &planned = m_plan->steps();
     const QVector<ModbusRequest> &requests = m_sequence->writeRequests();
-    for (int i = 0; i < m_steps.size(); ++i) {
-        SentStep sent { m_steps.at(i), RegisterWrite() };
+    for (int i = 0; i < planned.size(); ++i) {
+        SentStep sent { planned.at(i), RegisterWrite() };
         switch (i < requests.size() ? requests.at(i).result() : ModbusRequest::NoResult) {
         case ModbusRequest::NoResult:
             break;
@@ -386,6 +379,11 @@ SettingsSendResult SettingsTransfer::lineResult() const
 {
     SettingsSendResult result = m_result;
     result.steps = sentSteps();
+    // The frames that surely landed; one that failed unanswered may have, and is told as such.
+    const auto landed = std::find_if(result.steps.cbegin(), result.steps.cend(),
+        [](const SentStep &sent) { return sent.write.state != RegisterWrite::Acknowledged; });
+    if (m_plan && landed != result.steps.cend())
+        result.interim = m_plan->interimText(int(landed - result.steps.cbegin()));
     for (const SentStep &sent : std::as_const(result.steps)) {
         const auto write = result.writes.find(sent.step.address);
         if (write == result.writes.end() || sent.write.state == RegisterWrite::NotSent)

@@ -40,6 +40,9 @@ struct SettingsSendResult
     SettingsValues sent; // every register the send meant to write, as meant
     RegisterWrites writes; // what became of each of them on the line
     QVector<SentStep> steps; // every frame of the plan, in its order, switch-offs included
+    // For a send that stopped before its last frame landed: what that left the relay with, a
+    // sentence a protection (off, or in service with a mix of old and new settings).
+    QStringList interim;
     RelaySettings relay; // what the relay holds after the send: only what was read back
 
     // The frame the send stopped at, null when none failed.
@@ -48,7 +51,7 @@ struct SettingsSendResult
     SendVerdict verdictOf(quint16 address) const;
     SendSummary summary() const;
     // In words, each for the status bar or a dialog; empty when there is nothing to say. Where the
-    // write stopped and which protections it left switched off:
+    // write stopped and what it left each protection with:
     QString stoppedText() const;
     // The values the relay refused or holds otherwise than sent, or that nothing was read back:
     QString notTakenText() const;
@@ -168,7 +171,7 @@ private:
     QSet<DeviceData *> m_pending;
     QList<DeviceData *> m_toWrite;
     SettingsSendResult m_result;
-    QVector<SendPlan::Step> m_steps;
+    std::optional<SendPlan> m_plan;
     // What the line said about each write that failed, by register.
     QHash<quint16, RegisterWrite> m_failedWrites;
 };

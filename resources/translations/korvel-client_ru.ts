@@ -2304,10 +2304,6 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
     </message>
     <message>
-        <source>Switched off on Device %1 and not switched back on: %2.</source>
-        <translation>Отключено в устройстве %1 и не включено обратно: %2.</translation>
-    </message>
-    <message>
         <source>%1 (register %2): sent %3, holds %4</source>
         <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
     </message>

@@ -4,10 +4,10 @@
 #include "devicedata/checkbackdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/meterageconfigurationdata.h"
-#include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/panelsettingsset.h"
 #include "namedchild.h"
 #include "relaybus.h"
 #include "settingsfolder.h"
@@ -85,7 +85,7 @@ struct Rig
     int writesFailed = 0;
     int writesSkipped = 0;
 
-    // The write in flight: what it should leave in the relay, and whether a block of it failed.
+    // The write in flight: what it should leave in the relay, and whether it failed.
     WriteKind write = WriteKind::None;
     bool writeDone = true;
     bool writeFailed = false;
@@ -113,6 +113,9 @@ private:
     void watch(Rig &rig);
     void onBlockRead(Rig &rig, DeviceData *block);
     void onDeviceDataWritten(Rig &rig, DeviceData *block, int slaveId);
+    void onPanelSetFinished(Rig &rig, PanelSettingsSet::Outcome outcome, const QString &text);
+    void checkStatusBar(const Rig &rig, const QString &name, bool landed, const QString &text);
+    void endWrite(Rig &rig, bool landed);
     void problem(const Rig &rig, const QString &what);
 
     // Processes events until the condition holds; false on time-out, on a problem, or when the
@@ -202,7 +205,13 @@ void FaultSoakTest::watch(Rig &rig)
     connect(child<DeviceMonitor>(rig.window, "deviceMonitor"), &DeviceMonitor::deviceDataWritten,
         this,
         [this, &rig](DeviceData *block, int slaveId) { onDeviceDataWritten(rig, block, slaveId); });
-    for (DeviceData *block : rig.window->findChildren<DeviceData *>()) {
+    connect(rig.window->findChild<PanelSettingsSet *>(), &PanelSettingsSet::finished, this,
+        [this, &rig](PanelSettingsSet::Outcome outcome, const QString &text) {
+            onPanelSetFinished(rig, outcome, text);
+        });
+    // The window's own blocks: those a panel's Set reads and writes with are its own affair.
+    for (DeviceData *block :
+        rig.window->findChildren<DeviceData *>(QString(), Qt::FindDirectChildrenOnly)) {
         connect(block, &DeviceData::stateChanged, this,
             [this, &rig, block](DeviceData::State current, DeviceData::State previous) {
                 // What the block held before: the reply handlers' values reach this thread
@@ -254,60 +263,65 @@ void FaultSoakTest::onBlockRead(Rig &rig, DeviceData *block)
 
 void FaultSoakTest::onDeviceDataWritten(Rig &rig, DeviceData *block, int slaveId)
 {
-    QString name;
-    bool last = true;
-    if (qobject_cast<CheckbackData *>(block)) {
-        name = QStringLiteral("checkback");
-    } else if (qobject_cast<MeterageConfigurationData *>(block)) {
-        name = QStringLiteral("configuration");
-        last = false;
-    } else if (qobject_cast<ProtectionConfigurationData *>(block)) {
-        name = QStringLiteral("configuration");
-    } else if (qobject_cast<SetpointsData *>(block)) {
-        name = QStringLiteral("setpoints");
-    } else {
+    // A panel's Set is judged by its end, in onPanelSetFinished().
+    if (block == rig.window->findChild<PanelSettingsSet *>()->writingBlock())
+        return;
+    if (!qobject_cast<CheckbackData *>(block)) {
         problem(
             rig, QStringLiteral("unexpected write of %1").arg(block->metaObject()->className()));
         return;
     }
     if (slaveId != rig.slaveId)
-        problem(rig, QStringLiteral("%1 was written to slave %2").arg(name).arg(slaveId));
-
+        problem(rig, QStringLiteral("checkback was written to slave %1").arg(slaveId));
     const bool landed = block->isWriteSuccessful();
-    rig.writeFailed = rig.writeFailed || !landed;
-    const QString shown = rig.window->statusBar()->currentMessage();
-    const QString failed = QStringLiteral("Write failed: %1 (Device %2)").arg(name).arg(slaveId);
-    const QString written = QStringLiteral("Written: %1 (Device %2)").arg(name).arg(slaveId);
-    // A failure stays in view until the whole write is over.
-    if (rig.writeFailed && shown != failed)
-        problem(rig, QStringLiteral("a failed %1 write shows \"%2\"").arg(name, shown));
-    if (!rig.writeFailed && shown != written)
-        problem(rig, QStringLiteral("a %1 write that landed shows \"%2\"").arg(name, shown));
-
+    checkStatusBar(rig, QStringLiteral("checkback"), landed, QString());
     // A write reported as landed is in the relay.
-    const RelayBus &bus = *rig.bus;
-    if (landed && qobject_cast<MeterageConfigurationData *>(block)
-        && bus.holdingRegister(slaveId, 26) != rig.pendingKt) {
-        problem(rig,
-            QStringLiteral("Kt %1 reported written, the relay holds %2")
-                .arg(rig.pendingKt)
-                .arg(bus.holdingRegister(slaveId, 26)));
-    }
-    if (landed && qobject_cast<SetpointsData *>(block)
-        && bus.holdingRegister(slaveId, 35) != rig.pendingDelaySteps) {
-        problem(rig,
-            QStringLiteral("MTZ delay %1 reported written, the relay holds %2")
-                .arg(rig.pendingDelaySteps)
-                .arg(bus.holdingRegister(slaveId, 35)));
-    }
-    if (landed && qobject_cast<CheckbackData *>(block)
-        && bus.checkbackCount(slaveId) <= rig.checkbacksBefore) {
+    if (landed && rig.bus->checkbackCount(slaveId) <= rig.checkbacksBefore)
         problem(rig, QStringLiteral("a checkback reported written never reached the relay"));
-    }
-    if (last) {
-        ++(rig.writeFailed ? rig.writesFailed : rig.writesLanded);
-        rig.writeDone = true;
-    }
+    endWrite(rig, landed);
+}
+
+void FaultSoakTest::onPanelSetFinished(
+    Rig &rig, PanelSettingsSet::Outcome outcome, const QString &text)
+{
+    const bool configuration = rig.write == WriteKind::Configuration;
+    const bool landed = outcome == PanelSettingsSet::Written;
+    checkStatusBar(rig,
+        configuration ? QStringLiteral("configuration") : QStringLiteral("setpoints"), landed,
+        text);
+    // A write reported as landed is in the relay.
+    const quint16 address = configuration ? 26 : 35;
+    const quint16 pending = configuration ? rig.pendingKt : rig.pendingDelaySteps;
+    const quint16 held = rig.bus->holdingRegister(rig.slaveId, address);
+    if (landed && held != pending)
+        problem(rig,
+            QStringLiteral("register %1 reported written as %2, the relay holds %3")
+                .arg(address)
+                .arg(pending)
+                .arg(held));
+    endWrite(rig, landed);
+}
+
+// A failure says so in the status bar; a write that landed says that, or what the relay made of
+// it.
+void FaultSoakTest::checkStatusBar(
+    const Rig &rig, const QString &name, bool landed, const QString &text)
+{
+    const QString shown = rig.window->statusBar()->currentMessage();
+    const QString failed
+        = QStringLiteral("Write failed: %1 (Device %2)").arg(name).arg(rig.slaveId);
+    const QString written = QStringLiteral("Written: %1 (Device %2)").arg(name).arg(rig.slaveId);
+    if (!landed && !shown.startsWith(failed))
+        problem(rig, QStringLiteral("a failed %1 write shows \"%2\"").arg(name, shown));
+    if (landed && shown != (text.isEmpty() ? written : text))
+        problem(rig, QStringLiteral("a %1 write that landed shows \"%2\"").arg(name, shown));
+}
+
+void FaultSoakTest::endWrite(Rig &rig, bool landed)
+{
+    rig.writeFailed = !landed;
+    ++(landed ? rig.writesLanded : rig.writesFailed);
+    rig.writeDone = true;
 }
 
 bool FaultSoakTest::waitFor(const std::function<bool()> &condition, int timeoutMs)
