@@ -6,6 +6,7 @@
 #include "devicemonitor/devicemonitoractivityhost.h"
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicemonitorscanimpl.h"
+#include "devicemonitor/writeidentitycheck.h"
 #include "devicemonitor/writejournal.h"
 
 #include <QFileInfo>
@@ -47,6 +48,7 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
       m_activityHost(std::make_unique<ActivityHost>(this)),
       m_refresher(new DeviceMonitorRefreshImpl(m_activityHost.get(), this)),
       m_scanner(new DeviceMonitorScanImpl(m_activityHost.get(), this)),
+      m_identityCheck(new WriteIdentityCheck(this, this)),
       m_portWatch(new QTimer(this))
 {
     qRegisterMetaType<DeviceMonitor::State>();
@@ -66,6 +68,20 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     connect(m_manager, &DeviceDataManager::portFailed, this, &DeviceMonitor::onPortFailed,
         Qt::QueuedConnection);
     connect(m_manager, &DeviceDataManager::openFinished, this, &DeviceMonitor::onOpenFinished);
+    connect(m_identityCheck, &WriteIdentityCheck::confirmed, this,
+        [this](int slaveId, const QList<DeviceData *> &list) {
+            for (DeviceData *deviceData : list)
+                m_manager->write(slaveId, deviceData);
+        });
+    connect(m_identityCheck, &WriteIdentityCheck::refused, this,
+        [this](int slaveId, const QList<DeviceData *> &list, const QString &reason) {
+            for (DeviceData *deviceData : list) {
+                for (ModbusRequest &request : deviceData->writeRequests())
+                    request.forgetResult();
+                emit deviceDataWritten(deviceData, slaveId);
+            }
+            emit writeRefused(slaveId, reason);
+        });
     m_portWatch->setInterval(PortWatchIntervalMs);
     connect(m_portWatch, &QTimer::timeout, this, &DeviceMonitor::checkPortPresent);
 }
@@ -300,8 +316,13 @@ bool DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
     // The intent is on disk before the first frame goes out.
     if (m_journal && !m_journal->recordWrite(slaveId, list))
         return false;
-    for (DeviceData *deviceData : list)
-        m_manager->write(slaveId, deviceData);
+    // A broadcast reaches every relay and asks none which it is.
+    if (slaveId == 0) {
+        for (DeviceData *deviceData : list)
+            m_manager->write(slaveId, deviceData);
+    } else {
+        m_identityCheck->check(slaveId, list);
+    }
     return true;
 }
 

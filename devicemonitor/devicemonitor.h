@@ -17,6 +17,7 @@ class DeviceDataManager;
 class DeviceListModel;
 class DeviceMonitorRefreshImpl;
 class DeviceMonitorScanImpl;
+class WriteIdentityCheck;
 class WriteJournal;
 
 // The one object through which the user interface talks to the relays.
@@ -98,6 +99,9 @@ signals:
     // A write sequence ended; whether it landed is the block's
     // isWriteSuccessful(). Slave 0 means it went to all devices.
     void deviceDataWritten(DeviceData *deviceData, int slaveId);
+    // A write to one relay did not go out, for the reason given: the relay was not the one the
+    // device list shows, say. Follows the deviceDataWritten() of each of its blocks.
+    void writeRefused(int slaveId, const QString &reason);
     // Every transaction on the line, as a record; connect to it queued.
     void transactionFinished(const ModbusTransaction &transaction);
     // The reads queued or running were dropped: a refresh was stopped, or the
@@ -136,6 +140,7 @@ private:
     QString m_portName;
     QString m_endpointName;
     WriteJournal *m_journal = nullptr;
+    WriteIdentityCheck *m_identityCheck;
     QString m_connectionLostReason;
     // Notices an adapter pulled out while the line is quiet.
     QTimer *m_portWatch;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/panelsettingsset.h"
 
-#include "devicedata/identitytext.h"
 #include "devicedata/sendplan.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/writeidentitycheck.h"
 
 #include <QSet>
 
@@ -64,11 +64,8 @@ QString PanelSettingsSet::obstacle(const RelaySettings &relay) const
         = devices->deviceInfoAt(devices->rowOfDevice(relay.identity.slaveId));
     if (shownRelay && shownRelay->serialNumber.status != NoData
         && shownRelay->serialNumber.value != relay.identity.serialNumber)
-        return tr("Nothing was written: Device %1 is now serial number %2, not serial number %3 "
-                  "as shown. Scan the line again.")
-            .arg(relay.identity.slaveId)
-            .arg(serialNumberText(relay.identity.serialNumber),
-                serialNumberText(shownRelay->serialNumber.value));
+        return WriteIdentityCheck::anotherRelayText(
+            relay.identity.slaveId, relay.identity.serialNumber, shownRelay->serialNumber.value);
 
     QStringList changed;
     QSet<quint16> checked(std::begin(OrderRegisters), std::end(OrderRegisters));

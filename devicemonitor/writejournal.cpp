@@ -406,6 +406,8 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
         const SendVerdict verdict
             = sendVerdict(sent.write, sent.step.value, result.relay.values, sent.step.address);
         reg.outcome = journalOutcome(verdict);
+        if (verdict == SendVerdict::Unknown && sent.write.state == RegisterWrite::Acknowledged)
+            reg.detail = tr("acknowledged, not read back");
         if (verdict == SendVerdict::Changed) {
             const SettingsField *field = settingsFieldAt(reg.address);
             const qint64 value = result.relay.values.value(reg.address);

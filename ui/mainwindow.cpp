@@ -728,6 +728,12 @@ void MainWindow::on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int 
         ui->statusBar->showMessage(text, WriteMessageTimeout);
 }
 
+// Why the write that just failed never went out.
+void MainWindow::on_deviceMonitor_writeRefused(int, const QString &reason)
+{
+    ui->statusBar->showMessage(reason, WriteMessageTimeout);
+}
+
 // Beside the connection, not as a passing message: a write's result must not
 // be pushed out of view by it, nor it by a write's result.
 void MainWindow::showCurrentDeviceHealth()

@@ -83,6 +83,7 @@ private slots:
     void on_deviceMonitor_currentDeviceIdChanged(int deviceId);
     void on_deviceMonitor_scanProgress(int deviceId);
     void on_deviceMonitor_deviceDataWritten(DeviceData *deviceData, int slaveId);
+    void on_deviceMonitor_writeRefused(int slaveId, const QString &reason);
     void onDeviceDataStateChanged_Inactive(
         DeviceData::State currentState, DeviceData::State previousState);
     void onDeviceDataStateChanged_Writing(

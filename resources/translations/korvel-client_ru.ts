@@ -1264,10 +1264,6 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>Устройство %1 уже содержит эти значения; ничего не записано.</translation>
     </message>
     <message>
-        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
-        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
-    </message>
-    <message>
         <source>Nothing was written: Device %1 changed since its values were shown (%2). Press Cancel and edit again.</source>
         <translation>Ничего не записано: значения устройства %1 изменились с момента их показа (%2). Нажмите «Отмена» и отредактируйте заново.</translation>
     </message>
@@ -2527,6 +2523,25 @@ Write to the relay without a journal for the rest of this session?</source>
     </message>
 </context>
 <context>
+    <name>WriteIdentityCheck</name>
+    <message>
+        <source>Nothing was written: the device can no longer be reached.</source>
+        <translation>Ничего не записано: устройство больше недоступно.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: another device was chosen meanwhile.</source>
+        <translation>Ничего не записано: тем временем выбрано другое устройство.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
+        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 did not say which relay it is.</source>
+        <translation>Ничего не записано: устройство %1 не сообщило, какое это реле.</translation>
+    </message>
+</context>
+<context>
     <name>WriteJournal</name>
     <message>
         <source>no answer</source>
@@ -2555,6 +2570,10 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>switched off, not switched back on</source>
         <translation>отключено, не включено обратно</translation>
+    </message>
+    <message>
+        <source>acknowledged, not read back</source>
+        <translation>подтверждено, не считано обратно</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include "devicemonitor/panelsettingsset.h"
 #include "devicemonitor/settingstransfer.h"
 #include "devicemonitor/writejournal.h"
+#include "identityread.h"
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "testtimeouts.h"
@@ -108,6 +109,7 @@ private slots:
     void commandsAndClockRecordTheLinesAnswer();
     void refusedCommandsAndClockRecordTheRelaysAnswer();
     void relayOutsideTheListIsJournalledWithoutIdentity();
+    void swappedRelayIsNotWritten();
     void panelSetRecordsTheReadBack_data();
     void panelSetRecordsTheReadBack();
     void settingsSendIsOneEntryWithFingerprints();
@@ -515,7 +517,7 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
     // A broadcast has no answer: it went out, and that is all that is known.
     QCOMPARE(entry->outcome(), JournalOutcome::Unconfirmed);
 
-    m_bus->setRelayOnline(SlaveId, false);
+    afterIdentityRead(*m_monitor, this, [this] { m_bus->setRelayOnline(SlaveId, false); });
     QVERIFY(m_monitor->writeToCurrentDevice({ &clock }));
     QTRY_COMPARE_WITH_TIMEOUT(written.count(), 3, PassWaitMs);
     m_bus->setRelayOnline(SlaveId, true);
@@ -559,7 +561,7 @@ void JournalTest::refusedCommandsAndClockRecordTheRelaysAnswer()
     // Every answer an exception, its code drawn by the simulator.
     FaultSettings faults;
     faults.exceptionProbability = 1;
-    m_bus->setFaults(faults);
+    afterIdentityRead(*m_monitor, this, [this, faults] { m_bus->setFaults(faults); });
     CheckbackData checkback;
     QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
     QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, PassWaitMs);
@@ -572,7 +574,8 @@ void JournalTest::refusedCommandsAndClockRecordTheRelaysAnswer()
     // An answer spoilt on the line is no refusal: the relay may have acted on the command.
     faults = {};
     faults.badCrcProbability = 1;
-    m_bus->setFaults(faults);
+    m_bus->setFaults({});
+    afterIdentityRead(*m_monitor, this, [this, faults] { m_bus->setFaults(faults); });
     QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
     QTRY_COMPARE_WITH_TIMEOUT(written.count(), 3, PassWaitMs);
     entry = latestEntry();
@@ -595,6 +598,40 @@ void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
     QCOMPARE(entry->slaveId, SlaveId);
     QVERIFY(!entry->identityKnown);
     QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
+}
+
+// The relay behind the ID was swapped after the scan: the command does not go out, the reason
+// names both serial numbers, and the journal's entry for the relay shown says not sent.
+void JournalTest::swappedRelayIsNotWritten()
+{
+    QVERIFY(journalInFolder());
+    QVERIFY(scanned());
+    constexpr int SerialLowRegister = 3;
+    const quint16 low = m_bus->holdingRegister(SlaveId, SerialLowRegister);
+    const qint64 shown = qint64(m_bus->holdingRegister(SlaveId, SerialLowRegister - 1)) << 16 | low;
+    QVERIFY(m_bus->setHoldingRegister(SlaveId, SerialLowRegister, quint16(low + 1)));
+    const auto restore
+        = qScopeGuard([this, low] { m_bus->setHoldingRegister(SlaveId, SerialLowRegister, low); });
+    const int checkbacks = m_bus->checkbackCount(SlaveId);
+    QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
+    QSignalSpy refused(m_monitor.data(), &DeviceMonitor::writeRefused);
+
+    CheckbackData checkback;
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QVERIFY(refused.wait(PassWaitMs));
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(refused.at(0).at(1).toString(),
+        QStringLiteral("Nothing was written: Device %1 is now serial number %2, not serial number "
+                       "%3 as shown. Scan the line again.")
+            .arg(SlaveId)
+            .arg(shown + 1, 7, 10, QLatin1Char('0'))
+            .arg(shown, 7, 10, QLatin1Char('0')));
+    QVERIFY(!checkback.isWriteSuccessful());
+    QCOMPARE(m_bus->checkbackCount(SlaveId), checkbacks);
+    const std::optional<JournalEntry> entry = latestEntry();
+    QVERIFY(entry);
+    QCOMPARE(entry->serialNumber, shown);
+    QCOMPARE(entry->outcome(), JournalOutcome::NotSent);
 }
 
 void JournalTest::panelSetRecordsTheReadBack_data()

@@ -152,7 +152,9 @@ MainWindow *LostLineTest::openConnectedWindow()
 void LostLineTest::recordReads(MainWindow *window)
 {
     m_read.clear();
-    for (DeviceData *block : window->findChildren<DeviceData *>()) {
+    // The window's own blocks, those the panels show.
+    for (DeviceData *block :
+        window->findChildren<DeviceData *>(QString(), Qt::FindDirectChildrenOnly)) {
         connect(block, &DeviceData::stateChanged, this,
             [this, block](DeviceData::State current, DeviceData::State previous) {
                 if (current == DeviceData::Inactive && previous == DeviceData::Reading)
@@ -274,10 +276,10 @@ void LostLineTest::lostDuringWrite()
     killSimulator();
     recordReads(window);
 
-    QTRY_VERIFY_WITH_TIMEOUT(
+    QTRY_VERIFY2_WITH_TIMEOUT(
         window->statusBar()->currentMessage().startsWith(
             QStringLiteral("Write failed: setpoints (Device %1)").arg(SlaveId)),
-        PassWaitMs);
+        qPrintable(window->statusBar()->currentMessage()), PassWaitMs);
     QTRY_VERIFY(!QApplication::overrideCursor());
     QVERIFY(waitForLostLine(window));
     QCOMPARE(delay->value().status, Outdated);

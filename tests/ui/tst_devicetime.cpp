@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "identityread.h"
 #include "messageboxanswer.h"
 #include "panelfixture.h"
 #include "relaybus.h"
@@ -354,11 +355,21 @@ void DeviceTimeTest::failedWriteIsReported()
 {
     DeviceTimeDialog dialog(m_time.data(), m_monitor.data());
     enterTime(dialog, QDateTime(QDate(2024, 3, 5), QTime(8, 7, 6)), false);
-    m_bus.setRelayOnline(1, false);
+    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
 
+    // Silent already when asked which relay it is: nothing goes out.
+    m_bus.setRelayOnline(1, false);
+    child<QPushButton>(&dialog, "setButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(result->text(),
+        QStringLiteral("Nothing was written: Device 1 did not say which relay it is."), PassWaitMs);
+    QVERIFY(isShownInRed(result));
+    QVERIFY(m_bus.receivedWrites().isEmpty());
+
+    // Silent once it said: the time may or may not have landed.
+    m_bus.setRelayOnline(1, true);
+    afterIdentityRead(*m_monitor, this, [this] { m_bus.setRelayOnline(1, false); });
     QVERIFY(
         passes(m_time.data(), [&dialog] { child<QPushButton>(&dialog, "setButton")->click(); }));
-    QLabel *result = child<QLabel>(&dialog, "writeResultLabel");
     QCOMPARE(result->text(), QStringLiteral("Device 1 did not confirm the new time."));
     QVERIFY(isShownInRed(result));
 

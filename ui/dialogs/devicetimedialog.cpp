@@ -31,6 +31,13 @@ DeviceTimeDialog::DeviceTimeDialog(
 
     connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, this,
         &DeviceTimeDialog::setCurrentDevice);
+    // A Set that never went out (not the relay shown, say) ends with the reason.
+    connect(deviceMonitor, &DeviceMonitor::writeRefused, this, [this](int, const QString &reason) {
+        if (pendingWrites.isEmpty())
+            return;
+        pendingWrites.removeFirst();
+        showResult(reason, true);
+    });
     setCurrentDevice(deviceMonitor->currentDeviceId());
     ui->setToAllButton->setEnabled(deviceMonitor->isConnected());
     connect(
