@@ -118,6 +118,13 @@ void PanelSettingsSetTest::onlyTheEditedFieldsAreWritten_data()
                { MtzReactionDelay, 35 } }
         << SettingsValues { { MtzMode, 1 }, { MtzPickup, 600 }, { MtzReactionDelay, 20 } }
         << QList<int> { MtzPickup, MtzReactionDelay, MtzMode };
+    // MTZ in service throughout: the longer time before the lower pick-up, so that no moment is
+    // more sensitive than both the old and the new settings.
+    QTest::newRow("MTZ in service, lower pick-up, longer time")
+        << SettingsValues { { CurrentRange, 1 }, { MtzMode, 1 }, { MtzPickup, 500 },
+               { MtzReactionDelay, 20 } }
+        << SettingsValues { { MtzPickup, 400 }, { MtzReactionDelay, 35 } }
+        << QList<int> { MtzReactionDelay, MtzPickup };
     QTest::newRow("Kt alone") << SettingsValues { { Kt, 100 } } << SettingsValues { { Kt, 200 } }
                               << QList<int> { Kt };
 }

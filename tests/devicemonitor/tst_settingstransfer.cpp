@@ -131,6 +131,13 @@ void SettingsTransferTest::verdictsFollowWhatTheRelayDid_data()
     QTest::newRow("taken") << QString() << QList<int> { 0, 0, 0 } << QString();
     QTest::newRow("clamped") << QStringLiteral("clamp 10-200")
                              << QList<int> { int(SendVerdict::Changed), 0, 0 } << QString();
+    // The relay applies the value and answers with an exception all the same: what it holds
+    // decides, and the exception is kept to be named.
+    QTest::newRow("taken with an exception")
+        << QStringLiteral("take-refuse 4")
+        << QList<int> { int(SendVerdict::Verified), int(SendVerdict::NotSent),
+               int(SendVerdict::NotSent) }
+        << QStringLiteral("Exception 4: slave device failure");
     QTest::newRow("refused") << QStringLiteral("refuse 4")
                              << QList<int> { int(SendVerdict::Refused), int(SendVerdict::NotSent),
                                     int(SendVerdict::NotSent) }
