@@ -6,11 +6,11 @@
 #include "common/csvfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/relayhealthtext.h"
 #include "devicemonitor/trafficmodel.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -204,22 +204,8 @@ void TrafficDockWidget::updateHealth()
     if (m_devices) {
         for (int row = 0; row < m_devices->rowCount(); ++row) {
             const int deviceId = m_devices->deviceIdAt(row);
-            const RelayHealth health = m_devices->health(deviceId);
-            const QString lastAnswer = health.lastAnswerAt == 0
-                ? tr("none")
-                : QDateTime::fromMSecsSinceEpoch(health.lastAnswerAt)
-                      .toString(QStringLiteral("hh:mm:ss.zzz"));
-            QString line = health.hasStoppedAnswering()
-                ? tr("Device %1, not answering: requests %2, answers %3, timeouts %4, "
-                     "errors %5, last answer %6")
-                : tr("Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer "
-                     "%6");
-            lines << line.arg(deviceId)
-                         .arg(health.requests)
-                         .arg(health.answers)
-                         .arg(health.timeouts)
-                         .arg(health.errors)
-                         .arg(lastAnswer);
+            lines << RelayHealthText::text(
+                deviceId, m_devices->health(deviceId), RelayHealthText::OneLine);
         }
     }
     if (lines.isEmpty())
