@@ -8,11 +8,10 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/relayhealthtext.h"
 #include "devicemonitor/trafficmodel.h"
+#include "ui/lastfolder.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -155,11 +154,11 @@ void TrafficDockWidget::on_clearTrafficButton_clicked()
 
 void TrafficDockWidget::on_saveTrafficButton_clicked()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save traffic"),
-        QDir(loadLastFolder()).filePath(QStringLiteral("traffic.csv")), tr("CSV files (*.csv)"));
+    const QString path = LastFolder::askSaveFileName(
+        this, tr("Save traffic"), QStringLiteral("traffic.csv"), tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     QString error;
     if (!saveCsv(path, &error))
         QMessageBox::warning(
