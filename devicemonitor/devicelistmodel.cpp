@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicelistmodel.h"
 
+#include "devicemonitor/relayhealthtext.h"
+
 #include <QColor>
-#include <QDateTime>
 
 namespace {
 
@@ -34,7 +35,7 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
         return QColor(
             isOfAnotherType(index.row()) ? QStringLiteral("orange") : QStringLiteral("black"));
     case Qt::ToolTipRole:
-        return healthText(health(item.deviceId));
+        return RelayHealthText::text(item.deviceId, health(item.deviceId), RelayHealthText::Lines);
     case Qt::DecorationRole:
         if (health(item.deviceId).hasStoppedAnswering())
             return QColor(Qt::red);
@@ -96,26 +97,6 @@ bool DeviceListModel::isOfAnotherType(int row) const
 RelayHealth DeviceListModel::health(int deviceId) const
 {
     return m_health.value(deviceId);
-}
-
-QString DeviceListModel::healthText(const RelayHealth &health)
-{
-    QString counts = health.lastAnswerAt == 0
-        ? tr("Requests: %1\nAnswers: %2\nTimeouts: %3\nErrors: %4\nLast answer: none")
-              .arg(health.requests)
-              .arg(health.answers)
-              .arg(health.timeouts)
-              .arg(health.errors)
-        : tr("Requests: %1\nAnswers: %2\nTimeouts: %3\nErrors: %4\nLast answer: %5")
-              .arg(health.requests)
-              .arg(health.answers)
-              .arg(health.timeouts)
-              .arg(health.errors)
-              .arg(QDateTime::fromMSecsSinceEpoch(health.lastAnswerAt)
-                       .toString(QStringLiteral("hh:mm:ss.zzz")));
-    if (!health.hasStoppedAnswering())
-        return counts;
-    return tr("The relay has stopped answering.") + QLatin1Char('\n') + counts;
 }
 
 void DeviceListModel::countTransaction(const ModbusTransaction &transaction)

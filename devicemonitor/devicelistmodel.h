@@ -41,8 +41,6 @@ public:
     // Counted for every slave ID the line talked to since the last clear(),
     // listed or not; an ID never addressed reads as all zeros.
     RelayHealth health(int deviceId) const;
-    // One relay's counts as the tooltip shows them.
-    static QString healthText(const RelayHealth &health);
 
 public slots:
     void countTransaction(const ModbusTransaction &transaction);

@@ -281,34 +281,6 @@
         <source>Device %1</source>
         <translation>Устройство %1</translation>
     </message>
-    <message>
-        <source>Requests: %1
-Answers: %2
-Timeouts: %3
-Errors: %4
-Last answer: none</source>
-        <translation>Запросов: %1
-Ответов: %2
-Тайм-аутов: %3
-Ошибок: %4
-Последний ответ: нет</translation>
-    </message>
-    <message>
-        <source>Requests: %1
-Answers: %2
-Timeouts: %3
-Errors: %4
-Last answer: %5</source>
-        <translation>Запросов: %1
-Ответов: %2
-Тайм-аутов: %3
-Ошибок: %4
-Последний ответ: %5</translation>
-    </message>
-    <message>
-        <source>The relay has stopped answering.</source>
-        <translation>Реле перестало отвечать.</translation>
-    </message>
 </context>
 <context>
     <name>DeviceMonitor</name>
@@ -1409,6 +1381,49 @@ Write to the relay without a journal for the rest of this session?</source>
     </message>
 </context>
 <context>
+    <name>RelayHealthText</name>
+    <message>
+        <source>Requests: %1
+Answers: %2
+Timeouts: %3
+Errors: %4
+Last answer: %5</source>
+        <translation>Запросов: %1
+Ответов: %2
+Тайм-аутов: %3
+Ошибок: %4
+Последний ответ: %5</translation>
+    </message>
+    <message>
+        <source>Requests: %1
+Answers: %2
+Timeouts: %3
+Errors: %4
+Last answer: none</source>
+        <translation>Запросов: %1
+Ответов: %2
+Тайм-аутов: %3
+Ошибок: %4
+Последний ответ: нет</translation>
+    </message>
+    <message>
+        <source>Device %1, not answering: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
+        <translation>Устройство %1 не отвечает: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
+    </message>
+    <message>
+        <source>Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
+        <translation>Устройство %1: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>The relay has stopped answering.</source>
+        <translation>Реле перестало отвечать.</translation>
+    </message>
+</context>
+<context>
     <name>ReportActions</name>
     <message>
         <source>Export report as PDF</source>
@@ -2359,20 +2374,8 @@ Write to the relay without a journal for the rest of this session?</source>
         <translation>0 (все реле)</translation>
     </message>
     <message>
-        <source>none</source>
-        <translation>нет</translation>
-    </message>
-    <message>
         <source>No relays found by the last scan.</source>
         <translation>Последний поиск не нашёл ни одного реле.</translation>
-    </message>
-    <message>
-        <source>Device %1, not answering: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
-        <translation>Устройство %1 не отвечает: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
-    </message>
-    <message>
-        <source>Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer %6</source>
-        <translation>Устройство %1: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6</translation>
     </message>
     <message>
         <source>Shown: %1; paused, waiting: %2</source>

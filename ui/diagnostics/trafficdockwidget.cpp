@@ -6,13 +6,12 @@
 #include "common/csvfile.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/relayhealthtext.h"
 #include "devicemonitor/trafficmodel.h"
+#include "ui/lastfolder.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -155,11 +154,11 @@ void TrafficDockWidget::on_clearTrafficButton_clicked()
 
 void TrafficDockWidget::on_saveTrafficButton_clicked()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save traffic"),
-        QDir(loadLastFolder()).filePath(QStringLiteral("traffic.csv")), tr("CSV files (*.csv)"));
+    const QString path = LastFolder::askSaveFileName(
+        this, tr("Save traffic"), QStringLiteral("traffic.csv"), tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     QString error;
     if (!saveCsv(path, &error))
         QMessageBox::warning(
@@ -204,22 +203,8 @@ void TrafficDockWidget::updateHealth()
     if (m_devices) {
         for (int row = 0; row < m_devices->rowCount(); ++row) {
             const int deviceId = m_devices->deviceIdAt(row);
-            const RelayHealth health = m_devices->health(deviceId);
-            const QString lastAnswer = health.lastAnswerAt == 0
-                ? tr("none")
-                : QDateTime::fromMSecsSinceEpoch(health.lastAnswerAt)
-                      .toString(QStringLiteral("hh:mm:ss.zzz"));
-            QString line = health.hasStoppedAnswering()
-                ? tr("Device %1, not answering: requests %2, answers %3, timeouts %4, "
-                     "errors %5, last answer %6")
-                : tr("Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer "
-                     "%6");
-            lines << line.arg(deviceId)
-                         .arg(health.requests)
-                         .arg(health.answers)
-                         .arg(health.timeouts)
-                         .arg(health.errors)
-                         .arg(lastAnswer);
+            lines << RelayHealthText::text(
+                deviceId, m_devices->health(deviceId), RelayHealthText::OneLine);
         }
     }
     if (lines.isEmpty())

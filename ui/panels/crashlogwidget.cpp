@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/panels/crashlogwidget.h"
 
-#include "app/settings.h"
 #include "common/csvfile.h"
 #include "devicedata/clearcrashlogdata.h"
 #include "devicedata/crashcountdata.h"
 #include "devicedata/crashlogdata.h"
+#include "ui/lastfolder.h"
 #include "ui/panels/attachblock.h"
 #include "ui_crashlogwidget.h"
 
 #include <QDate>
-#include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 
 CrashLogWidget::CrashLogWidget(QWidget *parent) : QWidget(parent), ui(new Ui::CrashLogWidget)
@@ -75,11 +73,11 @@ void CrashLogWidget::on_exportButton_clicked()
 {
     const QString name
         = QStringLiteral("crash-log-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate));
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export crash log"),
-        QDir(loadLastFolder()).filePath(name), tr("CSV files (*.csv)"));
+    const QString path
+        = LastFolder::askSaveFileName(this, tr("Export crash log"), name, tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     QString error;
     if (!exportTo(path, &error)) {
         QMessageBox::warning(this, tr("Export crash log"),

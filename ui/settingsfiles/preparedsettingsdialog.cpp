@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingsfiles/preparedsettingsdialog.h"
 
-#include "app/settings.h"
 #include "devicemonitor/settingscomparisonmodel.h"
+#include "ui/lastfolder.h"
 #include "ui/settingsfiles/settingsfielddelegate.h"
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -81,11 +79,10 @@ SettingsFile PreparedSettingsDialog::editedFile() const
 
 void PreparedSettingsDialog::askAndSave()
 {
-    const QString suggested = m_fileName.isEmpty()
-        ? QDir(loadLastFolder()).filePath(QStringLiteral("settings.json"))
-        : m_fileName;
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save settings"), suggested, tr("Relay settings (*.json);;All files (*)"));
+    // A file opened or saved before is offered again where it is.
+    const QString path = LastFolder::askSaveFileName(this, tr("Save settings"),
+        m_fileName.isEmpty() ? QStringLiteral("settings.json") : m_fileName,
+        tr("Relay settings (*.json);;All files (*)"));
     if (!path.isEmpty())
         save(path);
 }
@@ -100,7 +97,7 @@ bool PreparedSettingsDialog::save(const QString &path)
     SettingsFile::fromJson(json, &problems);
     QString error;
     if (problems.isEmpty() && file.write(path, &error)) {
-        saveLastFolder(QFileInfo(path).absolutePath());
+        LastFolder::keepFolderOf(path);
         showFileName(path);
         // The file now holds these values with their own fingerprint.
         m_warningLabel->hide();

@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingsfiles/reportactions.h"
 
-#include "app/settings.h"
 #include "devicedata/crashlogdata.h"
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
+#include "ui/lastfolder.h"
 #include "ui/settingsfiles/reportpages.h"
 
 #include <QDateEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -93,11 +91,11 @@ void ReportActions::askAndExport()
     if (isBusy())
         return;
     const SettingsReport named(currentSources());
-    const QString path = QFileDialog::getSaveFileName(m_window, tr("Export report as PDF"),
-        QDir(loadLastFolder()).filePath(named.defaultFileName()), tr("PDF files (*.pdf)"));
+    const QString path = LastFolder::askSaveFileName(
+        m_window, tr("Export report as PDF"), named.defaultFileName(), tr("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     m_pdfPath = path;
     readRelay();
 }

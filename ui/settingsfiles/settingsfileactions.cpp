@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingsfiles/settingsfileactions.h"
 
-#include "app/settings.h"
 #include "devicedata/identitytext.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
+#include "ui/lastfolder.h"
 #include "ui/settingsfiles/newsettingsdialog.h"
 #include "ui/settingsfiles/preparedsettingsdialog.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -53,13 +51,12 @@ QString SettingsFileActions::defaultFileName() const
         : QStringLiteral("%1").arg(m_monitor->currentDeviceId());
     const QString name = QStringLiteral("settings-%1-%2.json")
                              .arg(serial, QDate::currentDate().toString(Qt::ISODate));
-    const QString folder = loadLastFolder();
-    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+    return LastFolder::filePath(name);
 }
 
 void SettingsFileActions::askAndSave()
 {
-    const QString path = QFileDialog::getSaveFileName(
+    const QString path = LastFolder::askSaveFileName(
         m_window, tr("Save settings"), defaultFileName(), fileFilter());
     if (!path.isEmpty())
         save(path);
@@ -69,7 +66,7 @@ void SettingsFileActions::save(const QString &path)
 {
     if (isBusy())
         return;
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     m_savePath = path;
     emit statusMessage(tr("Reading the settings of Device %1…").arg(m_monitor->currentDeviceId()));
     m_transfer->readCurrentDevice();
@@ -118,7 +115,7 @@ void SettingsFileActions::refuse(const QString &path, const QStringList &problem
 
 std::optional<SettingsFile> SettingsFileActions::readOrRefuse(const QString &path)
 {
-    saveLastFolder(QFileInfo(path).absolutePath());
+    LastFolder::keepFolderOf(path);
     QStringList problems;
     SettingsFile file = SettingsFile::read(path, &problems);
     if (!problems.isEmpty()) {
@@ -130,7 +127,7 @@ std::optional<SettingsFile> SettingsFileActions::readOrRefuse(const QString &pat
 
 QString SettingsFileActions::askForFile(const QString &title)
 {
-    return QFileDialog::getOpenFileName(m_window, title, loadLastFolder(), fileFilter());
+    return LastFolder::askOpenFileName(m_window, title, fileFilter());
 }
 
 void SettingsFileActions::askAndOpen(SettingsComparisonDialog::Mode mode)

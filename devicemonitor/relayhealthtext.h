@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef RELAYHEALTHTEXT_H
+#define RELAYHEALTHTEXT_H
+
+#include "devicemonitor/relayhealth.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+// One relay's health in words, the same counts wherever they are shown: in
+// the tooltip of its row in the device list and in the traffic view's list
+// of every relay.
+class RelayHealthText
+{
+    Q_DECLARE_TR_FUNCTIONS(RelayHealthText)
+
+public:
+    enum Layout {
+        // A count a line, "The relay has stopped answering." above them
+        // once it has; the relay is not named.
+        Lines,
+        // One line that names the relay and says whether it still answers.
+        OneLine,
+    };
+
+    static QString text(int deviceId, const RelayHealth &health, Layout layout);
+};
+
+#endif // RELAYHEALTHTEXT_H
