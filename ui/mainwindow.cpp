@@ -359,6 +359,11 @@ void MainWindow::setUpSettingsFiles()
         &MainWindow::updateSettingsActions);
     connect(settingsFileActions, &SettingsFileActions::relaySettingsWritten, this,
         &MainWindow::followRelaySettings);
+    connect(settingsFileActions, &SettingsFileActions::relayRead, this,
+        [this](const RelaySettings &relay) {
+            ui->configurationWidget->showSettingsRead(relay.values);
+            ui->setpointsWidget->showSettingsRead(relay.values);
+        });
     ReportSources windowSources;
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;

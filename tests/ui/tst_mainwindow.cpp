@@ -41,6 +41,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -76,6 +77,7 @@ private slots:
     void damagedJournalIsSetAsideAndTold();
     void journalViewShowsTheWrite();
     void openJournalViewKeepsUpWithTheWrites();
+    void fingerprintShownRightAfterSave();
     void fingerprintIsOfOnePass();
 
 private:
@@ -778,6 +780,27 @@ const QLabel *MainWindowTest::configurationFingerprint(MainWindow *window)
     auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
     child<QTabWidget>(window, "tabWidget")->setCurrentWidget(configuration);
     return child<QLabel>(configuration, "settingsFingerprintValueLabel");
+}
+
+// Save settings reads the three settings blocks at once: both tabs show their fingerprint,
+// though neither had read them.
+void MainWindowTest::fingerprintShownRightAfterSave()
+{
+    saveConnectionTo(*m_bus);
+    MainWindow *window = openWindow();
+    const QLabel *fingerprint = configurationFingerprint(window);
+    QCOMPARE(fingerprint->text(), QStringLiteral("-"));
+
+    QTemporaryDir dir;
+    settingsFileActions(window)->save(dir.filePath(QStringLiteral("relay2.json")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        statusText(window).startsWith(QStringLiteral("Settings of Device 2 saved to")), StepWaitMs);
+    const QString expected = referenceFingerprintText(*m_bus, 2);
+    QCOMPARE(fingerprint->text(), expected);
+    QCOMPARE(child<QLabel>(
+                 child<SetpointsWidget>(window, "setpointsWidget"), "settingsFingerprintValueLabel")
+                 ->text(),
+        expected);
 }
 
 // Kt and a setpoint change between two refreshes of the Configuration tab: whatever the tab shows

@@ -54,6 +54,13 @@ void SettingsFingerprintView::setSetpointsData(SetpointsData *data)
     attach(m_setpointsData, data);
 }
 
+void SettingsFingerprintView::showRead(const SettingsValues &values)
+{
+    const std::optional<quint32> fingerprint = settingsFingerprint(values);
+    if (fingerprint)
+        showFingerprint(validValue(qint64(*fingerprint)));
+}
+
 void SettingsFingerprintView::onBlockStateChanged(
     const DeviceData *block, DeviceData::State state, DeviceData::State previousState)
 {

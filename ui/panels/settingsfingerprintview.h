@@ -3,6 +3,7 @@
 #define SETTINGSFINGERPRINTVIEW_H
 
 #include "devicedata/devicedata.h"
+#include "devicedata/relaysettings.h"
 
 #include <QPointer>
 #include <QSet>
@@ -31,6 +32,10 @@ public:
     void setMeterageConfigurationData(MeterageConfigurationData *data);
     void setProtectionConfigurationData(ProtectionConfigurationData *data);
     void setSetpointsData(SetpointsData *data);
+
+    // Settings the relay was read for by a reader of its own, every block at once (Save
+    // settings): their fingerprint is shown as the relay's latest.
+    void showRead(const SettingsValues &values);
 
 private:
     template<typename Block>
