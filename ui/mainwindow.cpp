@@ -359,6 +359,11 @@ void MainWindow::setUpSettingsFiles()
         &MainWindow::updateSettingsActions);
     connect(settingsFileActions, &SettingsFileActions::relaySettingsWritten, this,
         &MainWindow::followRelaySettings);
+    connect(settingsFileActions, &SettingsFileActions::relayRead, this,
+        [this](const RelaySettings &relay) {
+            ui->configurationWidget->showSettingsRead(relay.values);
+            ui->setpointsWidget->showSettingsRead(relay.values);
+        });
     ReportSources windowSources;
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
@@ -424,12 +429,10 @@ void MainWindow::updateDeviceDataList()
     if (tab == ui->monitorWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
             meterageData, discreteInputsData, ledsData, crashCountData, crashData });
-    } else if (tab == ui->configurationWidget) {
+    } else if (tab == ui->configurationWidget || tab == ui->setpointsWidget) {
+        // Both show the settings fingerprint, which takes all three settings blocks of one pass.
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, meterageConfigurationData,
-            protectionConfigurationData });
-    } else if (tab == ui->setpointsWidget) {
-        deviceMonitor->setDeviceDataList(
-            { modulesData, deviceTimeData, meterageConfigurationData, setpointsData });
+            protectionConfigurationData, setpointsData });
     } else if (tab == ui->crashLogWidget) {
         deviceMonitor->setDeviceDataList({ modulesData, deviceTimeData, crashCountData });
     }

@@ -489,8 +489,9 @@ void ConfigurationWidgetTest::losingTheDeviceEndsEditMode()
     QCOMPARE(writes.count(), 0);
 }
 
-// The relay's own registers, worked out here, against what the tab shows; missing until every
-// block was read, outdated once one of them could not be read again.
+// The relay's own registers, worked out here, against what the tab shows: missing until every
+// block was read; then only from reads of the three blocks with no other read of one of them in
+// between, as a refresh pass reads them; outdated once one of them could not be read again.
 void ConfigurationWidgetTest::fingerprintIsTheRelays()
 {
     RelayBus &bus = m_line->bus();
@@ -501,19 +502,42 @@ void ConfigurationWidgetTest::fingerprintIsTheRelays()
     QVERIFY(readAll(panel));
     QCOMPARE(value->text(), QStringLiteral("-"));
     QVERIFY(m_line->read(RelayId, &panel.setpoints));
-    const QString expected = referenceFingerprintText(bus, RelayId);
-    QCOMPARE(value->text(), expected);
+    const QString before = referenceFingerprintText(bus, RelayId);
+    QCOMPARE(value->text(), before);
     QVERIFY(!isShownInRed(value));
 
-    // Another value in the relay, another fingerprint.
+    // Kt and a setpoint change between the reads of their blocks: the old Kt beside the new
+    // setpoints is neither state, whatever is read after them.
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
     bus.setHoldingRegister(RelayId, 34, 322);
+    bus.setHoldingRegister(RelayId, 26, 61);
+    const QString after = referenceFingerprintText(bus, RelayId);
+    QVERIFY(after != before);
     QVERIFY(m_line->read(RelayId, &panel.setpoints));
-    QVERIFY(value->text() != expected);
+    QCOMPARE(value->text(), before);
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    QCOMPARE(value->text(), before);
+    QVERIFY(m_line->read(RelayId, &panel.protectionConfiguration));
+    QCOMPARE(value->text(), before);
+    QVERIFY(m_line->read(RelayId, &panel.meterageConfiguration));
+    QCOMPARE(value->text(), after);
+    QVERIFY(!isShownInRed(value));
 
     m_line->manager().setResponseTimeout(SilentRelayTimeoutMs);
     bus.setRelayOnline(RelayId, false);
     QVERIFY(m_line->read(RelayId, &panel.protectionConfiguration));
+    QCOMPARE(value->text(), after);
     QVERIFY(isShownInRed(value));
+    bus.setRelayOnline(RelayId, true);
+    m_line->manager().setResponseTimeout(AnsweringRelayTimeoutMs);
+    QVERIFY(readAll(panel));
+    QVERIFY(isShownInRed(value));
+    QVERIFY(m_line->read(RelayId, &panel.setpoints));
+    QVERIFY(!isShownInRed(value));
+
+    // Another relay's blocks hold nothing yet.
+    panel.setpoints.reset();
+    QCOMPARE(value->text(), QStringLiteral("-"));
 }
 
 QTEST_MAIN(ConfigurationWidgetTest)

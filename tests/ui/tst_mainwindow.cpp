@@ -11,6 +11,7 @@
 #include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
+#include "referencecrc32.h"
 #include "relaybus.h"
 #include "settingsfolder.h"
 #include "testtimeouts.h"
@@ -40,11 +41,15 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 
+#include <QScopeGuard>
+
 #include <optional>
+#include <utility>
 
 // The whole program in-process, driven through its window against relays 2, 3
 // and 5 on a simulated line.
@@ -72,6 +77,8 @@ private slots:
     void damagedJournalIsSetAsideAndTold();
     void journalViewShowsTheWrite();
     void openJournalViewKeepsUpWithTheWrites();
+    void fingerprintShownRightAfterSave();
+    void fingerprintIsOfOnePass();
 
 private:
     MainWindow *openWindow();
@@ -79,6 +86,8 @@ private:
     QString statusText(MainWindow *window) const;
     // The permanent part of the status bar.
     QString connectionText(MainWindow *window) const;
+    // Connected to relay 2 with auto-refresh off, the Configuration tab in view; its fingerprint.
+    const QLabel *configurationFingerprint(MainWindow *window);
 
     QScopedPointer<RelayBus> m_bus;
     std::optional<SettingsFolder> m_folder;
@@ -760,6 +769,79 @@ void MainWindowTest::openJournalViewKeepsUpWithTheWrites()
     child<QLineEdit>(dialog, "serialEdit")->clear();
     QCOMPARE(model->rowCount(), 3);
     window->close();
+}
+
+const QLabel *MainWindowTest::configurationFingerprint(MainWindow *window)
+{
+    child<QAction>(window, "actionAutoRefresh")->setChecked(false);
+    connectAndScan(window);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    [&] { QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Idle, StepWaitMs); }();
+    auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
+    child<QTabWidget>(window, "tabWidget")->setCurrentWidget(configuration);
+    return child<QLabel>(configuration, "settingsFingerprintValueLabel");
+}
+
+// Save settings reads the three settings blocks at once: both tabs show their fingerprint,
+// though neither had read them.
+void MainWindowTest::fingerprintShownRightAfterSave()
+{
+    saveConnectionTo(*m_bus);
+    MainWindow *window = openWindow();
+    const QLabel *fingerprint = configurationFingerprint(window);
+    QCOMPARE(fingerprint->text(), QStringLiteral("-"));
+
+    QTemporaryDir dir;
+    settingsFileActions(window)->save(dir.filePath(QStringLiteral("relay2.json")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        statusText(window).startsWith(QStringLiteral("Settings of Device 2 saved to")), StepWaitMs);
+    const QString expected = referenceFingerprintText(*m_bus, 2);
+    QCOMPARE(fingerprint->text(), expected);
+    QCOMPARE(child<QLabel>(
+                 child<SetpointsWidget>(window, "setpointsWidget"), "settingsFingerprintValueLabel")
+                 ->text(),
+        expected);
+}
+
+// Kt and a setpoint change between two refreshes of the Configuration tab: whatever the tab shows
+// on the way is the relay before or after, never the new Kt beside the old setpoints.
+void MainWindowTest::fingerprintIsOfOnePass()
+{
+    const quint16 kt = m_bus->holdingRegister(2, 26);
+    const quint16 pickup = m_bus->holdingRegister(2, 34);
+    const auto restore = qScopeGuard([&] {
+        m_bus->setHoldingRegister(2, 26, kt);
+        m_bus->setHoldingRegister(2, 34, pickup);
+    });
+    saveConnectionTo(*m_bus);
+    MainWindow *window = openWindow();
+    const QLabel *fingerprint = configurationFingerprint(window);
+    auto *monitor = child<DeviceMonitor>(window, "deviceMonitor");
+    const auto refresh = [&] {
+        child<QAction>(window, "actionRefresh")->trigger();
+        QCOMPARE(monitor->state(), DeviceMonitor::Refreshing);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->state(), DeviceMonitor::Idle, PassWaitMs);
+    };
+    refresh();
+    const QString before = referenceFingerprintText(*m_bus, 2);
+    QCOMPARE(fingerprint->text(), before);
+
+    // Every value the tab shows while the blocks are read, one by one.
+    QStringList shown;
+    QObject recorder;
+    const QList<DeviceData *> blocks
+        = window->findChildren<DeviceData *>(QString(), Qt::FindDirectChildrenOnly);
+    for (DeviceData *block : blocks)
+        connect(block, &DeviceData::stateChanged, &recorder,
+            [&shown, fingerprint] { shown.append(fingerprint->text()); });
+    m_bus->setHoldingRegister(2, 26, kt + 1);
+    m_bus->setHoldingRegister(2, 34, pickup + 1);
+    const QString after = referenceFingerprintText(*m_bus, 2);
+    refresh();
+    QCOMPARE(fingerprint->text(), after);
+    QVERIFY(shown.size() >= 3);
+    for (const QString &text : std::as_const(shown))
+        QVERIFY2(text == before || text == after, qPrintable(text));
 }
 
 QTEST_MAIN(MainWindowTest)

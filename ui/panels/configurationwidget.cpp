@@ -68,6 +68,11 @@ void ConfigurationWidget::onSetpointsStateChanged(DeviceData::State state)
         showRangeEffect();
 }
 
+void ConfigurationWidget::showSettingsRead(const SettingsValues &values)
+{
+    m_fingerprint->showRead(values);
+}
+
 bool ConfigurationWidget::isEditMode() const
 {
     return m_session->isEditMode();

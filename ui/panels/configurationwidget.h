@@ -5,6 +5,7 @@
 #include "devicedata/devicedata.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/protectionconfigurationdata.h"
+#include "devicedata/relaysettings.h"
 #include "ui/panels/fieldeditors.h"
 
 #include <QPointer>
@@ -39,6 +40,8 @@ public:
     void setSetpointsData(SetpointsData *data);
 
     bool isEditMode() const;
+    // The settings a reader of its own read from the relay at once, for the fingerprint.
+    void showSettingsRead(const SettingsValues &values);
 
 signals:
     // The pending values are set in both configuration blocks; endWrite() is to report the

@@ -57,6 +57,11 @@ void SetpointsWidget::setProtectionConfigurationData(ProtectionConfigurationData
     m_fingerprint->setProtectionConfigurationData(data);
 }
 
+void SetpointsWidget::showSettingsRead(const SettingsValues &values)
+{
+    m_fingerprint->showRead(values);
+}
+
 bool SetpointsWidget::isEditMode() const
 {
     return m_session->isEditMode();

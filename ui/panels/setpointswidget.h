@@ -3,6 +3,7 @@
 #define SETPOINTSWIDGET_H
 
 #include "devicedata/devicedata.h"
+#include "devicedata/relaysettings.h"
 #include "devicedata/setpointsdata.h"
 #include "ui/panels/fieldeditors.h"
 
@@ -41,6 +42,8 @@ public:
     void setProtectionConfigurationData(ProtectionConfigurationData *data);
 
     bool isEditMode() const;
+    // The settings a reader of its own read from the relay at once, for the fingerprint.
+    void showSettingsRead(const SettingsValues &values);
 
 signals:
     // The pending setpoints are set in the block; endWrite() is to report the write's end.

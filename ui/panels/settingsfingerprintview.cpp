@@ -2,7 +2,6 @@
 #include "ui/panels/settingsfingerprintview.h"
 
 #include "devicedata/settingsfingerprint.h"
-#include "ui/panels/attachblock.h"
 #include "ui/statusstyle.h"
 
 #include <QHBoxLayout>
@@ -20,40 +19,88 @@ SettingsFingerprintView::SettingsFingerprintView(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(caption);
     layout->addWidget(m_valueLabel);
-    showFingerprint();
+    showFingerprint(DataValue());
+}
+
+// Blocks read before the new one came say nothing about it: the fingerprint starts over.
+template<typename Block>
+void SettingsFingerprintView::attach(QPointer<Block> &held, Block *block)
+{
+    if (held)
+        disconnect(held, &DeviceData::stateChanged, this, nullptr);
+    held = block;
+    m_readTogether.clear();
+    showFingerprint(DataValue());
+    if (!block)
+        return;
+    connect(block, &DeviceData::stateChanged, this,
+        [this, block](DeviceData::State state, DeviceData::State previousState) {
+            onBlockStateChanged(block, state, previousState);
+        });
 }
 
 void SettingsFingerprintView::setMeterageConfigurationData(MeterageConfigurationData *data)
 {
-    attachBlock(
-        m_meterageConfigurationData, data, this, &SettingsFingerprintView::onBlockStateChanged);
+    attach(m_meterageConfigurationData, data);
 }
 
 void SettingsFingerprintView::setProtectionConfigurationData(ProtectionConfigurationData *data)
 {
-    attachBlock(
-        m_protectionConfigurationData, data, this, &SettingsFingerprintView::onBlockStateChanged);
+    attach(m_protectionConfigurationData, data);
 }
 
 void SettingsFingerprintView::setSetpointsData(SetpointsData *data)
 {
-    attachBlock(m_setpointsData, data, this, &SettingsFingerprintView::onBlockStateChanged);
+    attach(m_setpointsData, data);
 }
 
-void SettingsFingerprintView::onBlockStateChanged(DeviceData::State state)
+void SettingsFingerprintView::showRead(const SettingsValues &values)
 {
-    // A block's values change only on its way back to Inactive.
-    if (state == DeviceData::Inactive)
-        showFingerprint();
+    const std::optional<quint32> fingerprint = settingsFingerprint(values);
+    if (fingerprint)
+        showFingerprint(validValue(qint64(*fingerprint)));
 }
 
-void SettingsFingerprintView::showFingerprint()
+void SettingsFingerprintView::onBlockStateChanged(
+    const DeviceData *block, DeviceData::State state, DeviceData::State previousState)
 {
-    const DataValue fingerprint = heldSettingsFingerprint(m_meterageConfigurationData
-            ? m_meterageConfigurationData->configuration()
-            : MeterageConfiguration(),
-        m_protectionConfigurationData ? m_protectionConfigurationData->configuration()
-                                      : ProtectionConfiguration(),
-        m_setpointsData ? m_setpointsData->setpoints() : Setpoints());
+    // Another relay's blocks, or none read yet.
+    if (state == DeviceData::Resetting) {
+        m_readTogether.clear();
+        showFingerprint(DataValue());
+        return;
+    }
+    // A block's values change only at the end of a read.
+    if (state != DeviceData::Inactive || previousState != DeviceData::Reading)
+        return;
+    // A stopped read may have changed some of the block's values and not the others.
+    if (block->isReadStopped()) {
+        m_readTogether.clear();
+        return;
+    }
+    if (!block->isReadSuccessful()) {
+        m_readTogether.clear();
+        markOutdated(m_fingerprint);
+        showFingerprint(m_fingerprint);
+        return;
+    }
+    // Read again before the others were: the others' reads are of a state before this one.
+    if (m_readTogether.contains(block))
+        m_readTogether.clear();
+    m_readTogether.insert(block);
+    if (m_readTogether.size() == 3)
+        takeFromBlocks();
+}
+
+void SettingsFingerprintView::takeFromBlocks()
+{
+    m_readTogether.clear();
+    showFingerprint(heldSettingsFingerprint(m_meterageConfigurationData->configuration(),
+        m_protectionConfigurationData->configuration(), m_setpointsData->setpoints()));
+}
+
+void SettingsFingerprintView::showFingerprint(const DataValue &fingerprint)
+{
+    m_fingerprint = fingerprint;
     setLabelValue(m_valueLabel, fingerprint.status, fingerprintText(quint32(fingerprint.value)));
 }

@@ -32,6 +32,7 @@ SettingsFileActions::SettingsFileActions(DeviceMonitor *monitor, QWidget *window
 {
     setObjectName(QStringLiteral("settingsFileActions"));
     connect(m_transfer, &SettingsTransfer::relayRead, this, &SettingsFileActions::onRelayRead);
+    connect(m_transfer, &SettingsTransfer::relayRead, this, &SettingsFileActions::relayRead);
     connect(m_transfer, &SettingsTransfer::failed, this, &SettingsFileActions::onReadFailed);
 }
 

@@ -54,6 +54,8 @@ signals:
     void statusMessage(const QString &text);
     void busyChanged(bool busy);
     void relaySettingsWritten();
+    // The current relay's settings were read, all at once (to be saved, say).
+    void relayRead(const RelaySettings &relay);
 
 private:
     void onRelayRead(const RelaySettings &relay);
