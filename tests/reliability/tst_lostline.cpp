@@ -3,7 +3,6 @@
 #include "blockchecks.h"
 #include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicemonitor.h"
-#include "devicemonitor/panelsettingsset.h"
 #include "mainwindowfixture.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
@@ -259,11 +258,15 @@ void LostLineTest::lostDuringWrite()
     QTRY_COMPARE_WITH_TIMEOUT(delay->value().status, Valid, StepWaitMs);
 
     // Two registers, one transaction each, with the readiness delay between them: the line dies
-    // after the first.
-    DeviceData *block = window->findChild<PanelSettingsSet *>()->writingBlock();
-    int written = 0;
-    connect(block, &DeviceData::stateChanged, this,
-        [&written](DeviceData::State current) { written += current == DeviceData::Writing; });
+    // as soon as the first is answered.
+    bool killed = false;
+    connect(monitor, &DeviceMonitor::transactionFinished, this,
+        [this, &killed](const ModbusTransaction &transaction) {
+            if (killed || transaction.function != ModbusRequest::WriteSingleRegister)
+                return;
+            killed = true;
+            killSimulator();
+        });
     QTRY_VERIFY_WITH_TIMEOUT(
         child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
     child<QAbstractButton>(setpoints, "editButton")->click();
@@ -271,9 +274,7 @@ void LostLineTest::lostDuringWrite()
     auto *resetting = child<NumberIndicatorEditor>(setpoints, "mtzToResettingDelayIndicatorEditor");
     resetting->findChild<QDoubleSpinBox *>()->setValue(resetting->value().value == 1.0 ? 1.5 : 1.0);
     child<QAbstractButton>(setpoints, "setButton")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(written, 1, StepWaitMs);
-    QTest::qWait(30);
-    killSimulator();
+    QTRY_VERIFY_WITH_TIMEOUT(killed, StepWaitMs);
     recordReads(window);
 
     QTRY_VERIFY2_WITH_TIMEOUT(
