@@ -26,13 +26,11 @@ WriteIdentityCheck::WriteIdentityCheck(DeviceMonitor *monitor, QObject *parent)
             if (current == DeviceData::Inactive && previous == DeviceData::Reading)
                 onIdentityRead();
         });
-    connect(m_droppedReads, &DroppedReads::deviceLost, this, [this] {
-        refuseAll(tr("Nothing was written: the device can no longer be reached."));
-    });
+    connect(m_droppedReads, &DroppedReads::deviceLost, this,
+        [this] { refuseAll(tr("Nothing was written: the device can no longer be reached.")); });
     // The write was meant for the relay that was current when it was asked for.
-    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this, [this] {
-        refuseAll(tr("Nothing was written: another device was chosen meanwhile."));
-    });
+    connect(monitor, &DeviceMonitor::currentDeviceIdChanged, this,
+        [this] { refuseAll(tr("Nothing was written: another device was chosen meanwhile.")); });
 }
 
 QString WriteIdentityCheck::anotherRelayText(int slaveId, qint64 serialNow, qint64 serialShown)

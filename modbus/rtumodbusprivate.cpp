@@ -291,7 +291,8 @@ void RtuModbusPrivate::run()
     m_transferError = error;
     m_transferOutcome = ModbusTransaction::Success;
     if (!m_transferDetail.isEmpty())
-        qCWarning(lcModbus) << "Malformed answer from slave" << m_slaveId << ":" << m_transferDetail;
+        qCWarning(lcModbus) << "Malformed answer from slave" << m_slaveId << ":"
+                            << m_transferDetail;
 
     if (!supported)
         qCDebug(lcModbus) << "Modbus function" << m_currentRequest.function() << "is not supported";

@@ -139,8 +139,8 @@ bool sendAll(int socket, const QByteArray &frame)
 {
     qsizetype sent = 0;
     while (sent < frame.size()) {
-        const ssize_t now = ::send(socket, frame.constData() + sent, size_t(frame.size() - sent),
-            MSG_NOSIGNAL);
+        const ssize_t now
+            = ::send(socket, frame.constData() + sent, size_t(frame.size() - sent), MSG_NOSIGNAL);
         if (now < 0 && errno == EINTR)
             continue;
         if (now == 0)
