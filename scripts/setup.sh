@@ -27,6 +27,9 @@ QT6_PACKAGES=(
     xvfb xauth # a 1366 x 768 screen for the window's pictures
 )
 
+# The fuzz targets (scripts/fuzz): clang 14 and its libFuzzer.
+FUZZ_PACKAGES=(clang-14 libfuzzer-14-dev)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
