@@ -42,6 +42,9 @@ void checkDevice()
         if (value < 0 || value > MaxTimingValue)
             abort();
     }
+    const int finderWait = loadFinderWait();
+    if (finderWait < 1 || finderWait > 2000)
+        abort();
 }
 
 void checkPreferences()
