@@ -42,8 +42,11 @@ install_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another installation on the machine holds dpkg's lock for a while: wait for it.
+    local wait=(-o DPkg::Lock::Timeout=600)
+    as_root apt-get "${wait[@]}" update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq \
+        --no-install-recommends "${missing[@]}"
 }
 
 # build_project [TARGET...]: everything, or only the targets named.
