@@ -29,7 +29,7 @@ void readThrough(const JournalStore &store)
     for (const JournalEntry &entry : entries) {
         JournalEntry::kindText(entry.kind);
         journalOutcomeText(entry.outcome());
-        for (const JournalRegister &written : store.registers(entry.id))
+        for (const JournalRegister &written : entry.registers)
             journalOutcomeText(written.outcome);
     }
 }
