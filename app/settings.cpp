@@ -15,6 +15,10 @@ namespace {
 // keeps the arithmetic sane. Values the program itself saves lie inside them.
 constexpr int MaxTimingValue = 3600000; // ms: an hour, for every timing key
 constexpr int MinAutoRefreshDelay = 50; // ms; 0 would fire the timer without pause
+// ms: a wait of 0 would hear no relay; two seconds per try already make a
+// search over every ID and setting last two hours.
+constexpr int MinFinderWait = 1;
+constexpr int MaxFinderWait = 2000;
 
 bool hasControlCharacters(const QString &text)
 {
@@ -114,6 +118,14 @@ void saveDeviceSettings(const DeviceSettings &settings)
         QStringLiteral("device_settings/readiness_delay"), settings.readinessDelay);
     file.settings().setValue(
         QStringLiteral("device_settings/response_timeout"), settings.responseTimeout);
+}
+
+int loadFinderWait()
+{
+    return qBound(MinFinderWait,
+        SettingsIniFile().readInt(
+            QStringLiteral("device_settings/finder_wait"), DefaultFinderWaitMs),
+        MaxFinderWait);
 }
 
 void loadPreferences(Preferences &preferences)

@@ -24,6 +24,10 @@ void loadConnectionSettings(ConnectionSettings &settings);
 void saveConnectionSettings(const ConnectionSettings &settings);
 void loadDeviceSettings(DeviceSettings &settings);
 void saveDeviceSettings(const DeviceSettings &settings);
+// How long each try of the relay finder waits beyond its frames' time on the
+// wire (device_settings/finder_wait, DefaultFinderWaitMs unless set). The
+// program never writes it: it is raised by hand for a slow adapter.
+int loadFinderWait();
 void loadPreferences(Preferences &preferences);
 void savePreferences(const Preferences &preferences);
 // The folder the user last saved a file to; the documents folder at first.

@@ -44,10 +44,12 @@ double idealMs(const QList<RelayFinder::Result> &found, int firstId, int lastId)
     for (const SerialPortSettings &settings : candidates) {
         const double wireMs = lineOf(settings).transactionMs(ReadRequestBytes, AnswerBytes);
         for (int id = firstId; id <= lastId; ++id) {
-            const bool answered
-                = std::any_of(found.cbegin(), found.cend(), [&](const RelayFinder::Result &r) {
-                      return r.slaveId == id && sameSettings(r.settings, settings);
-                  });
+            const bool answered = std::any_of(
+                found.cbegin(), found.cend(), [&](const RelayFinder::Result &r) {
+                    return r.slaveId == id
+                        && std::any_of(r.settings.cbegin(), r.settings.cend(),
+                            [&](const SerialPortSettings &s) { return sameSettings(s, settings); });
+                });
             total += answered ? wireMs : wireMs + TurnaroundMs;
         }
     }
@@ -91,7 +93,7 @@ int main(int argc, char *argv[])
     int tries = 0;
     for (int r = 0; r < rounds; ++r) {
         RelayFinder finder;
-        finder.setTurnaround(TurnaroundMs);
+        finder.setWait(TurnaroundMs);
         QEventLoop loop;
         bool completed = false;
         QObject::connect(&finder, &RelayFinder::finished, &loop, [&](bool done) {
@@ -107,8 +109,9 @@ int main(int argc, char *argv[])
         const double elapsedMs = (nowNs() - started) / 1e6;
         const QList<RelayFinder::Result> found = finder.results();
         if (!completed || found.size() != 1 || found.first().slaveId != relayId
-            || found.first().settings.baudRate() != baudRate
-            || found.first().settings.parity() != SerialPortSettings::EvenParity) {
+            || found.first().settings.size() != 1
+            || found.first().settings.first().baudRate() != baudRate
+            || found.first().settings.first().parity() != SerialPortSettings::EvenParity) {
             std::fprintf(stderr, "korvel-bench-finder: the relay was not found as set\n");
             report.note(QStringLiteral("finder: the relay was not found as set"));
             return 1;

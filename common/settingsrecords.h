@@ -14,6 +14,12 @@ struct DeviceSettings
     int responseTimeout = 150; // ms
 };
 
+// How long each try of the relay finder waits for an answer beyond the request's and the
+// answer's time on the wire: a USB adapter holds what it received for up to its latency timer
+// (16 ms unless set otherwise) before the computer sees it, and a relay takes about 20 ms to
+// start answering.
+constexpr int DefaultFinderWaitMs = 16 + 20;
+
 struct Preferences
 {
     QString scanRange = QStringLiteral("1-3");

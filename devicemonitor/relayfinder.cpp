@@ -44,7 +44,7 @@ QList<SerialPortSettings> RelayFinder::candidateSettings()
     return candidates;
 }
 
-int RelayFinder::tryTimeoutMs(const SerialPortSettings &settings, int turnaroundMs)
+int RelayFinder::tryTimeoutMs(const SerialPortSettings &settings, int waitMs)
 {
     const int parityBits = settings.parity() == SerialPortSettings::EvenParity
             || settings.parity() == SerialPortSettings::OddParity
@@ -53,7 +53,7 @@ int RelayFinder::tryTimeoutMs(const SerialPortSettings &settings, int turnaround
     const int bitsPerCharacter = 1 + settings.dataBits() + parityBits + settings.stopBits();
     const double characters = RequestBytes + InterFrameGapCharacters + AnswerBytes;
     const double wireMs = characters * bitsPerCharacter * 1000.0 / qMax(1, settings.baudRate());
-    return int(std::lround(wireMs)) + qMax(0, turnaroundMs);
+    return int(std::lround(wireMs)) + qMax(0, waitMs);
 }
 
 int RelayFinder::tryCount() const
@@ -96,7 +96,7 @@ bool RelayFinder::openAt(int settingsIndex)
     if (m_modbus->isOpen())
         m_modbus->closePort();
     const SerialPortSettings &settings = m_candidates.at(settingsIndex);
-    m_modbus->setResponseTimeout(tryTimeoutMs(settings, m_turnaroundMs));
+    m_modbus->setResponseTimeout(tryTimeoutMs(settings, m_waitMs));
     if (m_modbus->openPort(m_portName, settings))
         return true;
     m_error = m_modbus->openError();
@@ -122,7 +122,7 @@ void RelayFinder::onRequestFinished()
         return;
     if (m_answered) {
         const SerialPortSettings &settings = m_candidates.at(m_settingsIndex);
-        m_results.append({ m_slaveId, settings });
+        addResult(m_slaveId, settings);
         emit relayFound(m_slaveId, settings.baudRate(), settings.parity());
     }
     emit progress(++m_done, tryCount());
@@ -143,6 +143,17 @@ void RelayFinder::onRequestFinished()
     }
     if (!sendTry())
         stop(false);
+}
+
+void RelayFinder::addResult(int slaveId, const SerialPortSettings &settings)
+{
+    for (Result &result : m_results) {
+        if (result.slaveId == slaveId) {
+            result.settings.append(settings);
+            return;
+        }
+    }
+    m_results.append({ slaveId, { settings } });
 }
 
 void RelayFinder::stop(bool completed)

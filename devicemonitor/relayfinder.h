@@ -2,6 +2,7 @@
 #ifndef RELAYFINDER_H
 #define RELAYFINDER_H
 
+#include "common/settingsrecords.h"
 #include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
@@ -14,10 +15,12 @@ class RtuModbus;
 // parity in turn it asks every slave ID of a range once for one register.
 //
 // One frame per try: at each speed the response timeout is the time the
-// request and the shortest answer take on the wire plus the relay's time to
-// answer, so silence is told from an answer as early as it can be. A relay
-// that answers, even with an exception, is there at those settings. The
-// finder has a port of its own: the connection must be closed meanwhile.
+// request and the shortest answer take on the wire plus a wait that covers
+// the adapter's latency and the relay's time to answer, so silence is told
+// from an answer as early as it can be. A relay that answers, even with an
+// exception, is there at those settings; one that answers at several is one
+// result with all of them. The finder has a port of its own: the connection
+// must be closed meanwhile.
 class RelayFinder : public QObject
 {
     Q_OBJECT
@@ -26,7 +29,7 @@ public:
     struct Result
     {
         int slaveId = 0;
-        SerialPortSettings settings;
+        QList<SerialPortSettings> settings; // every one it answered at, in the order tried
     };
 
     explicit RelayFinder(QObject *parent = nullptr);
@@ -35,10 +38,11 @@ public:
     // The line settings tried, in order: the usual baud rates, each with no,
     // even and odd parity, 8 data bits and 1 stop bit.
     static QList<SerialPortSettings> candidateSettings();
-    // How long one try waits for an answer at these settings.
-    static int tryTimeoutMs(const SerialPortSettings &settings, int turnaroundMs);
-    // The time a relay takes to start its answer; the usual default is 20 ms.
-    void setTurnaround(int milliseconds) { m_turnaroundMs = milliseconds; }
+    // How long one try waits for an answer at these settings: the frames'
+    // time on the wire and waitMs.
+    static int tryTimeoutMs(const SerialPortSettings &settings, int waitMs);
+    // The wait beyond the frames' time on the wire; DefaultFinderWaitMs unless set.
+    void setWait(int milliseconds) { m_waitMs = milliseconds; }
 
     // False when the port cannot be opened (error() says why) or IDs are wrong.
     bool start(const QString &portName, int firstId, int lastId);
@@ -51,6 +55,7 @@ public:
 signals:
     void progress(int done, int total);
     void relayFound(int slaveId, int baudRate, int parity);
+    // Once per answer: a relay that answers at several settings is found at each.
     // completed: every try was made; otherwise it was canceled or the port failed.
     void finished(bool completed);
 
@@ -61,6 +66,7 @@ private slots:
 private:
     bool openAt(int settingsIndex);
     bool sendTry();
+    void addResult(int slaveId, const SerialPortSettings &settings);
     void stop(bool completed);
 
     RtuModbus *const m_modbus;
@@ -71,7 +77,7 @@ private:
     int m_settingsIndex = 0;
     int m_slaveId = 0;
     int m_done = 0;
-    int m_turnaroundMs = 20;
+    int m_waitMs = DefaultFinderWaitMs;
     bool m_running = false;
     bool m_answered = false;
     QString m_error;

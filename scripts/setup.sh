@@ -27,6 +27,9 @@ QT6_PACKAGES=(
     xvfb xauth # a 1366 x 768 screen for the window's pictures
 )
 
+# The fuzz targets (scripts/fuzz): clang 14 and its libFuzzer.
+FUZZ_PACKAGES=(clang-14 libfuzzer-14-dev)
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
@@ -39,19 +42,26 @@ install_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another installation on the machine holds dpkg's lock for a while: wait for it.
+    local wait=(-o DPkg::Lock::Timeout=600)
+    as_root apt-get "${wait[@]}" update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq \
+        --no-install-recommends "${missing[@]}"
 }
 
 # build_project [TARGET...]: everything, or only the targets named.
-# Compiled objects are cached (ccache) across the build trees' rebuilds and across checkouts:
-# a CI run that changed a few files recompiles only those.
+# Compiled objects are cached (ccache, in its own folder outside the clone) across the build
+# trees' rebuilds and across checkouts: a CI run in a fresh clone that changed a few files
+# recompiles only those. Paths under the clone are hashed relative to it (CCACHE_BASEDIR), and
+# not the build folder itself (CCACHE_NOHASHDIR): with -g ccache otherwise hashes the folder a
+# compiler ran in, so another clone would miss every object. The debug information then names
+# the folder of the build that filled the cache, which no one debugs from.
 build_project() {
     local dir=${BUILD_DIR:-$ROOT/build} targets=() launcher=()
     [ $# -gt 0 ] && targets=(--target "$@")
     if command -v ccache >/dev/null; then
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT}
+        export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
     fi
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Debug}" "${launcher[@]}" \
         ${CMAKE_EXTRA:-} >/dev/null

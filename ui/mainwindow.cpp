@@ -346,6 +346,7 @@ void MainWindow::setUpFindRelays()
 void MainWindow::findRelays()
 {
     FindRelaysDialog dialog(connectionSettings, this);
+    dialog.setTryWait(loadFinderWait());
     if (dialog.exec() == QDialog::Accepted)
         saveConnectionSettings(connectionSettings);
 }

@@ -437,18 +437,6 @@
         <translation>Последний ID</translation>
     </message>
     <message>
-        <source>Device %1: %2 baud, even parity</source>
-        <translation>Устройство %1: %2 бод, чётность</translation>
-    </message>
-    <message>
-        <source>Device %1: %2 baud, odd parity</source>
-        <translation>Устройство %1: %2 бод, нечётность</translation>
-    </message>
-    <message>
-        <source>Device %1: %2 baud, no parity</source>
-        <translation>Устройство %1: %2 бод, без контроля чётности</translation>
-    </message>
-    <message>
         <source>Couldn`t open port &quot;%1&quot;
 %2</source>
         <translation>Не удалось открыть порт &quot;%1&quot;
@@ -473,6 +461,22 @@
     <message>
         <source>Relays found: %1. Choose the line settings to connect at.</source>
         <translation>Найдено реле: %1. Выберите параметры линии для подключения.</translation>
+    </message>
+    <message>
+        <source>%1 baud, even parity</source>
+        <translation>%1 бод, чётность</translation>
+    </message>
+    <message>
+        <source>%1 baud, odd parity</source>
+        <translation>%1 бод, нечётность</translation>
+    </message>
+    <message>
+        <source>%1 baud, no parity</source>
+        <translation>%1 бод, без контроля чётности</translation>
+    </message>
+    <message>
+        <source>Device %1: %2</source>
+        <translation>Устройство %1: %2</translation>
     </message>
 </context>
 <context>

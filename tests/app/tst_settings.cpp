@@ -73,6 +73,7 @@ void SettingsTest::defaultsWithoutFile()
     loadDeviceSettings(device);
     QCOMPARE(device.readinessDelay, 60);
     QCOMPARE(device.responseTimeout, 150);
+    QCOMPARE(loadFinderWait(), 36);
 
     Preferences preferences { QStringLiteral("x"), 1, false, false, 1 };
     loadPreferences(preferences);
@@ -216,6 +217,7 @@ QVariantMap loadEverything()
         { QStringLiteral("connection_settings/stop_bits"), port.stopBits() },
         { QStringLiteral("device_settings/readiness_delay"), device.readinessDelay },
         { QStringLiteral("device_settings/response_timeout"), device.responseTimeout },
+        { QStringLiteral("device_settings/finder_wait"), loadFinderWait() },
         { QStringLiteral("preferences/scan_range"), preferences.scanRange },
         { QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay },
         { QStringLiteral("preferences/auto_refresh_enabled"), preferences.autoRefreshEnabled },
@@ -259,6 +261,12 @@ void SettingsTest::hostileValuesLoadWithinBounds_data()
     row("huge response timeout", "device_settings/response_timeout", "99999999", 3600000);
     row("response timeout of 30 s", "device_settings/response_timeout", "30000", 30000);
     row("response timeout in text", "device_settings/response_timeout", "1e9", 0);
+    row("finder wait 0", "device_settings/finder_wait", "0", 1);
+    row("negative finder wait", "device_settings/finder_wait", "-36", 1);
+    row("finder wait in text", "device_settings/finder_wait", "slow", 1);
+    row("finder wait of an hour", "device_settings/finder_wait", "3600000", 2000);
+    row("finder wait for a slow adapter", "device_settings/finder_wait", "300", 300);
+    row("longest finder wait", "device_settings/finder_wait", "2000", 2000);
     row("auto-refresh delay 0", "preferences/auto_refresh_delay", "0", 50);
     row("empty auto-refresh delay", "preferences/auto_refresh_delay", "", 50);
     row("negative auto-refresh delay", "preferences/auto_refresh_delay", "-100", 50);
@@ -317,6 +325,7 @@ void SettingsTest::damagedFileLoadsWithinBounds()
     loadDeviceSettings(device);
     QVERIFY(device.readinessDelay >= 0 && device.readinessDelay <= 3600000);
     QVERIFY(device.responseTimeout >= 0 && device.responseTimeout <= 3600000);
+    QVERIFY(loadFinderWait() >= 1 && loadFinderWait() <= 2000);
 
     Preferences preferences;
     loadPreferences(preferences);

@@ -16,6 +16,8 @@ private slots:
     void tryTimeoutFollowsTheLineSpeed();
     void findsRelaysAtTheirLineSettings_data();
     void findsRelaysAtTheirLineSettings();
+    void waitCoversASlowAnswer();
+    void relayAnsweringAtSeveralSettingsIsOneResult();
     void cancelEndsTheSearch();
     void missingPortIsRefused();
 };
@@ -26,11 +28,12 @@ void RelayFinderTest::tryTimeoutFollowsTheLineSpeed_data()
     QTest::addColumn<int>("parity");
     QTest::addColumn<int>("timeoutMs");
 
-    // 18.5 characters on the wire: request, inter-frame gap, answer; 10 or 11 bits each.
-    QTest::newRow("9600 8N1") << 9600 << 0 << 19 + 20;
-    QTest::newRow("9600 8E1") << 9600 << 2 << 21 + 20;
-    QTest::newRow("57600 8O1") << 57600 << 1 << 4 + 20;
-    QTest::newRow("115200 8N1") << 115200 << 0 << 2 + 20;
+    // 18.5 characters on the wire: request, inter-frame gap, answer; 10 or 11 bits each. Then a
+    // USB adapter's latency timer, 16 ms unless set otherwise, and a relay's turnaround, 20 ms.
+    QTest::newRow("9600 8N1") << 9600 << 0 << 19 + 16 + 20;
+    QTest::newRow("9600 8E1") << 9600 << 2 << 21 + 16 + 20;
+    QTest::newRow("57600 8O1") << 57600 << 1 << 4 + 16 + 20;
+    QTest::newRow("115200 8N1") << 115200 << 0 << 2 + 16 + 20;
 }
 
 void RelayFinderTest::tryTimeoutFollowsTheLineSpeed()
@@ -41,7 +44,7 @@ void RelayFinderTest::tryTimeoutFollowsTheLineSpeed()
     SerialPortSettings settings;
     settings.setBaudRate(baudRate);
     settings.setParity(parity);
-    QCOMPARE(RelayFinder::tryTimeoutMs(settings, 20), timeoutMs);
+    QCOMPARE(RelayFinder::tryTimeoutMs(settings, DefaultFinderWaitMs), timeoutMs);
 }
 
 void RelayFinderTest::findsRelaysAtTheirLineSettings_data()
@@ -65,7 +68,7 @@ void RelayFinderTest::findsRelaysAtTheirLineSettings()
     bus.setRelayLineSettings(baudRate, parity);
     QVERIFY(bus.start());
     RelayFinder finder;
-    finder.setTurnaround(10);
+    finder.setWait(10);
     QSignalSpy progress(&finder, &RelayFinder::progress);
     QSignalSpy found(&finder, &RelayFinder::relayFound);
     QSignalSpy finished(&finder, &RelayFinder::finished);
@@ -83,10 +86,54 @@ void RelayFinderTest::findsRelaysAtTheirLineSettings()
     QCOMPARE(results.at(0).slaveId, 2);
     QCOMPARE(results.at(1).slaveId, 5);
     for (const RelayFinder::Result &result : results) {
-        QCOMPARE(result.settings.baudRate(), baudRate);
-        QCOMPARE(result.settings.parity(), parityCode);
+        QCOMPARE(result.settings.size(), 1);
+        QCOMPARE(result.settings.first().baudRate(), baudRate);
+        QCOMPARE(result.settings.first().parity(), parityCode);
     }
     QVERIFY(!finder.isRunning());
+}
+
+// A relay whose answer comes later than the default wait allows, as behind an adapter with a
+// long latency timer, is found once the wait is raised.
+void RelayFinderTest::waitCoversASlowAnswer()
+{
+    RelayBus bus({ 3 });
+    bus.setRelayLineSettings(9600, 'N');
+    FaultSettings slow;
+    slow.minDelayMs = slow.maxDelayMs = 80;
+    bus.setFaults(slow);
+    QVERIFY(bus.start());
+    RelayFinder finder;
+    finder.setWait(200);
+    QSignalSpy finished(&finder, &RelayFinder::finished);
+    QVERIFY(finder.start(bus.portPath(), 3, 3));
+    QVERIFY(finished.wait(PassWaitMs));
+    QCOMPARE(finder.results().size(), 1);
+    QCOMPARE(finder.results().first().slaveId, 3);
+}
+
+// A relay that hears every request (line settings of 0) answers at each of the fifteen.
+void RelayFinderTest::relayAnsweringAtSeveralSettingsIsOneResult()
+{
+    RelayBus bus({ 4 });
+    QVERIFY(bus.start());
+    RelayFinder finder;
+    finder.setWait(10);
+    QSignalSpy found(&finder, &RelayFinder::relayFound);
+    QSignalSpy finished(&finder, &RelayFinder::finished);
+    QVERIFY(finder.start(bus.portPath(), 3, 4));
+    QVERIFY(finished.wait(PassWaitMs));
+
+    const QList<SerialPortSettings> candidates = RelayFinder::candidateSettings();
+    QCOMPARE(found.count(), candidates.size());
+    const QList<RelayFinder::Result> results = finder.results();
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results.first().slaveId, 4);
+    QCOMPARE(results.first().settings.size(), candidates.size());
+    for (int i = 0; i < candidates.size(); ++i) {
+        QCOMPARE(results.first().settings.at(i).baudRate(), candidates.at(i).baudRate());
+        QCOMPARE(results.first().settings.at(i).parity(), candidates.at(i).parity());
+    }
 }
 
 void RelayFinderTest::cancelEndsTheSearch()

@@ -188,6 +188,8 @@ private slots:
     void mapBoundaries();
     void malformedRequests_data();
     void malformedRequests();
+    void modbusTcpRequestsCutShortAreRefused_data();
+    void modbusTcpRequestsCutShortAreRefused();
     void absentIdsKeepFrameSync();
     void idsNotOnTheBusReadAsNullAndChangeNothing();
     void lineNoiseIsSkipped();
@@ -388,6 +390,50 @@ void TestRelayBus::malformedRequests()
     QVERIFY(port.isOpen());
     QVERIFY(port.send(RtuFramer::withCrc(request)));
     QCOMPARE(port.receive(), RtuFramer::withCrc(answer));
+}
+
+void TestRelayBus::modbusTcpRequestsCutShortAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("request"); // unit identifier and PDU
+
+    QTest::newRow("read without a count") << QByteArray::fromHex("010300");
+    QTest::newRow("read without an address") << QByteArray::fromHex("0103");
+    QTest::newRow("write register without its value") << QByteArray::fromHex("01060022");
+    QTest::newRow("write registers short of their byte count")
+        << QByteArray::fromHex("0110000c00555446");
+    QTest::newRow("write coils short of their byte count")
+        << QByteArray::fromHex("010f0000001002ff");
+    QTest::newRow("write registers without a byte count") << QByteArray::fromHex("0110000c0001");
+}
+
+// The header, not the function, gives a Modbus TCP request's length: one shorter than its
+// function's fields is refused as a bad value, and the connection goes on serving.
+void TestRelayBus::modbusTcpRequestsCutShortAreRefused()
+{
+    QFETCH(QByteArray, request);
+
+    RelayBus bus(RelayIds);
+    bus.serveTcp(TcpProtocol::ModbusTcp);
+    QVERIFY(bus.start());
+    modbus_t *context = modbus_new_tcp("127.0.0.1", bus.tcpPort(TcpProtocol::ModbusTcp));
+    const auto freeContext = qScopeGuard([context] {
+        modbus_close(context);
+        modbus_free(context);
+    });
+    QCOMPARE(modbus_connect(context), 0);
+    QVERIFY(modbus_send_raw_request(
+                context, reinterpret_cast<const uint8_t *>(request.constData()), request.size())
+        > 0);
+    uint8_t answer[MODBUS_TCP_MAX_ADU_LENGTH];
+    QCOMPARE(modbus_receive_confirmation(context, answer), 9);
+    const int function = quint8(request.at(1));
+    QCOMPARE(int(answer[7]), function | 0x80);
+    QCOMPARE(int(answer[8]), int(MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE));
+
+    modbus_set_slave(context, 1);
+    quint16 deviceType = 0;
+    QCOMPARE(modbus_read_registers(context, 0, 1, &deviceType), 1);
+    QCOMPARE(deviceType, bus.holdingRegister(1, 0));
 }
 
 void TestRelayBus::absentIdsKeepFrameSync()

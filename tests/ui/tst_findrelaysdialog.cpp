@@ -18,6 +18,7 @@ class FindRelaysDialogTest : public QObject
 private slots:
     void initTestCase();
     void oneClickTakesTheFoundSettings();
+    void relayAtSeveralSettingsIsOneRow();
     void cancelStopsTheSearchFirst();
 
 private:
@@ -71,6 +72,36 @@ void FindRelaysDialogTest::oneClickTakesTheFoundSettings()
     QCOMPARE(settings.serialPortSettings.baudRate(), 38400);
     QCOMPARE(settings.serialPortSettings.parity(), int(SerialPortSettings::OddParity));
     QCOMPARE(settings.portName, m_bus.portPath());
+}
+
+// A relay that hears every request answers at all fifteen settings: one row, one button each.
+void FindRelaysDialogTest::relayAtSeveralSettingsIsOneRow()
+{
+    RelayBus bus({ 7 });
+    QVERIFY(bus.start());
+    ConnectionSettings settings;
+    settings.portName = bus.portPath();
+    FindRelaysDialog dialog(settings);
+    dialog.setTryWait(10);
+    dialog.show();
+    child<QSpinBox>(&dialog, "firstIdSpinBox")->setValue(7);
+    child<QSpinBox>(&dialog, "lastIdSpinBox")->setValue(7);
+    child<QPushButton>(&dialog, "findButton")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QLabel>(&dialog, "statusLabel")->text().startsWith(QLatin1String("Relays found: 1.")),
+        PassWaitMs);
+    QCOMPARE(resultButtons(&dialog).size(), 1);
+    QCOMPARE(
+        resultButtons(&dialog).first()->text(), QStringLiteral("Device 7: 9600 baud, no parity"));
+    const QList<QPushButton *> row = dialog.findChildren<QPushButton *>("resultButton");
+    QCOMPARE(row.size(), 15);
+    QCOMPARE(row.at(1)->text(), QStringLiteral("9600 baud, even parity"));
+
+    row.at(1)->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(settings.serialPortSettings.baudRate(), 9600);
+    QCOMPARE(settings.serialPortSettings.parity(), int(SerialPortSettings::EvenParity));
 }
 
 void FindRelaysDialogTest::cancelStopsTheSearchFirst()

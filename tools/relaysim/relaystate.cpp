@@ -87,10 +87,32 @@ void writeTime(quint16 *registers, const QDateTime &dateTime)
     registers[2] = static_cast<quint16>(time.minute() << 8 | time.second());
 }
 
+// Whether the frame is as long as the fields its function has: the line's framer passes on no
+// shorter one, but a Modbus TCP request's length comes from its header, whatever its function.
+bool holdsItsFields(const QByteArray &frame)
+{
+    constexpr int FixedLength = 8; // slave, function, address, count or value, CRC
+    switch (static_cast<quint8>(frame.at(1))) {
+    case MODBUS_FC_READ_COILS:
+    case MODBUS_FC_READ_DISCRETE_INPUTS:
+    case MODBUS_FC_READ_HOLDING_REGISTERS:
+    case MODBUS_FC_WRITE_SINGLE_COIL:
+    case MODBUS_FC_WRITE_SINGLE_REGISTER:
+        return frame.size() >= FixedLength;
+    case MODBUS_FC_WRITE_MULTIPLE_COILS:
+    case MODBUS_FC_WRITE_MULTIPLE_REGISTERS:
+        return frame.size() > FixedLength
+            && frame.size() >= FixedLength + 1 + static_cast<quint8>(frame.at(6));
+    default:
+        return true; // its fields are never read
+    }
+}
+
 } // namespace
 
 struct RelayState::Request
 {
+    bool cutShort = false; // shorter than its function's fields
     int function = 0;
     int address = 0;
     int count = 0;
@@ -102,6 +124,9 @@ RelayState::Request RelayState::parse(const QByteArray &frame)
 {
     Request request;
     request.function = static_cast<quint8>(frame.at(1));
+    request.cutShort = !holdsItsFields(frame);
+    if (request.cutShort)
+        return request;
     switch (request.function) {
     case MODBUS_FC_READ_COILS:
     case MODBUS_FC_READ_DISCRETE_INPUTS:
@@ -383,6 +408,8 @@ bool RelayState::serve(modbus_t *context, const QByteArray &frame, QList<Receive
 
 int RelayState::exceptionFor(const Request &request) const
 {
+    if (request.cutShort)
+        return MODBUS_EXCEPTION_ILLEGAL_DATA_VALUE;
     const int address = request.address;
     const int count = request.count;
     switch (request.function) {

@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,16 +61,26 @@ FindRelaysDialog::FindRelaysDialog(ConnectionSettings &settings, QWidget *parent
     connect(finder, &RelayFinder::finished, this, &FindRelaysDialog::onFinished);
 }
 
-QString FindRelaysDialog::resultText(int slaveId, int baudRate, int parity)
+void FindRelaysDialog::setTryWait(int milliseconds)
+{
+    finder->setWait(milliseconds);
+}
+
+QString FindRelaysDialog::settingsText(int baudRate, int parity)
 {
     switch (parity) {
     case SerialPortSettings::EvenParity:
-        return tr("Device %1: %2 baud, even parity").arg(slaveId).arg(baudRate);
+        return tr("%1 baud, even parity").arg(baudRate);
     case SerialPortSettings::OddParity:
-        return tr("Device %1: %2 baud, odd parity").arg(slaveId).arg(baudRate);
+        return tr("%1 baud, odd parity").arg(baudRate);
     default:
-        return tr("Device %1: %2 baud, no parity").arg(slaveId).arg(baudRate);
+        return tr("%1 baud, no parity").arg(baudRate);
     }
+}
+
+QString FindRelaysDialog::resultText(int slaveId, int baudRate, int parity)
+{
+    return tr("Device %1: %2").arg(slaveId).arg(settingsText(baudRate, parity));
 }
 
 void FindRelaysDialog::reject()
@@ -82,10 +93,10 @@ void FindRelaysDialog::reject()
 
 void FindRelaysDialog::onFindClicked()
 {
-    while (QLayoutItem *item = resultsLayout->takeAt(0)) {
-        delete item->widget();
+    qDeleteAll(findChildren<QPushButton *>(QStringLiteral("resultButton")));
+    while (QLayoutItem *item = resultsLayout->takeAt(0))
         delete item;
-    }
+    resultRows.clear();
     const int first = firstIdSpinBox->value();
     const int last = qMax(first, lastIdSpinBox->value());
     lastIdSpinBox->setValue(last);
@@ -100,11 +111,19 @@ void FindRelaysDialog::onFindClicked()
 
 void FindRelaysDialog::onRelayFound(int slaveId, int baudRate, int parity)
 {
-    auto *button = new QPushButton(resultText(slaveId, baudRate, parity), this);
+    QHBoxLayout *&row = resultRows[slaveId];
+    const bool first = row == nullptr;
+    if (first) {
+        row = new QHBoxLayout;
+        resultsLayout->addLayout(row);
+    }
+    auto *button = new QPushButton(
+        first ? resultText(slaveId, baudRate, parity) : settingsText(baudRate, parity), this);
+    button->setObjectName(QStringLiteral("resultButton"));
     button->setToolTip(tr("Connect at these line settings"));
     connect(
         button, &QPushButton::clicked, this, [this, baudRate, parity] { take(baudRate, parity); });
-    resultsLayout->addWidget(button);
+    row->addWidget(button);
 }
 
 void FindRelaysDialog::onProgress(int done, int total)

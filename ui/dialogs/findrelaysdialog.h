@@ -5,7 +5,9 @@
 #include "modbus/serialportsettings.h"
 
 #include <QDialog>
+#include <QHash>
 
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -14,8 +16,9 @@ class QVBoxLayout;
 class RelayFinder;
 
 // Finds relays at unknown line settings on the configured port and lets the
-// user take the settings one of them answered at, with one click. The record
-// is written only then; the connection must be closed meanwhile.
+// user take the settings one of them answered at, with one click. A relay is
+// one row, with a button for each line setting it answered at. The record is
+// written only then; the connection must be closed meanwhile.
 class FindRelaysDialog : public QDialog
 {
     Q_OBJECT
@@ -23,7 +26,12 @@ class FindRelaysDialog : public QDialog
 public:
     explicit FindRelaysDialog(ConnectionSettings &settings, QWidget *parent = nullptr);
 
-    // A found relay's button text: the ID and the line settings it answered at.
+    // How long each try waits beyond its frames' time on the wire (settings.ini).
+    void setTryWait(int milliseconds);
+
+    // Line settings as a found relay's button shows them.
+    static QString settingsText(int baudRate, int parity);
+    // The first button of a found relay's row: its ID and the first line settings it answered at.
     static QString resultText(int slaveId, int baudRate, int parity);
 
 public slots:
@@ -47,6 +55,7 @@ private:
     QProgressBar *progressBar;
     QLabel *statusLabel;
     QVBoxLayout *resultsLayout;
+    QHash<int, QHBoxLayout *> resultRows; // by slave ID
 };
 
 #endif // FINDRELAYSDIALOG_H
