@@ -19,6 +19,13 @@ JournalOutcome journalOutcome(SendVerdict verdict)
     return JournalOutcome::Unknown;
 }
 
+JournalOutcome journalOutcomeFromCode(int code)
+{
+    return code >= int(JournalOutcome::Unknown) && code <= int(JournalOutcome::Unconfirmed)
+        ? JournalOutcome(code)
+        : JournalOutcome::Unknown;
+}
+
 QString journalOutcomeText(JournalOutcome outcome)
 {
     switch (outcome) {
@@ -76,6 +83,11 @@ JournalOutcome JournalEntry::outcome() const
             worst = reg.outcome;
     }
     return worst;
+}
+
+JournalEntry::Kind JournalEntry::kindFromCode(int code)
+{
+    return code >= MeterageConfigurationSet && code <= ConfigurationSet ? Kind(code) : OtherWrite;
 }
 
 QString JournalEntry::kindText(Kind kind)

@@ -22,6 +22,8 @@ enum class JournalOutcome {
 };
 
 JournalOutcome journalOutcome(SendVerdict verdict);
+// An outcome as the journal's file stores it; a number no version wrote reads as Unknown.
+JournalOutcome journalOutcomeFromCode(int code);
 
 // An outcome in words, as the journal view and the report show it.
 QString journalOutcomeText(JournalOutcome outcome);
@@ -75,6 +77,8 @@ public:
     // The least favourable of the registers' outcomes: what the entry as a whole came to.
     JournalOutcome outcome() const;
     static QString kindText(Kind kind);
+    // A kind as the journal's file stores it; a number no version wrote reads as OtherWrite.
+    static Kind kindFromCode(int code);
 };
 
 #endif // JOURNALENTRY_H

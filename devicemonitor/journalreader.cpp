@@ -74,10 +74,10 @@ QVector<JournalSummary> JournalReader::summaries(
         entry.identityKnown = query.value(5).toBool();
         entry.deviceType = query.value(6).toLongLong();
         entry.serialNumber = query.value(7).toLongLong();
-        entry.kind = JournalEntry::Kind(query.value(8).toInt());
+        entry.kind = JournalEntry::kindFromCode(query.value(8).toInt());
         entry.fingerprintBefore = query.value(9).toString();
         entry.fingerprintAfter = query.value(10).toString();
-        summary.outcome = JournalOutcome(query.value(11).toInt());
+        summary.outcome = journalOutcomeFromCode(query.value(11).toInt());
         summary.registerCount = query.value(12).toInt();
         summaries.append(summary);
     }
@@ -104,7 +104,7 @@ QVector<JournalRegister> JournalReader::registers(qint64 id) const
         r.oldShown = query.value(4).toString();
         r.newRaw = query.value(5).toLongLong();
         r.newShown = query.value(6).toString();
-        r.outcome = JournalOutcome(query.value(7).toInt());
+        r.outcome = journalOutcomeFromCode(query.value(7).toInt());
         r.detail = query.value(8).toString();
         registers.append(r);
     }

@@ -97,6 +97,7 @@ private slots:
     void cleanup();
 
     void intentReadsUnknownUntilTheOutcomeIsRecorded();
+    void codesNoVersionWroteReadAsUnknown();
     void everySessionSyncsEachCommit_data();
     void everySessionSyncsEachCommit();
     void modelFetchesNewestFirstAsScrolled();
@@ -235,6 +236,29 @@ void JournalTest::intentReadsUnknownUntilTheOutcomeIsRecorded()
     QCOMPARE(entries.first().registers.at(1).detail, QStringLiteral("holds 2.00 A"));
     QCOMPARE(entries.first().outcome(), JournalOutcome::Changed);
     QCOMPARE(entries.first().fingerprintAfter, QStringLiteral("0A1B2C3D"));
+}
+
+// A file written by hand, or by a later version, may hold any number where a kind or an outcome
+// belongs: it reads as a write of no known kind with an unknown outcome, never as a value the
+// program has no name for.
+void JournalTest::codesNoVersionWroteReadAsUnknown()
+{
+    JournalStore store(m_folder->filePath(QStringLiteral("journal.sqlite")));
+    QVERIFY2(store.open(), qPrintable(store.errorText()));
+    QVERIFY(store.addEntry(sampleEntry()));
+    QSqlQuery query(QSqlDatabase::database(store.connectionName()));
+    QVERIFY(query.exec(QStringLiteral("UPDATE entries SET kind = 65, outcome = -3")));
+    QVERIFY(query.exec(QStringLiteral("UPDATE registers SET outcome = 48")));
+
+    const QVector<JournalEntry> entries = store.entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().kind, JournalEntry::OtherWrite);
+    for (const JournalRegister &reg : entries.first().registers)
+        QCOMPARE(reg.outcome, JournalOutcome::Unknown);
+    JournalModel model(&store);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.index(0, JournalModel::OutcomeColumn).data().toString(),
+        QStringLiteral("unknown"));
 }
 
 // Only a commit synced whole survives a power cut, whichever session made the file.
