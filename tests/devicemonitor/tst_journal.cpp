@@ -257,8 +257,8 @@ void JournalTest::codesNoVersionWroteReadAsUnknown()
         QCOMPARE(reg.outcome, JournalOutcome::Unknown);
     JournalModel model(&store);
     QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(model.index(0, JournalModel::OutcomeColumn).data().toString(),
-        QStringLiteral("unknown"));
+    QCOMPARE(
+        model.index(0, JournalModel::OutcomeColumn).data().toString(), QStringLiteral("unknown"));
 }
 
 // Only a commit synced whole survives a power cut, whichever session made the file.
