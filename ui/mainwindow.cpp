@@ -625,18 +625,40 @@ void MainWindow::on_configurationWidget_write()
         protectionConfigurationData->fields(), protectionConfigurationData->configuration(), shown);
     SettingsValues wanted = registersToWrite(*meterageConfigurationData);
     wanted.insert(registersToWrite(*protectionConfigurationData));
-    panelSetBlock = meterageConfigurationData;
-    panelSetChangesRange = wanted.value(CurrentRangeRegister) != shown.value(CurrentRangeRegister);
-    panelSettingsSet->start(JournalEntry::ConfigurationSet, shown, wanted);
+    startPanelSet(meterageConfigurationData, JournalEntry::ConfigurationSet, shown, wanted);
 }
 
 void MainWindow::on_setpointsWidget_write()
 {
     SettingsValues shown;
     collectFieldValues(setpointsData->fields(), setpointsData->setpoints(), shown);
-    panelSetBlock = setpointsData;
-    panelSetChangesRange = false;
-    panelSettingsSet->start(JournalEntry::SetpointsSet, shown, registersToWrite(*setpointsData));
+    startPanelSet(
+        setpointsData, JournalEntry::SetpointsSet, shown, registersToWrite(*setpointsData));
+}
+
+// One Set at a time: the other tab's Set waits for the relay to be read, and the line is not
+// blocked meanwhile.
+void MainWindow::startPanelSet(const DeviceData *block, JournalEntry::Kind kind,
+    const SettingsValues &shown, const SettingsValues &wanted)
+{
+    if (panelSettingsSet->isBusy()) {
+        ui->statusBar->showMessage(
+            tr("Another Set is still running; press Set again once it has ended."),
+            WriteMessageTimeout);
+        endPanelWrite(block, false);
+        return;
+    }
+    panelSetBlock = block;
+    panelSetChangesRange = wanted.value(CurrentRangeRegister) != shown.value(CurrentRangeRegister);
+    panelSettingsSet->start(kind, shown, wanted);
+}
+
+void MainWindow::endPanelWrite(const DeviceData *block, bool written)
+{
+    if (block == setpointsData)
+        ui->setpointsWidget->endWrite(written);
+    else
+        ui->configurationWidget->endWrite(written);
 }
 
 // A panel's Set ended: the panel learns whether to leave edit mode, the status bar what came of
@@ -652,11 +674,7 @@ void MainWindow::onPanelSetFinished(PanelSettingsSet::Outcome outcome, const QSt
     else if (outcome == PanelSettingsSet::Written && text.isEmpty())
         message = messages.written.arg(slaveId);
     ui->statusBar->showMessage(message, WriteMessageTimeout);
-    const bool written = outcome == PanelSettingsSet::Written;
-    if (panelSetBlock == setpointsData)
-        ui->setpointsWidget->endWrite(written);
-    else
-        ui->configurationWidget->endWrite(written);
+    endPanelWrite(panelSetBlock, outcome == PanelSettingsSet::Written);
     if (outcome == PanelSettingsSet::Declined)
         return;
     // Whatever else its outcome, the relay may hold the new range, and every pick-up current

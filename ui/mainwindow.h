@@ -101,6 +101,10 @@ private:
     void setUpFindRelays();
     void setUpJournal();
     bool askToWriteWithoutJournal(const QString &reason);
+    void startPanelSet(const DeviceData *block, JournalEntry::Kind kind,
+        const SettingsValues &shown, const SettingsValues &wanted);
+    // Tells the tab of `block` that its Set ended.
+    void endPanelWrite(const DeviceData *block, bool written);
     // Nothing the user does reaches any window while `block` is Writing.
     void blockInputWhileWriting(const DeviceData *block);
     void showJournal();

@@ -1021,6 +1021,10 @@ Write to the relay without a journal for the rest of this session?</source>
         <source>%1. %2</source>
         <translation>%1. %2</translation>
     </message>
+    <message>
+        <source>Another Set is still running; press Set again once it has ended.</source>
+        <translation>Другая запись ещё выполняется; нажмите «Записать» ещё раз, когда она закончится.</translation>
+    </message>
 </context>
 <context>
     <name>MeterageTrendWidget</name>

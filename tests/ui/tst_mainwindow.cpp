@@ -68,6 +68,7 @@ private slots:
     void wholeSession();
     void failedWriteStaysEditable();
     void rangeWriteEndsSetpointEditing();
+    void oneSetAtATime();
     void nothingOfThePreviousRelayRemains();
     void silentRelayIsReported();
     void refreshIsAlwaysReachable();
@@ -468,6 +469,41 @@ void MainWindowTest::rangeWriteEndsSetpointEditing()
         StepWaitMs);
     m_bus->setHoldingRegister(3, 25, rangeBefore);
     m_bus->setHoldingRegister(3, 32, mtzBefore);
+    window->close();
+}
+
+// A Set asked for on one tab while the other tab's Set still runs is turned away, its values kept
+// for another try; the first goes on.
+void MainWindowTest::oneSetAtATime()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
+    auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
+    tabs->setCurrentWidget(setpoints);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
+    tabs->setCurrentWidget(configuration);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
+    child<QAbstractButton>(configuration, "editButton")->click();
+    child<QAbstractButton>(setpoints, "editButton")->click();
+    auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
+    const quint16 ktBefore = m_bus->holdingRegister(3, 26);
+    kt->findChild<QDoubleSpinBox *>()->setValue(ktBefore == 777 ? 778 : 777);
+
+    child<QAbstractButton>(configuration, "setButton")->click();
+    child<QAbstractButton>(setpoints, "setButton")->click();
+    QCOMPARE(statusText(window),
+        QStringLiteral("Another Set is still running; press Set again once it has ended."));
+    QVERIFY(setpoints->isEditMode());
+    QTRY_VERIFY_WITH_TIMEOUT(!configuration->isEditMode(), StepWaitMs);
+    QVERIFY(m_bus->holdingRegister(3, 26) != ktBefore);
+    QVERIFY(setpoints->isEditMode());
     window->close();
 }
 
