@@ -84,6 +84,9 @@ private slots:
 private:
     MainWindow *openWindow();
     void connectAndScan(MainWindow *window, const QString &range = QStringLiteral("1-5"));
+    // A window on relay 3 with both settings tabs read and in edit mode, the Configuration tab in
+    // view; null when a tab could not be read.
+    MainWindow *editingBothSettingsTabs();
     QString statusText(MainWindow *window) const;
     // The permanent part of the status bar.
     QString connectionText(MainWindow *window) const;
@@ -149,6 +152,27 @@ void MainWindowTest::connectAndScan(MainWindow *window, const QString &range)
     scanButton->click();
     QCOMPARE(monitor->state(), DeviceMonitor::Scanning);
     QTRY_VERIFY_WITH_TIMEOUT(monitor->state() != DeviceMonitor::Scanning, PassWaitMs);
+}
+
+MainWindow *MainWindowTest::editingBothSettingsTabs()
+{
+    ConnectionSettings settings;
+    settings.portName = m_bus->portPath();
+    saveConnectionSettings(settings);
+    MainWindow *window = openWindow();
+    connectAndScan(window, QStringLiteral("3"));
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    for (const char *name : { "setpointsWidget", "configurationWidget" }) {
+        auto *tab = child<QWidget>(window, name);
+        tabs->setCurrentWidget(tab);
+        if (!QTest::qWaitFor(
+                [tab] { return child<QAbstractButton>(tab, "editButton")->isEnabled(); },
+                StepWaitMs))
+            return nullptr;
+    }
+    for (const char *name : { "configurationWidget", "setpointsWidget" })
+        child<QAbstractButton>(child<QWidget>(window, name), "editButton")->click();
+    return window;
 }
 
 void MainWindowTest::startsDisconnectedWithDefaults()
@@ -408,28 +432,15 @@ void MainWindowTest::failedWriteStaysEditable()
 // Setpoints edited at one current range must not be written at another.
 void MainWindowTest::rangeWriteEndsSetpointEditing()
 {
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    saveConnectionSettings(settings);
     const quint16 rangeBefore = m_bus->holdingRegister(3, 25);
     const quint16 mtzBefore = m_bus->holdingRegister(3, 32);
     m_bus->setHoldingRegister(3, 25, 2); // m = 2
     m_bus->setHoldingRegister(3, 32, 1); // MTZ on: the range change switches it off meanwhile
-    MainWindow *window = openWindow();
-    connectAndScan(window, QStringLiteral("3"));
-    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    // The setpoints left in edit mode, as a write from elsewhere finds them.
+    MainWindow *window = editingBothSettingsTabs();
+    QVERIFY(window);
     auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
     auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
-    tabs->setCurrentWidget(setpoints);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
-    tabs->setCurrentWidget(configuration);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
-
-    // The setpoints left in edit mode, as a write from elsewhere finds them.
-    child<QAbstractButton>(configuration, "editButton")->click();
-    child<QAbstractButton>(setpoints, "editButton")->click();
     QVERIFY(setpoints->isEditMode());
     auto *mtz = child<NumberIndicatorEditor>(setpoints, "mtzPickupCurrentIndicatorEditor");
     QCOMPARE(mtz->maximum(), 9.0);
@@ -476,22 +487,10 @@ void MainWindowTest::rangeWriteEndsSetpointEditing()
 // for another try; the first goes on.
 void MainWindowTest::oneSetAtATime()
 {
-    ConnectionSettings settings;
-    settings.portName = m_bus->portPath();
-    saveConnectionSettings(settings);
-    MainWindow *window = openWindow();
-    connectAndScan(window, QStringLiteral("3"));
-    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    MainWindow *window = editingBothSettingsTabs();
+    QVERIFY(window);
     auto *setpoints = child<SetpointsWidget>(window, "setpointsWidget");
     auto *configuration = child<ConfigurationWidget>(window, "configurationWidget");
-    tabs->setCurrentWidget(setpoints);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(setpoints, "editButton")->isEnabled(), StepWaitMs);
-    tabs->setCurrentWidget(configuration);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        child<QAbstractButton>(configuration, "editButton")->isEnabled(), StepWaitMs);
-    child<QAbstractButton>(configuration, "editButton")->click();
-    child<QAbstractButton>(setpoints, "editButton")->click();
     auto *kt = child<NumberIndicatorEditor>(configuration, "currentTransFactorIndicatorEditor");
     const quint16 ktBefore = m_bus->holdingRegister(3, 26);
     kt->findChild<QDoubleSpinBox *>()->setValue(ktBefore == 777 ? 778 : 777);
