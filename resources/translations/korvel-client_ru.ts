@@ -292,6 +292,18 @@
         <source>The adapter on %1 was removed</source>
         <translation>Адаптер %1 отключён</translation>
     </message>
+    <message>
+        <source>The port was closed.</source>
+        <translation>Порт закрыт.</translation>
+    </message>
+    <message>
+        <source>A scan started.</source>
+        <translation>Начат поиск устройств.</translation>
+    </message>
+    <message>
+        <source>Not connected.</source>
+        <translation>Нет подключения.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeDialog</name>
@@ -729,6 +741,17 @@
     <message>
         <source>The journal is not open.</source>
         <translation>Журнал не открыт.</translation>
+    </message>
+</context>
+<context>
+    <name>LineWrite</name>
+    <message>
+        <source>No answer</source>
+        <translation>Нет ответа</translation>
+    </message>
+    <message>
+        <source>The write failed</source>
+        <translation>Запись не удалась</translation>
     </message>
 </context>
 <context>
@@ -2252,6 +2275,29 @@ Last answer: none</source>
     </message>
 </context>
 <context>
+    <name>SettingsSendResult</name>
+    <message>
+        <source>The write to Device %1 stopped at %2 (register %3): %4.</source>
+        <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): sent %3, holds %4</source>
+        <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): %3</source>
+        <translation>%1 (регистр %2): %3</translation>
+    </message>
+    <message>
+        <source>Device %1 did not take every value: %2</source>
+        <translation>Устройство %1 приняло не все значения: %2</translation>
+    </message>
+    <message>
+        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
+        <translation>Не удалось считать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsTransfer</name>
     <message>
         <source>Device %1 did not answer in time; the operation was stopped.</source>
@@ -2307,36 +2353,8 @@ Last answer: none</source>
         <translation>, </translation>
     </message>
     <message>
-        <source>No answer</source>
-        <translation>Нет ответа</translation>
-    </message>
-    <message>
-        <source>The write failed</source>
-        <translation>Запись не удалась</translation>
-    </message>
-    <message>
         <source>Nothing was sent to device %1: the journal could not record the send.</source>
         <translation>В устройство %1 ничего не отправлено: журнал не смог сохранить запись.</translation>
-    </message>
-    <message>
-        <source>The write to Device %1 stopped at %2 (register %3): %4.</source>
-        <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
-    </message>
-    <message>
-        <source>%1 (register %2): sent %3, holds %4</source>
-        <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
-    </message>
-    <message>
-        <source>%1 (register %2): %3</source>
-        <translation>%1 (регистр %2): %3</translation>
-    </message>
-    <message>
-        <source>Device %1 did not take every value: %2</source>
-        <translation>Устройство %1 приняло не все значения: %2</translation>
-    </message>
-    <message>
-        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
-        <translation>Не удалось считать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
     </message>
 </context>
 <context>
@@ -2534,34 +2552,7 @@ Last answer: none</source>
     </message>
 </context>
 <context>
-    <name>WriteIdentityCheck</name>
-    <message>
-        <source>Nothing was written: the device can no longer be reached.</source>
-        <translation>Ничего не записано: устройство больше недоступно.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: another device was chosen meanwhile.</source>
-        <translation>Ничего не записано: тем временем выбрано другое устройство.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
-        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: Device %1 did not say which relay it is.</source>
-        <translation>Ничего не записано: устройство %1 не сообщило, какое это реле.</translation>
-    </message>
-</context>
-<context>
     <name>WriteJournal</name>
-    <message>
-        <source>no answer</source>
-        <translation>нет ответа</translation>
-    </message>
-    <message>
-        <source>the relay or the line reported an error</source>
-        <translation>реле или линия сообщили об ошибке</translation>
-    </message>
     <message>
         <source>coil %1</source>
         <translation>катушка %1</translation>
@@ -2585,6 +2576,21 @@ Last answer: none</source>
     <message>
         <source>acknowledged, not read back</source>
         <translation>подтверждено, не считано обратно</translation>
+    </message>
+</context>
+<context>
+    <name>WriteOperation</name>
+    <message>
+        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
+        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 did not say which relay it is.</source>
+        <translation>Ничего не записано: устройство %1 не сообщило, какое это реле.</translation>
+    </message>
+    <message>
+        <source>Nothing was written to Device %1: the journal could not record the write.</source>
+        <translation>На устройство %1 ничего не записано: журнал не смог записать операцию.</translation>
     </message>
 </context>
 </TS>
