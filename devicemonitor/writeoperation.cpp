@@ -201,12 +201,19 @@ void WriteOperation::readBack()
     }
 }
 
-void WriteOperation::refuse(WriteResult::Refusal refusal, const QString &reason)
+// None of the blocks went out: neither an earlier result nor a reply stands for their writes.
+void WriteOperation::forgetWrites()
 {
-    for (DeviceData *block : writtenBlocks()) {
+    const QList<DeviceData *> blocks = writtenBlocks();
+    for (DeviceData *block : blocks) {
         for (ModbusRequest &request : block->writeRequests())
             request.forgetResult();
     }
+}
+
+void WriteOperation::refuse(WriteResult::Refusal refusal, const QString &reason)
+{
+    forgetWrites();
     WriteResult result;
     result.end = WriteResult::Refused;
     result.refusal = refusal;
@@ -222,13 +229,9 @@ void WriteOperation::stop(WriteResult::Stop cause, const QString &reason)
     // The frame on the line may have landed; those after it are told as not sent.
     if (m_writing)
         m_endpoint->cancelWrites();
-    if (!m_began) {
-        // Stopped before its first frame: nothing went out.
-        for (DeviceData *block : writtenBlocks()) {
-            for (ModbusRequest &request : block->writeRequests())
-                request.forgetResult();
-        }
-    }
+    // Stopped before its first frame: nothing went out.
+    if (!m_began)
+        forgetWrites();
     dropUnwritten();
     WriteResult result;
     result.end = WriteResult::Stopped;
@@ -284,7 +287,8 @@ void WriteOperation::finish(WriteResult result)
     m_phase = Done;
     m_awaitedReads.clear();
     result.slaveId = m_order.slaveId;
-    for (DeviceData *block : writtenBlocks())
+    const QList<DeviceData *> blocks = writtenBlocks();
+    for (DeviceData *block : blocks)
         tell(block);
     if (m_order.plan) {
         result.send = lineResult();

@@ -111,6 +111,7 @@ private:
     void finish(WriteResult result);
     void tell(DeviceData *block);
     void dropUnwritten();
+    void forgetWrites();
     QList<DeviceData *> writtenBlocks() const;
 
     WriteEndpoint *m_endpoint;
