@@ -10,7 +10,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
 #include "devicemonitor/journalstore.h"
-#include "devicemonitor/linewrite.h"
+#include "devicemonitor/requestoutcome.h"
 #include "devicemonitor/settingssendresult.h"
 
 #include <QSet>
@@ -267,7 +267,7 @@ void WriteJournal::recordLineOutcome(Record &record)
         // What the line said of each register or coil the block's write covered.
         RegisterWrites writes;
         for (const ModbusRequest &request : std::as_const(written.block->writeRequests())) {
-            const RegisterWrite write = lineWriteOf(request);
+            const RegisterWrite write = registerWriteOf(request);
             for (int i = 0; i < request.count(); ++i)
                 writes.insert(quint16(request.startAddress() + i), write);
         }

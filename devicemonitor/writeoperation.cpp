@@ -4,7 +4,7 @@
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/identitytext.h"
 #include "devicedata/registersequencedata.h"
-#include "devicemonitor/linewrite.h"
+#include "devicemonitor/requestoutcome.h"
 #include "devicemonitor/writeendpoint.h"
 
 #include <algorithm>
@@ -256,7 +256,7 @@ SettingsSendResult WriteOperation::lineResult() const
     const QVector<SendPlan::Step> &steps = plan.steps();
     for (int i = 0; i < steps.size(); ++i) {
         result.steps.append({ steps.at(i),
-            i < requests.size() && m_began ? lineWriteOf(requests.at(i)) : RegisterWrite() });
+            i < requests.size() && m_began ? registerWriteOf(requests.at(i)) : RegisterWrite() });
     }
     result.written = std::all_of(result.steps.cbegin(), result.steps.cend(),
         [](const SentStep &sent) { return sent.write.state == RegisterWrite::Acknowledged; });

@@ -744,17 +744,6 @@
     </message>
 </context>
 <context>
-    <name>LineWrite</name>
-    <message>
-        <source>No answer</source>
-        <translation>Нет ответа</translation>
-    </message>
-    <message>
-        <source>The write failed</source>
-        <translation>Запись не удалась</translation>
-    </message>
-</context>
-<context>
     <name>MainWindow</name>
     <message>
         <source>Korvel-client</source>
@@ -1502,6 +1491,17 @@ Last answer: none</source>
     <message>
         <source>Page %1 of %2</source>
         <translation>Страница %1 из %2</translation>
+    </message>
+</context>
+<context>
+    <name>RequestOutcome</name>
+    <message>
+        <source>No answer</source>
+        <translation>Нет ответа</translation>
+    </message>
+    <message>
+        <source>The write failed</source>
+        <translation>Запись не удалась</translation>
     </message>
 </context>
 <context>

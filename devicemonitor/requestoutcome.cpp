@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "devicemonitor/linewrite.h"
+#include "devicemonitor/requestoutcome.h"
 
 #include "devicemonitor/trafficmodel.h"
 #include "modbus/modbusrequest.h"
 
 #include <QCoreApplication>
 
-RegisterWrite lineWriteOf(const ModbusRequest &request)
+RegisterWrite registerWriteOf(const ModbusRequest &request)
 {
     RegisterWrite write;
     switch (request.result()) {
@@ -26,8 +26,8 @@ RegisterWrite lineWriteOf(const ModbusRequest &request)
             write.refused = record.outcome == ModbusTransaction::Exception;
         } else {
             write.failure = request.result() == ModbusRequest::Timeout
-                ? QCoreApplication::translate("LineWrite", "No answer")
-                : QCoreApplication::translate("LineWrite", "The write failed");
+                ? QCoreApplication::translate("RequestOutcome", "No answer")
+                : QCoreApplication::translate("RequestOutcome", "The write failed");
         }
         break;
     }
