@@ -3,6 +3,7 @@
 
 #include "devicedata/deviceinfodata.h"
 #include "devicedata/identitytext.h"
+#include "devicedata/modulesdata.h"
 #include "devicedata/registersequencedata.h"
 #include "devicemonitor/requestoutcome.h"
 #include "devicemonitor/writeendpoint.h"
@@ -28,9 +29,10 @@ WriteOperation::WriteOperation(
       m_journal(journal),
       m_order(std::move(order)),
       m_identity(new DeviceInfoData(this)),
+      m_modules(new ModulesData(this)),
       m_readBack(this)
 {
-    const QList<DeviceData *> reads = m_readBack.list() << m_identity;
+    const QList<DeviceData *> reads = m_readBack.list() << m_identity << m_modules;
     for (DeviceData *block : reads) {
         connect(block, &DeviceData::stateChanged, this,
             [this, block](DeviceData::State current, DeviceData::State previous) {
@@ -52,7 +54,7 @@ QString WriteOperation::anotherRelayText(int slaveId, qint64 serialNow, qint64 s
 
 QList<DeviceData *> WriteOperation::writtenBlocks() const
 {
-    if (m_order.plan)
+    if (isSettingsWrite())
         return { m_order.sequence };
     return m_order.blocks;
 }
@@ -80,6 +82,8 @@ void WriteOperation::onRead(DeviceData *block)
     m_awaitedReads.removeOne(block);
     if (m_phase == CheckingIdentity)
         onIdentityRead();
+    else if (m_phase == ReadingRelay && m_awaitedReads.isEmpty())
+        onRelayRead();
     else if (m_phase == ReadingBack && m_awaitedReads.isEmpty())
         finish({});
 }
@@ -101,17 +105,72 @@ void WriteOperation::onIdentityRead()
             tr("Nothing was written: Device %1 did not say which relay it is.").arg(slaveId));
         return;
     }
-    // The relay must be the one the list shows, and the one a plan was made from.
-    std::optional<qint64> shown = m_endpoint->shownSerialNumber(slaveId);
-    if (m_order.plan && m_order.plan->relay().identity.serialNumber != 0
-        && (!shown || *shown == read.serialNumber.value))
-        shown = m_order.plan->relay().identity.serialNumber;
-    if (shown && *shown != read.serialNumber.value) {
-        refuse(
-            WriteResult::AnotherRelay, anotherRelayText(slaveId, read.serialNumber.value, *shown));
+    // The relay must be the one the list shows, the one a plan was made from and the one
+    // expected.
+    std::optional<qint64> plannedFor;
+    if (m_order.plan && m_order.plan->relay().identity.serialNumber != 0)
+        plannedFor = m_order.plan->relay().identity.serialNumber;
+    for (const std::optional<qint64> &serial :
+        { m_endpoint->shownSerialNumber(slaveId), plannedFor, m_order.expectedSerial }) {
+        if (serial && *serial != read.serialNumber.value) {
+            refuse(WriteResult::AnotherRelay,
+                anotherRelayText(slaveId, read.serialNumber.value, *serial));
+            return;
+        }
+    }
+    if (!m_order.fileValues) {
+        begin(journalTarget());
         return;
     }
-    begin({ slaveId, m_endpoint->name(), read.deviceTypeCode.value, read.serialNumber.value });
+    m_phase = ReadingRelay;
+    m_awaitedReads = QList<DeviceData *> { m_modules } + m_readBack.list();
+    for (DeviceData *block : std::as_const(m_awaitedReads)) {
+        clearReadResults(block);
+        m_endpoint->read(slaveId, block);
+    }
+}
+
+// The relay as read just now: the plan is made from it, for the values of the file that differ.
+void WriteOperation::onRelayRead()
+{
+    QStringList unread;
+    RelaySettings relay;
+    relay.values = m_readBack.valuesRead(&unread);
+    if (!m_modules->isReadSuccessful() || m_modules->modules().status != Valid)
+        unread.prepend(tr("the modules"));
+    if (!unread.isEmpty()) {
+        refuse(WriteResult::Unread,
+            tr("Nothing was written: Device %1 could not be read whole (%2).")
+                .arg(m_order.slaveId)
+                .arg(unread.join(tr(", ", "list separator"))));
+        return;
+    }
+    if (m_order.expected && relay.values != *m_order.expected) {
+        refuse(WriteResult::ChangedSinceShown,
+            tr("Nothing was written: the settings of Device %1 changed since they were read.")
+                .arg(m_order.slaveId));
+        return;
+    }
+    const DeviceInfo &info = m_identity->deviceInfo();
+    relay.identity.slaveId = m_order.slaveId;
+    relay.identity.deviceTypeCode = info.deviceTypeCode.value;
+    relay.identity.serialNumber = info.serialNumber.value;
+    relay.identity.softwareVersion = info.softwareVersion.value;
+    relay.identity.modules = m_modules->modules().value;
+    SettingsValues differences;
+    for (auto value = m_order.fileValues->cbegin(); value != m_order.fileValues->cend(); ++value) {
+        if (relay.values.value(value.key(), -1) != *value)
+            differences.insert(value.key(), *value);
+    }
+    m_order.plan = SendPlan(relay, differences);
+    begin(journalTarget());
+}
+
+WriteJournal::Target WriteOperation::journalTarget() const
+{
+    const DeviceInfo &read = m_identity->deviceInfo();
+    return { m_order.slaveId, m_endpoint->name(), read.deviceTypeCode.value,
+        read.serialNumber.value };
 }
 
 void WriteOperation::begin(const WriteJournal::Target &target)
@@ -189,7 +248,7 @@ void WriteOperation::dropUnwritten()
 
 void WriteOperation::readBack()
 {
-    if (!m_order.plan) {
+    if (!isSettingsWrite()) {
         finish({});
         return;
     }

@@ -16,6 +16,7 @@
 
 class DeviceData;
 class DeviceInfoData;
+class ModulesData;
 class RegisterSequenceData;
 class WriteEndpoint;
 
@@ -28,6 +29,13 @@ struct WriteOrder
     // A write of settings: the plan's frames go out through `sequence`, one register at a time,
     // and the settings are read back after them.
     std::optional<SendPlan> plan;
+    // Or a file's values for a relay the operation reads afresh itself (modules and settings,
+    // after the identity): it plans the values that differ, and writes nothing when the settings
+    // it finds are not `expected`, those the engineer was shown. `sequence` carries the frames.
+    std::optional<SettingsValues> fileValues;
+    std::optional<SettingsValues> expected;
+    // The serial number the relay must have, besides the one the device list shows.
+    std::optional<qint64> expectedSerial;
     RegisterSequenceData *sequence = nullptr;
     JournalEntry::Kind kind = JournalEntry::SettingsSend;
 };
@@ -45,6 +53,8 @@ struct WriteResult
         NoIdentity, // the relay did not say which it is
         AnotherRelay, // another relay than the one shown answers at the ID
         JournalUnwritable, // the intent could not be recorded
+        Unread, // a relay to be read afresh could not be read whole
+        ChangedSinceShown, // its settings are no longer those the engineer was shown
     };
 
     // What cut a write short.
@@ -81,6 +91,7 @@ public:
 
     const WriteOrder &order() const { return m_order; }
     bool isRunning() const { return m_phase != Idle && m_phase != Done; }
+    bool isSettingsWrite() const { return m_order.plan || m_order.fileValues; }
     void start();
     // The line was taken away (the port closed, a scan began): what has not gone out is dropped
     // and told as not sent. finished() follows before this returns.
@@ -95,10 +106,12 @@ signals:
     void finished(const WriteResult &result);
 
 private:
-    enum Phase { Idle, CheckingIdentity, Writing, ReadingBack, Done };
+    enum Phase { Idle, CheckingIdentity, ReadingRelay, Writing, ReadingBack, Done };
 
     void checkIdentity();
     void onIdentityRead();
+    void onRelayRead();
+    WriteJournal::Target journalTarget() const;
     void begin(const WriteJournal::Target &target);
     void writeNext();
     void onWritten(DeviceData *block);
@@ -119,6 +132,7 @@ private:
     WriteOrder m_order;
     Phase m_phase = Idle;
     DeviceInfoData *m_identity;
+    ModulesData *m_modules;
     SettingsBlocks m_readBack;
     std::optional<WriteJournal::Record> m_record;
     QList<DeviceData *> m_toWrite;

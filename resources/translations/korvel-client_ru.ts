@@ -744,6 +744,17 @@
     </message>
 </context>
 <context>
+    <name>LineSend</name>
+    <message>
+        <source>Device %1: not sent</source>
+        <translation>Устройство %1: не отправлено</translation>
+    </message>
+    <message>
+        <source>Device %1 holds its file already; nothing was written.</source>
+        <translation>Устройство %1 уже хранит значения своего файла; ничего не записано.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Korvel-client</source>
@@ -2591,6 +2602,23 @@ Last answer: none</source>
     <message>
         <source>Nothing was written to Device %1: the journal could not record the write.</source>
         <translation>На устройство %1 ничего не записано: журнал не смог записать операцию.</translation>
+    </message>
+    <message>
+        <source>the modules</source>
+        <translation>состав модулей</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 could not be read whole (%2).</source>
+        <translation>Ничего не записано: устройство %1 не удалось считать полностью (%2).</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>list separator</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>Nothing was written: the settings of Device %1 changed since they were read.</source>
+        <translation>Ничего не записано: уставки устройства %1 изменились после того, как были считаны.</translation>
     </message>
 </context>
 </TS>
