@@ -6,6 +6,7 @@
 
 #include "benchsupport.h"
 
+#include "devicedata/deviceinfodata.h"
 #include "devicedata/meterageconfigurationdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/sendplan.h"
@@ -174,10 +175,17 @@ int main(int argc, char *argv[])
     monitor.setWriteJournal(nullptr);
     const int journalEntries = journal.store()->entries(-1, QDate()).size();
 
-    // Writes: one transaction per field with a readiness delay between two.
+    // Writes: the relay says which it is first, each read followed by the readiness delay; then
+    // one transaction per field with a readiness delay between two.
+    DeviceInfoData identity;
+    double identityIdeal = 0;
+    for (const ModbusRequest &request : identity.readRequests())
+        identityIdeal += line.transactionMs(
+                             ReadRequestBytes, readAnswerBytes(request.function(), request.count()))
+            + settings.readinessDelay;
     const int writes = relay.values.size();
-    const double writeIdeal
-        = writes * line.transactionMs(WriteSingleRegisterBytes, WriteSingleRegisterBytes)
+    const double writeIdeal = identityIdeal
+        + writes * line.transactionMs(WriteSingleRegisterBytes, WriteSingleRegisterBytes)
         + (writes - 1) * settings.readinessDelay;
     // Read-back: the delay after the last write, then one pass of the three blocks' reads.
     double passIdeal = 0;
@@ -200,7 +208,7 @@ int main(int argc, char *argv[])
                         .arg(writes)
                         .arg(line.baudRate),
         describe(write, 1, ms),
-        QStringLiteral("ideal %1 ms (%2 x line + %3 x delay)")
+        QStringLiteral("ideal %1 ms (identity read + %2 x line + %3 x delay)")
             .arg(number(writeIdeal, 1))
             .arg(writes)
             .arg(writes - 1),
