@@ -34,14 +34,16 @@ void TurnaroundStats::setLine(const ConnectionSettings &settings)
     m_network = settings.isNetwork();
     m_relays.clear();
     m_line.clear();
+    m_longestRequestBytes = 0;
 }
 
 void TurnaroundStats::count(const ModbusTransaction &transaction)
 {
     if (!transaction.isAnswered() || transaction.slaveId == 0)
         return;
-    const double wire
-        = wireMs(requestBytes(transaction.function, transaction.count) + answerBytes(transaction));
+    const int request = requestBytes(transaction.function, transaction.count);
+    m_longestRequestBytes = qMax(m_longestRequestBytes, request);
+    const double wire = wireMs(request + answerBytes(transaction));
     const double ms = qMax(0.0, transaction.durationUs / 1000.0 - wire);
     insert(m_relays[int(transaction.slaveId)], ms);
     insert(m_line, ms);

@@ -37,6 +37,9 @@ public:
     // The 99th percentile of the relay that answers slowest; 0 before any answer.
     double slowestP99Ms() const;
 
+    // The longest request that was answered, on the wire; 0 before any answer.
+    double longestRequestWireMs() const { return wireMs(m_longestRequestBytes); }
+
     // The time this many bytes take on the line's wire; 0 over a network.
     double wireMs(int bytes) const;
     // An RTU frame's length in bytes, CRC included: the request of the transaction, and the answer
@@ -56,6 +59,7 @@ private:
     bool m_network = true;
     QHash<int, Samples> m_relays;
     Samples m_line;
+    int m_longestRequestBytes = 0;
 };
 
 #endif // TURNAROUNDSTATS_H

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/devicemonitorscanimpl.h"
 #include "devicemonitor/scanretries.h"
+#include "devicemonitor/timingadvice.h"
 #include "devicemonitor/turnaroundstats.h"
 
 #include <QtTest>
@@ -61,6 +62,7 @@ private slots:
     void onlyAnswersCountAndANewLineStartsAfresh();
     void shortWaitFollowsTheSlowestRelay_data();
     void shortWaitFollowsTheSlowestRelay();
+    void adviceNeedsAnswersAndCoversThreeTurnarounds();
 };
 
 // Slaves 4 and 5 were asked with a short wait and did not answer (at 0 and 100 ms); then slave 6
@@ -254,6 +256,37 @@ void ScanTimingTest::shortWaitFollowsTheSlowestRelay()
     QFETCH(double, slowestP99Ms);
     QFETCH(int, expected);
     QCOMPARE(DeviceMonitorScanImpl::shortWaitMs(requestWireMs, slowestP99Ms, TimeoutMs), expected);
+}
+
+void ScanTimingTest::adviceNeedsAnswersAndCoversThreeTurnarounds()
+{
+    TurnaroundStats stats;
+    stats.setLine(serialLine(19200));
+    const double wireMs = stats.wireMs(8 + 25);
+    for (int i = 1; i < TimingAdvice::MinAnswers; ++i)
+        stats.count(answered(2, wireMs + 1));
+    const TimingAdvice tooFew(stats);
+    QVERIFY(!tooFew.hasProposal());
+    QCOMPARE(tooFew.text(),
+        QStringLiteral("Too few answers to propose a response timeout: 49 of the 50 needed since "
+                       "the line was connected."));
+
+    // One slow relay: its 99th percentile counts, not the line's. A write of 16 registers is
+    // the longest request (41 bytes, 21.4 ms), and 3 x 30 ms follow it: 111.4, up to 120 ms.
+    for (int i = 0; i < 10; ++i)
+        stats.count(answered(7, wireMs + 30));
+    // Its answer echoes address and count: 8 bytes.
+    ModbusTransaction write = answered(2, stats.wireMs(41 + 8) + 1);
+    write.function = 16;
+    write.count = 16;
+    stats.count(write);
+    const TimingAdvice advice(stats);
+    QVERIFY(advice.hasProposal());
+    QCOMPARE(advice.proposedTimeoutMs(), 120);
+    QVERIFY(advice.proposedTimeoutMs() >= 3 * stats.slowestP99Ms());
+    QCOMPARE(advice.text(),
+        QStringLiteral("Relays on this line answered within 30.0 ms (99th percentile of the "
+                       "slowest relay, over 60 answers); a response timeout of 120 ms would do."));
 }
 
 QTEST_GUILESS_MAIN(ScanTimingTest)
