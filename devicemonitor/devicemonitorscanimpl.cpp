@@ -70,7 +70,7 @@ void DeviceMonitorScanImpl::probe(int id)
         if (wait >= timeout)
             wait = 0;
     }
-    m_probe->readRequests()[0].setResponseTimeout(wait);
+    m_probe->readRequests().first().setResponseTimeout(wait);
     m_monitor->read(id, m_probe);
 }
 

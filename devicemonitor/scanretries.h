@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPair>
 #include <QSet>
 
 // Which slave IDs a quick scan asks again, with the full response timeout, once it has been
@@ -29,9 +30,14 @@
 // first byte stays inside libmodbus); and, since that first byte may be the damaged one, every ID
 // asked with a short wait whose answer could still be on its way. A relay answers only when
 // asked, so whoever sent the bytes is among them. At the end of the range the IDs whose late
-// answers could still come are marked too, for no later request will see them, and the retries
-// wait until none can still come; every retry waits the full response timeout, so nothing is
-// late any more and each retry has the line to itself.
+// answers could still come are marked too, for no later request would see them.
+//
+// Why the retries recover: they start only once no answer to a short wait can still come, and
+// each waits the full response timeout, within which every relay the scan must find answers. So
+// a retry's answer is its own, on a line nobody else talks on, and the transport makes a retried
+// relay's own late answer wait out before asking it again. Only a relay slower than the response
+// timeout can still spoil a retry; the IDs that brings back are asked once more, MaxRetries times
+// at most, so that such a relay cannot keep the scan going.
 class ScanRetries
 {
 public:
