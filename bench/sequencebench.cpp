@@ -272,9 +272,10 @@ int main(int argc, char *argv[])
             .arg(number(slowestMs, 1)),
         quick.median / bound, QStringLiteral("<= 1.3x"), quick.median / bound <= 1.3);
     report.note(QStringLiteral("3q: the turnaround is the slowest relay's 99th percentile over "
-                               "%1 answers of this run; the last ID of a quick scan waits the "
-                               "whole response timeout")
-                    .arg(turnarounds.line().answers));
+                               "%1 answers of this run (the line's median %2 ms); the last ID of "
+                               "a quick scan waits the whole response timeout")
+                    .arg(turnarounds.line().answers)
+                    .arg(number(turnarounds.line().medianMs, 1)));
     monitor.disconnectFromPort();
 
     if (!parser.isSet(slowPortOption))

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicedata/deviceinfodata.h"
+#include "devicemonitor/devicedatamanager.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "relaybus.h"
@@ -10,7 +12,8 @@
 
 namespace {
 
-constexpr int ResponseTimeoutMs = 150;
+// Long enough that a loaded machine's short wait stays far below the slow relay's time.
+constexpr int ResponseTimeoutMs = 300;
 constexpr int ReadinessDelayMs = 60;
 // Answers within the response timeout, but far beyond any short wait.
 constexpr int SlowAnswerMs = ResponseTimeoutMs * 8 / 10;
@@ -220,18 +223,40 @@ void QuickScanTest::thoroughScanWaitsTheTimeoutForEveryId()
     }
 }
 
-// The transport's part: the slow relay's answer, come after its short wait, is found waiting on
-// the line before the next request, and its first byte names the relay.
+// The transport's part: a request waits its own time, and the slow relay's answer, come after
+// it, is found waiting on the line before the next request, its first byte naming the relay.
 void QuickScanTest::lateAnswerIsFoundWaitingWithItsSlaveId()
 {
-    m_bus->setRelayOnline(5, false);
+    QVERIFY(m_monitor->disconnectFromPort());
+    DeviceDataManager manager;
+    manager.setResponseTimeout(ResponseTimeoutMs);
+    ConnectionSettings line;
+    line.portName = m_bus->portPath();
+    QVERIFY(manager.openPort(line));
+    QList<ModbusTransaction> records;
+    connect(&manager, &DeviceDataManager::transactionFinished, this,
+        [&records](const ModbusTransaction &transaction) { records.append(transaction); });
+    QSignalSpy processed(&manager, &DeviceDataManager::deviceDataProcessed);
     m_bus->setAnswerTime(4, SlowAnswerMs);
-    QVERIFY(scan(1, 6));
-    const auto stray = std::find_if(m_transactions.cbegin(), m_transactions.cend(),
-        [](const ModbusTransaction &transaction) { return transaction.strayBytes > 0; });
-    QVERIFY(stray != m_transactions.cend());
-    QCOMPARE(stray->strayFirstByte, 4);
-    QVERIFY(stray->slaveId > 4);
+    DeviceInfoData slow;
+    slow.readRequests().first().setResponseTimeout(20);
+    const quint64 answersBefore = m_bus->answersSent();
+    manager.read(4, &slow);
+    QVERIFY(processed.wait(PassWaitMs));
+    QTRY_VERIFY_WITH_TIMEOUT(m_bus->answersSent() > answersBefore, PassWaitMs);
+    QTest::qWait(20); // counted just before it is written
+    DeviceInfoData fast;
+    manager.read(1, &fast);
+    QVERIFY(processed.wait(PassWaitMs));
+
+    QVERIFY(!slow.isReadSuccessful());
+    QVERIFY(fast.isReadSuccessful());
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(records.at(0).outcome, ModbusTransaction::Timeout);
+    QCOMPARE(records.at(0).responseTimeoutMs, 20);
+    QCOMPARE(records.at(1).responseTimeoutMs, ResponseTimeoutMs);
+    QCOMPARE(records.at(1).strayBytes, 25); // the answer to 10 registers
+    QCOMPARE(records.at(1).strayFirstByte, 4);
 }
 
 QTEST_GUILESS_MAIN(QuickScanTest)
