@@ -84,12 +84,15 @@ void DeviceMonitorScanImpl::cancel()
 void DeviceMonitorScanImpl::onTransactionFinished(const ModbusTransaction &transaction)
 {
     if (m_monitor->state() != DeviceMonitor::Scanning
-        || transaction.outcome == ModbusTransaction::Canceled
-        || transaction.slaveId != uint(m_currentId)
-        || transaction.function != ModbusRequest::ReadHoldingRegisters)
+        || transaction.outcome == ModbusTransaction::Canceled)
         return;
-    m_probeTransaction = transaction;
-    m_probeTransactionSeen = true;
+    if (transaction.slaveId == uint(m_currentId)
+        && transaction.function == ModbusRequest::ReadHoldingRegisters) {
+        m_probeTransaction = transaction;
+        m_probeTransactionSeen = true;
+    } else if (m_retries) {
+        m_retries->foundWaiting(transaction);
+    }
 }
 
 void DeviceMonitorScanImpl::onDeviceDataProcessed(DeviceData *deviceData)

@@ -39,8 +39,7 @@ void ScanRetries::probed(const ModbusTransaction &transaction, bool found)
 {
     const int id = int(transaction.slaveId);
     // Bytes waiting before this request came after the previous one's had ended: in its window.
-    if (transaction.strayBytes > 0 && m_previousId > 0)
-        mark(m_previousId, transaction.strayFirstByte, m_previousEnd);
+    foundWaiting(transaction);
     if (found) {
         m_found.insert(id);
         m_marked.remove(id);
@@ -54,6 +53,12 @@ void ScanRetries::probed(const ModbusTransaction &transaction, bool found)
     }
     m_previousId = id;
     m_previousEnd = endOf(transaction);
+}
+
+void ScanRetries::foundWaiting(const ModbusTransaction &transaction)
+{
+    if (transaction.strayBytes > 0 && m_previousId > 0)
+        mark(m_previousId, transaction.strayFirstByte, m_previousEnd);
 }
 
 void ScanRetries::endPass()

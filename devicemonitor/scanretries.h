@@ -47,6 +47,9 @@ public:
     // The transaction of each probe, in the order they went out (retries too), and whether the
     // probe found its relay (its own valid answer).
     void probed(const ModbusTransaction &transaction, bool found);
+    // Another transaction on the line between two probes (a write to every relay, say): bytes it
+    // found waiting came in the last probe's window all the same.
+    void foundWaiting(const ModbusTransaction &transaction);
     // The range has been asked once: what is still marked, and what could still answer late.
     void endPass();
 

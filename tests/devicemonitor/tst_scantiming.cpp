@@ -56,6 +56,7 @@ private slots:
     void bytesInAWindowMarkIdsForRetry();
     void endOfRangeMarksWhatCouldStillAnswer();
     void retriesGoAscendingAndEnd();
+    void bytesFoundByAWriteCountToo();
     void turnaroundLeavesOutTheWire_data();
     void turnaroundLeavesOutTheWire();
     void percentilesPerRelayAndLine();
@@ -154,6 +155,18 @@ void ScanTimingTest::retriesGoAscendingAndEnd()
     QCOMPARE(retries.takeNext(), 9);
     retries.probed(probe(9, 2000, ModbusTransaction::ForeignAnswer, TimeoutMs), false);
     QCOMPARE(retries.takeNext(), -1);
+}
+
+// A write to every relay went out between the probes of 9 and 10.
+void ScanTimingTest::bytesFoundByAWriteCountToo()
+{
+    ScanRetries retries(1, 20, TimeoutMs);
+    retries.probed(probe(9, 0, ModbusTransaction::Timeout), false);
+    ModbusTransaction write = probe(0, 80, ModbusTransaction::Success);
+    write.strayBytes = 7;
+    write.strayFirstByte = 3;
+    retries.foundWaiting(write);
+    QCOMPARE(retries.pending(), QList<int>({ 3, 8, 9 }));
 }
 
 void ScanTimingTest::turnaroundLeavesOutTheWire_data()
