@@ -109,6 +109,7 @@ void loadDeviceSettings(DeviceSettings &settings)
         0, file.readInt(QStringLiteral("device_settings/readiness_delay"), 60), MaxTimingValue);
     settings.responseTimeout = qBound(
         0, file.readInt(QStringLiteral("device_settings/response_timeout"), 150), MaxTimingValue);
+    settings.thoroughScan = file.readBool(QStringLiteral("device_settings/thorough_scan"), false);
 }
 
 void saveDeviceSettings(const DeviceSettings &settings)
@@ -118,6 +119,8 @@ void saveDeviceSettings(const DeviceSettings &settings)
         QStringLiteral("device_settings/readiness_delay"), settings.readinessDelay);
     file.settings().setValue(
         QStringLiteral("device_settings/response_timeout"), settings.responseTimeout);
+    file.settings().setValue(
+        QStringLiteral("device_settings/thorough_scan"), settings.thoroughScan);
 }
 
 int loadFinderWait()

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The request sequencer at work on a line paced like a real one: one refresh pass of the
-// Monitor tab's blocks, and a scan of a slave ID range, each against its ideal, the time the
-// line itself and the configured pauses take (default device settings: readiness delay 60 ms,
-// response timeout 150 ms). What the program adds on top of that ideal is its overhead.
+// Monitor tab's blocks, and a thorough scan of a slave ID range, each against its ideal, the time
+// the line itself and the configured pauses take (default device settings: readiness delay 60 ms,
+// response timeout 150 ms). What the program adds on top of that ideal is its overhead. A quick
+// scan of the same range is held to the line's bound: per ID the request's time on the wire, the
+// readiness delay and the slowest relay's turnaround (its 99th percentile, as measured in the same
+// run). Given a second simulator with a slow relay, quick scans must find it every time.
 
 #include "benchsupport.h"
 
@@ -16,6 +19,7 @@
 #include "devicedata/modulesdata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/turnaroundstats.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -65,6 +69,31 @@ bool isNotScanning(DeviceMonitor::State state)
     return state != DeviceMonitor::Scanning;
 }
 
+// Scans firstId..lastId `scans` times and returns the time of each, or nothing when a scan never
+// ended; eachFound hears the IDs each scan listed.
+QVector<double> timeScans(DeviceMonitor &monitor, int firstId, int lastId, int scans,
+    const std::function<void(const QList<int> &found)> &eachFound = {})
+{
+    QVector<double> scanMs;
+    for (int i = 0; i < scans; ++i) {
+        const qint64 start = nowNs();
+        monitor.scan(firstId, lastId);
+        const qint64 end = waitForState(monitor, isNotScanning);
+        // The scan makes the lowest relay current, which refreshes it; let that end undisturbed.
+        if (end < 0 || waitForState(monitor, isIdle) < 0)
+            return {};
+        scanMs.append((end - start) / 1e6);
+        if (eachFound) {
+            QList<int> found;
+            const DeviceListModel *model = monitor.deviceListModel();
+            for (int row = 0; row < model->rowCount(); ++row)
+                found.append(model->deviceIdAt(row));
+            eachFound(found);
+        }
+    }
+    return scanMs;
+}
+
 // The line time of every enabled read request of the list, each followed by the readiness delay.
 double idealPassMs(
     const QList<DeviceData *> &blocks, const Line &line, int readinessDelayMs, int *transactions)
@@ -99,7 +128,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption scansOption(QStringLiteral("scans"), QStringLiteral("Scans."),
         QStringLiteral("n"), QStringLiteral("3"));
     parser.addOptions(lineOptions.all());
-    parser.addOptions({ passesOption, scanLastOption, scansOption });
+    const QCommandLineOption slowPortOption(QStringLiteral("slow-port"),
+        QStringLiteral("Device of a paced simulator with one slow relay."), QStringLiteral("path"));
+    const QCommandLineOption slowIdOption(QStringLiteral("slow-id"),
+        QStringLiteral("The slow relay's slave ID."), QStringLiteral("id"), QStringLiteral("2"));
+    const QCommandLineOption slowMsOption(QStringLiteral("slow-ms"),
+        QStringLiteral("How long the slow relay takes to answer."), QStringLiteral("ms"),
+        QStringLiteral("120"));
+    const QCommandLineOption slowScansOption(QStringLiteral("slow-scans"),
+        QStringLiteral("Quick scans of the slow relay's line, of 1..5."), QStringLiteral("n"),
+        QStringLiteral("100"));
+    parser.addOptions({ passesOption, scanLastOption, scansOption, slowPortOption, slowIdOption,
+        slowMsOption, slowScansOption });
     parser.process(application);
 
     Report report(parser.value(lineOptions.out));
@@ -171,19 +211,15 @@ int main(int argc, char *argv[])
             .arg(transactions),
         pass.median / passIdeal, QStringLiteral("<= 1.02x"), pass.median / passIdeal <= 1.02);
 
-    QVector<double> scanMs;
     int found = 0;
-    for (int i = 0; i < scans; ++i) {
-        const qint64 start = nowNs();
-        monitor.scan(1, scanLast);
-        const qint64 end = waitForState(monitor, isNotScanning);
-        // The scan makes the lowest relay current, which refreshes it; let that end undisturbed.
-        if (end < 0 || waitForState(monitor, isIdle) < 0) {
-            report.note(QStringLiteral("sequence: a scan never ended"));
-            return 1;
-        }
-        scanMs.append((end - start) / 1e6);
-        found = monitor.deviceListModel()->rowCount(QModelIndex());
+    DeviceSettings thorough = settings;
+    thorough.thoroughScan = true;
+    monitor.setDeviceSettings(thorough);
+    const QVector<double> scanMs = timeScans(
+        monitor, 1, scanLast, scans, [&found](const QList<int> &ids) { found = ids.size(); });
+    if (scanMs.isEmpty()) {
+        report.note(QStringLiteral("sequence: a scan never ended"));
+        return 1;
     }
     // Each probe is followed by the readiness delay except the last: the scan ends with its answer.
     const int absent = scanLast - found;
@@ -191,7 +227,7 @@ int main(int argc, char *argv[])
     const double scanIdeal = absent * (settings.responseTimeout + settings.readinessDelay)
         + found * (identityMs + settings.readinessDelay) - settings.readinessDelay;
     const Summary scan = summarize(scanMs);
-    report.ratioRow(QStringLiteral("3 scan 1..%1, %2 relays, %3 baud")
+    report.ratioRow(QStringLiteral("3 thorough scan 1..%1, %2 relays, %3 baud")
                         .arg(scanLast)
                         .arg(found)
                         .arg(line.baudRate),
@@ -210,6 +246,66 @@ int main(int argc, char *argv[])
                     .arg(passes)
                     .arg(failedPasses)
                     .arg(scans));
+
+    // The line has answered the passes and scans above: every quick scan waits short.
+    monitor.setDeviceSettings(settings);
+    const QVector<double> quickMs = timeScans(monitor, 1, scanLast, scans);
+    if (quickMs.isEmpty()) {
+        report.note(QStringLiteral("sequence: a quick scan never ended"));
+        return 1;
+    }
+    const TurnaroundStats &turnarounds = monitor.turnarounds();
+    const double requestMs = line.characterMs() * ReadRequestBytes;
+    const double slowestMs = turnarounds.slowestP99Ms();
+    const double bound = scanLast * (requestMs + settings.readinessDelay + slowestMs);
+    const Summary quick = summarize(quickMs);
+    report.ratioRow(QStringLiteral("3q quick scan 1..%1, %2 relays, %3 baud")
+                        .arg(scanLast)
+                        .arg(found)
+                        .arg(line.baudRate),
+        describe(quick, 0, ms),
+        QStringLiteral("line bound %1 ms (%2 x (%3 ms request + %4 ms delay + %5 ms turnaround))")
+            .arg(number(bound, 0))
+            .arg(scanLast)
+            .arg(number(requestMs, 1))
+            .arg(settings.readinessDelay)
+            .arg(number(slowestMs, 1)),
+        quick.median / bound, QStringLiteral("<= 1.3x"), quick.median / bound <= 1.3);
+    report.note(QStringLiteral("3q: the turnaround is the slowest relay's 99th percentile over "
+                               "%1 answers of this run (the line's median %2 ms); the last ID of "
+                               "a quick scan waits the whole response timeout")
+                    .arg(turnarounds.line().answers)
+                    .arg(number(turnarounds.line().medianMs, 1)));
     monitor.disconnectFromPort();
+
+    if (!parser.isSet(slowPortOption))
+        return 0;
+    // A line with a relay that answers at 0.8 x the response timeout, long after a short wait.
+    const int slowId = parser.value(slowIdOption).toInt();
+    const int slowScans = qMax(1, parser.value(slowScansOption).toInt());
+    connection.portName = parser.value(slowPortOption);
+    DeviceMonitor slowLine;
+    slowLine.setAutoRefreshEnabled(false);
+    slowLine.setDeviceSettings(settings);
+    if (!slowLine.connectToPort(connection)) {
+        report.note(QStringLiteral("sequence: cannot open %1").arg(connection.portName));
+        return 1;
+    }
+    int foundSlow = 0;
+    const QVector<double> slowMs = timeScans(slowLine, 1, 5, slowScans,
+        [&](const QList<int> &ids) { foundSlow += ids.contains(slowId); });
+    if (slowMs.isEmpty()) {
+        report.note(QStringLiteral("sequence: a scan of the slow relay's line never ended"));
+        return 1;
+    }
+    report.row(QStringLiteral("3s quick scans of 1..5 finding relay %1, answering in %2 ms")
+                   .arg(slowId)
+                   .arg(parser.value(slowMsOption)),
+        QStringLiteral("%1 of %2").arg(foundSlow).arg(slowScans),
+        QStringLiteral("response timeout %1 ms; scan %2")
+            .arg(settings.responseTimeout)
+            .arg(describe(summarize(slowMs), 0, ms)),
+        QStringLiteral("all"), foundSlow == slowScans);
+    slowLine.disconnectFromPort();
     return 0;
 }

@@ -12,6 +12,9 @@ struct DeviceSettings
 {
     int readinessDelay = 60; // ms
     int responseTimeout = 150; // ms
+    // Every ID a scan asks waits the whole response timeout; otherwise the scan is a quick one
+    // (devicemonitor/devicemonitorscanimpl.h).
+    bool thoroughScan = false;
 };
 
 // How long each try of the relay finder waits for an answer beyond the request's and the

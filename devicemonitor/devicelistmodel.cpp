@@ -2,8 +2,11 @@
 #include "devicemonitor/devicelistmodel.h"
 
 #include "devicemonitor/relayhealthtext.h"
+#include "devicemonitor/turnaroundstats.h"
 
 #include <QColor>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,7 +38,8 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
         return QColor(
             isOfAnotherType(index.row()) ? QStringLiteral("orange") : QStringLiteral("black"));
     case Qt::ToolTipRole:
-        return RelayHealthText::text(item.deviceId, health(item.deviceId), RelayHealthText::Lines);
+        return RelayHealthText::text(item.deviceId, health(item.deviceId), RelayHealthText::Lines,
+            m_turnarounds ? m_turnarounds->relay(item.deviceId) : TurnaroundStats::Summary());
     case Qt::DecorationRole:
         if (health(item.deviceId).hasStoppedAnswering())
             return QColor(Qt::red);
@@ -47,9 +51,11 @@ QVariant DeviceListModel::data(const QModelIndex &index, int role) const
 
 void DeviceListModel::addDevice(int deviceId, const DeviceInfo &info)
 {
-    const int row = rowCount();
+    const auto at = std::upper_bound(m_items.cbegin(), m_items.cend(), deviceId,
+        [](int id, const std::unique_ptr<DeviceListItem> &item) { return id < item->deviceId; });
+    const int row = int(at - m_items.cbegin());
     beginInsertRows(QModelIndex(), row, row);
-    m_items.push_back(std::make_unique<DeviceListItem>(DeviceListItem { deviceId, info }));
+    m_items.insert(at, std::make_unique<DeviceListItem>(DeviceListItem { deviceId, info }));
     endInsertRows();
 }
 

@@ -5,16 +5,19 @@
 #include "devicedata/deviceinfodata.h"
 #include "devicemonitor/relayhealth.h"
 
+class TurnaroundStats;
+
 #include <QAbstractListModel>
 #include <QHash>
 
 #include <memory>
 #include <vector>
 
-// The relays found by the last scan, in the order they answered (ascending
-// slave ID), each with the identity it reported, and how each has been
-// answering since that scan began: a tooltip with the counts and a red marker
-// on a relay that stopped answering.
+// The relays found by the last scan, in ascending slave ID (a relay a quick
+// scan found when it asked again takes its place among them), each with the
+// identity it reported, and how each has been answering since that scan
+// began: a tooltip with the counts and the relay's turnaround, and a red
+// marker on a relay that stopped answering.
 class DeviceListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -27,6 +30,8 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
     void addDevice(int deviceId, const DeviceInfo &info);
+    // Where the tooltips take each relay's turnaround from; none when null.
+    void setTurnarounds(const TurnaroundStats *turnarounds) { m_turnarounds = turnarounds; }
     void clear();
 
     // The row accessors take any row, such as rowOfDevice()'s -1 or a row from before the list
@@ -59,6 +64,7 @@ private:
 
     std::vector<std::unique_ptr<DeviceListItem>> m_items;
     QHash<int, RelayHealth> m_health;
+    const TurnaroundStats *m_turnarounds = nullptr;
 };
 
 #endif // DEVICELISTMODEL_H

@@ -38,6 +38,8 @@ public:
     }
     void cancelReads() override { m_monitor->cancelReads(); }
     void reportScanProgress(int deviceId) override { emit m_monitor->scanProgress(deviceId); }
+    const TurnaroundStats &turnarounds() const override { return m_monitor->m_turnarounds; }
+    int responseTimeout() const override { return m_monitor->m_manager->responseTimeout(); }
 
 private:
     DeviceMonitor *const m_monitor;
@@ -91,6 +93,13 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     connect(this, &DeviceMonitor::readsStopped, m_endpoint, &WriteEndpoint::readsStopped);
     connect(m_manager, &DeviceDataManager::transactionFinished, this,
         &DeviceMonitor::transactionFinished);
+    // Counted at once: the scan's next probe is timed by them.
+    connect(m_manager, &DeviceDataManager::transactionFinished, this,
+        [this](const ModbusTransaction &transaction) {
+            m_turnarounds.count(transaction);
+            m_scanner->onTransactionFinished(transaction);
+        });
+    m_model->setTurnarounds(&m_turnarounds);
     // The list counts from the scan that filled it (clear() starts afresh).
     connect(m_manager, &DeviceDataManager::transactionFinished, m_model,
         &DeviceListModel::countTransaction, Qt::QueuedConnection);
@@ -112,6 +121,7 @@ bool DeviceMonitor::connectToPort(const ConnectionSettings &settings)
         return false;
     m_portName = settings.portName;
     m_endpointName = settings.endpointName();
+    m_turnarounds.setLine(settings);
     m_connectionLostReason.clear();
     if (m_manager->isConnecting()) {
         emit connecting();
@@ -290,11 +300,12 @@ void DeviceMonitor::setDeviceSettings(const DeviceSettings &settings)
 {
     m_manager->setReadinessDelay(settings.readinessDelay);
     m_manager->setResponseTimeout(settings.responseTimeout);
+    m_scanner->setThorough(settings.thoroughScan);
 }
 
 DeviceSettings DeviceMonitor::deviceSettings() const
 {
-    return { m_manager->readinessDelay(), m_manager->responseTimeout() };
+    return { m_manager->readinessDelay(), m_manager->responseTimeout(), m_scanner->isThorough() };
 }
 
 void DeviceMonitor::setDeviceDataList(const QList<DeviceData *> &list)

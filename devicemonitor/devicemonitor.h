@@ -4,6 +4,7 @@
 
 #include "common/settingsrecords.h"
 #include "devicedata/devicedata.h"
+#include "devicemonitor/turnaroundstats.h"
 #include "devicemonitor/writeoperation.h"
 #include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
@@ -74,6 +75,8 @@ public:
     DeviceSettings deviceSettings() const;
 
     State state() const { return m_state; }
+    // How quickly the relays of the line connected last have answered.
+    const TurnaroundStats &turnarounds() const { return m_turnarounds; }
 
     void setDeviceDataList(const QList<DeviceData *> &list);
     void readFromCurrentDevice(const QList<DeviceData *> &list);
@@ -144,6 +147,7 @@ private:
     bool m_pendingRefresh = false;
     bool m_disconnecting = false;
     QList<DeviceData *> m_deviceDataList;
+    TurnaroundStats m_turnarounds;
     const std::unique_ptr<ActivityHost> m_activityHost;
     DeviceMonitorRefreshImpl *m_refresher;
     DeviceMonitorScanImpl *m_scanner;

@@ -8,6 +8,7 @@
 
 class DeviceData;
 class DeviceListModel;
+class TurnaroundStats;
 
 // What the scanner and the refresher may read of their monitor and ask of it.
 // The monitor hands this view to those two alone; everyone else has its
@@ -29,6 +30,9 @@ public:
     virtual void read(int slaveId, DeviceData *deviceData) = 0;
     virtual void cancelReads() = 0;
     virtual void reportScanProgress(int deviceId) = 0;
+    // How quickly the line's relays have answered, and the configured response timeout.
+    virtual const TurnaroundStats &turnarounds() const = 0;
+    virtual int responseTimeout() const = 0;
 };
 
 #endif // DEVICEMONITORACTIVITYHOST_H

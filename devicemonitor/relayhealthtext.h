@@ -3,6 +3,7 @@
 #define RELAYHEALTHTEXT_H
 
 #include "devicemonitor/relayhealth.h"
+#include "devicemonitor/turnaroundstats.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -23,7 +24,11 @@ public:
         OneLine,
     };
 
-    static QString text(int deviceId, const RelayHealth &health, Layout layout);
+    // The relay's turnaround follows the counts once it has answered at all.
+    static QString text(int deviceId, const RelayHealth &health, Layout layout,
+        const TurnaroundStats::Summary &turnaround = {});
+    // The turnaround of the whole line, a sentence of its own.
+    static QString lineTurnaroundText(const TurnaroundStats::Summary &turnaround);
 };
 
 #endif // RELAYHEALTHTEXT_H

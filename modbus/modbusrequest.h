@@ -60,6 +60,9 @@ public:
     bool isValid() const { return m_function != NoFunction; }
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
+    // How long this request waits for its answer, in ms; 0: the endpoint's response timeout.
+    int responseTimeout() const { return m_responseTimeoutMs; }
+    void setResponseTimeout(int milliseconds) { m_responseTimeoutMs = qMax(0, milliseconds); }
 
     // Used by the worker on its private copy.
     void fillBits(ModbusBits &bits) const;
@@ -100,6 +103,7 @@ private:
     std::shared_ptr<Cell> m_cell;
     Callback m_callback;
     bool m_enabled = true;
+    int m_responseTimeoutMs = 0;
 };
 
 #endif // MODBUSREQUEST_H

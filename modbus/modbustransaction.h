@@ -32,6 +32,12 @@ struct ModbusTransaction
     int exceptionCode = 0; // the relay's exception code, for Exception
     int error = 0; // the errno libmodbus left, for OtherError
     QString detail; // what was wrong with a malformed answer, where the transport could tell
+    int responseTimeoutMs = 0; // how long it waited for the answer
+    // Bytes found waiting on the line before the request went out, and thrown away: they came
+    // after the previous transaction had ended (a late answer, or noise). The first of them, or
+    // -1 when there were none.
+    int strayBytes = 0;
+    int strayFirstByte = -1;
 
     // The relay sent a well-formed answer: its data, or an exception.
     bool isAnswered() const { return outcome == Success || outcome == Exception; }

@@ -14,6 +14,11 @@
 #include <chrono>
 #include <thread>
 
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 QString errorString(int error)
@@ -151,15 +156,23 @@ void RtuModbusPrivate::setResponseTimeout(int milliseconds)
 
 void RtuModbusPrivate::applyResponseTimeout()
 {
-    if (!m_context)
+    m_appliedTimeoutMs = -1;
+    applyTimeout(effectiveResponseTimeout());
+}
+
+void RtuModbusPrivate::applyTimeout(int milliseconds)
+{
+    if (!m_context || milliseconds == m_appliedTimeoutMs)
         return;
-    // libmodbus refuses a zero timeout and would keep the one it had.
-    const int milliseconds = effectiveResponseTimeout();
     if (modbus_set_response_timeout(
             m_context, uint32_t(milliseconds / 1000), uint32_t(milliseconds % 1000) * 1000)
-        == -1)
+        == -1) {
         qCDebug(lcModbus) << "!!! Response timeout not set !!!" << milliseconds
                           << errorString(errno);
+        m_appliedTimeoutMs = -1;
+        return;
+    }
+    m_appliedTimeoutMs = milliseconds;
 }
 
 int RtuModbusPrivate::effectiveResponseTimeout() const
@@ -190,6 +203,13 @@ bool RtuModbusPrivate::request(uint slaveId, const ModbusRequest &request)
         applyResponseTimeout();
         m_timeoutChangePending = false;
     }
+    // A request of its own timeout has it for this transaction only. libmodbus refuses a zero
+    // timeout, so the endpoint's is at least 1 ms.
+    m_transactionTimeoutMs
+        = request.responseTimeout() > 0 ? request.responseTimeout() : effectiveResponseTimeout();
+    applyTimeout(m_transactionTimeoutMs);
+    m_strayBytes = 0;
+    m_strayFirstByte = -1;
     m_bits = ModbusBits();
     m_registers = ModbusRegisters();
     m_currentRequest = request;
@@ -328,6 +348,9 @@ ModbusTransaction RtuModbusPrivate::transactionRecord(ModbusTransaction::Outcome
     if (outcome == ModbusTransaction::OtherError)
         record.error = m_transferError;
     record.detail = m_transferDetail;
+    record.responseTimeoutMs = m_transactionTimeoutMs;
+    record.strayBytes = m_strayBytes;
+    record.strayFirstByte = m_strayFirstByte;
     return record;
 }
 
@@ -358,7 +381,26 @@ void RtuModbusPrivate::waitForQuietLine()
     // follow a thread stopped inside such a call.
     if (remaining > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(remaining));
+    takeStrayBytes();
     modbus_flush(m_context);
+}
+
+// Counts what the flush is about to throw away, and keeps its first byte: on an RTU line a
+// frame's first byte names the slave that sent it, so a scan can tell whose late answer it was.
+void RtuModbusPrivate::takeStrayBytes()
+{
+#ifdef Q_OS_UNIX
+    const int fd = modbus_get_socket(m_context);
+    int waiting = 0;
+    if (fd < 0 || ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting <= 0)
+        return;
+    quint8 first = 0;
+    if (::read(fd, &first, 1) != 1)
+        return;
+    m_strayBytes = waiting;
+    // A Modbus TCP answer starts with its transaction identifier, which names no slave.
+    m_strayFirstByte = m_network && !m_rtuOverTcp ? -1 : first;
+#endif
 }
 
 // A gateway that closed the connection (restarted, say) is connected to

@@ -63,7 +63,9 @@ private:
     int restoreLostConnection();
     bool isSentBroadcast(int error) const;
     void waitForQuietLine();
+    void takeStrayBytes();
     void applyResponseTimeout();
+    void applyTimeout(int milliseconds);
     int effectiveResponseTimeout() const;
     ModbusTransaction transactionRecord(ModbusTransaction::Outcome outcome) const;
 
@@ -104,6 +106,13 @@ private:
     // What run() waits for, copied before the thread starts.
     qint64 m_startNotBefore = 0;
     bool m_timeoutChangePending = false;
+    // What the context waits for an answer now (-1: not set on this context), and what the
+    // transaction on its way waits: its request's own timeout, or the endpoint's.
+    int m_appliedTimeoutMs = -1;
+    int m_transactionTimeoutMs = 0;
+    // What run() found waiting on the line before the request went out (the record's).
+    int m_strayBytes = 0;
+    int m_strayFirstByte = -1;
 
     // The record of the transaction: request() sets the wall-clock time it was
     // asked for, run() when it went out, how long it took and what it left.

@@ -522,8 +522,13 @@ void MainWindow::on_actionExportReport_triggered()
 void MainWindow::on_actionConnectionSettings_triggered()
 {
     ConnectionSettingsDialog dialog(connectionSettings, this);
-    if (dialog.exec() == QDialog::Accepted)
-        saveConnectionSettings(connectionSettings);
+    DeviceSettings timing = deviceMonitor->deviceSettings();
+    dialog.setTiming(timing, deviceMonitor->turnarounds());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    saveConnectionSettings(connectionSettings);
+    deviceMonitor->setDeviceSettings(timing);
+    saveDeviceSettings(timing);
 }
 
 void MainWindow::on_actionConnect_triggered()

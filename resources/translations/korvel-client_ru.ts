@@ -176,6 +176,30 @@
         <source>Modbus TCP for a Modbus gateway; RTU over TCP for a serial device server that passes the line&apos;s bytes through unchanged</source>
         <translation>Modbus TCP — для шлюза Modbus; RTU поверх TCP — для сервера последовательных портов, передающего байты линии без изменений</translation>
     </message>
+    <message>
+        <source>Timing</source>
+        <translation>Временные параметры</translation>
+    </message>
+    <message>
+        <source>Response timeout, ms:</source>
+        <translation>Тайм-аут ответа, мс:</translation>
+    </message>
+    <message>
+        <source>Pause between requests, ms:</source>
+        <translation>Пауза между запросами, мс:</translation>
+    </message>
+    <message>
+        <source>Thorough scan: wait the whole response timeout for every ID</source>
+        <translation>Полный поиск: ждать весь тайм-аут ответа для каждого адреса</translation>
+    </message>
+    <message>
+        <source>Use the proposed timeout</source>
+        <translation>Принять предложенный тайм-аут</translation>
+    </message>
+    <message>
+        <source>Use %1 ms</source>
+        <translation>Принять %1 мс</translation>
+    </message>
 </context>
 <context>
     <name>CrashListModel</name>
@@ -1453,6 +1477,26 @@ Last answer: none</source>
         <source>The relay has stopped answering.</source>
         <translation>Реле перестало отвечать.</translation>
     </message>
+    <message>
+        <source>Device %1, not answering: requests %2, answers %3, timeouts %4, errors %5, last answer %6, turnaround median %7 ms, 99th percentile %8 ms</source>
+        <translation>Устройство %1 не отвечает: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6, время ответа: медиана %7 мс, 99-й процентиль %8 мс</translation>
+    </message>
+    <message>
+        <source>Device %1: requests %2, answers %3, timeouts %4, errors %5, last answer %6, turnaround median %7 ms, 99th percentile %8 ms</source>
+        <translation>Устройство %1: запросов %2, ответов %3, тайм-аутов %4, ошибок %5, последний ответ %6, время ответа: медиана %7 мс, 99-й процентиль %8 мс</translation>
+    </message>
+    <message>
+        <source>Turnaround: median %1 ms, 99th percentile %2 ms over %3 answers</source>
+        <translation>Время ответа: медиана %1 мс, 99-й процентиль %2 мс по %3 ответам</translation>
+    </message>
+    <message>
+        <source>No relay on this line has answered yet.</source>
+        <translation>На этой линии ещё не ответило ни одно реле.</translation>
+    </message>
+    <message>
+        <source>Relays on this line answer in %1 ms (median), %2 ms (99th percentile) over %3 answers.</source>
+        <translation>Реле этой линии отвечают за %1 мс (медиана), %2 мс (99-й процентиль) по %3 ответам.</translation>
+    </message>
 </context>
 <context>
     <name>ReportActions</name>
@@ -2366,6 +2410,21 @@ Last answer: none</source>
     <message>
         <source>Nothing was sent to device %1: the journal could not record the send.</source>
         <translation>В устройство %1 ничего не отправлено: журнал не смог сохранить запись.</translation>
+    </message>
+</context>
+<context>
+    <name>TimingAdvice</name>
+    <message>
+        <source>Too few answers to propose a response timeout: %1 of the %2 needed since the line was connected.</source>
+        <translation>Слишком мало ответов, чтобы предложить тайм-аут ответа: %1 из %2 необходимых с подключения линии.</translation>
+    </message>
+    <message>
+        <source>Relays on this line answered within %1 ms (99th percentile of the slowest relay, over %2 answers); a response timeout of %3 ms would do.</source>
+        <translation>Реле этой линии отвечали в пределах %1 мс (99-й процентиль самого медленного реле, по %2 ответам); достаточно тайм-аута ответа %3 мс.</translation>
+    </message>
+    <message>
+        <source>The pause between requests gives a relay time to get ready for the next request. Its answers do not show how long it needs, so no pause is proposed: keep the one the relay&apos;s documentation asks for.</source>
+        <translation>Пауза между запросами даёт реле время подготовиться к следующему запросу. По его ответам не видно, сколько ему нужно, поэтому пауза не предлагается: оставьте ту, что требует документация реле.</translation>
     </message>
 </context>
 <context>

@@ -69,10 +69,11 @@ void SettingsTest::defaultsWithoutFile()
     QCOMPARE(connection.serialPortSettings.dataBits(), 8);
     QCOMPARE(connection.serialPortSettings.stopBits(), 1);
 
-    DeviceSettings device { 1, 2 };
+    DeviceSettings device { 1, 2, true };
     loadDeviceSettings(device);
     QCOMPARE(device.readinessDelay, 60);
     QCOMPARE(device.responseTimeout, 150);
+    QCOMPARE(device.thoroughScan, false);
     QCOMPARE(loadFinderWait(), 36);
 
     Preferences preferences { QStringLiteral("x"), 1, false, false, 1 };
@@ -95,7 +96,7 @@ void SettingsTest::savedValuesLoadBack()
     connection.serialPortSettings.setDataBits(7);
     connection.serialPortSettings.setStopBits(2);
     saveConnectionSettings(connection);
-    saveDeviceSettings({ 25, 900 });
+    saveDeviceSettings({ 25, 900, true });
     savePreferences({ QStringLiteral("5-17"), 1500, false, false, int(Qt::LeftToolBarArea) });
 
     ConnectionSettings loaded;
@@ -110,6 +111,7 @@ void SettingsTest::savedValuesLoadBack()
     loadDeviceSettings(device);
     QCOMPARE(device.readinessDelay, 25);
     QCOMPARE(device.responseTimeout, 900);
+    QCOMPARE(device.thoroughScan, true);
 
     Preferences preferences;
     loadPreferences(preferences);

@@ -123,7 +123,9 @@ void DeviceMonitorTest::init()
     m_meterage.reset(new MeterageData);
     m_leds.reset(new LedsData);
     m_monitor.reset(new DeviceMonitor);
-    m_monitor->setDeviceSettings({ 0, 40 });
+    // Thorough: these cases hold the scan to waiting the response timeout for every ID
+    // (tst_quickscan has the quick one).
+    m_monitor->setDeviceSettings({ 0, 40, true });
     m_monitor->setAutoRefreshEnabled(false);
     m_monitor->setAutoRefreshDelay(100);
     m_monitor->setDeviceDataList({ m_modules.data(), m_meterage.data(), m_leds.data() });
@@ -349,7 +351,7 @@ void DeviceMonitorTest::networkConnectionIsMadeInTheBackground()
     settings.link = ConnectionSettings::NetworkLink;
     settings.host = QStringLiteral("127.0.0.1");
     settings.tcpPort = unanswered.port();
-    m_monitor->setDeviceSettings({ 0, 2000 });
+    m_monitor->setDeviceSettings({ 0, 2000, true });
 
     QStringList order;
     connect(
@@ -416,7 +418,7 @@ void DeviceMonitorTest::autoRefreshSkipsTicksWhileAPassRuns()
     QVERIFY(waitForState(DeviceMonitor::Idle));
 
     // A pass of three blocks with 60 ms between requests outlasts a 20 ms tick.
-    m_monitor->setDeviceSettings({ 60, 40 });
+    m_monitor->setDeviceSettings({ 60, 40, true });
     m_monitor->setAutoRefreshDelay(20);
     m_monitor->setAutoRefreshEnabled(true);
     m_lines.clear();

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(RelayHealth)
+Q_DECLARE_METATYPE(TurnaroundStats::Summary)
 
 // The device list's tooltip and the traffic view's line say the same counts
 // in their own words.
@@ -15,6 +16,7 @@ class RelayHealthTextTest : public QObject
 private slots:
     void countsInBothLayouts_data();
     void countsInBothLayouts();
+    void lineTurnaround();
 };
 
 void RelayHealthTextTest::countsInBothLayouts_data()
@@ -22,6 +24,7 @@ void RelayHealthTextTest::countsInBothLayouts_data()
     QTest::addColumn<RelayHealth>("health");
     QTest::addColumn<int>("layout");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<TurnaroundStats::Summary>("turnaround");
 
     RelayHealth never;
     never.requests = 3;
@@ -42,28 +45,52 @@ void RelayHealthTextTest::countsInBothLayouts_data()
 
     QTest::newRow("lines, never answered")
         << never << int(RelayHealthText::Lines)
-        << "Requests: 3\nAnswers: 0\nTimeouts: 2\nErrors: 1\nLast answer: none";
+        << "Requests: 3\nAnswers: 0\nTimeouts: 2\nErrors: 1\nLast answer: none"
+        << TurnaroundStats::Summary();
     QTest::newRow("lines, answering")
         << answering << int(RelayHealthText::Lines)
-        << "Requests: 7\nAnswers: 6\nTimeouts: 1\nErrors: 0\nLast answer: 10:20:30.456";
+        << "Requests: 7\nAnswers: 6\nTimeouts: 1\nErrors: 0\nLast answer: 10:20:30.456"
+        << TurnaroundStats::Summary();
     QTest::newRow("lines, stopped answering")
         << silent << int(RelayHealthText::Lines)
         << "The relay has stopped answering.\nRequests: 11\nAnswers: 6\nTimeouts: 5\nErrors: "
-           "0\nLast answer: 10:20:30.456";
+           "0\nLast answer: 10:20:30.456"
+        << TurnaroundStats::Summary();
     QTest::newRow("lines, never answered and given up")
         << neverSilent << int(RelayHealthText::Lines)
         << "The relay has stopped answering.\nRequests: 3\nAnswers: 0\nTimeouts: 2\nErrors: "
-           "1\nLast answer: none";
+           "1\nLast answer: none"
+        << TurnaroundStats::Summary();
     QTest::newRow("one line, never answered")
         << never << int(RelayHealthText::OneLine)
-        << "Device 17: requests 3, answers 0, timeouts 2, errors 1, last answer none";
+        << "Device 17: requests 3, answers 0, timeouts 2, errors 1, last answer none"
+        << TurnaroundStats::Summary();
     QTest::newRow("one line, answering")
         << answering << int(RelayHealthText::OneLine)
-        << "Device 17: requests 7, answers 6, timeouts 1, errors 0, last answer 10:20:30.456";
+        << "Device 17: requests 7, answers 6, timeouts 1, errors 0, last answer 10:20:30.456"
+        << TurnaroundStats::Summary();
     QTest::newRow("one line, stopped answering")
         << silent << int(RelayHealthText::OneLine)
         << "Device 17, not answering: requests 11, answers 6, timeouts 5, errors 0, last answer "
-           "10:20:30.456";
+           "10:20:30.456"
+        << TurnaroundStats::Summary();
+    const TurnaroundStats::Summary timed { 57, 2.04, 9.96 };
+    QTest::newRow("lines, with its turnaround")
+        << answering << int(RelayHealthText::Lines)
+        << "Requests: 7\nAnswers: 6\nTimeouts: 1\nErrors: 0\nLast answer: 10:20:30.456\n"
+           "Turnaround: median 2.0 ms, 99th percentile 10.0 ms over 57 answers"
+        << timed;
+    // The turnaround is the session's: it outlives the scan that cleared the counts.
+    QTest::newRow("one line, with its turnaround")
+        << never << int(RelayHealthText::OneLine)
+        << "Device 17: requests 3, answers 0, timeouts 2, errors 1, last answer none, "
+           "turnaround median 2.0 ms, 99th percentile 10.0 ms"
+        << timed;
+    QTest::newRow("one line, stopped answering, with its turnaround")
+        << silent << int(RelayHealthText::OneLine)
+        << "Device 17, not answering: requests 11, answers 6, timeouts 5, errors 0, last answer "
+           "10:20:30.456, turnaround median 2.0 ms, 99th percentile 10.0 ms"
+        << timed;
 }
 
 void RelayHealthTextTest::countsInBothLayouts()
@@ -71,7 +98,18 @@ void RelayHealthTextTest::countsInBothLayouts()
     QFETCH(RelayHealth, health);
     QFETCH(int, layout);
     QFETCH(QString, expected);
-    QCOMPARE(RelayHealthText::text(17, health, RelayHealthText::Layout(layout)), expected);
+    QFETCH(TurnaroundStats::Summary, turnaround);
+    QCOMPARE(
+        RelayHealthText::text(17, health, RelayHealthText::Layout(layout), turnaround), expected);
+}
+
+void RelayHealthTextTest::lineTurnaround()
+{
+    QCOMPARE(RelayHealthText::lineTurnaroundText({}),
+        QStringLiteral("No relay on this line has answered yet."));
+    QCOMPARE(RelayHealthText::lineTurnaroundText({ 120, 3.24, 14.5 }),
+        QStringLiteral("Relays on this line answer in 3.2 ms (median), 14.5 ms (99th percentile) "
+                       "over 120 answers."));
 }
 
 QTEST_GUILESS_MAIN(RelayHealthTextTest)

@@ -204,6 +204,7 @@ private slots:
     void measurements();
     void droppedAnswers();
     void corruptedAndDelayedAnswers();
+    void slowRelayAnswersAfterItsTime();
     void pacedAnswersTakeTheirLineTime_data();
     void pacedAnswersTakeTheirLineTime();
     void switchedOffRelayIsSilent();
@@ -915,6 +916,27 @@ void TestRelayBus::corruptedAndDelayedAnswers()
     QCOMPARE(error, 0);
     QCOMPARE(values, QList<quint16> { 60 });
     QCOMPARE(m_master->readRegister(2, 26), quint16(999));
+}
+
+// Only the slow relay takes its time.
+void TestRelayBus::slowRelayAnswersAfterItsTime()
+{
+    m_bus->setAnswerTime(2, 120);
+    m_bus->setAnswerTime(9, 50); // not on the line: nothing to slow down
+    QCOMPARE(m_bus->answerTime(2), 120);
+    QCOMPARE(m_bus->answerTime(9), 0);
+    m_master->setTimeout(1000);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(m_master->readRegisters(2, 0, 10), 0);
+    QVERIFY2(timer.elapsed() >= 120, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(m_master->readRegisters(1, 0, 10), 0);
+
+    // Too slow for the master, yet the answer comes: as another slave's, in the next window.
+    m_master->setTimeout(60);
+    QCOMPARE(m_master->readRegisters(2, 0, 10), ETIMEDOUT);
+    m_master->setTimeout(1000);
+    QCOMPARE(m_master->readRegisters(1, 0, 10), EMBBADSLAVE);
 }
 
 void TestRelayBus::pacedAnswersTakeTheirLineTime_data()

@@ -347,13 +347,16 @@ void TestRelayConsole::status()
     m_bus->setLinePacing(19200, 11);
     m_console->execute(QStringLiteral("bad-crc 0.1"));
     m_console->execute(QStringLiteral("delay 20"));
+    QCOMPARE(m_console->execute(QStringLiteral("slow 2 120")),
+        QStringList { QStringLiteral("relay 2: answers after 120 ms (was 0 ms)") });
 
     QCOMPARE(m_console->execute(QStringLiteral("status")),
         (QStringList {
             QStringLiteral("relay 1: on, type 0x8D90, modules 0x000F, crashes 5, LEDs [MTZ, TO, "
                            "AChR, APV ready]"),
             QStringLiteral(
-                "relay 2: on, type 0x8D91, modules 0x000F, crashes 70, LEDs [APV ready]"),
+                "relay 2: on, type 0x8D91, modules 0x000F, crashes 70, LEDs [APV ready], answers "
+                "after 120 ms"),
             QStringLiteral("relay 5: off, type 0x8D90, modules 0x0008, crashes 5, LEDs [ZNZ]"),
             QStringLiteral("faults: bad-crc 0.1, delay 20 ms"),
             QStringLiteral("line: 0 requests, 0 answers, paced at 19200 baud"),
@@ -374,12 +377,12 @@ void TestRelayConsole::helpListsEveryCommand()
         QVERIFY2(line.startsWith(QLatin1String("  ")), qPrintable(line));
         names.append(line.simplified().section(QLatin1Char(' '), 0, 0));
     }
-    QStringList expected
-        = { QStringLiteral("help"), QStringLiteral("status"), QStringLiteral("delay"),
-              QStringLiteral("no-faults"), QStringLiteral("off"), QStringLiteral("on"),
-              QStringLiteral("trip"), QStringLiteral("set"), QStringLiteral("refuse"),
-              QStringLiteral("clamp"), QStringLiteral("take-refuse"), QStringLiteral("accept"),
-              QStringLiteral("rules"), QStringLiteral("writes"), QStringLiteral("quit") };
+    QStringList expected = { QStringLiteral("help"), QStringLiteral("status"),
+        QStringLiteral("delay"), QStringLiteral("slow"), QStringLiteral("no-faults"),
+        QStringLiteral("off"), QStringLiteral("on"), QStringLiteral("trip"), QStringLiteral("set"),
+        QStringLiteral("refuse"), QStringLiteral("clamp"), QStringLiteral("take-refuse"),
+        QStringLiteral("accept"), QStringLiteral("rules"), QStringLiteral("writes"),
+        QStringLiteral("quit") };
     for (const RelayConsole::ProbabilityFault &fault : RelayConsole::probabilityFaults())
         expected.append(fault.name);
     names.sort();
@@ -460,6 +463,10 @@ void TestRelayConsole::badInputAnswersOneErrorAndChangesNothing_data()
     // Every command's argument count, checked before the relay its ID names.
     QTest::newRow("help with an argument") << "help me"
                                            << "error: usage: help, lists the commands";
+    QTest::newRow("slow without a time") << "slow 2"
+                                         << "error: usage: slow ID MS,";
+    QTest::newRow("slow, a negative time") << "slow 2 -5"
+                                           << "error: usage: slow ID MS,";
     QTest::newRow("delay missing") << "delay"
                                    << "error: usage: delay MS|MIN-MAX,";
     QTest::newRow("two relays at once") << "off 3 4"

@@ -277,7 +277,8 @@ void TestRelaysimProgram::relayAndFaultOptionsReachTheEngine()
             QStringLiteral("--long-frame"), QStringLiteral("0.5"), QStringLiteral("--wrong-count"),
             QStringLiteral("0.6"), QStringLiteral("--foreign-slave"), QStringLiteral("0.7"),
             QStringLiteral("--delay"), QStringLiteral("5-9"), QStringLiteral("--foreign-type"),
-            QStringLiteral("2=0x1234"), QStringLiteral("--modules"), QStringLiteral("2=3") },
+            QStringLiteral("2=0x1234"), QStringLiteral("--modules"), QStringLiteral("2=3"),
+            QStringLiteral("--slow"), QStringLiteral("2=120") },
         m_directory.filePath(QStringLiteral("options"))));
     QCOMPARE(command(&program, QStringLiteral("status")).section(QLatin1Char(','), 0, 0),
         QStringLiteral("relay 1: on"));
@@ -288,6 +289,7 @@ void TestRelaysimProgram::relayAndFaultOptionsReachTheEngine()
     }
     QVERIFY2(rest.at(0).startsWith(QLatin1String("relay 2: off, type 0x1234, modules 0x0003,")),
         qPrintable(rest.at(0)));
+    QVERIFY2(rest.at(0).endsWith(QLatin1String(", answers after 120 ms")), qPrintable(rest.at(0)));
     QCOMPARE(rest.at(1),
         QStringLiteral("faults: drop 0.1, bad-crc 0.2, exception 0.3, short-frame 0.4, "
                        "long-frame 0.5, wrong-count 0.6, foreign-slave 0.7, delay 5-9 ms"));
@@ -462,6 +464,10 @@ void TestRelaysimProgram::refusesBadOptions_data()
         << QStringList { QStringLiteral("--drop"), QStringLiteral("1.5") };
     QTest::newRow("delay range upside down")
         << QStringList { QStringLiteral("--delay"), QStringLiteral("50-10") };
+    QTest::newRow("slow relay not on the line")
+        << QStringList { QStringLiteral("--slow"), QStringLiteral("9=120") };
+    QTest::newRow("slow relay without a time")
+        << QStringList { QStringLiteral("--slow"), QStringLiteral("2") };
     QTest::newRow("modules of a relay not on the line")
         << QStringList { QStringLiteral("--modules"), QStringLiteral("9=1") };
     QTest::newRow("modules without a value")

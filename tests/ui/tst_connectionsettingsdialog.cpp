@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicemonitor/turnaroundstats.h"
 #include "namedchild.h"
 #include "relaybus.h"
 #include "ui/dialogs/connectionsettingsdialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -67,6 +69,7 @@ private slots:
     void cancelLeavesTheRecord_data();
     void cancelLeavesTheRecord();
     void networkLinkSavesItsFields();
+    void timingTakesTheProposal();
 
     void portItemText_data();
     void portItemText();
@@ -152,6 +155,42 @@ void ConnectionSettingsDialogTest::saveWritesTheEdits()
     child<QPushButton>(&dialog, "saveButton")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(settings == makeSettings(m_bus.portPath(), 38400, 1, 7, 2));
+}
+
+// Without the timing the dialog is about the connection alone; with it, the proposal goes into
+// the timeout field on a click and into the record on Save.
+void ConnectionSettingsDialogTest::timingTakesTheProposal()
+{
+    ConnectionSettings settings = makeSettings(m_bus.portPath(), 19200, 0, 8, 1);
+    ConnectionSettingsDialog withoutTiming(settings);
+    QVERIFY(child<QGroupBox>(&withoutTiming, "timingGroupBox")->isHidden());
+
+    TurnaroundStats turnarounds;
+    turnarounds.setLine(settings);
+    ModbusTransaction answer;
+    answer.slaveId = 1;
+    answer.function = 3;
+    answer.count = 10;
+    // 17.2 ms on the wire and a 12 ms turnaround: 4.2 ms for the request and 3 x 12 ms.
+    answer.durationUs = 29188;
+    for (int i = 0; i < 60; ++i)
+        turnarounds.count(answer);
+    DeviceSettings timing { 60, 500, false };
+    ConnectionSettingsDialog dialog(settings);
+    dialog.setTiming(timing, turnarounds);
+    QVERIFY(!child<QGroupBox>(&dialog, "timingGroupBox")->isHidden());
+    auto *timeout = child<QSpinBox>(&dialog, "responseTimeoutSpinBox");
+    QCOMPARE(timeout->value(), 500);
+    QVERIFY(child<QLabel>(&dialog, "timingAdviceLabel")->text().contains("50 ms would do"));
+    child<QPushButton>(&dialog, "takeProposalButton")->click();
+    QCOMPARE(timeout->value(), 50);
+    child<QCheckBox>(&dialog, "thoroughScanCheckBox")->setChecked(true);
+    QCOMPARE(timing.responseTimeout, 500);
+
+    child<QPushButton>(&dialog, "saveButton")->click();
+    QCOMPARE(timing.responseTimeout, 50);
+    QCOMPARE(timing.readinessDelay, 60);
+    QVERIFY(timing.thoroughScan);
 }
 
 void ConnectionSettingsDialogTest::cancelLeavesTheRecord_data()

@@ -83,8 +83,8 @@ bool parseRelayLine(const QString &text, int *baudRate, char *parity)
 
 // "ID=VALUE" for each text (VALUE decimal or 0x hex), or just "ID" where there is a fallback
 // value, set on a relay on the line.
-bool setEach(const QStringList &texts, std::optional<quint16> fallback,
-    void (RelayBus::*set)(int id, quint16 value), RelayBus *bus)
+template<typename Setter>
+bool setEach(const QStringList &texts, std::optional<quint16> fallback, Setter set, RelayBus *bus)
 {
     for (const QString &text : texts) {
         const QStringList parts = text.split(QLatin1Char('='));
@@ -204,6 +204,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption delayOption(QStringLiteral("delay"),
         QStringLiteral("Delay of every answer in milliseconds, fixed or drawn from min-max."),
         QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption slowOption(QStringLiteral("slow"),
+        QStringLiteral("A slow relay: its answers come this many milliseconds after each request, "
+                       "e.g. 5=120 (0.8 x the default response timeout of 150 ms)."),
+        QStringLiteral("id=ms"));
     const QCommandLineOption paceOption(QStringLiteral("pace"),
         QStringLiteral("Answer as a line at this baud rate would: request, 3.5-character gap and "
                        "answer on the wire (format 8N1 unless given, e.g. 19200:8E1; 0 is off)."),
@@ -241,8 +245,8 @@ int main(int argc, char *argv[])
         { idsOption, linkOption, crashesOption, foreignOption, modulesOption, offOption });
     for (const QCommandLineOption &option : faultOptions)
         parser.addOption(option);
-    parser.addOptions({ delayOption, paceOption, relayLineOption, modbusTcpOption, rtuTcpOption,
-        stillOption, refuseOption, clampOption, takeRefuseOption, writeLogOption });
+    parser.addOptions({ delayOption, slowOption, paceOption, relayLineOption, modbusTcpOption,
+        rtuTcpOption, stillOption, refuseOption, clampOption, takeRefuseOption, writeLogOption });
     parser.process(app);
 
     QList<int> ids;
@@ -295,6 +299,8 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("--foreign-type takes the ID of a relay on the line"));
     if (!setEach(parser.values(modulesOption), std::nullopt, &RelayBus::setModules, &bus))
         return fail(QStringLiteral("--modules takes ID=VALUE for a relay on the line"));
+    if (!setEach(parser.values(slowOption), std::nullopt, &RelayBus::setAnswerTime, &bus))
+        return fail(QStringLiteral("--slow takes ID=MS for a relay on the line"));
     if (parser.isSet(offOption)) {
         QList<int> offIds;
         if (!parseIds(parser.value(offOption), &offIds)

@@ -413,6 +413,20 @@ FaultSettings RelayBus::faults() const
     return m_faults;
 }
 
+void RelayBus::setAnswerTime(int id, int ms)
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    if (relay(id))
+        m_answerTimes[id] = qMax(0, ms);
+}
+
+int RelayBus::answerTime(int id) const
+{
+    std::lock_guard<std::mutex> locker(m_mutex);
+    const auto found = m_answerTimes.find(id);
+    return found == m_answerTimes.end() ? 0 : found->second;
+}
+
 void RelayBus::setLinePacing(int baudRate, int bitsPerCharacter)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
@@ -659,7 +673,8 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
     ++m_framesReceived;
     FaultSettings faults;
     LinePacing pacing;
-    QByteArray reply = answer(frame, &faults, &pacing);
+    int answerTimeMs = 0;
+    QByteArray reply = answer(frame, &faults, &pacing, &answerTimeMs);
     if (reply.isEmpty())
         return true;
 
@@ -673,11 +688,13 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
     const int delayMs = faults.maxDelayMs > faults.minDelayMs
         ? std::uniform_int_distribution<int>(faults.minDelayMs, faults.maxDelayMs)(m_random)
         : faults.minDelayMs;
-    if (pacing.isOn()) {
+    if (pacing.isOn() || answerTimeMs > 0) {
         // The whole answer goes out at the moment its last byte would have arrived: a master
         // cannot act on an RTU answer before it is complete.
+        const auto paced
+            = std::chrono::nanoseconds(pacing.transactionNs(frame.size(), reply.size()));
         const auto due = arrival
-            + std::chrono::nanoseconds(pacing.transactionNs(frame.size(), reply.size()))
+            + std::max<std::chrono::nanoseconds>(paced, std::chrono::milliseconds(answerTimeMs))
             + std::chrono::milliseconds(delayMs);
         if (waitForStopUntil(due))
             return false;
@@ -701,12 +718,15 @@ bool RelayBus::handleFrame(const QByteArray &frame, std::chrono::steady_clock::t
     return true;
 }
 
-QByteArray RelayBus::answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing)
+QByteArray RelayBus::answer(
+    const QByteArray &frame, FaultSettings *faults, LinePacing *pacing, int *answerTimeMs)
 {
     std::lock_guard<std::mutex> locker(m_mutex);
     *faults = m_faults;
     *pacing = m_pacing;
     const int slave = static_cast<quint8>(frame.at(0));
+    const auto answerTime = m_answerTimes.find(slave);
+    *answerTimeMs = answerTime == m_answerTimes.end() ? 0 : answerTime->second;
     QList<ReceivedWrite> taken;
     if (slave == MODBUS_BROADCAST_ADDRESS) {
         for (const auto &relay : m_relays) {

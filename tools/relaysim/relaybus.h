@@ -138,6 +138,12 @@ public:
     bool isRelayOnline(int id) const;
     void setFaults(const FaultSettings &faults);
     FaultSettings faults() const;
+    // A slow relay: its answers are complete this many milliseconds after its request came in
+    // (never before the paced line would have them; fault delays come on top). 0 is a relay
+    // like the others. The bus answers one request at a time, so a request that comes while a
+    // slow relay is still to answer is heard after that answer, as late as it.
+    void setAnswerTime(int id, int ms);
+    int answerTime(int id) const;
     // A baud rate of 0 switches pacing off. Fault delays come on top of the paced time.
     void setLinePacing(int baudRate, int bitsPerCharacter = 10);
     LinePacing linePacing() const;
@@ -184,7 +190,10 @@ private:
     // Modbus TCP connection, empty on an RTU one. Returns false when the bus is stopping.
     bool handleFrame(const QByteArray &frame, std::chrono::steady_clock::time_point arrival, int fd,
         const QByteArray &mbapHeader = QByteArray());
-    QByteArray answer(const QByteArray &frame, FaultSettings *faults, LinePacing *pacing);
+    // The answer to the frame, with what shapes it: the fault settings, the pacing and the
+    // addressed relay's own answer time.
+    QByteArray answer(
+        const QByteArray &frame, FaultSettings *faults, LinePacing *pacing, int *answerTimeMs);
     // A relay's turn at a request under the register rules; whether it took a write.
     bool serveRelay(
         int id, RelayState *state, const QByteArray &frame, QList<ReceivedWrite> *taken);
@@ -197,6 +206,7 @@ private:
     // A standard mutex rather than QMutex: ThreadSanitizer builds see through it.
     mutable std::mutex m_mutex;
     std::map<int, std::unique_ptr<RelayState>> m_relays;
+    std::map<int, int> m_answerTimes;
     FaultSettings m_faults;
     LinePacing m_pacing;
     int m_relayBaudRate = 0;

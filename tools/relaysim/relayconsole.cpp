@@ -158,12 +158,16 @@ QString relayStatus(const RelayBus &bus, int id)
         if (bus.coil(id, led.coil))
             lit.append(QLatin1String(led.name));
     }
-    return QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
-        .arg(QString::number(id), onOff(bus.isRelayOnline(id)),
-            hex(bus.holdingRegister(id, DeviceTypeRegister)),
-            hex(bus.holdingRegister(id, ModulesRegister)),
-            QString::number(bus.holdingRegister(id, CrashCountRegister)),
-            lit.join(QLatin1String(", ")));
+    const QString status
+        = QStringLiteral("relay %1: %2, type %3, modules %4, crashes %5, LEDs [%6]")
+              .arg(QString::number(id), onOff(bus.isRelayOnline(id)),
+                  hex(bus.holdingRegister(id, DeviceTypeRegister)),
+                  hex(bus.holdingRegister(id, ModulesRegister)),
+                  QString::number(bus.holdingRegister(id, CrashCountRegister)),
+                  lit.join(QLatin1String(", ")));
+    const int answerTime = bus.answerTime(id);
+    return answerTime > 0 ? status + QStringLiteral(", answers after %1 ms").arg(answerTime)
+                          : status;
 }
 
 QStringList help(Call &)
@@ -213,6 +217,19 @@ QStringList setDelay(Call &call)
     return { QStringLiteral("%1 %2").arg(
                  call.command.name, delayText(faults.minDelayMs, faults.maxDelayMs))
         + was(before) };
+}
+
+// ID MS
+QStringList setAnswerTime(Call &call)
+{
+    bool ok = false;
+    const int ms = call.arguments.first().toInt(&ok);
+    if (!ok || ms < 0)
+        return {};
+    const int before = call.bus.answerTime(call.relay);
+    call.bus.setAnswerTime(call.relay, ms);
+    return { QStringLiteral("relay %1: answers after %2 ms").arg(call.relay).arg(ms)
+        + was(QStringLiteral("%1 ms").arg(before)) };
 }
 
 QStringList clearFaults(Call &call)
@@ -379,6 +396,9 @@ const std::vector<Command> &commands()
             { QStringLiteral("delay"), QStringLiteral("MS|MIN-MAX"),
                 QStringLiteral("delays every answer, by MS or by a time drawn from MIN-MAX"),
                 exactly(1), setDelay },
+            { QStringLiteral("slow"), QStringLiteral("ID MS"),
+                QStringLiteral("the relay answers MS milliseconds after each request (0: at once)"),
+                exactly(2), setAnswerTime },
             { QStringLiteral("no-faults"), QString(), QStringLiteral("switches every fault off"),
                 exactly(0), clearFaults },
             { QStringLiteral("off"), QStringLiteral("ID"), QStringLiteral("the relay falls silent"),

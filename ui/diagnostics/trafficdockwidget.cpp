@@ -116,6 +116,7 @@ void TrafficDockWidget::setDeviceMonitor(DeviceMonitor *monitor)
     connect(monitor, &DeviceMonitor::transactionFinished, m_model, &TrafficModel::addTransaction,
         Qt::QueuedConnection);
     m_devices = monitor->deviceListModel();
+    m_monitor = monitor;
     // Hidden, the view only notes that its health lines are stale.
     const auto scheduleHealth = [this] {
         if (!isVisible())
@@ -200,14 +201,16 @@ void TrafficDockWidget::addSlaveId(uint slaveId)
 void TrafficDockWidget::updateHealth()
 {
     QStringList lines;
+    if (m_monitor)
+        lines << RelayHealthText::lineTurnaroundText(m_monitor->turnarounds().line());
     if (m_devices) {
         for (int row = 0; row < m_devices->rowCount(); ++row) {
             const int deviceId = m_devices->deviceIdAt(row);
-            lines << RelayHealthText::text(
-                deviceId, m_devices->health(deviceId), RelayHealthText::OneLine);
+            lines << RelayHealthText::text(deviceId, m_devices->health(deviceId),
+                RelayHealthText::OneLine, m_monitor->turnarounds().relay(deviceId));
         }
     }
-    if (lines.isEmpty())
+    if (!m_devices || m_devices->rowCount() == 0)
         lines << tr("No relays found by the last scan.");
     const QString text = lines.join(QLatin1Char('\n'));
     if (text == ui->healthTextEdit->toPlainText())

@@ -16,7 +16,8 @@ class TrafficDockWidget;
 }
 
 // The traffic view: the latest transactions on the line, newest at the
-// bottom, with the health of each listed relay above them. The table follows
+// bottom, with the line's turnaround and the health of each listed relay
+// above them. The table follows
 // the newest row unless the user has scrolled away from the bottom. Whether
 // the user shows it (its toggle action) or closes it is remembered for the
 // next start; closing the main window, which hides it too, is not a choice.
@@ -57,6 +58,7 @@ private:
     TrafficModel *m_model;
     QSortFilterProxyModel *m_filter;
     DeviceListModel *m_devices = nullptr;
+    const DeviceMonitor *m_monitor = nullptr;
     // The health lines change with every transaction; they are redrawn at
     // most this often.
     QTimer m_healthTimer;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/connectionsettingsdialog.h"
+#include "devicemonitor/timingadvice.h"
 #include "modbus/serialportsettings.h"
 #include "ui_connectionsettingsdialog.h"
 
@@ -38,6 +39,8 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings,
       portWatch(new QTimer(this))
 {
     ui->setupUi(this);
+    // Shown by setTiming().
+    ui->timingGroupBox->hide();
     connect(this, &QDialog::accepted, this, &ConnectionSettingsDialog::onDialogAccepted);
     portWatch->setInterval(portWatchIntervalMs);
     connect(portWatch, &QTimer::timeout, this, &ConnectionSettingsDialog::onPortWatchTimeout);
@@ -64,6 +67,28 @@ ConnectionSettingsDialog::ConnectionSettingsDialog(ConnectionSettings &settings,
 }
 
 ConnectionSettingsDialog::~ConnectionSettingsDialog() = default;
+
+void ConnectionSettingsDialog::setTiming(DeviceSettings &timing, const TurnaroundStats &turnarounds)
+{
+    this->timing = &timing;
+    ui->responseTimeoutSpinBox->setValue(timing.responseTimeout);
+    ui->readinessDelaySpinBox->setValue(timing.readinessDelay);
+    ui->thoroughScanCheckBox->setChecked(timing.thoroughScan);
+    const TimingAdvice advice(turnarounds);
+    ui->timingAdviceLabel->setText(advice.text());
+    proposedTimeoutMs = advice.hasProposal() ? advice.proposedTimeoutMs() : 0;
+    ui->takeProposalButton->setEnabled(advice.hasProposal());
+    if (advice.hasProposal())
+        ui->takeProposalButton->setText(tr("Use %1 ms").arg(proposedTimeoutMs));
+    ui->readinessAdviceLabel->setText(TimingAdvice::readinessDelayText());
+    ui->timingGroupBox->setVisible(true);
+    adjustSize();
+}
+
+void ConnectionSettingsDialog::on_takeProposalButton_clicked()
+{
+    ui->responseTimeoutSpinBox->setValue(proposedTimeoutMs);
+}
 
 QString ConnectionSettingsDialog::portItemText(
     const QString &portName, const QString &description, const QString &serialNumber)
@@ -290,4 +315,9 @@ void ConnectionSettingsDialog::onDialogAccepted()
     line.setParity(ui->parityComboBox->currentData().toInt());
     line.setDataBits(ui->dataBitsComboBox->currentData().toInt());
     line.setStopBits(ui->stopBitsComboBox->currentData().toInt());
+    if (timing) {
+        timing->responseTimeout = ui->responseTimeoutSpinBox->value();
+        timing->readinessDelay = ui->readinessDelaySpinBox->value();
+        timing->thoroughScan = ui->thoroughScanCheckBox->isChecked();
+    }
 }

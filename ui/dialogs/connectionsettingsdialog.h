@@ -2,6 +2,7 @@
 #ifndef CONNECTIONSETTINGSDIALOG_H
 #define CONNECTIONSETTINGSDIALOG_H
 
+#include "common/settingsrecords.h"
 #include "modbus/serialportsettings.h"
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 class QTimer;
+class TurnaroundStats;
 
 namespace Ui {
 class ConnectionSettingsDialog;
@@ -17,7 +19,9 @@ class ConnectionSettingsDialog;
 // Lets the user choose how the next connect reaches the relays: a serial port
 // with its line parameters, or a network address (host, TCP port, protocol)
 // of a gateway or device server. The record is written only when the dialog
-// is accepted; the choice not taken keeps its values.
+// is accepted; the choice not taken keeps its values. Given the device timing
+// as well, it edits that too, and proposes a response timeout from how quickly
+// the relays of the line have answered.
 class ConnectionSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -25,6 +29,9 @@ class ConnectionSettingsDialog : public QDialog
 public:
     explicit ConnectionSettingsDialog(ConnectionSettings &settings, QWidget *parent = nullptr);
     ~ConnectionSettingsDialog() override;
+
+    // Shows the timing and the advice; the record is written when the dialog is accepted.
+    void setTiming(DeviceSettings &timing, const TurnaroundStats &turnarounds);
 
     // The port list's item text; a long description is cut so that the
     // dialog keeps its width. The serial number, when the adapter has one,
@@ -41,6 +48,7 @@ private slots:
     void on_refreshPortNameListButton_clicked();
     void on_linkComboBox_currentIndexChanged(int index);
     void on_hostLineEdit_textChanged(const QString &text);
+    void on_takeProposalButton_clicked();
     void onDialogAccepted();
     void onPortWatchTimeout();
 
@@ -70,6 +78,8 @@ private:
     QString selectedSerialNumber;
     QTimer *portWatch;
     QStringList shownPorts;
+    DeviceSettings *timing = nullptr;
+    int proposedTimeoutMs = 0;
 };
 
 #endif // CONNECTIONSETTINGSDIALOG_H
