@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicemonitor/teamjournalsync.h"
+
+#include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalconnection.h"
+#include "devicemonitor/teamjournalcopier.h"
+
+#include <QPointer>
+
+#include <atomic>
+#include <memory>
+
+// Lives on the sync's thread, where its connections were made.
+class TeamJournalSync::Worker : public QObject
+{
+public:
+    Worker(TeamJournalSync *sync, const QString &journalPath)
+        : m_sync(sync), m_journalPath(journalPath)
+    {
+    }
+
+    void configure(const TeamJournalSettings &settings, const QString &password)
+    {
+        m_server.reset();
+        if (settings.isConfigured())
+            m_server = std::make_unique<TeamJournalConnection>(settings, password);
+    }
+
+    // Thread-safe: at most one copy waits to be made.
+    void requestCopy()
+    {
+        if (!m_copyPosted.exchange(true))
+            QMetaObject::invokeMethod(
+                this, [this] { copy(); }, Qt::QueuedConnection);
+    }
+
+    void copy()
+    {
+        m_copyPosted = false;
+        if (!m_server)
+            return;
+        QString error;
+        const int copied = TeamJournalCopier(m_journalPath).copyPending(*m_server, &error);
+        // A connection the server dropped since the last copy fails at its first query.
+        if (!error.isEmpty())
+            m_server->close();
+        tell([copied, error, reached = reachedAt(error)](TeamJournalSync *sync) {
+            sync->m_copied += copied;
+            sync->noteAnswer(reached, error);
+        });
+    }
+
+    void read(int request, const TeamJournalFilter &filter)
+    {
+        QVector<JournalEntry> entries;
+        QString error;
+        if (!m_server)
+            error = TeamJournalSync::tr("No team journal is set up.");
+        else if (!readTeamJournal(*m_server, filter, &entries, &error))
+            m_server->close();
+        tell([request, entries, error, reached = reachedAt(error)](TeamJournalSync *sync) {
+            sync->noteAnswer(reached, error);
+            emit sync->entriesRead(request, entries, error);
+        });
+    }
+
+private:
+    static QDateTime reachedAt(const QString &error)
+    {
+        return error.isEmpty() ? QDateTime::currentDateTimeUtc() : QDateTime();
+    }
+
+    // Runs `report` on the GUI thread, unless the sync is gone by then.
+    template<typename Report>
+    void tell(Report report)
+    {
+        QPointer<TeamJournalSync> sync = m_sync;
+        QMetaObject::invokeMethod(
+            m_sync,
+            [sync, report] {
+                if (sync)
+                    report(sync.data());
+            },
+            Qt::QueuedConnection);
+    }
+
+    TeamJournalSync *m_sync;
+    QString m_journalPath;
+    std::unique_ptr<TeamJournalConnection> m_server;
+    std::atomic<bool> m_copyPosted { false };
+};
+
+TeamJournalSync::TeamJournalSync(const QString &journalPath, QObject *parent)
+    : QObject(parent), m_worker(new Worker(this, journalPath))
+{
+    m_thread.setObjectName(QStringLiteral("team journal"));
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+TeamJournalSync::~TeamJournalSync()
+{
+    // Its connections go on the thread that made them; a copy under way is waited for.
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker] { delete worker; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void TeamJournalSync::setSettings(const TeamJournalSettings &settings, const QString &password)
+{
+    m_settings = settings;
+    m_lastReached = QDateTime();
+    m_lastError.clear();
+    m_copied = 0;
+    QMetaObject::invokeMethod(
+        m_worker,
+        [worker = m_worker, settings, password] { worker->configure(settings, password); },
+        Qt::QueuedConnection);
+    copyNow();
+    emit statusChanged();
+}
+
+void TeamJournalSync::follow(const JournalStore *store)
+{
+    connect(store, &JournalStore::changed, this, &TeamJournalSync::copyNow);
+}
+
+void TeamJournalSync::copyNow()
+{
+    if (m_settings.isConfigured())
+        m_worker->requestCopy();
+}
+
+int TeamJournalSync::readEntries(const TeamJournalFilter &filter)
+{
+    const int request = ++m_lastRequest;
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, request, filter] { worker->read(request, filter); },
+        Qt::QueuedConnection);
+    return request;
+}
+
+void TeamJournalSync::noteAnswer(const QDateTime &reached, const QString &error)
+{
+    if (reached.isValid())
+        m_lastReached = reached;
+    m_lastError = error;
+    emit statusChanged();
+}
