@@ -3,6 +3,7 @@
 #define TEAMJOURNALSETTINGS_H
 
 #include <QString>
+#include <QStringList>
 
 // Where the team journal is: a PostgreSQL database the laptops copy their journals to. The
 // password is not part of it: libpq finds it in ~/.pgpass (or the file PGPASSFILE names), or
@@ -24,5 +25,12 @@ struct TeamJournalSettings
     }
     bool operator!=(const TeamJournalSettings &other) const { return !(*this == other); }
 };
+
+// libpq's sslmode values, the weakest first.
+inline QStringList teamJournalSslModes()
+{
+    return { QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
+        QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full") };
+}
 
 #endif // TEAMJOURNALSETTINGS_H

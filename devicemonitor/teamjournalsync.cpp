@@ -5,6 +5,7 @@
 #include "devicemonitor/teamjournalconnection.h"
 #include "devicemonitor/teamjournalcopier.h"
 
+#include <QLocale>
 #include <QPointer>
 
 #include <atomic>
@@ -147,4 +148,18 @@ void TeamJournalSync::noteAnswer(const QDateTime &reached, const QString &error)
         m_lastReached = reached;
     m_lastError = error;
     emit statusChanged();
+}
+
+QString TeamJournalSync::statusText() const
+{
+    if (!m_settings.isConfigured())
+        return tr("No team journal is set up: the journal stays on this computer.");
+    const QString reached = m_lastReached.isValid()
+        ? tr("The team journal was last reached at %1.")
+              .arg(QLocale().toString(m_lastReached.toLocalTime(), QLocale::ShortFormat))
+        : tr("The team journal has not been reached yet.");
+    if (!m_lastError.isEmpty())
+        return tr("The team journal on %1 cannot be reached: %2 %3")
+            .arg(m_settings.host, m_lastError, reached);
+    return tr("%1 Entries copied to it in this session: %2.").arg(reached).arg(m_copied);
 }

@@ -44,6 +44,8 @@ public:
     QString lastError() const { return m_lastError; }
     // Entries copied since the settings were given.
     int copiedCount() const { return m_copied; }
+    // The above in a sentence, for the views of the journal.
+    QString statusText() const;
 
 signals:
     // A copy or a read ended, well or not.

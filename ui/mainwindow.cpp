@@ -22,9 +22,11 @@
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/panelsettingsset.h"
+#include "devicemonitor/teamjournalsync.h"
 #include "devicemonitor/writejournal.h"
 #include "ui/contentscrollarea.h"
 #include "ui/diagnostics/journaldialog.h"
+#include "ui/diagnostics/teamjournaldialog.h"
 #include "ui/diagnostics/trafficdockwidget.h"
 #include "ui/dialogs/confirmation.h"
 #include "ui/dialogs/connectionsettingsdialog.h"
@@ -304,6 +306,16 @@ void MainWindow::setUpJournal()
     if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
         menuView->addAction(actionJournal);
     connect(actionJournal, &QAction::triggered, this, &MainWindow::showJournal);
+
+    // Copied at start and after each entry or outcome, on a thread of its own.
+    teamJournal = new TeamJournalSync(writeJournal->store()->path(), this);
+    teamJournal->follow(writeJournal->store());
+    teamJournal->setSettings(loadTeamJournalSettings());
+    auto *actionTeamJournal = new QAction(tr("Team journal…"), this);
+    actionTeamJournal->setObjectName(QStringLiteral("actionTeamJournal"));
+    if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
+        menuView->addAction(actionTeamJournal);
+    connect(actionTeamJournal, &QAction::triggered, this, &MainWindow::showTeamJournal);
 }
 
 bool MainWindow::askToWriteWithoutJournal(const QString &reason)
@@ -325,6 +337,7 @@ void MainWindow::showJournal()
         journalDialog->setAttribute(Qt::WA_DeleteOnClose);
         connect(writeJournal, &WriteJournal::recorded, journalDialog.data(),
             &JournalDialog::journalChanged);
+        journalDialog->followTeamJournal(teamJournal);
     } else {
         // What was written since it opened.
         journalDialog->model()->reload();
@@ -332,6 +345,19 @@ void MainWindow::showJournal()
     journalDialog->show();
     journalDialog->raise();
     journalDialog->activateWindow();
+}
+
+void MainWindow::showTeamJournal()
+{
+    if (!teamJournalDialog) {
+        teamJournalDialog = new TeamJournalDialog(teamJournal, this);
+        teamJournalDialog->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        teamJournalDialog->search();
+    }
+    teamJournalDialog->show();
+    teamJournalDialog->raise();
+    teamJournalDialog->activateWindow();
 }
 
 void MainWindow::setUpFindRelays()
