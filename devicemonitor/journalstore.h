@@ -4,6 +4,7 @@
 
 #include "devicemonitor/journalconnection.h"
 #include "devicemonitor/journalentry.h"
+#include "devicemonitor/journalsource.h"
 
 #include <QDate>
 #include <QObject>
@@ -35,7 +36,7 @@ class QSqlError;
 // open: the store reads through a JournalReader, and a view through one of its own. Lives on one
 // thread (Qt SQL's connections are per thread); every transaction is a handful of rows, so it never
 // holds up the GUI.
-class JournalStore : public QObject
+class JournalStore : public QObject, public JournalSource
 {
     Q_OBJECT
 
@@ -74,7 +75,7 @@ public:
         qint64 id, const QVector<JournalRegister> &registers, const QString &fingerprintAfter);
 
     // Entries newest first, with their registers; serialNumber < 0 means every relay.
-    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const;
+    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const override;
 
     Error error() const { return m_error; }
     QString errorText() const { return m_errorText; }

@@ -22,6 +22,7 @@
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/panelsettingsset.h"
+#include "devicemonitor/teamjournalreportsource.h"
 #include "devicemonitor/teamjournalsync.h"
 #include "devicemonitor/writejournal.h"
 #include "ui/contentscrollarea.h"
@@ -395,7 +396,16 @@ void MainWindow::setUpSettingsFiles()
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
     windowSources.crashLog = crashLogData;
-    windowSources.journal = writeJournal->store();
+    // The report lists every write to the relay, from the team journal too when there is one.
+    auto *journalSource = new TeamJournalReportSource(writeJournal->store(), teamJournal, this);
+    windowSources.journal = journalSource;
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, journalSource,
+        [this, journalSource](int deviceId) {
+            const DeviceListModel *devices = deviceMonitor->deviceListModel();
+            const DeviceInfo *info = devices->deviceInfoAt(devices->rowOfDevice(deviceId));
+            journalSource->fetch(
+                info && info->serialNumber.status != NoData ? info->serialNumber.value : -1);
+        });
     reportActions = new ReportActions(deviceMonitor, windowSources, this);
     auto *actionJournalSince = new QAction(tr("Journal in the report since…"), this);
     actionJournalSince->setObjectName(QStringLiteral("actionJournalSince"));

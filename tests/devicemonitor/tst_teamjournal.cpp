@@ -4,6 +4,7 @@
 #include "devicemonitor/teamjournalconnection.h"
 #include "devicemonitor/teamjournalcopier.h"
 #include "devicemonitor/teamjournalreader.h"
+#include "devicemonitor/teamjournalreportsource.h"
 #include "devicemonitor/teamjournalsync.h"
 #include "teamjournalserver.h"
 #include "testtimeouts.h"
@@ -112,6 +113,7 @@ private slots:
     void teamRoleCannotChangeOrDelete_data();
     void teamRoleCannotChangeOrDelete();
     void filtersByUserLaptopAndOutcome();
+    void reportListsEveryLaptopsWritesOnce();
 
 private:
     QString journalPath() const { return m_folder->filePath(QStringLiteral("journal.sqlite")); }
@@ -371,6 +373,53 @@ void TeamJournalTest::filtersByUserLaptopAndOutcome()
     QCOMPARE(users(filter), QStringList({ QStringLiteral("Ivanov_A") }));
     filter.outcome = JournalOutcome::Unknown;
     QCOMPARE(users(filter), QStringList({ QStringLiteral("petrov") }));
+}
+
+// The report draws on both journals: another laptop's write through the team journal, this
+// one's from its own journal whether copied or not, none twice.
+void TeamJournalTest::reportListsEveryLaptopsWritesOnce()
+{
+    TEAM_JOURNAL_OR_SKIP(settings)
+    const qint64 serial = QDateTime::currentMSecsSinceEpoch() % 1000000000;
+    const QString otherLaptop = newLaptop();
+    {
+        JournalStore other(m_folder->filePath(QStringLiteral("other.sqlite")));
+        QVERIFY(other.open());
+        JournalEntry entry = sampleEntry(otherLaptop);
+        entry.serialNumber = serial;
+        entry.user = QStringLiteral("petrov");
+        entry.when = entry.when.addSecs(-60);
+        QVERIFY(other.addEntry(entry));
+        TeamJournalConnection server(*settings, QString());
+        QString error;
+        QCOMPARE(TeamJournalCopier(other.path()).copyPending(server, &error), 1);
+    }
+    const QString laptop = newLaptop();
+    JournalStore store(journalPath());
+    QVERIFY(store.open());
+    JournalEntry entry = sampleEntry(laptop);
+    entry.serialNumber = serial;
+    entry.user = QStringLiteral("ivanov");
+    QVERIFY(store.addEntry(entry));
+    TeamJournalSync sync(journalPath());
+    sync.follow(&store);
+    TeamJournalReportSource source(&store, &sync);
+    QVERIFY(!source.isTeamWide());
+    QCOMPARE(source.entries(serial, QDate()).size(), 1);
+
+    // The copy asked for first is made first: the team journal read has this laptop's entry too.
+    sync.setSettings(*settings);
+    source.fetch(serial);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        source.note(serial).contains(QStringLiteral("as read at")), PassWaitMs);
+    QCOMPARE(uncopied(journalPath()), 0);
+    const QVector<JournalEntry> entries = source.entries(serial, QDate::currentDate());
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0).laptop, laptop);
+    QCOMPARE(entries.at(1).laptop, otherLaptop);
+    QVERIFY(source.entries(serial, QDate::currentDate().addDays(1)).isEmpty());
+
+    QVERIFY(source.isTeamWide());
 }
 
 QTEST_GUILESS_MAIN(TeamJournalTest)
