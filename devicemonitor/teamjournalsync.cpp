@@ -20,8 +20,9 @@ public:
     {
     }
 
-    void configure(const TeamJournalSettings &settings, const QString &password)
+    void configure(const TeamJournalSettings &settings, const QString &password, int generation)
     {
+        m_generation = generation;
         m_server.reset();
         if (settings.isConfigured())
             m_server = std::make_unique<TeamJournalConnection>(settings, password);
@@ -71,15 +72,16 @@ private:
         return error.isEmpty() ? QDateTime::currentDateTimeUtc() : QDateTime();
     }
 
-    // Runs `report` on the GUI thread, unless the sync is gone by then.
+    // Runs `report` on the GUI thread, unless the sync is gone by then or was given other
+    // settings since: what the old server said is not news of the new one.
     template<typename Report>
     void tell(Report report)
     {
         QPointer<TeamJournalSync> sync = m_sync;
         QMetaObject::invokeMethod(
             m_sync,
-            [sync, report] {
-                if (sync)
+            [sync, report, generation = m_generation] {
+                if (sync && sync->m_generation == generation)
                     report(sync.data());
             },
             Qt::QueuedConnection);
@@ -89,6 +91,7 @@ private:
     QString m_journalPath;
     std::unique_ptr<TeamJournalConnection> m_server;
     std::atomic<bool> m_copyPosted { false };
+    int m_generation = 0; // of the settings in use
 };
 
 TeamJournalSync::TeamJournalSync(const QString &journalPath, QObject *parent)
@@ -111,12 +114,15 @@ TeamJournalSync::~TeamJournalSync()
 void TeamJournalSync::setSettings(const TeamJournalSettings &settings, const QString &password)
 {
     m_settings = settings;
+    ++m_generation;
     m_lastReached = QDateTime();
     m_lastError.clear();
     m_copied = 0;
     QMetaObject::invokeMethod(
         m_worker,
-        [worker = m_worker, settings, password] { worker->configure(settings, password); },
+        [worker = m_worker, settings, password, generation = m_generation] {
+            worker->configure(settings, password, generation);
+        },
         Qt::QueuedConnection);
     copyNow();
     emit statusChanged();

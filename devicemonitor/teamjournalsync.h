@@ -64,6 +64,7 @@ private:
     QString m_lastError;
     int m_copied = 0;
     int m_lastRequest = 0;
+    int m_generation = 0; // counts the settings given, for the worker's answers
 };
 
 #endif // TEAMJOURNALSYNC_H
