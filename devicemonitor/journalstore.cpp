@@ -71,8 +71,8 @@ const QStringList &version2Columns()
     return columns;
 }
 
-// An entry of version 1 was made on this computer (the one laptop bound), and gets a random
-// (version 4) UUID of its own.
+// Every entry of a version 1 file was made on this computer: it gets this computer's name (the
+// value bound) and a random (version 4) UUID of its own.
 QString version2Stamp()
 {
     return QStringLiteral(
@@ -169,9 +169,20 @@ bool JournalStore::upgrade(const QStringList &tables)
 {
     QSqlDatabase db = m_connection.database();
     QSqlError failed;
-    // One transaction: a program stopped in the middle leaves the file as it was.
-    bool done = execAll(
-        db, QStringList { QStringLiteral("BEGIN") } + tables + version2Columns(), &failed);
+    // One transaction: a program stopped in the middle leaves the file as it was. It takes the
+    // write lock at once, so that a second instance starting meanwhile waits and then finds the
+    // file upgraded already.
+    if (!execAll(db, { QStringLiteral("BEGIN IMMEDIATE") }, &failed))
+        return fail(CannotOpen, failed.text());
+    QSqlQuery version(db);
+    if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next()
+        && version.value(0).toInt() == SchemaVersion) {
+        version.finish();
+        return execAll(db, { QStringLiteral("COMMIT") }, &failed)
+            || fail(CannotOpen, failed.text());
+    }
+    version.finish();
+    bool done = execAll(db, tables + version2Columns(), &failed);
     if (done) {
         QSqlQuery stamp(db);
         stamp.prepare(version2Stamp());
