@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/teamjournalsync.h"
 
+#include "common/threadhandover.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/teamjournalconnection.h"
 #include "devicemonitor/teamjournalcopier.h"
@@ -9,7 +10,32 @@
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+
+namespace {
+
+// Runs `call` on `receiver`'s thread, a hand-over ThreadSanitizer is told of (it does not see
+// Qt's event queue).
+void post(QObject *receiver, std::function<void()> call)
+{
+    ThreadHandOver::release(receiver);
+    {
+        const ThreadHandOver::PostingScope posting;
+        QMetaObject::invokeMethod(
+            receiver,
+            [receiver, call = std::move(call)] {
+                ThreadHandOver::acquire(receiver);
+                call();
+                ThreadHandOver::release(receiver);
+            },
+            Qt::QueuedConnection);
+    }
+    // Whichever thread lets go of the call last frees what it captured.
+    ThreadHandOver::acquire(receiver);
+}
+
+} // namespace
 
 // Lives on the sync's thread, where its connections were made.
 class TeamJournalSync::Worker : public QObject
@@ -18,6 +44,12 @@ public:
     Worker(TeamJournalSync *sync, const QString &journalPath)
         : m_sync(sync), m_journalPath(journalPath)
     {
+    }
+    ~Worker() override
+    {
+        ThreadHandOver::acquire(this);
+        m_server.reset();
+        ThreadHandOver::release(m_sync);
     }
 
     void configure(const TeamJournalSettings &settings, const QString &password, int generation)
@@ -32,8 +64,7 @@ public:
     void requestCopy()
     {
         if (!m_copyPosted.exchange(true))
-            QMetaObject::invokeMethod(
-                this, [this] { copy(); }, Qt::QueuedConnection);
+            post(this, [this] { copy(); });
     }
 
     void copy()
@@ -78,13 +109,10 @@ private:
     void tell(Report report)
     {
         QPointer<TeamJournalSync> sync = m_sync;
-        QMetaObject::invokeMethod(
-            m_sync,
-            [sync, report, generation = m_generation] {
-                if (sync && sync->m_generation == generation)
-                    report(sync.data());
-            },
-            Qt::QueuedConnection);
+        post(m_sync, [sync, report, generation = m_generation] {
+            if (sync && sync->m_generation == generation)
+                report(sync.data());
+        });
     }
 
     TeamJournalSync *m_sync;
@@ -99,16 +127,18 @@ TeamJournalSync::TeamJournalSync(const QString &journalPath, QObject *parent)
 {
     m_thread.setObjectName(QStringLiteral("team journal"));
     m_worker->moveToThread(&m_thread);
+    // Its connections go on the thread that made them, once its event loop has stopped.
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.start();
 }
 
 TeamJournalSync::~TeamJournalSync()
 {
-    // Its connections go on the thread that made them; a copy under way is waited for.
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker] { delete worker; }, Qt::BlockingQueuedConnection);
+    // A copy under way is waited for; what was asked for after it is dropped.
+    ThreadHandOver::release(m_worker);
     m_thread.quit();
     m_thread.wait();
+    ThreadHandOver::acquire(this);
 }
 
 void TeamJournalSync::setSettings(const TeamJournalSettings &settings, const QString &password)
@@ -118,12 +148,9 @@ void TeamJournalSync::setSettings(const TeamJournalSettings &settings, const QSt
     m_lastReached = QDateTime();
     m_lastError.clear();
     m_copied = 0;
-    QMetaObject::invokeMethod(
-        m_worker,
-        [worker = m_worker, settings, password, generation = m_generation] {
-            worker->configure(settings, password, generation);
-        },
-        Qt::QueuedConnection);
+    post(m_worker, [worker = m_worker, settings, password, generation = m_generation] {
+        worker->configure(settings, password, generation);
+    });
     copyNow();
     emit statusChanged();
 }
@@ -142,9 +169,7 @@ void TeamJournalSync::copyNow()
 int TeamJournalSync::readEntries(const TeamJournalFilter &filter)
 {
     const int request = ++m_lastRequest;
-    QMetaObject::invokeMethod(
-        m_worker, [worker = m_worker, request, filter] { worker->read(request, filter); },
-        Qt::QueuedConnection);
+    post(m_worker, [worker = m_worker, request, filter] { worker->read(request, filter); });
     return request;
 }
 
