@@ -42,24 +42,28 @@ bool execAll(QSqlDatabase &db, const QStringList &statements, QSqlError *failed)
 }
 
 // The journal as version 1 made it.
-const QStringList Version1Tables = {
-    QStringLiteral("CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                   "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
-                   "identity_known INTEGER, device_type INTEGER, serial_number INTEGER, "
-                   "kind INTEGER, fingerprint_before TEXT, fingerprint_after TEXT, "
-                   "outcome INTEGER, register_count INTEGER)"),
-    QStringLiteral("CREATE TABLE IF NOT EXISTS registers (entry_id INTEGER NOT NULL, "
-                   "position INTEGER NOT NULL, address INTEGER, field TEXT, has_old INTEGER, "
-                   "old_raw INTEGER, old_shown TEXT, new_raw INTEGER, new_shown TEXT, "
-                   "outcome INTEGER, detail TEXT, PRIMARY KEY (entry_id, position))"),
-    QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_relay ON entries (serial_number, at_ms)"),
-    QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_time ON entries (at_ms)"),
-};
+QStringList version1Tables()
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
+                       "identity_known INTEGER, device_type INTEGER, serial_number INTEGER, "
+                       "kind INTEGER, fingerprint_before TEXT, fingerprint_after TEXT, "
+                       "outcome INTEGER, register_count INTEGER)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS registers (entry_id INTEGER NOT NULL, "
+                       "position INTEGER NOT NULL, address INTEGER, field TEXT, has_old INTEGER, "
+                       "old_raw INTEGER, old_shown TEXT, new_raw INTEGER, new_shown TEXT, "
+                       "outcome INTEGER, detail TEXT, PRIMARY KEY (entry_id, position))"),
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS entries_by_relay ON entries (serial_number, at_ms)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_time ON entries (at_ms)"),
+    };
+}
 
 // Version 2 over version 1: what copying to the team journal needs.
-const QStringList &version2Columns()
+QStringList version2Columns()
 {
-    static const QStringList columns = {
+    return {
         QStringLiteral("ALTER TABLE entries ADD COLUMN uuid TEXT"),
         QStringLiteral("ALTER TABLE entries ADD COLUMN laptop TEXT"),
         QStringLiteral("ALTER TABLE entries ADD COLUMN revision INTEGER NOT NULL DEFAULT 0"),
@@ -68,7 +72,6 @@ const QStringList &version2Columns()
         QStringLiteral("CREATE INDEX entries_to_copy ON entries (id) "
                        "WHERE copied_revision IS NULL OR copied_revision < revision"),
     };
-    return columns;
 }
 
 // Every entry of a version 1 file was made on this computer: it gets this computer's name (the
@@ -157,7 +160,7 @@ bool JournalStore::createSchema()
     // WAL keeps a commit to one short append, and lets readers read while it is made.
     if (!execAll(db, { QStringLiteral("PRAGMA journal_mode=WAL") }, &failed))
         return fail(CannotOpen, failed.text());
-    return upgrade(Version1Tables);
+    return upgrade(version1Tables());
 }
 
 bool JournalStore::migrateFromVersion1()
