@@ -153,19 +153,22 @@ TeamJournalDialog::TeamJournalDialog(TeamJournalSync *sync, QWidget *parent)
     searchButton->setObjectName(QStringLiteral("searchButton"));
     searchButton->setDefault(true);
 
-    auto *filter = new QHBoxLayout;
-    filter->addWidget(new QLabel(tr("Serial number:"), this));
-    filter->addWidget(m_serialEdit);
-    filter->addWidget(new QLabel(tr("User:"), this));
-    filter->addWidget(m_userFilterEdit);
-    filter->addWidget(new QLabel(tr("Laptop:"), this));
-    filter->addWidget(m_laptopFilterEdit);
-    filter->addWidget(m_fromCheck);
-    filter->addWidget(m_fromEdit);
-    filter->addWidget(m_toCheck);
-    filter->addWidget(m_toEdit);
-    filter->addWidget(m_outcomeCombo);
-    filter->addWidget(searchButton);
+    // Who and which relay on one line, when and how it ended on the next.
+    auto *who = new QHBoxLayout;
+    who->addWidget(new QLabel(tr("Serial number:"), this));
+    who->addWidget(m_serialEdit);
+    who->addWidget(new QLabel(tr("User:"), this));
+    who->addWidget(m_userFilterEdit);
+    who->addWidget(new QLabel(tr("Laptop:"), this));
+    who->addWidget(m_laptopFilterEdit);
+    auto *when = new QHBoxLayout;
+    when->addWidget(m_fromCheck);
+    when->addWidget(m_fromEdit);
+    when->addWidget(m_toCheck);
+    when->addWidget(m_toEdit);
+    when->addWidget(m_outcomeCombo);
+    when->addStretch();
+    when->addWidget(searchButton);
 
     m_entriesTable->setObjectName(QStringLiteral("entriesTable"));
     m_registersTable->setObjectName(QStringLiteral("registersTable"));
@@ -179,7 +182,8 @@ TeamJournalDialog::TeamJournalDialog(TeamJournalSync *sync, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(server);
-    layout->addLayout(filter);
+    layout->addLayout(who);
+    layout->addLayout(when);
     layout->addWidget(splitter);
     layout->addWidget(buttons);
     resize(1000, 700);
@@ -259,6 +263,7 @@ void TeamJournalDialog::showEntries(
                 JournalEntry::kindText(entry.kind), QString::number(entry.registers.size()),
                 journalOutcomeText(entry.outcome()) });
     }
+    m_entriesTable->resizeColumnsToContents();
     m_exportButton->setEnabled(!entries.isEmpty());
     showRegisters();
 }
@@ -278,6 +283,7 @@ void TeamJournalDialog::showRegisters()
                 tr("%1 (raw %2)").arg(reg.newShown).arg(reg.newRaw),
                 journalOutcomeText(reg.outcome), reg.detail });
     }
+    m_registersTable->resizeColumnsToContents();
 }
 
 bool TeamJournalDialog::exportTo(const QString &path, QString *error) const
