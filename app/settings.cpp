@@ -191,3 +191,33 @@ void saveTrafficViewVisible(bool visible)
     SettingsIniFile file;
     file.settings().setValue(QStringLiteral("ui/traffic_visible"), visible);
 }
+
+TeamJournalSettings loadTeamJournalSettings()
+{
+    const SettingsIniFile file;
+    TeamJournalSettings settings;
+    const auto text = [&file](const QString &key) {
+        const QString value = file.readString(key, QString()).trimmed();
+        return hasControlCharacters(value) ? QString() : value;
+    };
+    settings.host = text(QStringLiteral("team_journal/host"));
+    settings.port = withinOr(
+        file.readInt(QStringLiteral("team_journal/port"), settings.port), 1, 65535, settings.port);
+    settings.database = text(QStringLiteral("team_journal/database"));
+    settings.user = text(QStringLiteral("team_journal/user"));
+    // A mode libpq does not know would fail every connection: the default instead.
+    const QString sslMode = text(QStringLiteral("team_journal/sslmode"));
+    if (teamJournalSslModes().contains(sslMode))
+        settings.sslMode = sslMode;
+    return settings;
+}
+
+void saveTeamJournalSettings(const TeamJournalSettings &settings)
+{
+    SettingsIniFile file;
+    file.settings().setValue(QStringLiteral("team_journal/host"), settings.host);
+    file.settings().setValue(QStringLiteral("team_journal/port"), settings.port);
+    file.settings().setValue(QStringLiteral("team_journal/database"), settings.database);
+    file.settings().setValue(QStringLiteral("team_journal/user"), settings.user);
+    file.settings().setValue(QStringLiteral("team_journal/sslmode"), settings.sslMode);
+}

@@ -3,6 +3,7 @@
 #define SETTINGS_H
 
 #include "common/settingsrecords.h"
+#include "common/teamjournalsettings.h"
 #include "modbus/serialportsettings.h"
 
 #include <QString>
@@ -36,5 +37,9 @@ void saveLastFolder(const QString &folder);
 // Whether the traffic view is shown (ui/traffic_visible, hidden by default).
 bool loadTrafficViewVisible();
 void saveTrafficViewVisible(bool visible);
+// Where the team journal is (team_journal/host, port, database, user, sslmode); no host: none.
+// Never a password: libpq's password file, or the user for the session, gives it.
+TeamJournalSettings loadTeamJournalSettings();
+void saveTeamJournalSettings(const TeamJournalSettings &settings);
 
 #endif // SETTINGS_H

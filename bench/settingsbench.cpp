@@ -14,7 +14,9 @@
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/settingstransfer.h"
+#include "devicemonitor/teamjournalsync.h"
 #include "devicemonitor/writejournal.h"
+#include "unansweredport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -172,8 +174,31 @@ int main(int argc, char *argv[])
         }
         (journalled ? journalOnMs : journalOffMs).append((nowNs() - *start) / 1e6);
     }
-    monitor.setWriteJournal(nullptr);
     const int journalEntries = journal.store()->entries(-1, QDate()).size();
+
+    // The journalled send again, with a team journal set up that cannot be reached (a server
+    // that never answers the connection) and with none, alternating.
+    TeamJournalSync team(journal.store()->path());
+    team.follow(journal.store());
+    const UnansweredPort silent;
+    TeamJournalSettings unreachable;
+    unreachable.host = QStringLiteral("127.0.0.1");
+    unreachable.port = silent.port();
+    unreachable.database = QStringLiteral("korvel_journal");
+    QVector<double> teamOffMs;
+    QVector<double> teamUnreachableMs;
+    for (int i = 0; i < 2 * sends; ++i) {
+        const bool withTeam = i % 2 == 1;
+        team.setSettings(withTeam ? unreachable : TeamJournalSettings());
+        const std::optional<qint64> start
+            = sendAfterQuietLine(transfer, relay, settings.readinessDelay);
+        if (!start) {
+            report.note(QStringLiteral("settings: a send never ended: %1").arg(failure));
+            return 1;
+        }
+        (withTeam ? teamUnreachableMs : teamOffMs).append((nowNs() - *start) / 1e6);
+    }
+    monitor.setWriteJournal(nullptr);
 
     // Writes: the relay says which it is first, each read followed by the readiness delay; then
     // one transaction per field with a readiness delay between two.
@@ -226,6 +251,14 @@ int main(int argc, char *argv[])
         QStringLiteral("journal off %1").arg(describe(journalOff, 1, ms)),
         journalOn.median / journalOff.median, QStringLiteral("<= 1.01x"),
         journalOn.median / journalOff.median <= 1.01 && journalEntries == sends);
+    const Summary teamOff = summarize(teamOffMs);
+    const Summary teamUnreachable = summarize(teamUnreachableMs);
+    report.ratioRow(QStringLiteral("T1 send and read-back, team journal set up but unreachable"),
+        describe(teamUnreachable, 1, ms),
+        QStringLiteral("no team journal %1").arg(describe(teamOff, 1, ms)),
+        teamUnreachable.median / teamOff.median, QStringLiteral("<= 1.01x or + 20 ms"),
+        teamUnreachable.median / teamOff.median <= 1.01
+            || teamUnreachable.median - teamOff.median <= 20);
     report.note(
         QStringLiteral("S1-S2: readiness delay %1 ms; %2 sends, %3 not verified; one "
                        "write with its delay: %4 ms ideal")

@@ -61,7 +61,12 @@ public:
         ConfigurationSet = 9, // measurement and protection configuration in one Set
     };
 
-    qint64 id = 0;
+    qint64 id = 0; // the local journal's; 0 for an entry read from the team journal
+    QString uuid; // the same in every journal the entry is copied to
+    QString laptop; // the host name of the computer that made the write
+    // Copied to the team journal with every outcome known of it; always so for an entry read
+    // from there.
+    bool copied = false;
     QDateTime when; // UTC
     QString user; // the operating-system user
     QString port; // the serial port or the gateway's address

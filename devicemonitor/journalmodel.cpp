@@ -138,6 +138,8 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
         return entry.fingerprintBefore;
     case FingerprintAfterColumn:
         return entry.fingerprintAfter;
+    case CopiedColumn:
+        return entry.copied ? tr("copied") : tr("not copied yet");
     case ColumnCount:
         break;
     }
@@ -169,6 +171,8 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
         return tr("Fingerprint before");
     case FingerprintAfterColumn:
         return tr("Fingerprint after");
+    case CopiedColumn:
+        return tr("Team journal");
     case ColumnCount:
         break;
     }

@@ -31,6 +31,7 @@ public:
         OutcomeColumn,
         FingerprintBeforeColumn,
         FingerprintAfterColumn,
+        CopiedColumn, // whether the team journal has the entry as it is here
         ColumnCount
     };
 

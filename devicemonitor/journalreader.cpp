@@ -10,6 +10,37 @@ namespace {
 
 constexpr qint64 NoBound = std::numeric_limits<qint64>::min();
 
+// An entry's columns as readEntry() takes them.
+const QString EntryColumns = QStringLiteral(
+    "id, at_ms, user, port, slave_id, identity_known, device_type, serial_number, kind, "
+    "fingerprint_before, fingerprint_after, outcome, register_count, uuid, laptop, "
+    "coalesce(copied_revision >= revision, 0)");
+constexpr int EntryColumnCount = 16;
+
+// The entry in EntryColumns; its outcome and number of registers as the entry row has them.
+JournalSummary readEntry(const QSqlQuery &query)
+{
+    JournalSummary summary;
+    JournalEntry &entry = summary.entry;
+    entry.id = query.value(0).toLongLong();
+    entry.when = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
+    entry.user = query.value(2).toString();
+    entry.port = query.value(3).toString();
+    entry.slaveId = query.value(4).toInt();
+    entry.identityKnown = query.value(5).toBool();
+    entry.deviceType = query.value(6).toLongLong();
+    entry.serialNumber = query.value(7).toLongLong();
+    entry.kind = JournalEntry::kindFromCode(query.value(8).toInt());
+    entry.fingerprintBefore = query.value(9).toString();
+    entry.fingerprintAfter = query.value(10).toString();
+    summary.outcome = journalOutcomeFromCode(query.value(11).toInt());
+    summary.registerCount = query.value(12).toInt();
+    entry.uuid = query.value(13).toString();
+    entry.laptop = query.value(14).toString();
+    entry.copied = query.value(15).toBool();
+    return summary;
+}
+
 } // namespace
 
 JournalReader::JournalReader(const QString &path)
@@ -42,11 +73,10 @@ QVector<JournalSummary> JournalReader::summaries(
     // Ordered as the indexes are, which end in the id: no sort of the whole journal, and a page
     // starts where the last one ended without counting the rows before it.
     query.prepare(
-        QStringLiteral(
-            "SELECT id, at_ms, user, port, slave_id, identity_known, device_type, serial_number, "
-            "kind, fingerprint_before, fingerprint_after, outcome, register_count FROM entries "
-            "WHERE at_ms >= ? AND (at_ms, id) < (?, ?) %1 ORDER BY at_ms DESC, id DESC LIMIT ?")
-            .arg(filter.serialNumber < 0 ? QString() : QStringLiteral("AND serial_number = ?")));
+        QStringLiteral("SELECT %1 FROM entries WHERE at_ms >= ? AND (at_ms, id) < (?, ?) %2 "
+                       "ORDER BY at_ms DESC, id DESC LIMIT ?")
+            .arg(EntryColumns,
+                filter.serialNumber < 0 ? QString() : QStringLiteral("AND serial_number = ?")));
     query.addBindValue(
         filter.from.isValid() ? filter.from.startOfDay().toMSecsSinceEpoch() : NoBound);
     if (after) {
@@ -63,24 +93,8 @@ QVector<JournalSummary> JournalReader::summaries(
     query.addBindValue(limit);
     if (!query.exec())
         return summaries;
-    while (query.next()) {
-        JournalSummary summary;
-        JournalEntry &entry = summary.entry;
-        entry.id = query.value(0).toLongLong();
-        entry.when = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
-        entry.user = query.value(2).toString();
-        entry.port = query.value(3).toString();
-        entry.slaveId = query.value(4).toInt();
-        entry.identityKnown = query.value(5).toBool();
-        entry.deviceType = query.value(6).toLongLong();
-        entry.serialNumber = query.value(7).toLongLong();
-        entry.kind = JournalEntry::kindFromCode(query.value(8).toInt());
-        entry.fingerprintBefore = query.value(9).toString();
-        entry.fingerprintAfter = query.value(10).toString();
-        summary.outcome = journalOutcomeFromCode(query.value(11).toInt());
-        summary.registerCount = query.value(12).toInt();
-        summaries.append(summary);
-    }
+    while (query.next())
+        summaries.append(readEntry(query));
     return summaries;
 }
 
@@ -109,4 +123,32 @@ QVector<JournalRegister> JournalReader::registers(qint64 id) const
         registers.append(r);
     }
     return registers;
+}
+
+QVector<JournalCopy> JournalReader::toCopy(int limit) const
+{
+    QVector<JournalCopy> copies;
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    // The condition of the index entries_to_copy, which holds just these.
+    query.prepare(QStringLiteral("SELECT %1, revision, outcome_at_ms FROM entries WHERE "
+                                 "copied_revision IS NULL OR copied_revision < revision "
+                                 "ORDER BY id LIMIT ?")
+                      .arg(EntryColumns));
+    query.addBindValue(limit);
+    if (!query.exec())
+        return copies;
+    while (query.next()) {
+        JournalCopy copy;
+        copy.entry = readEntry(query).entry;
+        copy.revision = query.value(EntryColumnCount).toInt();
+        if (!query.value(EntryColumnCount + 1).isNull())
+            copy.outcomeAt = QDateTime::fromMSecsSinceEpoch(
+                query.value(EntryColumnCount + 1).toLongLong(), Qt::UTC);
+        copies.append(copy);
+    }
+    query.finish();
+    for (JournalCopy &copy : copies)
+        copy.entry.registers = registers(copy.entry.id);
+    return copies;
 }

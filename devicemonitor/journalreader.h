@@ -25,6 +25,14 @@ struct JournalSummary
     JournalOutcome outcome = JournalOutcome::Unknown;
 };
 
+// An entry still to copy to the team journal: not there yet, or without its latest outcomes.
+struct JournalCopy
+{
+    JournalEntry entry; // with its registers
+    int revision = 0; // the number of times its outcomes were recorded
+    QDateTime outcomeAt; // when they last were; invalid before the first time
+};
+
 // Reads a journal file through a read-only connection of its own. Every call reads its rows
 // to the end, so that no read snapshot outlives it: in write-ahead-log mode a snapshot held
 // on would keep the file's checkpoint waiting and, on the writer's connection, make its next
@@ -43,6 +51,8 @@ public:
         const JournalFilter &filter, const JournalSummary *after, int limit) const;
     // One entry's registers, in the order they were written.
     QVector<JournalRegister> registers(qint64 id) const;
+    // Up to `limit` entries still to copy to the team journal, oldest first, with registers.
+    QVector<JournalCopy> toCopy(int limit) const;
 
 private:
     JournalConnection m_connection;

@@ -10,6 +10,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
+#include <QUuid>
 #include <QVariant>
 
 #include <utility>
@@ -37,6 +39,55 @@ bool execAll(QSqlDatabase &db, const QStringList &statements, QSqlError *failed)
         }
     }
     return true;
+}
+
+// The journal as version 1 made it.
+QStringList version1Tables()
+{
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
+                       "identity_known INTEGER, device_type INTEGER, serial_number INTEGER, "
+                       "kind INTEGER, fingerprint_before TEXT, fingerprint_after TEXT, "
+                       "outcome INTEGER, register_count INTEGER)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS registers (entry_id INTEGER NOT NULL, "
+                       "position INTEGER NOT NULL, address INTEGER, field TEXT, has_old INTEGER, "
+                       "old_raw INTEGER, old_shown TEXT, new_raw INTEGER, new_shown TEXT, "
+                       "outcome INTEGER, detail TEXT, PRIMARY KEY (entry_id, position))"),
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS entries_by_relay ON entries (serial_number, at_ms)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_time ON entries (at_ms)"),
+    };
+}
+
+// Version 2 over version 1: what copying to the team journal needs.
+QStringList version2Columns()
+{
+    return {
+        QStringLiteral("ALTER TABLE entries ADD COLUMN uuid TEXT"),
+        QStringLiteral("ALTER TABLE entries ADD COLUMN laptop TEXT"),
+        QStringLiteral("ALTER TABLE entries ADD COLUMN revision INTEGER NOT NULL DEFAULT 0"),
+        QStringLiteral("ALTER TABLE entries ADD COLUMN copied_revision INTEGER"),
+        QStringLiteral("ALTER TABLE entries ADD COLUMN outcome_at_ms INTEGER"),
+        QStringLiteral("CREATE INDEX entries_to_copy ON entries (id) "
+                       "WHERE copied_revision IS NULL OR copied_revision < revision"),
+    };
+}
+
+// Every entry of a version 1 file was made on this computer: it gets this computer's name (the
+// value bound) and a random (version 4) UUID of its own.
+QString version2Stamp()
+{
+    return QStringLiteral(
+        "UPDATE entries SET laptop = ?, uuid = lower(hex(randomblob(4))) || '-' || "
+        "lower(hex(randomblob(2))) || '-4' || substr(lower(hex(randomblob(2))), 2) || '-' || "
+        "substr('89ab', 1 + abs(random() % 4), 1) || substr(lower(hex(randomblob(2))), 2) || "
+        "'-' || lower(hex(randomblob(6)))");
+}
+
+QString uuidText(const QUuid &uuid)
+{
+    return uuid.toString(QUuid::WithoutBraces);
 }
 
 } // namespace
@@ -69,7 +120,8 @@ bool JournalStore::open()
         if (!fileVersion)
             return fail(CannotOpen, failed.text());
     }
-    if (*fileVersion != SchemaVersion && !createSchema())
+    if (*fileVersion == 1 ? !migrateFromVersion1()
+                          : *fileVersion != SchemaVersion && !createSchema())
         return false;
     m_reader = std::make_unique<JournalReader>(m_path);
     m_open = true;
@@ -106,22 +158,45 @@ bool JournalStore::createSchema()
     QSqlDatabase db = m_connection.database();
     QSqlError failed;
     // WAL keeps a commit to one short append, and lets readers read while it is made.
-    if (!execAll(db,
-            { QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("BEGIN"),
-                QStringLiteral(
-                    "CREATE TABLE IF NOT EXISTS entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                    "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
-                    "identity_known INTEGER, device_type INTEGER, serial_number INTEGER, "
-                    "kind INTEGER, fingerprint_before TEXT, fingerprint_after TEXT, "
-                    "outcome INTEGER, register_count INTEGER)"),
-                QStringLiteral(
-                    "CREATE TABLE IF NOT EXISTS registers (entry_id INTEGER NOT NULL, "
-                    "position INTEGER NOT NULL, address INTEGER, field TEXT, has_old INTEGER, "
-                    "old_raw INTEGER, old_shown TEXT, new_raw INTEGER, new_shown TEXT, "
-                    "outcome INTEGER, detail TEXT, PRIMARY KEY (entry_id, position))"),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_relay "
-                               "ON entries (serial_number, at_ms)"),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS entries_by_time ON entries (at_ms)"),
+    if (!execAll(db, { QStringLiteral("PRAGMA journal_mode=WAL") }, &failed))
+        return fail(CannotOpen, failed.text());
+    return upgrade(version1Tables());
+}
+
+bool JournalStore::migrateFromVersion1()
+{
+    return upgrade({});
+}
+
+bool JournalStore::upgrade(const QStringList &tables)
+{
+    QSqlDatabase db = m_connection.database();
+    QSqlError failed;
+    // One transaction: a program stopped in the middle leaves the file as it was. It takes the
+    // write lock at once, so that a second instance starting meanwhile waits and then finds the
+    // file upgraded already.
+    if (!execAll(db, { QStringLiteral("BEGIN IMMEDIATE") }, &failed))
+        return fail(CannotOpen, failed.text());
+    QSqlQuery version(db);
+    if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next()
+        && version.value(0).toInt() == SchemaVersion) {
+        version.finish();
+        return execAll(db, { QStringLiteral("COMMIT") }, &failed)
+            || fail(CannotOpen, failed.text());
+    }
+    version.finish();
+    bool done = execAll(db, tables + version2Columns(), &failed);
+    if (done) {
+        QSqlQuery stamp(db);
+        stamp.prepare(version2Stamp());
+        stamp.addBindValue(QSysInfo::machineHostName());
+        done = stamp.exec();
+        if (!done)
+            failed = stamp.lastError();
+    }
+    if (!done
+        || !execAll(db,
+            { QStringLiteral("CREATE UNIQUE INDEX entries_by_uuid ON entries (uuid)"),
                 QStringLiteral("PRAGMA user_version=%1").arg(SchemaVersion),
                 QStringLiteral("COMMIT") },
             &failed)) {
@@ -194,9 +269,11 @@ std::optional<qint64> JournalStore::addEntry(const JournalEntry &entry)
         return failWith(db.lastError());
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral(
-        "INSERT INTO entries (at_ms, user, port, slave_id, identity_known, device_type, "
-        "serial_number, kind, fingerprint_before, fingerprint_after, outcome, register_count) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "INSERT INTO entries (uuid, laptop, at_ms, user, port, slave_id, identity_known, "
+        "device_type, serial_number, kind, fingerprint_before, fingerprint_after, outcome, "
+        "register_count) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    insert.addBindValue(entry.uuid.isEmpty() ? uuidText(QUuid::createUuid()) : entry.uuid);
+    insert.addBindValue(entry.laptop.isEmpty() ? QSysInfo::machineHostName() : entry.laptop);
     insert.addBindValue(entry.when.toMSecsSinceEpoch());
     insert.addBindValue(entry.user);
     insert.addBindValue(entry.port);
@@ -236,6 +313,7 @@ std::optional<qint64> JournalStore::addEntry(const JournalEntry &entry)
     }
     if (!db.commit())
         return failWith(db.lastError());
+    emit changed();
     return id;
 }
 
@@ -268,15 +346,17 @@ bool JournalStore::recordOutcomes(
             return failWith(reg.lastError());
     }
     QSqlQuery entry(db);
-    entry.prepare(
-        QStringLiteral("UPDATE entries SET outcome = ?, fingerprint_after = ? WHERE id = ?"));
+    entry.prepare(QStringLiteral("UPDATE entries SET outcome = ?, fingerprint_after = ?, "
+                                 "outcome_at_ms = ?, revision = revision + 1 WHERE id = ?"));
     entry.addBindValue(int(summary.outcome()));
     entry.addBindValue(fingerprintAfter);
+    entry.addBindValue(QDateTime::currentMSecsSinceEpoch());
     entry.addBindValue(id);
     if (!entry.exec())
         return failWith(entry.lastError());
     if (!db.commit())
         return failWith(db.lastError());
+    emit changed();
     return true;
 }
 

@@ -4,9 +4,10 @@
 
 #include "devicemonitor/journalconnection.h"
 #include "devicemonitor/journalentry.h"
+#include "devicemonitor/journalsource.h"
 
-#include <QCoreApplication>
 #include <QDate>
+#include <QObject>
 #include <QString>
 #include <QVector>
 
@@ -26,13 +27,18 @@ class QSqlError;
 // A file of a newer schema or one SQLite cannot read is renamed aside, never
 // deleted, and a new journal started; takeSetAsideNotice() tells of it once.
 // A second instance of the program may write the same file: each write waits
-// for the other's to end. Its writing connection never holds a read open:
-// the store reads through a JournalReader, and a view through one of its own.
-// Lives on one thread (Qt SQL's connections are per thread); every
-// transaction is a handful of rows, so it never holds up the GUI.
-class JournalStore
+// for the other's to end.
+//
+// Each entry carries a UUID and the laptop's name, the same wherever it is
+// copied, and a revision counted up by every outcome recorded; an entry is
+// copied to the team journal when its copied revision is its revision.
+// changed() tells whoever copies it, after the commit. Its writing connection never holds a read
+// open: the store reads through a JournalReader, and a view through one of its own. Lives on one
+// thread (Qt SQL's connections are per thread); every transaction is a handful of rows, so it never
+// holds up the GUI.
+class JournalStore : public QObject, public JournalSource
 {
-    Q_DECLARE_TR_FUNCTIONS(JournalStore)
+    Q_OBJECT
 
 public:
     enum Error {
@@ -41,13 +47,14 @@ public:
         CannotWrite, // a write failed: a read-only folder, a full disk, a lock
     };
 
-    static constexpr int SchemaVersion = 1;
+    // 2 added the UUID, the laptop, the revision and the copied revision.
+    static constexpr int SchemaVersion = 2;
 
     // journal.sqlite in the working folder, where settings.ini is.
     static QString defaultPath();
 
     explicit JournalStore(const QString &path);
-    ~JournalStore();
+    ~JournalStore() override;
     JournalStore(const JournalStore &) = delete;
     JournalStore &operator=(const JournalStore &) = delete;
 
@@ -60,17 +67,22 @@ public:
     // Non-empty once, after open() set a file aside: what happened and where the old file is.
     QString takeSetAsideNotice();
 
-    // The entry with every register's outcome as given (Unknown for an intent); its id.
+    // The entry with every register's outcome as given (Unknown for an intent); its id. An
+    // entry without a UUID or a laptop gets a new UUID and this computer's host name.
     std::optional<qint64> addEntry(const JournalEntry &entry);
     // Every register's outcome and detail by address, and a send's fingerprint after.
     bool recordOutcomes(
         qint64 id, const QVector<JournalRegister> &registers, const QString &fingerprintAfter);
 
     // Entries newest first, with their registers; serialNumber < 0 means every relay.
-    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const;
+    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &since) const override;
 
     Error error() const { return m_error; }
     QString errorText() const { return m_errorText; }
+
+signals:
+    // An entry or an outcome was committed.
+    void changed();
 
 private:
     bool openFile();
@@ -78,6 +90,9 @@ private:
     // file cannot be read, and why in `failed`.
     std::optional<int> prepareFile(QSqlError *failed);
     bool createSchema();
+    bool migrateFromVersion1();
+    // Makes the tables given and brings them to this version, in one transaction.
+    bool upgrade(const QStringList &tables);
     enum SetAsideReason { Damaged, Newer };
     bool setAside(SetAsideReason reason);
     bool fail(Error error, const QString &text);

@@ -11,7 +11,7 @@
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
-#include "devicemonitor/journalstore.h"
+#include "devicemonitor/journalsource.h"
 
 #include <QHash>
 #include <QLocale>
@@ -343,10 +343,14 @@ QString SettingsReport::journalHtml() const
                   .arg(tr("The relay's serial number is not known: its journal entries cannot "
                           "be told apart.")
                            .toHtmlEscaped());
+    const QString note = m_sources.journal->note(serial.value);
+    if (!note.isEmpty())
+        html += QStringLiteral("<p>%1</p>").arg(note.toHtmlEscaped());
     const QVector<JournalEntry> entries = m_sources.journal->entries(serial.value, since);
     if (entries.isEmpty())
         return html
             + QStringLiteral("<p>%1</p>").arg(tr("No writes were recorded.").toHtmlEscaped());
+    const bool teamWide = m_sources.journal->isTeamWide();
     html += tableStart()
         + tableHeaderHtml({ tr("When").toHtmlEscaped(), tr("Write").toHtmlEscaped(),
                               tr("Setting").toHtmlEscaped(), tr("Old value").toHtmlEscaped(),
@@ -355,7 +359,11 @@ QString SettingsReport::journalHtml() const
     for (const JournalEntry &entry : entries) {
         const QString when
             = QLocale().toString(entry.when.toLocalTime(), QLocale::ShortFormat).toHtmlEscaped();
-        const QString kind = JournalEntry::kindText(entry.kind).toHtmlEscaped();
+        const QString kind
+            = (teamWide ? tr("%1 (%2 on %3)")
+                              .arg(JournalEntry::kindText(entry.kind), entry.user, entry.laptop)
+                        : JournalEntry::kindText(entry.kind))
+                  .toHtmlEscaped();
         for (const JournalRegister &reg : entry.registers) {
             const QString outcome = reg.detail.isEmpty()
                 ? journalOutcomeText(reg.outcome)

@@ -12,7 +12,7 @@
 class CrashCountData;
 class CrashLogData;
 class DeviceTimeData;
-class JournalStore;
+class JournalSource;
 class MeterageConfigurationData;
 class ModulesData;
 class ProtectionConfigurationData;
@@ -36,7 +36,7 @@ struct ReportSources
     QDateTime deviceTimeReadAt;
     QDateTime crashLogReadAt;
     // The journal's entries for this relay since the day given; no section without a journal.
-    const JournalStore *journal = nullptr;
+    const JournalSource *journal = nullptr;
     QDate journalSince;
 };
 

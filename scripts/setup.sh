@@ -10,6 +10,7 @@ PACKAGES=(
     qtbase5-dev libqt5serialport5-dev qttools5-dev qttools5-dev-tools
     libmodbus-dev mbpoll ccache libqt5charts5-dev zlib1g-dev
     libqt5sql5-sqlite # the journal of writes
+    libqt5sql5-psql # the team journal, on PostgreSQL
     qttranslations5-l10n # Qt's own Russian texts: standard buttons and dialogs
     libqt5svg5 # the icon, sharp at any scale
     poppler-utils # pdftotext, for the report tests
@@ -21,6 +22,7 @@ QT6_PACKAGES=(
     qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libmodbus-dev mbpoll ccache qt6-charts-dev libqt6opengl6-dev zlib1g-dev
     libqt6sql6-sqlite # the journal of writes
+    libqt6sql6-psql # the team journal, on PostgreSQL
     qt6-translations-l10n # Qt's own Russian texts: standard buttons and dialogs
     libqt6svg6 # the icon, sharp at any scale
     poppler-utils # pdftotext, for the report tests

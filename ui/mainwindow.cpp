@@ -22,9 +22,12 @@
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/panelsettingsset.h"
+#include "devicemonitor/teamjournalreportsource.h"
+#include "devicemonitor/teamjournalsync.h"
 #include "devicemonitor/writejournal.h"
 #include "ui/contentscrollarea.h"
 #include "ui/diagnostics/journaldialog.h"
+#include "ui/diagnostics/teamjournaldialog.h"
 #include "ui/diagnostics/trafficdockwidget.h"
 #include "ui/dialogs/confirmation.h"
 #include "ui/dialogs/connectionsettingsdialog.h"
@@ -304,6 +307,16 @@ void MainWindow::setUpJournal()
     if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
         menuView->addAction(actionJournal);
     connect(actionJournal, &QAction::triggered, this, &MainWindow::showJournal);
+
+    // Copied at start and after each entry or outcome, on a thread of its own.
+    teamJournal = new TeamJournalSync(writeJournal->store()->path(), this);
+    teamJournal->follow(writeJournal->store());
+    teamJournal->setSettings(loadTeamJournalSettings());
+    auto *actionTeamJournal = new QAction(tr("Team journal…"), this);
+    actionTeamJournal->setObjectName(QStringLiteral("actionTeamJournal"));
+    if (QMenu *menuView = menuBar()->findChild<QMenu *>(QStringLiteral("menuView")))
+        menuView->addAction(actionTeamJournal);
+    connect(actionTeamJournal, &QAction::triggered, this, &MainWindow::showTeamJournal);
 }
 
 bool MainWindow::askToWriteWithoutJournal(const QString &reason)
@@ -325,6 +338,7 @@ void MainWindow::showJournal()
         journalDialog->setAttribute(Qt::WA_DeleteOnClose);
         connect(writeJournal, &WriteJournal::recorded, journalDialog.data(),
             &JournalDialog::journalChanged);
+        journalDialog->followTeamJournal(teamJournal);
     } else {
         // What was written since it opened.
         journalDialog->model()->reload();
@@ -332,6 +346,19 @@ void MainWindow::showJournal()
     journalDialog->show();
     journalDialog->raise();
     journalDialog->activateWindow();
+}
+
+void MainWindow::showTeamJournal()
+{
+    if (!teamJournalDialog) {
+        teamJournalDialog = new TeamJournalDialog(teamJournal, this);
+        teamJournalDialog->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        teamJournalDialog->search();
+    }
+    teamJournalDialog->show();
+    teamJournalDialog->raise();
+    teamJournalDialog->activateWindow();
 }
 
 void MainWindow::setUpFindRelays()
@@ -369,7 +396,16 @@ void MainWindow::setUpSettingsFiles()
     windowSources.deviceTime = deviceTimeData;
     windowSources.crashCount = crashCountData;
     windowSources.crashLog = crashLogData;
-    windowSources.journal = writeJournal->store();
+    // The report lists every write to the relay, from the team journal too when there is one.
+    auto *journalSource = new TeamJournalReportSource(writeJournal->store(), teamJournal, this);
+    windowSources.journal = journalSource;
+    connect(deviceMonitor, &DeviceMonitor::currentDeviceIdChanged, journalSource,
+        [this, journalSource](int deviceId) {
+            const DeviceListModel *devices = deviceMonitor->deviceListModel();
+            const DeviceInfo *info = devices->deviceInfoAt(devices->rowOfDevice(deviceId));
+            journalSource->fetch(
+                info && info->serialNumber.status != NoData ? info->serialNumber.value : -1);
+        });
     reportActions = new ReportActions(deviceMonitor, windowSources, this);
     auto *actionJournalSince = new QAction(tr("Journal in the report since…"), this);
     actionJournalSince->setObjectName(QStringLiteral("actionJournalSince"));

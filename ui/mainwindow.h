@@ -26,6 +26,8 @@ class DeviceTimeDialog;
 class DiscreteInputsData;
 class InputEventFilter;
 class JournalDialog;
+class TeamJournalDialog;
+class TeamJournalSync;
 class LedsData;
 class QLabel;
 class QTimer;
@@ -108,6 +110,7 @@ private:
     // Nothing the user does reaches any window while `block` is Writing.
     void blockInputWhileWriting(const DeviceData *block);
     void showJournal();
+    void showTeamJournal();
     void findRelays();
     void updateDeviceDataList();
     void setInputBlocked(bool blocked);
@@ -147,6 +150,9 @@ private:
     bool panelSetChangesRange = false;
     // Reads the journal's file: it goes before the journal does.
     QPointer<JournalDialog> journalDialog;
+    // Copies the journal to the team journal, when one is set up.
+    TeamJournalSync *teamJournal = nullptr;
+    QPointer<TeamJournalDialog> teamJournalDialog;
 
     // What the status bar says when a block's write ends: whole sentences,
     // for translations that order their words otherwise.

@@ -625,6 +625,10 @@
         <source>The journal could not be exported to %1: %2</source>
         <translation>Не удалось экспортировать журнал в %1: %2</translation>
     </message>
+    <message>
+        <source>Laptop</source>
+        <translation>Ноутбук</translation>
+    </message>
 </context>
 <context>
     <name>JournalEntry</name>
@@ -742,6 +746,18 @@
     <message>
         <source>Fingerprint after</source>
         <translation>Отпечаток после</translation>
+    </message>
+    <message>
+        <source>copied</source>
+        <translation>скопирована</translation>
+    </message>
+    <message>
+        <source>not copied yet</source>
+        <translation>ещё не скопирована</translation>
+    </message>
+    <message>
+        <source>Team journal</source>
+        <translation>Общий журнал</translation>
     </message>
 </context>
 <context>
@@ -1071,6 +1087,10 @@ Write to the relay without a journal for the rest of this session?</source>
     <message>
         <source>Another Set is still running; press Set again once it has ended.</source>
         <translation>Другая запись ещё выполняется; нажмите «Записать» ещё раз, когда она закончится.</translation>
+    </message>
+    <message>
+        <source>Team journal…</source>
+        <translation>Общий журнал…</translation>
     </message>
 </context>
 <context>
@@ -2328,6 +2348,10 @@ Last answer: none</source>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>%1 (%2 on %3)</source>
+        <translation>%1 (%2, ноутбук %3)</translation>
+    </message>
 </context>
 <context>
     <name>SettingsSendResult</name>
@@ -2425,6 +2449,237 @@ Last answer: none</source>
     <message>
         <source>The pause between requests gives a relay time to get ready for the next request. Its answers do not show how long it needs, so no pause is proposed: keep the one the relay&apos;s documentation asks for.</source>
         <translation>Пауза между запросами даёт реле время подготовиться к следующему запросу. По его ответам не видно, сколько ему нужно, поэтому пауза не предлагается: оставьте ту, что требует документация реле.</translation>
+    </message>
+</context>
+<context>
+    <name>TeamJournalConnection</name>
+    <message>
+        <source>Qt&apos;s PostgreSQL driver (QPSQL) is not installed.</source>
+        <translation>Драйвер PostgreSQL для Qt (QPSQL) не установлен.</translation>
+    </message>
+    <message>
+        <source>The database %1 holds no journal: %2</source>
+        <translation>В базе данных %1 нет журнала: %2</translation>
+    </message>
+    <message>
+        <source>The team journal is of version %1; this program writes version %2.</source>
+        <translation>Общий журнал версии %1, а эта программа пишет версию %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TeamJournalCopier</name>
+    <message>
+        <source>The journal cannot be marked: %1</source>
+        <translation>Не удалось отметить записи журнала: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TeamJournalDialog</name>
+    <message>
+        <source>From</source>
+        <translation>С</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>По</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>Laptop</source>
+        <translation>Ноутбук</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Registers</source>
+        <translation>Регистров</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Old value</source>
+        <translation>Прежнее значение</translation>
+    </message>
+    <message>
+        <source>New value</source>
+        <translation>Новое значение</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+    <message>
+        <source>Export CSV…</source>
+        <translation>Экспорт в CSV…</translation>
+    </message>
+    <message>
+        <source>Team journal</source>
+        <translation>Общий журнал</translation>
+    </message>
+    <message>
+        <source>from ~/.pgpass unless typed here</source>
+        <translation>из ~/.pgpass, если не введён здесь</translation>
+    </message>
+    <message>
+        <source>Kept until the program ends, never saved. Without it PostgreSQL&apos;s password file (~/.pgpass, or the file PGPASSFILE names) gives the password.</source>
+        <translation>Хранится до закрытия программы и нигде не сохраняется. Если пароль не введён, он берётся из файла паролей PostgreSQL (~/.pgpass или файл, указанный в PGPASSFILE).</translation>
+    </message>
+    <message>
+        <source>libpq&apos;s sslmode. verify-ca and verify-full check the server&apos;s certificate against ~/.postgresql/root.crt, or the file PGSSLROOTCERT names.</source>
+        <translation>Параметр sslmode библиотеки libpq. verify-ca и verify-full проверяют сертификат сервера по ~/.postgresql/root.crt или по файлу, указанному в PGSSLROOTCERT.</translation>
+    </message>
+    <message>
+        <source>Use this server</source>
+        <translation>Использовать этот сервер</translation>
+    </message>
+    <message>
+        <source>Copy now</source>
+        <translation>Скопировать сейчас</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Сервер</translation>
+    </message>
+    <message>
+        <source>Host:</source>
+        <translation>Адрес:</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Порт:</translation>
+    </message>
+    <message>
+        <source>Database:</source>
+        <translation>База данных:</translation>
+    </message>
+    <message>
+        <source>User:</source>
+        <translation>Пользователь:</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Пароль:</translation>
+    </message>
+    <message>
+        <source>TLS (sslmode):</source>
+        <translation>TLS (sslmode):</translation>
+    </message>
+    <message>
+        <source>every relay</source>
+        <translation>все реле</translation>
+    </message>
+    <message>
+        <source>every user</source>
+        <translation>все пользователи</translation>
+    </message>
+    <message>
+        <source>every laptop</source>
+        <translation>все ноутбуки</translation>
+    </message>
+    <message>
+        <source>any outcome</source>
+        <translation>любой результат</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Показать</translation>
+    </message>
+    <message>
+        <source>Serial number:</source>
+        <translation>Заводской номер:</translation>
+    </message>
+    <message>
+        <source>Laptop:</source>
+        <translation>Ноутбук:</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>все</translation>
+    </message>
+    <message>
+        <source>%1 (raw %2)</source>
+        <translation>%1 (код %2)</translation>
+    </message>
+    <message>
+        <source>Export the team journal</source>
+        <translation>Экспорт общего журнала</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>The team journal could not be exported to %1: %2</source>
+        <translation>Не удалось экспортировать общий журнал в %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TeamJournalReportSource</name>
+    <message>
+        <source>Writes from this computer&apos;s journal and from the team journal as read at %1.</source>
+        <translation>Записи из журнала этого компьютера и из общего журнала по состоянию на %1.</translation>
+    </message>
+    <message>
+        <source>The team journal could not be read for this relay: only the writes made from this computer are listed.</source>
+        <translation>Общий журнал для этого реле прочитать не удалось: перечислены только записи, сделанные с этого компьютера.</translation>
+    </message>
+</context>
+<context>
+    <name>TeamJournalSync</name>
+    <message>
+        <source>No team journal is set up.</source>
+        <translation>Общий журнал не настроен.</translation>
+    </message>
+    <message>
+        <source>No team journal is set up: the journal stays on this computer.</source>
+        <translation>Общий журнал не настроен: журнал хранится только на этом компьютере.</translation>
+    </message>
+    <message>
+        <source>The team journal was last reached at %1.</source>
+        <translation>Последняя связь с общим журналом: %1.</translation>
+    </message>
+    <message>
+        <source>The team journal has not been reached yet.</source>
+        <translation>Связи с общим журналом ещё не было.</translation>
+    </message>
+    <message>
+        <source>The team journal on %1 cannot be reached: %2 %3</source>
+        <translation>Общий журнал на %1 недоступен: %2 %3</translation>
+    </message>
+    <message>
+        <source>%1 Entries copied to it in this session: %2.</source>
+        <translation>%1 Записей скопировано в него за этот сеанс: %2.</translation>
     </message>
 </context>
 <context>

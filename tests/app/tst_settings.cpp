@@ -33,6 +33,7 @@ private slots:
     void damagedFileLoadsWithinBounds();
     void eachWorkingDirectoryHasItsOwnFile();
     void lastFolderMustStillExist();
+    void teamJournalLoadsBackWithoutPassword();
 
 private:
     void writeRaw(const QString &key, const QString &text);
@@ -211,6 +212,7 @@ QVariantMap loadEverything()
     loadDeviceSettings(device);
     Preferences preferences;
     loadPreferences(preferences);
+    const TeamJournalSettings team = loadTeamJournalSettings();
     const SerialPortSettings &port = connection.serialPortSettings;
     return { { QStringLiteral("connection_settings/port_name"), connection.portName },
         { QStringLiteral("connection_settings/baud_rate"), port.baudRate() },
@@ -224,7 +226,10 @@ QVariantMap loadEverything()
         { QStringLiteral("preferences/auto_refresh_delay"), preferences.autoRefreshDelay },
         { QStringLiteral("preferences/auto_refresh_enabled"), preferences.autoRefreshEnabled },
         { QStringLiteral("preferences/toolbar_visible"), preferences.toolbarVisible },
-        { QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea } };
+        { QStringLiteral("preferences/toolbar_area"), preferences.toolbarArea },
+        { QStringLiteral("team_journal/host"), team.host },
+        { QStringLiteral("team_journal/port"), team.port },
+        { QStringLiteral("team_journal/sslmode"), team.sslMode } };
 }
 
 } // namespace
@@ -286,6 +291,13 @@ void SettingsTest::hostileValuesLoadWithinBounds_data()
     row("right tool bar", "preferences/toolbar_area", "2", int(Qt::TopToolBarArea));
     row("tool bar area in text", "preferences/toolbar_area", "left", int(Qt::TopToolBarArea));
     row("left tool bar", "preferences/toolbar_area", "1", int(Qt::LeftToolBarArea));
+    row("team journal host with an escaped newline", "team_journal/host", "db\\n.example", "");
+    row("team journal host", "team_journal/host", " db.example ", "db.example");
+    row("team journal port 0", "team_journal/port", "0", 5432);
+    row("team journal port 70000", "team_journal/port", "70000", 5432);
+    row("team journal port", "team_journal/port", "6432", 6432);
+    row("unknown sslmode", "team_journal/sslmode", "verify", "prefer");
+    row("sslmode verify-full", "team_journal/sslmode", "verify-full", "verify-full");
 }
 
 void SettingsTest::hostileValuesLoadWithinBounds()
@@ -367,6 +379,22 @@ void SettingsTest::eachWorkingDirectoryHasItsOwnFile()
     QCOMPARE(device.readinessDelay, 11);
     QCOMPARE(device.responseTimeout, 111);
     QVERIFY(QFile::exists(other.filePath(QStringLiteral("settings.ini"))));
+}
+
+// The password is libpq's business, or the session's: the file never holds one.
+void SettingsTest::teamJournalLoadsBackWithoutPassword()
+{
+    TeamJournalSettings saved;
+    saved.host = QStringLiteral("journal.utility.example");
+    saved.port = 6432;
+    saved.database = QStringLiteral("korvel_journal");
+    saved.user = QStringLiteral("ivanov");
+    saved.sslMode = QStringLiteral("verify-ca");
+    saveTeamJournalSettings(saved);
+    QVERIFY(loadTeamJournalSettings() == saved);
+    QFile file(QStringLiteral("settings.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(!file.readAll().toLower().contains("pass"));
 }
 
 QTEST_MAIN(SettingsTest)

@@ -8,6 +8,7 @@
 #include "devicedata/settingsfingerprint.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalmodel.h"
+#include "devicemonitor/journalreader.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/panelsettingsset.h"
 #include "devicemonitor/settingstransfer.h"
@@ -19,8 +20,11 @@
 
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <QtTest>
 
 #include <algorithm>
@@ -98,6 +102,7 @@ private slots:
 
     void intentReadsUnknownUntilTheOutcomeIsRecorded();
     void codesNoVersionWroteReadAsUnknown();
+    void version1FileMigratesKeepingEveryEntry();
     void everySessionSyncsEachCommit_data();
     void everySessionSyncsEachCommit();
     void modelFetchesNewestFirstAsScrolled();
@@ -259,6 +264,85 @@ void JournalTest::codesNoVersionWroteReadAsUnknown()
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(
         model.index(0, JournalModel::OutcomeColumn).data().toString(), QStringLiteral("unknown"));
+}
+
+// A journal as version 1 of the program left it: entries without UUID, laptop or copied mark.
+void JournalTest::version1FileMigratesKeepingEveryEntry()
+{
+    const QString path = m_folder->filePath(QStringLiteral("journal.sqlite"));
+    constexpr int Entries = 3;
+    {
+        const QString name = QStringLiteral("version 1");
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString &statement : { QStringLiteral("PRAGMA journal_mode=WAL"),
+                 QStringLiteral(
+                     "CREATE TABLE entries (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                     "at_ms INTEGER NOT NULL, user TEXT, port TEXT, slave_id INTEGER, "
+                     "identity_known INTEGER, device_type INTEGER, serial_number INTEGER, "
+                     "kind INTEGER, fingerprint_before TEXT, fingerprint_after TEXT, "
+                     "outcome INTEGER, register_count INTEGER)"),
+                 QStringLiteral(
+                     "CREATE TABLE registers (entry_id INTEGER NOT NULL, position INTEGER NOT "
+                     "NULL, address INTEGER, field TEXT, has_old INTEGER, old_raw INTEGER, "
+                     "old_shown TEXT, new_raw INTEGER, new_shown TEXT, outcome INTEGER, detail "
+                     "TEXT, PRIMARY KEY (entry_id, position))"),
+                 QStringLiteral("PRAGMA user_version=1") })
+            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        for (int i = 1; i <= Entries; ++i) {
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO entries VALUES (%1, %2, 'engineer', "
+                                              "'COM3', 2, 1, 36240, 1234567, 3, '0A0B0C0D', "
+                                              "'1A1B1C1D', 1, 1)")
+                                   .arg(i)
+                                   .arg(1700000000000LL + i)));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO registers VALUES (%1, 0, 34, "
+                                              "'MTZ pick-up', 1, 100, '1.00 A', %1, '4.50 A', "
+                                              "1, '')")
+                                   .arg(i)));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("version 1"));
+
+    QSet<QString> uuids;
+    {
+        JournalStore store(path);
+        QVERIFY2(store.open(), qPrintable(store.errorText()));
+        QVERIFY(store.takeSetAsideNotice().isEmpty());
+        QSqlQuery version(QSqlDatabase::database(store.connectionName()));
+        QVERIFY(version.exec(QStringLiteral("PRAGMA user_version")) && version.next());
+        QCOMPARE(version.value(0).toInt(), JournalStore::SchemaVersion);
+        const QVector<JournalEntry> entries = store.entries(-1, QDate());
+        QCOMPARE(entries.size(), Entries);
+        for (const JournalEntry &entry : entries) {
+            QVERIFY(!QUuid::fromString(entry.uuid).isNull());
+            uuids.insert(entry.uuid);
+            QCOMPARE(entry.laptop, QSysInfo::machineHostName());
+            QVERIFY(!entry.copied);
+            QCOMPARE(entry.user, QStringLiteral("engineer"));
+            QCOMPARE(entry.fingerprintAfter, QStringLiteral("1A1B1C1D"));
+            QCOMPARE(entry.registers.size(), 1);
+            QCOMPARE(entry.registers.first().newRaw, entry.id);
+            QCOMPARE(entry.registers.first().outcome, JournalOutcome::Verified);
+        }
+        QCOMPARE(uuids.size(), Entries);
+        QCOMPARE(JournalReader(path).toCopy(10).size(), Entries);
+
+        // The migrated file takes entries and outcomes as a new one does.
+        const std::optional<qint64> added = store.addEntry(sampleEntry());
+        QVERIFY2(added, qPrintable(store.errorText()));
+        QCOMPARE(*added, qint64(Entries + 1));
+        QVERIFY(store.recordOutcomes(1, entries.last().registers, QString()));
+    }
+    // Migrated once: the next start finds the same UUIDs.
+    JournalStore reopened(path);
+    QVERIFY(reopened.open());
+    const QVector<JournalEntry> entries = reopened.entries(-1, QDate());
+    QCOMPARE(entries.size(), Entries + 1);
+    for (const JournalEntry &entry : entries)
+        QVERIFY(entry.id > Entries || uuids.contains(entry.uuid));
 }
 
 // Only a commit synced whole survives a power cut, whichever session made the file.

@@ -6,6 +6,7 @@
 #include "devicedata/modulesdata.h"
 #include "devicedata/protectionconfigurationdata.h"
 #include "devicedata/setpointsdata.h"
+#include "devicemonitor/journalsource.h"
 #include "devicemonitor/settingsreport.h"
 
 #include <QtTest>
@@ -20,6 +21,8 @@ private slots:
     void nameCarriesTheSerialNumberOnceKnown_data();
     void nameCarriesTheSerialNumberOnceKnown();
     void identityIsVouchedForAsFarAsRead();
+    void teamWideJournalNamesWhoWroteAndWhere_data();
+    void teamWideJournalNamesWhoWroteAndWhere();
 
 private:
     ReportSources sources(const DeviceInfo &info);
@@ -87,6 +90,60 @@ void ReportContentTest::identityIsVouchedForAsFarAsRead()
     QVERIFY2(html.contains(QStringLiteral(">Software version</td><td align=\"left\">-</td>")),
         qPrintable(html));
     QVERIFY2(!html.contains(QStringLiteral("1.05")), qPrintable(html));
+}
+
+namespace {
+
+// One write to relay 1234567 by petrov from the laptop "field-7".
+class OneWriteSource : public JournalSource
+{
+public:
+    OneWriteSource(bool teamWide, const QString &note) : m_teamWide(teamWide), m_note(note) { }
+
+    QVector<JournalEntry> entries(qint64 serialNumber, const QDate &) const override
+    {
+        if (serialNumber != 1234567)
+            return {};
+        JournalEntry entry;
+        entry.when = QDateTime::currentDateTimeUtc();
+        entry.user = QStringLiteral("petrov");
+        entry.laptop = QStringLiteral("field-7");
+        entry.kind = JournalEntry::ClockSet;
+        entry.registers.resize(1);
+        entry.registers[0].field = QStringLiteral("Hour");
+        return { entry };
+    }
+    bool isTeamWide() const override { return m_teamWide; }
+    QString note(qint64) const override { return m_note; }
+
+private:
+    bool m_teamWide;
+    QString m_note;
+};
+
+} // namespace
+
+void ReportContentTest::teamWideJournalNamesWhoWroteAndWhere_data()
+{
+    QTest::addColumn<bool>("teamWide");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("this computer's journal") << false << QString();
+    QTest::newRow("with the team journal") << true << QStringLiteral("As read at noon & later.");
+}
+
+void ReportContentTest::teamWideJournalNamesWhoWroteAndWhere()
+{
+    QFETCH(bool, teamWide);
+    QFETCH(QString, note);
+    DeviceInfo info;
+    info.serialNumber = validValue(1234567);
+    ReportSources withJournal = sources(info);
+    const OneWriteSource journal(teamWide, note);
+    withJournal.journal = &journal;
+    const QString html = SettingsReport(withJournal).html();
+    QVERIFY2(html.contains(QStringLiteral("Clock Set")), qPrintable(html));
+    QCOMPARE(html.contains(QStringLiteral("Clock Set (petrov on field-7)")), teamWide);
+    QCOMPARE(html.contains(QStringLiteral("As read at noon &amp; later.")), !note.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ReportContentTest)

@@ -6,6 +6,7 @@
 #include "devicedata/relaysettings.h"
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalsync.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -49,6 +50,7 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
       m_entriesView(new QTableView(this)),
       m_registersTable(new QTableWidget(0, 6, this)),
       m_exportButton(new QPushButton(tr("Export CSV…"), this)),
+      m_teamJournalLabel(new QLabel(this)),
       m_reloadTimer(new QTimer(this))
 {
     setWindowTitle(tr("Journal"));
@@ -98,6 +100,11 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(filter);
     layout->addWidget(splitter);
+    m_teamJournalLabel->setObjectName(QStringLiteral("teamJournalLabel"));
+    m_teamJournalLabel->setWordWrap(true);
+    m_teamJournalLabel->hide();
+    m_entriesView->setColumnHidden(JournalModel::CopiedColumn, true);
+    layout->addWidget(m_teamJournalLabel);
     layout->addWidget(buttons);
     resize(900, 600);
 
@@ -122,6 +129,21 @@ void JournalDialog::journalChanged()
     // Hidden, it reads the journal when shown again.
     if (isVisible() && !m_reloadTimer->isActive())
         m_reloadTimer->start();
+}
+
+void JournalDialog::followTeamJournal(const TeamJournalSync *sync)
+{
+    const auto show = [this, sync] {
+        m_teamJournalLabel->setVisible(sync->isConfigured());
+        m_teamJournalLabel->setText(sync->statusText());
+        m_entriesView->setColumnHidden(JournalModel::CopiedColumn, !sync->isConfigured());
+    };
+    show();
+    // A copy marks entries copied.
+    connect(sync, &TeamJournalSync::statusChanged, this, [this, show] {
+        show();
+        journalChanged();
+    });
 }
 
 void JournalDialog::reload()
@@ -187,12 +209,16 @@ void JournalDialog::showRegisters()
 
 QVector<CsvRow> JournalDialog::exportTable() const
 {
+    return csvTable(m_model->reader().entries(m_model->filter()));
+}
+
+QVector<CsvRow> JournalDialog::csvTable(const QVector<JournalEntry> &entries)
+{
     QVector<CsvRow> rows;
     rows.append({ tr("When"), tr("User"), tr("Port"), tr("ID"), tr("Device type"),
         tr("Serial number"), tr("Write"), tr("Fingerprint before"), tr("Fingerprint after"),
         tr("Field"), tr("Register"), tr("Old value"), tr("Old raw"), tr("New value"), tr("New raw"),
-        tr("Outcome"), tr("Details") });
-    const QVector<JournalEntry> entries = m_model->reader().entries(m_model->filter());
+        tr("Outcome"), tr("Details"), tr("Laptop") });
     for (const JournalEntry &entry : entries) {
         const CsvRow head = { isoTimeWithOffset(entry.when), CsvField::foreign(entry.user),
             CsvField::foreign(entry.port), QString::number(entry.slaveId),
@@ -206,7 +232,7 @@ QVector<CsvRow> JournalDialog::exportTable() const
                 + CsvRow { CsvField::foreign(reg.field), QString::number(reg.address), reg.oldShown,
                     reg.hasOld ? QString::number(reg.oldRaw) : QString(), reg.newShown,
                     QString::number(reg.newRaw), journalOutcomeText(reg.outcome),
-                    CsvField::foreign(reg.detail) });
+                    CsvField::foreign(reg.detail), CsvField::foreign(entry.laptop) });
         }
     }
     return rows;

@@ -3,6 +3,7 @@
 #define JOURNALDIALOG_H
 
 #include "common/csvfile.h"
+#include "devicemonitor/journalentry.h"
 
 #include <QDialog>
 
@@ -10,11 +11,13 @@ class JournalModel;
 class JournalStore;
 class QCheckBox;
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTableWidget;
 class QTimer;
+class TeamJournalSync;
 
 // View → Journal: every write to a relay, newest first, filtered by relay and
 // by date, the registers of the entry picked, and the filtered entries as CSV.
@@ -29,8 +32,12 @@ public:
     // The journal took an entry or an outcome: the view reads it again shortly, keeping the
     // filter, the entry picked and the rows in sight.
     void journalChanged();
+    // Says whether each entry is in the team journal, and when that was last reached.
+    void followTeamJournal(const TeamJournalSync *sync);
     // The filtered entries, one line per register, as the export writes them.
     QVector<CsvRow> exportTable() const;
+    // Entries with their registers as the export writes them, whichever journal they come from.
+    static QVector<CsvRow> csvTable(const QVector<JournalEntry> &entries);
     bool exportTo(const QString &path, QString *error) const;
 
 private:
@@ -49,6 +56,7 @@ private:
     QTableView *m_entriesView;
     QTableWidget *m_registersTable;
     QPushButton *m_exportButton;
+    QLabel *m_teamJournalLabel;
     // Gathers the entry and the outcome of a write, or a burst of writes, into one read.
     QTimer *m_reloadTimer;
 };
