@@ -480,6 +480,77 @@
     </message>
 </context>
 <context>
+    <name>JournalCsv</name>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Device type</source>
+        <translation>Тип устройства</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Fingerprint before</source>
+        <translation>Отпечаток до</translation>
+    </message>
+    <message>
+        <source>Fingerprint after</source>
+        <translation>Отпечаток после</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Old value</source>
+        <translation>Прежнее значение</translation>
+    </message>
+    <message>
+        <source>Old raw</source>
+        <translation>Прежний код</translation>
+    </message>
+    <message>
+        <source>New value</source>
+        <translation>Новое значение</translation>
+    </message>
+    <message>
+        <source>New raw</source>
+        <translation>Новый код</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+</context>
+<context>
     <name>JournalDialog</name>
     <message>
         <source>From</source>
@@ -532,50 +603,6 @@
     <message>
         <source>%1 (raw %2)</source>
         <translation>%1 (код %2)</translation>
-    </message>
-    <message>
-        <source>When</source>
-        <translation>Когда</translation>
-    </message>
-    <message>
-        <source>User</source>
-        <translation>Пользователь</translation>
-    </message>
-    <message>
-        <source>Port</source>
-        <translation>Порт</translation>
-    </message>
-    <message>
-        <source>ID</source>
-        <translation>Адрес</translation>
-    </message>
-    <message>
-        <source>Device type</source>
-        <translation>Тип устройства</translation>
-    </message>
-    <message>
-        <source>Serial number</source>
-        <translation>Заводской номер</translation>
-    </message>
-    <message>
-        <source>Write</source>
-        <translation>Запись</translation>
-    </message>
-    <message>
-        <source>Fingerprint before</source>
-        <translation>Отпечаток до</translation>
-    </message>
-    <message>
-        <source>Fingerprint after</source>
-        <translation>Отпечаток после</translation>
-    </message>
-    <message>
-        <source>Old raw</source>
-        <translation>Прежний код</translation>
-    </message>
-    <message>
-        <source>New raw</source>
-        <translation>Новый код</translation>
     </message>
     <message>
         <source>Export the journal</source>

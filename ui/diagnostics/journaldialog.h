@@ -2,8 +2,6 @@
 #ifndef JOURNALDIALOG_H
 #define JOURNALDIALOG_H
 
-#include "common/csvfile.h"
-
 #include <QDialog>
 
 class JournalModel;
@@ -29,8 +27,7 @@ public:
     // The journal took an entry or an outcome: the view reads it again shortly, keeping the
     // filter, the entry picked and the rows in sight.
     void journalChanged();
-    // The filtered entries, one line per register, as the export writes them.
-    QVector<CsvRow> exportTable() const;
+    // The filtered entries, one line per register.
     bool exportTo(const QString &path, QString *error) const;
 
 private:
