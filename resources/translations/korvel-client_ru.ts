@@ -759,6 +759,218 @@
     </message>
 </context>
 <context>
+    <name>LineBackup</name>
+    <message>
+        <source>Could not write &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LineFolder</name>
+    <message>
+        <source>The manifest is not valid JSON: %1 at character %2.</source>
+        <translation>Манифест — не корректный JSON: %1, символ %2.</translation>
+    </message>
+    <message>
+        <source>The file is not a line folder&apos;s manifest.</source>
+        <translation>Файл не является манифестом папки линии.</translation>
+    </message>
+    <message>
+        <source>The manifest has format version %1, newer than this program reads (%2).</source>
+        <translation>Версия формата манифеста %1 новее той, что читает программа (%2).</translation>
+    </message>
+    <message>
+        <source>The manifest has no list of relays.</source>
+        <translation>В манифесте нет списка реле.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list has no slave ID from 1 to %2.</source>
+        <translation>У реле %1 списка нет адреса от 1 до %2.</translation>
+    </message>
+    <message>
+        <source>Slave ID %1 is listed more than once.</source>
+        <translation>Адрес %1 указан в списке больше одного раза.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list names no file in the folder itself.</source>
+        <translation>Для реле %1 списка не указан файл в самой папке.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; is named for more than one relay.</source>
+        <translation>Файл «%1» указан для нескольких реле.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list has a serial number that is no 32-bit number.</source>
+        <translation>Заводской номер реле %1 списка не является 32-битным числом.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no line folder&apos;s manifest: %2</source>
+        <translation>В «%1» нет манифеста папки линии: %2</translation>
+    </message>
+    <message>
+        <source>The manifest is larger than 256 KB.</source>
+        <translation>Манифест больше 256 КБ.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a line folder already.</source>
+        <translation>«%1» уже является папкой линии.</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be made.</source>
+        <translation>Не удалось создать папку «%1».</translation>
+    </message>
+    <message>
+        <source>The manifest could not be written to &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать манифест в «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LineReport</name>
+    <message>
+        <source>Line commissioning report, %1</source>
+        <translation>Протокол наладки линии, %1</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Тип</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Версия</translation>
+    </message>
+    <message>
+        <source>Modules</source>
+        <translation>Модули</translation>
+    </message>
+    <message>
+        <source>Clock offset, s</source>
+        <translation>Расхождение часов, с</translation>
+    </message>
+    <message>
+        <source>Crashes</source>
+        <translation>Аварии</translation>
+    </message>
+    <message>
+        <source>Answered</source>
+        <translation>Ответы</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Relay fingerprint</source>
+        <translation>Отпечаток реле</translation>
+    </message>
+    <message>
+        <source>File fingerprint</source>
+        <translation>Отпечаток файла</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>ours</source>
+        <translation>наше</translation>
+    </message>
+    <message>
+        <source>another (%1)</source>
+        <translation>другое (%1)</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 из %2</translation>
+    </message>
+    <message>
+        <source>Program: Korvel-client %1</source>
+        <translation>Программа: Korvel-client %1</translation>
+    </message>
+    <message>
+        <source>Made: %1</source>
+        <translation>Составлен: %1</translation>
+    </message>
+    <message>
+        <source>Every relay of ours is at its file.</source>
+        <translation>Все наши реле соответствуют своим файлам.</translation>
+    </message>
+    <message>
+        <source>Differences from the file</source>
+        <translation>Отличия от файла</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Relay</source>
+        <translation>Реле</translation>
+    </message>
+    <message>
+        <source>Device %1</source>
+        <translation>Устройство %1</translation>
+    </message>
+    <message>
+        <source>Relays not at their file: %1.</source>
+        <translation>Реле, не соответствующих своим файлам: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>LineRow</name>
+    <message>
+        <source>identical</source>
+        <translation>совпадает</translation>
+    </message>
+    <message>
+        <source>no file</source>
+        <translation>нет файла</translation>
+    </message>
+    <message>
+        <source>no file: %1</source>
+        <translation>нет файла: %1</translation>
+    </message>
+    <message>
+        <source>the file is for another relay: %1</source>
+        <translation>файл для другого реле: %1</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>не прочитано</translation>
+    </message>
+    <message>
+        <source>not answering</source>
+        <translation>не отвечает</translation>
+    </message>
+    <message>
+        <source>another device type</source>
+        <translation>другой тип устройства</translation>
+    </message>
+    <message>
+        <source>the folder expects serial number %1, the relay has %2</source>
+        <translation>папка ожидает заводской номер %1, у реле %2</translation>
+    </message>
+    <message>
+        <source>the file is of serial number %1, the relay has %2</source>
+        <translation>файл для заводского номера %1, у реле %2</translation>
+    </message>
+    <message>
+        <source>the file is for other modules</source>
+        <translation>файл для других модулей</translation>
+    </message>
+    <message>
+        <source>values differ: %1</source>
+        <translation>отличаются значения: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Korvel-client</source>
