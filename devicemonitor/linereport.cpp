@@ -23,6 +23,16 @@ QString fingerprintCell(const std::optional<quint32> &fingerprint)
     return fingerprint ? fingerprintText(*fingerprint) : QStringLiteral("-");
 }
 
+// Twelve columns fit across a portrait page in a small type.
+QStringList smallCells(const QStringList &texts)
+{
+    QStringList cells;
+    for (const QString &text : texts)
+        cells.append(
+            QStringLiteral("<span style=\"font-size: 7pt\">%1</span>").arg(text.toHtmlEscaped()));
+    return cells;
+}
+
 // Every section after the summary starts a page.
 const QString PageBreak = QStringLiteral("<p style=\"page-break-before: always\"></p>");
 
@@ -92,13 +102,9 @@ QString LineReport::summaryHtml() const
                                      : tr("Relays not at their file: %1.").arg(off))
                                .toHtmlEscaped());
     html += tableStart()
-        + tableHeaderHtml(summaryHeader(), { 4, 7, 9, 6, 9, 7, 6, 7, 12, 9, 9, 15 });
-    for (const LineRow &row : m_reader.rows()) {
-        QStringList cells = summaryCells(row);
-        for (QString &cell : cells)
-            cell = cell.toHtmlEscaped();
-        html += rowHtml(cells);
-    }
+        + tableHeaderHtml(smallCells(summaryHeader()), { 4, 7, 9, 6, 9, 7, 6, 7, 12, 9, 9, 15 });
+    for (const LineRow &row : m_reader.rows())
+        html += rowHtml(smallCells(summaryCells(row)));
     return html + QStringLiteral("</table>");
 }
 

@@ -759,10 +759,140 @@
     </message>
 </context>
 <context>
+    <name>LineArguments</name>
+    <message>
+        <source>Usage: korvel-line [CONNECTION] COMMAND [ARGS]
+
+CONNECTION (what is left out comes from settings.ini in the working folder):
+  --port PATH [--baud N] [--parity none|even|odd]
+  --host HOST [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Commands:
+  scan                      list the relays that answer
+  backup DIR [--overwrite]  save every relay&apos;s settings into the line folder DIR
+  compare DIR               compare every relay with its file in DIR
+  report DIR FILE.pdf       write the line&apos;s commissioning report
+  journal-export FILE.csv   export the journal of writes
+
+Options:
+  --ids FIRST-LAST          the slave IDs to scan (1-63)
+  --json                    print the result for a program to read
+
+Exit status: 0 done (compare: every relay at its file), 1 compare found a relay that is not, 2 error.
+</source>
+        <translation>Использование: korvel-line [ПОДКЛЮЧЕНИЕ] КОМАНДА [АРГУМЕНТЫ]
+
+ПОДКЛЮЧЕНИЕ (недостающее берётся из settings.ini в рабочей папке):
+  --port ПУТЬ [--baud N] [--parity none|even|odd]
+  --host УЗЕЛ [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Команды:
+  scan                      перечислить отвечающие реле
+  backup ПАПКА [--overwrite] сохранить уставки каждого реле в папку линии
+  compare ПАПКА             сравнить каждое реле с его файлом в папке
+  report ПАПКА ФАЙЛ.pdf     записать протокол наладки линии
+  journal-export ФАЙЛ.csv   выгрузить журнал записей
+
+Параметры:
+  --ids ПЕРВЫЙ-ПОСЛЕДНИЙ    опрашиваемые адреса (1-63)
+  --json                    вывести результат для программы
+
+Код завершения: 0 выполнено (compare: все реле соответствуют файлам), 1 compare нашла несоответствующее реле, 2 ошибка.
+</translation>
+    </message>
+    <message>
+        <source>No command given.</source>
+        <translation>Команда не указана.</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot;.</source>
+        <translation>Неизвестная команда «%1».</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; takes %2 argument(s).</source>
+        <translation>Число аргументов команды «%1»: %2.</translation>
+    </message>
+    <message>
+        <source>--overwrite is for backup only.</source>
+        <translation>--overwrite применяется только с backup.</translation>
+    </message>
+    <message>
+        <source>--ids takes FIRST-LAST within 1-63, such as 1-10.</source>
+        <translation>--ids принимает ПЕРВЫЙ-ПОСЛЕДНИЙ в пределах 1-63, например 1-10.</translation>
+    </message>
+    <message>
+        <source>Give either --port or --host, not both.</source>
+        <translation>Укажите либо --port, либо --host, но не оба.</translation>
+    </message>
+    <message>
+        <source>--baud takes a baud rate such as 19200.</source>
+        <translation>--baud принимает скорость, например 19200.</translation>
+    </message>
+    <message>
+        <source>--parity takes none, even or odd.</source>
+        <translation>--parity принимает none, even или odd.</translation>
+    </message>
+    <message>
+        <source>--tcp-port takes a port from 1 to 65535.</source>
+        <translation>--tcp-port принимает порт от 1 до 65535.</translation>
+    </message>
+    <message>
+        <source>--protocol takes tcp or rtu-over-tcp.</source>
+        <translation>--protocol принимает tcp или rtu-over-tcp.</translation>
+    </message>
+    <message>
+        <source>No gateway address: give --host.</source>
+        <translation>Нет адреса шлюза: укажите --host.</translation>
+    </message>
+</context>
+<context>
     <name>LineBackup</name>
     <message>
         <source>Could not write &quot;%1&quot;: %2</source>
         <translation>Не удалось записать «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LineCommand</name>
+    <message>
+        <source>Could not open %1: %2</source>
+        <translation>Не удалось открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>Nothing was written: these files are there already (give --overwrite to replace them): %1</source>
+        <translation>Ничего не записано: эти файлы уже есть (чтобы заменить их, укажите --overwrite): %1</translation>
+    </message>
+    <message>
+        <source>Written: %1</source>
+        <translation>Записан: %1</translation>
+    </message>
+    <message>
+        <source>Not saved, for they could not be read: Device %1</source>
+        <translation>Не сохранены, так как не прочитаны: устройство %1</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 (%3): relay %4, file %5</source>
+        <translation>Устройство %1: %2 (%3): реле %4, файл %5</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;.</source>
+        <translation>Не удалось записать протокол в «%1».</translation>
+    </message>
+    <message>
+        <source>Report written to &quot;%1&quot;</source>
+        <translation>Протокол записан в «%1»</translation>
+    </message>
+    <message>
+        <source>There is no journal of writes in this folder (%1).</source>
+        <translation>В этой папке нет журнала записей (%1).</translation>
+    </message>
+    <message>
+        <source>The journal could not be exported to &quot;%1&quot;: %2</source>
+        <translation>Не удалось выгрузить журнал в «%1»: %2</translation>
+    </message>
+    <message>
+        <source>%1 journal entries exported to &quot;%2&quot;</source>
+        <translation>Записей журнала выгружено: %1, в «%2»</translation>
     </message>
 </context>
 <context>
