@@ -35,7 +35,7 @@ const RelaySession *LineReader::session(int slaveId) const
 
 void LineReader::read(int firstId, int lastId)
 {
-    if (isReading() || m_monitor->state() != DeviceMonitor::Idle)
+    if (isReading() || m_monitor->state() == DeviceMonitor::Scanning)
         return;
     m_rows.clear();
     m_sessions.clear();
@@ -46,6 +46,7 @@ void LineReader::read(int firstId, int lastId)
     m_done = 0;
     m_total = lastId - firstId + 1;
     m_phase = Scanning;
+    emit rowsReset();
     m_monitor->scan(firstId, lastId);
     // A scan the monitor would not start (a bad range, no line) ends at once.
     if (m_monitor->state() != DeviceMonitor::Scanning)
@@ -67,8 +68,8 @@ void LineReader::cancel()
 
 void LineReader::onScanEnded()
 {
-    // The monitor may go back to idle more than once as the scan ends.
-    if (m_phase != Scanning)
+    // The monitor goes idle as the scan stops a refresh, and may more than once as it ends.
+    if (m_phase != Scanning || m_monitor->state() == DeviceMonitor::Scanning)
         return;
     m_phase = Reading;
     if (m_canceled)
@@ -107,6 +108,7 @@ void LineReader::onScanEnded()
     std::sort(m_rows.begin(), m_rows.end(),
         [](const LineRow &a, const LineRow &b) { return a.slaveId < b.slaveId; });
     m_total = m_done + int(m_sessions.size());
+    emit rowsReset();
     emit progress(m_done, m_total);
     readNext();
 }

@@ -45,6 +45,8 @@ public:
     const RelaySession *session(int slaveId) const;
 
 signals:
+    // The rows were made anew: none as a read starts, one per relay once the scan has ended.
+    void rowsReset();
     // `done` of `total` steps: each ID probed, then each relay read.
     void progress(int done, int total);
     void rowChanged(int row);

@@ -896,6 +896,107 @@ Exit status: 0 done (compare: every relay at its file), 1 compare found a relay 
     </message>
 </context>
 <context>
+    <name>LineDockWidget</name>
+    <message>
+        <source>Line</source>
+        <translation>Линия</translation>
+    </message>
+    <message>
+        <source>New line folder…</source>
+        <translation>Новая папка линии…</translation>
+    </message>
+    <message>
+        <source>Open line folder…</source>
+        <translation>Открыть папку линии…</translation>
+    </message>
+    <message>
+        <source>No line folder open</source>
+        <translation>Папка линии не открыта</translation>
+    </message>
+    <message>
+        <source>Read the line</source>
+        <translation>Прочитать линию</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Остановить</translation>
+    </message>
+    <message>
+        <source>Back up the line</source>
+        <translation>Сохранить линию</translation>
+    </message>
+    <message>
+        <source>Line report…</source>
+        <translation>Протокол линии…</translation>
+    </message>
+    <message>
+        <source>New line folder</source>
+        <translation>Новая папка линии</translation>
+    </message>
+    <message>
+        <source>Open line folder</source>
+        <translation>Открыть папку линии</translation>
+    </message>
+    <message>
+        <source>Line folder</source>
+        <translation>Папка линии</translation>
+    </message>
+    <message>
+        <source>Line folder: %1 (%2 relays expected)</source>
+        <translation>Папка линии: %1 (ожидается реле: %2)</translation>
+    </message>
+    <message>
+        <source>Enter the range of IDs to read, such as 1-10.</source>
+        <translation>Введите диапазон адресов для чтения, например 1-10.</translation>
+    </message>
+    <message>
+        <source>The line&apos;s read was stopped.</source>
+        <translation>Чтение линии остановлено.</translation>
+    </message>
+    <message>
+        <source>Every relay of ours is at its file.</source>
+        <translation>Все наши реле соответствуют своим файлам.</translation>
+    </message>
+    <message>
+        <source>Relays not at their file: %1.</source>
+        <translation>Реле, не соответствующих своим файлам: %1.</translation>
+    </message>
+    <message>
+        <source>These files are in the folder already:
+%1
+
+Overwrite them?</source>
+        <translation>Эти файлы уже есть в папке:
+%1
+
+Перезаписать их?</translation>
+    </message>
+    <message>
+        <source>Files written: %1.</source>
+        <translation>Записано файлов: %1.</translation>
+    </message>
+    <message>
+        <source>Files written: %1. Not read, not saved: Device %2.</source>
+        <translation>Записано файлов: %1. Не прочитаны и не сохранены: устройство %2.</translation>
+    </message>
+    <message>
+        <source>Line report</source>
+        <translation>Протокол линии</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;.</source>
+        <translation>Не удалось записать протокол в «%1».</translation>
+    </message>
+    <message>
+        <source>Line report written to &quot;%1&quot;</source>
+        <translation>Протокол линии записан в «%1»</translation>
+    </message>
+</context>
+<context>
     <name>LineFolder</name>
     <message>
         <source>The manifest is not valid JSON: %1 at character %2.</source>
