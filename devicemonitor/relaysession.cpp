@@ -67,12 +67,12 @@ void RelaySession::read()
     queue({ m_deviceInfo });
 }
 
+// The reads already queued still go out, a few frames, and are let be: dropping them would stop
+// the window's refresh of the same relay too.
 void RelaySession::cancel()
 {
-    if (!isReading())
-        return;
-    finish(Stopped);
-    m_monitor->stopRefresh();
+    if (isReading())
+        finish(Stopped);
 }
 
 void RelaySession::queue(const QList<DeviceData *> &blocks)
