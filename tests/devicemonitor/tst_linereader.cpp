@@ -10,7 +10,6 @@
 #include "simulatedline.h"
 #include "testtimeouts.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,7 +32,6 @@ private slots:
     void init();
     void cleanup();
     void backupThenCompare();
-    void backupNeverOverwritesSilently();
     void expectedRelaysThatDoNotAnswer();
     void fileForAnotherRelay_data();
     void fileForAnotherRelay();
@@ -156,32 +154,6 @@ void LineReaderTest::backupThenCompare()
     QCOMPARE(changed.differences.constFirst().address, MtzReactionDelay);
     QVERIFY(changed.relayFingerprint != changed.fileFingerprint);
     QCOMPARE(changed.stateText(), QStringLiteral("values differ: 1"));
-}
-
-void LineReaderTest::backupNeverOverwritesSilently()
-{
-    backUp();
-    const QString path = m_folder->filePath(*m_folder->relay(2));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("edited by hand");
-    file.close();
-
-    QVERIFY(readLine());
-    LineBackupResult refused = LineBackup::write(*m_folder, m_reader->rows(), false);
-    QCOMPARE(refused.existing.size(), 3);
-    QVERIFY(refused.written.isEmpty());
-    QVERIFY(!refused.isComplete());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("edited by hand"));
-    file.close();
-
-    const LineBackupResult overwritten = LineBackup::write(*m_folder, m_reader->rows(), true);
-    QVERIFY2(overwritten.isComplete(), qPrintable(overwritten.error));
-    QCOMPARE(overwritten.written.size(), 3);
-    QStringList problems;
-    SettingsFile::read(path, &problems);
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char(' '))));
 }
 
 void LineReaderTest::expectedRelaysThatDoNotAnswer()
