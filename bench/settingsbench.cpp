@@ -157,7 +157,7 @@ int main(int argc, char *argv[])
         report.note(QStringLiteral("settings: no journal: %1").arg(store->errorText()));
         return 1;
     }
-    WriteJournal journal(&monitor, std::move(store));
+    WriteJournal journal(std::move(store));
     QVector<double> journalOffMs;
     QVector<double> journalOnMs;
     for (int i = 0; i < 2 * sends; ++i) {

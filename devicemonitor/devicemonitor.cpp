@@ -6,11 +6,13 @@
 #include "devicemonitor/devicemonitoractivityhost.h"
 #include "devicemonitor/devicemonitorrefreshimpl.h"
 #include "devicemonitor/devicemonitorscanimpl.h"
-#include "devicemonitor/writeidentitycheck.h"
+#include "devicemonitor/writeendpoint.h"
 #include "devicemonitor/writejournal.h"
 
 #include <QFileInfo>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -41,6 +43,34 @@ private:
     DeviceMonitor *const m_monitor;
 };
 
+class DeviceMonitor::Endpoint final : public WriteEndpoint
+{
+public:
+    explicit Endpoint(DeviceMonitor *monitor) : WriteEndpoint(monitor), m_monitor(monitor) { }
+
+    void read(int slaveId, DeviceData *block) override
+    {
+        m_monitor->m_manager->read(slaveId, block);
+    }
+    void write(int slaveId, DeviceData *block) override
+    {
+        m_monitor->m_manager->write(slaveId, block);
+    }
+    void cancelWrites() override { m_monitor->m_manager->cancelWrites(); }
+    std::optional<qint64> shownSerialNumber(int slaveId) const override
+    {
+        const DeviceListModel *devices = m_monitor->m_model;
+        const DeviceInfo *shown = devices->deviceInfoAt(devices->rowOfDevice(slaveId));
+        if (!shown || shown->serialNumber.status == NoData)
+            return std::nullopt;
+        return shown->serialNumber.value;
+    }
+    QString name() const override { return m_monitor->m_endpointName; }
+
+private:
+    DeviceMonitor *const m_monitor;
+};
+
 DeviceMonitor::DeviceMonitor(QObject *parent)
     : QObject(parent),
       m_manager(new DeviceDataManager(this)),
@@ -48,7 +78,7 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
       m_activityHost(std::make_unique<ActivityHost>(this)),
       m_refresher(new DeviceMonitorRefreshImpl(m_activityHost.get(), this)),
       m_scanner(new DeviceMonitorScanImpl(m_activityHost.get(), this)),
-      m_identityCheck(new WriteIdentityCheck(this, this)),
+      m_endpoint(new Endpoint(this)),
       m_portWatch(new QTimer(this))
 {
     qRegisterMetaType<DeviceMonitor::State>();
@@ -57,8 +87,8 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
         &DeviceMonitor::onDeviceDataProcessed);
     connect(m_manager, &DeviceDataManager::allDeviceDataProcessed, this,
         &DeviceMonitor::onAllDeviceDataProcessed);
-    connect(
-        m_manager, &DeviceDataManager::deviceDataWritten, this, &DeviceMonitor::deviceDataWritten);
+    connect(m_manager, &DeviceDataManager::deviceDataWritten, m_endpoint, &WriteEndpoint::written);
+    connect(this, &DeviceMonitor::readsStopped, m_endpoint, &WriteEndpoint::readsStopped);
     connect(m_manager, &DeviceDataManager::transactionFinished, this,
         &DeviceMonitor::transactionFinished);
     // The list counts from the scan that filled it (clear() starts afresh).
@@ -68,20 +98,6 @@ DeviceMonitor::DeviceMonitor(QObject *parent)
     connect(m_manager, &DeviceDataManager::portFailed, this, &DeviceMonitor::onPortFailed,
         Qt::QueuedConnection);
     connect(m_manager, &DeviceDataManager::openFinished, this, &DeviceMonitor::onOpenFinished);
-    connect(m_identityCheck, &WriteIdentityCheck::confirmed, this,
-        [this](int slaveId, const QList<DeviceData *> &list) {
-            for (DeviceData *deviceData : list)
-                m_manager->write(slaveId, deviceData);
-        });
-    connect(m_identityCheck, &WriteIdentityCheck::refused, this,
-        [this](int slaveId, const QList<DeviceData *> &list, const QString &reason) {
-            for (DeviceData *deviceData : list) {
-                for (ModbusRequest &request : deviceData->writeRequests())
-                    request.forgetResult();
-                emit deviceDataWritten(deviceData, slaveId);
-            }
-            emit writeRefused(slaveId, reason);
-        });
     m_portWatch->setInterval(PortWatchIntervalMs);
     connect(m_portWatch, &QTimer::timeout, this, &DeviceMonitor::checkPortPresent);
 }
@@ -146,14 +162,13 @@ bool DeviceMonitor::closeLine(bool cancelWrites)
     m_portWatch->stop();
     m_pendingRefresh = false;
     m_disconnecting = true;
+    stopWrites(WriteResult::LineClosed, tr("The port was closed."));
     if (m_state == Scanning)
         m_scanner->cancel();
     else
         stopReads();
-    if (cancelWrites) {
-        m_manager->cancelWrites();
+    if (cancelWrites)
         reset();
-    }
     const bool closed = m_manager->closePort();
     m_disconnecting = false;
     return closed;
@@ -213,6 +228,7 @@ bool DeviceMonitor::isCurrentDeviceAvailable() const
 
 void DeviceMonitor::scan(int firstId, int lastId)
 {
+    stopWrites(WriteResult::ScanStarted, tr("A scan started."));
     stopReads();
     m_scanner->scan(firstId, lastId);
 }
@@ -313,17 +329,54 @@ bool DeviceMonitor::write(int slaveId, const QList<DeviceData *> &list)
         qCDebug(lcMonitor) << "!!! Cann`t write !!! DeviceData list is empty";
         return false;
     }
-    // The intent is on disk before the first frame goes out.
-    if (m_journal && !m_journal->recordWrite(slaveId, list))
-        return false;
-    // A broadcast reaches every relay and asks none which it is.
-    if (slaveId == 0) {
-        for (DeviceData *deviceData : list)
-            m_manager->write(slaveId, deviceData);
-    } else {
-        m_identityCheck->check(slaveId, list);
-    }
+    WriteOrder order;
+    order.slaveId = slaveId;
+    order.blocks = list;
+    startWrite(order);
     return true;
+}
+
+WriteOperation *DeviceMonitor::startWrite(const WriteOrder &order)
+{
+    auto *operation = new WriteOperation(m_endpoint, m_journal, order, this);
+    connect(operation, &WriteOperation::blockWritten, this, &DeviceMonitor::deviceDataWritten);
+    connect(
+        operation, &WriteOperation::finished, this, [this, operation](const WriteResult &result) {
+            if (result.end == WriteResult::Refused)
+                emit writeRefused(result.slaveId, result.reason);
+            onWriteFinished(operation);
+        });
+    m_writes.append(operation);
+    // Started from the event loop, so that whoever asked has connected to it first.
+    if (m_writes.size() == 1)
+        QMetaObject::invokeMethod(this, &DeviceMonitor::startNextWrite, Qt::QueuedConnection);
+    return operation;
+}
+
+void DeviceMonitor::startNextWrite()
+{
+    if (m_writes.isEmpty() || m_writes.first()->isRunning())
+        return;
+    WriteOperation *next = m_writes.first();
+    if (isConnected())
+        next->start();
+    else
+        next->stop(WriteResult::LineClosed, tr("Not connected."));
+}
+
+void DeviceMonitor::onWriteFinished(WriteOperation *operation)
+{
+    operation->deleteLater();
+    if (m_writes.removeOne(operation))
+        startNextWrite();
+}
+
+void DeviceMonitor::stopWrites(WriteResult::Stop cause, const QString &reason)
+{
+    // Taken first, so that none of them starts as another ends.
+    const QList<WriteOperation *> writes = std::exchange(m_writes, {});
+    for (WriteOperation *operation : writes)
+        operation->stop(cause, reason);
 }
 
 void DeviceMonitor::reset()

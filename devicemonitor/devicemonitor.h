@@ -4,6 +4,7 @@
 
 #include "common/settingsrecords.h"
 #include "devicedata/devicedata.h"
+#include "devicemonitor/writeoperation.h"
 #include "modbus/modbustransaction.h"
 #include "modbus/serialportsettings.h"
 
@@ -17,7 +18,6 @@ class DeviceDataManager;
 class DeviceListModel;
 class DeviceMonitorRefreshImpl;
 class DeviceMonitorScanImpl;
-class WriteIdentityCheck;
 class WriteJournal;
 
 // The one object through which the user interface talks to the relays.
@@ -28,7 +28,8 @@ class WriteJournal;
 // a range of slave IDs, the refresher reads the current device once or on a
 // timer. A small state machine keeps them apart: a scan and a refresh never run
 // at once, and a refresh asked for during a scan starts when the scan ends.
-// Writes bypass the state machine; the manager serialises them with the reads.
+// Writes bypass the state machine: each is a WriteOperation the monitor runs, one at a
+// time and in the order asked for; the manager serialises their frames with the reads.
 class DeviceMonitor : public QObject
 {
     Q_OBJECT
@@ -76,10 +77,13 @@ public:
 
     void setDeviceDataList(const QList<DeviceData *> &list);
     void readFromCurrentDevice(const QList<DeviceData *> &list);
-    // False when the write did not go out: the journal could not record it and the user
-    // chose not to write without one.
+    // False when there is nothing to write. Each block's end is told by deviceDataWritten(), a
+    // write that did not go out by writeRefused() too.
     bool writeToCurrentDevice(const QList<DeviceData *> &list);
     bool writeToAllDevices(const QList<DeviceData *> &list);
+    // The one way a write reaches a relay. The operation starts once the writes asked for
+    // before it have ended, never before this returns, and is deleted after its finished().
+    WriteOperation *startWrite(const WriteOrder &order);
     // Every write is recorded there before it goes out; none when null.
     void setWriteJournal(WriteJournal *journal) { m_journal = journal; }
     WriteJournal *writeJournal() const { return m_journal; }
@@ -119,10 +123,16 @@ private slots:
 private:
     // The helpers' view of the monitor (devicemonitoractivityhost.h).
     class ActivityHost;
+    // The write operations' view of the line (writeendpoint.h).
+    class Endpoint;
 
     void setState(State state);
     void startConnected();
     bool write(int slaveId, const QList<DeviceData *> &list);
+    void startNextWrite();
+    void onWriteFinished(WriteOperation *operation);
+    // Ends every write, running or waiting: the line is needed elsewhere, or gone.
+    void stopWrites(WriteResult::Stop cause, const QString &reason);
     void stopReads();
     void cancelReads();
     bool closeLine(bool cancelWrites);
@@ -140,7 +150,9 @@ private:
     QString m_portName;
     QString m_endpointName;
     WriteJournal *m_journal = nullptr;
-    WriteIdentityCheck *m_identityCheck;
+    Endpoint *m_endpoint;
+    // The first runs, the others wait for it.
+    QList<WriteOperation *> m_writes;
     QString m_connectionLostReason;
     // Notices an adapter pulled out while the line is quiet.
     QTimer *m_portWatch;

@@ -5,7 +5,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/settingstransfer.h"
-#include "devicemonitor/writeidentitycheck.h"
+#include "devicemonitor/writeoperation.h"
 
 #include <QSet>
 
@@ -64,7 +64,7 @@ QString PanelSettingsSet::obstacle(const RelaySettings &relay) const
         = devices->deviceInfoAt(devices->rowOfDevice(relay.identity.slaveId));
     if (shownRelay && shownRelay->serialNumber.status != NoData
         && shownRelay->serialNumber.value != relay.identity.serialNumber)
-        return WriteIdentityCheck::anotherRelayText(
+        return WriteOperation::anotherRelayText(
             relay.identity.slaveId, relay.identity.serialNumber, shownRelay->serialNumber.value);
 
     QStringList changed;

@@ -9,11 +9,9 @@
 #include "devicedata/sendplan.h"
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
-#include "devicemonitor/devicelistmodel.h"
-#include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalstore.h"
-#include "devicemonitor/settingstransfer.h"
-#include "devicemonitor/trafficmodel.h"
+#include "devicemonitor/linewrite.h"
+#include "devicemonitor/settingssendresult.h"
 
 #include <QSet>
 
@@ -53,14 +51,6 @@ SettingsValues writtenValues(DeviceData &block, QSet<quint16> *coils)
     return values;
 }
 
-bool isWriteFunction(int function)
-{
-    return function == ModbusRequest::WriteSingleCoil
-        || function == ModbusRequest::WriteSingleRegister
-        || function == ModbusRequest::WriteMultipleCoils
-        || function == ModbusRequest::WriteMultipleRegisters;
-}
-
 QString userName()
 {
     QString user = qEnvironmentVariable("USER");
@@ -91,33 +81,24 @@ JournalOutcome lineOutcome(const RegisterWrite &write)
 
 } // namespace
 
-WriteJournal::WriteJournal(
-    DeviceMonitor *monitor, std::unique_ptr<JournalStore> store, QObject *parent)
-    : QObject(parent), m_monitor(monitor), m_store(std::move(store))
+WriteJournal::WriteJournal(std::unique_ptr<JournalStore> store, QObject *parent)
+    : QObject(parent), m_store(std::move(store))
 {
-    connect(monitor, &DeviceMonitor::deviceDataWritten, this, &WriteJournal::onWritten);
-    // Direct, not queued: a transaction's record comes just before its block is written,
-    // and noting a failure is a small append.
-    connect(monitor, &DeviceMonitor::transactionFinished, this, &WriteJournal::noteFailedWrite);
 }
 
 WriteJournal::~WriteJournal() = default;
 
-JournalEntry WriteJournal::newEntry(int slaveId) const
+JournalEntry WriteJournal::newEntry(const Target &target) const
 {
     JournalEntry entry;
     entry.when = QDateTime::currentDateTimeUtc();
     entry.user = userName();
-    entry.port = m_monitor->endpointName();
-    entry.slaveId = slaveId;
-    // A relay written without a scan (the current ID set directly) is not in the list.
-    const DeviceListModel *devices = m_monitor->deviceListModel();
-    const int row = slaveId > 0 ? devices->rowOfDevice(slaveId) : -1;
-    const DeviceInfo *info = row >= 0 ? devices->deviceInfoAt(row) : nullptr;
-    if (info && info->serialNumber.status != NoData) {
+    entry.port = target.port;
+    entry.slaveId = target.slaveId;
+    if (target.serialNumber) {
         entry.identityKnown = true;
-        entry.deviceType = info->deviceTypeCode.value;
-        entry.serialNumber = info->serialNumber.value;
+        entry.deviceType = target.deviceTypeCode;
+        entry.serialNumber = *target.serialNumber;
     }
     return entry;
 }
@@ -201,44 +182,34 @@ void WriteJournal::addRegisters(JournalEntry &entry, const SettingsValues &oldVa
     }
 }
 
-bool WriteJournal::recordWrite(int slaveId, const QList<DeviceData *> &list)
+std::optional<WriteJournal::Record> WriteJournal::recordIntent(
+    const Target &target, const QList<DeviceData *> &blocks)
 {
-    QList<const DeviceData *> recorded;
-    for (DeviceData *block : list) {
-        if (block == m_sendBlock)
-            continue;
-        JournalEntry entry = newEntry(slaveId);
-        entry.kind = kindOf(block, slaveId);
+    Record record;
+    for (DeviceData *block : blocks) {
+        JournalEntry entry = newEntry(target);
+        entry.kind = kindOf(block, target.slaveId);
         QSet<quint16> coils;
         const SettingsValues written = writtenValues(*block, &coils);
         addRegisters(entry, heldValues(block), written, coils);
-        if (!add(block, entry)) {
+        if (!add(record, entry, block)) {
             // The write does not go out: the blocks already recorded were not sent.
-            for (const DeviceData *sibling : qAsConst(recorded)) {
-                const auto pending = m_pending.find(sibling);
-                if (pending == m_pending.end())
-                    continue;
-                for (JournalRegister &reg : pending->entry.registers)
+            for (Record::Entry &written : record.m_entries) {
+                for (JournalRegister &reg : written.entry.registers)
                     reg.outcome = JournalOutcome::NotSent;
-                finish(sibling);
             }
-            return false;
+            finish(record);
+            return std::nullopt;
         }
-        recorded.append(block);
     }
-    return true;
+    return record;
 }
 
-bool WriteJournal::recordSend(
-    const SendPlan &plan, const DeviceData *sequence, JournalEntry::Kind kind)
+std::optional<WriteJournal::Record> WriteJournal::recordIntent(
+    const Target &target, const SendPlan &plan, JournalEntry::Kind kind)
 {
-    JournalEntry entry = newEntry(plan.relay().identity.slaveId);
+    JournalEntry entry = newEntry(target);
     entry.kind = kind;
-    if (plan.relay().identity.serialNumber != 0) {
-        entry.identityKnown = true;
-        entry.deviceType = plan.relay().identity.deviceTypeCode;
-        entry.serialNumber = plan.relay().identity.serialNumber;
-    }
     entry.fingerprintBefore = fingerprintOf(plan.relay().values);
     // A row per frame: a protection switched off for a while has its switch-off and its
     // switch-on, each with the value it replaced.
@@ -250,22 +221,19 @@ bool WriteJournal::recordSend(
             old == held.cend() ? std::nullopt : std::optional<qint64>(*old), step.value, scale));
         held.insert(step.address, step.value);
     }
-    m_sendBlock = nullptr;
-    if (!add(sequence, entry))
-        return false;
-    m_sendBlock = sequence;
-    return true;
+    Record record;
+    if (!add(record, entry))
+        return std::nullopt;
+    return record;
 }
 
-bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
+bool WriteJournal::add(Record &record, const JournalEntry &entry, DeviceData *block)
 {
     if (m_suspended)
         return true;
-    // A block written again before its last write's outcome came: that outcome stays unknown.
-    m_pending.remove(block);
     const std::optional<qint64> id = m_store ? m_store->addEntry(entry) : std::nullopt;
     if (id) {
-        m_pending.insert(block, { *id, entry });
+        record.m_entries.append({ *id, entry, block });
         emit recorded();
         return true;
     }
@@ -275,118 +243,50 @@ bool WriteJournal::add(const DeviceData *block, const JournalEntry &entry)
     emit unwritable(reason);
     if (m_unwritableHandler && m_unwritableHandler(reason)) {
         m_suspended = true;
-        m_pending.clear();
         return true;
     }
     return false;
 }
 
-void WriteJournal::finish(const DeviceData *block)
+void WriteJournal::finish(const Record &record)
 {
-    const Pending pending = m_pending.take(block);
     if (m_suspended || !m_store)
         return;
-    if (m_store->recordOutcomes(
-            pending.id, pending.entry.registers, pending.entry.fingerprintAfter))
-        emit recorded();
-    else
-        emit unwritable(m_store->errorText());
-}
-
-void WriteJournal::noteFailedWrite(const ModbusTransaction &transaction)
-{
-    if (transaction.outcome != ModbusTransaction::Success && isWriteFunction(transaction.function))
-        m_failedWrites.append(transaction);
-}
-
-// What the line said of each register or coil a block's write covered: a refusal with the
-// relay's exception, any other failure with what happened on the line. Those that failed
-// without the relay's answer, and so may have landed, go into `unanswered`.
-RegisterWrites WriteJournal::lineWrites(
-    DeviceData &block, int slaveId, QSet<quint16> *unanswered) const
-{
-    RegisterWrites writes;
-    for (const ModbusRequest &request : std::as_const(block.writeRequests())) {
-        RegisterWrite write;
-        bool answered = true;
-        switch (request.result()) {
-        case ModbusRequest::Success:
-            write.state = RegisterWrite::Acknowledged;
-            break;
-        case ModbusRequest::NoResult:
-            write.state = RegisterWrite::NotSent;
-            break;
-        case ModbusRequest::Timeout:
-        case ModbusRequest::Error: {
-            write.state = RegisterWrite::Failed;
-            const auto record = std::find_if(m_failedWrites.crbegin(), m_failedWrites.crend(),
-                [&request, slaveId](const ModbusTransaction &transaction) {
-                    return int(transaction.slaveId) == slaveId
-                        && transaction.function == request.function()
-                        && transaction.startAddress == request.startAddress();
-                });
-            if (record != m_failedWrites.crend()) {
-                write.failure = TrafficModel::resultText(*record);
-                write.refused = record->outcome == ModbusTransaction::Exception;
-            } else {
-                write.failure = request.result() == ModbusRequest::Timeout
-                    ? tr("no answer")
-                    : tr("the relay or the line reported an error");
-            }
-            // Only an exception says the relay did not take it; a garbled answer or none at all
-            // leaves it open.
-            answered = write.refused;
-            break;
-        }
-        }
-        for (int i = 0; i < request.count(); ++i) {
-            const quint16 address = quint16(request.startAddress() + i);
-            writes.insert(address, write);
-            if (!answered && unanswered)
-                unanswered->insert(address);
-        }
+    for (const Record::Entry &written : record.m_entries) {
+        if (m_store->recordOutcomes(
+                written.id, written.entry.registers, written.entry.fingerprintAfter))
+            emit recorded();
+        else
+            emit unwritable(m_store->errorText());
     }
-    return writes;
 }
 
-void WriteJournal::onWritten(DeviceData *block, int slaveId)
+void WriteJournal::recordLineOutcome(Record &record)
 {
-    QSet<quint16> unanswered;
-    const RegisterWrites writes = lineWrites(*block, slaveId, &unanswered);
-    m_failedWrites.clear();
-    const auto pending = m_pending.find(block);
-    if (pending == m_pending.end())
-        return;
-    // A send is judged by its read-back, in recordSendResult().
-    if (block == m_sendBlock)
-        return;
-    for (JournalRegister &reg : pending->entry.registers) {
-        const RegisterWrite write = writes.value(reg.address);
-        switch (write.state) {
-        case RegisterWrite::Acknowledged:
-            reg.outcome = slaveId == 0 ? JournalOutcome::Unconfirmed : JournalOutcome::Acknowledged;
-            break;
-        case RegisterWrite::NotSent:
-            reg.outcome = JournalOutcome::NotSent;
-            break;
-        case RegisterWrite::Failed:
-            // Unanswered, it may still have landed.
-            reg.outcome = unanswered.contains(reg.address) ? JournalOutcome::Unknown
-                                                           : JournalOutcome::Refused;
+    for (Record::Entry &written : record.m_entries) {
+        // What the line said of each register or coil the block's write covered.
+        RegisterWrites writes;
+        for (const ModbusRequest &request : std::as_const(written.block->writeRequests())) {
+            const RegisterWrite write = lineWriteOf(request);
+            for (int i = 0; i < request.count(); ++i)
+                writes.insert(quint16(request.startAddress() + i), write);
+        }
+        for (JournalRegister &reg : written.entry.registers) {
+            const RegisterWrite write = writes.value(reg.address);
+            reg.outcome = write.state == RegisterWrite::Acknowledged && written.entry.slaveId == 0
+                ? JournalOutcome::Unconfirmed
+                : lineOutcome(write);
             reg.detail = write.failure;
-            break;
         }
     }
-    finish(block);
+    finish(record);
 }
 
-void WriteJournal::recordSendResult(const SettingsSendResult &result)
+void WriteJournal::recordSendOutcome(Record &record, const SettingsSendResult &result)
 {
-    const auto pending = m_pending.find(m_sendBlock);
-    m_sendBlock = nullptr;
-    if (pending == m_pending.end())
+    if (record.m_entries.isEmpty())
         return;
-    JournalEntry &entry = pending->entry;
+    JournalEntry &entry = record.m_entries.first().entry;
     const qint64 multiplier = shownRangeMultiplier(result.relay.values);
     for (int i = 0; i < entry.registers.size() && i < result.steps.size(); ++i) {
         JournalRegister &reg = entry.registers[i];
@@ -423,5 +323,5 @@ void WriteJournal::recordSendResult(const SettingsSendResult &result)
             reg.detail = tr("switched off, not switched back on");
     }
     entry.fingerprintAfter = fingerprintOf(result.relay.values);
-    finish(pending.key());
+    finish(record);
 }

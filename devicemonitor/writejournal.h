@@ -5,9 +5,7 @@
 #include "devicedata/relaysettings.h"
 #include "devicedata/sendverdict.h"
 #include "devicemonitor/journalentry.h"
-#include "modbus/modbustransaction.h"
 
-#include <QHash>
 #include <QObject>
 #include <QSet>
 
@@ -16,18 +14,14 @@
 #include <optional>
 
 class DeviceData;
-class DeviceMonitor;
 class JournalStore;
 class MeterageConfigurationData;
 class SendPlan;
 struct SettingsSendResult;
 
-// Records every write to a relay in the journal. The monitor asks it before
-// any write goes out (recordWrite()), so no write escapes it; a settings send
-// or a panel's Set announces itself first (recordSend()) so that its many
-// single-register writes make one entry. Outcomes come from whoever learns
-// them: the line's answer for a command or the clock, the send's result and
-// read-back for a send or a Set (recordSendResult()).
+// Records every write to a relay in the journal. A write operation records its intent before
+// the first frame goes out, and its outcome once it knows it: from the line for a command or the
+// clock, from the read-back for settings.
 //
 // When the journal cannot take an entry the write waits for the user: the
 // handler says whether to write without a journal for the rest of the
@@ -39,9 +33,32 @@ class WriteJournal : public QObject
 public:
     using UnwritableHandler = std::function<bool(const QString &reason)>;
 
+    // Where a write goes: the relay's ID, the port, and the relay as read just before writing
+    // (nothing for a broadcast).
+    struct Target
+    {
+        int slaveId = 0;
+        QString port;
+        qint64 deviceTypeCode = 0;
+        std::optional<qint64> serialNumber;
+    };
+
+    // The entries of one write, from its intent to its outcome.
+    class Record
+    {
+        friend class WriteJournal;
+
+        struct Entry
+        {
+            qint64 id = 0;
+            JournalEntry entry;
+            DeviceData *block = nullptr; // the block whose requests carry a command's outcome
+        };
+        QVector<Entry> m_entries;
+    };
+
     // `store` may have failed to open: every write then asks the handler.
-    WriteJournal(
-        DeviceMonitor *monitor, std::unique_ptr<JournalStore> store, QObject *parent = nullptr);
+    explicit WriteJournal(std::unique_ptr<JournalStore> store, QObject *parent = nullptr);
     ~WriteJournal() override;
 
     JournalStore *store() const { return m_store.get(); }
@@ -54,12 +71,15 @@ public:
     // The user chose to write without a journal for the rest of the session.
     bool isSuspended() const { return m_suspended; }
 
-    // The intent of each block's write; false when the write must not go out.
-    bool recordWrite(int slaveId, const QList<DeviceData *> &list);
-    // The intent of a whole settings send or panel Set, written by `sequence`; false: do not
-    // send.
-    bool recordSend(const SendPlan &plan, const DeviceData *sequence, JournalEntry::Kind kind);
-    void recordSendResult(const SettingsSendResult &result);
+    // The intent of each block's write, an entry a block; none when the write must not go out.
+    std::optional<Record> recordIntent(const Target &target, const QList<DeviceData *> &blocks);
+    // The intent of a settings send or panel Set: one entry, a row per frame of the plan.
+    std::optional<Record> recordIntent(
+        const Target &target, const SendPlan &plan, JournalEntry::Kind kind);
+    // The blocks' outcomes as the line told them.
+    void recordLineOutcome(Record &record);
+    // A settings write's outcome, each frame judged by the read-back where one tells.
+    void recordSendOutcome(Record &record, const SettingsSendResult &result);
 
 signals:
     // The journal took an entry or an outcome; for a view of it.
@@ -68,12 +88,6 @@ signals:
     void unwritable(const QString &reason);
 
 private:
-    struct Pending
-    {
-        qint64 id = 0;
-        JournalEntry entry;
-    };
-
     // The current range multipliers before and after a write, at least 1.
     struct Multipliers
     {
@@ -81,7 +95,7 @@ private:
         qint64 after = 1;
     };
 
-    JournalEntry newEntry(int slaveId) const;
+    JournalEntry newEntry(const Target &target) const;
     Multipliers multipliers(const SettingsValues &oldValues, const SettingsValues &newValues) const;
     JournalRegister journalRegister(quint16 address, std::optional<qint64> oldRaw, qint64 newRaw,
         const Multipliers &multipliers, bool coil = false) const;
@@ -89,24 +103,15 @@ private:
     SettingsValues heldValues(const DeviceData *block) const;
     void addRegisters(JournalEntry &entry, const SettingsValues &oldValues,
         const SettingsValues &newValues, const QSet<quint16> &coils = {}) const;
-    bool add(const DeviceData *block, const JournalEntry &entry);
-    void finish(const DeviceData *block);
-    void onWritten(DeviceData *block, int slaveId);
-    void noteFailedWrite(const ModbusTransaction &transaction);
-    RegisterWrites lineWrites(DeviceData &block, int slaveId, QSet<quint16> *unanswered) const;
+    // False: the write must not go out. Nothing is added to `record` while the journal is
+    // suspended.
+    bool add(Record &record, const JournalEntry &entry, DeviceData *block = nullptr);
+    void finish(const Record &record);
 
-    DeviceMonitor *m_monitor;
     std::unique_ptr<JournalStore> m_store;
     UnwritableHandler m_unwritableHandler;
     const MeterageConfigurationData *m_rangeSource = nullptr;
     bool m_suspended = false;
-    // Entries whose outcome is still to come, by the block that writes them.
-    QHash<const DeviceData *, Pending> m_pending;
-    // The block a settings send writes with: its writes are the send's entry.
-    const DeviceData *m_sendBlock = nullptr;
-    // The write transactions that failed since the last block was written: what the relay
-    // answered, or what happened on the line.
-    QVector<ModbusTransaction> m_failedWrites;
 };
 
 #endif // WRITEJOURNAL_H

@@ -11,7 +11,7 @@ ModbusRequest::ModbusRequest(
       m_startAddress(startAddress),
       m_count(count),
       m_dataType(dataType),
-      m_result(std::make_shared<std::atomic<Result>>(NoResult)),
+      m_cell(std::make_shared<Cell>()),
       m_callback(std::move(callback))
 {
 }
@@ -53,23 +53,29 @@ void ModbusRequest::fillRegisters(ModbusRegisters &registers) const
 
 void ModbusRequest::setBitsReply(const ModbusBits &bits)
 {
-    m_result->store(Success);
+    m_cell->result.store(Success);
     if (const auto *handler = callback<BitsReplyHandler>())
         (*handler)(Success, bits);
 }
 
 void ModbusRequest::setRegistersReply(const ModbusRegisters &registers)
 {
-    m_result->store(Success);
+    m_cell->result.store(Success);
     if (const auto *handler = callback<RegistersReplyHandler>())
         (*handler)(Success, registers);
 }
 
 void ModbusRequest::setFailed(Result result)
 {
-    m_result->store(result);
+    m_cell->result.store(result);
     if (const auto *handler = callback<BitsReplyHandler>())
         (*handler)(result, ModbusBits());
     if (const auto *handler = callback<RegistersReplyHandler>())
         (*handler)(result, ModbusRegisters());
+}
+
+void ModbusRequest::forgetResult()
+{
+    m_cell->result.store(NoResult);
+    m_cell->transaction = ModbusTransaction();
 }

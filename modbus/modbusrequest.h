@@ -3,6 +3,7 @@
 #define MODBUSREQUEST_H
 
 #include "modbus/modbuscontainers.h"
+#include "modbus/modbustransaction.h"
 
 #include <atomic>
 #include <functional>
@@ -50,7 +51,12 @@ public:
     quint16 count() const { return m_count; }
     void setCount(quint16 count) { m_count = count; }
     DataType dataType() const { return m_dataType; }
-    Result result() const { return m_result->load(); }
+    Result result() const { return m_cell->result.load(); }
+    // The record of the transaction that carried the request last: what the relay answered, or
+    // what happened on the line. Set on the endpoint's own thread once the worker is done with
+    // the request; a default record (function 0) when none carried it.
+    const ModbusTransaction &transaction() const { return m_cell->transaction; }
+    void setTransaction(const ModbusTransaction &record) { m_cell->transaction = record; }
     bool isValid() const { return m_function != NoFunction; }
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
@@ -62,7 +68,7 @@ public:
     void setRegistersReply(const ModbusRegisters &registers);
     void setFailed(Result result);
     // Not come back: neither an earlier result nor a reply stands for it.
-    void forgetResult() { m_result->store(NoResult); }
+    void forgetResult();
 
 private:
     // A request holds one builder or one reply handler, never more.
@@ -84,7 +90,14 @@ private:
     quint16 m_startAddress = 0;
     quint16 m_count = 0;
     DataType m_dataType = NoType;
-    std::shared_ptr<std::atomic<Result>> m_result;
+    // What copies share: the worker's copy fills it in, the block's original reads it.
+    struct Cell
+    {
+        std::atomic<Result> result { NoResult };
+        ModbusTransaction transaction;
+    };
+
+    std::shared_ptr<Cell> m_cell;
     Callback m_callback;
     bool m_enabled = true;
 };

@@ -234,6 +234,7 @@ void RtuModbusPrivate::cancel()
     ModbusTransaction record = transactionRecord(ModbusTransaction::Canceled);
     record.startedAt = m_requestedAtMs;
     record.durationUs = (QDateTime::currentMSecsSinceEpoch() - m_requestedAtMs) * 1000;
+    m_currentRequest.setTransaction(record);
     emit m_q->transactionFinished(record);
 }
 
@@ -262,7 +263,9 @@ void RtuModbusPrivate::onFinished()
     // connection that broke is made again for the next request instead.
     const bool portFailed = !m_network && m_currentRequest.result() != ModbusRequest::Success
         && ModbusTransaction::isPortFailure(m_transferError);
-    emit m_q->transactionFinished(transactionRecord(m_transferOutcome));
+    const ModbusTransaction record = transactionRecord(m_transferOutcome);
+    m_currentRequest.setTransaction(record);
+    emit m_q->transactionFinished(record);
     emit m_q->requestFinished();
     if (portFailed)
         emit m_q->portFailed();

@@ -285,7 +285,7 @@ void MainWindow::setUpJournal()
     auto store = std::make_unique<JournalStore>(JournalStore::defaultPath());
     const bool opened = store->open();
     const QString setAside = store->takeSetAsideNotice();
-    writeJournal = new WriteJournal(deviceMonitor, std::move(store), this);
+    writeJournal = new WriteJournal(std::move(store), this);
     writeJournal->setCurrentRangeSource(meterageConfigurationData);
     writeJournal->setUnwritableHandler(
         [this](const QString &reason) { return askToWriteWithoutJournal(reason); });

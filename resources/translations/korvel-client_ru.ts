@@ -292,6 +292,18 @@
         <source>The adapter on %1 was removed</source>
         <translation>Адаптер %1 отключён</translation>
     </message>
+    <message>
+        <source>The port was closed.</source>
+        <translation>Порт закрыт.</translation>
+    </message>
+    <message>
+        <source>A scan started.</source>
+        <translation>Начат поиск устройств.</translation>
+    </message>
+    <message>
+        <source>Not connected.</source>
+        <translation>Нет подключения.</translation>
+    </message>
 </context>
 <context>
     <name>DeviceTimeDialog</name>
@@ -1134,6 +1146,10 @@ Overwrite them?</source>
         <translation>Все наши реле соответствуют своим файлам.</translation>
     </message>
     <message>
+        <source>Relays not at their file: %1.</source>
+        <translation>Реле, не соответствующих своим файлам: %1.</translation>
+    </message>
+    <message>
         <source>Differences from the file</source>
         <translation>Отличия от файла</translation>
     </message>
@@ -1149,16 +1165,16 @@ Overwrite them?</source>
         <source>Device %1</source>
         <translation>Устройство %1</translation>
     </message>
-    <message>
-        <source>Relays not at their file: %1.</source>
-        <translation>Реле, не соответствующих своим файлам: %1.</translation>
-    </message>
 </context>
 <context>
     <name>LineRow</name>
     <message>
         <source>identical</source>
         <translation>совпадает</translation>
+    </message>
+    <message>
+        <source>values differ: %1</source>
+        <translation>отличаются значения: %1</translation>
     </message>
     <message>
         <source>no file</source>
@@ -1196,9 +1212,16 @@ Overwrite them?</source>
         <source>the file is for other modules</source>
         <translation>файл для других модулей</translation>
     </message>
+</context>
+<context>
+    <name>LineWrite</name>
     <message>
-        <source>values differ: %1</source>
-        <translation>отличаются значения: %1</translation>
+        <source>No answer</source>
+        <translation>Нет ответа</translation>
+    </message>
+    <message>
+        <source>The write failed</source>
+        <translation>Запись не удалась</translation>
     </message>
 </context>
 <context>
@@ -2722,6 +2745,29 @@ Last answer: none</source>
     </message>
 </context>
 <context>
+    <name>SettingsSendResult</name>
+    <message>
+        <source>The write to Device %1 stopped at %2 (register %3): %4.</source>
+        <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): sent %3, holds %4</source>
+        <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
+    </message>
+    <message>
+        <source>%1 (register %2): %3</source>
+        <translation>%1 (регистр %2): %3</translation>
+    </message>
+    <message>
+        <source>Device %1 did not take every value: %2</source>
+        <translation>Устройство %1 приняло не все значения: %2</translation>
+    </message>
+    <message>
+        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
+        <translation>Не удалось считать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsTransfer</name>
     <message>
         <source>Device %1 did not answer in time; the operation was stopped.</source>
@@ -2777,36 +2823,8 @@ Last answer: none</source>
         <translation>, </translation>
     </message>
     <message>
-        <source>No answer</source>
-        <translation>Нет ответа</translation>
-    </message>
-    <message>
-        <source>The write failed</source>
-        <translation>Запись не удалась</translation>
-    </message>
-    <message>
         <source>Nothing was sent to device %1: the journal could not record the send.</source>
         <translation>В устройство %1 ничего не отправлено: журнал не смог сохранить запись.</translation>
-    </message>
-    <message>
-        <source>The write to Device %1 stopped at %2 (register %3): %4.</source>
-        <translation>Запись в устройство %1 остановлена на поле %2 (регистр %3): %4.</translation>
-    </message>
-    <message>
-        <source>%1 (register %2): sent %3, holds %4</source>
-        <translation>%1 (регистр %2): отправлено %3, хранится %4</translation>
-    </message>
-    <message>
-        <source>%1 (register %2): %3</source>
-        <translation>%1 (регистр %2): %3</translation>
-    </message>
-    <message>
-        <source>Device %1 did not take every value: %2</source>
-        <translation>Устройство %1 приняло не все значения: %2</translation>
-    </message>
-    <message>
-        <source>Device %1 could not be read back after writing: whether it took the values is not known.</source>
-        <translation>Не удалось считать устройство %1 после записи: неизвестно, приняло ли оно значения.</translation>
     </message>
 </context>
 <context>
@@ -3004,34 +3022,7 @@ Last answer: none</source>
     </message>
 </context>
 <context>
-    <name>WriteIdentityCheck</name>
-    <message>
-        <source>Nothing was written: the device can no longer be reached.</source>
-        <translation>Ничего не записано: устройство больше недоступно.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: another device was chosen meanwhile.</source>
-        <translation>Ничего не записано: тем временем выбрано другое устройство.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
-        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
-    </message>
-    <message>
-        <source>Nothing was written: Device %1 did not say which relay it is.</source>
-        <translation>Ничего не записано: устройство %1 не сообщило, какое это реле.</translation>
-    </message>
-</context>
-<context>
     <name>WriteJournal</name>
-    <message>
-        <source>no answer</source>
-        <translation>нет ответа</translation>
-    </message>
-    <message>
-        <source>the relay or the line reported an error</source>
-        <translation>реле или линия сообщили об ошибке</translation>
-    </message>
     <message>
         <source>coil %1</source>
         <translation>катушка %1</translation>
@@ -3055,6 +3046,21 @@ Last answer: none</source>
     <message>
         <source>acknowledged, not read back</source>
         <translation>подтверждено, не считано обратно</translation>
+    </message>
+</context>
+<context>
+    <name>WriteOperation</name>
+    <message>
+        <source>Nothing was written: Device %1 is now serial number %2, not serial number %3 as shown. Scan the line again.</source>
+        <translation>Ничего не записано: устройство %1 теперь имеет заводской номер %2, а не %3, как показано. Повторите поиск устройств на линии.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: Device %1 did not say which relay it is.</source>
+        <translation>Ничего не записано: устройство %1 не сообщило, какое это реле.</translation>
+    </message>
+    <message>
+        <source>Nothing was written to Device %1: the journal could not record the write.</source>
+        <translation>На устройство %1 ничего не записано: журнал не смог записать операцию.</translation>
     </message>
 </context>
 </TS>

@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(store->errorText()));
         return 1;
     }
-    WriteJournal journal(&monitor, std::move(store));
+    WriteJournal journal(std::move(store));
     monitor.setWriteJournal(&journal);
     ConnectionSettings settings;
     settings.portName = args.at(1);

@@ -109,7 +109,7 @@ private slots:
 
     void commandsAndClockRecordTheLinesAnswer();
     void refusedCommandsAndClockRecordTheRelaysAnswer();
-    void relayOutsideTheListIsJournalledWithoutIdentity();
+    void relayOutsideTheListIsJournalledAsItSaidItWas();
     void swappedRelayIsNotWritten();
     void panelSetRecordsTheReadBack_data();
     void panelSetRecordsTheReadBack();
@@ -172,7 +172,7 @@ std::optional<JournalEntry> JournalTest::latestEntry() const
 // The monitor journals into `store` from now on, opened or not.
 void JournalTest::journalInto(std::unique_ptr<JournalStore> store)
 {
-    m_journal = new WriteJournal(m_monitor.data(), std::move(store), m_monitor.data());
+    m_journal = new WriteJournal(std::move(store), m_monitor.data());
     m_monitor->setWriteJournal(m_journal);
 }
 
@@ -486,17 +486,21 @@ void JournalTest::unwritableJournalAsksBeforeWriting()
     CheckbackData checkback;
     const int checkbacksBefore = m_bus->checkbackCount(SlaveId);
     QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
-    QCOMPARE(m_monitor->writeToCurrentDevice({ &checkback }), withoutJournal);
+    QSignalSpy refused(m_monitor.data(), &DeviceMonitor::writeRefused);
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
     QCOMPARE(asked, 1);
     QCOMPARE(told.count(), 1);
     if (!withoutJournal) {
         // Nothing may reach the relay that the journal did not take.
+        QCOMPARE(refused.count(), 1);
+        QVERIFY(!checkback.isWriteSuccessful());
         QTest::qWait(PassWaitMs / 10);
-        QCOMPARE(written.count(), 0);
         QCOMPARE(m_bus->checkbackCount(SlaveId), checkbacksBefore);
         return;
     }
-    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    QVERIFY(checkback.isWriteSuccessful());
+    QCOMPARE(refused.count(), 0);
     QVERIFY(m_journal->isSuspended());
     // The rest of the session writes without asking again.
     QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
@@ -511,13 +515,20 @@ void JournalTest::commandsAndClockRecordTheLinesAnswer()
     QSignalSpy written(m_monitor.data(), &DeviceMonitor::deviceDataWritten);
 
     CheckbackData checkback;
+    // The intent is there by the time the relay answers the command.
+    std::optional<JournalEntry> entry;
+    QMetaObject::Connection answered
+        = connect(m_monitor.data(), &DeviceMonitor::transactionFinished, this,
+            [this, &entry](const ModbusTransaction &transaction) {
+                if (transaction.function >= ModbusRequest::WriteSingleCoil && !entry)
+                    entry = latestEntry();
+            });
     QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
-    // The intent is there before the answer.
-    std::optional<JournalEntry> entry = latestEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
+    disconnect(answered);
     QVERIFY(entry);
     QCOMPARE(entry->kind, JournalEntry::Checkback);
     QCOMPARE(entry->outcome(), JournalOutcome::Unknown);
-    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 1, PassWaitMs);
     entry = latestEntry();
     QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
     QCOMPARE(entry->slaveId, SlaveId);
@@ -607,8 +618,9 @@ void JournalTest::refusedCommandsAndClockRecordTheRelaysAnswer()
     QCOMPARE(entry->registers.first().detail, QStringLiteral("Invalid CRC"));
 }
 
-// Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do.
-void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
+// Chosen by its ID without a scan, as the benchmarks and a gateway's fixed ID do: the entry names
+// the relay as it said it was just before the write.
+void JournalTest::relayOutsideTheListIsJournalledAsItSaidItWas()
 {
     QVERIFY(journalInFolder());
     QVERIFY(m_monitor->connectToPort(testLinkSettings(*m_bus)));
@@ -620,12 +632,14 @@ void JournalTest::relayOutsideTheListIsJournalledWithoutIdentity()
     const std::optional<JournalEntry> entry = latestEntry();
     QVERIFY(entry);
     QCOMPARE(entry->slaveId, SlaveId);
-    QVERIFY(!entry->identityKnown);
+    QVERIFY(entry->identityKnown);
+    QCOMPARE(entry->serialNumber,
+        qint64(m_bus->holdingRegister(SlaveId, 2)) << 16 | m_bus->holdingRegister(SlaveId, 3));
     QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
 }
 
 // The relay behind the ID was swapped after the scan: the command does not go out, the reason
-// names both serial numbers, and the journal's entry for the relay shown says not sent.
+// names both serial numbers, and the journal records no write.
 void JournalTest::swappedRelayIsNotWritten()
 {
     QVERIFY(journalInFolder());
@@ -652,10 +666,24 @@ void JournalTest::swappedRelayIsNotWritten()
             .arg(shown, 7, 10, QLatin1Char('0')));
     QVERIFY(!checkback.isWriteSuccessful());
     QCOMPARE(m_bus->checkbackCount(SlaveId), checkbacks);
+    // Nothing went out, so there is no write to record.
+    QVERIFY(!latestEntry());
+
+    // Once the list shows the relay now there, the write goes out, recorded under that relay.
+    m_monitor->scan(SlaveId, SlaveId);
+    QVERIFY(QTest::qWaitFor(
+        [this] {
+            return m_monitor->isCurrentDeviceAvailable()
+                && m_monitor->state() == DeviceMonitor::Idle;
+        },
+        PassWaitMs));
+    QVERIFY(m_monitor->writeToCurrentDevice({ &checkback }));
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, PassWaitMs);
+    QVERIFY(checkback.isWriteSuccessful());
     const std::optional<JournalEntry> entry = latestEntry();
     QVERIFY(entry);
-    QCOMPARE(entry->serialNumber, shown);
-    QCOMPARE(entry->outcome(), JournalOutcome::NotSent);
+    QCOMPARE(entry->serialNumber, shown + 1);
+    QCOMPARE(entry->outcome(), JournalOutcome::Acknowledged);
 }
 
 void JournalTest::panelSetRecordsTheReadBack_data()

@@ -667,7 +667,8 @@ void MainWindowTest::unwritableJournalAsksBeforeTheWrite()
     {
         MessageBoxAnswer answer(QStringLiteral("Cancel"));
         QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
-        QVERIFY(answer.answered());
+        // Asked once the relay has said who it is, before anything is written to it.
+        QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), PassWaitMs);
         QVERIFY2(
             answer.text().contains(QStringLiteral("without a journal")), qPrintable(answer.text()));
     }
@@ -676,7 +677,7 @@ void MainWindowTest::unwritableJournalAsksBeforeTheWrite()
     {
         MessageBoxAnswer answer(QStringLiteral("Write without a journal"));
         QMetaObject::invokeMethod(window, "on_monitorWidget_checkback");
-        QVERIFY(answer.answered());
+        QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), PassWaitMs);
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->checkbackCount(3), checkbacks + 1, PassWaitMs);
     // Asked once: the rest of the session writes without a journal.

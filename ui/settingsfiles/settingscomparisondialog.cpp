@@ -260,6 +260,7 @@ void SettingsComparisonDialog::onSendFinished(const SettingsSendResult &result)
     const QString text = stopped.isEmpty() ? summary.headline(slaveId)
                                            : tr("%1. %2").arg(summary.headline(slaveId), stopped);
     const bool success = summary.isComplete();
+    m_sendText = text;
     showState(text, !success);
     emit statusMessage(text);
     emit relaySettingsWritten();
@@ -296,12 +297,13 @@ void SettingsComparisonDialog::onRelayLost(SettingsTransferError::Code code)
     if (m_relayLost)
         return;
     m_relayLost = true;
-    showState(code == SettingsTransferError::PortClosed
-            ? tr("The port was closed; connect and open the file again.")
-            : tr("Device %1 is no longer the current device; open the file again to "
-                 "compare it with another.")
-                  .arg(m_transfer->slaveId()),
-        true);
+    const QString lost = code == SettingsTransferError::PortClosed
+        ? tr("The port was closed; connect and open the file again.")
+        : tr("Device %1 is no longer the current device; open the file again to "
+             "compare it with another.")
+              .arg(m_transfer->slaveId());
+    // A send that ended on its relay after another was chosen keeps its account in view.
+    showState(QStringList { m_sendText, lost }.join(QLatin1Char(' ')).trimmed(), true);
     updateButtons();
 }
 

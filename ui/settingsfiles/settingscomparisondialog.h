@@ -78,6 +78,8 @@ private:
     SettingsFile m_file;
     Mode m_mode;
     bool m_relayKnown = false;
+    // The account of the last send, in words.
+    QString m_sendText;
     bool m_relayLost = false;
     // A file of another device type is never sent.
     bool m_otherType = false;
