@@ -14,6 +14,7 @@ set(allowed_devicedata common modbus devicedata)
 set(allowed_devicemonitor common modbus devicedata devicemonitor)
 set(allowed_app common modbus app)
 set(allowed_ui common modbus devicedata devicemonitor app ui)
+set(allowed_cli common modbus devicedata devicemonitor app cli)
 
 # Without the folder the widgets rule would pass whatever the core includes.
 if(NOT IS_DIRECTORY "${WIDGETS_DIR}" OR NOT EXISTS "${WIDGETS_DIR}/QWidget")
@@ -21,7 +22,7 @@ if(NOT IS_DIRECTORY "${WIDGETS_DIR}" OR NOT EXISTS "${WIDGETS_DIR}/QWidget")
 endif()
 
 set(violations "")
-foreach(dir common modbus devicedata devicemonitor app ui)
+foreach(dir common modbus devicedata devicemonitor app ui cli)
     file(GLOB_RECURSE sources "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
     list(REMOVE_ITEM sources "${SOURCE_DIR}/app/main.cpp")
     foreach(source IN LISTS sources)

@@ -1,23 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/settingscomparisonmodel.h"
 
+#include "devicemonitor/comparisoncolours.h"
 #include "devicemonitor/settingstransfer.h"
 
 #include <QBrush>
-#include <QColor>
 #include <QFont>
 #include <QPalette>
 
 #include <algorithm>
-
-namespace {
-
-// Light enough for black text, strong enough to be found in a long table.
-const QColor DifferenceBackground(255, 236, 179);
-const QColor NotTakenBackground(255, 205, 210);
-const QColor VerifiedBackground(200, 230, 201);
-
-} // namespace
 
 SettingsComparisonModel::Verification SettingsComparisonModel::verificationOf(SendVerdict verdict)
 {
@@ -216,10 +207,11 @@ QVariant SettingsComparisonModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         if (verification == NotTaken || verification == Refused || verification == Stopped
             || verification == Unknown || verification == SwitchedOff)
-            return QBrush(NotTakenBackground);
+            return QBrush(ComparisonColours::notTaken());
         if (verification == Verified)
-            return QBrush(VerifiedBackground);
-        return row.differsInEffect() ? QVariant(QBrush(DifferenceBackground)) : QVariant();
+            return QBrush(ComparisonColours::verified());
+        return row.differsInEffect() ? QVariant(QBrush(ComparisonColours::difference()))
+                                     : QVariant();
     case Qt::ForegroundRole:
         // The background is always light where it is set.
         if (row.differsInEffect() || verification != NotSent)

@@ -12,6 +12,7 @@
 #include "devicedata/setpointsdata.h"
 #include "devicedata/settingsfingerprint.h"
 #include "devicemonitor/journalsource.h"
+#include "devicemonitor/reporthtml.h"
 
 #include <QHash>
 #include <QLocale>
@@ -58,33 +59,6 @@ QString readAtText(const QDateTime &readAt)
 {
     return readAt.isValid() ? QLocale::system().toString(readAt, QLocale::ShortFormat)
                             : QStringLiteral("-");
-}
-
-QString tableStart()
-{
-    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\" "
-                          "style=\"border-collapse: collapse; border-color: #808080\">");
-}
-
-// The widths, the columns' shares of the page in percent, are given to a
-// table's first row.
-QString rowHtml(const QStringList &cells, const QVector<int> &widths = {}, const char *tag = "td")
-{
-    QString html = QStringLiteral("<tr>");
-    for (int column = 0; column < cells.size(); ++column) {
-        const QString width = column < widths.size()
-            ? QStringLiteral(" width=\"%1%\"").arg(widths.at(column))
-            : QString();
-        html += QStringLiteral("<%1%2 align=\"left\">%3</%1>")
-                    .arg(QLatin1String(tag), width, cells.at(column));
-    }
-    return html + QStringLiteral("</tr>");
-}
-
-// A table's header row, repeated at the top of every page the table runs on.
-QString tableHeaderHtml(const QStringList &cells, const QVector<int> &widths)
-{
-    return QStringLiteral("<thead>") + rowHtml(cells, widths, "th") + QStringLiteral("</thead>");
 }
 
 QString modulesHtml(const DataValue &modules)
@@ -193,6 +167,11 @@ void collectValues(
 
 } // namespace
 
+QString SettingsReport::modulesText(const DataValue &modules)
+{
+    return modulesHtml(modules);
+}
+
 SettingsReport::SettingsReport(const ReportSources &sources, const QDateTime &madeAt)
     : m_sources(sources), m_madeAt(madeAt)
 {
@@ -217,8 +196,12 @@ QString SettingsReport::defaultFileName() const
 
 QString SettingsReport::html() const
 {
-    return QStringLiteral("<html><body>") + headerHtml() + deviceHtml() + fieldsHtml()
-        + crashLogHtml() + journalHtml() + QStringLiteral("</body></html>");
+    return QStringLiteral("<html><body>") + bodyHtml() + QStringLiteral("</body></html>");
+}
+
+QString SettingsReport::bodyHtml() const
+{
+    return headerHtml() + deviceHtml() + fieldsHtml() + crashLogHtml() + journalHtml();
 }
 
 QString SettingsReport::headerHtml() const

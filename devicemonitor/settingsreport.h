@@ -57,6 +57,10 @@ public:
         const ReportSources &sources, const QDateTime &madeAt = QDateTime::currentDateTime());
 
     QString html() const;
+    // The report without its document around it, for a document of several relays.
+    QString bodyHtml() const;
+    // The modules' names as rich text, as the report lists them.
+    static QString modulesText(const DataValue &modules);
     // The document's name, with the serial number once it is known.
     QString title() const;
     // "korvel-report-0001234-2026-12-08.pdf"; without the serial number

@@ -34,6 +34,7 @@
 #include "ui/dialogs/devicetimedialog.h"
 #include "ui/dialogs/findrelaysdialog.h"
 #include "ui/indicators/inputeventfilter.h"
+#include "ui/line/linedockwidget.h"
 #include "ui/settingsfiles/planquestion.h"
 #include "ui/settingsfiles/reportactions.h"
 #include "ui/settingsfiles/settingsfileactions.h"
@@ -71,6 +72,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpJournal();
     setUpFindRelays();
     setUpSettingsFiles();
+    setUpLineView();
     updateDeviceDataList();
     ui_setStateConnected(false);
     connect(deviceMonitor, &DeviceMonitor::connected, this, &MainWindow::ui_setStateConnected);
@@ -612,14 +614,43 @@ void MainWindow::on_scanRangeLineEdit_textChanged()
         deviceMonitor->isConnected() && ui->scanRangeLineEdit->hasAcceptableInput());
 }
 
-void MainWindow::on_scanButton_clicked()
+std::optional<std::pair<int, int>> MainWindow::scanRange() const
 {
+    if (!ui->scanRangeLineEdit->hasAcceptableInput())
+        return std::nullopt;
     const QStringList parts = ui->scanRangeLineEdit->text().split(QLatin1Char('-'));
     const int firstId = parts.at(0).toInt();
-    const int lastId = qMax(parts.size() > 1 ? parts.at(1).toInt() : 0, firstId);
+    return std::make_pair(firstId, qMax(parts.size() > 1 ? parts.at(1).toInt() : 0, firstId));
+}
+
+void MainWindow::on_scanButton_clicked()
+{
+    const auto [firstId, lastId] = scanRange().value_or(std::make_pair(1, 1));
     ui->scanProgressBar->setRange(firstId - 1, lastId);
     ui->scanProgressBar->setValue(firstId - 1);
     deviceMonitor->scan(firstId, lastId);
+}
+
+// The line view, hidden until a line folder is made or opened from the File menu.
+void MainWindow::setUpLineView()
+{
+    auto *line = new LineDockWidget(
+        deviceMonitor, writeJournal->store(), [this] { return scanRange(); }, this);
+    addDockWidget(Qt::BottomDockWidgetArea, line);
+    line->hide();
+    ui->menuFile->insertActions(
+        ui->actionPrintReport, { line->newFolderAction(), line->openFolderAction() });
+    ui->menuFile->insertSeparator(ui->actionPrintReport);
+    QAction *actionLine = line->toggleViewAction();
+    actionLine->setObjectName(QStringLiteral("actionLineView"));
+    menuBar()->findChild<QMenu *>(QStringLiteral("menuView"))->addAction(actionLine);
+    connect(line, &LineDockWidget::statusMessage, this,
+        [this](const QString &text) { ui->statusBar->showMessage(text, WriteMessageTimeout); });
+    connect(
+        line, &LineDockWidget::comparisonRequested, this, [this](int slaveId, const QString &path) {
+            deviceMonitor->setCurrentDeviceId(slaveId);
+            settingsFileActions->open(path, SettingsComparisonDialog::CompareOnly);
+        });
 }
 
 void MainWindow::on_cancelScanButton_clicked()

@@ -12,6 +12,9 @@
 #include <QModelIndex>
 #include <QPointer>
 
+#include <optional>
+#include <utility>
+
 namespace Ui {
 class MainWindow;
 }
@@ -117,6 +120,9 @@ private:
     void resetBlocks();
     void showCurrentDeviceHealth();
     void setUpSettingsFiles();
+    void setUpLineView();
+    // The range of IDs typed in for a scan; none while it is not a valid one.
+    std::optional<std::pair<int, int>> scanRange() const;
     void updateSettingsActions();
     void followRelaySettings();
     QList<DeviceData *> blocks() const;

@@ -516,6 +516,81 @@
     </message>
 </context>
 <context>
+    <name>JournalCsv</name>
+    <message>
+        <source>When</source>
+        <translation>Когда</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Пользователь</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Порт</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Device type</source>
+        <translation>Тип устройства</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Запись</translation>
+    </message>
+    <message>
+        <source>Fingerprint before</source>
+        <translation>Отпечаток до</translation>
+    </message>
+    <message>
+        <source>Fingerprint after</source>
+        <translation>Отпечаток после</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Регистр</translation>
+    </message>
+    <message>
+        <source>Old value</source>
+        <translation>Прежнее значение</translation>
+    </message>
+    <message>
+        <source>Old raw</source>
+        <translation>Прежний код</translation>
+    </message>
+    <message>
+        <source>New value</source>
+        <translation>Новое значение</translation>
+    </message>
+    <message>
+        <source>New raw</source>
+        <translation>Новый код</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Подробности</translation>
+    </message>
+    <message>
+        <source>Laptop</source>
+        <translation>Ноутбук</translation>
+    </message>
+</context>
+<context>
     <name>JournalDialog</name>
     <message>
         <source>From</source>
@@ -570,50 +645,6 @@
         <translation>%1 (код %2)</translation>
     </message>
     <message>
-        <source>When</source>
-        <translation>Когда</translation>
-    </message>
-    <message>
-        <source>User</source>
-        <translation>Пользователь</translation>
-    </message>
-    <message>
-        <source>Port</source>
-        <translation>Порт</translation>
-    </message>
-    <message>
-        <source>ID</source>
-        <translation>Адрес</translation>
-    </message>
-    <message>
-        <source>Device type</source>
-        <translation>Тип устройства</translation>
-    </message>
-    <message>
-        <source>Serial number</source>
-        <translation>Заводской номер</translation>
-    </message>
-    <message>
-        <source>Write</source>
-        <translation>Запись</translation>
-    </message>
-    <message>
-        <source>Fingerprint before</source>
-        <translation>Отпечаток до</translation>
-    </message>
-    <message>
-        <source>Fingerprint after</source>
-        <translation>Отпечаток после</translation>
-    </message>
-    <message>
-        <source>Old raw</source>
-        <translation>Прежний код</translation>
-    </message>
-    <message>
-        <source>New raw</source>
-        <translation>Новый код</translation>
-    </message>
-    <message>
         <source>Export the journal</source>
         <translation>Экспорт журнала</translation>
     </message>
@@ -624,10 +655,6 @@
     <message>
         <source>The journal could not be exported to %1: %2</source>
         <translation>Не удалось экспортировать журнал в %1: %2</translation>
-    </message>
-    <message>
-        <source>Laptop</source>
-        <translation>Ноутбук</translation>
     </message>
 </context>
 <context>
@@ -781,6 +808,449 @@
     <message>
         <source>The journal is not open.</source>
         <translation>Журнал не открыт.</translation>
+    </message>
+</context>
+<context>
+    <name>LineArguments</name>
+    <message>
+        <source>Usage: korvel-line [CONNECTION] COMMAND [ARGS]
+
+CONNECTION (what is left out comes from settings.ini in the working folder):
+  --port PATH [--baud N] [--parity none|even|odd]
+  --host HOST [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Commands:
+  scan                      list the relays that answer
+  backup DIR [--overwrite]  save every relay&apos;s settings into the line folder DIR
+  compare DIR               compare every relay with its file in DIR
+  report DIR FILE.pdf       write the line&apos;s commissioning report
+  journal-export FILE.csv   export the journal of writes
+
+Options:
+  --ids FIRST-LAST          the slave IDs to scan (1-63)
+  --json                    print the result for a program to read
+
+Exit status: 0 done (compare: every relay at its file), 1 compare found a relay that is not, 2 error.
+</source>
+        <translation>Использование: korvel-line [ПОДКЛЮЧЕНИЕ] КОМАНДА [АРГУМЕНТЫ]
+
+ПОДКЛЮЧЕНИЕ (недостающее берётся из settings.ini в рабочей папке):
+  --port ПУТЬ [--baud N] [--parity none|even|odd]
+  --host УЗЕЛ [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Команды:
+  scan                      перечислить отвечающие реле
+  backup ПАПКА [--overwrite] сохранить уставки каждого реле в папку линии
+  compare ПАПКА             сравнить каждое реле с его файлом в папке
+  report ПАПКА ФАЙЛ.pdf     записать протокол наладки линии
+  journal-export ФАЙЛ.csv   выгрузить журнал записей
+
+Параметры:
+  --ids ПЕРВЫЙ-ПОСЛЕДНИЙ    опрашиваемые адреса (1-63)
+  --json                    вывести результат для программы
+
+Код завершения: 0 выполнено (compare: все реле соответствуют файлам), 1 compare нашла несоответствующее реле, 2 ошибка.
+</translation>
+    </message>
+    <message>
+        <source>No command given.</source>
+        <translation>Команда не указана.</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot;.</source>
+        <translation>Неизвестная команда «%1».</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; takes %2 argument(s).</source>
+        <translation>Число аргументов команды «%1»: %2.</translation>
+    </message>
+    <message>
+        <source>--overwrite is for backup only.</source>
+        <translation>--overwrite применяется только с backup.</translation>
+    </message>
+    <message>
+        <source>--ids takes FIRST-LAST within 1-63, such as 1-10.</source>
+        <translation>--ids принимает ПЕРВЫЙ-ПОСЛЕДНИЙ в пределах 1-63, например 1-10.</translation>
+    </message>
+    <message>
+        <source>Give either --port or --host, not both.</source>
+        <translation>Укажите либо --port, либо --host, но не оба.</translation>
+    </message>
+    <message>
+        <source>--baud takes a baud rate such as 19200.</source>
+        <translation>--baud принимает скорость, например 19200.</translation>
+    </message>
+    <message>
+        <source>--parity takes none, even or odd.</source>
+        <translation>--parity принимает none, even или odd.</translation>
+    </message>
+    <message>
+        <source>--tcp-port takes a port from 1 to 65535.</source>
+        <translation>--tcp-port принимает порт от 1 до 65535.</translation>
+    </message>
+    <message>
+        <source>--protocol takes tcp or rtu-over-tcp.</source>
+        <translation>--protocol принимает tcp или rtu-over-tcp.</translation>
+    </message>
+    <message>
+        <source>No gateway address: give --host.</source>
+        <translation>Нет адреса шлюза: укажите --host.</translation>
+    </message>
+</context>
+<context>
+    <name>LineBackup</name>
+    <message>
+        <source>Could not write &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LineCommand</name>
+    <message>
+        <source>Could not open %1: %2</source>
+        <translation>Не удалось открыть %1: %2</translation>
+    </message>
+    <message>
+        <source>Nothing was written: these files are there already (give --overwrite to replace them): %1</source>
+        <translation>Ничего не записано: эти файлы уже есть (чтобы заменить их, укажите --overwrite): %1</translation>
+    </message>
+    <message>
+        <source>Written: %1</source>
+        <translation>Записан: %1</translation>
+    </message>
+    <message>
+        <source>Not saved, for they could not be read: Device %1</source>
+        <translation>Не сохранены, так как не прочитаны: устройство %1</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 (%3): relay %4, file %5</source>
+        <translation>Устройство %1: %2 (%3): реле %4, файл %5</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;.</source>
+        <translation>Не удалось записать протокол в «%1».</translation>
+    </message>
+    <message>
+        <source>Report written to &quot;%1&quot;</source>
+        <translation>Протокол записан в «%1»</translation>
+    </message>
+    <message>
+        <source>There is no journal of writes in this folder (%1).</source>
+        <translation>В этой папке нет журнала записей (%1).</translation>
+    </message>
+    <message>
+        <source>The journal could not be exported to &quot;%1&quot;: %2</source>
+        <translation>Не удалось выгрузить журнал в «%1»: %2</translation>
+    </message>
+    <message>
+        <source>%1 journal entries exported to &quot;%2&quot;</source>
+        <translation>Записей журнала выгружено: %1, в «%2»</translation>
+    </message>
+</context>
+<context>
+    <name>LineDockWidget</name>
+    <message>
+        <source>Line</source>
+        <translation>Линия</translation>
+    </message>
+    <message>
+        <source>New line folder…</source>
+        <translation>Новая папка линии…</translation>
+    </message>
+    <message>
+        <source>Open line folder…</source>
+        <translation>Открыть папку линии…</translation>
+    </message>
+    <message>
+        <source>No line folder open</source>
+        <translation>Папка линии не открыта</translation>
+    </message>
+    <message>
+        <source>Read the line</source>
+        <translation>Прочитать линию</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Остановить</translation>
+    </message>
+    <message>
+        <source>Back up the line</source>
+        <translation>Сохранить линию</translation>
+    </message>
+    <message>
+        <source>Line report…</source>
+        <translation>Протокол линии…</translation>
+    </message>
+    <message>
+        <source>New line folder</source>
+        <translation>Новая папка линии</translation>
+    </message>
+    <message>
+        <source>Open line folder</source>
+        <translation>Открыть папку линии</translation>
+    </message>
+    <message>
+        <source>Line folder</source>
+        <translation>Папка линии</translation>
+    </message>
+    <message>
+        <source>Line folder: %1 (%2 relays expected)</source>
+        <translation>Папка линии: %1 (ожидается реле: %2)</translation>
+    </message>
+    <message>
+        <source>Enter the range of IDs to read, such as 1-10.</source>
+        <translation>Введите диапазон адресов для чтения, например 1-10.</translation>
+    </message>
+    <message>
+        <source>The line&apos;s read was stopped.</source>
+        <translation>Чтение линии остановлено.</translation>
+    </message>
+    <message>
+        <source>Every relay of ours is at its file.</source>
+        <translation>Все наши реле соответствуют своим файлам.</translation>
+    </message>
+    <message>
+        <source>Relays not at their file: %1.</source>
+        <translation>Реле, не соответствующих своим файлам: %1.</translation>
+    </message>
+    <message>
+        <source>These files are in the folder already:
+%1
+
+Overwrite them?</source>
+        <translation>Эти файлы уже есть в папке:
+%1
+
+Перезаписать их?</translation>
+    </message>
+    <message>
+        <source>Files written: %1.</source>
+        <translation>Записано файлов: %1.</translation>
+    </message>
+    <message>
+        <source>Files written: %1. Not read, not saved: Device %2.</source>
+        <translation>Записано файлов: %1. Не прочитаны и не сохранены: устройство %2.</translation>
+    </message>
+    <message>
+        <source>Line report</source>
+        <translation>Протокол линии</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>Файлы PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The report could not be written to &quot;%1&quot;.</source>
+        <translation>Не удалось записать протокол в «%1».</translation>
+    </message>
+    <message>
+        <source>Line report written to &quot;%1&quot;</source>
+        <translation>Протокол линии записан в «%1»</translation>
+    </message>
+</context>
+<context>
+    <name>LineFolder</name>
+    <message>
+        <source>The manifest is not valid JSON: %1 at character %2.</source>
+        <translation>Манифест — не корректный JSON: %1, символ %2.</translation>
+    </message>
+    <message>
+        <source>The file is not a line folder&apos;s manifest.</source>
+        <translation>Файл не является манифестом папки линии.</translation>
+    </message>
+    <message>
+        <source>The manifest has format version %1, newer than this program reads (%2).</source>
+        <translation>Версия формата манифеста %1 новее той, что читает программа (%2).</translation>
+    </message>
+    <message>
+        <source>The manifest has no list of relays.</source>
+        <translation>В манифесте нет списка реле.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list has no slave ID from 1 to %2.</source>
+        <translation>У реле %1 списка нет адреса от 1 до %2.</translation>
+    </message>
+    <message>
+        <source>Slave ID %1 is listed more than once.</source>
+        <translation>Адрес %1 указан в списке больше одного раза.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list names no file in the folder itself.</source>
+        <translation>Для реле %1 списка не указан файл в самой папке.</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; is named for more than one relay.</source>
+        <translation>Файл «%1» указан для нескольких реле.</translation>
+    </message>
+    <message>
+        <source>Relay %1 of the list has a serial number that is no 32-bit number.</source>
+        <translation>Заводской номер реле %1 списка не является 32-битным числом.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no line folder&apos;s manifest: %2</source>
+        <translation>В «%1» нет манифеста папки линии: %2</translation>
+    </message>
+    <message>
+        <source>The manifest is larger than 256 KB.</source>
+        <translation>Манифест больше 256 КБ.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a line folder already.</source>
+        <translation>«%1» уже является папкой линии.</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be made.</source>
+        <translation>Не удалось создать папку «%1».</translation>
+    </message>
+    <message>
+        <source>The manifest could not be written to &quot;%1&quot;: %2</source>
+        <translation>Не удалось записать манифест в «%1»: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LineReport</name>
+    <message>
+        <source>Line commissioning report, %1</source>
+        <translation>Протокол наладки линии, %1</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>Адрес</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Тип</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Заводской номер</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Версия</translation>
+    </message>
+    <message>
+        <source>Modules</source>
+        <translation>Модули</translation>
+    </message>
+    <message>
+        <source>Clock offset, s</source>
+        <translation>Расхождение часов, с</translation>
+    </message>
+    <message>
+        <source>Crashes</source>
+        <translation>Аварии</translation>
+    </message>
+    <message>
+        <source>Answered</source>
+        <translation>Ответы</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message>
+        <source>Relay fingerprint</source>
+        <translation>Отпечаток реле</translation>
+    </message>
+    <message>
+        <source>File fingerprint</source>
+        <translation>Отпечаток файла</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Состояние</translation>
+    </message>
+    <message>
+        <source>ours</source>
+        <translation>наше</translation>
+    </message>
+    <message>
+        <source>another (%1)</source>
+        <translation>другое (%1)</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 из %2</translation>
+    </message>
+    <message>
+        <source>Program: Korvel-client %1</source>
+        <translation>Программа: Korvel-client %1</translation>
+    </message>
+    <message>
+        <source>Made: %1</source>
+        <translation>Составлен: %1</translation>
+    </message>
+    <message>
+        <source>Every relay of ours is at its file.</source>
+        <translation>Все наши реле соответствуют своим файлам.</translation>
+    </message>
+    <message>
+        <source>Relays not at their file: %1.</source>
+        <translation>Реле, не соответствующих своим файлам: %1.</translation>
+    </message>
+    <message>
+        <source>Differences from the file</source>
+        <translation>Отличия от файла</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Параметр</translation>
+    </message>
+    <message>
+        <source>Relay</source>
+        <translation>Реле</translation>
+    </message>
+    <message>
+        <source>Device %1</source>
+        <translation>Устройство %1</translation>
+    </message>
+</context>
+<context>
+    <name>LineRow</name>
+    <message>
+        <source>identical</source>
+        <translation>совпадает</translation>
+    </message>
+    <message>
+        <source>values differ: %1</source>
+        <translation>отличаются значения: %1</translation>
+    </message>
+    <message>
+        <source>no file</source>
+        <translation>нет файла</translation>
+    </message>
+    <message>
+        <source>no file: %1</source>
+        <translation>нет файла: %1</translation>
+    </message>
+    <message>
+        <source>the file is for another relay: %1</source>
+        <translation>файл для другого реле: %1</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>не прочитано</translation>
+    </message>
+    <message>
+        <source>not answering</source>
+        <translation>не отвечает</translation>
+    </message>
+    <message>
+        <source>another device type</source>
+        <translation>другой тип устройства</translation>
+    </message>
+    <message>
+        <source>the folder expects serial number %1, the relay has %2</source>
+        <translation>папка ожидает заводской номер %1, у реле %2</translation>
+    </message>
+    <message>
+        <source>the file is of serial number %1, the relay has %2</source>
+        <translation>файл для заводского номера %1, у реле %2</translation>
+    </message>
+    <message>
+        <source>the file is for other modules</source>
+        <translation>файл для других модулей</translation>
     </message>
 </context>
 <context>
@@ -2437,21 +2907,6 @@ Last answer: none</source>
     </message>
 </context>
 <context>
-    <name>TimingAdvice</name>
-    <message>
-        <source>Too few answers to propose a response timeout: %1 of the %2 needed since the line was connected.</source>
-        <translation>Слишком мало ответов, чтобы предложить тайм-аут ответа: %1 из %2 необходимых с подключения линии.</translation>
-    </message>
-    <message>
-        <source>Relays on this line answered within %1 ms (99th percentile of the slowest relay, over %2 answers); a response timeout of %3 ms would do.</source>
-        <translation>Реле этой линии отвечали в пределах %1 мс (99-й процентиль самого медленного реле, по %2 ответам); достаточно тайм-аута ответа %3 мс.</translation>
-    </message>
-    <message>
-        <source>The pause between requests gives a relay time to get ready for the next request. Its answers do not show how long it needs, so no pause is proposed: keep the one the relay&apos;s documentation asks for.</source>
-        <translation>Пауза между запросами даёт реле время подготовиться к следующему запросу. По его ответам не видно, сколько ему нужно, поэтому пауза не предлагается: оставьте ту, что требует документация реле.</translation>
-    </message>
-</context>
-<context>
     <name>TeamJournalConnection</name>
     <message>
         <source>Qt&apos;s PostgreSQL driver (QPSQL) is not installed.</source>
@@ -2680,6 +3135,21 @@ Last answer: none</source>
     <message>
         <source>%1 Entries copied to it in this session: %2.</source>
         <translation>%1 Записей скопировано в него за этот сеанс: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TimingAdvice</name>
+    <message>
+        <source>Too few answers to propose a response timeout: %1 of the %2 needed since the line was connected.</source>
+        <translation>Слишком мало ответов, чтобы предложить тайм-аут ответа: %1 из %2 необходимых с подключения линии.</translation>
+    </message>
+    <message>
+        <source>Relays on this line answered within %1 ms (99th percentile of the slowest relay, over %2 answers); a response timeout of %3 ms would do.</source>
+        <translation>Реле этой линии отвечали в пределах %1 мс (99-й процентиль самого медленного реле, по %2 ответам); достаточно тайм-аута ответа %3 мс.</translation>
+    </message>
+    <message>
+        <source>The pause between requests gives a relay time to get ready for the next request. Its answers do not show how long it needs, so no pause is proposed: keep the one the relay&apos;s documentation asks for.</source>
+        <translation>Пауза между запросами даёт реле время подготовиться к следующему запросу. По его ответам не видно, сколько ему нужно, поэтому пауза не предлагается: оставьте ту, что требует документация реле.</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian package, tries both programs as a user would and removes the package again:
+# Installs the Debian package, tries the programs as a user would and removes the package again:
 #   tests/package/installtest.sh build-package/korvel-client_1.0.0_amd64.deb
 # Run as root (or through sudo) on a machine without korvel-client installed.
 set -euo pipefail
@@ -47,13 +47,14 @@ dpkg-query -W -f='${Status}' "${QT_TRANSLATIONS%%:*}" 2>/dev/null | grep -q 'ins
 [ -e "${QT_TRANSLATIONS#*:}/translations/qtbase_ru.qm" ] \
     || fail "${QT_TRANSLATIONS%%:*} brought no ${QT_TRANSLATIONS#*:}/translations/qtbase_ru.qm"
 echo "install test: ${QT_TRANSLATIONS%%:*} installed with the package"
-for file in /usr/bin/korvel-client /usr/bin/korvel-relaysim \
+for file in /usr/bin/korvel-client /usr/bin/korvel-line /usr/bin/korvel-relaysim \
     /usr/share/applications/korvel-client.desktop \
     /usr/share/metainfo/org.korvel.client.metainfo.xml \
     /usr/share/icons/hicolor/scalable/apps/korvel-client.svg \
     /usr/share/icons/hicolor/48x48/apps/korvel-client.png \
     /usr/share/icons/hicolor/256x256/apps/korvel-client.png \
     /usr/share/man/man1/korvel-client.1.gz /usr/share/man/man1/korvel-relaysim.1.gz \
+    /usr/share/man/man1/korvel-line.1.gz \
     /usr/share/doc/korvel-client/copyright; do
     [ -e "$file" ] || fail "the package did not install $file"
 done
@@ -84,6 +85,11 @@ wait "$CLIENT" 2>/dev/null || true
 CLIENT=
 ! grep -q 'qtbase_ru.qm' client.log || fail "the installed client found no Qt translations: $(cat client.log)"
 
+# The command line's program reads the same settings.ini, without a display.
+env -u DISPLAY korvel-line --ids 1-2 --json scan >scan.json 2>line.log \
+    || fail "korvel-line scan failed: $(cat line.log)"
+grep -q '"slaveId": 2' scan.json || fail "korvel-line scan did not list relay 2: $(cat scan.json)"
+
 as_root dpkg -r korvel-client >/dev/null
 [ ! -e /usr/bin/korvel-client ] || fail "removing the package left /usr/bin/korvel-client"
-echo "install test: the package installed, both programs ran and the package was removed"
+echo "install test: the package installed, the programs ran and the package was removed"

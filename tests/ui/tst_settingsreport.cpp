@@ -12,6 +12,7 @@
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/reportpages.h"
 #include "devicemonitor/settingsreport.h"
 #include "filesizelimit.h"
 #include "messageboxanswer.h"
@@ -20,7 +21,6 @@
 #include "relaybus.h"
 #include "simulatedline.h"
 #include "ui/mainwindow.h"
-#include "ui/settingsfiles/reportpages.h"
 #include "ui/settingsfiles/settingsfileactions.h"
 
 #include <QAbstractButton>

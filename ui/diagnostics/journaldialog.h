@@ -2,9 +2,6 @@
 #ifndef JOURNALDIALOG_H
 #define JOURNALDIALOG_H
 
-#include "common/csvfile.h"
-#include "devicemonitor/journalentry.h"
-
 #include <QDialog>
 
 class JournalModel;
@@ -34,10 +31,7 @@ public:
     void journalChanged();
     // Says whether each entry is in the team journal, and when that was last reached.
     void followTeamJournal(const TeamJournalSync *sync);
-    // The filtered entries, one line per register, as the export writes them.
-    QVector<CsvRow> exportTable() const;
-    // Entries with their registers as the export writes them, whichever journal they come from.
-    static QVector<CsvRow> csvTable(const QVector<JournalEntry> &entries);
+    // The filtered entries, one line per register.
     bool exportTo(const QString &path, QString *error) const;
 
 private:

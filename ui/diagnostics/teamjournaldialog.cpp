@@ -3,8 +3,8 @@
 
 #include "app/settings.h"
 #include "devicedata/identitytext.h"
+#include "devicemonitor/journalcsv.h"
 #include "devicemonitor/teamjournalsync.h"
-#include "ui/diagnostics/journaldialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -288,7 +288,7 @@ void TeamJournalDialog::showRegisters()
 
 bool TeamJournalDialog::exportTo(const QString &path, QString *error) const
 {
-    return saveCsv(path, JournalDialog::csvTable(m_entries), error);
+    return JournalCsv::save(path, m_entries, error);
 }
 
 void TeamJournalDialog::askAndExport()

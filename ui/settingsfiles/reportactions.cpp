@@ -6,9 +6,9 @@
 #include "devicedata/devicetimedata.h"
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/reportpages.h"
 #include "devicemonitor/settingstransfer.h"
 #include "ui/lastfolder.h"
-#include "ui/settingsfiles/reportpages.h"
 
 #include <QDateEdit>
 #include <QDialog>

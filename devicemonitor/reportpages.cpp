@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/settingsfiles/reportpages.h"
+#include "devicemonitor/reportpages.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
