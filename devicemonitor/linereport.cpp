@@ -39,7 +39,7 @@ const QString PageBreak = QStringLiteral("<p style=\"page-break-before: always\"
 } // namespace
 
 LineReport::LineReport(const LineReader &reader, const QString &folderName,
-    const JournalStore *journal, const QDateTime &madeAt)
+    const JournalSource *journal, const QDateTime &madeAt)
     : m_reader(reader), m_folderName(folderName), m_journal(journal), m_madeAt(madeAt)
 {
 }

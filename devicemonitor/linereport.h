@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
-class JournalStore;
+class JournalSource;
 class LineReader;
 struct LineRow;
 
@@ -19,7 +19,7 @@ class LineReport
 
 public:
     // `reader` has read the line, with crash logs; `journal` may be null.
-    LineReport(const LineReader &reader, const QString &folderName, const JournalStore *journal,
+    LineReport(const LineReader &reader, const QString &folderName, const JournalSource *journal,
         const QDateTime &madeAt = QDateTime::currentDateTime());
 
     QString html() const;
@@ -34,7 +34,7 @@ private:
 
     const LineReader &m_reader;
     QString m_folderName;
-    const JournalStore *m_journal;
+    const JournalSource *m_journal;
     QDateTime m_madeAt;
 };
 

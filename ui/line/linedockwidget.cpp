@@ -3,6 +3,7 @@
 
 #include "devicemonitor/devicelistmodel.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/journalstore.h"
 #include "devicemonitor/linebackup.h"
 #include "devicemonitor/linereader.h"
 #include "devicemonitor/linereport.h"
