@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/linecommand.h"
 
+#include "app/settings.h"
 #include "cli/linejson.h"
+#include "devicedata/sendplan.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/journalcsv.h"
 #include "devicemonitor/journalreader.h"
@@ -9,14 +11,19 @@
 #include "devicemonitor/linebackup.h"
 #include "devicemonitor/linereader.h"
 #include "devicemonitor/linereport.h"
+#include "devicemonitor/linesend.h"
 #include "devicemonitor/reportpages.h"
+#include "devicemonitor/teamjournalsync.h"
+#include "devicemonitor/writejournal.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
 
@@ -24,6 +31,8 @@ namespace {
 
 // The summary's first columns, up to the answers: what a scan tells.
 constexpr int ScanColumns = 8;
+// How long the program waits at its end for the team journal to take the send's entries.
+constexpr int TeamJournalWaitMs = 10000;
 
 QJsonArray stringArray(const QStringList &strings)
 {
@@ -63,6 +72,8 @@ void LineCommand::start()
     if (m_options.command == LineOptions::JournalExport)
         return exportJournal();
     if (!m_options.folder.isEmpty() && !openFolder())
+        return;
+    if (m_options.command == LineOptions::Send && m_options.yes && !openJournal())
         return;
     if (!m_monitor->connectToPort(m_options.connection))
         fail(tr("Could not open %1: %2")
@@ -109,6 +120,8 @@ void LineCommand::onLineRead()
         return end(backUp());
     case LineOptions::Compare:
         return end(compare());
+    case LineOptions::Send:
+        return send();
     case LineOptions::Report:
         return end(writeReport());
     case LineOptions::JournalExport:
@@ -168,6 +181,147 @@ int LineCommand::compare()
                    << '\n';
     }
     return off ? NotAtFile : Success;
+}
+
+// Writes are journalled as the window journals them, in the same journal, and copied to the
+// team journal when settings.ini names one. A journal that cannot be written stops the send
+// before anything goes out: there is nobody to ask whether to write without one.
+bool LineCommand::openJournal()
+{
+    auto store = std::make_unique<JournalStore>(JournalStore::defaultPath());
+    if (!store->open()) {
+        fail(tr("Nothing was sent: the journal of writes cannot be written (%1).")
+                 .arg(store->errorText()));
+        return false;
+    }
+    m_journal = new WriteJournal(std::move(store), this);
+    m_monitor->setWriteJournal(m_journal);
+    const TeamJournalSettings team = loadTeamJournalSettings();
+    if (team.isConfigured()) {
+        m_teamJournal = new TeamJournalSync(m_journal->store()->path(), this);
+        m_teamJournal->follow(m_journal->store());
+        m_teamJournal->setSettings(team);
+    }
+    return true;
+}
+
+std::optional<QVector<int>> LineCommand::relaysToSend()
+{
+    QVector<int> ids;
+    QStringList unsendable;
+    for (const LineRow &row : m_reader->rows()) {
+        const bool asked = m_options.only.isEmpty() ? row.state == LineRow::Differs
+                                                    : m_options.only.contains(row.slaveId);
+        if (!asked)
+            continue;
+        if (LineSend::Relay::of(row))
+            ids.append(row.slaveId);
+        else
+            unsendable.append(tr("Device %1 (%2)").arg(row.slaveId).arg(row.stateText()));
+    }
+    for (int id : qAsConst(m_options.only)) {
+        const bool found = std::any_of(m_reader->rows().cbegin(), m_reader->rows().cend(),
+            [id](const LineRow &row) { return row.slaveId == id; });
+        if (!found)
+            unsendable.append(tr("Device %1 (not on the line)").arg(id));
+    }
+    if (!unsendable.isEmpty()) {
+        fail(tr("Nothing was sent: these relays cannot be sent their file: %1")
+                 .arg(unsendable.join(QStringLiteral(", "))));
+        return std::nullopt;
+    }
+    return ids;
+}
+
+void LineCommand::send()
+{
+    const std::optional<QVector<int>> ids = relaysToSend();
+    if (!ids)
+        return;
+    QVector<LineSend::Relay> relays;
+    QJsonArray plans;
+    int toWrite = 0;
+    const DeviceSettings timing = m_monitor->deviceSettings();
+    for (const LineRow &row : m_reader->rows()) {
+        if (!ids->contains(row.slaveId))
+            continue;
+        const LineSend::Relay relay = *LineSend::Relay::of(row);
+        relays.append(relay);
+        const SendPlan plan = *relay.shownPlan();
+        toWrite += plan.steps().size();
+        const QStringList steps = plan.describe(
+            m_options.connection.serialPortSettings.baudRate(), timing.readinessDelay);
+        plans.append(QJsonObject { { QStringLiteral("id"), row.slaveId },
+            { QStringLiteral("values"), plan.target().size() },
+            { QStringLiteral("frames"), plan.steps().size() },
+            { QStringLiteral("plan"), stringArray(steps) } });
+        if (!m_options.json && !m_options.yes) {
+            *m_out << tr("Device %1: %2 values").arg(row.slaveId).arg(plan.target().size()) << '\n';
+            for (const QString &step : steps)
+                *m_out << "  " << step << '\n';
+        }
+    }
+    m_json.insert(QStringLiteral("plans"), plans);
+    if (!m_options.yes) {
+        if (!m_options.json && relays.isEmpty())
+            *m_out << tr("Every relay is at its file; nothing would be written.") << '\n';
+        return end(toWrite > 0 ? NotAtFile : Success);
+    }
+    m_send = new LineSend(m_monitor, this);
+    connect(m_send, &LineSend::finished, this, &LineCommand::onSent);
+    connect(m_send, &LineSend::relayFinished, this, [this](int index) {
+        if (!m_options.json)
+            *m_out << m_send->outcomes().at(index).text() << '\n';
+    });
+    m_send->send(relays);
+}
+
+void LineCommand::onSent()
+{
+    QJsonArray sent;
+    bool complete = true;
+    for (const LineSend::Outcome &outcome : m_send->outcomes()) {
+        complete = complete && outcome.isComplete();
+        QJsonObject relay { { QStringLiteral("id"), outcome.slaveId },
+            { QStringLiteral("verified"), outcome.isComplete() },
+            { QStringLiteral("text"), outcome.text() } };
+        if (outcome.result) {
+            const SendSummary summary = outcome.result->send.summary();
+            relay.insert(QStringLiteral("counts"),
+                QJsonObject { { QStringLiteral("planned"), summary.planned },
+                    { QStringLiteral("verified"), summary.verified },
+                    { QStringLiteral("changed"), summary.changed },
+                    { QStringLiteral("refused"), summary.refused },
+                    { QStringLiteral("notSent"), summary.notSent },
+                    { QStringLiteral("unknown"), summary.unknown },
+                    { QStringLiteral("switchedOff"), summary.switchedOff } });
+        }
+        sent.append(relay);
+    }
+    m_json.insert(QStringLiteral("sent"), sent);
+    // The entries reach the team journal before the program ends, if it can be reached.
+    if (m_teamJournal && !copiedToTeamJournal())
+        *m_err << tr("The team journal was not reached (%1); the entries stay in this "
+                     "computer's journal and are copied later.")
+                      .arg(m_teamJournal->lastError())
+               << '\n';
+    end(complete ? Success : NotAtFile);
+}
+
+bool LineCommand::copiedToTeamJournal()
+{
+    const JournalReader journal(m_journal->store()->path());
+    const auto allCopied = [&journal] { return journal.toCopy(1).isEmpty(); };
+    QEventLoop waiting;
+    QTimer::singleShot(TeamJournalWaitMs, &waiting, &QEventLoop::quit);
+    connect(m_teamJournal, &TeamJournalSync::statusChanged, &waiting, [this, &waiting, allCopied] {
+        if (allCopied() || !m_teamJournal->lastError().isEmpty())
+            waiting.quit();
+    });
+    m_teamJournal->copyNow();
+    if (!allCopied())
+        waiting.exec();
+    return allCopied();
 }
 
 int LineCommand::writeReport()

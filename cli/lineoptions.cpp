@@ -19,6 +19,7 @@ constexpr CommandName Commands[] = {
     { LineOptions::Scan, "scan", 0 },
     { LineOptions::Backup, "backup", 1 },
     { LineOptions::Compare, "compare", 1 },
+    { LineOptions::Send, "send", 1 },
     { LineOptions::Report, "report", 2 },
     { LineOptions::JournalExport, "journal-export", 1 },
 };
@@ -55,6 +56,9 @@ QString LineArguments::usage()
               "  scan                      list the relays that answer\n"
               "  backup DIR [--overwrite]  save every relay's settings into the line folder DIR\n"
               "  compare DIR               compare every relay with its file in DIR\n"
+              "  send DIR [--only ID,ID,...] [--yes]\n"
+              "                            send each relay that differs (or those given) its file\n"
+              "                            in DIR; without --yes print the plans, write nothing\n"
               "  report DIR FILE.pdf       write the line's commissioning report\n"
               "  journal-export FILE.csv   export the journal of writes\n"
               "\n"
@@ -62,8 +66,10 @@ QString LineArguments::usage()
               "  --ids FIRST-LAST          the slave IDs to scan (1-63)\n"
               "  --json                    print the result for a program to read\n"
               "\n"
-              "Exit status: 0 done (compare: every relay at its file), 1 compare found a relay "
-              "that is not, 2 error.\n");
+              "Exit status: 0 done (compare: every relay at its file; send --yes: every value "
+              "verified; send: nothing to write), 1 compare found a relay that is not (send --yes: "
+              "a value was refused, changed by the relay or not sent; send: something to write), "
+              "2 error.\n");
 }
 
 std::optional<LineOptions> LineArguments::parse(
@@ -82,10 +88,13 @@ std::optional<LineOptions> LineArguments::parse(
     const QCommandLineOption idsOption(QStringLiteral("ids"), QString(), QStringLiteral("RANGE"));
     const QCommandLineOption jsonOption(QStringLiteral("json"));
     const QCommandLineOption overwriteOption(QStringLiteral("overwrite"));
+    const QCommandLineOption yesOption(QStringLiteral("yes"));
+    const QCommandLineOption onlyOption(QStringLiteral("only"), QString(), QStringLiteral("IDS"));
     const QCommandLineOption helpOption(
         QStringList { QStringLiteral("h"), QStringLiteral("help") });
-    parser.addOptions({ portOption, baudOption, parityOption, hostOption, tcpPortOption,
-        protocolOption, idsOption, jsonOption, overwriteOption, helpOption });
+    parser.addOptions(
+        { portOption, baudOption, parityOption, hostOption, tcpPortOption, protocolOption,
+            idsOption, jsonOption, overwriteOption, yesOption, onlyOption, helpOption });
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -130,6 +139,22 @@ std::optional<LineOptions> LineArguments::parse(
     if (options.overwrite && options.command != LineOptions::Backup) {
         *error = tr("--overwrite is for backup only.");
         return std::nullopt;
+    }
+    options.yes = parser.isSet(yesOption);
+    if ((options.yes || parser.isSet(onlyOption)) && options.command != LineOptions::Send) {
+        *error = tr("--yes and --only are for send only.");
+        return std::nullopt;
+    }
+    if (parser.isSet(onlyOption)) {
+        const QStringList ids = parser.value(onlyOption).split(QLatin1Char(','));
+        for (const QString &id : ids) {
+            const std::optional<int> slaveId = numberIn(id.trimmed(), 1, 247);
+            if (!slaveId) {
+                *error = tr("--only takes slave IDs separated by commas, such as 2,5,17.");
+                return std::nullopt;
+            }
+            options.only.append(*slaveId);
+        }
     }
 
     if (parser.isSet(idsOption)) {

@@ -5,6 +5,7 @@
 #include "modbus/serialportsettings.h"
 
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -14,15 +15,17 @@
 // arguments. Values the command line leaves out are taken from the settings given.
 struct LineOptions
 {
-    enum Command { Scan, Backup, Compare, Report, JournalExport };
+    enum Command { Scan, Backup, Compare, Send, Report, JournalExport };
 
     ConnectionSettings connection;
     int firstId = 1;
     int lastId = 63;
     bool json = false;
     bool overwrite = false;
+    bool yes = false; // send: write, rather than print the plans
+    QList<int> only; // send: these relays rather than those that differ
     Command command = Scan;
-    QString folder; // backup, compare, report
+    QString folder; // backup, compare, send, report
     QString output; // the report's PDF, the journal's CSV
 
     // Whether the command talks to the relays.

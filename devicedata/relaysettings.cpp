@@ -76,6 +76,17 @@ QString settingsFieldName(quint16 address)
         .arg(field->description.group.translated(), plainLabel(field->description));
 }
 
+SettingsValues differingValues(const SettingsValues &held, const SettingsValues &wanted)
+{
+    SettingsValues differing;
+    for (auto value = wanted.cbegin(); value != wanted.cend(); ++value) {
+        const auto now = held.constFind(value.key());
+        if (now == held.cend() || *now != *value)
+            differing.insert(value.key(), *value);
+    }
+    return differing;
+}
+
 qint64 shownRangeMultiplier(const SettingsValues &values)
 {
     const auto range = values.constFind(CurrentRangeRegister);

@@ -38,6 +38,9 @@ using SettingsValues = QMap<quint16, qint64>;
 // shownRangeMultiplier() of their current range, 1 when it is missing.
 qint64 shownRangeMultiplier(const SettingsValues &values);
 
+// The values of `wanted` that `held` does not hold: what a send of them writes.
+SettingsValues differingValues(const SettingsValues &held, const SettingsValues &wanted);
+
 // Who a settings file belongs to.
 struct RelayIdentity
 {

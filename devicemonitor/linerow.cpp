@@ -56,6 +56,7 @@ void LineRow::judge(const RelaySettings &relay, const LineRelay *entry,
     relayFingerprint = settingsFingerprint(relay.values);
     file = entry ? entry->file : QString();
     differences.clear();
+    fileValues.clear();
     fileFingerprint.reset();
     fileProblem = problem;
     if (!entry || !settingsFile) {
@@ -85,8 +86,9 @@ void LineRow::judge(const RelaySettings &relay, const LineRelay *entry,
         return;
     }
 
+    fileValues = settingsFile->relay.values;
     SettingsComparisonModel comparison;
-    comparison.setSettings(relay, settingsFile->relay.values);
+    comparison.setSettings(relay, fileValues);
     for (int row = 0; row < comparison.rowCount(); ++row) {
         if (!comparison.index(row, 0).data(SettingsComparisonModel::DiffersRole).toBool())
             continue;

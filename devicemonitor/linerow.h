@@ -55,6 +55,7 @@ public:
     std::optional<quint32> fileFingerprint;
     QVector<LineDifference> differences;
     std::optional<RelaySettings> settings; // everything read whole: what a backup saves
+    SettingsValues fileValues; // the file's, once it is found to be for this relay
 
     bool isOfOwnType() const { return state != AnotherType; }
     // Whether the relay keeps the line from being at its files.

@@ -3,6 +3,21 @@
 
 #include "devicedata/registersequencedata.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/linerow.h"
+
+std::optional<LineSend::Relay> LineSend::Relay::of(const LineRow &row)
+{
+    if ((row.state != LineRow::Differs && row.state != LineRow::Identical) || !row.settings)
+        return std::nullopt;
+    return Relay { row.slaveId, row.settings->identity.serialNumber, row.fileValues, row.settings };
+}
+
+std::optional<SendPlan> LineSend::Relay::shownPlan() const
+{
+    if (!shown)
+        return std::nullopt;
+    return SendPlan(*shown, differingValues(shown->values, fileValues));
+}
 
 bool LineSend::Outcome::isComplete() const
 {
@@ -67,7 +82,8 @@ void LineSend::sendNext()
     WriteOrder order;
     order.slaveId = relay.slaveId;
     order.fileValues = relay.fileValues;
-    order.expected = relay.shown;
+    if (relay.shown)
+        order.expected = relay.shown->values;
     order.expectedSerial = relay.serialNumber;
     order.sequence = m_sequences.at(size_t(m_next)).get();
     order.kind = m_kind;

@@ -14,6 +14,7 @@
 #include <vector>
 
 class DeviceMonitor;
+struct LineRow;
 class RegisterSequenceData;
 
 // Sends each relay of a line its file, one relay after the other, whichever relay the window
@@ -31,9 +32,14 @@ public:
         int slaveId = 0;
         std::optional<qint64> serialNumber; // the relay the file is for, where known
         SettingsValues fileValues;
-        // The settings the engineer was shown when agreeing to the send; the relay must still
-        // hold them.
-        std::optional<SettingsValues> shown;
+        // The relay as the engineer was shown it when agreeing to the send; it must still hold
+        // those settings.
+        std::optional<RelaySettings> shown;
+
+        // The relay of a line read, with its file; none for a row that cannot be sent its file.
+        static std::optional<Relay> of(const LineRow &row);
+        // The plan as it stands from what was shown; none when nothing was shown.
+        std::optional<SendPlan> shownPlan() const;
     };
 
     // What became of one relay's send; none while it has not run.

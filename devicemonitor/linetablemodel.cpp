@@ -10,7 +10,7 @@
 LineTableModel::LineTableModel(const LineReader *reader, QObject *parent)
     : QAbstractTableModel(parent),
       m_reader(reader),
-      m_columnCount(int(LineReport::summaryHeader().size()))
+      m_columnCount(int(LineReport::summaryHeader().size()) + 1)
 {
     connect(reader, &LineReader::rowsReset, this, [this] {
         beginResetModel();
@@ -29,6 +29,22 @@ int LineTableModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_columnCount;
 }
 
+void LineTableModel::setSendOutcome(int slaveId, const QString &text, bool complete)
+{
+    m_sendOutcomes.insert(slaveId, { text, complete });
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_reader->rows().at(row).slaveId == slaveId)
+            emit dataChanged(index(row, m_columnCount - 1), index(row, m_columnCount - 1));
+    }
+}
+
+void LineTableModel::clearSendOutcomes()
+{
+    m_sendOutcomes.clear();
+    if (rowCount() > 0)
+        emit dataChanged(index(0, m_columnCount - 1), index(rowCount() - 1, m_columnCount - 1));
+}
+
 void LineTableModel::onRowChanged(int row)
 {
     emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
@@ -39,6 +55,23 @@ QVariant LineTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const LineRow &row = m_reader->rows().at(index.row());
+    if (isSendColumn(index.column())) {
+        const auto sent = m_sendOutcomes.constFind(row.slaveId);
+        if (sent == m_sendOutcomes.cend())
+            return role == SlaveIdRole ? QVariant(row.slaveId) : QVariant();
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return sent->text;
+        case Qt::BackgroundRole:
+            return QBrush(
+                sent->complete ? ComparisonColours::verified() : ComparisonColours::notTaken());
+        case SlaveIdRole:
+            return row.slaveId;
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
         return LineReport::summaryCells(row).value(index.column());
@@ -68,5 +101,7 @@ QVariant LineTableModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (isSendColumn(section))
+        return tr("Last send");
     return LineReport::summaryHeader().value(section);
 }

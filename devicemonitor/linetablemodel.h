@@ -3,6 +3,7 @@
 #define LINETABLEMODEL_H
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 class LineReader;
 struct LineRow;
@@ -20,6 +21,11 @@ public:
 
     explicit LineTableModel(const LineReader *reader, QObject *parent = nullptr);
 
+    // The last column tells what the last send to the line did to each relay; until then and
+    // for a relay not sent to, it is empty.
+    void setSendOutcome(int slaveId, const QString &text, bool complete);
+    void clearSendOutcomes();
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -27,10 +33,18 @@ public:
         int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    struct SendOutcome
+    {
+        QString text;
+        bool complete = false;
+    };
+
     void onRowChanged(int row);
+    bool isSendColumn(int column) const { return column == m_columnCount - 1; }
 
     const LineReader *m_reader;
     int m_columnCount;
+    QHash<int, SendOutcome> m_sendOutcomes; // by slave ID
 };
 
 #endif // LINETABLEMODEL_H

@@ -157,12 +157,7 @@ void WriteOperation::onRelayRead()
     relay.identity.serialNumber = info.serialNumber.value;
     relay.identity.softwareVersion = info.softwareVersion.value;
     relay.identity.modules = m_modules->modules().value;
-    SettingsValues differences;
-    for (auto value = m_order.fileValues->cbegin(); value != m_order.fileValues->cend(); ++value) {
-        if (relay.values.value(value.key(), -1) != *value)
-            differences.insert(value.key(), *value);
-    }
-    m_order.plan = SendPlan(relay, differences);
+    m_order.plan = SendPlan(relay, differingValues(relay.values, *m_order.fileValues));
     begin(journalTarget());
 }
 

@@ -813,46 +813,6 @@
 <context>
     <name>LineArguments</name>
     <message>
-        <source>Usage: korvel-line [CONNECTION] COMMAND [ARGS]
-
-CONNECTION (what is left out comes from settings.ini in the working folder):
-  --port PATH [--baud N] [--parity none|even|odd]
-  --host HOST [--tcp-port N] [--protocol tcp|rtu-over-tcp]
-
-Commands:
-  scan                      list the relays that answer
-  backup DIR [--overwrite]  save every relay&apos;s settings into the line folder DIR
-  compare DIR               compare every relay with its file in DIR
-  report DIR FILE.pdf       write the line&apos;s commissioning report
-  journal-export FILE.csv   export the journal of writes
-
-Options:
-  --ids FIRST-LAST          the slave IDs to scan (1-63)
-  --json                    print the result for a program to read
-
-Exit status: 0 done (compare: every relay at its file), 1 compare found a relay that is not, 2 error.
-</source>
-        <translation>Использование: korvel-line [ПОДКЛЮЧЕНИЕ] КОМАНДА [АРГУМЕНТЫ]
-
-ПОДКЛЮЧЕНИЕ (недостающее берётся из settings.ini в рабочей папке):
-  --port ПУТЬ [--baud N] [--parity none|even|odd]
-  --host УЗЕЛ [--tcp-port N] [--protocol tcp|rtu-over-tcp]
-
-Команды:
-  scan                      перечислить отвечающие реле
-  backup ПАПКА [--overwrite] сохранить уставки каждого реле в папку линии
-  compare ПАПКА             сравнить каждое реле с его файлом в папке
-  report ПАПКА ФАЙЛ.pdf     записать протокол наладки линии
-  journal-export ФАЙЛ.csv   выгрузить журнал записей
-
-Параметры:
-  --ids ПЕРВЫЙ-ПОСЛЕДНИЙ    опрашиваемые адреса (1-63)
-  --json                    вывести результат для программы
-
-Код завершения: 0 выполнено (compare: все реле соответствуют файлам), 1 compare нашла несоответствующее реле, 2 ошибка.
-</translation>
-    </message>
-    <message>
         <source>No command given.</source>
         <translation>Команда не указана.</translation>
     </message>
@@ -895,6 +855,60 @@ Exit status: 0 done (compare: every relay at its file), 1 compare found a relay 
     <message>
         <source>No gateway address: give --host.</source>
         <translation>Нет адреса шлюза: укажите --host.</translation>
+    </message>
+    <message>
+        <source>Usage: korvel-line [CONNECTION] COMMAND [ARGS]
+
+CONNECTION (what is left out comes from settings.ini in the working folder):
+  --port PATH [--baud N] [--parity none|even|odd]
+  --host HOST [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Commands:
+  scan                      list the relays that answer
+  backup DIR [--overwrite]  save every relay&apos;s settings into the line folder DIR
+  compare DIR               compare every relay with its file in DIR
+  send DIR [--only ID,ID,...] [--yes]
+                            send each relay that differs (or those given) its file
+                            in DIR; without --yes print the plans, write nothing
+  report DIR FILE.pdf       write the line&apos;s commissioning report
+  journal-export FILE.csv   export the journal of writes
+
+Options:
+  --ids FIRST-LAST          the slave IDs to scan (1-63)
+  --json                    print the result for a program to read
+
+Exit status: 0 done (compare: every relay at its file; send --yes: every value verified; send: nothing to write), 1 compare found a relay that is not (send --yes: a value was refused, changed by the relay or not sent; send: something to write), 2 error.
+</source>
+        <translation>Использование: korvel-line [ПОДКЛЮЧЕНИЕ] КОМАНДА [АРГУМЕНТЫ]
+
+ПОДКЛЮЧЕНИЕ (недостающее берётся из settings.ini в рабочей папке):
+  --port ПУТЬ [--baud N] [--parity none|even|odd]
+  --host УЗЕЛ [--tcp-port N] [--protocol tcp|rtu-over-tcp]
+
+Команды:
+  scan                      перечислить отвечающие реле
+  backup ПАПКА [--overwrite] сохранить уставки каждого реле в папку линии
+  compare ПАПКА             сравнить каждое реле с его файлом в папке
+  send ПАПКА [--only АДРЕС,АДРЕС,...] [--yes]
+                            отправить каждому отличающемуся реле (или указанным)
+                            его файл из папки; без --yes вывести планы, ничего не записывая
+  report ПАПКА ФАЙЛ.pdf     записать протокол наладки линии
+  journal-export ФАЙЛ.csv   выгрузить журнал записей
+
+Параметры:
+  --ids ПЕРВЫЙ-ПОСЛЕДНИЙ    опрашиваемые адреса (1-63)
+  --json                    вывести результат для программы
+
+Код завершения: 0 выполнено (compare: все реле соответствуют файлам; send --yes: все значения подтверждены; send: записывать нечего), 1 compare нашла несоответствующее реле (send --yes: значение отклонено, изменено реле или не отправлено; send: есть что записать), 2 ошибка.
+</translation>
+    </message>
+    <message>
+        <source>--yes and --only are for send only.</source>
+        <translation>--yes и --only применяются только с send.</translation>
+    </message>
+    <message>
+        <source>--only takes slave IDs separated by commas, such as 2,5,17.</source>
+        <translation>--only принимает адреса через запятую, например 2,5,17.</translation>
     </message>
 </context>
 <context>
@@ -945,6 +959,34 @@ Exit status: 0 done (compare: every relay at its file), 1 compare found a relay 
     <message>
         <source>%1 journal entries exported to &quot;%2&quot;</source>
         <translation>Записей журнала выгружено: %1, в «%2»</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: the journal of writes cannot be written (%1).</source>
+        <translation>Ничего не отправлено: журнал записей недоступен для записи (%1).</translation>
+    </message>
+    <message>
+        <source>Device %1 (%2)</source>
+        <translation>Устройство %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Device %1 (not on the line)</source>
+        <translation>Устройство %1 (нет на линии)</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: these relays cannot be sent their file: %1</source>
+        <translation>Ничего не отправлено: этим реле нельзя отправить их файлы: %1</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 values</source>
+        <translation>Устройство %1: значений: %2</translation>
+    </message>
+    <message>
+        <source>Every relay is at its file; nothing would be written.</source>
+        <translation>Все реле соответствуют своим файлам; записывать нечего.</translation>
+    </message>
+    <message>
+        <source>The team journal was not reached (%1); the entries stay in this computer&apos;s journal and are copied later.</source>
+        <translation>Общий журнал недоступен (%1); записи остаются в журнале этого компьютера и будут скопированы позже.</translation>
     </message>
 </context>
 <context>
@@ -1046,6 +1088,54 @@ Overwrite them?</source>
     <message>
         <source>Line report written to &quot;%1&quot;</source>
         <translation>Протокол линии записан в «%1»</translation>
+    </message>
+    <message>
+        <source>Send to the line…</source>
+        <translation>Отправить на линию…</translation>
+    </message>
+    <message>
+        <source>Device %1: %2 values</source>
+        <translation>Устройство %1: значений: %2</translation>
+    </message>
+    <message>
+        <source>; switches off %1</source>
+        <translation>; отключает %1</translation>
+    </message>
+    <message>
+        <source>Device %1 (%2)</source>
+        <translation>Устройство %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Every relay is at its file; there is nothing to send.</source>
+        <translation>Все реле соответствуют своим файлам; отправлять нечего.</translation>
+    </message>
+    <message>
+        <source>Nothing to send: %1.</source>
+        <translation>Отправлять нечего: %1.</translation>
+    </message>
+    <message>
+        <source>Send each relay below its file? Each is read afresh first, written in a safe order and read back.
+
+%1</source>
+        <translation>Отправить каждому реле ниже его файл? Каждое сначала будет считано заново, записано в безопасном порядке и считано обратно.
+
+%1</translation>
+    </message>
+    <message>
+        <source>
+
+Not sent, for they cannot be sent their file: %1</source>
+        <translation>
+
+Не отправляются, так как им нельзя отправить их файлы: %1</translation>
+    </message>
+    <message>
+        <source>Send to the line</source>
+        <translation>Отправка на линию</translation>
+    </message>
+    <message>
+        <source>Sent to the line: %1 of %2 relays verified.</source>
+        <translation>Отправлено на линию: подтверждено реле: %1 из %2.</translation>
     </message>
 </context>
 <context>
@@ -1262,6 +1352,13 @@ Overwrite them?</source>
     <message>
         <source>Device %1 holds its file already; nothing was written.</source>
         <translation>Устройство %1 уже хранит значения своего файла; ничего не записано.</translation>
+    </message>
+</context>
+<context>
+    <name>LineTableModel</name>
+    <message>
+        <source>Last send</source>
+        <translation>Последняя отправка</translation>
     </message>
 </context>
 <context>

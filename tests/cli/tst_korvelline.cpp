@@ -61,6 +61,7 @@ private slots:
     void init();
     void cleanup();
     void backupEditCompareReport();
+    void sendWritesOnlyTheRelayThatDiffers();
     void backupNeverOverwritesSilently();
     void silentExpectedRelayFailsCompare();
     void connectionFromTheCommandLine();
@@ -207,6 +208,50 @@ void KorvelLineTest::backupEditCompareReport()
     // The summary, then a page at least for each of the four relays.
     const int pages = pdf.count("/Type /Page\n");
     QVERIFY2(pages >= 5, qPrintable(QString::number(pages)));
+}
+
+// The plans first, with nothing written; then the send itself, journalled for that relay alone;
+// then the line is at its files. A relay that cannot be sent its file is refused before any write.
+void KorvelLineTest::sendWritesOnlyTheRelayThatDiffers()
+{
+    constexpr quint16 MtzReactionDelay = 35;
+    const quint16 before = m_bus->holdingRegister(5, MtzReactionDelay);
+    const auto restore
+        = qScopeGuard([this, before] { m_bus->setHoldingRegister(5, MtzReactionDelay, before); });
+    backUp();
+    editFile(m_files.value(5), QStringLiteral("mtzReactionDelay"), 10);
+
+    const Run plans = run({ QStringLiteral("send"), Folder, QStringLiteral("--json") });
+    QCOMPARE(plans.exitStatus, 1);
+    const QJsonArray planned = plans.json().value(QStringLiteral("plans")).toArray();
+    QCOMPARE(planned.size(), 1);
+    QCOMPARE(planned.at(0).toObject().value(QStringLiteral("id")).toInt(), 5);
+    QCOMPARE(planned.at(0).toObject().value(QStringLiteral("values")).toInt(), 1);
+    QCOMPARE(m_bus->holdingRegister(5, MtzReactionDelay), before);
+
+    const Run foreign = run({ QStringLiteral("send"), Folder, QStringLiteral("--only"),
+        QStringLiteral("%1").arg(ForeignId), QStringLiteral("--yes") });
+    QCOMPARE(foreign.exitStatus, 2);
+    QCOMPARE(m_bus->holdingRegister(5, MtzReactionDelay), before);
+
+    const Run sent = run(
+        { QStringLiteral("send"), Folder, QStringLiteral("--yes"), QStringLiteral("--json") });
+    QVERIFY2(sent.exitStatus == 0, sent.out.constData());
+    const QJsonArray relays = sent.json().value(QStringLiteral("sent")).toArray();
+    QCOMPARE(relays.size(), 1);
+    QCOMPARE(relays.at(0).toObject().value(QStringLiteral("id")).toInt(), 5);
+    QVERIFY(relays.at(0).toObject().value(QStringLiteral("verified")).toBool());
+    QCOMPARE(m_bus->holdingRegister(5, MtzReactionDelay), quint16(before + 10));
+
+    QCOMPARE(run({ QStringLiteral("compare"), Folder }).exitStatus, 0);
+    QCOMPARE(run({ QStringLiteral("send"), Folder }).exitStatus, 0);
+    JournalStore journal(JournalStore::defaultPath());
+    QVERIFY(journal.open());
+    const QVector<JournalEntry> entries = journal.entries(-1, QDate());
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().slaveId, 5);
+    QCOMPARE(entries.first().kind, JournalEntry::SettingsSend);
+    QCOMPARE(entries.first().outcome(), JournalOutcome::Verified);
 }
 
 void KorvelLineTest::backupNeverOverwritesSilently()

@@ -66,6 +66,13 @@ void LineOptionsTest::commandsAndTheirArguments()
     QCOMPARE(options->firstId, 7);
     QCOMPARE(options->lastId, 7);
 
+    options = parsed(QStringLiteral("send line --only 2,5,17 --yes"), &error);
+    QVERIFY2(options, qPrintable(error));
+    QCOMPARE(options->command, LineOptions::Send);
+    QCOMPARE(options->folder, QStringLiteral("line"));
+    QCOMPARE(options->only, (QList<int> { 2, 5, 17 }));
+    QVERIFY(options->yes);
+
     options = parsed(QStringLiteral("journal-export writes.csv"), &error);
     QVERIFY2(options, qPrintable(error));
     QCOMPARE(options->output, QStringLiteral("writes.csv"));
@@ -115,8 +122,12 @@ void LineOptionsTest::refusedCommandLines_data()
     QTest::addColumn<QString>("error");
     QTest::newRow("no command") << "--json"
                                 << "No command given";
-    QTest::newRow("unknown command") << "send line"
-                                     << "Unknown command \"send\"";
+    QTest::newRow("unknown command") << "restore line"
+                                     << "Unknown command \"restore\"";
+    QTest::newRow("yes to a compare") << "compare line --yes"
+                                      << "--yes and --only are for send only.";
+    QTest::newRow("only IDs in words") << "send line --only 2,five"
+                                       << "--only takes slave IDs separated by commas";
     QTest::newRow("folder missing") << "compare"
                                     << "\"compare\" takes 1 argument(s)";
     QTest::newRow("report without file") << "report line"

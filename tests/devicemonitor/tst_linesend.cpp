@@ -109,7 +109,11 @@ LineSend::Relay LineSendTest::relay(int slaveId, const SettingsValues &changes) 
 {
     SettingsValues file = settingsOf(slaveId);
     file.insert(changes);
-    return { slaveId, serialOf(slaveId), file, settingsOf(slaveId) };
+    RelaySettings shown;
+    shown.identity.slaveId = slaveId;
+    shown.identity.serialNumber = serialOf(slaveId);
+    shown.values = settingsOf(slaveId);
+    return { slaveId, serialOf(slaveId), file, shown };
 }
 
 bool LineSendTest::sent(LineSend &send, const QVector<LineSend::Relay> &relays)

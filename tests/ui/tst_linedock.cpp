@@ -3,6 +3,7 @@
 #include "devicemonitor/comparisoncolours.h"
 #include "devicemonitor/devicemonitor.h"
 #include "devicemonitor/linereader.h"
+#include "devicemonitor/linesend.h"
 #include "devicemonitor/linetablemodel.h"
 #include "messageboxanswer.h"
 #include "namedchild.h"
@@ -37,6 +38,7 @@ private slots:
     void cleanup();
     void onlyTheChangedRowDiffers();
     void backupAsksBeforeOverwriting();
+    void sendAsksThenWritesTheRelayThatDiffers();
     void stopEndsTheRead();
     void clickOnRowAsksForItsComparison();
 
@@ -164,6 +166,40 @@ void LineDockTest::backupAsksBeforeOverwriting()
     QStringList problems;
     SettingsFile::read(path, &problems);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char(' '))));
+}
+
+// One question names the relay that differs and its count of values; the send leaves the relay
+// the window shows as it was, the row tells the send's end, and the line read again is at its
+// files.
+void LineDockTest::sendAsksThenWritesTheRelayThatDiffers()
+{
+    QVERIFY(readLine());
+    m_dock->backUp();
+    m_bus->setHoldingRegister(5, MtzReactionDelay, m_pristineDelay + 10);
+    QVERIFY(readLine());
+    m_monitor->setCurrentDeviceId(17);
+    QList<int> currentDuringSend;
+    auto *send = m_dock->findChild<LineSend *>();
+    QVERIFY(send);
+    connect(send, &LineSend::relayFinished, this,
+        [this, &currentDuringSend] { currentDuringSend.append(m_monitor->currentDeviceId()); });
+
+    QSignalSpy readAgain(m_dock->reader(), &LineReader::finished);
+    {
+        MessageBoxAnswer yes(QStringLiteral("Yes"));
+        child<QPushButton>(m_dock.data(), "sendLineButton")->click();
+        QVERIFY(yes.answered());
+        QVERIFY2(yes.text().contains(QStringLiteral("Device 5: 1 values")), qPrintable(yes.text()));
+        QVERIFY2(!yes.text().contains(QStringLiteral("Device 2")), qPrintable(yes.text()));
+    }
+    QVERIFY(readAgain.wait(2 * PassWaitMs) || readAgain.count() == 1);
+    QCOMPARE(currentDuringSend, QList<int> { 17 });
+    QCOMPARE(m_bus->holdingRegister(5, MtzReactionDelay), m_pristineDelay);
+    const int sendColumn = m_dock->model()->columnCount() - 1;
+    QVERIFY2(
+        cell(5, sendColumn).contains(QStringLiteral("verified")), qPrintable(cell(5, sendColumn)));
+    QCOMPARE(cell(2, sendColumn), QString());
+    QCOMPARE(background(5), ComparisonColours::verified());
 }
 
 void LineDockTest::stopEndsTheRead()

@@ -13,6 +13,7 @@
 class DeviceMonitor;
 class JournalStore;
 class LineReader;
+class LineSend;
 class LineTableModel;
 class QAction;
 class QLabel;
@@ -23,7 +24,9 @@ class QTableView;
 
 // The line view: a line folder's relays read in one go, each row against its file, with a
 // progress bar and a way to stop; the line backed up into the folder, asking before any file is
-// overwritten; the line's report. A click on a row asks for that relay's comparison.
+// overwritten; the relays chosen (by default those that differ) sent their files, after one
+// question that lists each; the line's report. A click on a row asks for that relay's
+// comparison.
 class LineDockWidget : public QDockWidget
 {
     Q_OBJECT
@@ -50,6 +53,8 @@ public:
     void cancel();
     // Saves the relays read into the folder; asks before overwriting any file.
     void backUp();
+    // Sends the rows selected, or every row that differs, their files, after asking.
+    void sendToLine();
     bool writeReport(const QString &path);
 
 signals:
@@ -62,12 +67,15 @@ private:
     void askAndWriteReport();
     void onLineRead();
     void onRowActivated(const QModelIndex &index);
+    void onRelaySent(int index);
+    void onLineSent();
     void updateActions();
 
     DeviceMonitor *m_monitor;
     const JournalStore *m_journal;
     ScanRange m_scanRange;
     LineReader *m_reader;
+    LineSend *m_send;
     LineTableModel *m_model;
     std::optional<LineFolder> m_folder;
     // The relay the window showed before the read, shown again after it.
@@ -78,6 +86,7 @@ private:
     QPushButton *m_readButton;
     QPushButton *m_cancelButton;
     QPushButton *m_backupButton;
+    QPushButton *m_sendButton;
     QPushButton *m_reportButton;
     QProgressBar *m_progress;
     QTableView *m_table;
