@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalconnection.h"
+#include "devicemonitor/teamjournalreader.h"
 #include "relaybus.h"
 #include "settingsfolder.h"
+#include "teamjournalserver.h"
 #include "testtimeouts.h"
 
 #include <QDir>
@@ -62,6 +65,7 @@ private slots:
     void cleanup();
     void backupEditCompareReport();
     void sendWritesOnlyTheRelayThatDiffers();
+    void sendIsCopiedToTheTeamJournal();
     void backupNeverOverwritesSilently();
     void silentExpectedRelayFailsCompare();
     void connectionFromTheCommandLine();
@@ -252,6 +256,46 @@ void KorvelLineTest::sendWritesOnlyTheRelayThatDiffers()
     QCOMPARE(entries.first().slaveId, 5);
     QCOMPARE(entries.first().kind, JournalEntry::SettingsSend);
     QCOMPARE(entries.first().outcome(), JournalOutcome::Verified);
+}
+
+// The command line's send reaches the team journal as the window's does, before the program ends.
+void KorvelLineTest::sendIsCopiedToTheTeamJournal()
+{
+    TEAM_JOURNAL_OR_SKIP(team);
+    constexpr quint16 MtzReactionDelay = 35;
+    const quint16 before = m_bus->holdingRegister(17, MtzReactionDelay);
+    const auto restore
+        = qScopeGuard([this, before] { m_bus->setHoldingRegister(17, MtzReactionDelay, before); });
+    QFile ini(m_folder->filePath(QStringLiteral("settings.ini")));
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write(QStringLiteral("[team_journal]\nhost=%1\nport=%2\ndatabase=%3\nuser=%4\n")
+                  .arg(team->host)
+                  .arg(team->port)
+                  .arg(team->database, team->user)
+                  .toUtf8());
+    ini.close();
+    backUp();
+    editFile(m_files.value(17), QStringLiteral("mtzReactionDelay"), 5);
+
+    const Run sent = run({ QStringLiteral("send"), Folder, QStringLiteral("--yes") });
+    QVERIFY2(sent.exitStatus == 0, sent.err.constData());
+    QVERIFY2(!sent.err.contains("team journal"), sent.err.constData());
+    JournalStore journal(JournalStore::defaultPath());
+    QVERIFY(journal.open());
+    const QVector<JournalEntry> local = journal.entries(-1, QDate());
+    QCOMPARE(local.size(), 1);
+
+    TeamJournalConnection server(*team, QString());
+    QString error;
+    QVERIFY2(server.open(&error), qPrintable(error));
+    TeamJournalFilter filter;
+    filter.serialNumber = local.first().serialNumber;
+    QVector<JournalEntry> copied;
+    QVERIFY2(readTeamJournal(server, filter, &copied, &error), qPrintable(error));
+    const auto entry = std::find_if(copied.cbegin(), copied.cend(),
+        [&local](const JournalEntry &each) { return each.uuid == local.first().uuid; });
+    QVERIFY(entry != copied.cend());
+    QCOMPARE(entry->outcome(), JournalOutcome::Verified);
 }
 
 void KorvelLineTest::backupNeverOverwritesSilently()
