@@ -271,7 +271,7 @@ void LineCommand::send()
     connect(m_send, &LineSend::finished, this, &LineCommand::onSent);
     connect(m_send, &LineSend::relayFinished, this, [this](int index) {
         if (!m_options.json)
-            *m_out << m_send->outcomes().at(index).text() << '\n';
+            *m_out << m_send->outcomes().at(size_t(index)).text() << '\n';
     });
     m_send->send(relays);
 }

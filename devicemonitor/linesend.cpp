@@ -58,7 +58,7 @@ void LineSend::send(const QVector<Relay> &relays, JournalEntry::Kind kind)
     m_outcomes.clear();
     m_sequences.clear();
     for (const Relay &relay : relays) {
-        m_outcomes.append({ relay.slaveId, std::nullopt });
+        m_outcomes.push_back({ relay.slaveId, std::nullopt });
         m_sequences.push_back(std::make_unique<RegisterSequenceData>());
     }
     m_next = 0;
@@ -97,7 +97,7 @@ void LineSend::onFinished(const WriteResult &result)
 {
     m_running = false;
     const int index = m_next++;
-    m_outcomes[index].result = result;
+    m_outcomes[size_t(index)].result = result;
     emit relayFinished(index);
     sendNext();
 }

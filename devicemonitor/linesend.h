@@ -61,7 +61,7 @@ public:
     void send(const QVector<Relay> &relays, JournalEntry::Kind kind = JournalEntry::SettingsSend);
     // Sends no relay after the one being written, whose send ends as it would.
     void stop();
-    const QVector<Outcome> &outcomes() const { return m_outcomes; }
+    const std::vector<Outcome> &outcomes() const { return m_outcomes; }
 
 signals:
     void relayStarted(int slaveId);
@@ -75,7 +75,7 @@ private:
     DeviceMonitor *m_monitor;
     JournalEntry::Kind m_kind = JournalEntry::SettingsSend;
     QVector<Relay> m_relays;
-    QVector<Outcome> m_outcomes;
+    std::vector<Outcome> m_outcomes;
     std::vector<std::unique_ptr<RegisterSequenceData>> m_sequences;
     int m_next = 0; // the relay being sent, or to send next
     bool m_running = false;

@@ -139,7 +139,7 @@ void LineSendTest::eachRelayGetsItsFileWithoutBecomingCurrent()
 
     QVERIFY(currentMeanwhile.isEmpty());
     QCOMPARE(m_monitor->currentDeviceId(), 2);
-    const QVector<LineSend::Outcome> &outcomes = send.outcomes();
+    const std::vector<LineSend::Outcome> &outcomes = send.outcomes();
     QCOMPARE(outcomes.size(), 3);
     QVERIFY(outcomes.at(0).isComplete());
     QVERIFY(outcomes.at(0).result->send.sent.isEmpty());
@@ -171,7 +171,7 @@ void LineSendTest::failedRelayDoesNotStopTheOthers()
         { relay(2, { { MtzReactionDelay, 40 } }), changed,
             relay(17, { { MtzReactionDelay, 40 } }) }));
 
-    const QVector<LineSend::Outcome> &outcomes = send.outcomes();
+    const std::vector<LineSend::Outcome> &outcomes = send.outcomes();
     QVERIFY(!outcomes.at(0).isComplete());
     QCOMPARE(outcomes.at(0).result->send.verdictOf(MtzReactionDelay), SendVerdict::Refused);
     QCOMPARE(int(outcomes.at(1).result->refusal), int(WriteResult::ChangedSinceShown));

@@ -205,8 +205,8 @@ QString planLine(const LineSend::Relay &relay)
             ++switchOffs;
     }
     QStringList off;
-    for (const SendPlan::InterimState::SwitchedOff &protection :
-        plan.interimState(switchOffs).switchedOff)
+    const SendPlan::InterimState offMeanwhile = plan.interimState(switchOffs);
+    for (const SendPlan::InterimState::SwitchedOff &protection : offMeanwhile.switchedOff)
         off.append(SendPlan::protectionName(protection.protection));
     if (!off.isEmpty())
         line += LineDockWidget::tr("; switches off %1").arg(off.join(QStringLiteral(", ")));
@@ -262,7 +262,7 @@ void LineDockWidget::sendToLine()
 
 void LineDockWidget::onRelaySent(int index)
 {
-    const LineSend::Outcome &outcome = m_send->outcomes().at(index);
+    const LineSend::Outcome &outcome = m_send->outcomes().at(size_t(index));
     m_model->setSendOutcome(outcome.slaveId, outcome.text(), outcome.isComplete());
     m_progress->setValue(index + 1);
     emit statusMessage(outcome.text());
