@@ -12,6 +12,12 @@ TeamJournalReportSource::TeamJournalReportSource(
     : QObject(parent), m_local(local), m_sync(sync)
 {
     connect(sync, &TeamJournalSync::entriesRead, this, &TeamJournalReportSource::onRead);
+    // What another server holds is not this one's, and the reads under way will not answer.
+    connect(sync, &TeamJournalSync::settingsChanged, this, [this] {
+        m_requests.clear();
+        m_fetched.clear();
+        fetch(m_lastAsked);
+    });
     // A copy brings this computer's entries; other laptops' may have come meanwhile too.
     connect(sync, &TeamJournalSync::statusChanged, this, [this] {
         // A read ends with this signal too, before its entries: none is asked for then.
