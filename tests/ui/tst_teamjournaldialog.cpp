@@ -179,12 +179,7 @@ void TeamJournalDialogTest::journalViewShowsTeamEntriesAndMarksWhatIsNotCopiedYe
     QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(QStringLiteral("session: 1.")), PassWaitMs);
     QVERIFY2(label->text().contains(QStringLiteral("as read at")), qPrintable(label->text()));
 
-    // The team's entry has its registers with it.
-    entriesView->setCurrentIndex(view.model()->index(1, 0));
-    auto *registers = child<QTableWidget>(&view, "registersTable");
-    QCOMPARE(registers->rowCount(), 1);
-    QCOMPARE(registers->item(0, 0)->text(), QStringLiteral("MTZ pick-up"));
-
+    // What is exported is what is shown, the team's entry with its registers.
     const QString csv = m_folder->filePath(QStringLiteral("journal.csv"));
     QString error;
     QVERIFY2(view.exportTo(csv, &error), qPrintable(error));
