@@ -4,6 +4,8 @@
 #include "devicedata/identitytext.h"
 #include "devicemonitor/journalentry.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalmerge.h"
+#include "devicemonitor/teamjournalsync.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -34,6 +36,15 @@ QVariant outcomeBackground(JournalOutcome outcome)
     return {};
 }
 
+JournalSummary summaryOf(const JournalEntry &entry)
+{
+    JournalSummary summary;
+    summary.entry = entry;
+    summary.registerCount = entry.registers.size();
+    summary.outcome = entry.outcome();
+    return summary;
+}
+
 } // namespace
 
 JournalModel::JournalModel(const JournalStore *store, QObject *parent)
@@ -45,25 +56,142 @@ JournalModel::JournalModel(const JournalStore *store, QObject *parent)
 void JournalModel::setFilter(qint64 serialNumber, const QDate &from, const QDate &to)
 {
     m_filter = { serialNumber, from, to };
+    // The team's rows of the filter before do not belong among these.
+    m_team.clear();
     reload();
+    readTeamRows(false);
 }
 
 void JournalModel::reload()
 {
     beginResetModel();
-    m_rows.clear();
+    m_local.clear();
     m_complete = !m_store->isOpen();
     if (!m_complete)
-        m_rows = nextPage();
+        m_local = nextPage();
+    m_rows = mergedRows();
     endResetModel();
 }
 
 QVector<JournalSummary> JournalModel::nextPage()
 {
     QVector<JournalSummary> page
-        = m_reader.summaries(m_filter, m_rows.isEmpty() ? nullptr : &m_rows.last(), PageSize);
+        = m_reader.summaries(m_filter, m_local.isEmpty() ? nullptr : &m_local.last(), PageSize);
     m_complete = page.size() < PageSize;
     return page;
+}
+
+QVector<JournalSummary> JournalModel::mergedRows() const
+{
+    if (m_complete || m_team.isEmpty())
+        return mergeWithTeam(m_local, m_team);
+    // Strictly newer: the local rows of the last one's moment not fetched yet come before a
+    // team entry of that moment.
+    const QDateTime oldestFetched = m_local.last().entry.when;
+    QVector<JournalSummary> newer;
+    for (const JournalSummary &row : m_team) {
+        if (row.entry.when > oldestFetched)
+            newer.append(row);
+    }
+    return mergeWithTeam(m_local, newer);
+}
+
+void JournalModel::followTeamJournal(TeamJournalSync *sync)
+{
+    m_sync = sync;
+    connect(sync, &TeamJournalSync::entriesRead, this, &JournalModel::takeTeamRows);
+    connect(sync, &TeamJournalSync::settingsChanged, this, [this] {
+        // Reads asked of the server before get no answer.
+        m_teamRequest = 0;
+        readTeamRows(false);
+    });
+    // A copy brings this computer's entries to the server; other laptops' may have come too.
+    // A read ends with this signal as well, before its entries: it is under way then.
+    connect(sync, &TeamJournalSync::statusChanged, this, [this] {
+        if (m_teamRequest == 0)
+            readTeamRows(true);
+    });
+    readTeamRows(false);
+}
+
+void JournalModel::readTeamRows(bool keep)
+{
+    if (!m_sync)
+        return;
+    if (!m_sync->isConfigured()) {
+        m_teamRequest = 0;
+        setTeamRows(TeamRows::NotFollowed, {});
+        return;
+    }
+    TeamJournalFilter filter;
+    filter.serialNumber = m_filter.serialNumber;
+    filter.from = m_filter.from;
+    filter.to = m_filter.to;
+    m_teamRequest = m_sync->readEntries(filter);
+    m_teamLimit = filter.limit;
+    if (!keep || m_teamRows != TeamRows::Shown)
+        setTeamRows(TeamRows::Reading, {});
+}
+
+void JournalModel::takeTeamRows(
+    int request, const QVector<JournalEntry> &entries, const QString &error)
+{
+    if (request != m_teamRequest)
+        return;
+    m_teamRequest = 0;
+    m_teamError = error;
+    if (!error.isEmpty()) {
+        setTeamRows(TeamRows::Unreadable, {});
+        return;
+    }
+    m_teamReadAt = QDateTime::currentDateTime();
+    m_teamCut = entries.size() >= m_teamLimit;
+    QStringList uuids;
+    for (const JournalEntry &entry : entries)
+        uuids.append(entry.uuid);
+    const QSet<QString> here = m_reader.knownUuids(uuids);
+    QVector<JournalSummary> rows;
+    for (const JournalEntry &entry : entries) {
+        if (!here.contains(entry.uuid))
+            rows.append(summaryOf(entry));
+    }
+    setTeamRows(TeamRows::Shown, rows);
+}
+
+void JournalModel::setTeamRows(TeamRows state, const QVector<JournalSummary> &rows)
+{
+    m_teamRows = state;
+    if (!rows.isEmpty() || !m_team.isEmpty()) {
+        beginResetModel();
+        m_team = rows;
+        m_rows = mergedRows();
+        endResetModel();
+    }
+    emit teamRowsChanged();
+}
+
+QString JournalModel::teamRowsText() const
+{
+    switch (m_teamRows) {
+    case TeamRows::NotFollowed:
+        break;
+    case TeamRows::Reading:
+        return tr("The team's entries are being read; this computer's are shown meanwhile.");
+    case TeamRows::Unreadable:
+        return tr("The team's entries could not be read (%1): only this computer's are shown.")
+            .arg(m_teamError);
+    case TeamRows::Shown: {
+        QString text = tr("The team's entries as read at %1 are shown among this computer's.")
+                           .arg(QLocale().toString(m_teamReadAt, QLocale::ShortFormat));
+        if (m_teamCut)
+            text += QLatin1Char(' ')
+                + tr("Of the team's entries, only the newest %1 are read: narrow the filter "
+                     "for older ones.")
+                      .arg(m_teamLimit);
+        return text;
+    }
+    }
+    return QString();
 }
 
 bool JournalModel::canFetchMore(const QModelIndex &parent) const
@@ -75,26 +203,53 @@ void JournalModel::fetchMore(const QModelIndex &parent)
 {
     if (!canFetchMore(parent))
         return;
-    const QVector<JournalSummary> page = nextPage();
-    if (page.isEmpty())
+    m_local += nextPage();
+    // What was shown stays at the head: the rows added are no newer than the oldest of it.
+    const QVector<JournalSummary> rows = mergedRows();
+    if (rows.size() == m_rows.size())
         return;
-    beginInsertRows(QModelIndex(), m_rows.size(), m_rows.size() + page.size() - 1);
-    m_rows += page;
+    beginInsertRows(QModelIndex(), m_rows.size(), rows.size() - 1);
+    m_rows = rows;
     endInsertRows();
 }
 
 qint64 JournalModel::entryId(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).entry.id : -1;
+    if (row < 0 || row >= m_rows.size())
+        return -1;
+    const qint64 id = m_rows.at(row).entry.id;
+    return id > 0 ? id : -1;
 }
 
-int JournalModel::rowOfEntry(qint64 id) const
+QString JournalModel::entryUuid(int row) const
+{
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).entry.uuid : QString();
+}
+
+int JournalModel::rowOfEntry(const QString &uuid) const
 {
     for (int row = 0; row < m_rows.size(); ++row) {
-        if (m_rows.at(row).entry.id == id)
+        if (m_rows.at(row).entry.uuid == uuid)
             return row;
     }
     return -1;
+}
+
+QVector<JournalRegister> JournalModel::registers(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    const JournalEntry &entry = m_rows.at(row).entry;
+    return entry.id > 0 ? m_reader.registers(entry.id) : entry.registers;
+}
+
+QVector<JournalEntry> JournalModel::entries() const
+{
+    QVector<JournalEntry> team;
+    team.reserve(m_team.size());
+    for (const JournalSummary &row : m_team)
+        team.append(row.entry);
+    return mergeWithTeam(m_reader.entries(m_filter), team);
 }
 
 int JournalModel::rowCount(const QModelIndex &parent) const
@@ -120,6 +275,8 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
     switch (Column(index.column())) {
     case WhenColumn:
         return QLocale().toString(entry.when.toLocalTime(), QLocale::ShortFormat);
+    case LaptopColumn:
+        return entry.laptop;
     case UserColumn:
         return entry.user;
     case PortColumn:
@@ -139,6 +296,8 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
     case FingerprintAfterColumn:
         return entry.fingerprintAfter;
     case CopiedColumn:
+        if (entry.id <= 0)
+            return tr("from the team journal");
         return entry.copied ? tr("copied") : tr("not copied yet");
     case ColumnCount:
         break;
@@ -153,6 +312,8 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
     switch (Column(section)) {
     case WhenColumn:
         return tr("When");
+    case LaptopColumn:
+        return tr("Laptop");
     case UserColumn:
         return tr("User");
     case PortColumn:

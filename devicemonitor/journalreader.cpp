@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/journalreader.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -96,6 +98,25 @@ QVector<JournalSummary> JournalReader::summaries(
     while (query.next())
         summaries.append(readEntry(query));
     return summaries;
+}
+
+QSet<QString> JournalReader::knownUuids(const QStringList &uuids) const
+{
+    QSet<QString> known;
+    if (uuids.isEmpty())
+        return known;
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    // One parameter for the lot: SQLite limits the number of them. Looked up by entries_by_uuid.
+    query.prepare(QStringLiteral("SELECT uuid FROM entries WHERE uuid IN "
+                                 "(SELECT value FROM json_each(?))"));
+    query.addBindValue(QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(uuids)).toJson(QJsonDocument::Compact)));
+    if (!query.exec())
+        return known;
+    while (query.next())
+        known.insert(query.value(0).toString());
+    return known;
 }
 
 QVector<JournalRegister> JournalReader::registers(qint64 id) const

@@ -6,6 +6,8 @@
 #include "devicemonitor/journalentry.h"
 
 #include <QDate>
+#include <QSet>
+#include <QStringList>
 #include <QVector>
 
 // Which entries to read: one relay's or every relay's, made on the days between two dates.
@@ -49,6 +51,8 @@ public:
     // between come before the first page and never shift the pages that follow.
     QVector<JournalSummary> summaries(
         const JournalFilter &filter, const JournalSummary *after, int limit) const;
+    // Those of `uuids` this journal holds.
+    QSet<QString> knownUuids(const QStringList &uuids) const;
     // One entry's registers, in the order they were written.
     QVector<JournalRegister> registers(qint64 id) const;
     // Up to `limit` entries still to copy to the team journal, oldest first, with registers.

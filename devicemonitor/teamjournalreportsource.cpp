@@ -2,18 +2,22 @@
 #include "devicemonitor/teamjournalreportsource.h"
 
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalmerge.h"
 #include "devicemonitor/teamjournalsync.h"
 
 #include <QLocale>
-#include <QSet>
-
-#include <algorithm>
 
 TeamJournalReportSource::TeamJournalReportSource(
     const JournalStore *local, TeamJournalSync *sync, QObject *parent)
     : QObject(parent), m_local(local), m_sync(sync)
 {
     connect(sync, &TeamJournalSync::entriesRead, this, &TeamJournalReportSource::onRead);
+    // What another server holds is not this one's, and the reads under way will not answer.
+    connect(sync, &TeamJournalSync::settingsChanged, this, [this] {
+        m_requests.clear();
+        m_fetched.clear();
+        fetch(m_lastAsked);
+    });
     // A copy brings this computer's entries; other laptops' may have come meanwhile too.
     connect(sync, &TeamJournalSync::statusChanged, this, [this] {
         // A read ends with this signal too, before its entries: none is asked for then.
@@ -47,18 +51,13 @@ void TeamJournalReportSource::onRead(
 QVector<JournalEntry> TeamJournalReportSource::entries(
     qint64 serialNumber, const QDate &since) const
 {
-    QVector<JournalEntry> entries = m_local->entries(serialNumber, since);
-    QSet<QString> local;
-    for (const JournalEntry &entry : qAsConst(entries))
-        local.insert(entry.uuid);
     const QDateTime from = since.isValid() ? since.startOfDay() : QDateTime();
+    QVector<JournalEntry> team;
     for (const JournalEntry &entry : m_fetched.value(serialNumber).entries) {
-        if (!local.contains(entry.uuid) && (!from.isValid() || entry.when >= from))
-            entries.append(entry);
+        if (!from.isValid() || entry.when >= from)
+            team.append(entry);
     }
-    std::stable_sort(entries.begin(), entries.end(),
-        [](const JournalEntry &a, const JournalEntry &b) { return a.when > b.when; });
-    return entries;
+    return mergeWithTeam(m_local->entries(serialNumber, since), team);
 }
 
 bool TeamJournalReportSource::isTeamWide() const

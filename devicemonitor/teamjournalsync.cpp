@@ -152,6 +152,7 @@ void TeamJournalSync::setSettings(const TeamJournalSettings &settings, const QSt
         worker->configure(settings, password, generation);
     });
     copyNow();
+    emit settingsChanged();
     emit statusChanged();
 }
 

@@ -48,6 +48,8 @@ public:
     QString statusText() const;
 
 signals:
+    // Other settings were given: reads asked for before get no answer.
+    void settingsChanged();
     // A copy or a read ended, well or not.
     void statusChanged();
     void entriesRead(int request, const QVector<JournalEntry> &entries, const QString &error);

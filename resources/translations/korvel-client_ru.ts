@@ -786,6 +786,30 @@
         <source>Team journal</source>
         <translation>Общий журнал</translation>
     </message>
+    <message>
+        <source>The team&apos;s entries are being read; this computer&apos;s are shown meanwhile.</source>
+        <translation>Записи команды читаются; пока показаны записи этого компьютера.</translation>
+    </message>
+    <message>
+        <source>The team&apos;s entries could not be read (%1): only this computer&apos;s are shown.</source>
+        <translation>Записи команды прочитать не удалось (%1): показаны только записи этого компьютера.</translation>
+    </message>
+    <message>
+        <source>The team&apos;s entries as read at %1 are shown among this computer&apos;s.</source>
+        <translation>Записи команды, прочитанные в %1, показаны вместе с записями этого компьютера.</translation>
+    </message>
+    <message>
+        <source>Of the team&apos;s entries, only the newest %1 are read: narrow the filter for older ones.</source>
+        <translation>Из записей команды прочитаны только %1 самых новых: чтобы увидеть более старые, сузьте фильтр.</translation>
+    </message>
+    <message>
+        <source>from the team journal</source>
+        <translation>из общего журнала</translation>
+    </message>
+    <message>
+        <source>Laptop</source>
+        <translation>Ноутбук</translation>
+    </message>
 </context>
 <context>
     <name>JournalStore</name>

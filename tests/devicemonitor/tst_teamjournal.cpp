@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalreader.h"
 #include "devicemonitor/journalstore.h"
 #include "devicemonitor/teamjournalconnection.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -114,6 +116,8 @@ private slots:
     void teamRoleCannotChangeOrDelete();
     void filtersByUserLaptopAndOutcome();
     void reportListsEveryLaptopsWritesOnce();
+    void journalViewListsTeamEntriesAmongLocalOnesOnce();
+    void journalViewWithoutServerShowsLocalRows();
 
 private:
     QString journalPath() const { return m_folder->filePath(QStringLiteral("journal.sqlite")); }
@@ -410,6 +414,8 @@ void TeamJournalTest::reportListsEveryLaptopsWritesOnce()
     // The copy asked for first is made first: the team journal read has this laptop's entry too.
     sync.setSettings(*settings);
     source.fetch(serial);
+    // Given again before the read answers: that answer is dropped, and the relay read anew.
+    sync.setSettings(*settings);
     QTRY_VERIFY_WITH_TIMEOUT(
         source.note(serial).contains(QStringLiteral("as read at")), PassWaitMs);
     QCOMPARE(uncopied(journalPath()), 0);
@@ -420,6 +426,139 @@ void TeamJournalTest::reportListsEveryLaptopsWritesOnce()
     QVERIFY(source.entries(serial, QDate::currentDate().addDays(1)).isEmpty());
 
     QVERIFY(source.isTeamWide());
+}
+
+void TeamJournalTest::journalViewListsTeamEntriesAmongLocalOnesOnce()
+{
+    TEAM_JOURNAL_OR_SKIP(settings)
+    const qint64 serial = QDateTime::currentMSecsSinceEpoch() % 1000000000;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // More than a page of this laptop's, one a second back from now; the other laptop's two
+    // fall between them, one in the first page and one in the second.
+    constexpr int LocalEntries = JournalModel::PageSize + 10;
+    constexpr int OtherNewerAgoS = 10;
+    constexpr int OtherOlderAgoS = LocalEntries - 5;
+    const QString otherLaptop = newLaptop();
+    {
+        JournalStore other(m_folder->filePath(QStringLiteral("other.sqlite")));
+        QVERIFY(other.open());
+        for (int ago : { OtherNewerAgoS, OtherOlderAgoS }) {
+            JournalEntry entry = sampleEntry(otherLaptop);
+            entry.serialNumber = serial;
+            entry.when = now.addMSecs(-ago * 1000 - 500);
+            QVERIFY(other.addEntry(entry));
+        }
+        TeamJournalConnection server(*settings, QString());
+        QString error;
+        QCOMPARE(TeamJournalCopier(other.path()).copyPending(server, &error), 2);
+    }
+    const QString laptop = newLaptop();
+    JournalStore store(journalPath());
+    QVERIFY(store.open());
+    std::optional<qint64> newest;
+    for (int ago = 0; ago < LocalEntries; ++ago) {
+        JournalEntry entry = sampleEntry(laptop);
+        entry.serialNumber = serial;
+        entry.when = now.addSecs(-ago);
+        const std::optional<qint64> id = store.addEntry(entry);
+        QVERIFY(id);
+        if (ago == 0)
+            newest = id;
+    }
+    TeamJournalSync sync(journalPath());
+    sync.setSettings(*settings);
+    QTRY_COMPARE_WITH_TIMEOUT(uncopied(journalPath()), 0, PassWaitMs);
+    // An outcome learnt after the copy: the sync does not follow the store, so it stays here.
+    QVERIFY(store.recordOutcomes(
+        *newest, withOutcome(sampleEntry(laptop).registers, JournalOutcome::Verified), QString()));
+
+    JournalModel model(&store);
+    model.setFilter(serial, QDate(), QDate());
+    model.followTeamJournal(&sync);
+    QCOMPARE(model.teamRows(), JournalModel::TeamRows::Reading);
+    QCOMPARE(model.rowCount(), int(JournalModel::PageSize));
+    QTRY_COMPARE_WITH_TIMEOUT(model.teamRows(), JournalModel::TeamRows::Shown, PassWaitMs);
+    QVERIFY2(model.teamRowsText().contains(QStringLiteral("as read at")),
+        qPrintable(model.teamRowsText()));
+    // This laptop's entries the server has too show once, as this laptop knows them.
+    QCOMPARE(model.rowCount(), JournalModel::PageSize + 1);
+    const auto text = [&model](int row, JournalModel::Column column) {
+        return model.index(row, column).data().toString();
+    };
+    QCOMPARE(text(0, JournalModel::LaptopColumn), laptop);
+    QCOMPARE(text(0, JournalModel::OutcomeColumn), journalOutcomeText(JournalOutcome::Verified));
+    QCOMPARE(text(0, JournalModel::CopiedColumn), QStringLiteral("not copied yet"));
+    QCOMPARE(text(1, JournalModel::CopiedColumn), QStringLiteral("copied"));
+    const int otherNewerRow = OtherNewerAgoS + 1;
+    QCOMPARE(text(otherNewerRow, JournalModel::LaptopColumn), otherLaptop);
+    QCOMPARE(
+        text(otherNewerRow, JournalModel::CopiedColumn), QStringLiteral("from the team journal"));
+    QCOMPARE(model.entryId(otherNewerRow), qint64(-1));
+    QCOMPARE(model.registers(otherNewerRow).size(), 2);
+    QCOMPARE(model.registers(0).first().outcome, JournalOutcome::Verified);
+
+    // The older one comes with the page it falls in, in its place.
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), LocalEntries + 2);
+    QCOMPARE(text(OtherOlderAgoS + 2, JournalModel::LaptopColumn), otherLaptop);
+    QSet<QString> uuids;
+    for (int row = 0; row < model.rowCount(); ++row)
+        uuids.insert(model.entryUuid(row));
+    QCOMPARE(uuids.size(), model.rowCount());
+
+    // An entry written and copied after the local rows were read is still this laptop's: the
+    // team's rows read after the copy leave it to the next read of the local journal.
+    QSignalSpy teamRowsRead(&model, &JournalModel::teamRowsChanged);
+    JournalEntry written = sampleEntry(laptop);
+    written.serialNumber = serial;
+    QVERIFY(store.addEntry(written));
+    sync.copyNow();
+    QTRY_VERIFY_WITH_TIMEOUT(!teamRowsRead.isEmpty(), PassWaitMs);
+    QCOMPARE(model.teamRows(), JournalModel::TeamRows::Shown);
+    QCOMPARE(model.rowCount(), LocalEntries + 2);
+    model.reload();
+    while (model.canFetchMore())
+        model.fetchMore();
+    QCOMPARE(model.rowCount(), LocalEntries + 3);
+    QCOMPARE(text(0, JournalModel::CopiedColumn), QStringLiteral("copied"));
+}
+
+void TeamJournalTest::journalViewWithoutServerShowsLocalRows()
+{
+    TEAM_JOURNAL_OR_SKIP(settings)
+    JournalStore store(journalPath());
+    QVERIFY(store.open());
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(store.addEntry(sampleEntry(newLaptop())));
+    TeamJournalSync sync(journalPath());
+    JournalModel model(&store);
+    model.followTeamJournal(&sync);
+    QCOMPARE(model.teamRows(), JournalModel::TeamRows::NotFollowed);
+    QVERIFY(model.teamRowsText().isEmpty());
+
+    UnansweredPort silent;
+    TeamJournalSettings unreachable = *settings;
+    unreachable.port = silent.port();
+    sync.setSettings(unreachable);
+    QCOMPARE(model.teamRows(), JournalModel::TeamRows::Reading);
+    QVERIFY(model.teamRowsText().contains(QStringLiteral("shown meanwhile")));
+    QCOMPARE(model.rowCount(), 2);
+    // The copy and then the read each wait for libpq's connect_timeout.
+    QTRY_COMPARE_WITH_TIMEOUT(model.teamRows(), JournalModel::TeamRows::Unreadable,
+        2 * TeamJournalConnection::ConnectTimeoutSeconds * 1000 + PassWaitMs);
+    QCOMPARE(model.rowCount(), 2);
+    QVERIFY2(model.teamRowsText().contains(QStringLiteral("only this computer's are shown")),
+        qPrintable(model.teamRowsText()));
+
+    sync.setSettings(TeamJournalSettings());
+    QCOMPARE(model.teamRows(), JournalModel::TeamRows::NotFollowed);
+    QCOMPARE(model.rowCount(), 2);
+
+    // Given twice before the first read answers, which is then dropped: the rows are read anew.
+    sync.setSettings(*settings);
+    sync.setSettings(*settings);
+    QTRY_COMPARE_WITH_TIMEOUT(model.teamRows(), JournalModel::TeamRows::Shown, PassWaitMs);
 }
 
 QTEST_GUILESS_MAIN(TeamJournalTest)

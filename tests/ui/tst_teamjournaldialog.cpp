@@ -2,6 +2,8 @@
 #include "app/settings.h"
 #include "devicemonitor/journalmodel.h"
 #include "devicemonitor/journalstore.h"
+#include "devicemonitor/teamjournalconnection.h"
+#include "devicemonitor/teamjournalcopier.h"
 #include "devicemonitor/teamjournalsync.h"
 #include "namedchild.h"
 #include "settingsfolder.h"
@@ -56,7 +58,7 @@ private slots:
     void cleanup();
 
     void setUpServerAndFilterTheTeamsEntries();
-    void journalViewMarksWhatIsNotCopiedYet();
+    void journalViewShowsTeamEntriesAndMarksWhatIsNotCopiedYet();
 
 private:
     std::optional<SettingsFolder> m_folder;
@@ -132,29 +134,61 @@ void TeamJournalDialogTest::setUpServerAndFilterTheTeamsEntries()
         qPrintable(lines.at(1)));
 }
 
-void TeamJournalDialogTest::journalViewMarksWhatIsNotCopiedYet()
+void TeamJournalDialogTest::journalViewShowsTeamEntriesAndMarksWhatIsNotCopiedYet()
 {
     TEAM_JOURNAL_OR_SKIP(server)
+    // A relay of its own: the server holds the entries of every other test too.
+    const qint64 serial = QDateTime::currentMSecsSinceEpoch() % 1000000000;
+    const QString otherLaptop = m_laptop + QStringLiteral("-other");
+    {
+        JournalStore other(m_folder->filePath(QStringLiteral("other.sqlite")));
+        QVERIFY(other.open());
+        JournalEntry entry = entryOf(otherLaptop, QStringLiteral("petrov"), serial);
+        entry.when = entry.when.addSecs(-60);
+        QVERIFY(other.addEntry(entry));
+        TeamJournalConnection connection(*server, QString());
+        QString error;
+        QCOMPARE(TeamJournalCopier(other.path()).copyPending(connection, &error), 1);
+    }
     JournalStore store(JournalStore::defaultPath());
     QVERIFY(store.open());
-    QVERIFY(store.addEntry(entryOf(m_laptop, QStringLiteral("ivanov"), 1111111)));
+    QVERIFY(store.addEntry(entryOf(m_laptop, QStringLiteral("ivanov"), serial)));
     TeamJournalSync sync(store.path());
     sync.follow(&store);
     JournalDialog view(&store);
     view.followTeamJournal(&sync);
+    child<QLineEdit>(&view, "serialEdit")->setText(QString::number(serial));
     view.show();
     auto *entriesView = child<QTableView>(&view, "entriesView");
+    auto *label = child<QLabel>(&view, "teamJournalLabel");
     QVERIFY(entriesView->isColumnHidden(JournalModel::CopiedColumn));
-    QVERIFY(child<QLabel>(&view, "teamJournalLabel")->isHidden());
+    QVERIFY(entriesView->isColumnHidden(JournalModel::LaptopColumn));
+    QVERIFY(label->isHidden());
+    QCOMPARE(view.model()->rowCount(), 1);
 
     sync.setSettings(*server);
     QVERIFY(!entriesView->isColumnHidden(JournalModel::CopiedColumn));
+    QVERIFY(!entriesView->isColumnHidden(JournalModel::LaptopColumn));
+    QVERIFY2(label->text().contains(QStringLiteral("being read")), qPrintable(label->text()));
     const QModelIndex copied = view.model()->index(0, JournalModel::CopiedColumn);
     QCOMPARE(copied.data().toString(), QStringLiteral("not copied yet"));
     QTRY_COMPARE_WITH_TIMEOUT(view.model()->index(0, JournalModel::CopiedColumn).data().toString(),
         QStringLiteral("copied"), PassWaitMs);
-    QVERIFY(
-        child<QLabel>(&view, "teamJournalLabel")->text().endsWith(QStringLiteral("session: 1.")));
+    QTRY_COMPARE_WITH_TIMEOUT(view.model()->rowCount(), 2, PassWaitMs);
+    QCOMPARE(view.model()->index(1, JournalModel::LaptopColumn).data().toString(), otherLaptop);
+    QTRY_VERIFY_WITH_TIMEOUT(label->text().contains(QStringLiteral("session: 1.")), PassWaitMs);
+    QVERIFY2(label->text().contains(QStringLiteral("as read at")), qPrintable(label->text()));
+
+    // What is exported is what is shown, the team's entry with its registers.
+    const QString csv = m_folder->filePath(QStringLiteral("journal.csv"));
+    QString error;
+    QVERIFY2(view.exportTo(csv, &error), qPrintable(error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 4); // the header, a register of each entry, the end of the last line
+    QVERIFY2(lines.at(1).endsWith(m_laptop), qPrintable(lines.at(1)));
+    QVERIFY2(lines.at(2).endsWith(otherLaptop), qPrintable(lines.at(2)));
 }
 
 QTEST_MAIN(TeamJournalDialogTest)

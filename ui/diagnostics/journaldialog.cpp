@@ -96,6 +96,7 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
     m_teamJournalLabel->setWordWrap(true);
     m_teamJournalLabel->hide();
     m_entriesView->setColumnHidden(JournalModel::CopiedColumn, true);
+    m_entriesView->setColumnHidden(JournalModel::LaptopColumn, true);
     layout->addWidget(m_teamJournalLabel);
     layout->addWidget(buttons);
     resize(900, 600);
@@ -109,8 +110,13 @@ JournalDialog::JournalDialog(const JournalStore *store, QWidget *parent)
         connect(edit, &QDateEdit::dateChanged, this, &JournalDialog::applyFilter);
     connect(m_entriesView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         &JournalDialog::showRegisters);
-    // A new query replaces the selection model's rows: the details follow.
-    connect(m_model, &QAbstractItemModel::modelReset, this, &JournalDialog::showRegisters);
+    // A new query replaces the selection model's rows: the entry picked and the rows in sight
+    // stay where they still are, and the details follow.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_place = place(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        restore(m_place);
+        showRegisters();
+    });
     m_reloadTimer->setSingleShot(true);
     m_reloadTimer->setInterval(ReloadDelayMs);
     connect(m_reloadTimer, &QTimer::timeout, this, &JournalDialog::reload);
@@ -123,47 +129,70 @@ void JournalDialog::journalChanged()
         m_reloadTimer->start();
 }
 
-void JournalDialog::followTeamJournal(const TeamJournalSync *sync)
+void JournalDialog::followTeamJournal(TeamJournalSync *sync)
 {
-    const auto show = [this, sync] {
-        m_teamJournalLabel->setVisible(sync->isConfigured());
-        m_teamJournalLabel->setText(sync->statusText());
-        m_entriesView->setColumnHidden(JournalModel::CopiedColumn, !sync->isConfigured());
-    };
-    show();
+    m_model->followTeamJournal(sync);
+    showTeamJournalState(sync);
     // A copy marks entries copied.
-    connect(sync, &TeamJournalSync::statusChanged, this, [this, show] {
-        show();
+    connect(sync, &TeamJournalSync::statusChanged, this, [this, sync] {
+        showTeamJournalState(sync);
         journalChanged();
     });
+    connect(m_model, &JournalModel::teamRowsChanged, this,
+        [this, sync] { showTeamJournalState(sync); });
+}
+
+void JournalDialog::showTeamJournalState(const TeamJournalSync *sync)
+{
+    const bool shown = sync->isConfigured();
+    m_teamJournalLabel->setVisible(shown);
+    QStringList text = { sync->statusText() };
+    if (!m_model->teamRowsText().isEmpty())
+        text.append(m_model->teamRowsText());
+    m_teamJournalLabel->setText(text.join(QLatin1Char('\n')));
+    m_entriesView->setColumnHidden(JournalModel::CopiedColumn, !shown);
+    m_entriesView->setColumnHidden(JournalModel::LaptopColumn, !shown);
+}
+
+JournalDialog::Place JournalDialog::place() const
+{
+    Place place;
+    const QModelIndex current = m_entriesView->currentIndex();
+    if (current.isValid()) {
+        place.current = m_model->entryUuid(current.row());
+        place.currentColumn = current.column();
+    }
+    // Scrolled to the top, the newest entries stay in sight; scrolled down, the same entries do.
+    if (m_entriesView->verticalScrollBar()->value() > 0)
+        place.top = m_model->entryUuid(m_entriesView->rowAt(0));
+    place.horizontal = m_entriesView->horizontalScrollBar()->value();
+    return place;
+}
+
+void JournalDialog::restore(const Place &place)
+{
+    const int currentRow = place.current.isEmpty() ? -1 : m_model->rowOfEntry(place.current);
+    if (currentRow >= 0) {
+        m_entriesView->selectionModel()->setCurrentIndex(
+            m_model->index(currentRow, place.currentColumn),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    const int topRow = place.top.isEmpty() ? -1 : m_model->rowOfEntry(place.top);
+    if (topRow >= 0)
+        m_entriesView->scrollTo(m_model->index(topRow, 0), QAbstractItemView::PositionAtTop);
+    else
+        m_entriesView->scrollToTop();
+    m_entriesView->horizontalScrollBar()->setValue(place.horizontal);
 }
 
 void JournalDialog::reload()
 {
-    const QModelIndex current = m_entriesView->currentIndex();
-    const qint64 currentId = current.isValid() ? m_model->entryId(current.row()) : -1;
-    // Scrolled to the top, the newest entries stay in sight; scrolled down, the same entries do.
-    const int topRow
-        = m_entriesView->verticalScrollBar()->value() > 0 ? m_entriesView->rowAt(0) : -1;
-    const qint64 topId = topRow >= 0 ? m_model->entryId(topRow) : -1;
     const int fetched = m_model->rowCount();
-    const int column = m_entriesView->horizontalScrollBar()->value();
     m_model->reload();
     // Fetched again as far as the user had scrolled, no further.
     while (m_model->rowCount() < fetched && m_model->canFetchMore())
         m_model->fetchMore();
-    const int currentRow = currentId >= 0 ? m_model->rowOfEntry(currentId) : -1;
-    if (currentRow >= 0) {
-        m_entriesView->selectionModel()->setCurrentIndex(
-            m_model->index(currentRow, current.column()),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    }
-    const int newTopRow = topId >= 0 ? m_model->rowOfEntry(topId) : -1;
-    if (newTopRow >= 0)
-        m_entriesView->scrollTo(m_model->index(newTopRow, 0), QAbstractItemView::PositionAtTop);
-    else
-        m_entriesView->scrollToTop();
-    m_entriesView->horizontalScrollBar()->setValue(column);
+    restore(m_place);
 }
 
 qint64 JournalDialog::serialFilter() const
@@ -184,9 +213,8 @@ void JournalDialog::applyFilter()
 void JournalDialog::showRegisters()
 {
     const QModelIndex current = m_entriesView->currentIndex();
-    const QVector<JournalRegister> registers = current.isValid()
-        ? m_model->reader().registers(m_model->entryId(current.row()))
-        : QVector<JournalRegister>();
+    const QVector<JournalRegister> registers
+        = current.isValid() ? m_model->registers(current.row()) : QVector<JournalRegister>();
     m_registersTable->setRowCount(registers.size());
     for (int row = 0; row < registers.size(); ++row) {
         const JournalRegister &reg = registers.at(row);
@@ -201,7 +229,7 @@ void JournalDialog::showRegisters()
 
 bool JournalDialog::exportTo(const QString &path, QString *error) const
 {
-    return JournalCsv::save(path, m_model->reader().entries(m_model->filter()), error);
+    return JournalCsv::save(path, m_model->entries(), error);
 }
 
 void JournalDialog::askAndExport()

@@ -29,12 +29,25 @@ public:
     // The journal took an entry or an outcome: the view reads it again shortly, keeping the
     // filter, the entry picked and the rows in sight.
     void journalChanged();
-    // Says whether each entry is in the team journal, and when that was last reached.
-    void followTeamJournal(const TeamJournalSync *sync);
-    // The filtered entries, one line per register.
+    // Shows the team's entries among this computer's, says whether each of this computer's
+    // is in the team journal, and when that was last reached.
+    void followTeamJournal(TeamJournalSync *sync);
+    // The entries shown, every one the filter lets through, one line per register.
     bool exportTo(const QString &path, QString *error) const;
 
 private:
+    // Where the user is among the rows: kept across a new read of them.
+    struct Place
+    {
+        QString current; // the UUID of the entry picked
+        int currentColumn = 0;
+        QString top; // of the entry at the top, when scrolled down
+        int horizontal = 0;
+    };
+
+    Place place() const;
+    void restore(const Place &place);
+    void showTeamJournalState(const TeamJournalSync *sync);
     void applyFilter();
     void reload();
     void showRegisters();
@@ -51,6 +64,7 @@ private:
     QTableWidget *m_registersTable;
     QPushButton *m_exportButton;
     QLabel *m_teamJournalLabel;
+    Place m_place; // as it was before the model's rows were last replaced
     // Gathers the entry and the outcome of a write, or a burst of writes, into one read.
     QTimer *m_reloadTimer;
 };
