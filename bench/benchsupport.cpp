@@ -87,6 +87,31 @@ QString number(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
+StallTicker::StallTicker(int tickMs)
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(tickMs);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        const qint64 now = nowNs();
+        m_longestGap = qMax(m_longestGap, now - m_lastTick);
+        m_lastTick = now;
+        ++m_ticks;
+    });
+}
+
+void StallTicker::start()
+{
+    m_longestGap = 0;
+    m_ticks = 0;
+    m_lastTick = nowNs();
+    m_timer.start();
+}
+
+double StallTicker::longestStallMs() const
+{
+    return qMax(qint64(0), m_longestGap - qint64(tickMs()) * 1000000) / 1e6;
+}
+
 QString describe(const Summary &summary, int decimals, const QString &unit)
 {
     const QString suffix = unit.isEmpty() ? QString() : QLatin1Char(' ') + unit;

@@ -13,6 +13,7 @@
 #include <QCommandLineOption>
 #include <QList>
 #include <QString>
+#include <QTimer>
 #include <QVector>
 
 namespace bench {
@@ -71,6 +72,27 @@ struct PacedLineOptions
 // Length of the normal answer to a read request (functions 1 to 4), address and CRC included.
 int readAnswerBytes(int function, int count);
 constexpr int ReadRequestBytes = 8;
+
+// How long the GUI's event loop is kept from anything else: the longest gap between two ticks
+// of a timer due every `tickMs`, less one tick, the timer's own period being no stall.
+class StallTicker
+{
+public:
+    explicit StallTicker(int tickMs = 5);
+
+    // Starts, or starts anew: the figures count from now.
+    void start();
+    void stop() { m_timer.stop(); }
+    int tickMs() const { return m_timer.interval(); }
+    qint64 ticks() const { return m_ticks; }
+    double longestStallMs() const;
+
+private:
+    QTimer m_timer;
+    qint64 m_lastTick = 0;
+    qint64 m_longestGap = 0;
+    qint64 m_ticks = 0;
+};
 
 class Report
 {

@@ -105,22 +105,14 @@ int main(int argc, char *argv[])
             report.note(QStringLiteral("journal: %1").arg(store.errorText()));
             return 1;
         }
-        qint64 lastTick = 0;
-        qint64 longestGap = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, &application, [&] {
-            const qint64 now = nowNs();
-            if (lastTick)
-                longestGap = qMax(longestGap, now - lastTick);
-            lastTick = now;
-        });
-        ticker.start(TickMs);
+        StallTicker ticker(TickMs);
+        ticker.start();
         QEventLoop warmUp;
         QTimer::singleShot(50, &warmUp, &QEventLoop::quit);
         warmUp.exec();
 
         const qint64 start = nowNs();
-        lastTick = start;
+        ticker.start();
         JournalDialog dialog(&store);
         FirstPaintProbe probe(&dialog, QStringLiteral("entriesView"));
         dialog.show();
@@ -136,8 +128,7 @@ int main(int argc, char *argv[])
         QEventLoop settle;
         QTimer::singleShot(SettleMs, &settle, &QEventLoop::quit);
         settle.exec();
-        // Less one tick: the timer's own period is no stall.
-        stallMs.append(qMax(qint64(0), longestGap - qint64(TickMs) * 1000000) / 1e6);
+        stallMs.append(ticker.longestStallMs());
         dialog.close();
     }
 
