@@ -33,7 +33,7 @@ void TurnaroundStats::setLine(const ConnectionSettings &settings)
     m_serial = settings.serialPortSettings;
     m_network = settings.isNetwork();
     m_relays.clear();
-    m_line.clear();
+    m_line = Samples();
     m_longestRequestBytes = 0;
 }
 
@@ -110,19 +110,25 @@ int TurnaroundStats::answerBytes(const ModbusTransaction &transaction)
 
 void TurnaroundStats::insert(Samples &samples, double ms)
 {
-    samples.insert(std::upper_bound(samples.begin(), samples.end(), ms), ms);
+    samples.arrived.push_back(ms);
+    samples.sorted.insert(std::upper_bound(samples.sorted.begin(), samples.sorted.end(), ms), ms);
+    if (samples.arrived.size() <= MaximumSamples)
+        return;
+    const double oldest = samples.arrived.front();
+    samples.arrived.pop_front();
+    samples.sorted.erase(std::lower_bound(samples.sorted.begin(), samples.sorted.end(), oldest));
 }
 
 // The nearest-rank percentile: the smallest sample with at least percent of them at or below it.
 double TurnaroundStats::percentile(const Samples &samples, int percent)
 {
-    if (samples.empty())
+    if (samples.sorted.empty())
         return 0;
-    const auto rank = size_t(std::ceil(percent / 100.0 * double(samples.size())));
-    return samples[qMax<size_t>(rank, 1) - 1];
+    const auto rank = size_t(std::ceil(percent / 100.0 * double(samples.sorted.size())));
+    return samples.sorted[qMax<size_t>(rank, 1) - 1];
 }
 
 TurnaroundStats::Summary TurnaroundStats::summary(const Samples &samples)
 {
-    return { int(samples.size()), percentile(samples, 50), percentile(samples, 99) };
+    return { int(samples.sorted.size()), percentile(samples, 50), percentile(samples, 99) };
 }

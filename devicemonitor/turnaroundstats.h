@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QString>
 
+#include <deque>
 #include <vector>
 
 // How quickly the relays answer. A transaction's turnaround is its duration less the time its
@@ -33,7 +34,7 @@ public:
 
     Summary relay(int slaveId) const;
     Summary line() const;
-    bool hasAnswers() const { return !m_line.empty(); }
+    bool hasAnswers() const { return !m_line.sorted.empty(); }
     // The 99th percentile of the relay that answers slowest; 0 before any answer.
     double slowestP99Ms() const;
 
@@ -48,8 +49,14 @@ public:
     static int answerBytes(const ModbusTransaction &transaction);
 
 private:
-    // Kept sorted, so that a percentile is one look-up.
-    using Samples = std::vector<double>;
+    // The newest answers, at most MaximumSamples of them, so that a day of auto-refresh does not
+    // grow without end: in the order they came, and sorted, so that a percentile is one look-up.
+    struct Samples
+    {
+        std::deque<double> arrived;
+        std::vector<double> sorted;
+    };
+    static constexpr size_t MaximumSamples = 2048;
     static void insert(Samples &samples, double ms);
     static double percentile(const Samples &samples, int percent);
     static Summary summary(const Samples &samples);

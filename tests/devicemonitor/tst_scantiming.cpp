@@ -61,6 +61,7 @@ private slots:
     void turnaroundLeavesOutTheWire();
     void percentilesPerRelayAndLine();
     void onlyAnswersCountAndANewLineStartsAfresh();
+    void onlyTheNewestAnswersAreKept();
     void shortWaitFollowsTheSlowestRelay();
     void adviceNeedsAnswersAndCoversThreeTurnarounds();
 };
@@ -221,6 +222,23 @@ void ScanTimingTest::percentilesPerRelayAndLine()
     QVERIFY(close(stats.line().medianMs, 5));
     QVERIFY(close(stats.line().p99Ms, 98));
     QVERIFY(close(stats.slowestP99Ms(), 99));
+}
+
+// A long session keeps a bounded number of answers: the figures follow the newest, so a relay that
+// was slow an hour ago and is quick now reads as quick.
+void ScanTimingTest::onlyTheNewestAnswersAreKept()
+{
+    TurnaroundStats stats;
+    stats.setLine(serialLine(19200));
+    const double wireMs = stats.wireMs(8 + 25);
+    for (int i = 0; i < 5000; ++i)
+        stats.count(answered(1, wireMs + 80));
+    for (int i = 0; i < 3000; ++i)
+        stats.count(answered(1, wireMs + 4));
+    QVERIFY(stats.relay(1).answers < 3000);
+    QVERIFY2(
+        qAbs(stats.relay(1).p99Ms - 4) < 1e-2, qPrintable(QString::number(stats.relay(1).p99Ms)));
+    QVERIFY2(qAbs(stats.line().p99Ms - 4) < 1e-2, qPrintable(QString::number(stats.line().p99Ms)));
 }
 
 void ScanTimingTest::onlyAnswersCountAndANewLineStartsAfresh()

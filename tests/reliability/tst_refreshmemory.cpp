@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 #include "devicemonitor/devicemonitor.h"
+#include "devicemonitor/trafficmodel.h"
 #include "namedchild.h"
 #include "quiettrace.h"
 #include "relaybus.h"
@@ -34,7 +35,9 @@
 namespace {
 
 constexpr int SlaveId = 1;
-constexpr quint64 WarmUpTransactions = 2000;
+// Past the traffic view's ring, so that what grows by design up to its capacity is full before
+// the measurement starts.
+constexpr quint64 WarmUpTransactions = TrafficModel::DefaultCapacity + 2000;
 constexpr quint64 MeasuredTransactions = 10000;
 // Each tab's blocks get this many transactions before the next tab is shown.
 constexpr quint64 TransactionsPerTab = 500;
