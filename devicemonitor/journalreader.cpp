@@ -54,6 +54,21 @@ JournalReader::JournalReader(const QString &path)
     db.open();
 }
 
+JournalRegister journalRegisterAt(const QSqlQuery &query, int first)
+{
+    JournalRegister r;
+    r.address = quint16(query.value(first).toUInt());
+    r.field = query.value(first + 1).toString();
+    r.hasOld = query.value(first + 2).toBool();
+    r.oldRaw = query.value(first + 3).toLongLong();
+    r.oldShown = query.value(first + 4).toString();
+    r.newRaw = query.value(first + 5).toLongLong();
+    r.newShown = query.value(first + 6).toString();
+    r.outcome = journalOutcomeFromCode(query.value(first + 7).toInt());
+    r.detail = query.value(first + 8).toString();
+    return r;
+}
+
 QVector<JournalEntry> JournalReader::entries(const JournalFilter &filter) const
 {
     const QVector<JournalSummary> found = summaries(filter, nullptr, -1);
@@ -130,19 +145,8 @@ QVector<JournalRegister> JournalReader::registers(qint64 id) const
     query.addBindValue(id);
     if (!query.exec())
         return registers;
-    while (query.next()) {
-        JournalRegister r;
-        r.address = quint16(query.value(0).toUInt());
-        r.field = query.value(1).toString();
-        r.hasOld = query.value(2).toBool();
-        r.oldRaw = query.value(3).toLongLong();
-        r.oldShown = query.value(4).toString();
-        r.newRaw = query.value(5).toLongLong();
-        r.newShown = query.value(6).toString();
-        r.outcome = journalOutcomeFromCode(query.value(7).toInt());
-        r.detail = query.value(8).toString();
-        registers.append(r);
-    }
+    while (query.next())
+        registers.append(journalRegisterAt(query, 0));
     return registers;
 }
 

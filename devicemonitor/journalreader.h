@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVector>
 
+class QSqlQuery;
+
 // Which entries to read: one relay's or every relay's, made on the days between two dates.
 struct JournalFilter
 {
@@ -39,6 +41,10 @@ struct JournalCopy
 // to the end, so that no read snapshot outlives it: in write-ahead-log mode a snapshot held
 // on would keep the file's checkpoint waiting and, on the writer's connection, make its next
 // write fail once another program has written.
+// A register's row as both journals' queries select it, from `first` on: address, field, has_old,
+// old_raw, old_shown, new_raw, new_shown, outcome, detail.
+JournalRegister journalRegisterAt(const QSqlQuery &query, int first);
+
 class JournalReader
 {
 public:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "devicemonitor/teamjournalreader.h"
 
+#include "devicemonitor/journalreader.h"
 #include "devicemonitor/teamjournalconnection.h"
 
 #include <QHash>
@@ -97,17 +98,7 @@ bool readRegisters(QSqlDatabase &db, QVector<JournalEntry> *entries, QString *er
         const int index = byUuid.value(query.value(0).toString(), -1);
         if (index < 0)
             continue;
-        JournalRegister r;
-        r.address = quint16(query.value(1).toUInt());
-        r.field = query.value(2).toString();
-        r.hasOld = query.value(3).toBool();
-        r.oldRaw = query.value(4).toLongLong();
-        r.oldShown = query.value(5).toString();
-        r.newRaw = query.value(6).toLongLong();
-        r.newShown = query.value(7).toString();
-        r.outcome = journalOutcomeFromCode(query.value(8).toInt());
-        r.detail = query.value(9).toString();
-        (*entries)[index].registers.append(r);
+        (*entries)[index].registers.append(journalRegisterAt(query, 1));
     }
     return true;
 }
